@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+
+namespace fragtally {
+
+enum class MessageIcon { Information, Error };
+
+// How the core tells the user something: a modal box with a title, an icon,
+// a text and one OK button. The window shows real boxes; tests record them.
+// Titles and texts are UTF-8.
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+  virtual void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) = 0;
+};
+
+// Where users reach the developers; ends the two failure messages.
+inline constexpr const char* kContactAddress = "fragtally@example.org";
+
+inline constexpr const char* kStatsNotFoundTitle = "Программе не удалось найти файл статистики";
+inline constexpr const char* kStatsNotFoundText =
+    "Файл со статистикой не найден. Либо эта программа запускается первый раз, либо вы неправильно её "
+    "настроили. Если повторится опять - читайте прилагающийся файл, или обратитесь к разработчику - ";
+
+inline constexpr const char* kLogNotFoundTitle = "Программе не удалось найти ЛОГ файл";
+inline constexpr const char* kLogNotFoundText =
+    "ЛОГ файл не найден. Либо вы просто ещё ни разу не играли в KRM, либо неправильно настроили данную "
+    "программу. Читайте прилагающийся файл, или обратитесь к разработчику - ";
+
+inline constexpr const char* kLogUnchangedTitle = "Статистика не занесена";
+inline constexpr const char* kLogUnchangedText =
+    "ЛОГ файл не изменился с момента последней проверки. Скорее всего - вы не запускали Krellmar. "
+    "Сначала поиграйте! =)";
+
+inline constexpr const char* kRatingsTitle = "Рейтинги игроков";
+
+}  // namespace fragtally
+
+namespace fragtally {
+
+// A panel whose accuracy does not fit what a label can show is filled only
+// up to that label; the user is told instead of the program ending.
+inline constexpr const char* kPanelFillFailedTitle = "Статистика игрока показана не полностью";
+inline constexpr const char* kPanelFillFailedText =
+    "Точность одного из оружий этого игрока слишком велика, чтобы её показать. Значения панели после неё "
+    "остались прежними.";
+
+// Closing could not write a file; the program ends all the same.
+inline constexpr const char* kSaveFailedTitle = "Не удалось сохранить файл";
+inline constexpr const char* kStatsSaveFailedText = "Файл статистики не записан, прежний файл остался без изменений: ";
+inline constexpr const char* kSettingsSaveFailedText = "Файл настроек не записан, прежний файл остался без изменений: ";
+
+}  // namespace fragtally

@@ -1,0 +1,74 @@
+#include "stats/player_table.h"
+
+#include <limits>
+
+#include "stats/stats_line.h"
+#include "stats/window_state.h"
+
+namespace fragtally {
+
+std::int16_t Increment16(std::int16_t value) {
+  if (value == std::numeric_limits<std::int16_t>::max()) Raise(ErrorKind::Overflow);
+  return static_cast<std::int16_t>(value + 1);
+}
+
+std::int32_t Increment32(std::int32_t value) {
+  if (value == std::numeric_limits<std::int32_t>::max()) Raise(ErrorKind::Overflow);
+  return value + 1;
+}
+
+namespace {
+
+// Rebuilds the name index when the table was filled by other means than
+// FindOrAddPlayer (the first slot of a name wins, as in a scan from slot 1).
+void SyncNameIndex(PlayerTable& table) {
+  if (table.NameSlot.size() == static_cast<std::size_t>(table.PlayerCount)) return;
+  table.NameSlot.clear();
+  for (int slot = 1; slot <= table.PlayerCount; ++slot)
+    table.NameSlot.emplace(table.PlayerName[slot], static_cast<std::int16_t>(slot));
+}
+
+void AppendToSelectors(WindowState& state, const std::string& name) {
+  state.Combo1.List.push_back(name);
+  state.Combo2.List.push_back(name);
+}
+
+}  // namespace
+
+void FindOrAddPlayer(WindowState& state) {
+  PlayerTable& table = state.Table;
+
+  if (table.PlayerCount <= 0) {
+    std::int32_t games = Increment32(table.GamesPlayed[1]);
+    table.PlayerCount = 1;
+    state.CurrentPlayer = 1;
+    table.PlayerName[1] = state.CurrentName;
+    table.GamesPlayed[1] = games;
+    table.NameSlot.clear();
+    table.NameSlot.emplace(state.CurrentName, std::int16_t{1});
+    AppendToSelectors(state, table.PlayerName[1]);
+    return;
+  }
+
+  SyncNameIndex(table);
+  if (auto found = table.NameSlot.find(state.CurrentName); found != table.NameSlot.end()) {
+    state.ScanIndex = found->second;
+    state.CurrentPlayer = found->second;
+    table.GamesPlayed[state.CurrentPlayer] = Increment32(table.GamesPlayed[state.CurrentPlayer]);
+    return;
+  }
+  // The scan ran past the last player.
+  state.ScanIndex = Increment16(table.PlayerCount);
+
+  if (table.PlayerCount >= kMaxPlayers) Raise(ErrorKind::SubscriptOutOfRange);
+  std::int16_t slot = Increment16(table.PlayerCount);
+  std::int32_t games = Increment32(table.GamesPlayed[slot]);
+  table.PlayerCount = slot;
+  state.CurrentPlayer = slot;
+  table.PlayerName[slot] = state.CurrentName;
+  table.GamesPlayed[slot] = games;
+  table.NameSlot.emplace(state.CurrentName, slot);
+  AppendToSelectors(state, table.PlayerName[slot]);
+}
+
+}  // namespace fragtally

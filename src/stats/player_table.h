@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "stats/stats_error.h"
+
+namespace fragtally {
+
+inline constexpr int kMaxPlayers = 9999;
+
+// One column of the player table: slots 1..9999, no slot 0. Any access
+// outside 1..9999 raises the subscript-out-of-range error.
+template <class T>
+class SlotArray {
+ public:
+  SlotArray() : cells_(kMaxPlayers) {}
+
+  T& operator[](long slot) { return cells_[Index(slot)]; }
+  const T& operator[](long slot) const { return cells_[Index(slot)]; }
+
+ private:
+  static std::size_t Index(long slot) {
+    if (slot < 1 || slot > kMaxPlayers) Raise(ErrorKind::SubscriptOutOfRange);
+    return static_cast<std::size_t>(slot - 1);
+  }
+  std::vector<T> cells_;
+};
+
+using Counter = SlotArray<std::int32_t>;
+
+// The running totals of every player ever seen, in the order they first appeared.
+struct PlayerTable {
+  Counter MachinegunShots, MachinegunHits;
+  Counter ShotgunShots, ShotgunHits;
+  Counter GrenadeShots, GrenadeHits;
+  Counter RocketShots, RocketHits;
+  Counter ShaftShots, ShaftHits;
+  Counter RailgunShots, RailgunHits;
+  Counter PlasmaShots, PlasmaHits;
+  Counter BfgShots, BfgHits;
+  Counter Gauntlet;
+  Counter DamageGiven, DamageReceived;
+  Counter Kills, Deaths, Suicides, Frags;
+  Counter GamesPlayed;
+  std::int16_t PlayerCount = 0;
+  SlotArray<std::string> PlayerName;
+
+  // Name -> slot for slots 1..PlayerCount. It only speeds up the name lookup;
+  // the first exact match in slot order is what it returns, as a scan would.
+  std::unordered_map<std::string, std::int16_t> NameSlot;
+};
+
+// Checked int16 increment: raises overflow instead of wrapping.
+std::int16_t Increment16(std::int16_t value);
+// Checked int32 increment: raises overflow instead of wrapping.
+std::int32_t Increment32(std::int32_t value);
+
+}  // namespace fragtally

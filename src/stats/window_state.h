@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "stats/player_table.h"
+
+namespace fragtally {
+
+// A drop-down player selector as the core sees it: its list of names (slot
+// order, never sorted) and the selected position, -1 when nothing is selected.
+struct Selector {
+  std::vector<std::string> List;
+  int ListIndex = -1;
+};
+
+// The 24 value labels of one player panel, in fill order (title, gauntlet,
+// eight hits/shots, eight accuracies, damage given and received, kills,
+// deaths, suicides, frags). They start with the design texts.
+inline constexpr int kPanelLabelCount = 24;
+using PanelLabels = std::array<std::string, kPanelLabelCount>;
+PanelLabels DesignPanelLabels();
+
+// Index of the first accuracy label in PanelLabels (machinegun); eight follow.
+inline constexpr int kFirstAccuracyLabel = 10;
+
+// Everything the main window keeps: the player table, the variables that
+// reading a block moves along, the settings and what the window shows.
+struct WindowState {
+  WindowState();
+
+  std::string LogPath;
+  std::string CurrentLine;
+  std::string CurrentName;
+  PlayerTable Table;
+  std::int16_t ScanIndex = 0;
+  std::int16_t KillsFieldPos = 0;
+  std::int16_t CurrentPlayer = 0;
+  std::string StartupMarker;
+
+  // Folder that holds the program; the statistics and settings files live below it.
+  std::string ProgramFolder;
+
+  // Text2: the trace of every block and statistics line read, and its caret.
+  std::string Trace;
+  std::size_t TraceCaret = 0;
+
+  Selector Combo1, Combo2;
+  PanelLabels Panel1, Panel2;
+
+  // Set when the statistics file on disk holds more than the table could read
+  // (a load stopped part-way, or the file exists but could not be opened).
+  // The next save first keeps that file under a backup name.
+  bool KeepOldStatsFile = false;
+};
+
+// The state is large (24 columns of 9999 counters): keep it on the heap.
+std::unique_ptr<WindowState> NewWindowState();
+
+// Appends one trace line (the text, then CR LF) to Text2.
+void AppendTrace(WindowState& state, std::string_view line);
+
+// Appends a number in plain decimal (leading '-' when negative, no grouping).
+void AppendNumber(std::string& out, long long value);
+
+}  // namespace fragtally

@@ -1,0 +1,110 @@
+#include "window/ratings.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "files/messages.h"
+#include "stats/stats_line.h"
+
+namespace fragtally {
+
+std::string FormatRatingValue(double value, const std::string& decimal_separator) {
+  if (!std::isfinite(value)) Raise(ErrorKind::Overflow);
+  if (value == 0.0) return "0";
+
+  // 15 significant digits, rounded to nearest: d.dddddddddddddde±x
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+  std::string digits;
+  digits.push_back(buffer[0]);
+  digits.append(buffer + 2, 14);
+  int exponent = std::atoi(buffer + 17);
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+  std::string text = value < 0 ? "-" : "";
+  if (exponent >= -4 && exponent <= 14) {
+    if (exponent < 0) {
+      text += "0" + decimal_separator + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    } else if (digits.size() <= static_cast<std::size_t>(exponent) + 1) {
+      text += digits + std::string(static_cast<std::size_t>(exponent) + 1 - digits.size(), '0');
+    } else {
+      text += digits.substr(0, static_cast<std::size_t>(exponent) + 1) + decimal_separator +
+              digits.substr(static_cast<std::size_t>(exponent) + 1);
+    }
+  } else {
+    text += digits.substr(0, 1);
+    if (digits.size() > 1) text += decimal_separator + digits.substr(1);
+    char exp_text[16];
+    std::snprintf(exp_text, sizeof exp_text, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    text += exp_text;
+  }
+  return text;
+}
+
+namespace {
+
+struct PlayerRatings {
+  std::string Frag, Damage, Accuracy, Games;
+};
+
+double Quotient(std::int32_t plus, std::int32_t minus, std::int32_t games) {
+  long long difference = static_cast<long long>(plus) - minus;
+  if (difference < std::numeric_limits<std::int32_t>::min() || difference > std::numeric_limits<std::int32_t>::max())
+    Raise(ErrorKind::Overflow);
+  if (games == 0) Raise(ErrorKind::InvalidArgument);  // division by zero
+  double quotient = static_cast<double>(difference) / static_cast<double>(games);
+  if (!std::isfinite(quotient)) Raise(ErrorKind::Overflow);
+  return quotient;
+}
+
+PlayerRatings Rate(const PlayerTable& t, const RatingsInput& input, const std::string& separator) {
+  if (!input.SelectedPosition) Raise(ErrorKind::SubscriptOutOfRange);
+  const long slot = static_cast<long>(*input.SelectedPosition) + 1;
+  PlayerRatings r;
+  r.Frag = FormatRatingValue(Quotient(t.Frags[slot], t.Deaths[slot], t.GamesPlayed[slot]), separator);
+  r.Damage = FormatRatingValue(Quotient(t.DamageGiven[slot], t.DamageReceived[slot], t.GamesPlayed[slot]), separator);
+  double sum = 0.0;
+  for (const std::string& caption : input.AccuracyCaptions) sum += ReadNumber(caption);
+  double average = std::floor(sum / 8.0);
+  if (!std::isfinite(average)) Raise(ErrorKind::Overflow);
+  r.Accuracy = FormatRatingValue(average, separator);
+  AppendNumber(r.Games, t.GamesPlayed[slot]);
+  return r;
+}
+
+void AppendHalf(std::string& text, const std::string& name, const PlayerRatings& r) {
+  text += name + "\r\n";
+  text += "Рейтинг фрагов: " + r.Frag + "\r\n";
+  text += "Рейтинг повреждений: " + r.Damage + "\r\n";
+  text += "Рейтинг точности: " + r.Accuracy + "\r\n";
+  text += "Количество игр: " + r.Games;
+}
+
+}  // namespace
+
+std::string BuildRatingsReport(const PlayerTable& table, const RatingsInput& first, const RatingsInput& second,
+                               const std::string& decimal_separator) {
+  try {
+    PlayerRatings a = Rate(table, first, decimal_separator);
+    PlayerRatings b = Rate(table, second, decimal_separator);
+    std::string text = "Рейтинги первого игрока:\r\n\r\n";
+    AppendHalf(text, first.DisplayedText, a);
+    text += "\r\n\r\n================================          \r\n\r\nРейтинги второго игрока:\r\n\r\n";
+    AppendHalf(text, second.DisplayedText, b);
+    return text;
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+RatingsInput GatherRatingsInput(const Selector& selector, const PanelLabels& labels, std::string displayed_text) {
+  RatingsInput input;
+  if (selector.ListIndex >= 0) input.SelectedPosition = selector.ListIndex;
+  input.DisplayedText = std::move(displayed_text);
+  for (int i = 0; i < 8; ++i) input.AccuracyCaptions[i] = labels[kFirstAccuracyLabel + i];
+  return input;
+}
+
+}  // namespace fragtally

@@ -1,0 +1,70 @@
+#include "test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "files/stats_file.h"
+#include "stats/stats_line.h"
+
+namespace fragtally::testing {
+
+TempDir::TempDir() {
+  std::random_device random;
+  auto base = std::filesystem::temp_directory_path();
+  for (;;) {
+    path_ = base / ("fragtally-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(path_)) break;
+  }
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Give back write permission that a test took away, so removal works.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+std::string CrLf(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  return text;
+}
+
+std::unique_ptr<WindowState> StateIn(const std::filesystem::path& folder) {
+  auto state = NewWindowState();
+  state->ProgramFolder = folder.string();
+  std::filesystem::create_directories(folder / "basekrm");
+  return state;
+}
+
+void WriteStatsFile(const WindowState& state, const std::string& contents) {
+  WriteFile(StatsFilePath(state), contents);
+}
+
+void ParseLines(WindowState& state, const std::vector<std::string>& lines) {
+  for (const auto& line : lines) {
+    state.CurrentLine = line;
+    ParseStatsLine(state);
+  }
+}
+
+}  // namespace fragtally::testing
