@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need.
+# Packages already installed are left alone; apt-get runs only when one is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake g++ pkg-config
+  qt6-base-dev libgl-dev            # Qt 6 Core, Gui, Widgets, Test
+  qt6-qpa-plugins                   # the offscreen and xcb platforms
+  libgtest-dev libgmock-dev         # tests
+  libbenchmark-dev                  # benchmarks
+  fonts-dejavu-core                 # a font for offscreen rendering and Cyrillic captions
+  xvfb xauth                        # a virtual display for screenshots
+  clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
+  "$@"
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  as_root=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -q
+"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
