@@ -1,0 +1,109 @@
+// Finding or adding players by name, the 9999-player limit, and the selector lists.
+#include <gtest/gtest.h>
+
+#include "stats/stats_line.h"
+#include "test_support.h"
+
+namespace fragtally {
+namespace {
+
+void Header(WindowState& state, const std::string& name) {
+  state.CurrentName = name;
+  FindOrAddPlayer(state);
+}
+
+std::vector<std::string> Names(const WindowState& state) {
+  std::vector<std::string> names;
+  for (int slot = 1; slot <= state.Table.PlayerCount; ++slot) names.push_back(state.Table.PlayerName[slot]);
+  return names;
+}
+
+TEST(PlayerTable, SlotsOutsideOneTo9999AreOutOfRange) {
+  auto state = NewWindowState();
+  for (long slot : {0L, -1L, 10000L, 40000L}) {
+    try {
+      (void)state->Table.Kills[slot];
+      ADD_FAILURE() << slot;
+    } catch (const StatsError& error) {
+      EXPECT_EQ(error.kind(), ErrorKind::SubscriptOutOfRange);
+    }
+  }
+  EXPECT_EQ(state->Table.Kills[9999], 0);
+  EXPECT_EQ(state->Table.PlayerName[1], "");
+}
+
+TEST(FindOrAddPlayer, AppendsNewNamesInOrderAndCountsGames) {
+  auto state = NewWindowState();
+  Header(*state, "A");
+  EXPECT_EQ(state->CurrentPlayer, 1);
+  EXPECT_EQ(state->Table.GamesPlayed[1], 1);
+  Header(*state, "B");
+  Header(*state, "A");
+  EXPECT_EQ(state->CurrentPlayer, 1);
+  EXPECT_EQ(state->Table.PlayerCount, 2);
+  EXPECT_EQ(state->Table.GamesPlayed[1], 2);
+  EXPECT_EQ(state->Table.GamesPlayed[2], 1);
+  std::vector<std::string> expected{"A", "B"};
+  EXPECT_EQ(Names(*state), expected);
+  EXPECT_EQ(state->Combo1.List, expected);
+  EXPECT_EQ(state->Combo2.List, expected);
+  EXPECT_EQ(state->Combo1.ListIndex, -1) << "adding names selects nothing";
+}
+
+TEST(FindOrAddPlayer, NamesAreComparedExactly) {
+  auto state = NewWindowState();
+  for (const char* name : {"Bob", "bob", "Bob ", " Bob", "", "B\xF0\xE8", "B\xD0\xB1"}) Header(*state, name);
+  Header(*state, "");
+  Header(*state, "Bob ");
+  EXPECT_EQ(state->Table.PlayerCount, 7);
+  EXPECT_EQ(state->Table.GamesPlayed[5], 2) << "the empty name is a name like any other";
+  EXPECT_EQ(state->Table.GamesPlayed[3], 2);
+  EXPECT_EQ(state->CurrentPlayer, 3);
+}
+
+TEST(FindOrAddPlayer, GamesCountNeverWraps) {
+  auto state = NewWindowState();
+  Header(*state, "A");
+  state->Table.GamesPlayed[1] = 2147483647;
+  try {
+    Header(*state, "A");
+    FAIL();
+  } catch (const StatsError& error) {
+    EXPECT_EQ(error.kind(), ErrorKind::Overflow);
+  }
+  EXPECT_EQ(state->Table.GamesPlayed[1], 2147483647);
+}
+
+TEST(FindOrAddPlayer, TheTableHoldsAtMost9999Players) {
+  auto state = NewWindowState();
+  for (int i = 1; i <= kMaxPlayers; ++i) Header(*state, "p" + std::to_string(i));
+  EXPECT_EQ(state->Table.PlayerCount, 9999);
+  try {
+    Header(*state, "one too many");
+    FAIL();
+  } catch (const StatsError& error) {
+    EXPECT_EQ(error.kind(), ErrorKind::SubscriptOutOfRange);
+  }
+  EXPECT_EQ(state->Table.PlayerCount, 9999);
+  EXPECT_EQ(state->Combo1.List.size(), 9999u);
+  EXPECT_EQ(state->Combo2.List.size(), 9999u);
+  Header(*state, "p9999");
+  EXPECT_EQ(state->CurrentPlayer, 9999);
+  EXPECT_EQ(state->Table.GamesPlayed[9999], 2);
+  Header(*state, "p1");
+  EXPECT_EQ(state->CurrentPlayer, 1);
+}
+
+TEST(FindOrAddPlayer, FindsNamesOfATableFilledDirectly) {
+  auto state = NewWindowState();
+  state->Table.PlayerCount = 2;
+  state->Table.PlayerName[1] = "X";
+  state->Table.PlayerName[2] = "Y";
+  Header(*state, "Y");
+  EXPECT_EQ(state->CurrentPlayer, 2);
+  Header(*state, "Z");
+  EXPECT_EQ(state->CurrentPlayer, 3);
+}
+
+}  // namespace
+}  // namespace fragtally
