@@ -1,0 +1,460 @@
+// Times the core operations on large inputs made by make_inputs, and next to
+// them the floor: reading the same file's lines with LineReader and nothing
+// else. After the Google Benchmark output it prints a summary with each
+// operation's median time, throughput, ratio to the floor and the targets.
+//
+//   core_bench --work DIR [--log PATH]... [--stats PATH]... [benchmark flags]
+//
+// DIR is a scratch program folder (statistics and settings files are written
+// below it). Every --log and --stats file gets its own set of benchmarks.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "files/line_reader.h"
+#include "files/stats_file.h"
+#include "import/log_import.h"
+#include "stats/window_state.h"
+#include "window/panels.h"
+#include "window/ratings.h"
+
+namespace fs = std::filesystem;
+using namespace fragtally;
+
+namespace {
+
+class QuietSink : public MessageSink {
+ public:
+  void ShowMessage(MessageIcon, const std::string& title, const std::string&) override {
+    ++count;
+    last_title = title;
+  }
+  int count = 0;
+  std::string last_title;
+};
+
+std::string ReadWholeFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string MiBLabel(std::uintmax_t bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0fMiB", static_cast<double>(bytes) / (1024.0 * 1024.0));
+  return text;
+}
+
+// A program folder with basekrm/ below it.
+std::string MakeProgramFolder(const fs::path& work, const std::string& name) {
+  fs::path folder = work / name;
+  fs::create_directories(folder / "basekrm");
+  return folder.string();
+}
+
+std::unique_ptr<WindowState> StateIn(const std::string& folder) {
+  auto state = NewWindowState();
+  state->ProgramFolder = folder;
+  return state;
+}
+
+// ---------------------------------------------------------------- the benchmarks
+
+std::size_t CountLines(const std::string& path) {
+  LineReader reader;
+  if (!reader.Open(path)) return 0;
+  std::string line;
+  std::size_t lines = 0;
+  while (!reader.AtEnd()) {
+    reader.ReadLine(line);
+    ++lines;
+  }
+  return lines;
+}
+
+// The floor: the same loop as the readers (AtEnd, ReadLine) and nothing else.
+void ReadLines(benchmark::State& bench, std::string path, std::uintmax_t bytes) {
+  std::size_t lines = 0;
+  for (auto _ : bench) {
+    LineReader reader;
+    if (!reader.Open(path)) {
+      bench.SkipWithError("cannot open the file");
+      return;
+    }
+    std::string line;
+    lines = 0;
+    while (!reader.AtEnd()) {
+      reader.ReadLine(line);
+      ++lines;
+    }
+    benchmark::DoNotOptimize(line);
+  }
+  bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations() * bytes));
+  bench.counters["lines"] = static_cast<double>(lines);
+}
+
+void ImportLogBench(benchmark::State& bench, std::string log, std::uintmax_t bytes, std::string folder,
+                    const WindowState* start) {
+  std::size_t trace = 0;
+  int players = 0;
+  for (auto _ : bench) {
+    bench.PauseTiming();
+    std::unique_ptr<WindowState> state = start ? std::make_unique<WindowState>(*start) : StateIn(folder);
+    state->LogPath = log;
+    state->StartupMarker.clear();
+    QuietSink sink;
+    bench.ResumeTiming();
+
+    ImportOutcome outcome = ImportLog(*state, sink);
+
+    bench.PauseTiming();
+    if (outcome != ImportOutcome::Completed) {
+      bench.SkipWithError(("import did not complete: " + sink.last_title).c_str());
+      return;
+    }
+    trace = state->Trace.size();
+    players = state->Table.PlayerCount;
+    state.reset();
+    bench.ResumeTiming();
+  }
+  bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations() * bytes));
+  bench.counters["trace_MiB"] = static_cast<double>(trace) / (1024.0 * 1024.0);
+  bench.counters["players"] = players;
+}
+
+void LoadStatsBench(benchmark::State& bench, std::string folder, std::uintmax_t bytes, int expected_players) {
+  for (auto _ : bench) {
+    bench.PauseTiming();
+    auto state = StateIn(folder);
+    QuietSink sink;
+    bench.ResumeTiming();
+
+    bool loaded = LoadStatsFile(*state, sink);
+
+    bench.PauseTiming();
+    if (!loaded || state->Table.PlayerCount != expected_players) {
+      bench.SkipWithError("the statistics file did not load completely");
+      return;
+    }
+    state.reset();
+    bench.ResumeTiming();
+  }
+  bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations() * bytes));
+}
+
+void FormatStatsBench(benchmark::State& bench, const WindowState* loaded, std::uintmax_t bytes) {
+  for (auto _ : bench) {
+    std::string text = FormatStatsFile(*loaded);
+    benchmark::DoNotOptimize(text.data());
+  }
+  bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations() * bytes));
+}
+
+void SaveStatsBench(benchmark::State& bench, WindowState* loaded, std::uintmax_t bytes) {
+  for (auto _ : bench) {
+    SaveResult result = SaveStatsFile(*loaded);
+    if (!result.ok) {
+      bench.SkipWithError(("save failed: " + result.error).c_str());
+      return;
+    }
+  }
+  bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations() * bytes));
+}
+
+// One panel filled per iteration, walking through every player.
+void FillPanelBench(benchmark::State& bench, const WindowState* loaded) {
+  const int players = loaded->Table.PlayerCount;
+  int position = 0;
+  for (auto _ : bench) {
+    PanelFill fill = FillPlayerPanel(loaded->Table, position);
+    benchmark::DoNotOptimize(fill.Texts.data());
+    if (++position == players) position = 0;
+  }
+}
+
+// One report per iteration for the pair (p, p + 1), walking through every player.
+void RatingsBench(benchmark::State& bench, const WindowState* loaded) {
+  const int players = loaded->Table.PlayerCount;
+  std::vector<RatingsInput> inputs;
+  inputs.reserve(static_cast<std::size_t>(players));
+  for (int p = 0; p < players; ++p) {
+    PanelFill fill = FillPlayerPanel(loaded->Table, p);
+    PanelLabels labels = DesignPanelLabels();
+    for (std::size_t i = 0; i < fill.Texts.size(); ++i) labels[i] = fill.Texts[i];
+    Selector selector;
+    selector.ListIndex = p;
+    inputs.push_back(GatherRatingsInput(selector, labels, loaded->Table.PlayerName[p + 1]));
+  }
+  int position = 0;
+  std::size_t empty = 0;
+  for (auto _ : bench) {
+    std::string report =
+        BuildRatingsReport(loaded->Table, inputs[position], inputs[(position + 1) % players], ",");
+    empty += report.empty();
+    benchmark::DoNotOptimize(report.data());
+    if (++position == players) position = 0;
+  }
+  bench.counters["empty_reports"] = static_cast<double>(empty);
+}
+
+// ---------------------------------------------------------------- the summary
+
+// Keeps every run while the console reporter prints it.
+class CollectingReporter : public benchmark::ConsoleReporter {
+ public:
+  CollectingReporter() : ConsoleReporter(OO_Tabular) {}
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration) continue;
+      if (run.error_occurred) {
+        failed.push_back(run.benchmark_name() + ": " + run.error_message);
+        continue;
+      }
+      double seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      std::string name = run.run_name.function_name;
+      times[name].push_back(seconds);
+      auto trace = run.counters.find("trace_MiB");
+      if (trace != run.counters.end()) extra[name] = trace->second.value;
+    }
+  }
+  double Median(const std::string& name) const {
+    auto found = times.find(name);
+    if (found == times.end() || found->second.empty()) return -1;
+    std::vector<double> v = found->second;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+  }
+  std::map<std::string, std::vector<double>> times;
+  std::map<std::string, double> extra;
+  std::vector<std::string> failed;
+};
+
+std::string TimeText(double seconds) {
+  char text[32];
+  if (seconds < 0) return "-";
+  if (seconds >= 1) std::snprintf(text, sizeof text, "%.3f s", seconds);
+  else if (seconds >= 1e-3) std::snprintf(text, sizeof text, "%.2f ms", seconds * 1e3);
+  else if (seconds >= 1e-6) std::snprintf(text, sizeof text, "%.2f us", seconds * 1e6);
+  else std::snprintf(text, sizeof text, "%.0f ns", seconds * 1e9);
+  return text;
+}
+
+struct Input {
+  std::string path;
+  std::string label;
+  std::uintmax_t bytes = 0;
+};
+
+struct StatsInput : Input {
+  int players = 0;
+  std::string load_folder;
+  std::unique_ptr<WindowState> loaded;
+};
+
+[[noreturn]] void Usage() {
+  std::fprintf(stderr, "usage: core_bench --work DIR [--log PATH]... [--stats PATH]... [benchmark flags]\n");
+  std::exit(2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Our own flags first; the rest goes to Google Benchmark.
+  std::vector<char*> rest{argv[0]};
+  std::vector<Input> logs;
+  std::vector<std::unique_ptr<StatsInput>> stats;
+  fs::path work;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if ((arg == "--log" || arg == "--stats" || arg == "--work") && i + 1 < argc) {
+      std::string value = argv[++i];
+      if (arg == "--work") {
+        work = value;
+      } else {
+        Input input;
+        input.path = fs::absolute(value).string();
+        std::error_code ec;
+        input.bytes = fs::file_size(input.path, ec);
+        if (ec) {
+          std::fprintf(stderr, "%s: %s\n", value.c_str(), ec.message().c_str());
+          return 2;
+        }
+        if (arg == "--log") {
+          input.label = "log-" + MiBLabel(input.bytes);
+          logs.push_back(input);
+        } else {
+          auto s = std::make_unique<StatsInput>();
+          static_cast<Input&>(*s) = input;
+          stats.push_back(std::move(s));
+        }
+      }
+    } else {
+      rest.push_back(argv[i]);
+    }
+  }
+  if (work.empty() || (logs.empty() && stats.empty())) Usage();
+  fs::create_directories(work);
+
+  // Load each statistics file once for the benchmarks that need a full table,
+  // and check that formatting the loaded table gives the file back byte for byte.
+  int failures = 0;
+  for (auto& s : stats) {
+    s->loaded = StateIn("");
+    s->load_folder = MakeProgramFolder(work, "load-" + std::to_string(stats.size()) + "-" + fs::path(s->path).stem().string());
+    fs::copy_file(s->path, fs::path(s->load_folder) / "basekrm" / "Stats.krm", fs::copy_options::overwrite_existing);
+    s->loaded->ProgramFolder = s->load_folder;
+    QuietSink sink;
+    if (!LoadStatsFile(*s->loaded, sink)) {
+      std::fprintf(stderr, "%s: the statistics file does not load\n", s->path.c_str());
+      return 1;
+    }
+    s->players = s->loaded->Table.PlayerCount;
+    s->label = "stats-" + std::to_string(s->players);
+    if (FormatStatsFile(*s->loaded) != ReadWholeFile(s->path)) {
+      std::fprintf(stderr, "%s: saving the loaded table does not give the same bytes\n", s->path.c_str());
+      ++failures;
+    }
+    // Saves go to a folder of their own.
+    s->loaded->ProgramFolder = MakeProgramFolder(work, "save-" + s->label);
+  }
+  // Imports start from an empty table; the largest statistics file also
+  // serves as the table an import lands on, as in the program.
+  const StatsInput* biggest = nullptr;
+  for (auto& s : stats)
+    if (!biggest || s->players > biggest->players) biggest = s.get();
+
+  const std::string import_folder = MakeProgramFolder(work, "import");
+  for (const Input& log : logs) {
+    // Warm the page cache so that every benchmark reads from memory.
+    CountLines(log.path);
+    benchmark::RegisterBenchmark(("ReadLines/" + log.label).c_str(), ReadLines, log.path, log.bytes)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("ImportLog/" + log.label).c_str(), ImportLogBench, log.path, log.bytes,
+                                 import_folder, nullptr)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+  }
+  if (biggest) {
+    for (const Input& log : logs) {
+      WindowState* start = biggest->loaded.get();
+      benchmark::RegisterBenchmark(("ImportLogOnto" + std::to_string(biggest->players) + "/" + log.label).c_str(),
+                                   ImportLogBench, log.path, log.bytes, import_folder, start)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+    }
+  }
+  for (auto& s : stats) {
+    CountLines(s->path);
+    benchmark::RegisterBenchmark(("ReadLines/" + s->label).c_str(), ReadLines, s->path, s->bytes)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("LoadStatsFile/" + s->label).c_str(), LoadStatsBench, s->load_folder, s->bytes,
+                                 s->players)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("FormatStatsFile/" + s->label).c_str(), FormatStatsBench, s->loaded.get(), s->bytes)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("SaveStatsFile/" + s->label).c_str(), SaveStatsBench, s->loaded.get(), s->bytes)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("FillPlayerPanel/" + s->label).c_str(), FillPanelBench, s->loaded.get())
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("BuildRatingsReport/" + s->label).c_str(), RatingsBench, s->loaded.get())
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
+  }
+
+  int rest_count = static_cast<int>(rest.size());
+  benchmark::Initialize(&rest_count, rest.data());
+  if (benchmark::ReportUnrecognizedArguments(rest_count, rest.data())) return 2;
+  CollectingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+
+  // ------------------------------------------------------------ summary
+  auto mbps = [](std::uintmax_t bytes, double seconds) { return seconds > 0 ? bytes / seconds / 1e6 : 0.0; };
+  std::printf("\n== Summary (median wall time; MB/s = 10^6 bytes per second; floor = LineReader over the same file) ==\n");
+  std::printf("%-34s %12s %10s %12s  %s\n", "operation", "time", "MB/s", "x floor", "target");
+  auto row = [&](const std::string& name, std::uintmax_t bytes, double floor, const std::string& target) {
+    double t = reporter.Median(name);
+    if (t < 0) return;
+    char ratio[32] = "-";
+    if (floor > 0) std::snprintf(ratio, sizeof ratio, t / floor >= 0.01 ? "%.2fx" : "%.2gx", t / floor);
+    char rate[32] = "-";
+    if (bytes) std::snprintf(rate, sizeof rate, "%.0f", mbps(bytes, t));
+    std::printf("%-34s %12s %10s %12s  %s\n", name.c_str(), TimeText(t).c_str(), rate, ratio, target.c_str());
+  };
+  auto verdict = [](bool met) { return std::string(met ? "met" : "MISSED"); };
+  for (const Input& log : logs) {
+    double floor = reporter.Median("ReadLines/" + log.label);
+    double import = reporter.Median("ImportLog/" + log.label);
+    row("ReadLines/" + log.label, log.bytes, floor, "(floor)");
+    std::string target;
+    if (import > 0 && floor > 0) {
+      bool met = import <= 3 * floor && mbps(log.bytes, import) > 500;
+      char text[128];
+      std::snprintf(text, sizeof text, "<= 3x floor, > 500 MB/s: %s", verdict(met).c_str());
+      target = text;
+    }
+    row("ImportLog/" + log.label, log.bytes, floor, target);
+    if (biggest) row("ImportLogOnto" + std::to_string(biggest->players) + "/" + log.label, log.bytes, floor, "");
+    auto trace = reporter.extra.find("ImportLog/" + log.label);
+    if (trace != reporter.extra.end()) std::printf("%-34s %12.1f MiB of trace after the import\n", "", trace->second);
+  }
+  for (auto& s : stats) {
+    double floor = reporter.Median("ReadLines/" + s->label);
+    auto under = [&](const std::string& name, double limit) {
+      double t = reporter.Median(name);
+      char text[64];
+      std::snprintf(text, sizeof text, "< %.0f ms: %s", limit * 1e3, verdict(t >= 0 && t < limit).c_str());
+      return std::string(text);
+    };
+    row("ReadLines/" + s->label, s->bytes, floor, "(floor)");
+    row("LoadStatsFile/" + s->label, s->bytes, floor, under("LoadStatsFile/" + s->label, 0.030));
+    row("FormatStatsFile/" + s->label, s->bytes, floor, "(part of the save)");
+    row("SaveStatsFile/" + s->label, s->bytes, floor, under("SaveStatsFile/" + s->label, 0.030));
+    row("FillPlayerPanel/" + s->label, 0, floor, "(one panel)");
+    row("BuildRatingsReport/" + s->label, 0, floor, "(one report)");
+  }
+
+  // Doubling: each operation's time on the larger input against the smaller.
+  auto scaling = [&](const std::string& op, const std::string& small, const std::string& large, double size_ratio) {
+    double a = reporter.Median(op + "/" + small), b = reporter.Median(op + "/" + large);
+    if (a <= 0 || b <= 0) return;
+    std::printf("%-34s %s -> %s: input x%.2f, time x%.2f\n", op.c_str(), small.c_str(), large.c_str(), size_ratio,
+                b / a);
+  };
+  std::printf("\n== Scaling (time ratio for the larger input; linear work gives about the input ratio) ==\n");
+  for (std::size_t i = 0; i + 1 < logs.size(); ++i) {
+    double ratio = static_cast<double>(logs[i + 1].bytes) / static_cast<double>(logs[i].bytes);
+    for (std::string op : {"ReadLines", "ImportLog"}) scaling(op, logs[i].label, logs[i + 1].label, ratio);
+    if (biggest)
+      scaling("ImportLogOnto" + std::to_string(biggest->players), logs[i].label, logs[i + 1].label, ratio);
+  }
+  for (std::size_t i = 0; i + 1 < stats.size(); ++i) {
+    double ratio = static_cast<double>(stats[i + 1]->bytes) / static_cast<double>(stats[i]->bytes);
+    for (std::string op : {"ReadLines", "LoadStatsFile", "FormatStatsFile", "SaveStatsFile"})
+      scaling(op, stats[i]->label, stats[i + 1]->label, ratio);
+  }
+
+  for (const std::string& f : reporter.failed) {
+    std::fprintf(stderr, "FAILED: %s\n", f.c_str());
+    ++failures;
+  }
+  return failures ? 1 : 0;
+}
