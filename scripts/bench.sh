@@ -37,6 +37,7 @@ else
   startup_runs=7
 fi
 
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 results="$core_build/results-$mode.txt"
 mkdir -p "$core_build"
 : > "$results"
@@ -164,6 +165,8 @@ fi
 say ""
 say "== Machine =="
 say "cores: $(nproc); CPU: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1); RAM: $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)"
+say "load average (1, 5, 15 min) before the run: $load_before; after: $(cut -d' ' -f1-3 /proc/loadavg)"
+say "(other work on the machine during the run makes every figure slower; compare runs on a quiet machine)"
 say "results saved to $results"
 
 if [ "$startup_ok" != yes ]; then
