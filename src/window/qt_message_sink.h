@@ -1,0 +1,14 @@
+#pragma once
+
+#include "files/messages.h"
+
+namespace fragtally {
+
+// Shows each message as a modal box with its icon, title, text and one OK
+// button, over the active window (none while the program starts).
+class QtMessageSink : public MessageSink {
+ public:
+  void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
+};
+
+}  // namespace fragtally

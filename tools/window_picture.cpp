@@ -1,0 +1,65 @@
+// Renders the main window to a PNG file, the way a new user sees it after the
+// first import of a game log: start-up without files, then the import button.
+//
+//   QT_QPA_PLATFORM=offscreen window_picture docs/window.png demo/basekrm/LOG.txt
+//
+// Works in a fresh temporary folder (program folder and current folder); the
+// message boxes are printed instead of shown.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include <QApplication>
+#include <QPixmap>
+#include <QTemporaryDir>
+
+#include "window/form1.h"
+
+namespace {
+
+class PrintingSink : public fragtally::MessageSink {
+ public:
+  void ShowMessage(fragtally::MessageIcon, const std::string& title, const std::string& text) override {
+    std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
+  }
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s OUTPUT.png GAME_LOG.txt\n", argv[0]);
+    return 2;
+  }
+  const std::filesystem::path output = std::filesystem::absolute(argv[1]);
+  const std::filesystem::path log = std::filesystem::absolute(argv[2]);
+
+  QTemporaryDir folder;
+  if (!folder.isValid()) return 1;
+  const std::filesystem::path base = folder.path().toStdString();
+  std::error_code ec;
+  std::filesystem::create_directories(base / "basekrm", ec);
+  std::filesystem::copy_file(log, base / "basekrm" / "LOG.txt", ec);
+  if (ec) {
+    std::fprintf(stderr, "cannot copy %s: %s\n", log.c_str(), ec.message().c_str());
+    return 1;
+  }
+  std::filesystem::current_path(base);
+
+  PrintingSink messages;
+  fragtally::Form1 form(messages, folder.path());
+  form.DisableUnload();
+  form.Form_Load();
+  form.show();
+  form.Command1_Click();
+  QApplication::processEvents();
+
+  if (!form.grab().save(QString::fromStdString(output.string()), "PNG")) {
+    std::fprintf(stderr, "cannot write %s\n", output.c_str());
+    return 1;
+  }
+  return 0;
+}
