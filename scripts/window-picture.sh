@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Renders the window offscreen to docs/window.png: a first start in an empty
+# game folder, then an import of the demo log (demo/basekrm/LOG.txt).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+cmake -S . -B build
+cmake --build build -j"$(nproc)" --target window_picture
+mkdir -p docs
+QT_QPA_PLATFORM=offscreen ./build/src/window_picture docs/window.png demo/basekrm/LOG.txt 2> /dev/null
+echo "wrote docs/window.png"
