@@ -1,0 +1,281 @@
+#include "fuzz_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unordered_set>
+
+#include <unistd.h>
+
+namespace fragtally::fuzz {
+
+namespace {
+
+[[noreturn]] void AbortOnFailure(const std::string& message) {
+  std::fprintf(stderr, "CHECK FAILED: %s\n", message.c_str());
+  std::fflush(stderr);
+  std::abort();
+}
+
+FailureHandler g_handler = &AbortOnFailure;
+
+std::string Quote(std::string_view text) {
+  std::string out = "\"";
+  for (unsigned char c : text.substr(0, 200)) {
+    if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') {
+      out.push_back(static_cast<char>(c));
+    } else {
+      char buffer[8];
+      std::snprintf(buffer, sizeof buffer, "\\x%02x", c);
+      out += buffer;
+    }
+  }
+  if (text.size() > 200) out += "...";
+  return out + "\"";
+}
+
+}  // namespace
+
+void SetFailureHandler(FailureHandler handler) { g_handler = handler ? handler : &AbortOnFailure; }
+
+void Fail(const std::string& message) {
+  g_handler(message);
+  AbortOnFailure(message);  // a handler that returns still stops the run
+}
+
+Counter PlayerTable::*ColumnMember(int column) {
+  static constexpr Counter PlayerTable::*kMembers[kColumnCount] = {
+      &PlayerTable::MachinegunShots, &PlayerTable::MachinegunHits, &PlayerTable::ShotgunShots,
+      &PlayerTable::ShotgunHits,     &PlayerTable::GrenadeShots,   &PlayerTable::GrenadeHits,
+      &PlayerTable::RocketShots,     &PlayerTable::RocketHits,     &PlayerTable::ShaftShots,
+      &PlayerTable::ShaftHits,       &PlayerTable::RailgunShots,   &PlayerTable::RailgunHits,
+      &PlayerTable::PlasmaShots,     &PlayerTable::PlasmaHits,     &PlayerTable::BfgShots,
+      &PlayerTable::BfgHits,         &PlayerTable::Gauntlet,       &PlayerTable::DamageGiven,
+      &PlayerTable::DamageReceived,  &PlayerTable::Kills,          &PlayerTable::Deaths,
+      &PlayerTable::Suicides,        &PlayerTable::Frags,          &PlayerTable::GamesPlayed,
+  };
+  return kMembers[column];
+}
+
+SlotCounters ReadSlot(const PlayerTable& table, int slot) {
+  SlotCounters counters{};
+  for (int c = 0; c < kColumnCount; ++c) counters[c] = (table.*ColumnMember(c))[slot];
+  return counters;
+}
+
+void WriteSlot(PlayerTable& table, int slot, const SlotCounters& counters) {
+  for (int c = 0; c < kColumnCount; ++c) (table.*ColumnMember(c))[slot] = counters[c];
+}
+
+std::string DescribeSlot(const SlotCounters& counters) {
+  std::string out = "[";
+  for (int c = 0; c < kColumnCount; ++c) {
+    if (c) out += ",";
+    out += std::to_string(counters[c]);
+  }
+  return out + "]";
+}
+
+void CheckTableInvariants(const WindowState& state) {
+  const PlayerTable& table = state.Table;
+  const int count = table.PlayerCount;
+  FRAGTALLY_CHECK(count >= 0 && count <= kMaxPlayers, "PlayerCount " + std::to_string(count));
+
+  std::unordered_set<std::string_view> seen;
+  seen.reserve(static_cast<std::size_t>(count) * 2);
+  for (int slot = 1; slot <= count; ++slot) {
+    FRAGTALLY_CHECK(seen.insert(table.PlayerName[slot]).second,
+                    "name " + Quote(table.PlayerName[slot]) + " twice, again in slot " + std::to_string(slot));
+  }
+
+  for (const Selector* selector : {&state.Combo1, &state.Combo2}) {
+    const char* which = selector == &state.Combo1 ? "Combo1" : "Combo2";
+    FRAGTALLY_CHECK(selector->List.size() == static_cast<std::size_t>(count),
+                    std::string(which) + " lists " + std::to_string(selector->List.size()) + " names for " +
+                        std::to_string(count) + " players");
+    for (int slot = 1; slot <= count; ++slot) {
+      FRAGTALLY_CHECK(selector->List[static_cast<std::size_t>(slot - 1)] == table.PlayerName[slot],
+                      std::string(which) + " entry " + std::to_string(slot - 1) + " is " +
+                          Quote(selector->List[static_cast<std::size_t>(slot - 1)]) + ", slot holds " +
+                          Quote(table.PlayerName[slot]));
+    }
+    FRAGTALLY_CHECK(selector->ListIndex >= -1 && selector->ListIndex < count,
+                    std::string(which) + " selects " + std::to_string(selector->ListIndex));
+  }
+
+  // Slots above PlayerCount: scan each column as one block.
+  const std::size_t first_free = static_cast<std::size_t>(count);  // 0-based index of slot count + 1
+  for (int c = 0; c < kColumnCount; ++c) {
+    const std::int32_t* cells = &(table.*ColumnMember(c))[1];
+    for (std::size_t i = first_free; i < static_cast<std::size_t>(kMaxPlayers); ++i) {
+      if (cells[i] != 0)
+        FRAGTALLY_CHECK(false, "slot " + std::to_string(i + 1) + " above PlayerCount " + std::to_string(count) +
+                                   " holds " + std::to_string(cells[i]) + " in column " + std::to_string(c));
+    }
+  }
+  const std::string* names = &table.PlayerName[1];
+  for (std::size_t i = first_free; i < static_cast<std::size_t>(kMaxPlayers); ++i) {
+    if (!names[i].empty())
+      FRAGTALLY_CHECK(false, "slot " + std::to_string(i + 1) + " above PlayerCount holds the name " + Quote(names[i]));
+  }
+}
+
+void ResetWindowState(WindowState& state) {
+  PlayerTable& table = state.Table;
+  for (int slot = 1; slot <= table.PlayerCount; ++slot) {
+    WriteSlot(table, slot, SlotCounters{});
+    table.PlayerName[slot].clear();
+  }
+  table.PlayerCount = 0;
+  table.NameSlot.clear();
+  state.LogPath.clear();
+  state.CurrentLine.clear();
+  state.CurrentName.clear();
+  state.ScanIndex = 0;
+  state.KillsFieldPos = 0;
+  state.CurrentPlayer = 0;
+  state.StartupMarker.clear();
+  state.ProgramFolder.clear();
+  state.Trace.clear();
+  state.TraceCaret = 0;
+  state.Combo1 = Selector{};
+  state.Combo2 = Selector{};
+  state.Panel1 = DesignPanelLabels();
+  state.Panel2 = DesignPanelLabels();
+  state.KeepOldStatsFile = false;
+}
+
+SlotCounters ExpectedAfterReload(const SlotCounters& saved) {
+  SlotCounters expected = saved;
+  const int zero_form[][2] = {{kShotgunHits, kShotgunShots}, {kGrenadeHits, kGrenadeShots},
+                              {kRocketHits, kRocketShots},   {kShaftHits, kShaftShots},
+                              {kRailgunHits, kRailgunShots}, {kPlasmaHits, kPlasmaShots},
+                              {kBfgHits, kBfgShots}};
+  for (const auto& weapon : zero_form) {
+    if (saved[weapon[1]] <= 0) {
+      expected[weapon[0]] = 0;
+      expected[weapon[1]] = 0;
+    }
+  }
+  return expected;
+}
+
+void CheckReloadedTable(const PlayerTable& saved, const PlayerTable& loaded) {
+  FRAGTALLY_CHECK(loaded.PlayerCount == saved.PlayerCount, "reloaded " + std::to_string(loaded.PlayerCount) +
+                                                               " players of " + std::to_string(saved.PlayerCount));
+  for (int slot = 1; slot <= saved.PlayerCount; ++slot) {
+    FRAGTALLY_CHECK(loaded.PlayerName[slot] == saved.PlayerName[slot],
+                    "slot " + std::to_string(slot) + " reloaded as " + Quote(loaded.PlayerName[slot]) + ", saved " +
+                        Quote(saved.PlayerName[slot]));
+    SlotCounters expected = ExpectedAfterReload(ReadSlot(saved, slot));
+    SlotCounters got = ReadSlot(loaded, slot);
+    FRAGTALLY_CHECK(got == expected, "slot " + std::to_string(slot) + " reloaded as " + DescribeSlot(got) +
+                                         ", expected " + DescribeSlot(expected));
+  }
+}
+
+void CheckNoMessage(const MessageLog& log) {
+  FRAGTALLY_CHECK(log.messages.empty(), "unexpected message " + Quote(log.messages.front().title));
+}
+
+void CheckOneMessage(const MessageLog& log, MessageIcon icon, const std::string& title, const std::string& text) {
+  FRAGTALLY_CHECK(log.messages.size() == 1, std::to_string(log.messages.size()) + " messages instead of one");
+  const Message& m = log.messages.front();
+  FRAGTALLY_CHECK(m.icon == icon, "message icon");
+  FRAGTALLY_CHECK(m.title == title, "message title " + Quote(m.title));
+  FRAGTALLY_CHECK(m.text == text, "message text " + Quote(m.text));
+}
+
+namespace {
+
+struct Scratch {
+  std::string path;
+  Scratch() {
+    std::string base;
+    if (const char* chosen = std::getenv("FRAGTALLY_FUZZ_TMPDIR"); chosen && *chosen) {
+      base = chosen;
+    } else if (::access("/dev/shm", W_OK | X_OK) == 0) {
+      base = "/dev/shm";
+    } else {
+      base = std::filesystem::temp_directory_path().string();
+    }
+    std::string pattern = base + "/fragtally-fuzz-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (::mkdtemp(buffer.data()) == nullptr) {
+      std::perror("mkdtemp");
+      std::abort();
+    }
+    path = buffer.data();
+  }
+  ~Scratch() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+};
+
+}  // namespace
+
+const std::string& ScratchFolder() {
+  static Scratch scratch;
+  return scratch.path;
+}
+
+void WriteBytes(const std::string& path, std::string_view bytes) {
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  FRAGTALLY_CHECK(out.good(), "could not write " + path);
+}
+
+std::optional<std::string> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void RemoveFile(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+}
+
+std::uint8_t InputReader::Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+
+std::int32_t InputReader::Int32() {
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(Byte()) << (8 * i);
+  return static_cast<std::int32_t>(value);
+}
+
+double InputReader::Double() {
+  std::uint64_t bits = 0;
+  for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(Byte()) << (8 * i);
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+std::string InputReader::Text(std::size_t max) {
+  std::string text;
+  while (pos_ < size_ && text.size() < max) {
+    char c = static_cast<char>(data_[pos_++]);
+    if (static_cast<unsigned char>(c) == 0xFF) break;
+    text.push_back(c);
+  }
+  return text;
+}
+
+std::string_view InputReader::Rest() {
+  std::string_view rest(reinterpret_cast<const char*>(data_) + pos_, pos_ < size_ ? size_ - pos_ : 0);
+  pos_ = size_;
+  return rest;
+}
+
+}  // namespace fragtally::fuzz

@@ -1,0 +1,107 @@
+#pragma once
+
+// Shared helpers of the fuzz targets: what a failed check does, the 24
+// counters of a slot as an array, table invariants, the comparison of a saved
+// and reloaded table, recorded messages and a scratch folder per process.
+// The same code runs under libFuzzer and in the replay test.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "files/messages.h"
+#include "stats/player_table.h"
+#include "stats/window_state.h"
+
+namespace fragtally::fuzz {
+
+// A failed check calls the handler. The default prints the message and aborts,
+// which libFuzzer records as a finding; the replay test throws instead.
+using FailureHandler = void (*)(const std::string& message);
+void SetFailureHandler(FailureHandler handler);
+[[noreturn]] void Fail(const std::string& message);
+
+#define FRAGTALLY_CHECK(condition, message)                                                               \
+  do {                                                                                                    \
+    if (!(condition))                                                                                     \
+      ::fragtally::fuzz::Fail(std::string(__FILE__ ":") + std::to_string(__LINE__) + ": " #condition " -- " + \
+                              std::string(message));                                                      \
+  } while (0)
+
+// The 24 counters of a slot, in the order the table declares them.
+enum Column {
+  kMachinegunShots, kMachinegunHits, kShotgunShots, kShotgunHits, kGrenadeShots, kGrenadeHits,
+  kRocketShots, kRocketHits, kShaftShots, kShaftHits, kRailgunShots, kRailgunHits,
+  kPlasmaShots, kPlasmaHits, kBfgShots, kBfgHits, kGauntlet, kDamageGiven, kDamageReceived,
+  kKills, kDeaths, kSuicides, kFrags, kGamesPlayed, kColumnCount
+};
+using SlotCounters = std::array<std::int32_t, kColumnCount>;
+
+Counter PlayerTable::*ColumnMember(int column);
+SlotCounters ReadSlot(const PlayerTable& table, int slot);
+void WriteSlot(PlayerTable& table, int slot, const SlotCounters& counters);
+std::string DescribeSlot(const SlotCounters& counters);
+
+// PlayerCount within 0..9999, names of slots 1..PlayerCount pairwise
+// different, both selector lists equal to those names in slot order, every
+// slot above PlayerCount empty (empty name, all counters 0).
+void CheckTableInvariants(const WindowState& state);
+
+// A window state as NewWindowState makes it, reusing `state`'s storage: only
+// the slots up to PlayerCount are cleared, so run CheckTableInvariants first.
+// Much cheaper than a new state for every input.
+void ResetWindowState(WindowState& state);
+
+// What a load of the file saved from `saved` must give: the same players in
+// the same slots with the same totals, except that the seven weapons other
+// than the machinegun come back as 0/0 when their shots were 0 or less.
+SlotCounters ExpectedAfterReload(const SlotCounters& saved);
+void CheckReloadedTable(const PlayerTable& saved, const PlayerTable& loaded);
+
+// Message boxes, recorded.
+struct Message {
+  MessageIcon icon;
+  std::string title;
+  std::string text;
+};
+class MessageLog : public MessageSink {
+ public:
+  void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override {
+    messages.push_back({icon, title, text});
+  }
+  std::vector<Message> messages;
+};
+void CheckNoMessage(const MessageLog& log);
+void CheckOneMessage(const MessageLog& log, MessageIcon icon, const std::string& title, const std::string& text);
+
+// A folder of this process, made at the first call and removed at exit. Set
+// FRAGTALLY_FUZZ_TMPDIR to choose where it goes (default: /dev/shm when
+// usable, the system's temporary folder otherwise).
+const std::string& ScratchFolder();
+void WriteBytes(const std::string& path, std::string_view bytes);
+std::optional<std::string> ReadBytes(const std::string& path);
+void RemoveFile(const std::string& path);
+
+// Takes typed values from the front of a fuzz input; zeros once it runs dry.
+class InputReader {
+ public:
+  InputReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  std::uint8_t Byte();
+  std::int32_t Int32();
+  double Double();
+  // Up to `max` bytes, ended early by a 0xFF byte (which is consumed).
+  std::string Text(std::size_t max);
+  std::string_view Rest();
+  bool Empty() const { return pos_ >= size_; }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace fragtally::fuzz

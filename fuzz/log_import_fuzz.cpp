@@ -1,0 +1,152 @@
+// Arbitrary bytes as the game's log, imported after a statistics file of
+// three players was loaded; then shut-down and the next start-up.
+
+#include <iterator>
+#include <memory>
+
+#include "files/settings_file.h"
+#include "files/stats_file.h"
+#include "fuzz_support.h"
+#include "fuzz_targets.h"
+#include "import/log_import.h"
+#include "reference_model.h"
+#include "window/lifecycle.h"
+#include "window/panels.h"
+
+namespace fragtally::fuzz {
+
+namespace {
+
+constexpr std::string_view kSeedStats =
+    "console: Stats for: Ann\r\n"
+    "console: Gauntlet:   4\r\n"
+    "console: Machinegun:   120/480     25%\r\n"
+    "console: Shotgun:   1/8     12%\r\n"
+    "console: Grenade L:   0/0     0%\r\n"
+    "console: Rocket L:   3/8     38%\r\n"
+    "console: Shaft:   0/0     0%\r\n"
+    "console: Railgun:   9/40     22%\r\n"
+    "console: Plasma gun:   0/0     0%\r\n"
+    "console: BFG:   0/0     0%\r\n"
+    "console: Dmggiven: 1530\r\n"
+    "console: Dmgrecvd: 1720\r\n"
+    "console: Kills: 7     Deaths: 9     Suicides: 1     Frags: 6\r\n"
+    "console: games played: 2\r\n"
+    "console:  \r\n"
+    "console: Stats for: Bob\r\n"
+    "console: Machinegun:   3/0     0%\r\n"
+    "console: Kills: 0     Deaths: 2     Suicides: 0     Frags: -1\r\n"
+    "console: games played: 1\r\n"
+    "console:  \r\n"
+    "console: Stats for: \r\n"
+    "console: Dmggiven: 2147483000\r\n"
+    "console: games played: 2147483646\r\n"
+    "console:  \r\n";
+
+// Never empty: an empty marker is a first import, handled apart.
+constexpr std::string_view kMarkers[] = {
+    "--- Fs_startup : Mon Jan 01 10:00:00 2024",
+    "--- Fs_startup :",
+    "console:  ",
+    "console: Stats for: Ann",
+    " ",
+    "\r",
+    "x",
+    "--- Fs_startup : Tue Jan 02 10:00:00 2024",
+};
+
+void CheckPanel(const PanelLabels& labels, const PlayerTable& table, int position, const char* which) {
+  PanelFill fill = FillPlayerPanel(table, position);
+  FRAGTALLY_CHECK(!fill.Failure && fill.Texts.size() == labels.size(), std::string(which) + " cannot be filled");
+  for (std::size_t i = 0; i < labels.size(); ++i)
+    FRAGTALLY_CHECK(labels[i] == fill.Texts[i], std::string(which) + " label " + std::to_string(i) + " is stale");
+}
+
+}  // namespace
+
+void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
+  InputReader input(data, size);
+  const std::string marker(kMarkers[input.Byte() % std::size(kMarkers)]);
+  const std::string_view log = input.Rest();
+
+  static std::unique_ptr<WindowState> state = NewWindowState();
+  static std::unique_ptr<WindowState> next = NewWindowState();
+  ResetWindowState(*state);
+  state->ProgramFolder = ScratchFolder() + "/log-import";
+  const std::string log_path = ScratchFolder() + "/game/LOG.txt";
+  const std::string settings = log_path + "\r\n" + marker + "\r\n";
+  WriteBytes(StatsFilePath(*state), kSeedStats);
+  WriteBytes(SettingsFilePath(*state), settings);
+  WriteBytes(log_path, log);
+
+  MessageLog start_messages;
+  const StartUpResult started = StartUp(*state, start_messages);
+  FRAGTALLY_CHECK(started.StatsLoaded && !started.FillFailure, "the seed statistics did not load");
+  CheckNoMessage(start_messages);
+  FRAGTALLY_CHECK(state->LogPath == log_path && state->StartupMarker == marker, "settings not read");
+
+  RefTable reference;
+  for (int slot = 1; slot <= state->Table.PlayerCount; ++slot)
+    reference.players.push_back({state->Table.PlayerName[slot], ReadSlot(state->Table, slot)});
+  reference.trace = state->Trace;
+  reference.current_name = state->CurrentName;
+  reference.current_player = state->CurrentPlayer;
+  std::string reference_marker = marker;
+  const int second_position = state->Combo2.ListIndex;
+  RefImport expected = ReferenceImportLines(log, reference_marker, reference);
+  if (expected == RefImport::Completed) {
+    // The refresh fills both panels; an accuracy beyond 16 bits fails it.
+    for (int position : {0, second_position}) {
+      const SlotCounters& c = reference.players[static_cast<std::size_t>(position)].counters;
+      for (int hits = kMachinegunHits; hits <= kBfgHits; hits += 2)
+        if (ReferenceAccuracyFails(c[hits], c[hits - 1])) expected = RefImport::Failed;
+    }
+  }
+
+  MessageLog messages;
+  const ImportOutcome outcome = ImportLog(*state, messages);
+  switch (expected) {
+    case RefImport::Completed:
+      FRAGTALLY_CHECK(outcome == ImportOutcome::Completed, "import did not complete");
+      CheckNoMessage(messages);
+      FRAGTALLY_CHECK(ReadBytes(SettingsFilePath(*state)) == log_path + "\r\n" + reference_marker + "\r\n",
+                      "settings file after the import");
+      FRAGTALLY_CHECK(state->Combo1.ListIndex == 0 && state->Combo2.ListIndex == second_position, "selections");
+      CheckPanel(state->Panel1, state->Table, 0, "first panel");
+      CheckPanel(state->Panel2, state->Table, second_position, "second panel");
+      FRAGTALLY_CHECK(state->TraceCaret == state->Trace.size(), "caret not at the end of the trace");
+      break;
+    case RefImport::LogUnchanged:
+      FRAGTALLY_CHECK(outcome == ImportOutcome::LogUnchanged, "log-unchanged expected");
+      CheckOneMessage(messages, MessageIcon::Information, kLogUnchangedTitle, kLogUnchangedText);
+      FRAGTALLY_CHECK(ReadBytes(SettingsFilePath(*state)) == settings, "settings file rewritten");
+      break;
+    case RefImport::Failed:
+      FRAGTALLY_CHECK(outcome == ImportOutcome::Failed, "failure expected");
+      CheckOneMessage(messages, MessageIcon::Error, kLogNotFoundTitle, std::string(kLogNotFoundText) + kContactAddress);
+      FRAGTALLY_CHECK(ReadBytes(SettingsFilePath(*state)) == settings, "settings file rewritten");
+      break;
+  }
+  FRAGTALLY_CHECK(state->StartupMarker == reference_marker, "StartupMarker differs from the reference");
+  CheckSameTable(*state, reference);
+  CheckTableInvariants(*state);
+  FRAGTALLY_CHECK(ReadBytes(log_path) == std::string(log), "the import changed the log");
+
+  // Shut-down, then the next start-up reads back what was saved.
+  const ShutDownResult down = ShutDown(*state);
+  FRAGTALLY_CHECK(down.StatsSaved && down.Settings.ok, "shut-down could not save: " + down.Stats.error + down.Settings.error);
+  FRAGTALLY_CHECK(down.Stats.backupPath.empty(), "backup after a complete load");
+  ResetWindowState(*next);
+  next->ProgramFolder = state->ProgramFolder;
+  MessageLog next_messages;
+  FRAGTALLY_CHECK(StartUp(*next, next_messages).StatsLoaded, "the saved statistics do not load");
+  CheckNoMessage(next_messages);
+  CheckTableInvariants(*next);
+  CheckReloadedTable(state->Table, next->Table);
+  FRAGTALLY_CHECK(next->LogPath == state->LogPath && next->StartupMarker == state->StartupMarker,
+                  "settings do not read back");
+}
+
+}  // namespace fragtally::fuzz
+
+FRAGTALLY_FUZZ_ENTRY(fragtally::fuzz::FuzzLogImport)

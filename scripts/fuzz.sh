@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (address and undefined-behaviour
+# sanitizers) and runs them one after another.
+#
+#   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
+#
+# SECONDS_PER_TARGET defaults to 60; TARGET is any of stats_line, stats_file,
+# log_import, numbers (default: all). Each target starts from its seeds
+# (fuzz/corpus/<target>) and regression cases (fuzz/regressions/<target>) plus
+# what earlier runs found, kept in build-fuzz/fuzz-work/<target>/corpus.
+# Findings land in build-fuzz/fuzz-work/<target>/findings. The exit status is
+# 1 when any target found something.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-60}
+[ $# -gt 0 ] && shift
+targets=("$@")
+[ ${#targets[@]} -eq 0 ] && targets=(stats_line stats_file log_import numbers)
+build=${FRAGTALLY_FUZZ_BUILD:-build-fuzz}
+work_root="$build/fuzz-work"
+
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DFRAGTALLY_BUILD_FUZZ=ON -DFRAGTALLY_BUILD_WINDOW=OFF -DFRAGTALLY_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j"${FRAGTALLY_FUZZ_JOBS:-$(nproc)}" >/dev/null
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+summary="$work_root/summary.md"
+mkdir -p "$work_root"
+{
+  echo "| target | seconds | executions | exec/s | corpus | coverage | findings |"
+  echo "|---|---:|---:|---:|---:|---:|---:|"
+} >"$summary"
+
+found_any=0
+for target in "${targets[@]}"; do
+  binary="$build/fuzz/fuzz_$target"
+  [ -x "$binary" ] || { echo "no fuzz target $target" >&2; exit 2; }
+  work="$work_root/$target"
+  mkdir -p "$work/corpus" "$work/findings"
+  inputs=("$work/corpus" "fuzz/corpus/$target")
+  [ -d "fuzz/regressions/$target" ] && inputs+=("fuzz/regressions/$target")
+  log="$work/run-$(date +%Y%m%d-%H%M%S).log"
+
+  echo "== $target: $seconds s"
+  start=$(date +%s)
+  status=0
+  "$binary" -max_total_time="$seconds" -print_final_stats=1 -timeout=30 -rss_limit_mb=4096 \
+    -artifact_prefix="$work/findings/" "${inputs[@]}" >"$log" 2>&1 || status=$?
+  elapsed=$(( $(date +%s) - start ))
+
+  execs=$(awk '/stat::number_of_executed_units/ {print $2}' "$log" | tail -1)
+  speed=$(awk '/stat::average_exec_per_sec/ {print $2}' "$log" | tail -1)
+  last=$(grep -E '^#[0-9]+' "$log" | tail -1 || true)
+  cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$last")
+  corp=$(sed -n 's/.* corp: \([0-9]*\)\/.*/\1/p' <<<"$last")
+  findings=$(find "$work/findings" -type f | wc -l)
+  if [ "$status" -ne 0 ] && [ "$findings" -eq 0 ]; then findings=1; fi
+  [ "$findings" -gt 0 ] && found_any=1
+  printf '| %s | %s | %s | %s | %s | %s | %s |\n' "$target" "$elapsed" "${execs:-?}" "${speed:-?}" \
+    "${corp:-?}" "${cov:-?}" "$findings" >>"$summary"
+  echo "   executions ${execs:-?}, ${speed:-?}/s, corpus ${corp:-?}, coverage ${cov:-?}, findings $findings (log: $log)"
+  if [ "$findings" -gt 0 ]; then
+    grep -E 'CHECK FAILED|ERROR:|SUMMARY' "$log" | head -5 || true
+    find "$work/findings" -type f | head -5
+  fi
+done
+
+echo
+cat "$summary"
+exit "$found_any"
