@@ -179,12 +179,16 @@ SaveResult WriteFileAtomically(const std::string& path, const std::string& conte
   QString target = ToQtPath(path);
   QDir().mkpath(QFileInfo(target).absolutePath());
   QSaveFile file(target);
-  if (!file.open(QIODevice::WriteOnly)) {
+  // Unbuffered, so that a write the disk refuses (full, size limit) fails
+  // here. Buffered, small contents would only be written by commit(), which
+  // does not report that failure and would put an empty or cut file in place
+  // of the old one.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     result.error = file.errorString().toStdString();
     return result;
   }
   qint64 written = file.write(contents.data(), static_cast<qint64>(contents.size()));
-  if (written != static_cast<qint64>(contents.size())) {
+  if (written != static_cast<qint64>(contents.size()) || file.error() != QFileDevice::NoError) {
     result.error = file.errorString().toStdString();
     file.cancelWriting();
     file.commit();
