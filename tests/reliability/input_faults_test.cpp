@@ -1,0 +1,367 @@
+// Damaged and odd inputs: a log replaced or truncated between two imports, a
+// log with NUL bytes, a 100 MB line, lines of carriage returns only, a log
+// path that names a folder, and a statistics file with a malformed line in
+// the middle. Each ends in the program's own message (or none), and after
+// shut-down no player of the original statistics is lost.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "files/messages.h"
+#include "files/settings_file.h"
+#include "files/stats_file.h"
+#include "fuzz_support.h"
+#include "import/log_import.h"
+#include "reliability_support.h"
+#include "test_support.h"
+#include "window/lifecycle.h"
+
+namespace fragtally {
+namespace {
+
+using fuzz::ReadSlot;
+using fuzz::SlotCounters;
+using testing::CrLf;
+using testing::ReadFile;
+using testing::RecordingSink;
+using testing::TempDir;
+using testing::WriteFile;
+
+const std::string kS0 = "--- Fs_startup : Sun Dec 31 09:00:00 2023";
+const std::string kS1 = "--- Fs_startup : Mon Jan 01 10:00:00 2024";
+const std::string kS2 = "--- Fs_startup : Tue Jan 02 10:00:00 2024";
+
+const std::vector<std::string> kAnnBlock = {
+    "console: Stats for: Ann",
+    "console: Gauntlet:   4",
+    "console: Machinegun:   120/480     25%",
+    "console: Shotgun:   1/8     12%",
+    "console: Kills: 7     Deaths: 9     Suicides: 1     Frags: 6",
+    "console: games played: 2",
+    "console:  ",
+};
+const std::vector<std::string> kBobBlock = {
+    "console: Stats for: Bob",
+    "console: Gauntlet:   1",
+    "console: Dmggiven: 300",
+    "console: games played: 1",
+    "console:  ",
+};
+
+// One match of `name` as the game writes it (no games line).
+std::vector<std::string> Match(const std::string& name) {
+  return {"console: Stats for: " + name,
+          "console: Gauntlet:   1",
+          "console: Shotgun:   2/10     20%",
+          "console: Kills: 3     Deaths: 1     Suicides: 0     Frags: 3",
+          "console:  "};
+}
+
+std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+void ExpectOnly(const RecordingSink& sink, MessageIcon icon, const std::string& title, const std::string& text) {
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].icon, icon);
+  EXPECT_EQ(sink.messages[0].title, title);
+  EXPECT_EQ(sink.messages[0].text, text);
+}
+
+void ExpectLogNotFound(const RecordingSink& sink) {
+  ExpectOnly(sink, MessageIcon::Error, kLogNotFoundTitle, std::string(kLogNotFoundText) + kContactAddress);
+}
+
+void ExpectLogUnchanged(const RecordingSink& sink) {
+  ExpectOnly(sink, MessageIcon::Information, kLogUnchangedTitle, kLogUnchangedText);
+}
+
+// Runs a check of the fuzz helpers as a test expectation.
+template <class F>
+void Checked(F check) {
+  try {
+    check();
+  } catch (const testing::CheckFailed& failed) {
+    ADD_FAILURE() << failed.message;
+  }
+}
+
+class InputFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::UseThrowingChecks();
+    program_ = dir_.path() / "game";
+    state_ = testing::StateIn(program_);
+    log_path_ = dir_.str() + "/krm/basekrm/LOG.txt";
+    testing::WriteStatsFile(*state_, CrLf(Join({kAnnBlock, kBobBlock})));
+    WriteFile(SettingsFilePath(*state_), log_path_ + "\r\n" + kS0 + "\r\n");
+    RecordingSink sink;
+    ASSERT_TRUE(StartUp(*state_, sink).StatsLoaded);
+    ASSERT_TRUE(sink.messages.empty());
+    ASSERT_EQ(state_->Table.PlayerCount, 2);
+  }
+
+  ImportOutcome Import(RecordingSink& sink) {
+    ImportOutcome outcome = ImportLog(*state_, sink);
+    Checked([&] { fuzz::CheckTableInvariants(*state_); });
+    return outcome;
+  }
+
+  // A new log in place of the old one, as when the game starts again.
+  void ReplaceLog(const std::string& bytes) {
+    WriteFile(log_path_ + ".new", bytes);
+    std::filesystem::rename(log_path_ + ".new", log_path_);
+  }
+
+  int SlotOf(const std::string& name) const {
+    for (int slot = 1; slot <= state_->Table.PlayerCount; ++slot)
+      if (state_->Table.PlayerName[slot] == name) return slot;
+    return 0;
+  }
+  std::int32_t Value(const std::string& name, int column) const {
+    const int slot = SlotOf(name);
+    return slot ? ReadSlot(state_->Table, slot)[column] : -12345;
+  }
+  std::string SettingsOnDisk() const { return ReadFile(SettingsFilePath(*state_)); }
+
+  // Shut-down, then the next start-up: Ann and Bob are still in slots 1 and
+  // 2, and every total reads back as it was in memory.
+  void ShutDownAndStartAgain() {
+    const ShutDownResult down = ShutDown(*state_);
+    ASSERT_TRUE(down.StatsSaved) << down.Stats.error;
+    ASSERT_TRUE(down.Settings.ok) << down.Settings.error;
+    auto next = NewWindowState();
+    next->ProgramFolder = state_->ProgramFolder;
+    RecordingSink sink;
+    ASSERT_TRUE(StartUp(*next, sink).StatsLoaded);
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_EQ(next->Table.PlayerName[1], "Ann");
+    EXPECT_EQ(next->Table.PlayerName[2], "Bob");
+    Checked([&] {
+      fuzz::CheckTableInvariants(*next);
+      fuzz::CheckReloadedTable(state_->Table, next->Table);
+    });
+    EXPECT_EQ(next->LogPath, state_->LogPath);
+    EXPECT_EQ(next->StartupMarker, state_->StartupMarker);
+  }
+
+  TempDir dir_;
+  std::filesystem::path program_;
+  std::unique_ptr<WindowState> state_;
+  std::string log_path_;
+};
+
+TEST_F(InputFaults, LogReplacedBetweenImports) {
+  ReplaceLog(CrLf(Join({{kS1, "console: Fraglimit hit."}, Match("Ann")})));
+  RecordingSink first;
+  EXPECT_EQ(Import(first), ImportOutcome::Completed);
+  EXPECT_TRUE(first.messages.empty());
+  EXPECT_EQ(Value("Ann", fuzz::kGauntlet), 5);
+  EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 3);
+  EXPECT_EQ(SettingsOnDisk(), log_path_ + "\r\n" + kS1 + "\r\n");
+
+  // The game started again: a new log with a new start-up line.
+  ReplaceLog(CrLf(Join({{kS2}, Match("Cy")})));
+  RecordingSink second;
+  EXPECT_EQ(Import(second), ImportOutcome::Completed);
+  EXPECT_TRUE(second.messages.empty());
+  EXPECT_EQ(SlotOf("Cy"), 3);
+  EXPECT_EQ(state_->StartupMarker, kS2);
+
+  // The first log put back: only the last start-up line is remembered, so it
+  // counts again.
+  ReplaceLog(CrLf(Join({{kS1, "console: Fraglimit hit."}, Match("Ann")})));
+  RecordingSink third;
+  EXPECT_EQ(Import(third), ImportOutcome::Completed);
+  EXPECT_EQ(Value("Ann", fuzz::kGauntlet), 6);
+
+  // Pressed again with the same log: refused.
+  RecordingSink fourth;
+  EXPECT_EQ(Import(fourth), ImportOutcome::LogUnchanged);
+  ExpectLogUnchanged(fourth);
+  EXPECT_EQ(Value("Ann", fuzz::kGauntlet), 6);
+  ShutDownAndStartAgain();
+}
+
+TEST_F(InputFaults, LogTruncatedBetweenImports) {
+  const std::string log = CrLf(Join({{kS1}, Match("Ann"), Match("Bob")}));
+  ReplaceLog(log);
+  RecordingSink first;
+  EXPECT_EQ(Import(first), ImportOutcome::Completed);
+  EXPECT_EQ(Value("Bob", fuzz::kGamesPlayed), 2);
+
+  // Played on without a restart: the remembered start-up line stops it.
+  WriteFile(log_path_, log + CrLf(Match("Ann")));
+  RecordingSink second;
+  EXPECT_EQ(Import(second), ImportOutcome::LogUnchanged);
+  ExpectLogUnchanged(second);
+  EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 3);
+
+  // Emptied in place (same file, truncated to nothing).
+  std::filesystem::resize_file(log_path_, 0);
+  RecordingSink third;
+  EXPECT_EQ(Import(third), ImportOutcome::Completed);
+  EXPECT_TRUE(third.messages.empty());
+  EXPECT_EQ(state_->StartupMarker, kS1);
+  EXPECT_EQ(SettingsOnDisk(), log_path_ + "\r\n" + kS1 + "\r\n");
+
+  // Cut inside the header: not a header any more, nothing to add.
+  WriteFile(log_path_, "console: Stats fo");
+  RecordingSink fourth;
+  EXPECT_EQ(Import(fourth), ImportOutcome::Completed);
+  EXPECT_TRUE(fourth.messages.empty());
+
+  // Cut in the middle of the kills line: the fields before the cut stay added,
+  // the import ends with its failure message and the settings are not written.
+  const std::string cut = CrLf(Match("Ann"));
+  WriteFile(log_path_, cut.substr(0, cut.find("Deaths") + 3));
+  const SlotCounters ann = ReadSlot(state_->Table, 1);
+  RecordingSink fifth;
+  EXPECT_EQ(Import(fifth), ImportOutcome::Failed);
+  ExpectLogNotFound(fifth);
+  const SlotCounters now = ReadSlot(state_->Table, 1);
+  EXPECT_EQ(now[fuzz::kGamesPlayed], ann[fuzz::kGamesPlayed] + 1);
+  EXPECT_EQ(now[fuzz::kKills], ann[fuzz::kKills] + 3);
+  EXPECT_EQ(now[fuzz::kDeaths], ann[fuzz::kDeaths]);
+  EXPECT_EQ(SettingsOnDisk(), log_path_ + "\r\n" + kS1 + "\r\n");
+  ShutDownAndStartAgain();
+}
+
+TEST_F(InputFaults, LogWithNulBytes) {
+  using namespace std::string_literals;
+  const std::string marker = "--- Fs_startup : \0Mon\0"s;
+  std::string log = CrLf({marker, "\0\0\0"s, "\0console: Stats for: Ann"s, "console: Stats for: A\0B"s,
+                          "console: Shotgun:   1\0/8     12%"s,
+                          "console: Kills: 2\0     Deaths: 1     Suicides: 0     Frags: 1"s, "console:  "});
+  log += std::string(65536, '\0');  // a crash can leave a tail of zeros, without a line end
+  ReplaceLog(log);
+  RecordingSink sink;
+  EXPECT_EQ(Import(sink), ImportOutcome::Completed);
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_EQ(state_->StartupMarker, marker);
+  ASSERT_EQ(SlotOf("A\0B"s), 3);
+  EXPECT_EQ(Value("A\0B"s, fuzz::kShotgunHits), 1);
+  EXPECT_EQ(Value("A\0B"s, fuzz::kShotgunShots), 8);
+  EXPECT_EQ(Value("A\0B"s, fuzz::kKills), 2);
+  EXPECT_EQ(Value("A\0B"s, fuzz::kDeaths), 1);
+  EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 2);
+  ShutDownAndStartAgain();
+}
+
+TEST_F(InputFaults, HundredMegabyteLine) {
+  const std::size_t kHuge = 100u << 20;
+  {
+    // Outside a block: skipped.
+    std::string log = kS1 + "\r\n" + std::string(kHuge, 'x') + "\r\n" + CrLf(Match("Ann"));
+    ReplaceLog(log);
+  }
+  RecordingSink first;
+  EXPECT_EQ(Import(first), ImportOutcome::Completed);
+  EXPECT_TRUE(first.messages.empty());
+  EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 3);
+
+  {
+    // As the number of a statistics line: too large for a double.
+    std::string log = kS2 + "\r\nconsole: Stats for: Ann\r\nconsole: Gauntlet:   " + std::string(kHuge, '9') + "\r\n";
+    ReplaceLog(log);
+  }
+  const std::int32_t gauntlet = Value("Ann", fuzz::kGauntlet);
+  RecordingSink second;
+  EXPECT_EQ(Import(second), ImportOutcome::Failed);
+  ExpectLogNotFound(second);
+  EXPECT_EQ(Value("Ann", fuzz::kGauntlet), gauntlet);
+  EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 4);
+
+  // A kills line whose fields would start beyond what a position can hold.
+  ReplaceLog(CrLf({"console: Stats for: Bob", "console: Kills: " + std::string(40000, '0') + " x"}));
+  RecordingSink third;
+  EXPECT_EQ(Import(third), ImportOutcome::Failed);
+  ExpectLogNotFound(third);
+  std::filesystem::remove(log_path_);
+  ShutDownAndStartAgain();
+}
+
+TEST_F(InputFaults, LinesOfCarriageReturnsOnly) {
+  std::string log = "\r\r\r\r\r\n" + kS1 + "\r\n\r\n";
+  log += "console: Stats for: Ann\r\n\r\r\r\nconsole: Gauntlet:   1\r\n\r\nconsole:  \r\n";
+  log += "console: Stats for: \r\r\r\nconsole: Gauntlet:   2\r\nconsole:  \r\n";
+  log += std::string(100000, '\r');  // the last line, without a line end
+  ReplaceLog(log);
+  RecordingSink sink;
+  EXPECT_EQ(Import(sink), ImportOutcome::Completed);
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_EQ(Value("Ann", fuzz::kGauntlet), 5);
+  EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 3);
+  ASSERT_EQ(SlotOf("\r\r"), 3);  // one CR before the LF ends the line, the others belong to the name
+  EXPECT_EQ(Value("\r\r", fuzz::kGauntlet), 2);
+  EXPECT_EQ(state_->StartupMarker, kS1);
+  ShutDownAndStartAgain();
+}
+
+TEST_F(InputFaults, LogPathIsAFolder) {
+  std::filesystem::create_directories(log_path_);
+  const std::string settings = SettingsOnDisk();
+  const std::string trace = state_->Trace;
+  for (const std::string& path : {log_path_, log_path_ + "/", dir_.str()}) {
+    state_->LogPath = path;
+    RecordingSink sink;
+    EXPECT_EQ(Import(sink), ImportOutcome::Failed);
+    ExpectLogNotFound(sink);
+    EXPECT_EQ(state_->StartupMarker, kS0);
+    EXPECT_EQ(state_->Table.PlayerCount, 2);
+    EXPECT_EQ(state_->Trace, trace);
+    EXPECT_EQ(SettingsOnDisk(), settings);
+  }
+  ShutDownAndStartAgain();
+}
+
+TEST(StatsFileFaults, MalformedLineInTheMiddle) {
+  testing::UseThrowingChecks();
+  TempDir dir;
+  auto state = testing::StateIn(dir.path());
+  const std::vector<std::string> bad = {"console: Stats for: Bob", "console: Gauntlet:   1", "console: Shotgun:   5",
+                                        "console: games played: 1", "console:  "};
+  const std::string original = CrLf(Join({kAnnBlock, bad, Match("Cy")}));
+  testing::WriteStatsFile(*state, original);
+
+  RecordingSink sink;
+  const StartUpResult started = StartUp(*state, sink);
+  EXPECT_FALSE(started.StatsLoaded);
+  ExpectOnly(sink, MessageIcon::Error, kStatsNotFoundTitle, std::string(kStatsNotFoundText) + kContactAddress);
+  // What was read before the bad line stays, selectors list it, none selected.
+  ASSERT_EQ(state->Table.PlayerCount, 2);
+  EXPECT_EQ(state->Table.Gauntlet[2], 1);
+  EXPECT_EQ(state->Combo1.List, (std::vector<std::string>{"Ann", "Bob"}));
+  EXPECT_EQ(state->Combo1.ListIndex, -1);
+  EXPECT_EQ(state->Combo2.ListIndex, -1);
+  Checked([&] { fuzz::CheckTableInvariants(*state); });
+
+  // Shut-down keeps the original bytes under a backup name beside the new file.
+  const ShutDownResult down = ShutDown(*state);
+  ASSERT_TRUE(down.StatsSaved) << down.Stats.error;
+  ASSERT_FALSE(down.Stats.backupPath.empty());
+  EXPECT_EQ(ReadFile(down.Stats.backupPath), original);
+  EXPECT_EQ(std::filesystem::path(down.Stats.backupPath).parent_path(),
+            std::filesystem::path(StatsFilePath(*state)).parent_path());
+
+  auto next = NewWindowState();
+  next->ProgramFolder = state->ProgramFolder;
+  RecordingSink again;
+  ASSERT_TRUE(StartUp(*next, again).StatsLoaded);
+  EXPECT_TRUE(again.messages.empty());
+  Checked([&] { fuzz::CheckReloadedTable(state->Table, next->Table); });
+
+  // A second shut-down, now after a complete load, makes no further backup.
+  const ShutDownResult second = ShutDown(*next);
+  EXPECT_TRUE(second.StatsSaved);
+  EXPECT_TRUE(second.Stats.backupPath.empty());
+  EXPECT_EQ(ReadFile(down.Stats.backupPath), original);
+}
+
+}  // namespace
+}  // namespace fragtally

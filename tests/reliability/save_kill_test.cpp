@@ -1,0 +1,152 @@
+// A shut-down killed at random moments while it writes a statistics file of
+// 9999 players: whatever moment the kill comes, the file on disk is either
+// the complete old file or the complete new one.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "files/stats_file.h"
+#include "reliability_support.h"
+#include "test_support.h"
+
+namespace fragtally {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+// Starts a child that saves `state` and ends; returns its pid.
+pid_t StartSaving(WindowState& state) {
+  std::fflush(nullptr);
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    const SaveResult saved = SaveStatsFile(state);
+    ::_exit(saved.ok ? 0 : 1);
+  }
+  return pid;
+}
+
+struct Round {
+  bool exited = false;
+  int code = -1;
+};
+
+Round KillAfter(pid_t pid, std::chrono::microseconds delay) {
+  std::this_thread::sleep_for(delay);
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+  }
+  return {WIFEXITED(status), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+// How long one save takes in a child, measured.
+std::chrono::microseconds SaveDuration(WindowState& state) {
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = StartSaving(state);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+  }
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "an undisturbed save failed";
+  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+}
+
+TEST(SaveKilled, FileIsAlwaysTheOldOrTheNewOne) {
+  TempDir dir;
+  const std::string program = dir.str() + "/game";
+  auto first = testing::StateWithPlayers(program, 9999, 1);
+  auto second = testing::StateWithPlayers(program, 9999, 2);
+  const std::string texts[2] = {FormatStatsFile(*first), FormatStatsFile(*second)};
+  ASSERT_NE(texts[0], texts[1]);
+  WindowState* states[2] = {first.get(), second.get()};
+  const std::string path = StatsFilePath(*first);
+
+  ASSERT_TRUE(SaveStatsFile(*first).ok);
+  int on_disk = 0;
+  const auto duration = SaveDuration(*second);
+  on_disk = 1;
+  ASSERT_EQ(ReadFile(path), texts[1]);
+
+  std::mt19937 random(20240101);
+  const int kRounds = 120;
+  int kept_old = 0, became_new = 0, finished = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    const int next = 1 - on_disk;
+    // Anywhere from before the file is opened to after the save has ended.
+    std::uniform_int_distribution<long> when(0, duration.count() * 6 / 5);
+    Round r = KillAfter(StartSaving(*states[next]), std::chrono::microseconds(when(random)));
+    if (r.exited) {
+      ASSERT_EQ(r.code, 0) << "round " << round << ": the save failed";
+      ++finished;
+    }
+    const std::string now = ReadFile(path);
+    if (now == texts[on_disk]) {
+      ASSERT_FALSE(r.exited) << "round " << round << ": a finished save left the old file";
+      ++kept_old;
+    } else if (now == texts[next]) {
+      ++became_new;
+      on_disk = next;
+    } else {
+      FAIL() << "round " << round << ": the file on disk is neither the old nor the new one (" << now.size()
+             << " bytes)";
+    }
+  }
+  // Killed saves may leave their temporary file behind; the statistics file
+  // itself is what matters, and a later save is not disturbed by them.
+  int others = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+    others += entry.path().filename() != "Stats.krm";
+  ASSERT_TRUE(SaveStatsFile(*first).ok);
+  EXPECT_EQ(ReadFile(path), texts[0]);
+
+  std::printf("%d rounds of %lld us saves: %d kept the old file, %d had the new one (%d finished), %d files left beside\n",
+              kRounds, static_cast<long long>(duration.count()), kept_old, became_new, finished, others);
+  RecordProperty("kept_old", kept_old);
+  RecordProperty("became_new", became_new);
+  RecordProperty("left_beside", others);
+}
+
+// After a load that stopped part-way, the save first keeps the old file under
+// a backup name. Killed at any moment, the original bytes are still on disk:
+// as the statistics file or as a backup.
+TEST(SaveKilled, PartialLoadKeepsTheOriginalSomewhere) {
+  TempDir dir;
+  const std::string program = dir.str() + "/game";
+  auto state = testing::StateWithPlayers(program, 9999, 3);
+  const std::string path = StatsFilePath(*state);
+  const std::string original = testing::OldStatsText() + "console: Stats for: Bad\r\nconsole: Shotgun:   5\r\n";
+  testing::WriteFile(path, original);
+  state->KeepOldStatsFile = true;
+  const auto duration = SaveDuration(*state);
+  const std::string text = FormatStatsFile(*state);
+
+  std::mt19937 random(7);
+  for (int round = 0; round < 40; ++round) {
+    std::filesystem::remove_all(std::filesystem::path(path).parent_path());
+    testing::WriteFile(path, original);
+    std::uniform_int_distribution<long> when(0, duration.count() * 6 / 5);
+    KillAfter(StartSaving(*state), std::chrono::microseconds(when(random)));
+    const std::string now = ReadFile(path);
+    ASSERT_TRUE(now == original || now == text) << "round " << round << ": torn statistics file";
+    bool original_kept = now == original;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+      if (entry.path().extension() == ".bak") {
+        EXPECT_EQ(ReadFile(entry.path()), original) << "round " << round << ": torn backup";
+        original_kept = true;
+      }
+    ASSERT_TRUE(original_kept) << "round " << round << ": the original statistics are gone";
+  }
+}
+
+}  // namespace
+}  // namespace fragtally
