@@ -11,6 +11,7 @@ packages=(
   libbenchmark-dev                  # benchmarks
   fonts-dejavu-core                 # a font for offscreen rendering and Cyrillic captions
   xvfb xauth                        # a virtual display for screenshots
+  time                              # /usr/bin/time -v for the start-up figure
   clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
   "$@"
 )
