@@ -14,7 +14,7 @@ fi
 
 bash scripts/install-deps.sh
 
-cmake -S . -B build
+cmake -S . -B build -DFRAGTALLY_BUILD_WINDOW=ON
 cmake --build build -j"$(nproc)" --target fragtally
 
 game=demo/run
