@@ -9,7 +9,7 @@ packages=(
   qt6-qpa-plugins                   # the offscreen and xcb platforms
   libgtest-dev libgmock-dev         # tests
   libbenchmark-dev                  # benchmarks
-  fonts-dejavu-core                 # a font for offscreen rendering and Cyrillic captions
+  fonts-dejavu-core fonts-liberation  # fonts with Cyrillic; Liberation Sans fits the panel labels
   xvfb xauth                        # a virtual display for screenshots
   time                              # /usr/bin/time -v for the start-up figure
   clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
