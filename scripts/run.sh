@@ -6,13 +6,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+bash scripts/install-deps.sh
+
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "no display: neither DISPLAY nor WAYLAND_DISPLAY is set, so the window cannot be shown." >&2
   echo "Run it on a desktop, or under a virtual display: xvfb-run -a bash scripts/run.sh" >&2
   exit 1
 fi
-
-bash scripts/install-deps.sh
 
 cmake -S . -B build -DFRAGTALLY_BUILD_WINDOW=ON
 cmake --build build -j"$(nproc)" --target fragtally
