@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the plain build first,
-# then the whole suite again under the address and undefined-behaviour sanitizers.
+# a smoke run of the benchmarks, then the whole suite again under the address
+# and undefined-behaviour sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,9 @@ echo "== build and test =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRAGTALLY_BUILD_WINDOW=ON -DFRAGTALLY_BUILD_TESTS=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== benchmarks on tiny inputs (a check that they run, not a measurement) =="
+bash scripts/bench.sh --smoke
 
 echo "== build and test under sanitizers =="
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DFRAGTALLY_SANITIZE=ON -DFRAGTALLY_BUILD_WINDOW=ON -DFRAGTALLY_BUILD_TESTS=ON
