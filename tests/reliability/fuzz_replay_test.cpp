@@ -89,9 +89,9 @@ void Replay(const std::string& target, Body body, int mutations_per_input) {
   ::testing::Test::RecordProperty("inputs", runs);
 }
 
-TEST(FuzzReplay, StatsLine) { Replay("stats_line", &fuzz::FuzzStatsLine, 50); }
-TEST(FuzzReplay, StatsFile) { Replay("stats_file", &fuzz::FuzzStatsFile, 15); }
-TEST(FuzzReplay, LogImport) { Replay("log_import", &fuzz::FuzzLogImport, 30); }
+TEST(FuzzReplay, StatsLine) { Replay("stats_line", &fuzz::FuzzStatsLine, 100); }
+TEST(FuzzReplay, StatsFile) { Replay("stats_file", &fuzz::FuzzStatsFile, 40); }
+TEST(FuzzReplay, LogImport) { Replay("log_import", &fuzz::FuzzLogImport, 40); }
 TEST(FuzzReplay, Numbers) { Replay("numbers", &fuzz::FuzzNumbers, 100); }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -72,9 +73,10 @@ TEST(SaveKilled, FileIsAlwaysTheOldOrTheNewOne) {
   const std::string path = StatsFilePath(*first);
 
   ASSERT_TRUE(SaveStatsFile(*first).ok);
-  int on_disk = 0;
-  const auto duration = SaveDuration(*second);
-  on_disk = 1;
+  // The shortest of three undisturbed saves (the disk cache warm).
+  auto duration = SaveDuration(*second);
+  for (int i = 0; i < 2; ++i) duration = std::min(duration, SaveDuration(*second));
+  int on_disk = 1;
   ASSERT_EQ(ReadFile(path), texts[1]);
 
   std::mt19937 random(20240101);
@@ -82,8 +84,8 @@ TEST(SaveKilled, FileIsAlwaysTheOldOrTheNewOne) {
   int kept_old = 0, became_new = 0, finished = 0;
   for (int round = 0; round < kRounds; ++round) {
     const int next = 1 - on_disk;
-    // Anywhere from before the file is opened to after the save has ended.
-    std::uniform_int_distribution<long> when(0, duration.count() * 6 / 5);
+    // Anywhere from before the file is opened to just after the save ends.
+    std::uniform_int_distribution<long> when(0, duration.count() * 11 / 10);
     Round r = KillAfter(StartSaving(*states[next]), std::chrono::microseconds(when(random)));
     if (r.exited) {
       ASSERT_EQ(r.code, 0) << "round " << round << ": the save failed";
