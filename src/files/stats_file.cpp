@@ -83,11 +83,17 @@ bool KeepBackup(const std::filesystem::path& target, std::string& backup, std::s
       return true;
     }
     if (ec == std::errc::file_exists) continue;
+    if (std::filesystem::exists(std::filesystem::symlink_status(candidate, ec))) continue;
     if (QFile::copy(ToQtPath(target.string()), ToQtPath(candidate.string()))) {
-      backup = candidate.string();
-      return true;
+      // A copy that a full disk cut short is no backup: check its size.
+      std::error_code size_ec;
+      auto original = std::filesystem::file_size(target, size_ec);
+      if (!size_ec && std::filesystem::file_size(candidate, size_ec) == original && !size_ec) {
+        backup = candidate.string();
+        return true;
+      }
+      std::filesystem::remove(candidate, size_ec);
     }
-    if (std::filesystem::exists(candidate, ec)) continue;
     error = "не удалось сохранить копию прежнего файла статистики (" + candidate.string() + ")";
     return false;
   }
