@@ -16,6 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::CrLf;
+using testing::CurrentFolder;
 using testing::ReadFile;
 using testing::RecordingSink;
 using testing::StateIn;
@@ -38,16 +39,6 @@ std::vector<std::string> Lines(std::initializer_list<std::vector<std::string>> p
   for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
   return all;
 }
-
-// Runs a test from inside the game folder, as the program runs.
-class CurrentFolder {
- public:
-  explicit CurrentFolder(const fs::path& folder) : previous_(fs::current_path()) { fs::current_path(folder); }
-  ~CurrentFolder() { fs::current_path(previous_); }
-
- private:
-  fs::path previous_;
-};
 
 class ImportTest : public ::testing::Test {
  protected:
@@ -77,7 +68,7 @@ class ImportTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  CurrentFolder inside_{dir_.path()};
+  CurrentFolder inside_{dir_.path()};  // the log path is relative to the current folder
   std::unique_ptr<WindowState> state_ = StateIn(dir_.path());
   RecordingSink sink_;
 };

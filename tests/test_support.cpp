@@ -30,6 +30,15 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+CurrentFolder::CurrentFolder(const std::filesystem::path& folder) : saved_(std::filesystem::current_path()) {
+  std::filesystem::current_path(folder);
+}
+
+CurrentFolder::~CurrentFolder() {
+  std::error_code ec;
+  std::filesystem::current_path(saved_, ec);
+}
+
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

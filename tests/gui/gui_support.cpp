@@ -50,15 +50,6 @@ std::vector<std::pair<QString, QString>> LabelTexts(const Form1& form, const cha
   return texts;
 }
 
-CurrentFolder::CurrentFolder(const std::filesystem::path& folder) : saved_(std::filesystem::current_path()) {
-  std::filesystem::current_path(folder);
-}
-
-CurrentFolder::~CurrentFolder() {
-  std::error_code ec;
-  std::filesystem::current_path(saved_, ec);
-}
-
 QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 }  // namespace fragtally::testing

@@ -62,16 +62,6 @@ inline QString LabelText(const Form1& form, const char* name) {
 // The texts of every label of a frame, by name.
 std::vector<std::pair<QString, QString>> LabelTexts(const Form1& form, const char* frame);
 
-// Makes `folder` the current folder for the lifetime of the guard.
-class CurrentFolder {
- public:
-  explicit CurrentFolder(const std::filesystem::path& folder);
-  ~CurrentFolder();
-
- private:
-  std::filesystem::path saved_;
-};
-
 QString Q(const std::string& utf8);
 
 }  // namespace fragtally::testing
