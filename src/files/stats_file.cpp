@@ -111,8 +111,7 @@ void AddStatsBlock(WindowState& state, LineReader& file) {
   const std::string& header = state.CurrentLine;
   state.CurrentName.assign(RightCut(header, static_cast<long>(header.size()) - 20));
   state.Trace.append("Name=");
-  state.Trace.append(state.CurrentName);
-  state.Trace.append("\r\n");
+  AppendTrace(state, state.CurrentName);
   FindOrAddPlayer(state);
   while (state.CurrentLine != kTerminator && !file.AtEnd()) {
     file.ReadLine(state.CurrentLine);

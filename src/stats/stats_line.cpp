@@ -13,11 +13,6 @@ namespace fragtally {
 
 // ---------------------------------------------------------------- text cuts
 
-std::string_view LeftCut(std::string_view text, long count) {
-  if (count < 0) Raise(ErrorKind::InvalidArgument);
-  return text.substr(0, static_cast<std::size_t>(count));
-}
-
 std::string_view RightCut(std::string_view text, long count) {
   if (count < 0) Raise(ErrorKind::InvalidArgument);
   std::size_t n = static_cast<std::size_t>(count);

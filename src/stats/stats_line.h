@@ -11,7 +11,6 @@ namespace fragtally {
 // Character cuts on byte strings, positions counted from 1. A negative length
 // (or a start below 1) raises the invalid-argument error; a start beyond the
 // end gives the empty text.
-std::string_view LeftCut(std::string_view text, long count);
 std::string_view RightCut(std::string_view text, long count);
 std::string_view MidCut(std::string_view text, long start, long count);
 std::string_view MidCut(std::string_view text, long start);
