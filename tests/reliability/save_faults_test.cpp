@@ -53,6 +53,12 @@ struct OldFiles {
     WriteFile(stats, stats_text);
     WriteFile(settings, kOldSettings);
   }
+  // Both old files byte for byte, and nothing new beside them.
+  void ExpectKept(const std::string& listing_before) const {
+    EXPECT_EQ(ReadFile(stats), stats_text);
+    EXPECT_EQ(ReadFile(settings), kOldSettings);
+    EXPECT_EQ(Listing(basekrm), listing_before);
+  }
 };
 
 // Shut-down in a child that `prepare`s first; 0 when both saves failed and said why.
@@ -102,9 +108,7 @@ TEST(SaveFaults, FolderTheUserCannotWrite) {
     }, keep_old);
     SKIP_IF_CANNOT(result, "dropping root privileges");
     EXPECT_TRUE(result.exited && result.code == 0) << "code " << result.code << " signal " << result.signal;
-    EXPECT_EQ(ReadFile(old.stats), old.stats_text);
-    EXPECT_EQ(ReadFile(old.settings), kOldSettings);
-    EXPECT_EQ(Listing(old.basekrm), listing);
+    old.ExpectKept(listing);
   }
 }
 
@@ -124,9 +128,7 @@ TEST(SaveFaults, ReadOnlyMount) {
   }, true);
   SKIP_IF_CANNOT(result, "a read-only bind mount (no CAP_SYS_ADMIN)");
   EXPECT_TRUE(result.exited && result.code == 0) << "code " << result.code << " signal " << result.signal;
-  EXPECT_EQ(ReadFile(old.stats), old.stats_text);
-  EXPECT_EQ(ReadFile(old.settings), kOldSettings);
-  EXPECT_EQ(Listing(old.basekrm), listing);
+  old.ExpectKept(listing);
 }
 
 // Fills the file system that holds `path` until a write fails for lack of space.
@@ -213,9 +215,7 @@ TEST(SaveFaults, SmallFilesBeyondTheFileSizeLimit) {
   });
   SKIP_IF_CANNOT(result, "a file size limit");
   EXPECT_TRUE(result.exited && result.code == 0) << "code " << result.code << " signal " << result.signal;
-  EXPECT_EQ(ReadFile(old.stats), old.stats_text);
-  EXPECT_EQ(ReadFile(old.settings), kOldSettings);
-  EXPECT_EQ(Listing(old.basekrm), listing);
+  old.ExpectKept(listing);
 }
 
 TEST(SaveFaults, FileSizeLimit) {
@@ -233,9 +233,7 @@ TEST(SaveFaults, FileSizeLimit) {
   });
   SKIP_IF_CANNOT(result, "a file size limit");
   EXPECT_TRUE(result.exited && result.code == 0) << "code " << result.code << " signal " << result.signal;
-  EXPECT_EQ(ReadFile(old.stats), old.stats_text);
-  EXPECT_EQ(ReadFile(old.settings), kOldSettings);
-  EXPECT_EQ(Listing(old.basekrm), listing);
+  old.ExpectKept(listing);
 }
 
 }  // namespace
