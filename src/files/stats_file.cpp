@@ -23,8 +23,6 @@ constexpr std::string_view kTerminator = "console:  ";
 
 QString ToQtPath(const std::string& path) { return QString::fromStdString(path); }
 
-bool IsHeader(std::string_view line) { return line.substr(0, kHeaderPrefix.size()) == kHeaderPrefix; }
-
 void AppendWeapon(std::string& out, std::string_view prefix, std::int32_t hits, std::int32_t shots,
                   bool zero_form) {
   out.append(prefix);
@@ -103,6 +101,8 @@ bool KeepBackup(const std::filesystem::path& target, std::string& backup, std::s
 
 }  // namespace
 
+bool IsStatsHeader(std::string_view line) { return line.substr(0, kHeaderPrefix.size()) == kHeaderPrefix; }
+
 std::string StatsFilePath(const WindowState& state) { return state.ProgramFolder + "/basekrm/Stats.krm"; }
 
 std::string SettingsFilePath(const WindowState& state) { return state.ProgramFolder + "/basekrm/mSetup.ini"; }
@@ -128,7 +128,7 @@ bool LoadStatsFile(WindowState& state, MessageSink& messages) {
     try {
       while (!file.AtEnd()) {
         file.ReadLine(state.CurrentLine);
-        if (IsHeader(state.CurrentLine)) AddStatsBlock(state, file);
+        if (IsStatsHeader(state.CurrentLine)) AddStatsBlock(state, file);
       }
       complete = !file.Failed();
     } catch (const std::exception&) {

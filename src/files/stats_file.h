@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "files/line_reader.h"
 #include "files/messages.h"
@@ -11,6 +12,9 @@ namespace fragtally {
 // Where the files live below the program folder.
 std::string StatsFilePath(const WindowState& state);
 std::string SettingsFilePath(const WindowState& state);
+
+// Whether a line starts a statistics block ("console: Stats for:").
+bool IsStatsHeader(std::string_view line);
 
 // Adds the block whose header line is in CurrentLine, reading its lines from
 // `file` up to and including the terminator "console:  " or the end of the file.

@@ -13,7 +13,6 @@ namespace fragtally {
 namespace {
 
 constexpr std::string_view kStartupPrefix = "--- Fs_startup :";
-constexpr std::string_view kHeaderPrefix = "console: Stats for:";
 
 bool StartsWith(std::string_view line, std::string_view prefix) {
   return line.size() >= prefix.size() && line.compare(0, prefix.size(), prefix) == 0;
@@ -65,7 +64,7 @@ ImportOutcome ImportLog(WindowState& state, MessageSink& messages) {
         return ImportOutcome::LogUnchanged;
       }
       if (StartsWith(line, kStartupPrefix)) state.StartupMarker = line;
-      if (StartsWith(line, kHeaderPrefix)) AddStatsBlock(state, log);
+      if (IsStatsHeader(line)) AddStatsBlock(state, log);
     }
     if (log.Failed()) throw std::runtime_error("log not read to its end");
     log.Close();
