@@ -60,7 +60,7 @@ fi
 
 echo "== inputs (seed $seed) =="
 mkdir -p "$inputs"
-generator="$core_build/bench/make_inputs"
+generator="$core_build/bin/make_inputs"
 make_if_needed() {  # file, generator arguments...
   local file=$1; shift
   if [ ! -s "$file" ] || [ "$generator" -nt "$file" ]; then
@@ -85,7 +85,7 @@ echo "== core benchmarks =="
 bench_args=(--work "$core_build/bench-work")
 for f in "${log_files[@]}"; do bench_args+=(--log "$f"); done
 for f in "${stats_files[@]}"; do bench_args+=(--stats "$f"); done
-"$core_build/bench/core_bench" "${bench_args[@]}" "${bench_flags[@]}" | tee -a "$results"
+"$core_build/bin/core_bench" "${bench_args[@]}" "${bench_flags[@]}" | tee -a "$results"
 
 startup_ok=yes
 if [ "$have_app" = yes ]; then
@@ -100,7 +100,7 @@ if [ "$have_app" = yes ]; then
   trap 'rm -rf "$game"' EXIT
   mkdir -p "$game/basekrm" "$game/runtime"
   chmod 700 "$game/runtime"
-  cp "$app_build/src/fragtally" "$game/fragtally"
+  cp "$app_build/bin/fragtally" "$game/fragtally"
 
   median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 

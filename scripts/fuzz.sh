@@ -36,7 +36,7 @@ mkdir -p "$work_root"
 
 found_any=0
 for target in "${targets[@]}"; do
-  binary="$build/fuzz/fuzz_$target"
+  binary="$build/bin/fuzz_$target"
   [ -x "$binary" ] || { echo "no fuzz target $target" >&2; exit 2; }
   work="$work_root/$target"
   mkdir -p "$work/corpus" "$work/findings"

@@ -21,7 +21,7 @@ game=demo/run
 rm -rf "$game"
 mkdir -p "$game/basekrm"
 cp demo/basekrm/LOG.txt "$game/basekrm/LOG.txt"
-cp build/src/fragtally "$game/fragtally"
+cp build/bin/fragtally "$game/fragtally"
 
 cd "$game"
 echo "Starting Fragtally in $(pwd)"

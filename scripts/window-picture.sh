@@ -8,5 +8,5 @@ bash scripts/install-deps.sh
 cmake -S . -B build -DFRAGTALLY_BUILD_WINDOW=ON
 cmake --build build -j"$(nproc)" --target window_picture
 mkdir -p docs
-QT_QPA_PLATFORM=offscreen ./build/src/window_picture docs/window.png demo/basekrm/LOG.txt 2> /dev/null
+QT_QPA_PLATFORM=offscreen ./build/bin/window_picture docs/window.png demo/basekrm/LOG.txt 2> /dev/null
 echo "wrote docs/window.png"
