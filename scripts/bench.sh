@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release), writes the large inputs, times the core
-# operations against the line-reading floor, times the program's start-up
-# to the shown window, and prints every figure.
+# operations against the line-reading floor, times wc -l and grep -c on the
+# same logs for an outside reference, times the program's start-up to the
+# shown window, and prints every figure.
 #
-#   bash scripts/bench.sh           full run: 512 MiB and 1 GiB log, 5000 and 9999 players
+#   bash scripts/bench.sh           full run: plain and dense logs of 256 MiB and 1 GiB,
+#                                   5000 and 9999 players
 #   bash scripts/bench.sh --smoke   tiny inputs, one quick pass (a check that all of it works)
+#
+# Log shapes (see bench/make_inputs.cpp): plain, a quarter of the lines in
+# statistics blocks of 3000 names; dense, 30% statistics lines in full blocks
+# of 350 names, every seventh Cyrillic (Windows-1251).
 #
 # Inputs go to build-bench/inputs/ (made again when missing or when the
 # generator is newer), results to build-bench/results-<mode>.txt.
@@ -25,23 +31,46 @@ app_build="$root/build-bench-app"
 inputs="$core_build/inputs"
 seed=1
 
+log_shapes=(plain dense)
 if [ "$mode" = smoke ]; then
   log_sizes=(4M 8M)
   player_counts=(500 1000)
   bench_flags=(--benchmark_min_time=0.01)
   startup_runs=1
 else
-  log_sizes=(512M 1G)
+  log_sizes=(256M 1G)
   player_counts=(5000 9999)
   bench_flags=(--benchmark_repetitions=3)
   startup_runs=7
 fi
+reference_runs=3
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 results="$core_build/results-$mode.txt"
 mkdir -p "$core_build"
 : > "$results"
 say() { echo "$@" | tee -a "$results"; }
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# Peak memory (maximum resident set size, in KiB, from GNU time -v) of one
+# command; "-" when GNU time is missing or the command fails. The command's
+# output is dropped, its error output kept. Meant for the whole program while
+# it imports the 1 GiB dense log; for now it is shown on wc -l of that log.
+peak_memory_kb() {
+  if [ ! -x /usr/bin/time ]; then
+    echo "-"
+    return
+  fi
+  local report status=0
+  report=$(mktemp "${TMPDIR:-/tmp}/fragtally-peak.XXXXXX")
+  /usr/bin/time -v -o "$report" "$@" > /dev/null || status=$?
+  if [ "$status" -eq 0 ]; then
+    sed -n 's/^[[:space:]]*Maximum resident set size (kbytes): *\([0-9]*\).*/\1/p' "$report" | grep . || echo "-"
+  else
+    echo "-"
+  fi
+  rm -f "$report"
+}
 
 echo "== build (Release) =="
 cmake -S . -B "$core_build" -DCMAKE_BUILD_TYPE=Release \
@@ -61,17 +90,32 @@ fi
 echo "== inputs (seed $seed) =="
 mkdir -p "$inputs"
 generator="$core_build/bin/make_inputs"
+# The generator's one-line summary and its time are kept beside each input
+# (FILE.summary) so that the results list them even when nothing was made.
 make_if_needed() {  # file, generator arguments...
   local file=$1; shift
-  if [ ! -s "$file" ] || [ "$generator" -nt "$file" ]; then
-    "$generator" --seed "$seed" "$@"
+  if [ ! -s "$file" ] || [ "$generator" -nt "$file" ] || [ ! -s "$file.summary" ]; then
+    local start end
+    rm -f "$file.summary"
+    start=$(date +%s%N)
+    if ! "$generator" --seed "$seed" "$@" 2> "$file.summary.new"; then
+      cat "$file.summary.new" >&2
+      exit 1
+    fi
+    end=$(date +%s%N)
+    awk -v ms=$(((end - start) / 1000000)) '{ print } END { printf "(made in %.1f s)\n", ms / 1000 }' \
+      "$file.summary.new" > "$file.summary"
+    rm -f "$file.summary.new"
+    cat "$file.summary"
   fi
 }
 log_files=()
-for size in "${log_sizes[@]}"; do
-  f="$inputs/log-s$seed-$size.txt"
-  make_if_needed "$f" --log "$f" --log-size "$size"
-  log_files+=("$f")
+for shape in "${log_shapes[@]}"; do
+  for size in "${log_sizes[@]}"; do
+    f="$inputs/log-s$seed-$shape-$size.txt"
+    make_if_needed "$f" --log-shape "$shape" --log "$f" --log-size "$size"
+    log_files+=("$f")
+  done
 done
 stats_files=()
 for n in "${player_counts[@]}"; do
@@ -79,13 +123,105 @@ for n in "${player_counts[@]}"; do
   make_if_needed "$f" --players "$n" --stats "$f"
   stats_files+=("$f")
 done
-ls -l "${log_files[@]}" "${stats_files[@]}"
+# The full table the dense logs are imported onto: the same number of players,
+# named like the dense logs' players (the plain names lack the Cyrillic ones).
+players_max=${player_counts[${#player_counts[@]} - 1]}
+dense_stats="$inputs/stats-s$seed-dense-$players_max.krm"
+make_if_needed "$dense_stats" --log-shape dense --players "$players_max" --stats "$dense_stats"
+ls -l "${log_files[@]}" "${stats_files[@]}" "$dense_stats"
+say "== Inputs (seed $seed) =="
+for f in "${log_files[@]}" "${stats_files[@]}" "$dense_stats"; do
+  say "$(basename "$f"): $(sed 's/^[^:]*: //' "$f.summary" | paste -sd' ')"
+done
 
-echo "== core benchmarks =="
-bench_args=(--work "$core_build/bench-work")
-for f in "${log_files[@]}"; do bench_args+=(--log "$f"); done
-for f in "${stats_files[@]}"; do bench_args+=(--stats "$f"); done
-"$core_build/bin/core_bench" "${bench_args[@]}" "${bench_flags[@]}" | tee -a "$results"
+# core_bench names a log by its size alone, so each shape has a run of its
+# own: the plain logs with the statistics files, as before, and the dense logs
+# with the full table of the dense names to import onto.
+core_ok=yes
+for shape in "${log_shapes[@]}"; do
+  say ""
+  bench_args=(--work "$core_build/bench-work/$shape")
+  for f in "${log_files[@]}"; do
+    case $(basename "$f") in "log-s$seed-$shape-"*) bench_args+=(--log "$f") ;; esac
+  done
+  if [ "$shape" = dense ]; then
+    say "== Core benchmarks: dense logs, onto $(basename "$dense_stats") =="
+    bench_args+=(--stats "$dense_stats")
+  else
+    say "== Core benchmarks: $shape logs and the statistics files =="
+    for f in "${stats_files[@]}"; do bench_args+=(--stats "$f"); done
+  fi
+  : > "$core_build/core-$shape.txt"
+  "$core_build/bin/core_bench" "${bench_args[@]}" "${bench_flags[@]}" | tee -a "$results" "$core_build/core-$shape.txt" ||
+    core_ok=no
+done
+
+# ---------------------------------------------------------------- outside reference
+# wc -l and grep -c on the same files, with the page cache warm (one untimed
+# read first) and the C locale, so that the figures depend on the file alone.
+# grep writes into a pipe: with its output on /dev/null it would stop at the
+# first match.
+say ""
+say "== Outside reference: the same logs through wc -l and grep -c (LC_ALL=C, page cache warm, median of $reference_runs runs) =="
+scratch="$core_build/reference-work"
+mkdir -p "$scratch"
+# Wall time of one command in microseconds, taken by bash's own clock around
+# the command and nothing else; the command's output goes to the file $1.
+timed_us() {  # output file, command...
+  local out=$1 TIMEFORMAT=%3R
+  shift
+  { time "$@" > "$out" 2>&3; } 3>&2 2> "$out.time"
+  awk '{ printf "%.0f\n", $1 * 1e6 }' "$out.time"
+}
+count_lines() { LC_ALL=C wc -l "$1"; }
+count_headers() { LC_ALL=C grep -c "console: Stats for:" "$1" | cat || true; }  # no match: status 1
+mbps() { awk -v b="$1" -v us="$2" 'BEGIN { if (us == "-" || us <= 0) print "-"; else printf "%.0f", b / us }'; }
+ms_text() { awk -v us="$1" 'BEGIN { if (us == "-") print "-"; else printf "%.1f ms", us / 1000 }'; }
+# The median time in microseconds and the MB/s of one row of core_bench's
+# summary ("NAME  12.34 ms  MB/s ..."), or "- -" when the row is missing.
+core_row() {  # shape, row name
+  awk -v name="$2" '$1 == name {
+      us = $2 * ($3 == "s" ? 1e6 : $3 == "ms" ? 1e3 : $3 == "us" ? 1 : 1e-3); print us, $4; found = 1; exit }
+    END { if (!found) print "- -" }' "$core_build/core-$1.txt" 2> /dev/null || echo "- -"
+}
+header=$(printf '%-26s %8s %11s %9s | %12s %6s | %12s %6s | %12s %6s | %12s %6s' \
+  'log' 'MiB' 'lines' 'blocks' 'LineReader' 'MB/s' 'ImportLog' 'MB/s' 'wc -l' 'MB/s' 'grep -c' 'MB/s')
+say "$header"
+say "$(printf '%s' "$header" | tr -c '|' '-')"
+for f in "${log_files[@]}"; do
+  bytes=$(stat -c %s "$f")
+  shape=$(basename "$f" | sed -n 's/^log-s[0-9]*-\([a-z]*\)-.*/\1/p')
+  label="log-$(awk -v b="$bytes" 'BEGIN { printf "%.0fMiB", b / 1048576 }')"
+  count_lines "$f" > /dev/null  # warm-up read
+  wc_times=() grep_times=()
+  for ((run = 0; run < reference_runs; run++)); do
+    wc_times+=("$(timed_us "$scratch/wc" count_lines "$f")")
+    grep_times+=("$(timed_us "$scratch/grep" count_headers "$f")")
+  done
+  lines=$(cut -d' ' -f1 "$scratch/wc")
+  blocks=$(cat "$scratch/grep")
+  wc_us=$(printf '%s\n' "${wc_times[@]}" | median)
+  grep_us=$(printf '%s\n' "${grep_times[@]}" | median)
+  read -r floor_us floor_mbps < <(core_row "$shape" "ReadLines/$label")
+  read -r import_us import_mbps < <(core_row "$shape" "ImportLog/$label")
+  say "$(printf '%-26s %8.1f %11s %9s | %12s %6s | %12s %6s | %12s %6s | %12s %6s' \
+    "$(basename "$f")" "$(awk -v b="$bytes" 'BEGIN { print b / 1048576 }')" "$lines" "$blocks" \
+    "$(ms_text "$floor_us")" "$floor_mbps" "$(ms_text "$import_us")" "$import_mbps" \
+    "$(ms_text "$wc_us")" "$(mbps "$bytes" "$wc_us")" "$(ms_text "$grep_us")" "$(mbps "$bytes" "$grep_us")")"
+done
+true_times=()
+for ((run = 0; run < reference_runs; run++)); do true_times+=("$(timed_us "$scratch/true" /bin/true)"); done
+say "(LineReader, ImportLog: core_bench's medians from the runs above. wc -l FILE and grep -c \"console: Stats for:\""
+say " FILE | cat: wall time of the whole process, start-up included (/bin/true takes"
+say " $(ms_text "$(printf '%s\n' "${true_times[@]}" | median)") here). MB/s = 10^6 bytes per second; blocks = grep's count)"
+
+if [ "$mode" = full ]; then
+  dense_largest="$inputs/log-s$seed-dense-${log_sizes[${#log_sizes[@]} - 1]}.txt"
+  peak=$(peak_memory_kb wc -l "$dense_largest")
+  say ""
+  say "peak memory (max RSS, /usr/bin/time -v) of wc -l $(basename "$dense_largest"): $peak KiB"
+  say "(a check of peak_memory_kb, which is to measure the whole program importing this log)"
+fi
 
 startup_ok=yes
 if [ "$have_app" = yes ]; then
@@ -101,8 +237,6 @@ if [ "$have_app" = yes ]; then
   mkdir -p "$game/basekrm" "$game/runtime"
   chmod 700 "$game/runtime"
   cp "$app_build/bin/fragtally" "$game/fragtally"
-
-  median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
   say "$(printf '%-24s %14s %18s %14s  %s' 'statistics file' 'shown after' 'process (to exit)' 'peak memory' 'target')"
   for entry in "empty:" "${stats_files[@]/#/file:}"; do
@@ -169,6 +303,10 @@ say "load average (1, 5, 15 min) before the run: $load_before; after: $(cut -d' 
 say "(other work on the machine during the run makes every figure slower; compare runs on a quiet machine)"
 say "results saved to $results"
 
+if [ "$core_ok" != yes ]; then
+  echo "a core benchmark run failed" >&2
+  exit 1
+fi
 if [ "$startup_ok" != yes ]; then
   echo "the start-up measurement failed" >&2
   exit 1
