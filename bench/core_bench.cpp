@@ -25,35 +25,29 @@
 #include "files/stats_file.h"
 #include "import/log_import.h"
 #include "stats/window_state.h"
-#include "window/panels.h"
-#include "window/ratings.h"
+#include "app/panels.h"
+#include "app/ratings.h"
 
 namespace fs = std::filesystem;
 using namespace fragtally;
 
 namespace {
 
-class QuietSink : public MessageSink {
- public:
-  void ShowMessage(MessageIcon, const std::string& title, const std::string&) override {
-    ++count;
-    last_title = title;
+// Whether a statistics file loads completely.
+bool Loads(WindowState& state) {
+  try {
+    LoadStatsFile(state);
+    return true;
+  } catch (const std::exception&) {
+    return false;
   }
-  int count = 0;
-  std::string last_title;
-};
+}
 
 std::string ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-std::string MiBLabel(std::uintmax_t bytes) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.0fMiB", static_cast<double>(bytes) / (1024.0 * 1024.0));
-  return text;
 }
 
 // A program folder with basekrm/ below it.
@@ -113,14 +107,18 @@ void ImportLogBench(benchmark::State& bench, std::string log, std::uintmax_t byt
     std::unique_ptr<WindowState> state = start ? std::make_unique<WindowState>(*start) : StateIn(folder);
     state->LogPath = log;
     state->StartupMarker.clear();
-    QuietSink sink;
     bench.ResumeTiming();
 
-    ImportOutcome outcome = ImportLog(*state, sink);
+    std::string failure;
+    try {
+      if (ImportLog(*state) != ImportOutcome::Completed) failure = "the log counted as imported already";
+    } catch (const std::exception& error) {
+      failure = error.what();
+    }
 
     bench.PauseTiming();
-    if (outcome != ImportOutcome::Completed) {
-      bench.SkipWithError(("import did not complete: " + sink.last_title).c_str());
+    if (!failure.empty()) {
+      bench.SkipWithError(("import did not complete: " + failure).c_str());
       return;
     }
     trace = state->Trace.size();
@@ -137,10 +135,9 @@ void LoadStatsBench(benchmark::State& bench, std::string folder, std::uintmax_t 
   for (auto _ : bench) {
     bench.PauseTiming();
     auto state = StateIn(folder);
-    QuietSink sink;
     bench.ResumeTiming();
 
-    bool loaded = LoadStatsFile(*state, sink);
+    bool loaded = Loads(*state);
 
     bench.PauseTiming();
     if (!loaded || state->Table.PlayerCount != expected_players) {
@@ -163,9 +160,10 @@ void FormatStatsBench(benchmark::State& bench, const WindowState* loaded, std::u
 
 void SaveStatsBench(benchmark::State& bench, WindowState* loaded, std::uintmax_t bytes) {
   for (auto _ : bench) {
-    SaveResult result = SaveStatsFile(*loaded);
-    if (!result.ok) {
-      bench.SkipWithError(("save failed: " + result.error).c_str());
+    try {
+      SaveStatsFile(*loaded);
+    } catch (const std::exception& error) {
+      bench.SkipWithError((std::string("save failed: ") + error.what()).c_str());
       return;
     }
   }
@@ -188,13 +186,14 @@ void RatingsBench(benchmark::State& bench, const WindowState* loaded) {
   const int players = loaded->Table.PlayerCount;
   std::vector<RatingsInput> inputs;
   inputs.reserve(static_cast<std::size_t>(players));
+  Selector selector;
+  for (int p = 1; p <= players; ++p) selector.List.push_back(loaded->Table.PlayerName[p]);
   for (int p = 0; p < players; ++p) {
     PanelFill fill = FillPlayerPanel(loaded->Table, p);
     PanelLabels labels = DesignPanelLabels();
     for (std::size_t i = 0; i < fill.Texts.size(); ++i) labels[i] = fill.Texts[i];
-    Selector selector;
     selector.ListIndex = p;
-    inputs.push_back(GatherRatingsInput(selector, labels, loaded->Table.PlayerName[p + 1]));
+    inputs.push_back(GatherRatingsInput(selector, labels));
   }
   int position = 0;
   std::size_t empty = 0;
@@ -292,7 +291,7 @@ int main(int argc, char** argv) {
           return 2;
         }
         if (arg == "--log") {
-          input.label = "log-" + MiBLabel(input.bytes);
+          input.label = fs::path(input.path).stem().string();
           logs.push_back(input);
         } else {
           auto s = std::make_unique<StatsInput>();
@@ -315,8 +314,7 @@ int main(int argc, char** argv) {
     s->load_folder = MakeProgramFolder(work, "load-" + std::to_string(stats.size()) + "-" + fs::path(s->path).stem().string());
     fs::copy_file(s->path, fs::path(s->load_folder) / "basekrm" / "Stats.krm", fs::copy_options::overwrite_existing);
     s->loaded->ProgramFolder = s->load_folder;
-    QuietSink sink;
-    if (!LoadStatsFile(*s->loaded, sink)) {
+    if (!Loads(*s->loaded)) {
       std::fprintf(stderr, "%s: the statistics file does not load\n", s->path.c_str());
       return 1;
     }

@@ -3,12 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <unordered_set>
 
-#include <unistd.h>
+#include "app/panels.h"
 
 namespace fragtally::fuzz {
 
@@ -46,19 +43,7 @@ void Fail(const std::string& message) {
   AbortOnFailure(message);  // a handler that returns still stops the run
 }
 
-Counter PlayerTable::*ColumnMember(int column) {
-  static constexpr Counter PlayerTable::*kMembers[kColumnCount] = {
-      &PlayerTable::MachinegunShots, &PlayerTable::MachinegunHits, &PlayerTable::ShotgunShots,
-      &PlayerTable::ShotgunHits,     &PlayerTable::GrenadeShots,   &PlayerTable::GrenadeHits,
-      &PlayerTable::RocketShots,     &PlayerTable::RocketHits,     &PlayerTable::ShaftShots,
-      &PlayerTable::ShaftHits,       &PlayerTable::RailgunShots,   &PlayerTable::RailgunHits,
-      &PlayerTable::PlasmaShots,     &PlayerTable::PlasmaHits,     &PlayerTable::BfgShots,
-      &PlayerTable::BfgHits,         &PlayerTable::Gauntlet,       &PlayerTable::DamageGiven,
-      &PlayerTable::DamageReceived,  &PlayerTable::Kills,          &PlayerTable::Deaths,
-      &PlayerTable::Suicides,        &PlayerTable::Frags,          &PlayerTable::GamesPlayed,
-  };
-  return kMembers[column];
-}
+Counter PlayerTable::*ColumnMember(int column) { return kCounterColumns[static_cast<std::size_t>(column)].Member; }
 
 SlotCounters ReadSlot(const PlayerTable& table, int slot) {
   SlotCounters counters{};
@@ -177,74 +162,32 @@ void CheckReloadedTable(const PlayerTable& saved, const PlayerTable& loaded) {
   }
 }
 
-void CheckNoMessage(const MessageLog& log) {
+void CheckNoMessage(const RecordingSink& log) {
   FRAGTALLY_CHECK(log.messages.empty(), "unexpected message " + Quote(log.messages.front().title));
 }
 
-void CheckOneMessage(const MessageLog& log, MessageIcon icon, const std::string& title, const std::string& text) {
+void CheckOneMessage(const RecordingSink& log, MessageIcon icon, const std::string& title, const std::string& text) {
   FRAGTALLY_CHECK(log.messages.size() == 1, std::to_string(log.messages.size()) + " messages instead of one");
-  const Message& m = log.messages.front();
+  const testing::RecordedMessage& m = log.messages.front();
   FRAGTALLY_CHECK(m.icon == icon, "message icon");
   FRAGTALLY_CHECK(m.title == title, "message title " + Quote(m.title));
   FRAGTALLY_CHECK(m.text == text, "message text " + Quote(m.text));
 }
 
 namespace {
-
-struct Scratch {
-  std::string path;
-  Scratch() {
-    std::string base;
-    if (const char* chosen = std::getenv("FRAGTALLY_FUZZ_TMPDIR"); chosen && *chosen) {
-      base = chosen;
-    } else if (::access("/dev/shm", W_OK | X_OK) == 0) {
-      base = "/dev/shm";
-    } else {
-      base = std::filesystem::temp_directory_path().string();
-    }
-    std::string pattern = base + "/fragtally-fuzz-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) == nullptr) {
-      std::perror("mkdtemp");
-      std::abort();
-    }
-    path = buffer.data();
-  }
-  ~Scratch() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-};
-
+testing::MemoryFileSystem& SharedFiles() {
+  static testing::MemoryFileSystem files;
+  return files;
+}
 }  // namespace
 
-const std::string& ScratchFolder() {
-  static Scratch scratch;
-  return scratch.path;
+FuzzFiles::FuzzFiles() : files_(SharedFiles()) {
+  files_.Clear();
+  files_.RefuseWrite = nullptr;
+  platform::UseFileSystem(&files_);
 }
 
-void WriteBytes(const std::string& path, std::string_view bytes) {
-  std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  FRAGTALLY_CHECK(out.good(), "could not write " + path);
-}
-
-std::optional<std::string> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void RemoveFile(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::remove(path, ec);
-}
+FuzzFiles::~FuzzFiles() { platform::UseFileSystem(nullptr); }
 
 std::uint8_t InputReader::Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
 

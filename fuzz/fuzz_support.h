@@ -2,8 +2,8 @@
 
 // Shared helpers of the fuzz targets: what a failed check does, the 24
 // counters of a slot as an array, table invariants, the comparison of a saved
-// and reloaded table, recorded messages and a scratch folder per process.
-// The same code runs under libFuzzer and in the replay test.
+// and reloaded table, and checks of recorded messages. The targets keep their
+// files in memory. The same code runs under libFuzzer and in the replay test.
 
 #include <array>
 #include <cstddef>
@@ -13,7 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "files/messages.h"
+#include "app/messages.h"
+#include "memory_file_system.h"
+#include "recording_sink.h"
 #include "stats/player_table.h"
 #include "stats/window_state.h"
 
@@ -32,7 +34,8 @@ void SetFailureHandler(FailureHandler handler);
                               std::string(message));                                                      \
   } while (0)
 
-// The 24 counters of a slot, in the order the table declares them.
+// The 24 counters of a slot, in the order the table declares them
+// (kCounterColumns).
 enum Column {
   kMachinegunShots, kMachinegunHits, kShotgunShots, kShotgunHits, kGrenadeShots, kGrenadeHits,
   kRocketShots, kRocketHits, kShaftShots, kShaftHits, kRailgunShots, kRailgunHits,
@@ -62,29 +65,22 @@ void ResetWindowState(WindowState& state);
 SlotCounters ExpectedAfterReload(const SlotCounters& saved);
 void CheckReloadedTable(const PlayerTable& saved, const PlayerTable& loaded);
 
-// Message boxes, recorded.
-struct Message {
-  MessageIcon icon;
-  std::string title;
-  std::string text;
-};
-class MessageLog : public MessageSink {
- public:
-  void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override {
-    messages.push_back({icon, title, text});
-  }
-  std::vector<Message> messages;
-};
-void CheckNoMessage(const MessageLog& log);
-void CheckOneMessage(const MessageLog& log, MessageIcon icon, const std::string& title, const std::string& text);
+using testing::RecordingSink;
+void CheckNoMessage(const RecordingSink& log);
+void CheckOneMessage(const RecordingSink& log, MessageIcon icon, const std::string& title, const std::string& text);
 
-// A folder of this process, made at the first call and removed at exit. Set
-// FRAGTALLY_FUZZ_TMPDIR to choose where it goes (default: /dev/shm when
-// usable, the system's temporary folder otherwise).
-const std::string& ScratchFolder();
-void WriteBytes(const std::string& path, std::string_view bytes);
-std::optional<std::string> ReadBytes(const std::string& path);
-void RemoveFile(const std::string& path);
+// The targets' files, in memory: emptied and installed for one input while
+// the guard lives.
+class FuzzFiles {
+ public:
+  FuzzFiles();
+  ~FuzzFiles();
+  testing::MemoryFileSystem& operator*() { return files_; }
+  testing::MemoryFileSystem* operator->() { return &files_; }
+
+ private:
+  testing::MemoryFileSystem& files_;
+};
 
 // Takes typed values from the front of a fuzz input; zeros once it runs dry.
 class InputReader {

@@ -4,14 +4,12 @@
 #include <iterator>
 #include <memory>
 
-#include "files/settings_file.h"
-#include "files/stats_file.h"
+#include "files/paths.h"
 #include "fuzz_support.h"
 #include "fuzz_targets.h"
-#include "import/log_import.h"
 #include "reference_model.h"
-#include "window/lifecycle.h"
-#include "window/panels.h"
+#include "app/commands.h"
+#include "app/panels.h"
 
 namespace fragtally::fuzz {
 
@@ -69,20 +67,21 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
   const std::string marker(kMarkers[input.Byte() % std::size(kMarkers)]);
   const std::string_view log = input.Rest();
 
+  FuzzFiles files;
   static std::unique_ptr<WindowState> state = NewWindowState();
   static std::unique_ptr<WindowState> next = NewWindowState();
   ResetWindowState(*state);
-  state->ProgramFolder = ScratchFolder() + "/log-import";
-  const std::string log_path = ScratchFolder() + "/game/LOG.txt";
+  state->ProgramFolder = "game";
+  const std::string log_path = "game/basekrm/LOG.txt";
   const std::string settings = log_path + "\r\n" + marker + "\r\n";
-  WriteBytes(StatsFilePath(*state), kSeedStats);
-  WriteBytes(SettingsFilePath(*state), settings);
-  WriteBytes(log_path, log);
+  files->Write(StatsFilePath(*state), kSeedStats);
+  files->Write(SettingsFilePath(*state), settings);
+  files->Write(log_path, log);
 
-  MessageLog start_messages;
-  const StartUpResult started = StartUp(*state, start_messages);
-  FRAGTALLY_CHECK(started.StatsLoaded && !started.FillFailure, "the seed statistics did not load");
+  RecordingSink start_messages;
+  Form_Load(*state, start_messages);
   CheckNoMessage(start_messages);
+  FRAGTALLY_CHECK(state->Table.PlayerCount == 3, "the seed statistics did not load");
   FRAGTALLY_CHECK(state->LogPath == log_path && state->StartupMarker == marker, "settings not read");
 
   RefTable reference;
@@ -103,13 +102,12 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
     }
   }
 
-  MessageLog messages;
-  const ImportOutcome outcome = ImportLog(*state, messages);
+  RecordingSink messages;
+  Command1_Click(*state, messages);
   switch (expected) {
     case RefImport::Completed:
-      FRAGTALLY_CHECK(outcome == ImportOutcome::Completed, "import did not complete");
       CheckNoMessage(messages);
-      FRAGTALLY_CHECK(ReadBytes(SettingsFilePath(*state)) == log_path + "\r\n" + reference_marker + "\r\n",
+      FRAGTALLY_CHECK(files->Read(SettingsFilePath(*state)) == log_path + "\r\n" + reference_marker + "\r\n",
                       "settings file after the import");
       FRAGTALLY_CHECK(state->Combo1.ListIndex == 0 && state->Combo2.ListIndex == second_position, "selections");
       CheckPanel(state->Panel1, state->Table, 0, "first panel");
@@ -117,30 +115,40 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
       FRAGTALLY_CHECK(state->TraceCaret == state->Trace.size(), "caret not at the end of the trace");
       break;
     case RefImport::LogUnchanged:
-      FRAGTALLY_CHECK(outcome == ImportOutcome::LogUnchanged, "log-unchanged expected");
       CheckOneMessage(messages, MessageIcon::Information, kLogUnchangedTitle, kLogUnchangedText);
-      FRAGTALLY_CHECK(ReadBytes(SettingsFilePath(*state)) == settings, "settings file rewritten");
+      FRAGTALLY_CHECK(files->Read(SettingsFilePath(*state)) == settings, "settings file rewritten");
       break;
     case RefImport::Failed:
-      FRAGTALLY_CHECK(outcome == ImportOutcome::Failed, "failure expected");
       CheckOneMessage(messages, MessageIcon::Error, kLogNotFoundTitle, std::string(kLogNotFoundText) + kContactAddress);
-      FRAGTALLY_CHECK(ReadBytes(SettingsFilePath(*state)) == settings, "settings file rewritten");
+      FRAGTALLY_CHECK(files->Read(SettingsFilePath(*state)) == settings, "settings file rewritten");
       break;
   }
   FRAGTALLY_CHECK(state->StartupMarker == reference_marker, "StartupMarker differs from the reference");
   CheckSameTable(*state, reference);
   CheckTableInvariants(*state);
-  FRAGTALLY_CHECK(ReadBytes(log_path) == std::string(log), "the import changed the log");
+  FRAGTALLY_CHECK(files->Read(log_path) == std::string(log), "the import changed the log");
 
   // Shut-down, then the next start-up reads back what was saved.
-  const ShutDownResult down = ShutDown(*state);
-  FRAGTALLY_CHECK(down.StatsSaved && down.Settings.ok, "shut-down could not save: " + down.Stats.error + down.Settings.error);
-  FRAGTALLY_CHECK(down.Stats.backupPath.empty(), "backup after a complete load");
+  RecordingSink down_messages;
+  Form_Unload(*state, down_messages);
+  CheckNoMessage(down_messages);
+  FRAGTALLY_CHECK(files->Files().size() == 3, "a backup or another file after a complete load");
   ResetWindowState(*next);
   next->ProgramFolder = state->ProgramFolder;
-  MessageLog next_messages;
-  FRAGTALLY_CHECK(StartUp(*next, next_messages).StatsLoaded, "the saved statistics do not load");
-  CheckNoMessage(next_messages);
+  RecordingSink next_messages;
+  Form_Load(*next, next_messages);
+  // Start-up shows the first two players; one whose accuracy is beyond 16
+  // bits is shown up to that label, and the user is told.
+  bool fill_fails = false;
+  for (int position : {0, next->Table.PlayerCount >= 2 ? 1 : 0}) {
+    const SlotCounters c = ReadSlot(next->Table, position + 1);
+    for (int hits = kMachinegunHits; hits <= kBfgHits; hits += 2)
+      if (ReferenceAccuracyFails(c[hits], c[hits - 1])) fill_fails = true;
+  }
+  if (fill_fails)
+    CheckOneMessage(next_messages, MessageIcon::Error, kPanelFillFailedTitle, kPanelFillFailedText);
+  else
+    CheckNoMessage(next_messages);
   CheckTableInvariants(*next);
   CheckReloadedTable(state->Table, next->Table);
   FRAGTALLY_CHECK(next->LogPath == state->LogPath && next->StartupMarker == state->StartupMarker,

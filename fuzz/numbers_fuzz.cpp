@@ -10,8 +10,9 @@
 #include "fuzz_support.h"
 #include "fuzz_targets.h"
 #include "reference_model.h"
+#include "stats/numbers.h"
 #include "stats/stats_line.h"
-#include "window/ratings.h"
+#include "app/ratings.h"
 
 namespace fragtally::fuzz {
 
@@ -27,7 +28,7 @@ void CheckReadNumber(std::string_view text) {
   std::optional<double> got;
   try {
     got = ReadNumber(text);
-  } catch (const StatsError& e) {
+  } catch (const Error& e) {
     FRAGTALLY_CHECK(e.kind() == ErrorKind::Overflow, std::string("ReadNumber raised ") + ErrorKindName(e.kind()));
   }
   const std::optional<double> expected = ReferenceNumber(text);
@@ -52,7 +53,7 @@ void CheckRatingValue(double value, const std::string& separator) {
     bool raised = false;
     try {
       FormatRatingValue(value, separator);
-    } catch (const StatsError&) {
+    } catch (const Error&) {
       raised = true;
     }
     FRAGTALLY_CHECK(raised, "a value that is not finite was formatted");

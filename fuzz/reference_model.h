@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "stats/stats_error.h"
+#include "stats/error.h"
 
 namespace fragtally::fuzz {
 

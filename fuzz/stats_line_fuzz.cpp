@@ -68,7 +68,7 @@ void FuzzStatsLine(const std::uint8_t* data, std::size_t size) {
   std::optional<ErrorKind> error;
   try {
     ParseStatsLine(state);
-  } catch (const StatsError& e) {
+  } catch (const Error& e) {
     error = e.kind();
   }
 

@@ -191,7 +191,7 @@ say "$(printf '%s' "$header" | tr -c '|' '-')"
 for f in "${log_files[@]}"; do
   bytes=$(stat -c %s "$f")
   shape=$(basename "$f" | sed -n 's/^log-s[0-9]*-\([a-z]*\)-.*/\1/p')
-  label="log-$(awk -v b="$bytes" 'BEGIN { printf "%.0fMiB", b / 1048576 }')"
+  label=$(basename "$f" .txt)
   count_lines "$f" > /dev/null  # warm-up read
   wc_times=() grep_times=()
   for ((run = 0; run < reference_runs; run++)); do

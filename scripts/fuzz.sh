@@ -20,7 +20,7 @@ targets=("$@")
 build=${FRAGTALLY_FUZZ_BUILD:-build-fuzz}
 work_root="$build/fuzz-work"
 
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON \
   -DFRAGTALLY_BUILD_FUZZ=ON -DFRAGTALLY_BUILD_WINDOW=OFF -DFRAGTALLY_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j"${FRAGTALLY_FUZZ_JOBS:-$(nproc)}" >/dev/null
 

@@ -6,16 +6,20 @@
 
 #include <filesystem>
 
+#include "app/commands.h"
+#include "files/paths.h"
 #include "files/settings_file.h"
-#include "import/log_import.h"
+#include "platform/platform.h"
 #include "test_support.h"
-#include "window/panels.h"
+#include "app/panels.h"
 
 namespace fragtally {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::CrLf;
+using testing::Lines;
+using testing::MatchBlock;
 using testing::CurrentFolder;
 using testing::ReadFile;
 using testing::RecordingSink;
@@ -26,19 +30,7 @@ using testing::WriteFile;
 const std::string kS1 = "--- Fs_startup : Sun Dec 06 20:00:00 2026";
 const std::string kS2 = "--- Fs_startup : Mon Dec 07 21:15:03 2026";
 
-std::vector<std::string> Match(const std::string& name, int kills) {
-  return {"console: Stats for: " + name,
-          "console: Machinegun:   12/30     40%",
-          "console: Dmggiven: 1500",
-          "console: Kills: " + std::to_string(kills) + "     Deaths: 2     Suicides: 0     Frags: " + std::to_string(kills),
-          "console:  "};
-}
-
-std::vector<std::string> Lines(std::initializer_list<std::vector<std::string>> parts) {
-  std::vector<std::string> all;
-  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
+using Result = testing::ImportResult;
 
 class ImportTest : public ::testing::Test {
  protected:
@@ -47,7 +39,7 @@ class ImportTest : public ::testing::Test {
   }
   WindowState& state() { return *state_; }
   void WriteLog(const std::vector<std::string>& lines) { WriteFile(dir_.path() / "basekrm" / "LOG.txt", CrLf(lines)); }
-  ImportOutcome Import() { return ImportLog(*state_, sink_); }
+  Result Import() { return testing::PressImport(*state_, sink_); }
   std::string Settings() { return ReadFile(SettingsFilePath(*state_)); }
   void ExpectLastMessage(MessageIcon icon, const std::string& title, const std::string& text) {
     ASSERT_FALSE(sink_.messages.empty());
@@ -75,9 +67,9 @@ class ImportTest : public ::testing::Test {
 
 TEST_F(ImportTest, NewStartupLineIsImportedAndTheSameLogIsRefusedNextTime) {
   state().StartupMarker = kS1;
-  WriteLog(Lines({{kS2, "console: chatter", "player connected"}, Match("Ann", 3), {"console: more"}, Match("Bob", 5),
+  WriteLog(Lines({{kS2, "console: chatter", "player connected"}, MatchBlock("Ann", 3), {"console: more"}, MatchBlock("Bob", 5),
                   {"console: the end"}}));
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
+  ASSERT_EQ(Import(), Result::Completed);
   EXPECT_TRUE(sink_.messages.empty());
   EXPECT_EQ(state().StartupMarker, kS2);
   EXPECT_EQ(state().Table.PlayerCount, 2);
@@ -93,23 +85,23 @@ TEST_F(ImportTest, NewStartupLineIsImportedAndTheSameLogIsRefusedNextTime) {
   EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS2 + "\r\n");
 
   // Second press before the game was started again.
-  ASSERT_EQ(Import(), ImportOutcome::LogUnchanged);
+  ASSERT_EQ(Import(), Result::LogUnchanged);
   ExpectLogUnchanged();
   EXPECT_EQ(state().Table.GamesPlayed[1], 1);
 }
 
 TEST_F(ImportTest, NewMatchesBehindTheRememberedStartupLineAreNotAdded) {
-  WriteLog(Lines({{kS1}, Match("Ann", 1)}));
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
-  WriteLog(Lines({{kS1}, Match("Ann", 1), Match("Ann", 1)}));
-  ASSERT_EQ(Import(), ImportOutcome::LogUnchanged);
+  WriteLog(Lines({{kS1}, MatchBlock("Ann", 1)}));
+  ASSERT_EQ(Import(), Result::Completed);
+  WriteLog(Lines({{kS1}, MatchBlock("Ann", 1), MatchBlock("Ann", 1)}));
+  ASSERT_EQ(Import(), Result::LogUnchanged);
   EXPECT_EQ(state().Table.GamesPlayed[1], 1);
 }
 
 TEST_F(ImportTest, LogWithoutStartupLineCountsAgainOnEveryPress) {
-  WriteLog(Lines({{"", "chatter"}, Match("Ann", 2), {""}}));
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
+  WriteLog(Lines({{"", "chatter"}, MatchBlock("Ann", 2), {""}}));
+  ASSERT_EQ(Import(), Result::Completed);
+  ASSERT_EQ(Import(), Result::Completed);
   EXPECT_EQ(state().Table.GamesPlayed[1], 2);
   EXPECT_EQ(state().Table.Kills[1], 4);
   EXPECT_EQ(state().StartupMarker, "") << "an empty line does not stop an import while no marker is known";
@@ -118,8 +110,8 @@ TEST_F(ImportTest, LogWithoutStartupLineCountsAgainOnEveryPress) {
 
 TEST_F(ImportTest, AnyLineOutsideABlockEqualToTheMarkerStops) {
   state().StartupMarker = "plain chatter";
-  WriteLog(Lines({Match("Ann", 1), {"plain chatter"}, Match("Bob", 1)}));
-  ASSERT_EQ(Import(), ImportOutcome::LogUnchanged);
+  WriteLog(Lines({MatchBlock("Ann", 1), {"plain chatter"}, MatchBlock("Bob", 1)}));
+  ASSERT_EQ(Import(), Result::LogUnchanged);
   ExpectLogUnchanged();
   EXPECT_EQ(state().Table.PlayerCount, 1) << "blocks before the line stay added";
   EXPECT_EQ(state().Combo1.ListIndex, -1) << "no refresh";
@@ -129,38 +121,38 @@ TEST_F(ImportTest, AnyLineOutsideABlockEqualToTheMarkerStops) {
 TEST_F(ImportTest, MarkerInsideABlockDoesNotStop) {
   state().StartupMarker = kS1;
   WriteLog({"console: Stats for: Ann", kS1, "console: Gauntlet:   2", "console:  ", kS2});
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
+  ASSERT_EQ(Import(), Result::Completed);
   EXPECT_EQ(state().Table.Gauntlet[1], 2);
   EXPECT_EQ(state().StartupMarker, kS2);
 }
 
 TEST_F(ImportTest, StartupLineSeenTwiceInOneLogStopsAtTheSecond) {
-  WriteLog(Lines({{kS2}, Match("Ann", 1), {kS2}, Match("Bob", 1)}));
-  ASSERT_EQ(Import(), ImportOutcome::LogUnchanged);
+  WriteLog(Lines({{kS2}, MatchBlock("Ann", 1), {kS2}, MatchBlock("Bob", 1)}));
+  ASSERT_EQ(Import(), Result::LogUnchanged);
   EXPECT_EQ(state().Table.PlayerCount, 1);
   EXPECT_EQ(state().StartupMarker, kS2);
 }
 
 TEST_F(ImportTest, CutOffLastBlockIsAddedAsFarAsItGoes) {
   WriteFile(dir_.path() / "basekrm" / "LOG.txt",
-            CrLf(Match("Ann", 1)) + "console: Stats for: Bob\r\nconsole: Dmggiven: 70\r\nconsole: Dmgrecvd: 5");
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
+            CrLf(MatchBlock("Ann", 1)) + "console: Stats for: Bob\r\nconsole: Dmggiven: 70\r\nconsole: Dmgrecvd: 5");
+  ASSERT_EQ(Import(), Result::Completed);
   EXPECT_EQ(state().Table.DamageGiven[2], 70);
   EXPECT_EQ(state().Table.DamageReceived[2], 5);
 }
 
 TEST_F(ImportTest, MissingLogChangesNothing) {
-  ASSERT_EQ(Import(), ImportOutcome::Failed);
+  ASSERT_EQ(Import(), Result::Failed);
   ExpectLogNotFound();
   EXPECT_FALSE(fs::exists(SettingsFilePath(state())));
   fs::create_directories(dir_.path() / "basekrm" / "LOG.txt");
-  ASSERT_EQ(Import(), ImportOutcome::Failed) << "a folder is not a log";
+  ASSERT_EQ(Import(), Result::Failed) << "a folder is not a log";
   EXPECT_EQ(sink_.messages.size(), 2u);
 }
 
 TEST_F(ImportTest, MalformedLineEndsTheImportKeepingEarlierBlocks) {
-  WriteLog(Lines({{kS2}, Match("Ann", 1), {"console: Stats for: Bob", "console: Shotgun:   1/2"}, Match("Cid", 1)}));
-  ASSERT_EQ(Import(), ImportOutcome::Failed);
+  WriteLog(Lines({{kS2}, MatchBlock("Ann", 1), {"console: Stats for: Bob", "console: Shotgun:   1/2"}, MatchBlock("Cid", 1)}));
+  ASSERT_EQ(Import(), Result::Failed);
   ExpectLogNotFound();
   EXPECT_EQ(state().Table.PlayerCount, 2);
   EXPECT_EQ(state().Table.ShotgunHits[2], 1) << "the hits were added before the line failed";
@@ -168,21 +160,21 @@ TEST_F(ImportTest, MalformedLineEndsTheImportKeepingEarlierBlocks) {
   EXPECT_FALSE(fs::exists(SettingsFilePath(state())));
 
   // The log was closed: once fixed, the next press reads it again.
-  WriteLog(Lines({{kS1}, Match("Cid", 1)}));
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
+  WriteLog(Lines({{kS1}, MatchBlock("Cid", 1)}));
+  ASSERT_EQ(Import(), Result::Completed);
   EXPECT_EQ(state().Table.PlayerCount, 3);
 }
 
 TEST_F(ImportTest, HeaderWithNothingAfterTheColonFails) {
   WriteLog({"console: Stats for:"});
-  ASSERT_EQ(Import(), ImportOutcome::Failed);
+  ASSERT_EQ(Import(), Result::Failed);
   ExpectLogNotFound();
 }
 
 TEST_F(ImportTest, FirstImportAfterAFirstRunSelectsBothPanels) {
   // No statistics file: neither selector has an entry before the import.
-  WriteLog(Lines({{kS1}, Match("Ann", 1), Match("Bob", 2), Match("Cid", 3)}));
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
+  WriteLog(Lines({{kS1}, MatchBlock("Ann", 1), MatchBlock("Bob", 2), MatchBlock("Cid", 3)}));
+  ASSERT_EQ(Import(), Result::Completed);
   EXPECT_TRUE(sink_.messages.empty());
   EXPECT_EQ(state().Combo1.ListIndex, 0);
   EXPECT_EQ(state().Combo2.ListIndex, 1);
@@ -191,27 +183,27 @@ TEST_F(ImportTest, FirstImportAfterAFirstRunSelectsBothPanels) {
 }
 
 TEST_F(ImportTest, OnePlayerGoesIntoBothPanels) {
-  WriteLog(Match("Ann", 1));
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
+  WriteLog(MatchBlock("Ann", 1));
+  ASSERT_EQ(Import(), Result::Completed);
   EXPECT_EQ(state().Combo2.ListIndex, 0);
   EXPECT_EQ(state().Panel2[0], "Stats for Ann");
 }
 
 TEST_F(ImportTest, LogWithoutBlocksCompletesAndSavesTheNewMarker) {
   WriteLog({kS2, "chatter"});
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
+  ASSERT_EQ(Import(), Result::Completed);
   EXPECT_EQ(state().Combo1.ListIndex, -1);
   EXPECT_EQ(state().Panel1, DesignPanelLabels()) << "panels without players keep their design texts";
   EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS2 + "\r\n");
 }
 
 TEST_F(ImportTest, CompletedImportShowsTheFirstPlayerAndKeepsTheSecondSelection) {
-  WriteLog(Lines({Match("Ann", 1), Match("Bob", 1), Match("Cid", 1)}));
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
+  WriteLog(Lines({MatchBlock("Ann", 1), MatchBlock("Bob", 1), MatchBlock("Cid", 1)}));
+  ASSERT_EQ(Import(), Result::Completed);
   SelectEntry(state(), Panel::First, 2);
   SelectEntry(state(), Panel::Second, 2);
-  WriteLog(Match("Bob", 4));
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
+  WriteLog(MatchBlock("Bob", 4));
+  ASSERT_EQ(Import(), Result::Completed);
   EXPECT_EQ(state().Combo1.ListIndex, 0);
   EXPECT_EQ(state().Combo2.ListIndex, 2);
   EXPECT_EQ(state().Panel1[0], "Stats for Ann");
@@ -220,7 +212,7 @@ TEST_F(ImportTest, CompletedImportShowsTheFirstPlayerAndKeepsTheSecondSelection)
 
 TEST_F(ImportTest, PanelRefreshFailureEndsWithTheMessageAndSkipsTheSave) {
   WriteLog({"console: Stats for: Ann", "console: BFG:   328/1 ", "console:  "});
-  ASSERT_EQ(Import(), ImportOutcome::Failed);
+  ASSERT_EQ(Import(), Result::Failed);
   ExpectLogNotFound();
   EXPECT_EQ(state().Panel1[0], "Stats for Ann") << "labels before the failing accuracy show the player";
   EXPECT_EQ(state().Panel1[17], "100%") << "the failing label keeps its text";
@@ -229,18 +221,18 @@ TEST_F(ImportTest, PanelRefreshFailureEndsWithTheMessageAndSkipsTheSave) {
 
 TEST_F(ImportTest, BackslashesInTheLogPathAreFolderSeparators) {
   fs::create_directories(dir_.path() / "logs" / "today");
-  WriteFile(dir_.path() / "logs" / "today" / "LOG.txt", CrLf(Match("Ann", 1)));
+  WriteFile(dir_.path() / "logs" / "today" / "LOG.txt", CrLf(MatchBlock("Ann", 1)));
   state().LogPath = "logs\\today\\LOG.txt";
-  ASSERT_EQ(Import(), ImportOutcome::Completed);
+  ASSERT_EQ(Import(), Result::Completed);
   EXPECT_EQ(state().LogPath, "logs\\today\\LOG.txt");
   EXPECT_EQ(Settings().substr(0, 20), "logs\\today\\LOG.txt\r\n");
-  EXPECT_EQ(LogFileName("a\\b"), "a/b");
+  EXPECT_EQ(platform::NativePath("a\\b"), "a/b");
 }
 
 TEST_F(ImportTest, UnwritableSettingsEndTheImportWithTheMessage) {
-  WriteLog(Match("Ann", 1));
+  WriteLog(MatchBlock("Ann", 1));
   fs::create_directories(SettingsFilePath(state()));  // a folder where the file should go
-  ASSERT_EQ(Import(), ImportOutcome::Failed);
+  ASSERT_EQ(Import(), Result::Failed);
   ExpectLogNotFound();
   EXPECT_EQ(state().Table.PlayerCount, 1);
 }

@@ -3,7 +3,8 @@
 
 #include "stats/stats_line.h"
 #include "test_support.h"
-#include "window/panels.h"
+#include "app/commands.h"
+#include "app/panels.h"
 
 namespace fragtally {
 namespace {
@@ -23,7 +24,7 @@ TEST(AccuracyText, RoundsHalfToEvenOnTheDoubleProduct) {
     try {
       AccuracyText(hits, shots);
       ADD_FAILURE() << hits;
-    } catch (const StatsError& error) {
+    } catch (const Error& error) {
       EXPECT_EQ(error.kind(), ErrorKind::Overflow);
     }
   }
@@ -44,7 +45,7 @@ class PanelTest : public ::testing::Test {
     t.DamageGiven[1] = 1234567, t.DamageReceived[1] = -9;
     t.Kills[1] = -5, t.Deaths[1] = 2, t.Suicides[1] = 1, t.Frags[1] = 7;
   }
-  std::unique_ptr<WindowState> state_ = NewWindowState();
+  std::unique_ptr<WindowState> state_ = NewForm1State("");
 };
 
 TEST_F(PanelTest, FillGivesAllTextsInOrder) {
@@ -71,7 +72,7 @@ TEST_F(PanelTest, NoSelectionChangesNothing) {
     EXPECT_TRUE(fill.Texts.empty());
     EXPECT_EQ(fill.Failure, ErrorKind::SubscriptOutOfRange);
   }
-  EXPECT_THROW(Combo1_Click(*state_), StatsError);
+  EXPECT_THROW(Combo1_Click(*state_), Error);
   EXPECT_EQ(state_->Panel1, DesignPanelLabels());
 }
 
@@ -79,7 +80,7 @@ TEST_F(PanelTest, AccuracyOverflowStopsAtThatLabel) {
   state_->Table.RocketHits[2] = 328;
   state_->Table.RocketShots[2] = 1;
   state_->Table.Kills[2] = 3;
-  EXPECT_THROW(SelectEntry(*state_, Panel::Second, 1), StatsError);
+  EXPECT_THROW(SelectEntry(*state_, Panel::Second, 1), Error);
   const PanelLabels& labels = state_->Panel2;
   EXPECT_EQ(labels[0], "Stats for Bob");
   EXPECT_EQ(labels[5], "328/1");
@@ -95,7 +96,7 @@ TEST_F(PanelTest, SelectingRunsTheClickOnlyOnChange) {
   state_->Panel1[0] = "marked";
   SelectEntry(*state_, Panel::First, 1);
   EXPECT_EQ(state_->Panel1[0], "marked");
-  EXPECT_THROW(SelectEntry(*state_, Panel::First, 2), StatsError) << "no such entry";
+  EXPECT_THROW(SelectEntry(*state_, Panel::First, 2), Error) << "no such entry";
   EXPECT_EQ(state_->Panel2, DesignPanelLabels());
 }
 

@@ -24,7 +24,7 @@ TEST(PlayerTable, SlotsOutsideOneTo9999AreOutOfRange) {
     try {
       (void)state->Table.Kills[slot];
       ADD_FAILURE() << slot;
-    } catch (const StatsError& error) {
+    } catch (const Error& error) {
       EXPECT_EQ(error.kind(), ErrorKind::SubscriptOutOfRange);
     }
   }
@@ -68,7 +68,7 @@ TEST(FindOrAddPlayer, GamesCountNeverWraps) {
   try {
     Header(*state, "A");
     FAIL();
-  } catch (const StatsError& error) {
+  } catch (const Error& error) {
     EXPECT_EQ(error.kind(), ErrorKind::Overflow);
   }
   EXPECT_EQ(state->Table.GamesPlayed[1], 2147483647);
@@ -81,7 +81,7 @@ TEST(FindOrAddPlayer, TheTableHoldsAtMost9999Players) {
   try {
     Header(*state, "one too many");
     FAIL();
-  } catch (const StatsError& error) {
+  } catch (const Error& error) {
     EXPECT_EQ(error.kind(), ErrorKind::SubscriptOutOfRange);
   }
   EXPECT_EQ(state->Table.PlayerCount, 9999);

@@ -6,8 +6,9 @@
 
 #include "stats/stats_line.h"
 #include "test_support.h"
-#include "window/panels.h"
-#include "window/ratings.h"
+#include "app/commands.h"
+#include "app/panels.h"
+#include "app/ratings.h"
 
 namespace fragtally {
 namespace {
@@ -75,7 +76,7 @@ class RatingsTest : public ::testing::Test {
     std::size_t at = report.find(label);
     return at == std::string::npos ? "<empty>" : report.substr(at + label.size(), report.find("\r\n", at) - at - label.size());
   }
-  std::unique_ptr<WindowState> state_ = NewWindowState();
+  std::unique_ptr<WindowState> state_ = NewForm1State("");
   RatingsInput first_, second_;
 };
 
@@ -159,11 +160,13 @@ TEST_F(RatingsTest, NameLineIsTheDisplayedTextAndBothHalvesCanBeOnePlayer) {
 
 TEST_F(RatingsTest, GatherReadsTheSelectorAndTheAccuracyLabels) {
   SelectEntry(*state_, Panel::First, 0);
-  RatingsInput input = GatherRatingsInput(state_->Combo1, state_->Panel1, "Alpha");
+  RatingsInput input = GatherRatingsInput(state_->Combo1, state_->Panel1);
   EXPECT_EQ(input.SelectedPosition, 0);
-  EXPECT_EQ(input.AccuracyCaptions[0], state_->Panel1[kFirstAccuracyLabel]);
-  RatingsInput none = GatherRatingsInput(state_->Combo2, state_->Panel2, "");
+  EXPECT_EQ(input.DisplayedText, "Alpha");
+  EXPECT_EQ(input.AccuracyCaptions[0], state_->Panel1[PanelValue::FirstAccuracy]);
+  RatingsInput none = GatherRatingsInput(state_->Combo2, state_->Panel2);
   EXPECT_FALSE(none.SelectedPosition);
+  EXPECT_EQ(none.DisplayedText, "");
   EXPECT_EQ(none.AccuracyCaptions[7], "100%");
 }
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "files/paths.h"
 #include "files/stats_file.h"
 #include "stats/stats_line.h"
 #include "test_support.h"
@@ -13,71 +14,56 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::CrLf;
+using testing::Lines;
+using testing::RaisedKind;
 using testing::ReadFile;
-using testing::RecordingSink;
+using testing::StatsBlock;
+using testing::Totals;
 using testing::StateIn;
 using testing::TempDir;
 using testing::WriteFile;
 using testing::WriteStatsFile;
 
-const std::vector<std::string> kZedBlock = {
-    "console: Stats for: Zed",
-    "console: Gauntlet:   4",
-    "console: Machinegun:   120/480     25%",
-    "console: Shotgun:   1/8     12%",
-    "console: Grenade L:   0/0     0%",
-    "console: Rocket L:   3/8     38%",
-    "console: Shaft:   0/0     0%",
-    "console: Railgun:   9/40     22%",
-    "console: Plasma gun:   0/0     0%",
-    "console: BFG:   0/0     0%",
-    "console: Dmggiven: 1530",
-    "console: Dmgrecvd: 1720",
-    "console: Kills: 7     Deaths: 9     Suicides: 1     Frags: 6",
-    "console: games played: 2",
-    "console:  ",
-};
+// The example block of the statistics file's description.
+const Totals kZed{.name = "Zed", .gauntlet = 4,
+                  .weapons = {{{120, 480}, {1, 8}, {0, 0}, {3, 8}, {0, 0}, {9, 40}, {0, 0}, {0, 0}}},
+                  .damage_given = 1530, .damage_received = 1720, .kills = 7, .deaths = 9, .suicides = 1, .frags = 6,
+                  .games = 2};
 
 std::vector<std::string> Block(const std::string& name, int games, int kills = 1) {
-  std::vector<std::string> block = kZedBlock;
-  block[0] = "console: Stats for: " + name;
-  block[12] = "console: Kills: " + std::to_string(kills) + "     Deaths: 9     Suicides: 1     Frags: 6";
-  block[13] = "console: games played: " + std::to_string(games);
-  return block;
-}
-
-std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
-  std::vector<std::string> all;
-  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
+  Totals t = kZed;
+  t.name = name;
+  t.games = games;
+  t.kills = kills;
+  return StatsBlock(t);
 }
 
 class StatsFileTest : public ::testing::Test {
  protected:
   TempDir dir_;
   std::unique_ptr<WindowState> state_ = StateIn(dir_.path());
-  RecordingSink sink_;
   WindowState& state() { return *state_; }
   fs::path StatsPath() const { return StatsFilePath(*state_); }
+  // Whether the load completed; a failure's kind is kept in `failure_`.
   bool Load(const std::string& contents) {
     WriteStatsFile(*state_, contents);
-    return LoadStatsFile(*state_, sink_);
+    return LoadExisting(*state_);
   }
-  void ExpectFailureMessage() {
-    ASSERT_EQ(sink_.messages.size(), 1u);
-    EXPECT_EQ(sink_.messages[0].icon, MessageIcon::Error);
-    EXPECT_EQ(sink_.messages[0].title, "Программе не удалось найти файл статистики");
-    EXPECT_EQ(sink_.messages[0].text,
-              "Файл со статистикой не найден. Либо эта программа запускается первый раз, либо вы неправильно "
-              "её настроили. Если повторится опять - читайте прилагающийся файл, или обратитесь к разработчику - " +
-                  std::string(kContactAddress));
+  bool LoadExisting(WindowState& state) {
+    try {
+      LoadStatsFile(state);
+      return true;
+    } catch (const Error& error) {
+      failure_ = error.kind();
+      return false;
+    }
   }
+  std::optional<ErrorKind> failure_;
 };
 
 TEST_F(StatsFileTest, ExampleBlockLoadsAndSavesBackByteForByte) {
-  const std::string file = CrLf(kZedBlock);
+  const std::string file = CrLf(StatsBlock(kZed));
   ASSERT_TRUE(Load(file));
-  EXPECT_TRUE(sink_.messages.empty());
   const PlayerTable& t = state().Table;
   EXPECT_EQ(t.PlayerCount, 1);
   EXPECT_EQ(t.PlayerName[1], "Zed");
@@ -86,7 +72,7 @@ TEST_F(StatsFileTest, ExampleBlockLoadsAndSavesBackByteForByte) {
   EXPECT_EQ(t.Frags[1], 6);
   EXPECT_EQ(state().Combo1.List, std::vector<std::string>{"Zed"});
   EXPECT_EQ(state().Trace.substr(0, 10), "Name=Zed\r\n");
-  ASSERT_TRUE(SaveStatsFile(state()).ok);
+  EXPECT_EQ(SaveStatsFile(state()), "") << "no backup";
   EXPECT_EQ(ReadFile(StatsPath()), file);
   EXPECT_EQ(std::distance(fs::directory_iterator(StatsPath().parent_path()), fs::directory_iterator{}), 1)
       << "no temporary or backup file is left behind";
@@ -127,7 +113,7 @@ TEST_F(StatsFileTest, WeaponFormsAndPercentages) {
   // Read back: the machinegun keeps 3/0, the 0/0 forms come back as zero.
   WriteStatsFile(state(), saved);
   auto again = StateIn(state().ProgramFolder);
-  ASSERT_TRUE(LoadStatsFile(*again, sink_));
+  ASSERT_TRUE(LoadExisting(*again));
   EXPECT_EQ(again->Table.MachinegunHits[1], 3);
   EXPECT_EQ(again->Table.ShotgunHits[1], 0);
   EXPECT_EQ(again->Table.GrenadeShots[1], 0);
@@ -149,7 +135,7 @@ TEST_F(StatsFileTest, PercentagesRoundHalfToEven) {
 }
 
 TEST_F(StatsFileTest, TwoBlocksOfOneNameAddUpAndKeepTheLaterGamesCount) {
-  ASSERT_TRUE(Load(CrLf(Join({Block("A", 5, 3), Block("B", 1), Block("A", 2, 4)}))));
+  ASSERT_TRUE(Load(CrLf(Lines({Block("A", 5, 3), Block("B", 1), Block("A", 2, 4)}))));
   EXPECT_EQ(state().Table.PlayerCount, 2);
   EXPECT_EQ(state().Table.Kills[1], 7);
   EXPECT_EQ(state().Table.MachinegunShots[1], 960);
@@ -158,7 +144,7 @@ TEST_F(StatsFileTest, TwoBlocksOfOneNameAddUpAndKeepTheLaterGamesCount) {
 }
 
 TEST_F(StatsFileTest, LinesOutsideBlocksAreSkipped) {
-  ASSERT_TRUE(Load(CrLf(Join({{"hello", "console: Stats for", "console: Dmggiven: 99"}, Block("A", 1),
+  ASSERT_TRUE(Load(CrLf(Lines({{"hello", "console: Stats for", "console: Dmggiven: 99"}, Block("A", 1),
                               {"between", "console: Gauntlet:   9"}, Block("B", 1)}))));
   EXPECT_EQ(state().Table.PlayerCount, 2);
   EXPECT_EQ(state().Table.DamageGiven[1], 1530);
@@ -168,12 +154,11 @@ TEST_F(StatsFileTest, LinesOutsideBlocksAreSkipped) {
 TEST_F(StatsFileTest, EmptyFileLoadsWithNoPlayers) {
   EXPECT_TRUE(Load(""));
   EXPECT_EQ(state().Table.PlayerCount, 0);
-  EXPECT_TRUE(sink_.messages.empty());
 }
 
-TEST_F(StatsFileTest, MissingFileShowsTheMessage) {
-  EXPECT_FALSE(LoadStatsFile(state(), sink_));
-  ExpectFailureMessage();
+TEST_F(StatsFileTest, MissingFileIsNotFound) {
+  EXPECT_FALSE(LoadExisting(state()));
+  EXPECT_EQ(failure_, ErrorKind::NotFound);
   EXPECT_FALSE(state().KeepOldStatsFile) << "nothing on disk to keep";
 }
 
@@ -186,8 +171,8 @@ TEST_F(StatsFileTest, HeaderEdgeCases) {
 }
 
 TEST_F(StatsFileTest, HeaderWithoutRoomForANameFails) {
-  EXPECT_FALSE(Load(CrLf(Join({Block("A", 1), {"console: Stats for:"}, Block("B", 1)}))));
-  ExpectFailureMessage();
+  EXPECT_FALSE(Load(CrLf(Lines({Block("A", 1), {"console: Stats for:"}, Block("B", 1)}))));
+  EXPECT_EQ(failure_, ErrorKind::InvalidArgument);
   EXPECT_EQ(state().Table.PlayerCount, 1);
   EXPECT_EQ(state().Trace.find("Name=\r\n"), std::string::npos) << "no trace line for a header without a name";
 }
@@ -220,7 +205,7 @@ TEST_F(StatsFileTest, LineEndsAndBytes) {
   EXPECT_EQ(state().Table.PlayerName[2], "a\rb\r");
   EXPECT_EQ(state().Table.PlayerName[3], utf8);
   EXPECT_EQ(state().Table.Gauntlet[2], 3);
-  ASSERT_TRUE(SaveStatsFile(state()).ok);
+  SaveStatsFile(state());
   const std::string saved = ReadFile(StatsPath());
   EXPECT_EQ(saved.substr(0, 27), "console: Stats for: " + cp1251 + "\r\n");
   EXPECT_NE(saved.find("console: Stats for: a\rb\r\r\n"), std::string::npos);
@@ -229,63 +214,58 @@ TEST_F(StatsFileTest, LineEndsAndBytes) {
 
 TEST_F(StatsFileTest, MalformedLineStopsTheLoadKeepingEarlierBlocks) {
   const std::string original =
-      CrLf(Join({Block("A", 3), Block("B", 1), {"console: Stats for: C", "console: Machinegun:   oops"}, Block("D", 9)}));
+      CrLf(Lines({Block("A", 3), Block("B", 1), {"console: Stats for: C", "console: Machinegun:   oops"}, Block("D", 9)}));
   EXPECT_FALSE(Load(original));
-  ExpectFailureMessage();
+  EXPECT_EQ(failure_, ErrorKind::InvalidArgument);
   EXPECT_EQ(state().Table.PlayerCount, 3) << "C was added before its bad line";
   EXPECT_EQ(state().Combo1.List, (std::vector<std::string>{"A", "B", "C"}));
   EXPECT_TRUE(state().KeepOldStatsFile);
 
   // Closing keeps the whole old file under a new name, then writes the table.
-  SaveResult saved = SaveStatsFile(state());
-  ASSERT_TRUE(saved.ok) << saved.error;
-  ASSERT_FALSE(saved.backupPath.empty());
-  EXPECT_EQ(fs::path(saved.backupPath).parent_path(), StatsPath().parent_path());
-  EXPECT_EQ(ReadFile(saved.backupPath), original);
+  const std::string backup = SaveStatsFile(state());
+  ASSERT_FALSE(backup.empty());
+  EXPECT_EQ(fs::path(backup).parent_path(), StatsPath().parent_path());
+  EXPECT_EQ(ReadFile(backup), original);
   EXPECT_EQ(ReadFile(StatsPath()), FormatStatsFile(state()));
   EXPECT_FALSE(state().KeepOldStatsFile);
 
   // A later save has nothing more to keep.
-  SaveResult again = SaveStatsFile(state());
-  EXPECT_TRUE(again.ok);
-  EXPECT_TRUE(again.backupPath.empty());
+  EXPECT_EQ(SaveStatsFile(state()), "");
 }
 
 TEST_F(StatsFileTest, BackupsNeverOverwriteEachOther) {
-  const std::string first = CrLf(Join({Block("A", 1), {"console: Stats for:"}}));
+  const std::string first = CrLf(Lines({Block("A", 1), {"console: Stats for:"}}));
   EXPECT_FALSE(Load(first));
-  SaveResult one = SaveStatsFile(state());
-  ASSERT_TRUE(one.ok);
+  const std::string one = SaveStatsFile(state());
 
   // The next run stops part-way again (on a file of other bytes) within the same second.
-  const std::string second = CrLf(Join({Block("A", 2), {"console: Stats for:"}}));
+  const std::string second = CrLf(Lines({Block("A", 2), {"console: Stats for:"}}));
   auto next = StateIn(dir_.path());
   WriteStatsFile(*next, second);
-  EXPECT_FALSE(LoadStatsFile(*next, sink_));
-  SaveResult two = SaveStatsFile(*next);
-  ASSERT_TRUE(two.ok);
-  EXPECT_NE(one.backupPath, two.backupPath);
-  EXPECT_EQ(ReadFile(one.backupPath), first);
-  EXPECT_EQ(ReadFile(two.backupPath), second);
+  EXPECT_FALSE(LoadExisting(*next));
+  const std::string two = SaveStatsFile(*next);
+  EXPECT_NE(one, two);
+  EXPECT_EQ(ReadFile(one), first);
+  EXPECT_EQ(ReadFile(two), second);
 }
 
 TEST_F(StatsFileTest, FullTableStopsTheLoad) {
   std::string file;
   for (int i = 1; i <= kMaxPlayers + 1; ++i) file += "console: Stats for: p" + std::to_string(i) + "\r\nconsole:  \r\n";
   EXPECT_FALSE(Load(file));
-  ExpectFailureMessage();
+  EXPECT_EQ(failure_, ErrorKind::SubscriptOutOfRange);
   EXPECT_EQ(state().Table.PlayerCount, 9999);
   EXPECT_EQ(state().Combo1.List.size(), 9999u);
 }
 
 TEST_F(StatsFileTest, AFolderInPlaceOfTheFileIsKeptAndNotOverwritten) {
   fs::create_directories(StatsPath());
-  EXPECT_FALSE(LoadStatsFile(state(), sink_));
-  ExpectFailureMessage();
+  EXPECT_FALSE(LoadExisting(state()));
+  EXPECT_EQ(failure_, ErrorKind::NotFound);
   EXPECT_TRUE(state().KeepOldStatsFile);
   state().CurrentName = "A";
   FindOrAddPlayer(state());
-  EXPECT_FALSE(SaveStatsFile(state()).ok);
+  EXPECT_EQ(RaisedKind([&] { SaveStatsFile(state()); }), ErrorKind::WriteFailed);
   EXPECT_TRUE(fs::is_directory(StatsPath()));
 }
 
@@ -293,7 +273,7 @@ TEST_F(StatsFileTest, SaveCreatesTheBasekrmFolder) {
   fs::remove_all(dir_.path() / "basekrm");
   state().CurrentName = "A";
   FindOrAddPlayer(state());
-  ASSERT_TRUE(SaveStatsFile(state()).ok);
+  SaveStatsFile(state());
   EXPECT_EQ(ReadFile(StatsPath()).substr(0, 23), "console: Stats for: A\r\n");
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "stats/numbers.h"
 #include "stats/stats_line.h"
 #include "test_support.h"
 
@@ -13,15 +14,9 @@ namespace {
 
 using testing::ParseLines;
 
-ErrorKind KindOf(auto&& action) {
-  try {
-    action();
-  } catch (const StatsError& error) {
-    return error.kind();
-  }
-  ADD_FAILURE() << "no error raised";
-  return ErrorKind::Overflow;
-}
+using testing::RaisedKind;
+using testing::StatsBlock;
+using testing::Totals;
 
 TEST(ReadNumber, IgnoresBlanksTabsAndLineFeedsAnywhere) {
   EXPECT_EQ(ReadNumber("123"), 123.0);
@@ -61,9 +56,9 @@ TEST(ReadNumber, RoundsLongNumbersCorrectlyAndRaisesOverflowBeyondADouble) {
   EXPECT_EQ(ReadNumber("0e99999999999999999999"), 0.0);
   EXPECT_EQ(ReadNumber("9007199254740993"), 9007199254740992.0) << "ties go to even";
   EXPECT_EQ(ReadNumber(std::string(1000, '1') + "e-990"), ReadNumber("1.111111111111111111111e9"));
-  EXPECT_EQ(KindOf([] { ReadNumber("1e400"); }), ErrorKind::Overflow);
-  EXPECT_EQ(KindOf([] { ReadNumber("-1.8e308"); }), ErrorKind::Overflow);
-  EXPECT_EQ(KindOf([] { ReadNumber(std::string(400, '9')); }), ErrorKind::Overflow);
+  EXPECT_EQ(RaisedKind([] { ReadNumber("1e400"); }), ErrorKind::Overflow);
+  EXPECT_EQ(RaisedKind([] { ReadNumber("-1.8e308"); }), ErrorKind::Overflow);
+  EXPECT_EQ(RaisedKind([] { ReadNumber(std::string(400, '9')); }), ErrorKind::Overflow);
 }
 
 TEST(Cuts, NegativeLengthsAreInvalidArguments) {
@@ -72,9 +67,9 @@ TEST(Cuts, NegativeLengthsAreInvalidArguments) {
   EXPECT_EQ(MidCut("abc", 2), "bc");
   EXPECT_EQ(RightCut("abc", 5), "abc");
   EXPECT_EQ(RightCut("abc", 0), "");
-  EXPECT_EQ(KindOf([] { MidCut("abc", 1, -1); }), ErrorKind::InvalidArgument);
-  EXPECT_EQ(KindOf([] { MidCut("abc", 0, 1); }), ErrorKind::InvalidArgument);
-  EXPECT_EQ(KindOf([] { RightCut("abc", -1); }), ErrorKind::InvalidArgument);
+  EXPECT_EQ(RaisedKind([] { MidCut("abc", 1, -1); }), ErrorKind::InvalidArgument);
+  EXPECT_EQ(RaisedKind([] { MidCut("abc", 0, 1); }), ErrorKind::InvalidArgument);
+  EXPECT_EQ(RaisedKind([] { RightCut("abc", -1); }), ErrorKind::InvalidArgument);
 }
 
 TEST(Rounding, TiesGoToEvenAndInt32LimitsHold) {
@@ -93,16 +88,16 @@ TEST(Rounding, TiesGoToEvenAndInt32LimitsHold) {
   counter = 2147483646;
   AddToCounter(counter, 1);
   EXPECT_EQ(counter, 2147483647);
-  EXPECT_EQ(KindOf([&] { AddToCounter(counter, 1); }), ErrorKind::Overflow);
+  EXPECT_EQ(RaisedKind([&] { AddToCounter(counter, 1); }), ErrorKind::Overflow);
   EXPECT_EQ(counter, 2147483647) << "the counter keeps its value";
   AddToCounter(counter, 0.4);
   EXPECT_EQ(counter, 2147483647);
-  EXPECT_EQ(KindOf([&] { AddToCounter(counter, 0.5); }), ErrorKind::Overflow) << "2147483647.5 rounds to 2^31";
+  EXPECT_EQ(RaisedKind([&] { AddToCounter(counter, 0.5); }), ErrorKind::Overflow) << "2147483647.5 rounds to 2^31";
 
   counter = -2147483647;
   AddToCounter(counter, -1);
   EXPECT_EQ(counter, std::numeric_limits<std::int32_t>::min());
-  EXPECT_EQ(KindOf([&] { AddToCounter(counter, -1); }), ErrorKind::Overflow);
+  EXPECT_EQ(RaisedKind([&] { AddToCounter(counter, -1); }), ErrorKind::Overflow);
   AddToCounter(counter, -0.5);
   EXPECT_EQ(counter, std::numeric_limits<std::int32_t>::min()) << "-2147483648.5 rounds to even";
 }
@@ -118,29 +113,18 @@ class ParserTest : public ::testing::Test {
   WindowState& state() { return *state_; }
   PlayerTable& table() { return state_->Table; }
   void Parse(const std::string& line) { ParseLines(*state_, {line}); }
-  ErrorKind ParseFails(const std::string& line) {
-    return KindOf([&] { Parse(line); });
+  std::optional<ErrorKind> ParseFails(const std::string& line) {
+    return RaisedKind([&] { Parse(line); });
   }
   std::unique_ptr<WindowState> state_;
 };
 
 TEST_F(ParserTest, StatisticsFileLayoutAddsEveryCounterAndTracesTheTotals) {
-  ParseLines(state(), {
-                          "console: Gauntlet:   4",
-                          "console: Machinegun:   120/480     25%",
-                          "console: Shotgun:   1/8     12%",
-                          "console: Grenade L:   0/0     0%",
-                          "console: Rocket L:   3/8     38%",
-                          "console: Shaft:   5/7     71%",
-                          "console: Railgun:   9/40     22%",
-                          "console: Plasma gun:   11/12     92%",
-                          "console: BFG:   2/3     67%",
-                          "console: Dmggiven: 1530",
-                          "console: Dmgrecvd: 1720",
-                          "console: Kills: 7     Deaths: 9     Suicides: 1     Frags: 6",
-                          "console: games played: 2",
-                          "console:  ",
-                      });
+  const Totals zed{.name = "Zed", .gauntlet = 4,
+                   .weapons = {{{120, 480}, {1, 8}, {0, 0}, {3, 8}, {5, 7}, {9, 40}, {11, 12}, {2, 3}}},
+                   .damage_given = 1530, .damage_received = 1720, .kills = 7, .deaths = 9, .suicides = 1, .frags = 6,
+                   .games = 2};
+  ParseLines(state(), StatsBlock(zed));  // the header and the terminator are no statistics lines
   const PlayerTable& t = table();
   EXPECT_EQ(t.Gauntlet[1], 4);
   EXPECT_EQ(t.MachinegunHits[1], 120);

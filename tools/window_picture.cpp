@@ -15,7 +15,7 @@
 #include <QPixmap>
 #include <QTemporaryDir>
 
-#include "window/form1.h"
+#include "window/qt/form1.h"
 
 namespace {
 

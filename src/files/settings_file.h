@@ -1,6 +1,5 @@
 #pragma once
 
-#include "files/stats_file.h"
 #include "stats/window_state.h"
 
 namespace fragtally {
@@ -11,7 +10,8 @@ inline constexpr const char* kDefaultLogPath = "basekrm\\LOG.txt";
 // An empty LogPath becomes the default.
 void LoadSettings(WindowState& state);
 
-// Writes LogPath and StartupMarker as two CR LF lines, atomically.
-SaveResult SaveSettings(const WindowState& state);
+// Writes LogPath and StartupMarker as two CR LF lines, atomically; raises
+// WriteFailed when the disk refuses.
+void SaveSettings(const WindowState& state);
 
 }  // namespace fragtally

@@ -1,26 +1,20 @@
 #pragma once
 
-#include <string>
-
-#include "files/messages.h"
 #include "stats/window_state.h"
 
 namespace fragtally {
 
-// How an import ended.
+// How an import that did not fail ended.
 enum class ImportOutcome {
-  Completed,     // end of the log reached, panels refreshed, settings saved
+  Completed,     // the end of the log was reached
   LogUnchanged,  // a line equal to the remembered start-up marker stopped it
-  Failed,        // the log could not be opened, or an error ended the import
 };
 
-// The file name to open for LogPath. On POSIX systems a backslash is taken as
-// the path separator; LogPath itself stays as it is.
-std::string LogFileName(const std::string& log_path);
-
-// Reads the game's log from its first line, adds every statistics block to
-// the table, refuses a log already imported, then refreshes both panels and
-// saves the settings. Tells the user through `messages`.
-ImportOutcome ImportLog(WindowState& state, MessageSink& messages);
+// Reads the game's log (LogPath, relative to the current folder) from its
+// first line and adds every statistics block to the table; a start-up line
+// becomes the new StartupMarker. A log that cannot be opened raises NotFound;
+// any other error ends the import where it happened and passes on, keeping
+// the blocks added before it.
+ImportOutcome ImportLog(WindowState& state);
 
 }  // namespace fragtally

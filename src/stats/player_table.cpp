@@ -1,21 +1,9 @@
 #include "stats/player_table.h"
 
-#include <limits>
-
-#include "stats/stats_line.h"
+#include "stats/numbers.h"
 #include "stats/window_state.h"
 
 namespace fragtally {
-
-std::int16_t Increment16(std::int16_t value) {
-  if (value == std::numeric_limits<std::int16_t>::max()) Raise(ErrorKind::Overflow);
-  return static_cast<std::int16_t>(value + 1);
-}
-
-std::int32_t Increment32(std::int32_t value) {
-  if (value == std::numeric_limits<std::int32_t>::max()) Raise(ErrorKind::Overflow);
-  return value + 1;
-}
 
 namespace {
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
-#include "stats/stats_error.h"
+#include "stats/error.h"
 
 namespace fragtally {
 
@@ -53,9 +55,30 @@ struct PlayerTable {
   std::unordered_map<std::string, std::int16_t> NameSlot;
 };
 
-// Checked int16 increment: raises overflow instead of wrapping.
-std::int16_t Increment16(std::int16_t value);
-// Checked int32 increment: raises overflow instead of wrapping.
-std::int32_t Increment32(std::int32_t value);
+// The 24 counters of a slot, in the order the table declares them.
+struct CounterColumn {
+  std::string_view Name;
+  Counter PlayerTable::*Member;
+};
+inline constexpr std::array<CounterColumn, 24> kCounterColumns{{
+    {"MachinegunShots", &PlayerTable::MachinegunShots}, {"MachinegunHits", &PlayerTable::MachinegunHits},
+    {"ShotgunShots", &PlayerTable::ShotgunShots},       {"ShotgunHits", &PlayerTable::ShotgunHits},
+    {"GrenadeShots", &PlayerTable::GrenadeShots},       {"GrenadeHits", &PlayerTable::GrenadeHits},
+    {"RocketShots", &PlayerTable::RocketShots},         {"RocketHits", &PlayerTable::RocketHits},
+    {"ShaftShots", &PlayerTable::ShaftShots},           {"ShaftHits", &PlayerTable::ShaftHits},
+    {"RailgunShots", &PlayerTable::RailgunShots},       {"RailgunHits", &PlayerTable::RailgunHits},
+    {"PlasmaShots", &PlayerTable::PlasmaShots},         {"PlasmaHits", &PlayerTable::PlasmaHits},
+    {"BfgShots", &PlayerTable::BfgShots},               {"BfgHits", &PlayerTable::BfgHits},
+    {"Gauntlet", &PlayerTable::Gauntlet},               {"DamageGiven", &PlayerTable::DamageGiven},
+    {"DamageReceived", &PlayerTable::DamageReceived},   {"Kills", &PlayerTable::Kills},
+    {"Deaths", &PlayerTable::Deaths},                   {"Suicides", &PlayerTable::Suicides},
+    {"Frags", &PlayerTable::Frags},                     {"GamesPlayed", &PlayerTable::GamesPlayed},
+}};
+
+struct WindowState;
+
+// Maps CurrentName to a slot (appending a new player and its selector
+// entries), counts one game for it and leaves the slot in CurrentPlayer.
+void FindOrAddPlayer(WindowState& state);
 
 }  // namespace fragtally

@@ -1,12 +1,75 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include <array>
 #include <string_view>
 
+#include "stats/player_table.h"
+#include "stats/weapons.h"
 #include "stats/window_state.h"
 
 namespace fragtally {
+
+// ---------------------------------------------------------------- blocks
+
+// A statistics block: a header line (this prefix, one more character, then
+// the player's name), statistics lines, and the terminator line or the end of
+// the file. The game's log and the statistics file share the format.
+inline constexpr std::string_view kStatsHeaderPrefix = "console: Stats for:";
+inline constexpr std::string_view kStatsTerminator = "console:  ";
+
+inline bool IsStatsHeader(std::string_view line) {
+  return line.substr(0, kStatsHeaderPrefix.size()) == kStatsHeaderPrefix;
+}
+
+// ---------------------------------------------------------------- statistics lines
+
+// How the numbers of a line are cut: one number to the end of the line,
+// hits "/" shots, the four fields of the kills line, or the games count
+// (which sets the total instead of adding to it).
+enum class LineRule { ToEnd, Weapon, Kills, Games };
+
+// One of the thirteen statistics lines, as the parser reads it and the
+// statistics file writes it: the prefix, then `Blanks` blanks, then the first
+// number.
+struct StatsLineKind {
+  std::string_view Prefix;
+  int Blanks;
+  LineRule Rule;
+  Counter PlayerTable::*Total;  // the counter of a ToEnd or Games line
+  const Weapon* Arm;            // the weapon of a Weapon line
+  std::string_view TraceLabel;  // Weapon lines use their weapon's label
+
+  constexpr long FirstNumberAt() const { return static_cast<long>(Prefix.size()) + Blanks + 1; }
+};
+
+// The kills line's four fields. Each field after the first starts behind a
+// separator of fixed width; only the width is used when reading.
+struct KillsField {
+  std::string_view Separator;
+  Counter PlayerTable::*Total;
+  std::string_view TraceLabel;
+};
+inline constexpr std::array<KillsField, 4> kKillsFields{{
+    {"", &PlayerTable::Kills, "Kills="},
+    {"     Deaths: ", &PlayerTable::Deaths, " Deaths="},
+    {"     Suicides: ", &PlayerTable::Suicides, " Suicides="},
+    {"     Frags: ", &PlayerTable::Frags, " Frags="},
+}};
+
+// The statistics lines in the order the statistics file writes them, which
+// is also the order the parser tests their prefixes.
+inline constexpr std::array<StatsLineKind, 13> kStatsLineKinds = [] {
+  std::array<StatsLineKind, 13> kinds{};
+  std::size_t k = 0;
+  kinds[k++] = {"console: Gauntlet:", 3, LineRule::ToEnd, &PlayerTable::Gauntlet, nullptr, "Gaunlet="};
+  for (const Weapon& weapon : kWeapons)
+    kinds[k++] = {weapon.LinePrefix, 3, LineRule::Weapon, nullptr, &weapon, weapon.TraceLabel};
+  kinds[k++] = {"console: Dmggiven:", 1, LineRule::ToEnd, &PlayerTable::DamageGiven, nullptr, "DmgGiv="};
+  kinds[k++] = {"console: Dmgrecvd:", 1, LineRule::ToEnd, &PlayerTable::DamageReceived, nullptr, "DmgRec="};
+  kinds[k++] = {"console: Kills:", 1, LineRule::Kills, nullptr, nullptr, "Kills="};
+  kinds[k++] = {"console: games played:", 1, LineRule::Games, &PlayerTable::GamesPlayed, nullptr, "Games="};
+  return kinds;
+}();
 
 // Character cuts on byte strings, positions counted from 1. A negative length
 // (or a start below 1) raises the invalid-argument error; a start beyond the
@@ -17,23 +80,6 @@ std::string_view MidCut(std::string_view text, long start);
 
 // Position (from 1) of the first blank at or after `start`, 0 when there is none.
 long FindBlank(std::string_view text, long start);
-
-// Reads the number at the start of a field: blanks, tabs and line feeds are
-// ignored wherever they stand; then an optional sign, digits with at most one
-// decimal point, and an optional exponent. Anything that does not begin with
-// a number reads as 0. A value too large for a double raises overflow.
-double ReadNumber(std::string_view field);
-
-// Rounds to the nearest integer, ties to even, and checks the int32 range.
-std::int32_t RoundToInt32(double value);
-
-// Adds a number to a counter: the total is formed in double and rounded
-// (ties to even); outside int32 the counter keeps its value and overflow is raised.
-void AddToCounter(std::int32_t& counter, double number);
-
-// Maps CurrentName to a slot (appending a new player and its selector
-// entries), counts one game for it and leaves the slot in CurrentPlayer.
-void FindOrAddPlayer(WindowState& state);
 
 // Adds CurrentLine to slot CurrentPlayer when it is one of the thirteen
 // statistics lines, and appends its trace line; any other line is ignored.

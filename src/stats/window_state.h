@@ -5,34 +5,29 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "stats/player_table.h"
 
 namespace fragtally {
 
-// A drop-down player selector as the core sees it: its list of names (slot
-// order, never sorted) and the selected position, -1 when nothing is selected.
+// A drop-down player selector as the program sees it: its list of names
+// (slot order, never sorted) and the selected position, -1 when nothing is
+// selected. Entry k names the player in slot k + 1.
 struct Selector {
   std::vector<std::string> List;
   int ListIndex = -1;
 };
 
-// The 24 value labels of one player panel, in fill order (title, gauntlet,
-// eight hits/shots, eight accuracies, damage given and received, kills,
-// deaths, suicides, frags). They start with the design texts.
-inline constexpr int kPanelLabelCount = 24;
-using PanelLabels = std::array<std::string, kPanelLabelCount>;
-PanelLabels DesignPanelLabels();
-
-// Index of the first accuracy label in PanelLabels (machinegun); eight follow.
-inline constexpr int kFirstAccuracyLabel = 10;
+// The texts of the 24 value labels of one player panel, in fill order.
+inline constexpr int kPanelValueCount = 24;
+using PanelLabels = std::array<std::string, kPanelValueCount>;
 
 // Everything the main window keeps: the player table, the variables that
-// reading a block moves along, the settings and what the window shows.
+// reading a block moves along, the settings and what the window shows. All
+// text is bytes as read from the files; only a window decodes it.
 struct WindowState {
-  WindowState();
-
   std::string LogPath;
   std::string CurrentLine;
   std::string CurrentName;
@@ -52,9 +47,9 @@ struct WindowState {
   Selector Combo1, Combo2;
   PanelLabels Panel1, Panel2;
 
-  // Set when the statistics file on disk holds more than the table could read
-  // (a load stopped part-way, or the file exists but could not be opened).
-  // The next save first keeps that file under a backup name.
+  // Set while the statistics file on disk may hold more than the table could
+  // read (a load that stopped part-way, or a file that exists but could not
+  // be opened). The next save first keeps that file under a backup name.
   bool KeepOldStatsFile = false;
 };
 
@@ -63,8 +58,5 @@ std::unique_ptr<WindowState> NewWindowState();
 
 // Appends one trace line (the text, then CR LF) to Text2.
 void AppendTrace(WindowState& state, std::string_view line);
-
-// Appends a number in plain decimal (leading '-' when negative, no grouping).
-void AppendNumber(std::string& out, long long value);
 
 }  // namespace fragtally

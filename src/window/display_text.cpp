@@ -1,19 +1,10 @@
 #include "window/display_text.h"
 
-#include <QStringDecoder>
-
 namespace fragtally {
 
 namespace {
 
-bool IsAscii(std::string_view bytes) {
-  for (unsigned char c : bytes)
-    if (c >= 0x80) return false;
-  return true;
-}
-
-// Windows-1251 upper half, for Qt builds whose converter lacks the code page.
-// 0x98 is unassigned and shows as the replacement character.
+// Windows-1251 upper half. 0x98 is unassigned and shows as the replacement character.
 constexpr char16_t kCp1251High[128] = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
     0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
@@ -28,48 +19,139 @@ constexpr char16_t kCp1251High[128] = {
     0x0444, 0x0445, 0x0446, 0x0447, 0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
-QString DecodeCp1251(std::string_view bytes) {
-  static const bool have_codec = QStringDecoder("windows-1251").isValid();
-  if (have_codec) {
-    QStringDecoder cp1251("windows-1251", QStringDecoder::Flag::Stateless);
-    return cp1251.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+// Decodes UTF-8 already known to be valid.
+void AppendUtf8(std::u16string& out, std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    char32_t code;
+    int more;
+    if (c < 0x80) {
+      code = c;
+      more = 0;
+    } else if (c < 0xE0) {
+      code = c & 0x1F;
+      more = 1;
+    } else if (c < 0xF0) {
+      code = c & 0x0F;
+      more = 2;
+    } else {
+      code = c & 0x07;
+      more = 3;
+    }
+    ++i;
+    for (int k = 0; k < more; ++k, ++i) code = (code << 6) | (static_cast<unsigned char>(bytes[i]) & 0x3F);
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(code));
+    }
   }
-  return DecodeWindows1251ByTable(bytes);
 }
 
-QString DecodeLine(std::string_view bytes) {
-  if (IsAscii(bytes)) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  if (!utf8.hasError()) return text;
-  return DecodeCp1251(bytes);
+void AppendLine(std::u16string& out, std::string_view line) {
+  if (IsValidUtf8(line)) {
+    AppendUtf8(out, line);
+  } else {
+    for (unsigned char c : line) out.push_back(c < 0x80 ? char16_t{c} : kCp1251High[c - 0x80]);
+  }
 }
 
 }  // namespace
 
-QString DecodeWindows1251ByTable(std::string_view bytes) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
-  for (unsigned char c : bytes) text.append(c < 0x80 ? QChar(c) : QChar(kCp1251High[c - 0x80]));
+bool IsValidUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  const std::size_t n = bytes.size();
+  while (i < n) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    int more;
+    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+      more = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      more = 2;
+      if (c == 0xE0) low = 0xA0;   // no overlong forms
+      if (c == 0xED) high = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      more = 3;
+      if (c == 0xF0) low = 0x90;   // no overlong forms
+      if (c == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+    } else {
+      return false;
+    }
+    if (i + static_cast<std::size_t>(more) >= n) return false;  // cut short
+    for (int k = 1; k <= more; ++k) {
+      unsigned char next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
+      if (k == 1 ? (next < low || next > high) : (next < 0x80 || next > 0xBF)) return false;
+    }
+    i += static_cast<std::size_t>(more) + 1;
+  }
+  return true;
+}
+
+std::u16string DecodeWindows1251(std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  for (unsigned char c : bytes) text.push_back(c < 0x80 ? char16_t{c} : kCp1251High[c - 0x80]);
   return text;
 }
 
-QString DisplayText(std::string_view bytes) { return DecodeLine(bytes); }
+std::u16string DisplayText(std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  AppendLine(text, bytes);
+  return text;
+}
 
-QString DisplayTraceChunk(std::string_view bytes) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
-  // Each line by itself: one player's name may be UTF-8, the next one's not.
+std::u16string DisplayLines(std::string_view bytes, std::u16string_view line_end) {
+  std::u16string text;
+  text.reserve(bytes.size() + bytes.size() / 16);
   while (!bytes.empty()) {
     std::size_t end = bytes.find('\n');
     std::string_view line = bytes.substr(0, end);
     bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
     bool has_line_end = end != std::string_view::npos;
     if (has_line_end && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-    text.append(DecodeLine(line));
-    if (has_line_end) text.append(QChar('\n'));
+    AppendLine(text, line);
+    if (has_line_end) text.append(line_end);
   }
   return text;
+}
+
+std::string ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t code = text[i];
+    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (code >= 0xD800 && code <= 0xDFFF) {
+      code = 0xFFFD;
+    }
+    if (code < 0x80) {
+      out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+  }
+  return out;
 }
 
 }  // namespace fragtally

@@ -1,23 +1,30 @@
 #pragma once
 
-#include <string_view>
+// Everything the program reads is bytes: player names come from the game's
+// log (Windows-1251) or from files a player edited (often UTF-8). A window
+// shows valid UTF-8 as UTF-8 and anything else as Windows-1251, each line by
+// itself. This is the one place where bytes become characters.
 
-#include <QString>
+#include <string>
+#include <string_view>
 
 namespace fragtally {
 
-// Player names and everything built from them are byte strings: UTF-8 when
-// they came from a UTF-8 file, otherwise bytes of the Windows Cyrillic code
-// page that the game writes. Valid UTF-8 is shown as UTF-8, anything else
-// as Windows-1251.
-QString DisplayText(std::string_view bytes);
+// One line (a name, a label's text) as UTF-16.
+std::u16string DisplayText(std::string_view bytes);
 
-// The same for a chunk of the trace: each line is judged by itself, and
-// CR LF line ends become LF.
-QString DisplayTraceChunk(std::string_view bytes);
+// Text of several lines (a trace chunk, a message): each line decoded by
+// itself; CR LF and LF line ends become `line_end`, any other CR stays.
+std::u16string DisplayLines(std::string_view bytes, std::u16string_view line_end);
 
-// Windows-1251 by the program's own table; used when Qt's converter does not
-// know the code page.
-QString DecodeWindows1251ByTable(std::string_view bytes);
+// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates,
+// nothing above U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
+// Windows-1251 by the program's own table; 0x98 (unassigned) shows as U+FFFD.
+std::u16string DecodeWindows1251(std::string_view bytes);
+
+// UTF-16 back to UTF-8 (for a window toolkit's own strings).
+std::string ToUtf8(std::u16string_view text);
 
 }  // namespace fragtally

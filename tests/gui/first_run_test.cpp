@@ -5,18 +5,18 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "files/messages.h"
+#include "app/messages.h"
 #include "gui_support.h"
 
 namespace fragtally::testing {
 namespace {
 
 // Remembers, for each message, whether the window was already on screen.
-class WatchingSink : public RecordingSink {
+class WatchingSink : public ShownSink {
  public:
   void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override {
     window_visible.push_back(window && window->isVisible());
-    RecordingSink::ShowMessage(icon, title, text);
+    ShownSink::ShowMessage(icon, title, text);
   }
   const QWidget* window = nullptr;
   std::vector<bool> window_visible;

@@ -21,7 +21,7 @@ TEST(FullTable, NineThousandNineHundredNinetyNinePlayersLoadIntoBothSelectors) {
     t.weapons[0] = {p % 97, p % 97 + 100};
     t.kills = p;
     t.games = p % 20 + 1;
-    stats += StatsBlock(t);
+    stats += CrLf(StatsBlock(t));
   }
   w.WriteStats(stats);
 

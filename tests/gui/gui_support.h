@@ -14,27 +14,19 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "window/form1.h"
+#include "window/qt/form1.h"
 
 // Readable QStrings in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace fragtally::testing {
 
-// One player's totals, as a block of the statistics file.
-struct Totals {
-  std::string name;
-  int gauntlet = 0;
-  // hits/shots: machinegun, shotgun, grenade, rocket, shaft, railgun, plasma, BFG
-  std::array<std::pair<int, int>, 8> weapons{};
-  int damage_given = 0, damage_received = 0;
-  int kills = 0, deaths = 0, suicides = 0, frags = 0;
-  int games = 1;
+// Records each message box as the user reads it: every line decoded as the
+// window decodes it, then written as UTF-8 (CR LF between lines, as sent).
+class ShownSink : public RecordingSink {
+ public:
+  void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
 };
-
-// The 15 lines of the block as the statistics file holds them.
-std::string StatsBlock(const Totals& t);
-std::string StatsFileOf(const std::vector<Totals>& players);
 
 // A window whose program folder is a fresh temporary folder.
 struct WindowFixture {
@@ -43,7 +35,7 @@ struct WindowFixture {
   void WriteStats(const std::string& bytes) const { WriteFile(Basekrm() / "Stats.krm", bytes); }
 
   TempDir dir;
-  RecordingSink sink;
+  ShownSink sink;
   Form1 form;
 };
 

@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
-#include "files/messages.h"
+#include "app/messages.h"
 #include "gui_support.h"
 
 namespace fragtally::testing {
@@ -85,7 +85,7 @@ TEST_F(StartUpShutDown, ThreePlayersShowTheFirstAndTheSecond) {
 
 TEST_F(StartUpShutDown, FailedLoadKeepsWhatWasReadButSelectsNobody) {
   // A header line without room for a name ends the load after Ann's block.
-  w.WriteStats(StatsBlock(kAnn) + "console: Stats for:\r\n" + StatsBlock(kBob));
+  w.WriteStats(StatsFileOf({kAnn}) + "console: Stats for:\r\n" + StatsFileOf({kBob}));
   const auto design1 = LabelTexts(w.form, "Frame1");
   const auto design2 = LabelTexts(w.form, "Frame2");
   w.form.Form_Load();
@@ -163,7 +163,7 @@ TEST_F(StartUpShutDown, ClosingWritesStatisticsWithPlayersAndSettingsAlways) {
 
 TEST_F(StartUpShutDown, ClosingWithoutPlayersLeavesTheStatisticsFileAlone) {
   // Unreadable on its first line: no players, so nothing to save.
-  const std::string broken = "console: Stats for:\r\n" + StatsBlock(kAnn);
+  const std::string broken = "console: Stats for:\r\n" + StatsFileOf({kAnn});
   w.WriteStats(broken);
   w.form.Form_Load();
   EXPECT_EQ(w.form.state().Table.PlayerCount, 0);

@@ -3,7 +3,7 @@
 
 #include <QComboBox>
 
-#include "files/messages.h"
+#include "app/messages.h"
 #include "gui_support.h"
 
 namespace fragtally::testing {

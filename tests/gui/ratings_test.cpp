@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "files/messages.h"
+#include "app/messages.h"
 #include "gui_support.h"
 
 namespace fragtally::testing {

@@ -10,14 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "files/messages.h"
-#include "files/settings_file.h"
-#include "files/stats_file.h"
+#include "app/messages.h"
+#include "files/paths.h"
 #include "fuzz_support.h"
-#include "import/log_import.h"
 #include "reliability_support.h"
 #include "test_support.h"
-#include "window/lifecycle.h"
+#include "app/commands.h"
 
 namespace fragtally {
 namespace {
@@ -25,6 +23,10 @@ namespace {
 using fuzz::ReadSlot;
 using fuzz::SlotCounters;
 using testing::CrLf;
+using testing::ImportResult;
+using testing::Lines;
+using testing::StatsBlock;
+using testing::Totals;
 using testing::ReadFile;
 using testing::RecordingSink;
 using testing::TempDir;
@@ -34,36 +36,14 @@ const std::string kS0 = "--- Fs_startup : Sun Dec 31 09:00:00 2023";
 const std::string kS1 = "--- Fs_startup : Mon Jan 01 10:00:00 2024";
 const std::string kS2 = "--- Fs_startup : Tue Jan 02 10:00:00 2024";
 
-const std::vector<std::string> kAnnBlock = {
-    "console: Stats for: Ann",
-    "console: Gauntlet:   4",
-    "console: Machinegun:   120/480     25%",
-    "console: Shotgun:   1/8     12%",
-    "console: Kills: 7     Deaths: 9     Suicides: 1     Frags: 6",
-    "console: games played: 2",
-    "console:  ",
-};
-const std::vector<std::string> kBobBlock = {
-    "console: Stats for: Bob",
-    "console: Gauntlet:   1",
-    "console: Dmggiven: 300",
-    "console: games played: 1",
-    "console:  ",
-};
+const Totals kAnn{.name = "Ann", .gauntlet = 4, .weapons = {{{120, 480}, {1, 8}}}, .kills = 7, .deaths = 9,
+                  .suicides = 1, .frags = 6, .games = 2};
+const Totals kBob{.name = "Bob", .gauntlet = 1, .damage_given = 300};
 
 // One match of `name` as the game writes it (no games line).
 std::vector<std::string> Match(const std::string& name) {
-  return {"console: Stats for: " + name,
-          "console: Gauntlet:   1",
-          "console: Shotgun:   2/10     20%",
-          "console: Kills: 3     Deaths: 1     Suicides: 0     Frags: 3",
-          "console:  "};
-}
-
-std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
-  std::vector<std::string> all;
-  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
+  return StatsBlock(
+      Totals{.name = name, .gauntlet = 1, .weapons = {{{0, 0}, {2, 10}}}, .kills = 3, .deaths = 1, .frags = 3, .games = {}});
 }
 
 void ExpectOnly(const RecordingSink& sink, MessageIcon icon, const std::string& title, const std::string& text) {
@@ -98,16 +78,16 @@ class InputFaults : public ::testing::Test {
     program_ = dir_.path() / "game";
     state_ = testing::StateIn(program_);
     log_path_ = dir_.str() + "/krm/basekrm/LOG.txt";
-    testing::WriteStatsFile(*state_, CrLf(Join({kAnnBlock, kBobBlock})));
+    testing::WriteStatsFile(*state_, testing::StatsFileOf({kAnn, kBob}));
     WriteFile(SettingsFilePath(*state_), log_path_ + "\r\n" + kS0 + "\r\n");
     RecordingSink sink;
-    ASSERT_TRUE(StartUp(*state_, sink).StatsLoaded);
+    Form_Load(*state_, sink);
     ASSERT_TRUE(sink.messages.empty());
     ASSERT_EQ(state_->Table.PlayerCount, 2);
   }
 
-  ImportOutcome Import(RecordingSink& sink) {
-    ImportOutcome outcome = ImportLog(*state_, sink);
+  ImportResult Import(RecordingSink& sink) {
+    ImportResult outcome = testing::PressImport(*state_, sink);
     Checked([&] { fuzz::CheckTableInvariants(*state_); });
     return outcome;
   }
@@ -132,13 +112,12 @@ class InputFaults : public ::testing::Test {
   // Shut-down, then the next start-up: Ann and Bob are still in slots 1 and
   // 2, and every total reads back as it was in memory.
   void ShutDownAndStartAgain() {
-    const ShutDownResult down = ShutDown(*state_);
-    ASSERT_TRUE(down.StatsSaved) << down.Stats.error;
-    ASSERT_TRUE(down.Settings.ok) << down.Settings.error;
-    auto next = NewWindowState();
-    next->ProgramFolder = state_->ProgramFolder;
+    RecordingSink down;
+    Form_Unload(*state_, down);
+    ASSERT_TRUE(down.messages.empty()) << down.messages[0].text;
+    auto next = NewForm1State(state_->ProgramFolder);
     RecordingSink sink;
-    ASSERT_TRUE(StartUp(*next, sink).StatsLoaded);
+    Form_Load(*next, sink);
     EXPECT_TRUE(sink.messages.empty());
     EXPECT_EQ(next->Table.PlayerName[1], "Ann");
     EXPECT_EQ(next->Table.PlayerName[2], "Bob");
@@ -157,55 +136,55 @@ class InputFaults : public ::testing::Test {
 };
 
 TEST_F(InputFaults, LogReplacedBetweenImports) {
-  ReplaceLog(CrLf(Join({{kS1, "console: Fraglimit hit."}, Match("Ann")})));
+  ReplaceLog(CrLf(Lines({{kS1, "console: Fraglimit hit."}, Match("Ann")})));
   RecordingSink first;
-  EXPECT_EQ(Import(first), ImportOutcome::Completed);
+  EXPECT_EQ(Import(first), ImportResult::Completed);
   EXPECT_TRUE(first.messages.empty());
   EXPECT_EQ(Value("Ann", fuzz::kGauntlet), 5);
   EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 3);
   EXPECT_EQ(SettingsOnDisk(), log_path_ + "\r\n" + kS1 + "\r\n");
 
   // The game started again: a new log with a new start-up line.
-  ReplaceLog(CrLf(Join({{kS2}, Match("Cy")})));
+  ReplaceLog(CrLf(Lines({{kS2}, Match("Cy")})));
   RecordingSink second;
-  EXPECT_EQ(Import(second), ImportOutcome::Completed);
+  EXPECT_EQ(Import(second), ImportResult::Completed);
   EXPECT_TRUE(second.messages.empty());
   EXPECT_EQ(SlotOf("Cy"), 3);
   EXPECT_EQ(state_->StartupMarker, kS2);
 
   // The first log put back: only the last start-up line is remembered, so it
   // counts again.
-  ReplaceLog(CrLf(Join({{kS1, "console: Fraglimit hit."}, Match("Ann")})));
+  ReplaceLog(CrLf(Lines({{kS1, "console: Fraglimit hit."}, Match("Ann")})));
   RecordingSink third;
-  EXPECT_EQ(Import(third), ImportOutcome::Completed);
+  EXPECT_EQ(Import(third), ImportResult::Completed);
   EXPECT_EQ(Value("Ann", fuzz::kGauntlet), 6);
 
   // Pressed again with the same log: refused.
   RecordingSink fourth;
-  EXPECT_EQ(Import(fourth), ImportOutcome::LogUnchanged);
+  EXPECT_EQ(Import(fourth), ImportResult::LogUnchanged);
   ExpectLogUnchanged(fourth);
   EXPECT_EQ(Value("Ann", fuzz::kGauntlet), 6);
   ShutDownAndStartAgain();
 }
 
 TEST_F(InputFaults, LogTruncatedBetweenImports) {
-  const std::string log = CrLf(Join({{kS1}, Match("Ann"), Match("Bob")}));
+  const std::string log = CrLf(Lines({{kS1}, Match("Ann"), Match("Bob")}));
   ReplaceLog(log);
   RecordingSink first;
-  EXPECT_EQ(Import(first), ImportOutcome::Completed);
+  EXPECT_EQ(Import(first), ImportResult::Completed);
   EXPECT_EQ(Value("Bob", fuzz::kGamesPlayed), 2);
 
   // Played on without a restart: the remembered start-up line stops it.
   WriteFile(log_path_, log + CrLf(Match("Ann")));
   RecordingSink second;
-  EXPECT_EQ(Import(second), ImportOutcome::LogUnchanged);
+  EXPECT_EQ(Import(second), ImportResult::LogUnchanged);
   ExpectLogUnchanged(second);
   EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 3);
 
   // Emptied in place (same file, truncated to nothing).
   std::filesystem::resize_file(log_path_, 0);
   RecordingSink third;
-  EXPECT_EQ(Import(third), ImportOutcome::Completed);
+  EXPECT_EQ(Import(third), ImportResult::Completed);
   EXPECT_TRUE(third.messages.empty());
   EXPECT_EQ(state_->StartupMarker, kS1);
   EXPECT_EQ(SettingsOnDisk(), log_path_ + "\r\n" + kS1 + "\r\n");
@@ -213,7 +192,7 @@ TEST_F(InputFaults, LogTruncatedBetweenImports) {
   // Cut inside the header: not a header any more, nothing to add.
   WriteFile(log_path_, "console: Stats fo");
   RecordingSink fourth;
-  EXPECT_EQ(Import(fourth), ImportOutcome::Completed);
+  EXPECT_EQ(Import(fourth), ImportResult::Completed);
   EXPECT_TRUE(fourth.messages.empty());
 
   // Cut in the middle of the kills line: the fields before the cut stay added,
@@ -222,7 +201,7 @@ TEST_F(InputFaults, LogTruncatedBetweenImports) {
   WriteFile(log_path_, cut.substr(0, cut.find("Deaths") + 3));
   const SlotCounters ann = ReadSlot(state_->Table, 1);
   RecordingSink fifth;
-  EXPECT_EQ(Import(fifth), ImportOutcome::Failed);
+  EXPECT_EQ(Import(fifth), ImportResult::Failed);
   ExpectLogNotFound(fifth);
   const SlotCounters now = ReadSlot(state_->Table, 1);
   EXPECT_EQ(now[fuzz::kGamesPlayed], ann[fuzz::kGamesPlayed] + 1);
@@ -241,7 +220,7 @@ TEST_F(InputFaults, LogWithNulBytes) {
   log += std::string(65536, '\0');  // a crash can leave a tail of zeros, without a line end
   ReplaceLog(log);
   RecordingSink sink;
-  EXPECT_EQ(Import(sink), ImportOutcome::Completed);
+  EXPECT_EQ(Import(sink), ImportResult::Completed);
   EXPECT_TRUE(sink.messages.empty());
   EXPECT_EQ(state_->StartupMarker, marker);
   ASSERT_EQ(SlotOf("A\0B"s), 3);
@@ -261,7 +240,7 @@ TEST_F(InputFaults, HundredMegabyteLine) {
     ReplaceLog(log);
   }
   RecordingSink first;
-  EXPECT_EQ(Import(first), ImportOutcome::Completed);
+  EXPECT_EQ(Import(first), ImportResult::Completed);
   EXPECT_TRUE(first.messages.empty());
   EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 3);
 
@@ -272,7 +251,7 @@ TEST_F(InputFaults, HundredMegabyteLine) {
   }
   const std::int32_t gauntlet = Value("Ann", fuzz::kGauntlet);
   RecordingSink second;
-  EXPECT_EQ(Import(second), ImportOutcome::Failed);
+  EXPECT_EQ(Import(second), ImportResult::Failed);
   ExpectLogNotFound(second);
   EXPECT_EQ(Value("Ann", fuzz::kGauntlet), gauntlet);
   EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 4);
@@ -280,7 +259,7 @@ TEST_F(InputFaults, HundredMegabyteLine) {
   // A kills line whose fields would start beyond what a position can hold.
   ReplaceLog(CrLf({"console: Stats for: Bob", "console: Kills: " + std::string(40000, '0') + " x"}));
   RecordingSink third;
-  EXPECT_EQ(Import(third), ImportOutcome::Failed);
+  EXPECT_EQ(Import(third), ImportResult::Failed);
   ExpectLogNotFound(third);
   std::filesystem::remove(log_path_);
   ShutDownAndStartAgain();
@@ -293,7 +272,7 @@ TEST_F(InputFaults, LinesOfCarriageReturnsOnly) {
   log += std::string(100000, '\r');  // the last line, without a line end
   ReplaceLog(log);
   RecordingSink sink;
-  EXPECT_EQ(Import(sink), ImportOutcome::Completed);
+  EXPECT_EQ(Import(sink), ImportResult::Completed);
   EXPECT_TRUE(sink.messages.empty());
   EXPECT_EQ(Value("Ann", fuzz::kGauntlet), 5);
   EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 3);
@@ -310,7 +289,7 @@ TEST_F(InputFaults, LogPathIsAFolder) {
   for (const std::string& path : {log_path_, log_path_ + "/", dir_.str()}) {
     state_->LogPath = path;
     RecordingSink sink;
-    EXPECT_EQ(Import(sink), ImportOutcome::Failed);
+    EXPECT_EQ(Import(sink), ImportResult::Failed);
     ExpectLogNotFound(sink);
     EXPECT_EQ(state_->StartupMarker, kS0);
     EXPECT_EQ(state_->Table.PlayerCount, 2);
@@ -326,12 +305,11 @@ TEST(StatsFileFaults, MalformedLineInTheMiddle) {
   auto state = testing::StateIn(dir.path());
   const std::vector<std::string> bad = {"console: Stats for: Bob", "console: Gauntlet:   1", "console: Shotgun:   5",
                                         "console: games played: 1", "console:  "};
-  const std::string original = CrLf(Join({kAnnBlock, bad, Match("Cy")}));
+  const std::string original = CrLf(Lines({StatsBlock(kAnn), bad, Match("Cy")}));
   testing::WriteStatsFile(*state, original);
 
   RecordingSink sink;
-  const StartUpResult started = StartUp(*state, sink);
-  EXPECT_FALSE(started.StatsLoaded);
+  Form_Load(*state, sink);
   ExpectOnly(sink, MessageIcon::Error, kStatsNotFoundTitle, std::string(kStatsNotFoundText) + kContactAddress);
   // What was read before the bad line stays, selectors list it, none selected.
   ASSERT_EQ(state->Table.PlayerCount, 2);
@@ -342,25 +320,30 @@ TEST(StatsFileFaults, MalformedLineInTheMiddle) {
   Checked([&] { fuzz::CheckTableInvariants(*state); });
 
   // Shut-down keeps the original bytes under a backup name beside the new file.
-  const ShutDownResult down = ShutDown(*state);
-  ASSERT_TRUE(down.StatsSaved) << down.Stats.error;
-  ASSERT_FALSE(down.Stats.backupPath.empty());
-  EXPECT_EQ(ReadFile(down.Stats.backupPath), original);
-  EXPECT_EQ(std::filesystem::path(down.Stats.backupPath).parent_path(),
-            std::filesystem::path(StatsFilePath(*state)).parent_path());
+  RecordingSink down;
+  Form_Unload(*state, down);
+  ASSERT_TRUE(down.messages.empty());
+  const std::string basekrm = dir.str() + "/basekrm";
+  ASSERT_EQ(testing::Listing(basekrm).find(".bak\n"), testing::Listing(basekrm).rfind(".bak\n")) << "one backup";
+  std::string backup;
+  for (const auto& entry : std::filesystem::directory_iterator(basekrm))
+    if (entry.path().extension() == ".bak") backup = entry.path().string();
+  ASSERT_FALSE(backup.empty());
+  EXPECT_EQ(ReadFile(backup), original);
 
-  auto next = NewWindowState();
-  next->ProgramFolder = state->ProgramFolder;
+  auto next = NewForm1State(state->ProgramFolder);
   RecordingSink again;
-  ASSERT_TRUE(StartUp(*next, again).StatsLoaded);
+  Form_Load(*next, again);
   EXPECT_TRUE(again.messages.empty());
   Checked([&] { fuzz::CheckReloadedTable(state->Table, next->Table); });
 
   // A second shut-down, now after a complete load, makes no further backup.
-  const ShutDownResult second = ShutDown(*next);
-  EXPECT_TRUE(second.StatsSaved);
-  EXPECT_TRUE(second.Stats.backupPath.empty());
-  EXPECT_EQ(ReadFile(down.Stats.backupPath), original);
+  const std::string listing = testing::Listing(basekrm);
+  RecordingSink second;
+  Form_Unload(*next, second);
+  EXPECT_TRUE(second.messages.empty());
+  EXPECT_EQ(testing::Listing(basekrm), listing);
+  EXPECT_EQ(ReadFile(backup), original);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/commands.h"
 #include "files/stats_file.h"
 #include "stats/stats_line.h"
 
@@ -59,8 +60,7 @@ std::string Listing(const std::string& folder) {
 }
 
 std::unique_ptr<WindowState> StateWithPlayers(const std::string& program_folder, int players, int seed) {
-  auto state = NewWindowState();
-  state->ProgramFolder = program_folder;
+  auto state = NewForm1State(program_folder);
   for (int i = 1; i <= players; ++i) {
     state->CurrentName = "Player " + std::to_string(i);
     FindOrAddPlayer(*state);

@@ -22,11 +22,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "files/settings_file.h"
+#include "app/commands.h"
 #include "files/stats_file.h"
 #include "reliability_support.h"
 #include "test_support.h"
-#include "window/lifecycle.h"
 
 namespace fragtally {
 namespace {
@@ -36,41 +35,34 @@ using testing::kChildCannot;
 using testing::kOldSettings;
 using testing::Listing;
 using testing::ReadFile;
+using testing::RecordingSink;
 using testing::RunInChild;
 using testing::TempDir;
 using testing::WriteFile;
 
-// The files of the last run in `program`/basekrm.
-struct OldFiles {
-  std::string program, basekrm, stats, settings, stats_text;
-  explicit OldFiles(const std::string& program_folder)
-      : program(program_folder),
-        basekrm(program_folder + "/basekrm"),
-        stats(basekrm + "/Stats.krm"),
-        settings(basekrm + "/mSetup.ini"),
-        stats_text(testing::OldStatsText()) {}
-  void Write() const {
-    WriteFile(stats, stats_text);
-    WriteFile(settings, kOldSettings);
-  }
-  // Both old files byte for byte, and nothing new beside them.
-  void ExpectKept(const std::string& listing_before) const {
-    EXPECT_EQ(ReadFile(stats), stats_text);
-    EXPECT_EQ(ReadFile(settings), kOldSettings);
-    EXPECT_EQ(Listing(basekrm), listing_before);
-  }
-};
+// Closing the window: 0 when both saves failed and the user was told why
+// (a detail after each message's own words).
+int UnloadFailing(WindowState& state) {
+  RecordingSink sink;
+  Form_Unload(state, sink);
+  if (sink.messages.size() != 2) return 1;
+  const std::string stats_text = kStatsSaveFailedText, settings_text = kSettingsSaveFailedText;
+  const auto& stats = sink.messages[0];
+  const auto& settings = sink.messages[1];
+  if (stats.icon != MessageIcon::Error || stats.title != kSaveFailedTitle || stats.text.rfind(stats_text, 0) != 0 ||
+      stats.text.size() == stats_text.size())
+    return 2;
+  if (settings.title != kSaveFailedTitle || settings.text.rfind(settings_text, 0) != 0 ||
+      settings.text.size() == settings_text.size())
+    return 3;
+  return 0;
+}
 
-// Shut-down in a child that `prepare`s first; 0 when both saves failed and said why.
-ChildResult ShutDownFailing(WindowState& state, const std::function<int()>& prepare, bool keep_old = false) {
-  return RunInChild([&] {
-    if (int cannot = prepare()) return cannot;
-    state.KeepOldStatsFile = keep_old;
-    const ShutDownResult down = ShutDown(state);
-    if (down.StatsSaved || down.Stats.ok || down.Stats.error.empty()) return 1;
-    if (down.Settings.ok || down.Settings.error.empty()) return 2;
-    return 0;
-  });
+// Closing the window: true when both saves succeeded without a word.
+bool UnloadSucceeds(WindowState& state) {
+  RecordingSink sink;
+  Form_Unload(state, sink);
+  return sink.messages.empty();
 }
 
 int DropPrivileges() {
@@ -87,48 +79,10 @@ int PrivateMounts() {
   return 0;
 }
 
-#define SKIP_IF_CANNOT(result, what)                                                     \
-  if ((result).exited && (result).code == kChildCannot) GTEST_SKIP() << "this machine does not allow " what
-
-TEST(SaveFaults, FolderTheUserCannotWrite) {
-  TempDir dir;
-  std::filesystem::permissions(dir.path(), std::filesystem::perms(0755));
-  OldFiles old(dir.str() + "/game");
-  old.Write();
-  auto state = testing::StateWithPlayers(old.program, 2000, 1);
-  const std::string listing = Listing(old.basekrm);
-  ::chmod(old.basekrm.c_str(), 0555);
-  ::chmod(old.program.c_str(), 0555);
-
-  for (bool keep_old : {false, true}) {
-    // Root writes anywhere: the child saves as an ordinary user.
-    ChildResult result = ShutDownFailing(*state, [&] {
-      if (int cannot = DropPrivileges()) return cannot;
-      return ::access(old.basekrm.c_str(), W_OK) == 0 ? kChildCannot : 0;
-    }, keep_old);
-    SKIP_IF_CANNOT(result, "dropping root privileges");
-    EXPECT_TRUE(result.exited && result.code == 0) << "code " << result.code << " signal " << result.signal;
-    old.ExpectKept(listing);
-  }
-}
-
-TEST(SaveFaults, ReadOnlyMount) {
-  TempDir dir;
-  OldFiles old(dir.str() + "/game");
-  old.Write();
-  auto state = testing::StateWithPlayers(old.program, 2000, 1);
-  const std::string listing = Listing(old.basekrm);
-
-  ChildResult result = ShutDownFailing(*state, [&] {
-    if (int cannot = PrivateMounts()) return cannot;
-    if (::mount(old.basekrm.c_str(), old.basekrm.c_str(), nullptr, MS_BIND, nullptr) != 0) return kChildCannot;
-    if (::mount(nullptr, old.basekrm.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
-      return kChildCannot;
-    return 0;
-  }, true);
-  SKIP_IF_CANNOT(result, "a read-only bind mount (no CAP_SYS_ADMIN)");
-  EXPECT_TRUE(result.exited && result.code == 0) << "code " << result.code << " signal " << result.signal;
-  old.ExpectKept(listing);
+int FileSizeLimit(rlim_t bytes) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{bytes, bytes};
+  return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? 0 : kChildCannot;
 }
 
 // Fills the file system that holds `path` until a write fails for lack of space.
@@ -146,46 +100,120 @@ bool Fill(const std::string& path) {
   }
 }
 
-TEST(SaveFaults, FullFileSystem) {
-  TempDir dir;
-  const std::string mount_point = dir.str() + "/fs";
-  const std::string report = dir.str() + "/report";
+// The files of the last run in <game>/basekrm, a state of `players` players
+// to save over them, and the check that every failed save kept them.
+class SaveFaults : public ::testing::Test {
+ protected:
+  // `game` below the temporary folder (a mount point may come between).
+  void Prepare(const std::string& game, int players) {
+    program_ = game;
+    basekrm_ = game + "/basekrm";
+    stats_ = basekrm_ + "/Stats.krm";
+    settings_ = basekrm_ + "/mSetup.ini";
+    state_ = testing::StateWithPlayers(program_, players, 1);
+  }
+  void WriteOldFiles() const {
+    WriteFile(stats_, stats_text_);
+    WriteFile(settings_, kOldSettings);
+  }
+  // Closing fails in a child that `prepare`s first (and may say it cannot).
+  ChildResult UnloadFailingInChild(const std::function<int()>& prepare, bool keep_old = false) {
+    return RunInChild([&] {
+      if (int cannot = prepare()) return cannot;
+      state_->KeepOldStatsFile = keep_old;
+      return UnloadFailing(*state_);
+    });
+  }
+  // Both old files byte for byte, and nothing new beside them.
+  void ExpectKept(const std::string& listing_before) const {
+    EXPECT_EQ(ReadFile(stats_), stats_text_);
+    EXPECT_EQ(ReadFile(settings_), kOldSettings);
+    EXPECT_EQ(Listing(basekrm_), listing_before);
+  }
+
+  TempDir dir_;
+  std::string program_, basekrm_, stats_, settings_;
+  const std::string stats_text_ = testing::OldStatsText();
+  std::unique_ptr<WindowState> state_;
+};
+
+#define SKIP_IF_CANNOT(result, what)                                                     \
+  if ((result).exited && (result).code == kChildCannot) GTEST_SKIP() << "this machine does not allow " what
+#define EXPECT_CHILD_PASSED(result) \
+  EXPECT_TRUE((result).exited && (result).code == 0) << "code " << (result).code << " signal " << (result).signal
+
+TEST_F(SaveFaults, FolderTheUserCannotWrite) {
+  std::filesystem::permissions(dir_.path(), std::filesystem::perms(0755));
+  Prepare(dir_.str() + "/game", 2000);
+  WriteOldFiles();
+  const std::string listing = Listing(basekrm_);
+  ::chmod(basekrm_.c_str(), 0555);
+  ::chmod(program_.c_str(), 0555);
+
+  for (bool keep_old : {false, true}) {
+    // Root writes anywhere: the child saves as an ordinary user.
+    ChildResult result = UnloadFailingInChild([&] {
+      if (int cannot = DropPrivileges()) return cannot;
+      return ::access(basekrm_.c_str(), W_OK) == 0 ? kChildCannot : 0;
+    }, keep_old);
+    SKIP_IF_CANNOT(result, "dropping root privileges");
+    EXPECT_CHILD_PASSED(result);
+    ExpectKept(listing);
+  }
+}
+
+TEST_F(SaveFaults, ReadOnlyMount) {
+  Prepare(dir_.str() + "/game", 2000);
+  WriteOldFiles();
+  const std::string listing = Listing(basekrm_);
+
+  ChildResult result = UnloadFailingInChild([&] {
+    if (int cannot = PrivateMounts()) return cannot;
+    if (::mount(basekrm_.c_str(), basekrm_.c_str(), nullptr, MS_BIND, nullptr) != 0) return kChildCannot;
+    if (::mount(nullptr, basekrm_.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+      return kChildCannot;
+    return 0;
+  }, true);
+  SKIP_IF_CANNOT(result, "a read-only bind mount (no CAP_SYS_ADMIN)");
+  EXPECT_CHILD_PASSED(result);
+  ExpectKept(listing);
+}
+
+TEST_F(SaveFaults, FullFileSystem) {
+  const std::string mount_point = dir_.str() + "/fs";
+  const std::string report = dir_.str() + "/report";
   std::filesystem::create_directories(mount_point);
   std::filesystem::create_directories(report);
-  OldFiles old(mount_point + "/game");
-  auto state = testing::StateWithPlayers(old.program, 9999, 1);
-  auto small = testing::StateWithPlayers(old.program, 3, 2);
+  Prepare(mount_point + "/game", 9999);
+  auto small = testing::StateWithPlayers(program_, 3, 2);
   const std::string small_stats = FormatStatsFile(*small);
 
   // The small file system lives only in the child; it copies what it sees out.
   ChildResult result = RunInChild([&] {
     if (int cannot = PrivateMounts()) return cannot;
     if (::mount("tmpfs", mount_point.c_str(), "tmpfs", 0, "size=64k") != 0) return kChildCannot;
-    old.Write();
+    WriteOldFiles();
     if (!Fill(mount_point + "/filler")) return 10;
     int failed = 0;
     for (bool keep_old : {false, true}) {
-      state->KeepOldStatsFile = keep_old;
-      const ShutDownResult down = ShutDown(*state);
-      if (down.StatsSaved) failed = 11;
-      if (down.Settings.ok) failed = 12;
+      state_->KeepOldStatsFile = keep_old;
+      if (int code = UnloadFailing(*state_)) failed = 10 + code;
     }
-    WriteFile(report + "/Stats.krm", ReadFile(old.stats));
-    WriteFile(report + "/mSetup.ini", ReadFile(old.settings));
-    WriteFile(report + "/listing", Listing(old.basekrm));
+    WriteFile(report + "/Stats.krm", ReadFile(stats_));
+    WriteFile(report + "/mSetup.ini", ReadFile(settings_));
+    WriteFile(report + "/listing", Listing(basekrm_));
     std::string backups;
-    for (const auto& entry : std::filesystem::directory_iterator(old.basekrm))
+    for (const auto& entry : std::filesystem::directory_iterator(basekrm_))
       if (entry.path().extension() == ".bak") backups += ReadFile(entry.path());
     WriteFile(report + "/backups", backups);
     // With room again, a shut-down that fits succeeds.
     std::filesystem::remove(mount_point + "/filler");
-    const ShutDownResult down = ShutDown(*small);
-    WriteFile(report + "/recovered", down.StatsSaved && down.Settings.ok && ReadFile(old.stats) == small_stats ? "yes" : "no");
+    WriteFile(report + "/recovered", UnloadSucceeds(*small) && ReadFile(stats_) == small_stats ? "yes" : "no");
     return failed;
   });
   SKIP_IF_CANNOT(result, "mounting a small tmpfs (no CAP_SYS_ADMIN)");
   ASSERT_TRUE(result.exited && result.code == 0) << "code " << result.code << " signal " << result.signal;
-  EXPECT_EQ(ReadFile(report + "/Stats.krm"), old.stats_text);
+  EXPECT_EQ(ReadFile(report + "/Stats.krm"), stats_text_);
   EXPECT_EQ(ReadFile(report + "/mSetup.ini"), kOldSettings);
   // Only the two files, and the copy kept of the statistics (the second save
   // was told the file on disk holds more than the table): nothing half-written.
@@ -194,46 +222,32 @@ TEST(SaveFaults, FullFileSystem) {
   EXPECT_EQ(listing.substr(listing.size() - 11), "mSetup.ini\n") << listing;
   EXPECT_LE(std::count(listing.begin(), listing.end(), '\n'), 3) << listing;
   const std::string backups = ReadFile(report + "/backups");
-  EXPECT_TRUE(backups.empty() || backups == old.stats_text);
+  EXPECT_TRUE(backups.empty() || backups == stats_text_);
   EXPECT_EQ(ReadFile(report + "/recovered"), "yes");
 }
 
 // A write that fails only when the written bytes leave the program's buffer
 // (small files: the settings, a statistics file of one player) must still
 // fail the save and leave the old file, not an empty one.
-TEST(SaveFaults, SmallFilesBeyondTheFileSizeLimit) {
-  TempDir dir;
-  OldFiles old(dir.str() + "/game");
-  old.Write();
-  auto state = testing::StateWithPlayers(old.program, 1, 1);
-  const std::string listing = Listing(old.basekrm);
-
-  ChildResult result = ShutDownFailing(*state, [] {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{16, 16};
-    return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? 0 : kChildCannot;
-  });
+TEST_F(SaveFaults, SmallFilesBeyondTheFileSizeLimit) {
+  Prepare(dir_.str() + "/game", 1);
+  WriteOldFiles();
+  const std::string listing = Listing(basekrm_);
+  ChildResult result = UnloadFailingInChild([] { return FileSizeLimit(16); });
   SKIP_IF_CANNOT(result, "a file size limit");
-  EXPECT_TRUE(result.exited && result.code == 0) << "code " << result.code << " signal " << result.signal;
-  old.ExpectKept(listing);
+  EXPECT_CHILD_PASSED(result);
+  ExpectKept(listing);
 }
 
-TEST(SaveFaults, FileSizeLimit) {
-  TempDir dir;
-  OldFiles old(dir.str() + "/game");
-  old.Write();
-  auto state = testing::StateWithPlayers(old.program, 2000, 1);
-  state->LogPath = std::string(40000, 'L');  // more than the limit in the settings file too
-  const std::string listing = Listing(old.basekrm);
-
-  ChildResult result = ShutDownFailing(*state, [] {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{16384, 16384};
-    return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? 0 : kChildCannot;
-  });
+TEST_F(SaveFaults, FileSizeLimit) {
+  Prepare(dir_.str() + "/game", 2000);
+  WriteOldFiles();
+  state_->LogPath = std::string(40000, 'L');  // more than the limit in the settings file too
+  const std::string listing = Listing(basekrm_);
+  ChildResult result = UnloadFailingInChild([] { return FileSizeLimit(16384); });
   SKIP_IF_CANNOT(result, "a file size limit");
-  EXPECT_TRUE(result.exited && result.code == 0) << "code " << result.code << " signal " << result.signal;
-  old.ExpectKept(listing);
+  EXPECT_CHILD_PASSED(result);
+  ExpectKept(listing);
 }
 
 }  // namespace

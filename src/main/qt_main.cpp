@@ -8,8 +8,8 @@
 #include <QObject>
 #include <QTimer>
 
-#include "window/form1.h"
-#include "window/qt_message_sink.h"
+#include "window/qt/form1.h"
+#include "window/qt/qt_message_sink.h"
 
 namespace {
 

@@ -6,9 +6,11 @@ namespace fragtally {
 
 enum class MessageIcon { Information, Error };
 
-// How the core tells the user something: a modal box with a title, an icon,
-// a text and one OK button. The window shows real boxes; tests record them.
-// Titles and texts are UTF-8.
+// How the commands tell the user something: a modal box with a title, an
+// icon, a text and one OK button. The window shows real boxes; tests record
+// them. Titles and texts are bytes: the program's own texts are UTF-8, and a
+// player's name in a ratings report is shown as it came from the files, so a
+// window decodes each line by itself (UTF-8 when valid, else Windows-1251).
 class MessageSink {
  public:
   virtual ~MessageSink() = default;
@@ -35,9 +37,6 @@ inline constexpr const char* kLogUnchangedText =
 
 inline constexpr const char* kRatingsTitle = "Рейтинги игроков";
 
-}  // namespace fragtally
-
-namespace fragtally {
 
 // A panel whose accuracy does not fit what a label can show is filled only
 // up to that label; the user is told instead of the program ending.

@@ -1,12 +1,12 @@
-#include "window/ratings.h"
+#include "app/ratings.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
-#include "files/messages.h"
-#include "stats/stats_line.h"
+#include "app/panels.h"
+#include "stats/numbers.h"
 
 namespace fragtally {
 
@@ -99,11 +99,15 @@ std::string BuildRatingsReport(const PlayerTable& table, const RatingsInput& fir
   }
 }
 
-RatingsInput GatherRatingsInput(const Selector& selector, const PanelLabels& labels, std::string displayed_text) {
+RatingsInput GatherRatingsInput(const Selector& selector, const PanelLabels& labels) {
   RatingsInput input;
-  if (selector.ListIndex >= 0) input.SelectedPosition = selector.ListIndex;
-  input.DisplayedText = std::move(displayed_text);
-  for (int i = 0; i < 8; ++i) input.AccuracyCaptions[i] = labels[kFirstAccuracyLabel + i];
+  if (selector.ListIndex >= 0) {
+    input.SelectedPosition = selector.ListIndex;
+    if (static_cast<std::size_t>(selector.ListIndex) < selector.List.size())
+      input.DisplayedText = selector.List[static_cast<std::size_t>(selector.ListIndex)];
+  }
+  for (std::size_t i = 0; i < input.AccuracyCaptions.size(); ++i)
+    input.AccuracyCaptions[i] = labels[PanelValue::FirstAccuracy + i];
   return input;
 }
 

@@ -1,27 +1,11 @@
-#include "window/panels.h"
+#include "app/panels.h"
 
 #include <cmath>
 
-#include "stats/stats_error.h"
+#include "stats/numbers.h"
+#include "stats/weapons.h"
 
 namespace fragtally {
-
-namespace {
-
-std::string NumberText(long long value) {
-  std::string text;
-  AppendNumber(text, value);
-  return text;
-}
-
-std::string HitsShots(std::int32_t hits, std::int32_t shots) {
-  std::string text = NumberText(hits);
-  text.push_back('/');
-  AppendNumber(text, shots);
-  return text;
-}
-
-}  // namespace
 
 std::string AccuracyText(std::int32_t hits, std::int32_t shots) {
   if (shots <= 0) return "0%";
@@ -40,28 +24,24 @@ PanelFill FillPlayerPanel(const PlayerTable& t, int selected_position) {
   }
   const int p = selected_position + 1;
   auto& out = fill.Texts;
-  out.reserve(kPanelLabelCount);
+  out.reserve(kPanelValueCount);
   out.push_back("Stats for " + t.PlayerName[p]);
   out.push_back(NumberText(t.Gauntlet[p]));
-  const std::pair<const Counter*, const Counter*> weapons[] = {
-      {&t.MachinegunHits, &t.MachinegunShots}, {&t.ShotgunHits, &t.ShotgunShots},
-      {&t.GrenadeHits, &t.GrenadeShots},       {&t.RocketHits, &t.RocketShots},
-      {&t.ShaftHits, &t.ShaftShots},           {&t.RailgunHits, &t.RailgunShots},
-      {&t.PlasmaHits, &t.PlasmaShots},         {&t.BfgHits, &t.BfgShots},
-  };
-  for (auto [hits, shots] : weapons) out.push_back(HitsShots((*hits)[p], (*shots)[p]));
+  for (const Weapon& weapon : kWeapons) {
+    std::string text = NumberText((t.*weapon.Hits)[p]);
+    text.push_back('/');
+    AppendNumber(text, (t.*weapon.Shots)[p]);
+    out.push_back(std::move(text));
+  }
   try {
-    for (auto [hits, shots] : weapons) out.push_back(AccuracyText((*hits)[p], (*shots)[p]));
-  } catch (const StatsError& error) {
+    for (const Weapon& weapon : kWeapons) out.push_back(AccuracyText((t.*weapon.Hits)[p], (t.*weapon.Shots)[p]));
+  } catch (const Error& error) {
     fill.Failure = error.kind();
     return fill;
   }
-  out.push_back(NumberText(t.DamageGiven[p]));
-  out.push_back(NumberText(t.DamageReceived[p]));
-  out.push_back(NumberText(t.Kills[p]));
-  out.push_back(NumberText(t.Deaths[p]));
-  out.push_back(NumberText(t.Suicides[p]));
-  out.push_back(NumberText(t.Frags[p]));
+  for (const Counter PlayerTable::*total : {&PlayerTable::DamageGiven, &PlayerTable::DamageReceived, &PlayerTable::Kills,
+                                            &PlayerTable::Deaths, &PlayerTable::Suicides, &PlayerTable::Frags})
+    out.push_back(NumberText((t.*total)[p]));
   return fill;
 }
 
@@ -73,12 +53,16 @@ PanelLabels& LabelsOf(WindowState& state, Panel panel) {
   return panel == Panel::First ? state.Panel1 : state.Panel2;
 }
 
+namespace {
+
 void FillPanelFromSelector(WindowState& state, Panel panel) {
   PanelFill fill = FillPlayerPanel(state.Table, SelectorOf(state, panel).ListIndex);
   PanelLabels& labels = LabelsOf(state, panel);
   for (std::size_t i = 0; i < fill.Texts.size(); ++i) labels[i] = std::move(fill.Texts[i]);
   if (fill.Failure) Raise(*fill.Failure);
 }
+
+}  // namespace
 
 void Combo1_Click(WindowState& state) { FillPanelFromSelector(state, Panel::First); }
 

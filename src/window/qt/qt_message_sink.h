@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/messages.h"
+#include "app/messages.h"
 
 namespace fragtally {
 

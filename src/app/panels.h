@@ -5,17 +5,35 @@
 #include <string>
 #include <vector>
 
+#include "stats/error.h"
 #include "stats/window_state.h"
 
 namespace fragtally {
+
+// The places of the 24 value labels in a panel's fill order (PanelLabels).
+struct PanelValue {
+  static constexpr int Title = 0;
+  static constexpr int Gauntlet = 1;
+  static constexpr int FirstHitsShots = 2;  // eight: the weapons in their order
+  static constexpr int FirstAccuracy = 10;  // eight: the weapons in their order
+  static constexpr int DamageGiven = 18;
+  static constexpr int DamageReceived = 19;
+  static constexpr int Kills = 20;
+  static constexpr int Deaths = 21;
+  static constexpr int Suicides = 22;
+  static constexpr int Frags = 23;
+};
+
+// The value labels' design texts, shown until a panel's first fill.
+PanelLabels DesignPanelLabels();
 
 // The text of an accuracy label: the whole percentage of hits / shots (ties
 // to even) and "%", "0%" when nothing was fired. Raises overflow beyond 16 bits.
 std::string AccuracyText(std::int32_t hits, std::int32_t shots);
 
 struct PanelFill {
-  std::vector<std::string> Texts;      // in fill order; fewer than 24 after a failure
-  std::optional<ErrorKind> Failure;    // why the fill stopped, if it did
+  std::vector<std::string> Texts;    // in fill order; fewer than 24 after a failure
+  std::optional<ErrorKind> Failure;  // why the fill stopped, if it did
 };
 
 // The 24 label texts for the player at `selected_position` (0-based list
@@ -27,9 +45,8 @@ enum class Panel { First, Second };
 Selector& SelectorOf(WindowState& state, Panel panel);
 PanelLabels& LabelsOf(WindowState& state, Panel panel);
 
-// Fills a panel from its selector's selected entry. The texts produced before
+// Fill a panel from its selector's selected entry. The texts produced before
 // a failure are applied; the failure is raised after them.
-void FillPanelFromSelector(WindowState& state, Panel panel);
 void Combo1_Click(WindowState& state);
 void Combo2_Click(WindowState& state);
 

@@ -1,0 +1,47 @@
+#pragma once
+
+// Form1's handlers without widgets. A window creates its controls from the
+// layout table, forwards each user event to the handler here, and then
+// copies the state into its controls.
+
+#include <memory>
+#include <string>
+
+#include "app/messages.h"
+#include "app/panels.h"
+#include "stats/window_state.h"
+
+namespace fragtally {
+
+// A new window's state: empty table and selectors, the panels' design texts,
+// and the folder that holds the program (and below it basekrm/).
+std::unique_ptr<WindowState> NewForm1State(std::string program_folder);
+
+// Before the window is first shown (after the window has loaded its panel
+// pictures): the settings, the statistics file (its message when it cannot
+// be read), then the first and second player selected, which fills both
+// panels.
+void Form_Load(WindowState& state, MessageSink& messages);
+
+// The window became active: the trace's caret goes to its end.
+void Form_Activate(WindowState& state);
+
+// Closing: the statistics file (when there are players), then the settings
+// file. Closing is never refused; a file that could not be written is told.
+void Form_Unload(WindowState& state, MessageSink& messages);
+
+// The import button: reads the game's log, refreshes both panels and saves
+// the settings; tells the user when the log was already imported or could
+// not be read.
+void Command1_Click(WindowState& state, MessageSink& messages);
+
+// The ratings button: one box comparing the two shown players, using the
+// user's decimal separator (UTF-8).
+void Command2_Click(const WindowState& state, MessageSink& messages, const std::string& decimal_separator);
+
+// The user chose entry `index` in a selector: the panel is filled. A player
+// whose accuracy is too large to show is filled up to that label, and the
+// user is told.
+void SelectPlayer(WindowState& state, MessageSink& messages, Panel panel, int index);
+
+}  // namespace fragtally

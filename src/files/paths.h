@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "stats/window_state.h"
+
+namespace fragtally {
+
+// The program's own files, below the folder that holds the program.
+inline std::string ProgramFile(const WindowState& state, const char* folder, const char* name) {
+  constexpr char sep = platform::kPathSeparator;
+  std::string path = state.ProgramFolder;
+  path.append(1, sep).append(folder);
+  if (name != nullptr) path.append(1, sep).append(name);
+  return path;
+}
+inline std::string StatsFilePath(const WindowState& state) { return ProgramFile(state, "basekrm", "Stats.krm"); }
+inline std::string SettingsFilePath(const WindowState& state) { return ProgramFile(state, "basekrm", "mSetup.ini"); }
+inline std::string PanelPicturePath(const WindowState& state) {
+  constexpr char sep = platform::kPathSeparator;
+  return ProgramFile(state, "basekrm", nullptr) + sep + "custom" + sep + "stats.jpg";
+}
+
+// Replaces a file atomically (platform::FileSystem::ReplaceFile); a failure
+// raises WriteFailed with the reason, and the old file stays as it was.
+void ReplaceFile(const std::string& path, const std::string& contents);
+
+}  // namespace fragtally

@@ -1,0 +1,69 @@
+#include "memory_file_system.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace fragtally::testing {
+
+namespace {
+
+class MemoryInputFile : public platform::InputFile {
+ public:
+  explicit MemoryInputFile(std::string bytes) : bytes_(std::move(bytes)) {}
+  long long Read(char* buffer, std::size_t size) override {
+    std::size_t n = std::min(size, bytes_.size() - pos_);
+    std::memcpy(buffer, bytes_.data() + pos_, n);
+    pos_ += n;
+    return static_cast<long long>(n);
+  }
+
+ private:
+  std::string bytes_;  // a copy: the file may be replaced while it is read
+  std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+bool MemoryFileSystem::IsFolder(const std::string& path) const {
+  for (char separator : {'/', '\\'}) {
+    const std::string prefix = path + separator;
+    auto it = files_.lower_bound(prefix);
+    if (it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0) return true;
+  }
+  return false;
+}
+
+std::unique_ptr<platform::InputFile> MemoryFileSystem::OpenForReading(const std::string& path) {
+  auto it = files_.find(path);
+  if (it == files_.end()) return nullptr;
+  return std::make_unique<MemoryInputFile>(it->second);
+}
+
+bool MemoryFileSystem::Exists(const std::string& path) { return files_.count(path) > 0 || IsFolder(path); }
+
+bool MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view contents, std::string& error) {
+  if (IsFolder(path) || (RefuseWrite && RefuseWrite(path))) {
+    error = "cannot write " + path;
+    return false;
+  }
+  files_[path] = std::string(contents);
+  return true;
+}
+
+bool MemoryFileSystem::KeepCopy(const std::string& path, const std::string& copy, std::string& error) {
+  auto it = files_.find(path);
+  if (it == files_.end() || Exists(copy) || (RefuseWrite && RefuseWrite(copy))) {
+    error = "cannot keep a copy as " + copy;
+    return false;
+  }
+  files_[copy] = it->second;
+  return true;
+}
+
+std::optional<std::string> MemoryFileSystem::Read(const std::string& path) const {
+  auto it = files_.find(path);
+  if (it == files_.end()) return std::nullopt;
+  return it->second;
+}
+
+}  // namespace fragtally::testing
