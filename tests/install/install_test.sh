@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs Fragtally into a temporary game folder with scripts/install.sh,
 # starts the installed program from its launcher the way a desktop does
-# (into the launcher's Path=, then its Exec= command), and uninstalls it again.
+# (into the launcher's Path=, then its Exec= command; and once more through
+# GLib's own launcher, gio launch), and uninstalls it again.
 # Along the way: the refusals change nothing, the launcher passes
 # desktop-file-validate, and the statistics and settings files stay byte for
 # byte as they were.
@@ -97,7 +98,11 @@ console:
 EOF
 printf '%s\n' 'basekrm\LOG.txt' '--- Fs_startup : Sat Mar 14 20:31:07 2026' > "$game/basekrm/mSetup.ini"
 
-game_files() { (cd "$game" && find . -printf '%p %y %s %m\n' | LC_ALL=C sort); }
+# What the game folder holds: names, types, modes, and sizes and times of files.
+game_files() {
+  (cd "$game" && find . -mindepth 1 \( -type f -printf '%p %y %m %s %T@\n' \) -o \( ! -type f -printf '%p %y %m\n' \) |
+    LC_ALL=C sort)
+}
 checksums() { (cd "$game/basekrm" && sha256sum Stats.krm mSetup.ini LOG.txt); }
 game_files_before=$(game_files)
 checksums_before=$(checksums)
@@ -228,6 +233,7 @@ split_exec() {
             '"' | '`' | '$' | "\\") arg+=${s:i:1} ;;
             *) echo "a backslash before '${s:i:1}' in quotes" >&2; return 1 ;;
           esac ;;
+        '`' | '$') echo "an unescaped '$c' in quotes" >&2; return 1 ;;
         *) arg+=$c ;;
       esac
     else
@@ -322,7 +328,7 @@ else
   fail "statistics, settings or log changed:"
   diff <(echo "$checksums_before") <(checksums) || true
 fi
-check "the game folder holds exactly what it held before the install" [ "$(game_files)" = "$game_files_before" ]
+check "the game folder holds exactly what it held before the install (names, sizes, times)" [ "$(game_files)" = "$game_files_before" ]
 status=0
 bash scripts/install.sh --uninstall "$game" > "$logs/uninstall.log" 2>&1 || status=$?
 check "a second uninstall has nothing to remove (exit $status)" [ "$status" -eq 0 ]
