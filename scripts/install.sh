@@ -49,13 +49,16 @@ folder=$1
 [ -d "$folder" ] || refuse "'$folder' is not a folder."
 [ -d "$folder/basekrm" ] ||
   refuse "'$folder' has no basekrm folder, so it is not a Krellmar game folder. Give the folder that holds basekrm/."
-game=$(realpath -e -- "$folder")
-# The launcher is UTF-8 text and names the folder.
-if ! printf '%s' "$game" | iconv -f UTF-8 -t UTF-8 > /dev/null 2>&1; then
-  refuse "the path of '$folder' is not valid UTF-8, so a launcher cannot name it."
+# The launcher names the folder in one line of UTF-8 text.
+if [[ $folder == *[[:cntrl:]]* ]]; then
+  refuse "the path '$folder' holds a control character (a line end or a tab), so a launcher cannot name it."
 fi
+game=$(realpath -e -- "$folder")
 if [[ $game == *[[:cntrl:]]* ]]; then
   refuse "the path of '$folder' holds a control character (a line end or a tab), so a launcher cannot name it."
+fi
+if ! printf '%s' "$game" | iconv -f UTF-8 -t UTF-8 > /dev/null 2>&1; then
+  refuse "the path of '$folder' is not valid UTF-8, so a launcher cannot name it."
 fi
 [ -w "$game" ] || refuse "cannot write to the game folder '$game'."
 
