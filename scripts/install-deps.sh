@@ -1,20 +1,34 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need.
 # Packages already installed are left alone; apt-get runs only when one is missing.
+#
+#   bash scripts/install-deps.sh [PACKAGE...]             everything, and the packages named
+#   bash scripts/install-deps.sh --program [PACKAGE...]   only what building and running the
+#                                                         window program needs, and the packages named
 set -euo pipefail
 
-packages=(
+# Building and running the program.
+program=(
   build-essential cmake g++ pkg-config
   qt6-base-dev libgl-dev            # Qt 6 Core, Gui, Widgets, Test
   qt6-qpa-plugins                   # the offscreen and xcb platforms
+  fonts-dejavu-core fonts-liberation  # fonts with Cyrillic; Liberation Sans fits the panel labels
+)
+# Testing, benchmarks, pictures and fuzzing besides.
+development=(
   libgtest-dev libgmock-dev         # tests
   libbenchmark-dev                  # benchmarks
-  fonts-dejavu-core fonts-liberation  # fonts with Cyrillic; Liberation Sans fits the panel labels
   xvfb xauth                        # a virtual display for screenshots
   time                              # /usr/bin/time -v for the start-up figure
   clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
-  "$@"
 )
+
+if [ "${1:-}" = --program ]; then
+  shift
+  packages=("${program[@]}" "$@")
+else
+  packages=("${program[@]}" "${development[@]}" "$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the plain build first,
-# a smoke run of the benchmarks, then the whole suite again under the address
-# and undefined-behaviour sanitizers.
+# the install test (install into a game folder, start from the launcher,
+# uninstall), a smoke run of the benchmarks, then the whole suite again under
+# the address and undefined-behaviour sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +23,9 @@ echo "== build and test =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRAGTALLY_BUILD_WINDOW=ON -DFRAGTALLY_BUILD_TESTS=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== install into a game folder, start from the launcher, uninstall (Release build) =="
+bash tests/install/install_test.sh
 
 echo "== benchmarks on tiny inputs (a check that they run, not a measurement) =="
 bash scripts/bench.sh --smoke
