@@ -7,10 +7,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QListView>
 #include <QLocale>
-#include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -46,26 +46,6 @@ QRect Pixels(const TwipRect& r) {
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
-// A 32 x 32 crosshair over a tally mark, in a few plain colours.
-QIcon WindowIcon() {
-  QPixmap pixmap(32, 32);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing, false);
-  p.setBrush(QColor(0, 0, 128));
-  p.setPen(QPen(QColor(0, 0, 0), 1));
-  p.drawRect(1, 1, 29, 29);
-  p.setPen(QPen(QColor(255, 255, 0), 2));
-  for (int x : {8, 13, 18, 23}) p.drawLine(x, 7, x, 24);
-  p.setPen(QPen(QColor(255, 0, 0), 2));
-  p.drawLine(5, 22, 27, 10);
-  p.setPen(QPen(QColor(0, 255, 255), 1));
-  p.setBrush(Qt::NoBrush);
-  p.drawEllipse(QPoint(16, 16), 12, 12);
-  p.end();
-  return QIcon(pixmap);
-}
-
 const char* kBuiltInPicture = ":/fragtally/stats.jpg";
 
 }  // namespace
@@ -84,7 +64,7 @@ Form1::~Form1() = default;
 void Form1::BuildWindow() {
   setObjectName(QString::fromLatin1(kWindowName));
   setWindowTitle(Utf8(kWindowCaption));
-  setWindowIcon(WindowIcon());
+  setWindowIcon(QIcon(QStringLiteral(":/fragtally/fragtally.png")));
   setFixedSize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
   setFont(FontOf(FontKind::Window));
 
