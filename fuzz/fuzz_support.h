@@ -51,7 +51,8 @@ std::string DescribeSlot(const SlotCounters& counters);
 
 // PlayerCount within 0..9999, names of slots 1..PlayerCount pairwise
 // different, both selector lists equal to those names in slot order, every
-// slot above PlayerCount empty (empty name, all counters 0).
+// slot above PlayerCount empty (empty name, all counters 0; the 64 slots
+// right above on every call, all of them on every 256th).
 void CheckTableInvariants(const WindowState& state);
 
 // A window state as NewWindowState makes it, reusing `state`'s storage: only

@@ -23,6 +23,10 @@ void FuzzStatsFile(const std::uint8_t* data, std::size_t size);
 // table is saved and loaded again.
 void FuzzLogImport(const std::uint8_t* data, std::size_t size);
 
+// The input bytes are the choices of a history of game starts, matches,
+// imports, closes and kills (history.h): every match counted exactly once.
+void FuzzImportHistory(const std::uint8_t* data, std::size_t size);
+
 // Byte 0 picks the check: ReadNumber on text, FormatRatingValue on a double,
 // or the ratings report on two players built from the input.
 void FuzzNumbers(const std::uint8_t* data, std::size_t size);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "files/paths.h"
+#include "files/stats_file.h"
 #include "fuzz_support.h"
 #include "fuzz_targets.h"
 #include "reference_model.h"
@@ -64,7 +65,11 @@ void CheckPanel(const PanelLabels& labels, const PlayerTable& table, int positio
 
 void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
   InputReader input(data, size);
-  const std::string marker(kMarkers[input.Byte() % std::size(kMarkers)]);
+  const std::uint8_t choice = input.Byte();
+  const std::string marker(kMarkers[choice % std::size(kMarkers)]);
+  // The count of the marker's session that the settings file remembers.
+  constexpr std::optional<std::int64_t> kCounts[] = {std::nullopt, 0, 1, 2, 3, 10, 999999999999, std::nullopt};
+  const std::optional<std::int64_t> counted = kCounts[(choice / std::size(kMarkers)) % std::size(kCounts)];
   const std::string_view log = input.Rest();
 
   FuzzFiles files;
@@ -73,7 +78,10 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
   ResetWindowState(*state);
   state->ProgramFolder = "game";
   const std::string log_path = "game/basekrm/LOG.txt";
-  const std::string settings = log_path + "\r\n" + marker + "\r\n";
+  const auto settings_text = [&](const std::string& m, std::optional<std::int64_t> n) {
+    return log_path + "\r\n" + m + "\r\n" + (n ? std::to_string(*n) + "\r\n" : "");
+  };
+  const std::string settings = settings_text(marker, counted);
   files->Write(StatsFilePath(*state), kSeedStats);
   files->Write(SettingsFilePath(*state), settings);
   files->Write(log_path, log);
@@ -82,7 +90,8 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
   Form_Load(*state, start_messages);
   CheckNoMessage(start_messages);
   FRAGTALLY_CHECK(state->Table.PlayerCount == 3, "the seed statistics did not load");
-  FRAGTALLY_CHECK(state->LogPath == log_path && state->StartupMarker == marker, "settings not read");
+  FRAGTALLY_CHECK(state->LogPath == log_path && state->StartupMarker == marker && state->BlocksAfterMarker == counted,
+                  "settings not read");
 
   RefTable reference;
   for (int slot = 1; slot <= state->Table.PlayerCount; ++slot)
@@ -91,8 +100,9 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
   reference.current_name = state->CurrentName;
   reference.current_player = state->CurrentPlayer;
   std::string reference_marker = marker;
+  std::optional<std::int64_t> reference_counted = counted;
   const int second_position = state->Combo2.ListIndex;
-  RefImport expected = ReferenceImportLines(log, reference_marker, reference);
+  RefImport expected = ReferenceImportLines(log, reference_marker, reference_counted, reference);
   if (expected == RefImport::Completed) {
     // The refresh fills both panels; an accuracy beyond 16 bits fails it.
     for (int position : {0, second_position}) {
@@ -107,8 +117,9 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
   switch (expected) {
     case RefImport::Completed:
       CheckNoMessage(messages);
-      FRAGTALLY_CHECK(files->Read(SettingsFilePath(*state)) == log_path + "\r\n" + reference_marker + "\r\n",
+      FRAGTALLY_CHECK(files->Read(SettingsFilePath(*state)) == settings_text(reference_marker, reference_counted),
                       "settings file after the import");
+      FRAGTALLY_CHECK(files->Read(StatsFilePath(*state)) == FormatStatsFile(*state), "statistics file after the import");
       FRAGTALLY_CHECK(state->Combo1.ListIndex == 0 && state->Combo2.ListIndex == second_position, "selections");
       CheckPanel(state->Panel1, state->Table, 0, "first panel");
       CheckPanel(state->Panel2, state->Table, second_position, "second panel");
@@ -117,13 +128,16 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
     case RefImport::LogUnchanged:
       CheckOneMessage(messages, MessageIcon::Information, kLogUnchangedTitle, kLogUnchangedText);
       FRAGTALLY_CHECK(files->Read(SettingsFilePath(*state)) == settings, "settings file rewritten");
+      FRAGTALLY_CHECK(files->Read(StatsFilePath(*state)) == std::string(kSeedStats), "statistics file rewritten");
       break;
     case RefImport::Failed:
       CheckOneMessage(messages, MessageIcon::Error, kLogNotFoundTitle, std::string(kLogNotFoundText) + kContactAddress);
       FRAGTALLY_CHECK(files->Read(SettingsFilePath(*state)) == settings, "settings file rewritten");
+      FRAGTALLY_CHECK(files->Read(StatsFilePath(*state)) == std::string(kSeedStats), "statistics file rewritten");
       break;
   }
   FRAGTALLY_CHECK(state->StartupMarker == reference_marker, "StartupMarker differs from the reference");
+  FRAGTALLY_CHECK(state->BlocksAfterMarker == reference_counted, "BlocksAfterMarker differs from the reference");
   CheckSameTable(*state, reference);
   CheckTableInvariants(*state);
   FRAGTALLY_CHECK(files->Read(log_path) == std::string(log), "the import changed the log");
@@ -151,7 +165,8 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
     CheckNoMessage(next_messages);
   CheckTableInvariants(*next);
   CheckReloadedTable(state->Table, next->Table);
-  FRAGTALLY_CHECK(next->LogPath == state->LogPath && next->StartupMarker == state->StartupMarker,
+  FRAGTALLY_CHECK(next->LogPath == state->LogPath && next->StartupMarker == state->StartupMarker &&
+                      next->BlocksAfterMarker == state->BlocksAfterMarker,
                   "settings do not read back");
 }
 

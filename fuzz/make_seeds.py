@@ -123,8 +123,27 @@ write("log_import", "empty_name_overflows_games",
 write("log_import", "marker_is_terminator", b"\x02" + crlf([S2] + game_ann + ["console:  "] + game_bob).encode())
 write("log_import", "empty", b"\x01")
 write("log_import", "cr_only_lines", b"\x00" + b"\r\r\r\n\r\n" + crlf([S2] + game_ann).encode() + b"\r\r\r")
+# Byte 0: the marker (low three bits) and the count of its session the
+# settings remember (the next three bits: unknown, 0, 1, 2, 3, 10, ...).
+write("log_import", "appended_counted_one", bytes([0 + 8 * 2]) + crlf([S1] + game_ann + [S2] + game_ann + game_bob).encode())
+write("log_import", "appended_marker_session_grew", bytes([7 + 8 * 2]) + crlf([S1] + game_bob + [S2] + game_ann + match + game_bob).encode())
+write("log_import", "marker_twice_outside", bytes([0 + 8 * 1]) + crlf([S1] + game_ann + [S1] + game_bob).encode())
+write("log_import", "marker_inside_cut_block", bytes([0 + 8 * 1]) + crlf(["console: Stats for: Cy", S1] + game_bob).encode())
+write("log_import", "marker_ends_in_cr", bytes([5]) + b"\r\r\n" + crlf(game_ann).encode() + b"\r\n\r")
 write("log_import", "accuracy_too_high",
       b"\x00" + crlf([S2, "console: Stats for: Ann", "console: Shaft:   400/1     40000%", "console:  "]).encode())
+
+# ---------------------------------------------------------------- import_history
+# Each byte is a choice: 0 a game start, 1-3 a match, 4-6 an import, 7 a
+# close, 8 a kill while idle, 9 chatter (modulo 10), then that step's details.
+import random
+rng = random.Random(7)
+write("import_history", "matches_and_imports", bytes([1, 0, 1, 2, 4, 0, 1, 3, 4, 1, 5, 0, 4, 2]))
+write("import_history", "appending_starts", bytes([0, 1, 1, 4, 0, 0, 1, 2, 4, 1, 0, 1, 1, 4, 2]))
+write("import_history", "kill_between_renames", bytes([1, 0, 4, 0, 1, 1, 3, 4, 0, 1, 1, 4, 1, 1, 1]))
+write("import_history", "close_killed", bytes([1, 2, 4, 1, 1, 1, 7, 0, 3, 1, 0, 4, 1, 7, 1, 0]))
+for i in range(4):
+    write("import_history", "random_%d" % i, bytes(rng.randrange(256) for _ in range(120)))
 
 # ---------------------------------------------------------------- numbers
 for i, text in enumerate(["45%", "100%", "0%", " 1 2 3 ", "-.5", "1.2.3", "1e3", "1e", "\t-\n7", "1e400",

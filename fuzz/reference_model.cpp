@@ -124,7 +124,9 @@ std::vector<std::string_view> SplitLines(std::string_view bytes) {
   while (begin < bytes.size()) {
     std::size_t lf = bytes.find('\n', begin);
     if (lf == std::string_view::npos) {
-      lines.push_back(bytes.substr(begin));
+      std::string_view last = bytes.substr(begin);
+      if (last.back() == '\r') last.remove_suffix(1);  // a CR before the end goes like one before LF
+      lines.push_back(last);
       break;
     }
     std::size_t end = lf;
@@ -278,18 +280,73 @@ std::optional<ErrorKind> ReferenceLoad(std::string_view bytes, RefTable& table) 
   return std::nullopt;
 }
 
-RefImport ReferenceImportLines(std::string_view bytes, std::string& marker, RefTable& table) {
-  std::vector<std::string_view> lines = SplitLines(bytes);
-  std::size_t next = 0;
-  while (next < lines.size()) {
-    std::string_view line = lines[next++];
-    if (line == marker) return RefImport::LogUnchanged;
-    if (StartsWith(line, "--- Fs_startup :")) marker = std::string(line);
-    if (StartsWith(line, "console: Stats for:")) {
-      if (ReferenceAddBlock(lines, next, table)) return RefImport::Failed;
+RefImport ReferenceImportLines(std::string_view bytes, std::string& marker, std::optional<std::int64_t>& counted,
+                               RefTable& table) {
+  const std::vector<std::string_view> lines = SplitLines(bytes);
+  auto is_header = [](std::string_view line) { return StartsWith(line, "console: Stats for:"); };
+  auto is_startup = [](std::string_view line) { return StartsWith(line, "--- Fs_startup :"); };
+
+  // Which lines are read outside a block: a header takes every line after it
+  // up to and including a terminator.
+  std::vector<bool> outside_line(lines.size(), false);
+  for (std::size_t i = 0; i < lines.size();) {
+    outside_line[i] = true;
+    if (is_header(lines[i])) {
+      std::size_t j = i + 1;
+      while (j < lines.size()) {
+        if (lines[j++] == "console:  ") break;
+      }
+      i = j;
+    } else {
+      ++i;
     }
   }
-  return RefImport::Completed;
+
+  // The anchor: the last line outside a block equal to the marker.
+  std::optional<std::size_t> anchor;
+  if (!marker.empty())
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      if (outside_line[i] && lines[i] == marker) anchor = i;
+
+  std::size_t next = anchor ? *anchor + 1 : 0;
+  bool in_session = anchor.has_value();
+  bool skip_all = false;
+  std::int64_t to_skip = 0;
+  if (anchor) {
+    if (counted) {
+      to_skip = *counted;
+    } else {
+      skip_all = true;
+      counted = 0;
+    }
+  }
+  bool counting = anchor.has_value();
+  bool anything_new = false;
+  while (next < lines.size()) {
+    std::string_view line = lines[next++];
+    if (is_startup(line)) {
+      marker = std::string(line);
+      counted = 0;
+      in_session = false;
+      counting = true;
+      anything_new = true;
+    }
+    if (!is_header(line)) continue;
+    if (in_session && (skip_all || to_skip > 0)) {
+      while (next < lines.size()) {
+        if (lines[next++] == "console:  ") break;
+      }
+      if (skip_all)
+        ++*counted;
+      else
+        --to_skip;
+      continue;
+    }
+    anything_new = true;
+    if (counting) ++*counted;
+    if (ReferenceAddBlock(lines, next, table)) return RefImport::Failed;
+  }
+  return anchor && !anything_new ? RefImport::LogUnchanged : RefImport::Completed;
 }
 
 bool ReferenceAccuracyFails(std::int32_t hits, std::int32_t shots) {

@@ -5,6 +5,7 @@
 // import loop. It shares no code with the program; the fuzz targets run both
 // on every input and compare the outcomes.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,8 +53,12 @@ std::optional<ErrorKind> ReferenceLoad(std::string_view bytes, RefTable& table);
 
 enum class RefImport { Completed, LogUnchanged, Failed };
 
-// The import loop over the log's lines (no panels, no settings file).
-RefImport ReferenceImportLines(std::string_view bytes, std::string& marker, RefTable& table);
+// The import over the log's lines (no panels, no files): the last line
+// outside a block equal to `marker` anchors it; of that line's session the
+// first `counted` blocks (all when unknown) are skipped; everything else is
+// added, and `marker` and `counted` follow the start-up lines.
+RefImport ReferenceImportLines(std::string_view bytes, std::string& marker, std::optional<std::int64_t>& counted,
+                               RefTable& table);
 
 // Whether AccuracyText fails (the rounded percentage leaves 16 bits).
 bool ReferenceAccuracyFails(std::int32_t hits, std::int32_t shots);

@@ -5,7 +5,7 @@
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
 #
 # SECONDS_PER_TARGET defaults to 60; TARGET is any of stats_line, stats_file,
-# log_import, numbers (default: all). Each target starts from its seeds
+# log_import, numbers, import_history (default: all). Each target starts from its seeds
 # (fuzz/corpus/<target>) and regression cases (fuzz/regressions/<target>) plus
 # what earlier runs found, kept in build-fuzz/fuzz-work/<target>/corpus.
 # Findings land in build-fuzz/fuzz-work/<target>/findings. The exit status is
@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(stats_line stats_file log_import numbers)
+[ ${#targets[@]} -eq 0 ] && targets=(stats_line stats_file log_import numbers import_history)
 build=${FRAGTALLY_FUZZ_BUILD:-build-fuzz}
 work_root="$build/fuzz-work"
 

@@ -1,5 +1,6 @@
-// Importing the game's log: the start-up marker, blocks, the refresh at the
-// end and the messages.
+// Importing the game's log: every match counted once, whatever the game does
+// with its log between imports; blocks, the refresh at the end, the saves and
+// the messages.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -10,6 +11,8 @@
 #include "files/paths.h"
 #include "files/settings_file.h"
 #include "platform/platform.h"
+#include "files/stats_file.h"
+#include "memory_file_system.h"
 #include "test_support.h"
 #include "app/panels.h"
 
@@ -29,6 +32,7 @@ using testing::WriteFile;
 
 const std::string kS1 = "--- Fs_startup : Sun Dec 06 20:00:00 2026";
 const std::string kS2 = "--- Fs_startup : Mon Dec 07 21:15:03 2026";
+const std::string kS3 = "--- Fs_startup : Tue Dec 08 19:40:11 2026";
 
 using Result = testing::ImportResult;
 
@@ -38,7 +42,14 @@ class ImportTest : public ::testing::Test {
     LoadSettings(state());  // the default path basekrm\LOG.txt, relative to the current folder
   }
   WindowState& state() { return *state_; }
-  void WriteLog(const std::vector<std::string>& lines) { WriteFile(dir_.path() / "basekrm" / "LOG.txt", CrLf(lines)); }
+  void WriteLog(const std::vector<std::string>& lines) { WriteFile(LogPath(), CrLf(lines)); }
+  void AppendLog(const std::vector<std::string>& lines) { WriteFile(LogPath(), ReadFile(LogPath()) + CrLf(lines)); }
+  fs::path LogPath() const { return dir_.path() / "basekrm" / "LOG.txt"; }
+  int Games(const std::string& name) const {
+    for (int slot = 1; slot <= state_->Table.PlayerCount; ++slot)
+      if (state_->Table.PlayerName[slot] == name) return state_->Table.GamesPlayed[slot];
+    return 0;
+  }
   Result Import() { return testing::PressImport(*state_, sink_); }
   std::string Settings() { return ReadFile(SettingsFilePath(*state_)); }
   void ExpectLastMessage(MessageIcon icon, const std::string& title, const std::string& text) {
@@ -65,10 +76,10 @@ class ImportTest : public ::testing::Test {
   RecordingSink sink_;
 };
 
-TEST_F(ImportTest, NewStartupLineIsImportedAndTheSameLogIsRefusedNextTime) {
+TEST_F(ImportTest, WorkedTraceNewStartupLineIsImportedAndTheSameLogIsRefusedNextTime) {
   state().StartupMarker = kS1;
-  WriteLog(Lines({{kS2, "console: chatter", "player connected"}, MatchBlock("Ann", 3), {"console: more"}, MatchBlock("Bob", 5),
-                  {"console: the end"}}));
+  WriteLog(Lines({{kS2, "console: chatter", "player connected"}, MatchBlock("Ann", 3), {"console: more"},
+                  MatchBlock("Bob", 5), {"console: the end"}}));
   ASSERT_EQ(Import(), Result::Completed);
   EXPECT_TRUE(sink_.messages.empty());
   EXPECT_EQ(state().StartupMarker, kS2);
@@ -82,20 +93,133 @@ TEST_F(ImportTest, NewStartupLineIsImportedAndTheSameLogIsRefusedNextTime) {
   EXPECT_EQ(state().Combo2.ListIndex, 1);
   EXPECT_EQ(state().Panel1[0], "Stats for Ann");
   EXPECT_EQ(state().Panel2[0], "Stats for Bob");
-  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS2 + "\r\n");
+  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS2 + "\r\n2\r\n") << "two blocks after the start-up line";
 
   // Second press before the game was started again.
+  const std::string trace = state().Trace;
   ASSERT_EQ(Import(), Result::LogUnchanged);
   ExpectLogUnchanged();
   EXPECT_EQ(state().Table.GamesPlayed[1], 1);
+  EXPECT_EQ(state().Trace, trace) << "blocks counted before are not read again";
 }
 
-TEST_F(ImportTest, NewMatchesBehindTheRememberedStartupLineAreNotAdded) {
+TEST_F(ImportTest, TotalsReachTheDiskWithTheImportTheStatisticsFirst) {
+  WriteLog(Lines({{kS1}, MatchBlock("Ann", 3)}));
+  ASSERT_EQ(Import(), Result::Completed);
+  // The program may die now: the next start finds the totals and the marker together.
+  auto next = StateIn(dir_.path());
+  RecordingSink sink;
+  Form_Load(*next, sink);
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_EQ(next->Table.Kills[1], 3);
+  EXPECT_EQ(next->StartupMarker, kS1);
+  EXPECT_EQ(next->BlocksAfterMarker, 1);
+  ASSERT_EQ(testing::PressImport(*next, sink), Result::LogUnchanged);
+  EXPECT_EQ(next->Table.GamesPlayed[1], 1);
+}
+
+TEST_F(ImportTest, MatchesPlayedAfterAnImportCountAtTheNextImport) {
   WriteLog(Lines({{kS1}, MatchBlock("Ann", 1)}));
   ASSERT_EQ(Import(), Result::Completed);
-  WriteLog(Lines({{kS1}, MatchBlock("Ann", 1), MatchBlock("Ann", 1)}));
+  AppendLog(Lines({MatchBlock("Ann", 1), {"chatter"}, MatchBlock("Bob", 1)}));
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(Games("Ann"), 2);
+  EXPECT_EQ(Games("Bob"), 1);
+  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS1 + "\r\n3\r\n");
   ASSERT_EQ(Import(), Result::LogUnchanged);
-  EXPECT_EQ(state().Table.GamesPlayed[1], 1);
+  EXPECT_EQ(Games("Ann"), 2);
+}
+
+TEST_F(ImportTest, AnAppendedLogCountsOnlyWhatIsNew) {
+  // The game appends to its log across starts: S1, matches, S2, matches.
+  WriteLog(Lines({{kS1}, MatchBlock("Ann", 1), MatchBlock("Bob", 1), {kS2}, MatchBlock("Ann", 1)}));
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(Games("Ann"), 2);
+  EXPECT_EQ(Games("Bob"), 1);
+  EXPECT_EQ(state().StartupMarker, kS2);
+  ASSERT_EQ(Import(), Result::LogUnchanged) << "nothing is counted a second time";
+  EXPECT_EQ(Games("Ann"), 2);
+
+  // Started again, appending: S3 and its matches are new, and only they count.
+  AppendLog(Lines({{kS3, "map: krmdm6"}, MatchBlock("Cid", 1), MatchBlock("Bob", 1)}));
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(Games("Ann"), 2);
+  EXPECT_EQ(Games("Bob"), 2);
+  EXPECT_EQ(Games("Cid"), 1);
+  EXPECT_EQ(state().StartupMarker, kS3);
+  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS3 + "\r\n2\r\n");
+}
+
+TEST_F(ImportTest, TheSameLogAfterARestartIsNotRefusedAtItsFirstLine) {
+  WriteLog(Lines({{kS1}, MatchBlock("Ann", 1)}));
+  ASSERT_EQ(Import(), Result::Completed);
+  // The game started again and appended: the new session's matches count.
+  AppendLog(Lines({{kS2}, MatchBlock("Ann", 4)}));
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(Games("Ann"), 2);
+  EXPECT_EQ(state().Table.Kills[1], 5);
+  // And a restart that rewrote the log: a new start-up line, all of it new.
+  WriteLog(Lines({{kS3}, MatchBlock("Ann", 2)}));
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(Games("Ann"), 3);
+}
+
+TEST_F(ImportTest, AnUnknownCountTakesTheMarkersWholeSessionAsCounted) {
+  // A settings file of two lines, as an older program wrote it.
+  WriteFile(SettingsFilePath(state()), "basekrm\\LOG.txt\r\n" + kS1 + "\r\n");
+  LoadSettings(state());
+  EXPECT_FALSE(state().BlocksAfterMarker);
+  WriteLog(Lines({MatchBlock("Old", 1), {kS1}, MatchBlock("Ann", 1), MatchBlock("Bob", 1)}));
+  ASSERT_EQ(Import(), Result::LogUnchanged);
+  EXPECT_EQ(state().Table.PlayerCount, 0);
+  EXPECT_EQ(state().BlocksAfterMarker, 2) << "the session's blocks are known now";
+  // A later session is imported, the marker's own is not.
+  AppendLog(Lines({{kS2}, MatchBlock("Cid", 1)}));
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(state().Table.PlayerCount, 1);
+  EXPECT_EQ(Games("Cid"), 1);
+  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS2 + "\r\n1\r\n");
+}
+
+TEST_F(ImportTest, SkippedBlocksAreNotReadAtAll) {
+  state().StartupMarker = kS1;
+  state().BlocksAfterMarker = 1;
+  // Before the marker's line and within the counted part: broken blocks that
+  // would fail the import if they were read.
+  WriteLog(Lines({{"console: Stats for:", "console:  ", kS1, "console: Stats for: Ann", "console: Shotgun:   7",
+                   "console:  "},
+                  MatchBlock("Bob", 2)}));
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(state().Table.PlayerCount, 1);
+  EXPECT_EQ(state().Table.PlayerName[1], "Bob");
+  EXPECT_EQ(state().Trace.substr(0, 10), "Name=Bob\r\n") << "no trace of a skipped block";
+  EXPECT_EQ(state().BlocksAfterMarker, 2);
+}
+
+TEST_F(ImportTest, OnlyTheLastMarkerLineOutsideABlockAnchors) {
+  state().StartupMarker = kS1;
+  state().BlocksAfterMarker = 0;
+  // kS1 twice outside blocks (a restart within the same second), once inside one.
+  WriteLog(Lines({{kS1}, MatchBlock("Ann", 1), {kS1}, MatchBlock("Bob", 1),
+                  {"console: Stats for: Cid", kS1, "console: Gauntlet:   2", "console:  "}}));
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(Games("Ann"), 0) << "before the last marker line: counted by an earlier import";
+  EXPECT_EQ(Games("Bob"), 1);
+  EXPECT_EQ(Games("Cid"), 1);
+  EXPECT_EQ(state().Table.Gauntlet[2], 2);
+  EXPECT_EQ(state().BlocksAfterMarker, 2);
+}
+
+TEST_F(ImportTest, AnyLineOutsideABlockEqualToTheMarkerAnchors) {
+  state().StartupMarker = "plain chatter";
+  state().BlocksAfterMarker = 0;
+  WriteLog(Lines({MatchBlock("Ann", 1), {"plain chatter"}, MatchBlock("Bob", 1)}));
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(Games("Ann"), 0);
+  EXPECT_EQ(Games("Bob"), 1);
+  ASSERT_EQ(Import(), Result::LogUnchanged);
+  ExpectLogUnchanged();
+  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\nplain chatter\r\n1\r\n");
 }
 
 TEST_F(ImportTest, LogWithoutStartupLineCountsAgainOnEveryPress) {
@@ -105,64 +229,56 @@ TEST_F(ImportTest, LogWithoutStartupLineCountsAgainOnEveryPress) {
   EXPECT_EQ(state().Table.GamesPlayed[1], 2);
   EXPECT_EQ(state().Table.Kills[1], 4);
   EXPECT_EQ(state().StartupMarker, "") << "an empty line does not stop an import while no marker is known";
+  EXPECT_FALSE(state().BlocksAfterMarker) << "nothing to count from";
+  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n\r\n");
   EXPECT_TRUE(sink_.messages.empty());
 }
 
-TEST_F(ImportTest, AnyLineOutsideABlockEqualToTheMarkerStops) {
-  state().StartupMarker = "plain chatter";
-  WriteLog(Lines({MatchBlock("Ann", 1), {"plain chatter"}, MatchBlock("Bob", 1)}));
-  ASSERT_EQ(Import(), Result::LogUnchanged);
-  ExpectLogUnchanged();
-  EXPECT_EQ(state().Table.PlayerCount, 1) << "blocks before the line stay added";
-  EXPECT_EQ(state().Combo1.ListIndex, -1) << "no refresh";
-  EXPECT_FALSE(fs::exists(SettingsFilePath(state()))) << "no settings save";
-}
-
-TEST_F(ImportTest, MarkerInsideABlockDoesNotStop) {
+TEST_F(ImportTest, MarkerInsideABlockDoesNotAnchor) {
   state().StartupMarker = kS1;
   WriteLog({"console: Stats for: Ann", kS1, "console: Gauntlet:   2", "console:  ", kS2});
   ASSERT_EQ(Import(), Result::Completed);
   EXPECT_EQ(state().Table.Gauntlet[1], 2);
   EXPECT_EQ(state().StartupMarker, kS2);
-}
-
-TEST_F(ImportTest, StartupLineSeenTwiceInOneLogStopsAtTheSecond) {
-  WriteLog(Lines({{kS2}, MatchBlock("Ann", 1), {kS2}, MatchBlock("Bob", 1)}));
-  ASSERT_EQ(Import(), Result::LogUnchanged);
-  EXPECT_EQ(state().Table.PlayerCount, 1);
-  EXPECT_EQ(state().StartupMarker, kS2);
+  EXPECT_EQ(state().BlocksAfterMarker, 0);
 }
 
 TEST_F(ImportTest, CutOffLastBlockIsAddedAsFarAsItGoes) {
-  WriteFile(dir_.path() / "basekrm" / "LOG.txt",
-            CrLf(MatchBlock("Ann", 1)) + "console: Stats for: Bob\r\nconsole: Dmggiven: 70\r\nconsole: Dmgrecvd: 5");
+  WriteFile(LogPath(), CrLf(MatchBlock("Ann", 1)) + "console: Stats for: Bob\r\nconsole: Dmggiven: 70\r\nconsole: Dmgrecvd: 5\r");
   ASSERT_EQ(Import(), Result::Completed);
   EXPECT_EQ(state().Table.DamageGiven[2], 70);
-  EXPECT_EQ(state().Table.DamageReceived[2], 5);
+  EXPECT_EQ(state().Table.DamageReceived[2], 5) << "a CR before the end of the file is dropped";
 }
 
 TEST_F(ImportTest, MissingLogChangesNothing) {
   ASSERT_EQ(Import(), Result::Failed);
   ExpectLogNotFound();
   EXPECT_FALSE(fs::exists(SettingsFilePath(state())));
-  fs::create_directories(dir_.path() / "basekrm" / "LOG.txt");
+  fs::create_directories(LogPath());
   ASSERT_EQ(Import(), Result::Failed) << "a folder is not a log";
   EXPECT_EQ(sink_.messages.size(), 2u);
 }
 
-TEST_F(ImportTest, MalformedLineEndsTheImportKeepingEarlierBlocks) {
-  WriteLog(Lines({{kS2}, MatchBlock("Ann", 1), {"console: Stats for: Bob", "console: Shotgun:   1/2"}, MatchBlock("Cid", 1)}));
+TEST_F(ImportTest, MalformedLineEndsTheImportKeepingEarlierBlocksAndItCountsAsRead) {
+  WriteLog(Lines({{kS2}, MatchBlock("Ann", 1), {"console: Stats for: Bob", "console: Shotgun:   1/2", "console:  "},
+                  MatchBlock("Cid", 1)}));
   ASSERT_EQ(Import(), Result::Failed);
   ExpectLogNotFound();
   EXPECT_EQ(state().Table.PlayerCount, 2);
   EXPECT_EQ(state().Table.ShotgunHits[2], 1) << "the hits were added before the line failed";
   EXPECT_EQ(state().StartupMarker, kS2) << "a replaced marker stays replaced";
+  EXPECT_EQ(state().BlocksAfterMarker, 2) << "the failing block counts as read";
   EXPECT_FALSE(fs::exists(SettingsFilePath(state())));
+  EXPECT_FALSE(fs::exists(StatsFilePath(state())));
 
-  // The log was closed: once fixed, the next press reads it again.
-  WriteLog(Lines({{kS1}, MatchBlock("Cid", 1)}));
-  ASSERT_EQ(Import(), Result::Completed);
-  EXPECT_EQ(state().Table.PlayerCount, 3);
+  // Closing saves what was read; the next import goes on after the failed block.
+  Form_Unload(state(), sink_);
+  auto next = StateIn(dir_.path());
+  RecordingSink sink;
+  Form_Load(*next, sink);
+  ASSERT_EQ(testing::PressImport(*next, sink), Result::Completed);
+  EXPECT_EQ(next->Table.PlayerCount, 3);
+  EXPECT_EQ(next->Table.GamesPlayed[1], 1) << "Ann once";
 }
 
 TEST_F(ImportTest, HeaderWithNothingAfterTheColonFails) {
@@ -179,7 +295,7 @@ TEST_F(ImportTest, FirstImportAfterAFirstRunSelectsBothPanels) {
   EXPECT_EQ(state().Combo1.ListIndex, 0);
   EXPECT_EQ(state().Combo2.ListIndex, 1);
   EXPECT_EQ(state().Panel2[0], "Stats for Bob");
-  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS1 + "\r\n");
+  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS1 + "\r\n3\r\n");
 }
 
 TEST_F(ImportTest, OnePlayerGoesIntoBothPanels) {
@@ -194,7 +310,8 @@ TEST_F(ImportTest, LogWithoutBlocksCompletesAndSavesTheNewMarker) {
   ASSERT_EQ(Import(), Result::Completed);
   EXPECT_EQ(state().Combo1.ListIndex, -1);
   EXPECT_EQ(state().Panel1, DesignPanelLabels()) << "panels without players keep their design texts";
-  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS2 + "\r\n");
+  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS2 + "\r\n0\r\n");
+  EXPECT_FALSE(fs::exists(StatsFilePath(state()))) << "no players, no statistics file";
 }
 
 TEST_F(ImportTest, CompletedImportShowsTheFirstPlayerAndKeepsTheSecondSelection) {
@@ -210,13 +327,17 @@ TEST_F(ImportTest, CompletedImportShowsTheFirstPlayerAndKeepsTheSecondSelection)
   EXPECT_EQ(state().Panel2[0], "Stats for Cid");
 }
 
-TEST_F(ImportTest, PanelRefreshFailureEndsWithTheMessageAndSkipsTheSave) {
-  WriteLog({"console: Stats for: Ann", "console: BFG:   328/1 ", "console:  "});
+TEST_F(ImportTest, PanelRefreshFailureEndsWithTheMessageAndSkipsBothSaves) {
+  WriteLog({kS1, "console: Stats for: Ann", "console: BFG:   328/1 ", "console:  "});
   ASSERT_EQ(Import(), Result::Failed);
   ExpectLogNotFound();
   EXPECT_EQ(state().Panel1[0], "Stats for Ann") << "labels before the failing accuracy show the player";
   EXPECT_EQ(state().Panel1[17], "100%") << "the failing label keeps its text";
   EXPECT_FALSE(fs::exists(SettingsFilePath(state())));
+  EXPECT_FALSE(fs::exists(StatsFilePath(state())));
+  // Closing saves both: the import counts once.
+  Form_Unload(state(), sink_);
+  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS1 + "\r\n1\r\n");
 }
 
 TEST_F(ImportTest, BackslashesInTheLogPathAreFolderSeparators) {
@@ -230,11 +351,67 @@ TEST_F(ImportTest, BackslashesInTheLogPathAreFolderSeparators) {
 }
 
 TEST_F(ImportTest, UnwritableSettingsEndTheImportWithTheMessage) {
-  WriteLog(MatchBlock("Ann", 1));
+  WriteLog(Lines({{kS1}, MatchBlock("Ann", 1)}));
   fs::create_directories(SettingsFilePath(state()));  // a folder where the file should go
   ASSERT_EQ(Import(), Result::Failed);
   ExpectLogNotFound();
   EXPECT_EQ(state().Table.PlayerCount, 1);
+}
+
+TEST_F(ImportTest, UnwritableStatisticsLeaveTheMarkerOnDiskWhereItWas) {
+  WriteFile(SettingsFilePath(state()), "basekrm\\LOG.txt\r\n" + kS1 + "\r\n1\r\n");
+  LoadSettings(state());
+  WriteLog(Lines({{kS1}, MatchBlock("Ann", 1), MatchBlock("Bob", 1)}));
+  fs::create_directories(StatsFilePath(state()));  // a folder where the file should go
+  ASSERT_EQ(Import(), Result::Failed);
+  ExpectLogNotFound();
+  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS1 + "\r\n1\r\n") << "the settings are not written";
+}
+
+TEST_F(ImportTest, ABackupThatCannotBeMadeKeepsTheOldFileAndFailsTheImport) {
+  // A statistics file the load stopped in: the first save must keep it.
+  const std::string broken = "console: Stats for: Old\r\nconsole: Shotgun:   1\r\n";
+  testing::WriteStatsFile(state(), broken);
+  Form_Load(state(), sink_);
+  ASSERT_TRUE(state().KeepOldStatsFile);
+  sink_.messages.clear();
+  WriteLog(Lines({{kS1}, MatchBlock("Ann", 1)}));
+  struct BackupRefused : platform::FileSystem {
+    std::unique_ptr<platform::InputFile> OpenForReading(const std::string& path) override {
+      return platform::NativeFileSystem().OpenForReading(path);
+    }
+    bool Exists(const std::string& path) override { return platform::NativeFileSystem().Exists(path); }
+    bool ReplaceFile(const std::string& path, std::string_view contents, std::string& error) override {
+      return platform::NativeFileSystem().ReplaceFile(path, contents, error);
+    }
+    bool KeepCopy(const std::string&, const std::string& copy, std::string& error) override {
+      error = "refused " + copy;
+      return false;
+    }
+  } files;
+  testing::UsingFileSystem use(files);
+  ASSERT_EQ(Import(), Result::Failed);
+  ExpectLogNotFound();
+  EXPECT_EQ(ReadFile(StatsFilePath(state())), broken) << "the old file stays";
+  EXPECT_FALSE(fs::exists(SettingsFilePath(state()))) << "the marker on disk did not move";
+}
+
+TEST_F(ImportTest, SettingsKeepTheCountAsAThirdLine) {
+  WriteFile(SettingsFilePath(state()), "a.txt\r\nmarker\r\n12\r\n");
+  LoadSettings(state());
+  EXPECT_EQ(state().BlocksAfterMarker, 12);
+  for (const char* third : {"-1\r\n", "1 2\r\n", "x\r\n", " 3\r\n", "99999999999999999999\r\n", "\r\n"}) {
+    auto other = StateIn(dir_.path());
+    WriteFile(SettingsFilePath(*other), std::string("a.txt\r\nmarker\r\n") + third);
+    LoadSettings(*other);
+    EXPECT_FALSE(other->BlocksAfterMarker) << third;
+    EXPECT_EQ(other->StartupMarker, "marker");
+  }
+  // A CR right before the end of the file is no part of the marker.
+  auto bare = StateIn(dir_.path());
+  WriteFile(SettingsFilePath(*bare), "a.txt\r\n" + kS1 + "\r");
+  LoadSettings(*bare);
+  EXPECT_EQ(bare->StartupMarker, kS1);
 }
 
 }  // namespace

@@ -57,8 +57,10 @@ TEST(Layout, ControlsStayInsideTheirContainersAndLabelsOverThePicture) {
 
 TEST(Layout, EachPanelFillsEveryValueOnceAndInTheSamePlaces) {
   std::map<int, std::map<int, const ControlSpec*>> fills;  // panel -> fill -> control
-  for (const ControlSpec& control : Form1Controls())
-    if (control.Fill != kNone) EXPECT_TRUE(fills[control.Panel].emplace(control.Fill, &control).second) << control.Name;
+  for (const ControlSpec& control : Form1Controls()) {
+    if (control.Fill == kNone) continue;
+    EXPECT_TRUE(fills[control.Panel].emplace(control.Fill, &control).second) << control.Name;
+  }
   ASSERT_EQ(fills.size(), 2u);
   for (int fill = 0; fill < kPanelValueCount; ++fill) {
     ASSERT_TRUE(fills[1].count(fill) && fills[2].count(fill)) << fill;

@@ -88,6 +88,9 @@ void Command1_Click(WindowState& state, MessageSink& messages) {
       return;
     }
     RefreshPanels(state);
+    // The totals reach the disk before the marker does: a program that dies
+    // between the two saves imports the log again instead of losing it.
+    if (state.Table.PlayerCount > 0) SaveStatsFile(state);
     SaveSettings(state);
   } catch (const std::exception&) {
     ShowLogNotFound(messages);

@@ -30,9 +30,10 @@ void Form_Activate(WindowState& state);
 // file. Closing is never refused; a file that could not be written is told.
 void Form_Unload(WindowState& state, MessageSink& messages);
 
-// The import button: reads the game's log, refreshes both panels and saves
-// the settings; tells the user when the log was already imported or could
-// not be read.
+// The import button: reads the game's log, refreshes both panels, and saves
+// the statistics file (when there are players) and then the settings file;
+// tells the user when the log was already imported or could not be read, or
+// a file could not be written.
 void Command1_Click(WindowState& state, MessageSink& messages);
 
 // The ratings button: one box comparing the two shown players, using the

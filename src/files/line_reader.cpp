@@ -1,5 +1,6 @@
 #include "files/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "stats/error.h"
@@ -7,15 +8,25 @@
 namespace fragtally {
 
 namespace {
+// Bytes read at a time; a small file gets a buffer of its own size.
 constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kSmallest = 4096;
 }
 
 bool LineReader::Open(const std::string& path) {
   Close();
   file_ = platform::Files().OpenForReading(path);
   if (file_ == nullptr) return false;
-  buffer_.resize(kChunk);
+  const long long size = file_->Size();
+  const std::size_t wanted = size < 0 || static_cast<unsigned long long>(size) >= kChunk
+                                 ? kChunk
+                                 : std::max(kSmallest, static_cast<std::size_t>(size) + 1);
+  if (capacity_ < wanted) {
+    buffer_.reset(new char[wanted]);
+    capacity_ = wanted;
+  }
   begin_ = end_ = 0;
+  file_offset_ = 0;
   eof_ = false;
   return true;
 }
@@ -24,20 +35,33 @@ void LineReader::Close() {
   file_.reset();
   eof_ = true;
   begin_ = end_ = 0;
+  file_offset_ = 0;
+}
+
+void LineReader::StartAt(std::uint64_t offset) {
+  begin_ = end_ = 0;
+  file_offset_ = offset;
+  eof_ = file_ == nullptr;
 }
 
 // Reads more bytes behind the unread ones; false when nothing more came.
 bool LineReader::Fill() {
-  if (eof_ || file_ == nullptr) return false;
+  if (eof_) return false;
   if (begin_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
-  if (buffer_.size() - end_ < kChunk / 2) buffer_.resize(buffer_.size() * 2);
-  long long got = file_->Read(buffer_.data() + end_, buffer_.size() - end_);
+  if (capacity_ - end_ < capacity_ / 2) {  // a line longer than half the buffer: make room
+    std::unique_ptr<char[]> larger(new char[capacity_ * 2]);
+    std::memcpy(larger.get(), buffer_.get(), end_);
+    buffer_ = std::move(larger);
+    capacity_ *= 2;
+  }
+  long long got = file_->ReadAt(file_offset_, buffer_.get() + end_, capacity_ - end_);
   if (got > 0) {
     end_ += static_cast<std::size_t>(got);
+    file_offset_ += static_cast<std::uint64_t>(got);
     return true;
   }
   eof_ = true;
@@ -50,30 +74,39 @@ bool LineReader::AtEnd() {
   return !Fill();
 }
 
-bool LineReader::ReadLine(std::string& line) {
+bool LineReader::NextLine(std::string_view& line) {
   std::size_t searched = begin_;
   for (;;) {
-    const char* start = buffer_.data();
+    const char* start = buffer_.get();
     const void* lf = searched < end_ ? std::memchr(start + searched, '\n', end_ - searched) : nullptr;
     if (lf != nullptr) {
       std::size_t at = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
       std::size_t stop = (at > begin_ && start[at - 1] == '\r') ? at - 1 : at;
-      line.assign(start + begin_, stop - begin_);
+      line = std::string_view(start + begin_, stop - begin_);
       begin_ = at + 1;
       return true;
     }
     std::size_t unread = end_ - begin_;
     if (!Fill()) {
       if (begin_ == end_) {
-        line.clear();
+        line = {};
         return false;
       }
-      line.assign(buffer_.data() + begin_, end_ - begin_);
+      // The last line, without a line end.
+      std::size_t stop = buffer_[end_ - 1] == '\r' ? end_ - 1 : end_;
+      line = std::string_view(buffer_.get() + begin_, stop - begin_);
       begin_ = end_;
       return true;
     }
     searched = begin_ + unread;
   }
+}
+
+bool LineReader::ReadLine(std::string& line) {
+  std::string_view view;
+  bool got = NextLine(view);
+  line.assign(view);
+  return got;
 }
 
 }  // namespace fragtally

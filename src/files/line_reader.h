@@ -1,36 +1,48 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "platform/platform.h"
 
 namespace fragtally {
 
 // Reads a text file line by line, byte for byte. A line ends at LF; one CR
-// directly before the LF is dropped, any other CR stays in the line. A last
-// line without a line end is still a line. A read error part-way raises
-// ReadFailed. The file is closed with the reader.
+// directly before the LF, or before the end of the file, is dropped; any
+// other CR stays in the line. A last line without a line end is still a line.
+// A read error part-way raises ReadFailed. The file is closed with the reader.
 class LineReader {
  public:
   // Opens a file for reading; false when it cannot be opened or is a folder.
   bool Open(const std::string& path);
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
+  platform::InputFile& File() { return *file_; }
+
+  // Where the next line starts, in bytes from the start of the file.
+  std::uint64_t Position() const { return file_offset_ - (end_ - begin_); }
+  // Goes on reading at `offset`, which is where a line starts.
+  void StartAt(std::uint64_t offset);
 
   // True when no line is left.
   bool AtEnd();
-  // Reads the next line into `line`; false (and `line` empty) at the end.
+  // The next line as a view into the reader's buffer, valid until the next
+  // call; false (and an empty view) at the end.
+  bool NextLine(std::string_view& line);
+  // The same, copied into `line`.
   bool ReadLine(std::string& line);
 
  private:
   bool Fill();
 
   std::unique_ptr<platform::InputFile> file_;
-  std::vector<char> buffer_;
-  std::size_t begin_ = 0;
-  std::size_t end_ = 0;
+  std::unique_ptr<char[]> buffer_;  // not zeroed: only bytes read are looked at
+  std::size_t capacity_ = 0;
+  std::size_t begin_ = 0;          // first unread byte in the buffer
+  std::size_t end_ = 0;            // end of the bytes in the buffer
+  std::uint64_t file_offset_ = 0;  // where the bytes after end_ start in the file
   bool eof_ = true;
 };
 

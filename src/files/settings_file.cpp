@@ -2,8 +2,24 @@
 
 #include "files/line_reader.h"
 #include "files/paths.h"
+#include "stats/numbers.h"
 
 namespace fragtally {
+
+namespace {
+
+// A count written by SaveSettings: decimal digits and nothing else.
+std::optional<std::int64_t> PlainCount(std::string_view text) {
+  if (text.empty() || text.size() > 18) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
 
 void LoadSettings(WindowState& state) {
   try {
@@ -13,6 +29,7 @@ void LoadSettings(WindowState& state) {
       if (file.ReadLine(line)) {
         state.LogPath = line;
         if (file.ReadLine(line)) state.StartupMarker = line;
+        if (file.ReadLine(line)) state.BlocksAfterMarker = PlainCount(line);
       }
     }
   } catch (const std::exception&) {
@@ -23,8 +40,12 @@ void LoadSettings(WindowState& state) {
 
 void SaveSettings(const WindowState& state) {
   std::string contents;
-  contents.reserve(state.LogPath.size() + state.StartupMarker.size() + 4);
+  contents.reserve(state.LogPath.size() + state.StartupMarker.size() + 24);
   contents.append(state.LogPath).append("\r\n").append(state.StartupMarker).append("\r\n");
+  if (state.BlocksAfterMarker) {
+    AppendNumber(contents, *state.BlocksAfterMarker);
+    contents.append("\r\n");
+  }
   ReplaceFile(SettingsFilePath(state), contents);
 }
 

@@ -6,12 +6,13 @@ namespace fragtally {
 
 inline constexpr const char* kDefaultLogPath = "basekrm\\LOG.txt";
 
-// Line 1 into LogPath, line 2 into StartupMarker; every failure is absorbed.
-// An empty LogPath becomes the default.
+// Line 1 into LogPath, line 2 into StartupMarker, line 3 into
+// BlocksAfterMarker when it is a plain non-negative number (unknown
+// otherwise); every failure is absorbed. An empty LogPath becomes the default.
 void LoadSettings(WindowState& state);
 
-// Writes LogPath and StartupMarker as two CR LF lines, atomically; raises
-// WriteFailed when the disk refuses.
+// Writes LogPath and StartupMarker as CR LF lines, and BlocksAfterMarker as a
+// third when it is known, atomically; raises WriteFailed when the disk refuses.
 void SaveSettings(const WindowState& state);
 
 }  // namespace fragtally

@@ -94,8 +94,9 @@ void AddStatsBlock(WindowState& state, LineReader& file) {
   state.Trace.append("Name=");
   AppendTrace(state, state.CurrentName);
   FindOrAddPlayer(state);
-  while (state.CurrentLine != kStatsTerminator && !file.AtEnd()) {
-    file.ReadLine(state.CurrentLine);
+  std::string_view line;
+  while (state.CurrentLine != kStatsTerminator && file.NextLine(line)) {
+    state.CurrentLine.assign(line);
     ParseStatsLine(state);
   }
 }
@@ -106,9 +107,11 @@ void LoadStatsFile(WindowState& state) {
   state.KeepOldStatsFile = platform::Files().Exists(path);
   LineReader file;
   if (!file.Open(path)) Raise(ErrorKind::NotFound);
-  while (!file.AtEnd()) {
-    file.ReadLine(state.CurrentLine);
-    if (IsStatsHeader(state.CurrentLine)) AddStatsBlock(state, file);
+  std::string_view line;
+  while (file.NextLine(line)) {
+    if (!IsStatsHeader(line)) continue;
+    state.CurrentLine.assign(line);
+    AddStatsBlock(state, file);
   }
   state.KeepOldStatsFile = false;
 }

@@ -4,6 +4,7 @@
 
 #include "files/line_reader.h"
 #include "files/stats_file.h"
+#include "import/marker_search.h"
 #include "platform/platform.h"
 #include "stats/stats_line.h"
 
@@ -13,8 +14,14 @@ namespace {
 
 constexpr std::string_view kStartupPrefix = "--- Fs_startup :";
 
-bool StartsWith(std::string_view line, std::string_view prefix) {
-  return line.size() >= prefix.size() && line.compare(0, prefix.size(), prefix) == 0;
+bool IsStartupLine(std::string_view line) { return line.substr(0, kStartupPrefix.size()) == kStartupPrefix; }
+
+// Reads past a block that was counted before: its lines up to and including
+// the terminator, or to the end of the log.
+void SkipStatsBlock(LineReader& log) {
+  std::string_view line;
+  while (log.NextLine(line))
+    if (line == kStatsTerminator) return;
 }
 
 }  // namespace
@@ -22,15 +29,52 @@ bool StartsWith(std::string_view line, std::string_view prefix) {
 ImportOutcome ImportLog(WindowState& state) {
   LineReader log;
   if (!log.Open(platform::NativePath(state.LogPath))) Raise(ErrorKind::NotFound);
-  while (!log.AtEnd()) {
-    log.ReadLine(state.CurrentLine);
-    const std::string& line = state.CurrentLine;
-    // An empty marker (nothing imported yet) matches no line.
-    if (line == state.StartupMarker && !line.empty()) return ImportOutcome::LogUnchanged;
-    if (StartsWith(line, kStartupPrefix)) state.StartupMarker = line;
-    if (IsStatsHeader(line)) AddStatsBlock(state, log);
+
+  // The marker's game session: the blocks counted before are skipped.
+  const std::optional<std::uint64_t> after_marker = FindMarkerLine(log.File(), state.StartupMarker);
+  bool in_marker_session = false;
+  bool skip_whole_session = false;
+  std::int64_t to_skip = 0;
+  if (after_marker) {
+    log.StartAt(*after_marker);
+    in_marker_session = true;
+    if (state.BlocksAfterMarker) {
+      to_skip = *state.BlocksAfterMarker;
+    } else {
+      skip_whole_session = true;
+      state.BlocksAfterMarker = 0;
+    }
   }
-  return ImportOutcome::Completed;
+  // Blocks are counted from the marker's line on; before it (no marker line
+  // in this log, and no start-up line yet) there is nothing to count from.
+  bool counting = in_marker_session;
+  bool anything_new = false;
+
+  std::string_view line;
+  while (log.NextLine(line)) {
+    if (IsStartupLine(line)) {
+      state.StartupMarker.assign(line);
+      state.BlocksAfterMarker = 0;
+      in_marker_session = false;
+      counting = true;
+      anything_new = true;
+    }
+    if (!IsStatsHeader(line)) continue;
+    if (in_marker_session && (skip_whole_session || to_skip > 0)) {
+      SkipStatsBlock(log);
+      if (skip_whole_session)
+        ++*state.BlocksAfterMarker;
+      else
+        --to_skip;
+      continue;
+    }
+    anything_new = true;
+    // Counted before it is read: a block that fails part-way was read.
+    if (counting) ++*state.BlocksAfterMarker;
+    state.CurrentLine.assign(line);
+    AddStatsBlock(state, log);
+  }
+  return after_marker && !anything_new ? ImportOutcome::LogUnchanged : ImportOutcome::Completed;
 }
 
 }  // namespace fragtally

@@ -6,15 +6,23 @@ namespace fragtally {
 
 // How an import that did not fail ended.
 enum class ImportOutcome {
-  Completed,     // the end of the log was reached
-  LogUnchanged,  // a line equal to the remembered start-up marker stopped it
+  Completed,     // the end of the log was reached and something was new
+  LogUnchanged,  // the remembered start-up line was found and nothing new after it
 };
 
-// Reads the game's log (LogPath, relative to the current folder) from its
-// first line and adds every statistics block to the table; a start-up line
-// becomes the new StartupMarker. A log that cannot be opened raises NotFound;
-// any other error ends the import where it happened and passes on, keeping
-// the blocks added before it.
+// Reads the game's log (LogPath, relative to the current folder) and adds
+// every statistics block not counted yet, so that each match counts once
+// however often the log is imported:
+// - The last line read outside a block that equals StartupMarker anchors the
+//   import: the blocks before it were counted by earlier imports, and of its
+//   own game session (up to the next start-up line) the first
+//   BlocksAfterMarker blocks were, or all of them when that is unknown.
+//   Without such a line the whole log is read.
+// - Every other block is added; a start-up line becomes the new
+//   StartupMarker, and BlocksAfterMarker counts the blocks after it.
+// A log that cannot be opened raises NotFound; any other error ends the
+// import where it happened and passes on, keeping the blocks added before it
+// (the failing block counts as read).
 ImportOutcome ImportLog(WindowState& state);
 
 }  // namespace fragtally

@@ -6,6 +6,7 @@
 // POSIX and a Win32 implementation; tests and fuzzing may install their own
 // file system (in memory, or one that fails on purpose).
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,13 +20,15 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
-// A file opened for reading.
+// A file opened for reading, read at any place.
 class InputFile {
  public:
   virtual ~InputFile() = default;
-  // Reads up to `size` bytes into `buffer`: the count read, 0 at the end of
-  // the file, -1 when the read failed.
-  virtual long long Read(char* buffer, std::size_t size) = 0;
+  // Reads up to `size` bytes at `offset` into `buffer`: the count read, 0 at
+  // (or beyond) the end of the file, -1 when the read failed.
+  virtual long long ReadAt(std::uint64_t offset, char* buffer, std::size_t size) = 0;
+  // The file's size now, or -1 when it cannot be told.
+  virtual long long Size() = 0;
 };
 
 class FileSystem {

@@ -73,12 +73,16 @@ class PosixInputFile : public InputFile {
  public:
   explicit PosixInputFile(int fd) : fd_(fd) {}
   ~PosixInputFile() override { ::close(fd_); }
-  long long Read(char* buffer, std::size_t size) override {
+  long long ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
     for (;;) {
-      ssize_t got = ::read(fd_, buffer, size);
+      ssize_t got = ::pread(fd_, buffer, size, static_cast<off_t>(offset));
       if (got >= 0) return got;
       if (errno != EINTR) return -1;
     }
+  }
+  long long Size() override {
+    struct stat info {};
+    return ::fstat(fd_, &info) == 0 ? static_cast<long long>(info.st_size) : -1;
   }
 
  private:

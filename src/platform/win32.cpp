@@ -88,12 +88,16 @@ class Win32InputFile : public InputFile {
  public:
   explicit Win32InputFile(HANDLE file) : file_(file) {}
   ~Win32InputFile() override { ::CloseHandle(file_); }
-  long long Read(char* buffer, std::size_t size) override {
+  long long ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
     DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
-    if (!::ReadFile(file_, buffer, chunk, &got, nullptr)) return -1;
+    if (!::ReadFile(file_, buffer, chunk, &got, &at)) return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
     return got;
   }
+  long long Size() override { return SizeOf(file_); }
 
  private:
   HANDLE file_;

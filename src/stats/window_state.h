@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,10 @@ struct WindowState {
   std::int16_t KillsFieldPos = 0;
   std::int16_t CurrentPlayer = 0;
   std::string StartupMarker;
+  // How many blocks after the marker's line in the log are counted, when
+  // known: the import skips them, so that a match is counted once however
+  // often the log is imported while the game plays on.
+  std::optional<std::int64_t> BlocksAfterMarker;
 
   // Folder that holds the program; the statistics and settings files live below it.
   std::string ProgramFolder;

@@ -201,55 +201,19 @@ TEST(FirstRun, NewUserImportsTheLogComparesTwoPlayersAndCloses) {
             "Сначала поиграйте! =)");
 
   // The files the next start reads.
-  EXPECT_EQ(ReadFile(basekrm / "Stats.krm"),
-            CrLf({
-                "console: Stats for: Nika",
-                "console: Gauntlet:   1",
-                "console: Machinegun:   20/50     40%",
-                "console: Shotgun:   4/16     25%",
-                "console: Grenade L:   1/4     25%",
-                "console: Rocket L:   8/20     40%",
-                "console: Shaft:   30/120     25%",
-                "console: Railgun:   6/16     38%",
-                "console: Plasma gun:   0/0     0%",
-                "console: BFG:   0/0     0%",
-                "console: Dmggiven: 2400",
-                "console: Dmgrecvd: 2100",
-                "console: Kills: 9     Deaths: 7     Suicides: 0     Frags: 9",
-                "console: games played: 2",
-                "console:  ",
-                "console: Stats for: " + kGrach,
-                "console: Gauntlet:   2",
-                "console: Machinegun:   15/40     38%",
-                "console: Shotgun:   2/10     20%",
-                "console: Grenade L:   0/0     0%",
-                "console: Rocket L:   7/14     50%",
-                "console: Shaft:   0/0     0%",
-                "console: Railgun:   9/20     45%",
-                "console: Plasma gun:   11/50     22%",
-                "console: BFG:   0/0     0%",
-                "console: Dmggiven: 1800",
-                "console: Dmgrecvd: 1300",
-                "console: Kills: 7     Deaths: 3     Suicides: 0     Frags: 7",
-                "console: games played: 1",
-                "console:  ",
-                "console: Stats for: Tarn",
-                "console: Gauntlet:   0",
-                "console: Machinegun:   5/35     14%",
-                "console: Shotgun:   1/9     11%",
-                "console: Grenade L:   0/2     0%",
-                "console: Rocket L:   2/10     20%",
-                "console: Shaft:   8/60     13%",
-                "console: Railgun:   1/7     14%",
-                "console: Plasma gun:   0/0     0%",
-                "console: BFG:   0/0     0%",
-                "console: Dmggiven: 700",
-                "console: Dmgrecvd: 1600",
-                "console: Kills: 2     Deaths: 7     Suicides: 1     Frags: 1",
-                "console: games played: 1",
-                "console:  ",
-            }));
-  EXPECT_EQ(ReadFile(basekrm / "mSetup.ini"), "basekrm\\LOG.txt\r\n" + kStartup + "\r\n");
+  const Totals nika{.name = "Nika", .gauntlet = 1,
+                    .weapons = {{{20, 50}, {4, 16}, {1, 4}, {8, 20}, {30, 120}, {6, 16}, {0, 0}, {0, 0}}},
+                    .damage_given = 2400, .damage_received = 2100, .kills = 9, .deaths = 7, .frags = 9, .games = 2};
+  const Totals grach{.name = kGrach, .gauntlet = 2,
+                     .weapons = {{{15, 40}, {2, 10}, {0, 0}, {7, 14}, {0, 0}, {9, 20}, {11, 50}, {0, 0}}},
+                     .damage_given = 1800, .damage_received = 1300, .kills = 7, .deaths = 3, .frags = 7, .games = 1};
+  const Totals tarn{.name = "Tarn",
+                    .weapons = {{{5, 35}, {1, 9}, {0, 2}, {2, 10}, {8, 60}, {1, 7}, {0, 0}, {0, 0}}},
+                    .damage_given = 700, .damage_received = 1600, .kills = 2, .deaths = 7, .suicides = 1, .frags = 1,
+                    .games = 1};
+  EXPECT_EQ(ReadFile(basekrm / "Stats.krm"), StatsFileOf({nika, grach, tarn}));
+  // Four blocks follow the start-up line; all are counted.
+  EXPECT_EQ(ReadFile(basekrm / "mSetup.ini"), "basekrm\\LOG.txt\r\n" + kStartup + "\r\n4\r\n");
 }
 
 }  // namespace

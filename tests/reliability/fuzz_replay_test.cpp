@@ -93,6 +93,7 @@ TEST(FuzzReplay, StatsLine) { Replay("stats_line", &fuzz::FuzzStatsLine, 100); }
 TEST(FuzzReplay, StatsFile) { Replay("stats_file", &fuzz::FuzzStatsFile, 40); }
 TEST(FuzzReplay, LogImport) { Replay("log_import", &fuzz::FuzzLogImport, 40); }
 TEST(FuzzReplay, Numbers) { Replay("numbers", &fuzz::FuzzNumbers, 100); }
+TEST(FuzzReplay, ImportHistory) { Replay("import_history", &fuzz::FuzzImportHistory, 20); }
 
 }  // namespace
 }  // namespace fragtally

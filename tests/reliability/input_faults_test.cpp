@@ -142,7 +142,7 @@ TEST_F(InputFaults, LogReplacedBetweenImports) {
   EXPECT_TRUE(first.messages.empty());
   EXPECT_EQ(Value("Ann", fuzz::kGauntlet), 5);
   EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 3);
-  EXPECT_EQ(SettingsOnDisk(), log_path_ + "\r\n" + kS1 + "\r\n");
+  EXPECT_EQ(SettingsOnDisk(), log_path_ + "\r\n" + kS1 + "\r\n1\r\n");
 
   // The game started again: a new log with a new start-up line.
   ReplaceLog(CrLf(Lines({{kS2}, Match("Cy")})));
@@ -174,12 +174,13 @@ TEST_F(InputFaults, LogTruncatedBetweenImports) {
   EXPECT_EQ(Import(first), ImportResult::Completed);
   EXPECT_EQ(Value("Bob", fuzz::kGamesPlayed), 2);
 
-  // Played on without a restart: the remembered start-up line stops it.
+  // Played on without a restart: only the new match counts.
   WriteFile(log_path_, log + CrLf(Match("Ann")));
   RecordingSink second;
-  EXPECT_EQ(Import(second), ImportResult::LogUnchanged);
-  ExpectLogUnchanged(second);
-  EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 3);
+  EXPECT_EQ(Import(second), ImportResult::Completed);
+  EXPECT_TRUE(second.messages.empty());
+  EXPECT_EQ(Value("Ann", fuzz::kGamesPlayed), 4);
+  EXPECT_EQ(Value("Bob", fuzz::kGamesPlayed), 2);
 
   // Emptied in place (same file, truncated to nothing).
   std::filesystem::resize_file(log_path_, 0);
@@ -187,7 +188,7 @@ TEST_F(InputFaults, LogTruncatedBetweenImports) {
   EXPECT_EQ(Import(third), ImportResult::Completed);
   EXPECT_TRUE(third.messages.empty());
   EXPECT_EQ(state_->StartupMarker, kS1);
-  EXPECT_EQ(SettingsOnDisk(), log_path_ + "\r\n" + kS1 + "\r\n");
+  EXPECT_EQ(SettingsOnDisk(), log_path_ + "\r\n" + kS1 + "\r\n3\r\n");
 
   // Cut inside the header: not a header any more, nothing to add.
   WriteFile(log_path_, "console: Stats fo");
@@ -207,7 +208,7 @@ TEST_F(InputFaults, LogTruncatedBetweenImports) {
   EXPECT_EQ(now[fuzz::kGamesPlayed], ann[fuzz::kGamesPlayed] + 1);
   EXPECT_EQ(now[fuzz::kKills], ann[fuzz::kKills] + 3);
   EXPECT_EQ(now[fuzz::kDeaths], ann[fuzz::kDeaths]);
-  EXPECT_EQ(SettingsOnDisk(), log_path_ + "\r\n" + kS1 + "\r\n");
+  EXPECT_EQ(SettingsOnDisk(), log_path_ + "\r\n" + kS1 + "\r\n3\r\n");
   ShutDownAndStartAgain();
 }
 

@@ -10,16 +10,16 @@ namespace {
 class MemoryInputFile : public platform::InputFile {
  public:
   explicit MemoryInputFile(std::string bytes) : bytes_(std::move(bytes)) {}
-  long long Read(char* buffer, std::size_t size) override {
-    std::size_t n = std::min(size, bytes_.size() - pos_);
-    std::memcpy(buffer, bytes_.data() + pos_, n);
-    pos_ += n;
+  long long ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+    if (offset >= bytes_.size()) return 0;
+    std::size_t n = std::min(size, bytes_.size() - static_cast<std::size_t>(offset));
+    std::memcpy(buffer, bytes_.data() + offset, n);
     return static_cast<long long>(n);
   }
+  long long Size() override { return static_cast<long long>(bytes_.size()); }
 
  private:
   std::string bytes_;  // a copy: the file may be replaced while it is read
-  std::size_t pos_ = 0;
 };
 
 }  // namespace
@@ -42,21 +42,25 @@ std::unique_ptr<platform::InputFile> MemoryFileSystem::OpenForReading(const std:
 bool MemoryFileSystem::Exists(const std::string& path) { return files_.count(path) > 0 || IsFolder(path); }
 
 bool MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view contents, std::string& error) {
+  if (OnWrite) OnWrite(path, false);
   if (IsFolder(path) || (RefuseWrite && RefuseWrite(path))) {
     error = "cannot write " + path;
     return false;
   }
   files_[path] = std::string(contents);
+  if (OnWrite) OnWrite(path, true);
   return true;
 }
 
 bool MemoryFileSystem::KeepCopy(const std::string& path, const std::string& copy, std::string& error) {
+  if (OnWrite) OnWrite(copy, false);
   auto it = files_.find(path);
   if (it == files_.end() || Exists(copy) || (RefuseWrite && RefuseWrite(copy))) {
     error = "cannot keep a copy as " + copy;
     return false;
   }
   files_[copy] = it->second;
+  if (OnWrite) OnWrite(copy, true);
   return true;
 }
 

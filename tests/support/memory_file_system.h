@@ -13,7 +13,9 @@ namespace fragtally::testing {
 // Files held in memory, for fuzzing and for tests that need many quick runs.
 // Paths are compared as they are; a folder exists when a file lies below it.
 // `RefuseWrite`, when set, makes every write or copy to a path it accepts
-// fail, as a full or read-only disk would.
+// fail, as a full or read-only disk would. `OnWrite`, when set, is told of
+// every write or copy right before it (after = false) and right after it
+// (after = true): a test may throw from it to end the program there.
 class MemoryFileSystem : public platform::FileSystem {
  public:
   std::unique_ptr<platform::InputFile> OpenForReading(const std::string& path) override;
@@ -28,6 +30,7 @@ class MemoryFileSystem : public platform::FileSystem {
   const std::map<std::string, std::string>& Files() const { return files_; }
 
   std::function<bool(const std::string& path)> RefuseWrite;
+  std::function<void(const std::string& path, bool after)> OnWrite;
 
  private:
   bool IsFolder(const std::string& path) const;

@@ -1,0 +1,34 @@
+#pragma once
+
+// Histories of a game and a player: the game starts (rewriting its log or
+// appending to it) and plays matches; the player imports at random moments
+// and closes the program or has it killed at random points, saves included,
+// then starts it again. After the last import every match ever played must be
+// in the totals exactly once, except that a kill between the two renames of a
+// save may make the next import count what that save held again.
+//
+// Choices come from a source: random numbers in the property test, the input
+// bytes in the fuzz target. Failed checks go to the fuzz failure handler.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace fragtally::fuzz {
+
+struct HistoryTally {
+  long histories = 0, matches = 0, imports = 0, closes = 0;
+  long kills = 0;                  // every kill, idle ones included
+  long kills_between_renames = 0;  // the statistics file new, the settings file old
+  long counted_more_than_once = 0;  // matches the next import counted again after such a kill
+};
+
+// Returns a choice in [0, n); `exhausted` becomes true when the source has
+// nothing more to give (the history then ends).
+using ChoiceSource = std::function<unsigned(unsigned n, bool& exhausted)>;
+
+// Plays up to `steps` steps, then the last import, a close and a fresh start,
+// and checks the totals. Uses the fuzz targets' files in memory.
+void PlayHistory(const ChoiceSource& choose, int steps, HistoryTally& tally);
+
+}  // namespace fragtally::fuzz
