@@ -6,6 +6,7 @@
 
 #include "files/paths.h"
 #include "files/stats_file.h"
+#include "import/log_import.h"
 #include "fuzz_support.h"
 #include "fuzz_targets.h"
 #include "reference_model.h"
@@ -96,13 +97,35 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
   RefTable reference;
   for (int slot = 1; slot <= state->Table.PlayerCount; ++slot)
     reference.players.push_back({state->Table.PlayerName[slot], ReadSlot(state->Table, slot)});
-  reference.trace = state->Trace;
+  reference.trace = std::string(state->Trace);
   reference.current_name = state->CurrentName;
   reference.current_player = state->CurrentPlayer;
   std::string reference_marker = marker;
   std::optional<std::int64_t> reference_counted = counted;
   const int second_position = state->Combo2.ListIndex;
   RefImport expected = ReferenceImportLines(log, reference_marker, reference_counted, reference);
+
+  // The import alone, the other way: the remembered line met while reading
+  // the log instead of searched for from its end. The same result.
+  {
+    static std::unique_ptr<WindowState> forward = NewWindowState();
+    ResetWindowState(*forward);
+    forward->ProgramFolder = state->ProgramFolder;
+    RecordingSink forward_messages;
+    Form_Load(*forward, forward_messages);
+    RefImport got = RefImport::Completed;
+    try {
+      got = ImportLog(*forward, 0) == ImportOutcome::LogUnchanged ? RefImport::LogUnchanged : RefImport::Completed;
+    } catch (const Error&) {
+      got = RefImport::Failed;
+    }
+    FRAGTALLY_CHECK(got == expected, "the import met the remembered line while reading and ended otherwise");
+    CheckSameTable(*forward, reference);
+    FRAGTALLY_CHECK(forward->StartupMarker == reference_marker && forward->BlocksAfterMarker == reference_counted,
+                    "the marker and the count, with the remembered line met while reading");
+    CheckTableInvariants(*forward);
+  }
+
   if (expected == RefImport::Completed) {
     // The refresh fills both panels; an accuracy beyond 16 bits fails it.
     for (int position : {0, second_position}) {

@@ -366,7 +366,7 @@ void CheckSameTable(const WindowState& state, const RefTable& ref) {
     FRAGTALLY_CHECK(got == ref.players[i].counters, "slot " + std::to_string(slot) + " holds " + DescribeSlot(got) +
                                                         ", reference " + DescribeSlot(ref.players[i].counters));
   }
-  FRAGTALLY_CHECK(state.Trace == ref.trace, "trace differs from the reference");
+  FRAGTALLY_CHECK(std::string_view(state.Trace) == ref.trace, "trace differs from the reference");
   FRAGTALLY_CHECK(state.CurrentName == ref.current_name, "CurrentName differs from the reference");
 }
 

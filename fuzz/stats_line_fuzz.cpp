@@ -78,7 +78,8 @@ void FuzzStatsLine(const std::uint8_t* data, std::size_t size) {
                                                   (reference.error ? ErrorKindName(*reference.error) : "none"));
     const SlotCounters got = ReadSlot(state.Table, slot);
     FRAGTALLY_CHECK(got == expected, "slot holds " + DescribeSlot(got) + ", reference " + DescribeSlot(expected));
-    FRAGTALLY_CHECK(state.Trace == expected_trace, "trace \"" + state.Trace + "\", reference \"" + expected_trace + "\"");
+    FRAGTALLY_CHECK(std::string_view(state.Trace) == expected_trace,
+                    "trace \"" + std::string(state.Trace) + "\", reference \"" + expected_trace + "\"");
   } else {
     // A recognised line must fail before storing anything; others are ignored.
     FRAGTALLY_CHECK(error.has_value() == reference.recognised, "line on a slot outside the table");

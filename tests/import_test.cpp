@@ -12,6 +12,7 @@
 #include "files/settings_file.h"
 #include "platform/platform.h"
 #include "files/stats_file.h"
+#include "import/log_import.h"
 #include "memory_file_system.h"
 #include "test_support.h"
 #include "app/panels.h"
@@ -96,7 +97,7 @@ TEST_F(ImportTest, WorkedTraceNewStartupLineIsImportedAndTheSameLogIsRefusedNext
   EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS2 + "\r\n2\r\n") << "two blocks after the start-up line";
 
   // Second press before the game was started again.
-  const std::string trace = state().Trace;
+  const TraceText trace = state().Trace;
   ASSERT_EQ(Import(), Result::LogUnchanged);
   ExpectLogUnchanged();
   EXPECT_EQ(state().Table.GamesPlayed[1], 1);
@@ -394,6 +395,55 @@ TEST_F(ImportTest, ABackupThatCannotBeMadeKeepsTheOldFileAndFailsTheImport) {
   ExpectLogNotFound();
   EXPECT_EQ(ReadFile(StatsFilePath(state())), broken) << "the old file stays";
   EXPECT_FALSE(fs::exists(SettingsFilePath(state()))) << "the marker on disk did not move";
+}
+
+// The remembered line is searched for from the end of the log, or met while
+// reading it (then what was added before it is taken back): the same result.
+TEST_F(ImportTest, SearchedOrMetTheRememberedLineGivesTheSameImport) {
+  const std::vector<std::vector<std::string>> logs = {
+      Lines({{kS1}, MatchBlock("Ann", 1), {kS2}, MatchBlock("Bob", 2), MatchBlock("Ann", 3)}),
+      Lines({MatchBlock("Old", 1), {kS2}, MatchBlock("Bob", 2), {kS3}, MatchBlock("Cid", 1)}),
+      // A block that fails before the remembered line: it was counted before, no failure.
+      Lines({{kS1, "console: Stats for: Bad", "console: Shotgun:   1/2", "console:  ", kS2}, MatchBlock("Ann", 1),
+             MatchBlock("Bob", 1)}),
+      // One that fails after it: the import fails there.
+      Lines({{kS2}, MatchBlock("Ann", 1), MatchBlock("Bob", 1), {"console: Stats for:"}, MatchBlock("Cid", 1)}),
+      // The remembered line twice, and once inside a block.
+      Lines({{kS2}, MatchBlock("Ann", 1), {kS2}, MatchBlock("Bob", 1), MatchBlock("Cid", 1),
+             {"console: Stats for: Dan", kS2, "console:  "}}),
+  };
+  for (std::size_t i = 0; i < logs.size(); ++i) {
+    SCOPED_TRACE(i);
+    WriteLog(logs[i]);
+    std::unique_ptr<WindowState> ways[2];
+    std::optional<ErrorKind> failures[2];
+    ImportOutcome outcomes[2] = {};
+    for (int way = 0; way < 2; ++way) {
+      ways[way] = StateIn(dir_.path());
+      ways[way]->LogPath = state().LogPath;
+      ways[way]->StartupMarker = kS2;
+      ways[way]->BlocksAfterMarker = 1;
+      ways[way]->CurrentName = "Zed";  // one player from before
+      FindOrAddPlayer(*ways[way]);
+      try {
+        outcomes[way] = ImportLog(*ways[way], way == 0 ? kTailSearched : 0);
+      } catch (const Error& error) {
+        failures[way] = error.kind();
+      }
+    }
+    EXPECT_EQ(failures[0], failures[1]);
+    EXPECT_EQ(outcomes[0], outcomes[1]);
+    EXPECT_EQ(ways[0]->Trace, std::string_view(ways[1]->Trace));
+    EXPECT_EQ(ways[0]->StartupMarker, ways[1]->StartupMarker);
+    EXPECT_EQ(ways[0]->BlocksAfterMarker, ways[1]->BlocksAfterMarker);
+    ASSERT_EQ(ways[0]->Table.PlayerCount, ways[1]->Table.PlayerCount);
+    EXPECT_EQ(ways[0]->Combo1.List, ways[1]->Combo1.List);
+    for (int slot = 1; slot <= ways[0]->Table.PlayerCount; ++slot) {
+      EXPECT_EQ(ways[0]->Table.PlayerName[slot], ways[1]->Table.PlayerName[slot]);
+      for (const CounterColumn& column : kCounterColumns)
+        EXPECT_EQ((ways[0]->Table.*column.Member)[slot], (ways[1]->Table.*column.Member)[slot]) << column.Name;
+    }
+  }
 }
 
 TEST_F(ImportTest, SettingsKeepTheCountAsAThirdLine) {

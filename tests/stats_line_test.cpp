@@ -61,6 +61,15 @@ TEST(ReadNumber, RoundsLongNumbersCorrectlyAndRaisesOverflowBeyondADouble) {
   EXPECT_EQ(RaisedKind([] { ReadNumber(std::string(400, '9')); }), ErrorKind::Overflow);
 }
 
+TEST(NumberText, PlainDecimalAtEveryLength) {
+  for (long long value : {0LL, 7LL, 9LL, 10LL, 99LL, 100LL, 101LL, 999LL, 1000LL, 65536LL, 2147483647LL,
+                          -1LL, -10LL, -2147483648LL, 1000000000000000000LL, 9223372036854775807LL,
+                          -9223372036854775807LL - 1}) {
+    EXPECT_EQ(NumberText(value), std::to_string(value));
+  }
+  for (long long value = -100000; value <= 100000; value += 7) ASSERT_EQ(NumberText(value), std::to_string(value));
+}
+
 TEST(Cuts, NegativeLengthsAreInvalidArguments) {
   EXPECT_EQ(MidCut("abcdef", 2, 3), "bcd");
   EXPECT_EQ(MidCut("abc", 7, 2), "");

@@ -94,11 +94,12 @@ void AddStatsBlock(WindowState& state, LineReader& file) {
   state.Trace.append("Name=");
   AppendTrace(state, state.CurrentName);
   FindOrAddPlayer(state);
-  std::string_view line;
-  while (state.CurrentLine != kStatsTerminator && file.NextLine(line)) {
-    state.CurrentLine.assign(line);
-    ParseStatsLine(state);
-  }
+  PrefetchSlot(state.Table, state.CurrentPlayer);
+  // The block's lines are parsed where the reader holds them; CurrentLine
+  // keeps the header until the terminator ends the block.
+  std::string_view line = header;
+  while (!IsStatsTerminator(line) && file.NextLine(line)) ParseStatsLine(state, line);
+  if (IsStatsTerminator(line)) state.CurrentLine.assign(kStatsTerminator);
 }
 
 void LoadStatsFile(WindowState& state) {

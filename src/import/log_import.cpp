@@ -1,6 +1,10 @@
 #include "import/log_import.h"
 
+#include <cstring>
+#include <exception>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "files/line_reader.h"
 #include "files/stats_file.h"
@@ -14,67 +18,184 @@ namespace {
 
 constexpr std::string_view kStartupPrefix = "--- Fs_startup :";
 
-bool IsStartupLine(std::string_view line) { return line.substr(0, kStartupPrefix.size()) == kStartupPrefix; }
+bool IsStartupLine(std::string_view line) {
+  return line.size() >= kStartupPrefix.size() &&
+         std::memcmp(line.data(), kStartupPrefix.data(), kStartupPrefix.size()) == 0;
+}
 
-// Reads past a block that was counted before: its lines up to and including
-// the terminator, or to the end of the log.
+// Reads past a block that is not added: its lines up to and including the
+// terminator, or to the end of the log.
 void SkipStatsBlock(LineReader& log) {
   std::string_view line;
   while (log.NextLine(line))
-    if (line == kStatsTerminator) return;
+    if (IsStatsTerminator(line)) return;
 }
+
+// What an import changes, as it was before: an import that meets the
+// remembered line late goes back to it and counts only what follows.
+class Snapshot {
+ public:
+  explicit Snapshot(const WindowState& state)
+      : players_(state.Table.PlayerCount),
+        trace_size_(state.Trace.size()),
+        marker_(state.StartupMarker),
+        counted_(state.BlocksAfterMarker),
+        current_line_(state.CurrentLine),
+        current_name_(state.CurrentName),
+        current_player_(state.CurrentPlayer),
+        scan_index_(state.ScanIndex),
+        kills_field_pos_(state.KillsFieldPos) {
+    counters_.reserve(kCounterColumns.size() * static_cast<std::size_t>(players_));
+    for (const CounterColumn& column : kCounterColumns)
+      for (int slot = 1; slot <= players_; ++slot) counters_.push_back((state.Table.*column.Member)[slot]);
+  }
+
+  void Restore(WindowState& state) const {
+    PlayerTable& table = state.Table;
+    std::size_t next = 0;
+    for (const CounterColumn& column : kCounterColumns) {
+      for (int slot = 1; slot <= players_; ++slot) (table.*column.Member)[slot] = counters_[next++];
+      for (int slot = players_ + 1; slot <= table.PlayerCount; ++slot) (table.*column.Member)[slot] = 0;
+    }
+    for (int slot = players_ + 1; slot <= table.PlayerCount; ++slot) {
+      table.NameSlot.erase(table.PlayerName[slot]);
+      table.PlayerName[slot].clear();
+    }
+    table.PlayerCount = players_;
+    state.Combo1.List.resize(static_cast<std::size_t>(players_));
+    state.Combo2.List.resize(static_cast<std::size_t>(players_));
+    state.Trace.Truncate(trace_size_);
+    state.StartupMarker = marker_;
+    state.BlocksAfterMarker = counted_;
+    state.CurrentLine = current_line_;
+    state.CurrentName = current_name_;
+    state.CurrentPlayer = current_player_;
+    state.ScanIndex = scan_index_;
+    state.KillsFieldPos = kills_field_pos_;
+  }
+
+ private:
+  std::int16_t players_;
+  std::vector<std::int32_t> counters_;  // column by column, slots 1..players_
+  std::size_t trace_size_;
+  std::string marker_;
+  std::optional<std::int64_t> counted_;
+  std::string current_line_, current_name_;
+  std::int16_t current_player_, scan_index_, kills_field_pos_;
+};
+
+class LogImport {
+ public:
+  LogImport(WindowState& state, LineReader& log, std::uint64_t tail_searched)
+      : state_(state), log_(log), marker_(state.StartupMarker), tail_searched_(tail_searched) {}
+
+  ImportOutcome Run() {
+    if (!marker_.empty()) {
+      // The remembered line near the end: the common case of a log the game
+      // appends to, found without reading the rest. Anywhere else, it is met
+      // on the way, and what was added before it is taken back.
+      if (std::optional<std::uint64_t> after = FindMarkerLine(log_.File(), marker_, tail_searched_)) {
+        log_.StartAt(*after);
+        Anchor();
+        if (IsStatsHeader(marker_)) SkipStatsBlock(log_);  // the line itself heads a block
+      } else {
+        start_.emplace(state_);
+        watching_ = true;
+      }
+    }
+    std::string_view line;
+    while (log_.NextLine(line)) {
+      if (watching_ && line == marker_) {
+        AnchorLate();
+        if (IsStatsHeader(marker_)) SkipStatsBlock(log_);  // the line itself heads a block
+        continue;
+      }
+      if (IsStartupLine(line)) {
+        state_.StartupMarker.assign(line);
+        state_.BlocksAfterMarker = 0;
+        in_marker_session_ = false;
+        counting_ = true;
+        anything_new_ = true;
+      }
+      if (IsStatsHeader(line)) Block(line);
+    }
+    if (failure_) std::rethrow_exception(failure_);
+    return anchored_ && !anything_new_ ? ImportOutcome::LogUnchanged : ImportOutcome::Completed;
+  }
+
+ private:
+  // Reading goes on right after the remembered line: what follows in its game
+  // session was counted as far as BlocksAfterMarker says (all of it when that
+  // is unknown).
+  void Anchor() {
+    anchored_ = true;
+    in_marker_session_ = true;
+    counting_ = true;
+    skip_whole_session_ = !state_.BlocksAfterMarker;
+    to_skip_ = state_.BlocksAfterMarker.value_or(0);
+    if (skip_whole_session_) state_.BlocksAfterMarker = 0;
+    anything_new_ = false;
+    failure_ = nullptr;
+  }
+
+  // The remembered line met while reading: everything added before it was
+  // counted by an earlier import, and goes.
+  void AnchorLate() {
+    start_->Restore(state_);
+    Anchor();
+  }
+
+  void Block(std::string_view header) {
+    if (failure_ || (in_marker_session_ && (skip_whole_session_ || to_skip_ > 0))) {
+      SkipStatsBlock(log_);
+      if (failure_) return;  // only looking for the remembered line now
+      if (skip_whole_session_)
+        ++*state_.BlocksAfterMarker;
+      else
+        --to_skip_;
+      return;
+    }
+    anything_new_ = true;
+    // Counted before it is read: a block that fails part-way was read.
+    if (counting_) ++*state_.BlocksAfterMarker;
+    state_.CurrentLine.assign(header);
+    if (!watching_) {
+      AddStatsBlock(state_, log_);
+      return;
+    }
+    // A failure is final only if the remembered line does not come later.
+    try {
+      AddStatsBlock(state_, log_);
+    } catch (const std::exception&) {
+      failure_ = std::current_exception();
+      if (!IsStatsTerminator(state_.CurrentLine)) SkipStatsBlock(log_);
+    }
+  }
+
+  WindowState& state_;
+  LineReader& log_;
+  const std::string marker_;
+  const std::uint64_t tail_searched_;
+  std::optional<Snapshot> start_;
+  bool watching_ = false;           // the remembered line may still come
+  bool anchored_ = false;           // it came
+  bool in_marker_session_ = false;  // reading its game session
+  bool skip_whole_session_ = false;
+  std::int64_t to_skip_ = 0;
+  bool counting_ = false;  // blocks count towards BlocksAfterMarker
+  bool anything_new_ = false;
+  std::exception_ptr failure_;
+};
 
 }  // namespace
 
-ImportOutcome ImportLog(WindowState& state) {
+ImportOutcome ImportLog(WindowState& state, std::uint64_t tail_searched) {
   LineReader log;
   if (!log.Open(platform::NativePath(state.LogPath))) Raise(ErrorKind::NotFound);
-
-  // The marker's game session: the blocks counted before are skipped.
-  const std::optional<std::uint64_t> after_marker = FindMarkerLine(log.File(), state.StartupMarker);
-  bool in_marker_session = false;
-  bool skip_whole_session = false;
-  std::int64_t to_skip = 0;
-  if (after_marker) {
-    log.StartAt(*after_marker);
-    in_marker_session = true;
-    if (state.BlocksAfterMarker) {
-      to_skip = *state.BlocksAfterMarker;
-    } else {
-      skip_whole_session = true;
-      state.BlocksAfterMarker = 0;
-    }
-  }
-  // Blocks are counted from the marker's line on; before it (no marker line
-  // in this log, and no start-up line yet) there is nothing to count from.
-  bool counting = in_marker_session;
-  bool anything_new = false;
-
-  std::string_view line;
-  while (log.NextLine(line)) {
-    if (IsStartupLine(line)) {
-      state.StartupMarker.assign(line);
-      state.BlocksAfterMarker = 0;
-      in_marker_session = false;
-      counting = true;
-      anything_new = true;
-    }
-    if (!IsStatsHeader(line)) continue;
-    if (in_marker_session && (skip_whole_session || to_skip > 0)) {
-      SkipStatsBlock(log);
-      if (skip_whole_session)
-        ++*state.BlocksAfterMarker;
-      else
-        --to_skip;
-      continue;
-    }
-    anything_new = true;
-    // Counted before it is read: a block that fails part-way was read.
-    if (counting) ++*state.BlocksAfterMarker;
-    state.CurrentLine.assign(line);
-    AddStatsBlock(state, log);
-  }
-  return after_marker && !anything_new ? ImportOutcome::LogUnchanged : ImportOutcome::Completed;
+  // The trace grows by about a sixth of the log's size (the statistics lines,
+  // shortened); room for a fifth is taken at once, in address space only.
+  if (const long long size = log.File().Size(); size > 0) state.Trace.Reserve(static_cast<std::size_t>(size / 5));
+  return LogImport(state, log, tail_searched).Run();
 }
 
 }  // namespace fragtally

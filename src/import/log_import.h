@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "stats/window_state.h"
 
 namespace fragtally {
@@ -23,6 +25,12 @@ enum class ImportOutcome {
 // A log that cannot be opened raises NotFound; any other error ends the
 // import where it happened and passes on, keeping the blocks added before it
 // (the failing block counts as read).
-ImportOutcome ImportLog(WindowState& state);
+//
+// The remembered line is first looked for backwards over the last
+// `tail_searched` bytes of the log (the usual place: a log the game appends
+// to); beyond them it is met while reading, and what was added before it is
+// taken back. Both ways give the same result.
+inline constexpr std::uint64_t kTailSearched = 16u << 20;
+ImportOutcome ImportLog(WindowState& state, std::uint64_t tail_searched = kTailSearched);
 
 }  // namespace fragtally

@@ -91,7 +91,8 @@ class BackwardLines {
 
 }  // namespace
 
-std::optional<std::uint64_t> FindMarkerLine(platform::InputFile& log, std::string_view marker) {
+std::optional<std::uint64_t> FindMarkerLine(platform::InputFile& log, std::string_view marker,
+                                            std::uint64_t searched) {
   if (marker.empty()) return std::nullopt;
   const long long size_or_error = log.Size();
   if (size_or_error < 0) Raise(ErrorKind::ReadFailed);
@@ -105,10 +106,12 @@ std::optional<std::uint64_t> FindMarkerLine(platform::InputFile& log, std::strin
   std::vector<char> chunk;
   std::vector<char> byte;
 
-  // Occurrences that start in [low, high), the chunks taken from the end.
+  // Occurrences that start in [low, high), the chunks taken from the end,
+  // down to `lowest`.
+  const std::uint64_t lowest = size > searched ? size - searched : 0;
   std::uint64_t high = size - m + 1;
-  while (high > 0) {
-    const std::uint64_t low = high > kSearchChunk ? high - kSearchChunk : 0;
+  while (high > lowest) {
+    const std::uint64_t low = high - lowest > kSearchChunk ? high - kSearchChunk : lowest;
     // One byte before for the line start, the marker, and two bytes after for the line end.
     const std::uint64_t from = low > 0 ? low - 1 : 0;
     const std::uint64_t to = std::min(size, high - 1 + m + 2);

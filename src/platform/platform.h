@@ -61,6 +61,12 @@ FileSystem& Files();
 void UseFileSystem(FileSystem* files);
 FileSystem& NativeFileSystem();
 
+// Memory for large, growing buffers (the trace): whole pages straight from
+// the system, which it may back with huge pages, so that filling them costs
+// few page faults. Raises std::bad_alloc when there is none.
+void* AllocateLarge(std::size_t bytes);
+void FreeLarge(void* block, std::size_t bytes);
+
 // The folder of the running program, without a trailing separator.
 std::string ExecutableFolder();
 

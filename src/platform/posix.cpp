@@ -3,10 +3,12 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <random>
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -214,6 +216,17 @@ FileSystem& NativeFileSystem() {
   static PosixFileSystem files;
   return files;
 }
+
+void* AllocateLarge(std::size_t bytes) {
+  void* block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (block == MAP_FAILED) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+  ::madvise(block, bytes, MADV_HUGEPAGE);  // advice only: without huge pages it works all the same
+#endif
+  return block;
+}
+
+void FreeLarge(void* block, std::size_t bytes) { ::munmap(block, bytes); }
 
 std::string ExecutableFolder() {
   std::error_code ec;

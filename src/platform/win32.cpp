@@ -3,6 +3,7 @@
 // only to call the system.
 
 #include <cwchar>
+#include <new>
 #include <random>
 #include <vector>
 
@@ -192,6 +193,14 @@ FileSystem& NativeFileSystem() {
   static Win32FileSystem files;
   return files;
 }
+
+void* AllocateLarge(std::size_t bytes) {
+  void* block = ::VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+
+void FreeLarge(void* block, std::size_t) { ::VirtualFree(block, 0, MEM_RELEASE); }
 
 std::string ExecutableFolder() {
   std::vector<wchar_t> buffer(MAX_PATH);

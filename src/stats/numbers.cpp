@@ -46,9 +46,45 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
+namespace {
+
+bool Ignored(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+// The common case: a whole number of at most 15 digits, blanks anywhere,
+// and then no point or exponent. False when the general reading is needed.
+bool ReadWholeNumber(std::string_view field, long long& value, bool& negative) {
+  const char* p = field.data();
+  const char* const end = p + field.size();
+  while (p != end && Ignored(*p)) ++p;
+  negative = false;
+  if (p != end && (*p == '-' || *p == '+')) {
+    negative = *p == '-';
+    ++p;
+  }
+  long long number = 0;
+  int digits = 0;
+  for (; p != end; ++p) {
+    const char c = *p;
+    if (c >= '0' && c <= '9') {
+      if (++digits > 15) return false;
+      number = number * 10 + (c - '0');
+    } else if (!Ignored(c)) {
+      break;
+    }
+  }
+  if (digits == 0 || (p != end && (*p == '.' || *p == 'e' || *p == 'E'))) return false;
+  value = negative ? -number : number;
+  return true;
+}
+
+}  // namespace
+
 double ReadNumber(std::string_view field) {
-  FieldCursor cursor(field);
+  long long whole;
   bool negative = false;
+  if (ReadWholeNumber(field, whole, negative)) return negative && whole == 0 ? -0.0 : static_cast<double>(whole);
+  FieldCursor cursor(field);
+  negative = false;
   if (char c = cursor.Peek(); c == '+' || c == '-') {
     negative = c == '-';
     cursor.Advance();
@@ -146,6 +182,10 @@ double ReadNumber(std::string_view field) {
 }
 
 std::int32_t RoundToInt32(double value) {
+  if (value >= -2147483648.0 && value <= 2147483647.0) {
+    const auto whole = static_cast<std::int32_t>(value);  // in range: truncation is defined
+    if (static_cast<double>(whole) == value) return whole;
+  }
   double rounded = std::nearbyint(value);
   if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) Raise(ErrorKind::Overflow);
   return static_cast<std::int32_t>(rounded);
@@ -153,6 +193,20 @@ std::int32_t RoundToInt32(double value) {
 
 void AddToCounter(std::int32_t& counter, double number) {
   counter = RoundToInt32(static_cast<double>(counter) + number);
+}
+
+void AddField(std::int32_t& counter, std::string_view field) {
+  // A whole number adds exactly in 64 bits, as it does in double.
+  long long whole;
+  bool negative;
+  if (ReadWholeNumber(field, whole, negative)) {
+    const long long total = counter + whole;
+    if (total < std::numeric_limits<std::int32_t>::min() || total > std::numeric_limits<std::int32_t>::max())
+      Raise(ErrorKind::Overflow);
+    counter = static_cast<std::int32_t>(total);
+    return;
+  }
+  AddToCounter(counter, ReadNumber(field));
 }
 
 std::int16_t Increment16(std::int16_t value) {
@@ -163,12 +217,6 @@ std::int16_t Increment16(std::int16_t value) {
 std::int32_t Increment32(std::int32_t value) {
   if (value == std::numeric_limits<std::int32_t>::max()) Raise(ErrorKind::Overflow);
   return value + 1;
-}
-
-void AppendNumber(std::string& out, long long value) {
-  char buffer[24];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out.append(buffer, result.ptr);
 }
 
 std::string NumberText(long long value) {

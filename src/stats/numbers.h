@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,14 +19,50 @@ std::int32_t RoundToInt32(double value);
 // Adds a number to a counter: the total is formed in double and rounded
 // (ties to even); outside int32 the counter keeps its value and overflow is raised.
 void AddToCounter(std::int32_t& counter, double number);
+// The same for the number a field holds: AddToCounter(counter, ReadNumber(field)).
+void AddField(std::int32_t& counter, std::string_view field);
 
 // Checked increments: overflow is raised instead of wrapping.
 std::int16_t Increment16(std::int16_t value);
 std::int32_t Increment32(std::int32_t value);
 
 // Whole numbers as the program shows and writes them: decimal, a leading '-'
-// when negative, no leading blank, no grouping.
-void AppendNumber(std::string& out, long long value);
+// when negative, no leading blank, no grouping. WriteNumber writes at most
+// 20 characters at `out` and returns where they end.
+inline char* WriteNumber(char* out, long long value) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  unsigned long long rest = static_cast<unsigned long long>(value);
+  if (value < 0) {
+    *out++ = '-';
+    rest = 0 - rest;
+  }
+  int digits = 1;
+  for (unsigned long long bound = 10; digits < 20 && rest >= bound; bound *= 10) ++digits;
+  char* end = out + digits;
+  char* at = end;
+  while (rest >= 100) {
+    const unsigned pair = static_cast<unsigned>(rest % 100) * 2;
+    rest /= 100;
+    *--at = kPairs[pair + 1];
+    *--at = kPairs[pair];
+  }
+  if (rest >= 10) {
+    *--at = kPairs[rest * 2 + 1];
+    *--at = kPairs[rest * 2];
+  } else {
+    *--at = static_cast<char>('0' + rest);
+  }
+  return end;
+}
+
+template <class Text>
+void AppendNumber(Text& out, long long value) {
+  char buffer[24];
+  out.append(std::string_view(buffer, static_cast<std::size_t>(WriteNumber(buffer, value) - buffer)));
+}
 std::string NumberText(long long value);
 
 }  // namespace fragtally

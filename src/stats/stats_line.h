@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstring>
 #include <string_view>
 
 #include "stats/player_table.h"
@@ -18,7 +19,13 @@ inline constexpr std::string_view kStatsHeaderPrefix = "console: Stats for:";
 inline constexpr std::string_view kStatsTerminator = "console:  ";
 
 inline bool IsStatsHeader(std::string_view line) {
-  return line.substr(0, kStatsHeaderPrefix.size()) == kStatsHeaderPrefix;
+  // memcmp with a constant length: a few loads, no call, on every line of a log.
+  return line.size() >= kStatsHeaderPrefix.size() &&
+         std::memcmp(line.data(), kStatsHeaderPrefix.data(), kStatsHeaderPrefix.size()) == 0;
+}
+inline bool IsStatsTerminator(std::string_view line) {
+  return line.size() == kStatsTerminator.size() &&
+         std::memcmp(line.data(), kStatsTerminator.data(), kStatsTerminator.size()) == 0;
 }
 
 // ---------------------------------------------------------------- statistics lines
@@ -84,5 +91,7 @@ long FindBlank(std::string_view text, long start);
 // Adds CurrentLine to slot CurrentPlayer when it is one of the thirteen
 // statistics lines, and appends its trace line; any other line is ignored.
 void ParseStatsLine(WindowState& state);
+// The same for a line read straight from a file's buffer.
+void ParseStatsLine(WindowState& state, std::string_view line);
 
 }  // namespace fragtally

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "stats/player_table.h"
+#include "stats/trace_text.h"
 
 namespace fragtally {
 
@@ -30,6 +31,8 @@ using PanelLabels = std::array<std::string, kPanelValueCount>;
 // text is bytes as read from the files; only a window decodes it.
 struct WindowState {
   std::string LogPath;
+  // The line last read outside a block; while a block is read its header,
+  // and after it its terminator.
   std::string CurrentLine;
   std::string CurrentName;
   PlayerTable Table;
@@ -46,7 +49,7 @@ struct WindowState {
   std::string ProgramFolder;
 
   // Text2: the trace of every block and statistics line read, and its caret.
-  std::string Trace;
+  TraceText Trace;
   std::size_t TraceCaret = 0;
 
   Selector Combo1, Combo2;

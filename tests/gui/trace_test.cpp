@@ -11,8 +11,8 @@ namespace {
 
 const Totals kAnn{"Ann", 1, {{{12, 30}, {0, 0}, {0, 0}, {5, 20}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}}, 900, 700, 5, 3, 0, 5, 2};
 
-QString Expected(const std::string& trace) {
-  QString text = QString::fromStdString(trace);
+QString Expected(std::string_view trace) {
+  QString text = QString::fromUtf8(trace.data(), static_cast<qsizetype>(trace.size()));
   text.replace("\r\n", "\n");
   return text;
 }
@@ -55,7 +55,7 @@ TEST_F(Trace, OnlyTheNewTailIsAppended) {
   QObject::connect(text2->document(), &QTextDocument::contentsChange,
                    [&](int position, int removed, int added) { changes.push_back({position, removed, added}); });
 
-  const std::string& trace = w.form.state().Trace;
+  const TraceText& trace = w.form.state().Trace;
   const std::size_t old_size = trace.size();
   for (int i = 0; i < 3; ++i) AppendTrace(w.form.state(), "Name=Tail" + std::to_string(i));
   w.form.SyncedText2();

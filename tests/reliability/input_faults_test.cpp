@@ -286,7 +286,7 @@ TEST_F(InputFaults, LinesOfCarriageReturnsOnly) {
 TEST_F(InputFaults, LogPathIsAFolder) {
   std::filesystem::create_directories(log_path_);
   const std::string settings = SettingsOnDisk();
-  const std::string trace = state_->Trace;
+  const TraceText trace = state_->Trace;
   for (const std::string& path : {log_path_, log_path_ + "/", dir_.str()}) {
     state_->LogPath = path;
     RecordingSink sink;

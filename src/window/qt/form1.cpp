@@ -245,7 +245,7 @@ void Form1::RenderPanel(PanelWidgets& panel, const PanelLabels& labels) {
 // window was shown from about 55 ms to 330 ms and the peak memory from 40 MB
 // to 68 MB). It runs when Text2 is shown and when SyncedText2() is asked for.
 void Form1::SyncTrace() {
-  const std::string& trace = state_->Trace;
+  const TraceText& trace = state_->Trace;
   if (trace.size() < trace_synced_) {  // the trace never shrinks; start over if it did
     text2_->clear();
     trace_synced_ = 0;
