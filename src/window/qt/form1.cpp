@@ -4,7 +4,9 @@
 #include <tuple>
 #include <vector>
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QIcon>
@@ -48,7 +50,23 @@ QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 const char* kBuiltInPicture = ":/fragtally/stats.jpg";
 
+// A cursor shape for the whole program while the guard lives; the shapes
+// stack, so the one before comes back on every way out.
+class CursorWhile {
+ public:
+  explicit CursorWhile(Qt::CursorShape shape) { QApplication::setOverrideCursor(QCursor(shape)); }
+  ~CursorWhile() { QApplication::restoreOverrideCursor(); }
+  CursorWhile(const CursorWhile&) = delete;
+  CursorWhile& operator=(const CursorWhile&) = delete;
+};
+
 }  // namespace
+
+void Form1::RenderFirst::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) {
+  form_.Render();
+  CursorWhile ordinary(Qt::ArrowCursor);
+  messages_.ShowMessage(icon, title, text);
+}
 
 QString ShownText(std::string_view bytes) { return QString::fromStdU16String(DisplayText(bytes)); }
 
@@ -169,6 +187,7 @@ void Form1::LoadPanelPictures() {
 void Form1::Form_Load() {
   if (loaded_) return;
   loaded_ = true;
+  CursorWhile busy(Qt::WaitCursor);  // the statistics file may be large
   LoadPanelPictures();
   fragtally::Form_Load(*state_, messages_);
   Render();
@@ -186,6 +205,7 @@ void Form1::Form_Unload() {
 }
 
 void Form1::Command1_Click() {
+  CursorWhile busy(Qt::WaitCursor);  // the log may be large
   fragtally::Command1_Click(*state_, messages_);
   Render();
 }

@@ -62,14 +62,12 @@ class Form1 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Messages go out only after the widgets show the state they speak of.
+  // Messages go out only after the widgets show the state they speak of,
+  // and with the ordinary cursor, even in the middle of a long command.
   class RenderFirst : public MessageSink {
    public:
     RenderFirst(Form1& form, MessageSink& messages) : form_(form), messages_(messages) {}
-    void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override {
-      form_.Render();
-      messages_.ShowMessage(icon, title, text);
-    }
+    void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
 
    private:
     Form1& form_;

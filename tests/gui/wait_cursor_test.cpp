@@ -1,0 +1,100 @@
+// The wait cursor: on while the start-up load and an import read their
+// files, the ordinary cursor while a message box is up, and gone afterwards
+// on every way out.
+
+#include <QApplication>
+#include <QCursor>
+
+#include "gui_support.h"
+#include "memory_file_system.h"
+
+namespace fragtally::testing {
+namespace {
+
+// The cursor the program shows now.
+Qt::CursorShape Shown() {
+  const QCursor* cursor = QApplication::overrideCursor();
+  return cursor ? cursor->shape() : Qt::ArrowCursor;
+}
+
+// The disk as it is, noting the cursor whenever a file is opened.
+class WatchingFiles : public platform::FileSystem {
+ public:
+  std::unique_ptr<platform::InputFile> OpenForReading(const std::string& path) override {
+    seen.push_back(Shown());
+    return platform::NativeFileSystem().OpenForReading(path);
+  }
+  bool Exists(const std::string& path) override { return platform::NativeFileSystem().Exists(path); }
+  bool ReplaceFile(const std::string& path, std::string_view contents, std::string& error) override {
+    return platform::NativeFileSystem().ReplaceFile(path, contents, error);
+  }
+  bool KeepCopy(const std::string& path, const std::string& copy, std::string& error) override {
+    return platform::NativeFileSystem().KeepCopy(path, copy, error);
+  }
+  std::vector<Qt::CursorShape> seen;
+};
+
+// Notes the cursor when a message box would come up.
+class CursorAtMessages : public ShownSink {
+ public:
+  void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override {
+    seen.push_back(Shown());
+    ShownSink::ShowMessage(icon, title, text);
+  }
+  std::vector<Qt::CursorShape> seen;
+};
+
+class WaitCursor : public ::testing::Test {
+ protected:
+  std::filesystem::path Basekrm() const { return dir.path() / "basekrm"; }
+  TempDir dir;
+  CurrentFolder inside{dir.path()};
+  WatchingFiles files;
+  UsingFileSystem use{files};
+  CursorAtMessages sink;
+  Form1 form{sink, QString::fromStdString(dir.str())};
+};
+
+TEST_F(WaitCursor, OnWhileTheStartUpReadsItsFilesAndGoneAfter) {
+  WriteFile(Basekrm() / "Stats.krm", StatsFileOf({Totals{.name = "Ann"}}));
+  form.Form_Load();
+  ASSERT_FALSE(files.seen.empty());
+  for (Qt::CursorShape shape : files.seen) EXPECT_EQ(shape, Qt::WaitCursor);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(WaitCursor, OrdinaryWhileAMessageIsUpAndGoneAfterAFailure) {
+  form.Form_Load();  // no statistics file: its message comes
+  ASSERT_EQ(sink.seen.size(), 1u);
+  EXPECT_EQ(sink.seen[0], Qt::ArrowCursor);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  files.seen.clear();
+  form.Command1_Click();  // no log: the failure message
+  ASSERT_EQ(sink.seen.size(), 2u);
+  EXPECT_EQ(sink.seen[1], Qt::ArrowCursor);
+  ASSERT_FALSE(files.seen.empty());
+  EXPECT_EQ(files.seen[0], Qt::WaitCursor) << "while the import looked for the log";
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(WaitCursor, OnWhileAnImportReadsTheLogAndGoneAfterEveryEnd) {
+  WriteFile(Basekrm() / "Stats.krm", "");
+  form.Form_Load();
+  WriteFile(Basekrm() / "LOG.txt", CrLf(Lines({{"--- Fs_startup : one"}, MatchBlock("Ann", 2)})));
+  files.seen.clear();
+  form.Command1_Click();  // completes
+  ASSERT_FALSE(files.seen.empty());
+  for (Qt::CursorShape shape : files.seen) EXPECT_EQ(shape, Qt::WaitCursor);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(sink.messages.empty());
+
+  form.Command1_Click();  // nothing new: the notice
+  ASSERT_EQ(sink.seen.size(), 1u);
+  EXPECT_EQ(sink.seen[0], Qt::ArrowCursor);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace fragtally::testing
