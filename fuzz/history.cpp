@@ -24,6 +24,28 @@ struct Killed {};
 constexpr const char* kLog = "game/basekrm/LOG.txt";
 constexpr const char* kProgram = "game";
 
+// Window states are large (a megabyte of empty columns); a history starts
+// the program many times, so the states are emptied and used again.
+std::vector<std::unique_ptr<WindowState>>& SparedStates() {
+  static std::vector<std::unique_ptr<WindowState>> spared;
+  return spared;
+}
+
+std::unique_ptr<WindowState> FreshState() {
+  auto& spared = SparedStates();
+  if (spared.empty()) return NewForm1State(kProgram);
+  std::unique_ptr<WindowState> state = std::move(spared.back());
+  spared.pop_back();
+  ResetWindowState(*state);
+  state->ProgramFolder = kProgram;
+  return state;
+}
+
+// The program ends: its state goes back for the next start.
+void End(std::unique_ptr<WindowState>& state) {
+  if (state) SparedStates().push_back(std::move(state));
+}
+
 class History {
  public:
   History(const ChoiceSource& choose, HistoryTally& tally) : choose_(choose), tally_(tally) {}
@@ -60,6 +82,7 @@ class History {
     Close(false);
     Start();
     Check();
+    End(state_);
     files_->OnWrite = nullptr;
     ++tally_.histories;
   }
@@ -116,7 +139,8 @@ class History {
 
   void Start() {
     story_ += "start\n";
-    state_ = NewForm1State(kProgram);
+    End(state_);
+    state_ = FreshState();
     RecordingSink sink;
     Form_Load(*state_, sink);
     FRAGTALLY_CHECK(state_->Table.PlayerCount == 0 || sink.messages.empty(), "a message at start-up");
@@ -144,7 +168,7 @@ class History {
         ++tally_.kills_between_renames;
         for (const std::string& name : in_memory_) ++may_repeat_[name];
       }
-      state_.reset();
+      End(state_);
       return false;
     }
     kill_countdown_ = -1;
@@ -174,14 +198,14 @@ class History {
           Form_Unload(*state_, sink);
           FRAGTALLY_CHECK(sink.messages.empty(), "closing could not save");
         }))
-      state_.reset();
+      End(state_);
   }
 
   void KillIdle() {
     if (!state_) return;
     story_ += "killed\n";
     ++tally_.kills;
-    state_.reset();
+    End(state_);
   }
 
   // The match players in the log now.
