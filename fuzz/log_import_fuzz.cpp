@@ -122,7 +122,7 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
     FRAGTALLY_CHECK(got == expected, "the import met the remembered line while reading and ended otherwise");
     CheckSameTable(*forward, reference);
     FRAGTALLY_CHECK(forward->StartupMarker == reference_marker && forward->BlocksAfterMarker == reference_counted,
-                    "the marker and the count, with the remembered line met while reading");
+                    "the marker and the count, with the remembered line met while reading: " + forward->StartupMarker + " / " + std::to_string(forward->BlocksAfterMarker.value_or(-1)) + ", reference " + reference_marker + " / " + std::to_string(reference_counted.value_or(-1)));
     CheckTableInvariants(*forward);
   }
 

@@ -309,6 +309,12 @@ RefImport ReferenceImportLines(std::string_view bytes, std::string& marker, std:
       if (outside_line[i] && lines[i] == marker) anchor = i;
 
   std::size_t next = anchor ? *anchor + 1 : 0;
+  // A remembered line that heads a block: the block is its own, read past.
+  if (anchor && is_header(lines[*anchor])) {
+    while (next < lines.size()) {
+      if (lines[next++] == "console:  ") break;
+    }
+  }
   bool in_session = anchor.has_value();
   bool skip_all = false;
   std::int64_t to_skip = 0;

@@ -406,8 +406,10 @@ TEST_F(ImportTest, SearchedOrMetTheRememberedLineGivesTheSameImport) {
       // A block that fails before the remembered line: it was counted before, no failure.
       Lines({{kS1, "console: Stats for: Bad", "console: Shotgun:   1/2", "console:  ", kS2}, MatchBlock("Ann", 1),
              MatchBlock("Bob", 1)}),
-      // One that fails after it: the import fails there.
+      // One that fails after it: the import fails there, and a start-up line after the failure is not read.
       Lines({{kS2}, MatchBlock("Ann", 1), MatchBlock("Bob", 1), {"console: Stats for:"}, MatchBlock("Cid", 1)}),
+      Lines({{kS2}, MatchBlock("Ann", 1), MatchBlock("Bob", 1), {"console: Stats for: Bad", "console: Kills:",
+                                                                 "console:  ", kS3}, MatchBlock("Cid", 1)}),
       // The remembered line twice, and once inside a block.
       Lines({{kS2}, MatchBlock("Ann", 1), {kS2}, MatchBlock("Bob", 1), MatchBlock("Cid", 1),
              {"console: Stats for: Dan", kS2, "console:  "}}),

@@ -110,6 +110,10 @@ class LogImport {
         if (IsStatsHeader(marker_)) SkipStatsBlock(log_);  // the line itself heads a block
         continue;
       }
+      if (failure_) {  // only looking for the remembered line now: the state stays as the failure left it
+        if (IsStatsHeader(line)) SkipStatsBlock(log_);
+        continue;
+      }
       if (IsStartupLine(line)) {
         state_.StartupMarker.assign(line);
         state_.BlocksAfterMarker = 0;
@@ -146,9 +150,8 @@ class LogImport {
   }
 
   void Block(std::string_view header) {
-    if (failure_ || (in_marker_session_ && (skip_whole_session_ || to_skip_ > 0))) {
+    if (in_marker_session_ && (skip_whole_session_ || to_skip_ > 0)) {
       SkipStatsBlock(log_);
-      if (failure_) return;  // only looking for the remembered line now
       if (skip_whole_session_)
         ++*state_.BlocksAfterMarker;
       else
