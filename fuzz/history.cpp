@@ -90,17 +90,17 @@ class History {
  private:
   unsigned Pick(unsigned n) { return exhausted_ ? 0 : choose_(n, exhausted_); }
 
-  std::string LogText() { return files_->Read(kLog).value_or(""); }
-  void AppendToLog(const std::vector<std::string>& lines) { files_->Write(kLog, LogText() + CrLf(lines)); }
+  void AppendToLog(const std::vector<std::string>& lines) { files_->Append(kLog, CrLf(lines)); }
 
   // The game starts: a new start-up line, on a fresh log or appended. A log
   // is only thrown away once its matches were imported, as a player would.
   void NewGame(bool rewrite) {
     const std::string startup = "--- Fs_startup : game " + std::to_string(++games_);
     story_ += rewrite ? "game starts, new log\n" : "game starts, appending\n";
-    if (rewrite && !LogText().empty()) {
+    if (rewrite && files_->Exists(kLog)) {
       if (!unsafe_.empty()) Import(false);
       files_->Write(kLog, CrLf({startup, "map: krmdm" + std::to_string(games_ % 9)}));
+      in_log_.clear();
     } else {
       AppendToLog({startup});
     }
@@ -114,6 +114,7 @@ class History {
     for (const auto& line : MatchBlock(name, 1 + static_cast<int>(Pick(5)))) lines.push_back(line);
     for (const auto& line : MatchBlock("Regular", 1)) lines.push_back(line);
     AppendToLog(lines);
+    in_log_.push_back(name);
     unsafe_.insert(name);
     ++tally_.matches;
     story_ += "match " + name + "\n";
@@ -179,7 +180,7 @@ class History {
     if (!state_) Start();
     ++tally_.imports;
     story_ += kill ? "import (may be killed)\n" : "import\n";
-    in_memory_ = InLog();
+    in_memory_ = in_log_;
     const bool survived = MaybeKilled(kill, [&] {
       RecordingSink sink;
       Command1_Click(*state_, sink);
@@ -193,6 +194,7 @@ class History {
     if (!state_) return;
     ++tally_.closes;
     story_ += kill ? "close (may be killed)\n" : "close\n";
+    in_memory_ = in_log_;
     if (MaybeKilled(kill, [&] {
           RecordingSink sink;
           Form_Unload(*state_, sink);
@@ -206,15 +208,6 @@ class History {
     story_ += "killed\n";
     ++tally_.kills;
     End(state_);
-  }
-
-  // The match players in the log now.
-  std::set<std::string> InLog() {
-    std::set<std::string> names;
-    const std::string log = LogText();
-    for (std::size_t at = log.find("Stats for: M"); at != std::string::npos; at = log.find("Stats for: M", at + 1))
-      names.insert(log.substr(at + 11, log.find('\r', at) - at - 11));
-    return names;
   }
 
   void Check() {
@@ -248,7 +241,8 @@ class History {
   std::vector<std::string> written_;         // the writes the running operation began
   std::vector<std::string> completed_;       // and those it finished
   std::set<std::string> unsafe_;             // matches not yet on disk through a finished import
-  std::set<std::string> in_memory_;          // what the running operation may have counted
+  std::vector<std::string> in_log_;          // the matches of the log as it is now
+  std::vector<std::string> in_memory_;       // what the running operation may have counted
   std::map<std::string, int> may_repeat_;
   std::string story_;  // what happened, for a failure message
 };

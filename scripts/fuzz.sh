@@ -3,9 +3,12 @@
 # sanitizers) and runs them one after another.
 #
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
+#   scripts/fuzz.sh --runs INPUTS_PER_TARGET [TARGET...]
 #
-# SECONDS_PER_TARGET defaults to 60; TARGET is any of stats_line, stats_file,
-# log_import, numbers, import_history (default: all). Each target starts from its seeds
+# SECONDS_PER_TARGET defaults to 60; with --runs each target runs until it has
+# tried that many inputs, on both cores (two fuzzing jobs sharing a corpus).
+# TARGET is any of stats_line, stats_file, log_import, numbers, import_history
+# (default: all). Every target keeps its files in memory. Each target starts from its seeds
 # (fuzz/corpus/<target>) and regression cases (fuzz/regressions/<target>) plus
 # what earlier runs found, kept in build-fuzz/fuzz-work/<target>/corpus.
 # Findings land in build-fuzz/fuzz-work/<target>/findings. The exit status is
@@ -13,8 +16,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${1:-60}
-[ $# -gt 0 ] && shift
+runs=""
+if [ "${1:-}" = --runs ]; then
+  runs=${2:?usage: scripts/fuzz.sh --runs INPUTS_PER_TARGET [TARGET...]}
+  shift 2
+  seconds=0
+else
+  seconds=${1:-60}
+  [ $# -gt 0 ] && shift
+fi
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(stats_line stats_file log_import numbers import_history)
 build=${FRAGTALLY_FUZZ_BUILD:-build-fuzz}
@@ -44,15 +54,28 @@ for target in "${targets[@]}"; do
   [ -d "fuzz/regressions/$target" ] && inputs+=("fuzz/regressions/$target")
   log="$work/run-$(date +%Y%m%d-%H%M%S).log"
 
-  echo "== $target: $seconds s"
+  # A history is one input's worth of choices: short ones explore as far and run faster.
+  limits=()
+  [ "$target" = import_history ] && limits=(-max_len=64)
   start=$(date +%s)
   status=0
-  "$binary" -max_total_time="$seconds" -print_final_stats=1 -timeout=30 -rss_limit_mb=4096 \
-    -artifact_prefix="$work/findings/" "${inputs[@]}" >"$log" 2>&1 || status=$?
+  if [ -n "$runs" ]; then
+    echo "== $target: $runs inputs"
+    jobs=$(nproc)
+    # Each job tries its share; libFuzzer writes one log per job.
+    "$binary" -runs=$(( (runs + jobs - 1) / jobs )) -jobs="$jobs" -workers="$jobs" -print_final_stats=1 -timeout=30 \
+      -rss_limit_mb=4096 "${limits[@]}" -artifact_prefix="$work/findings/" "${inputs[@]}" >"$log" 2>&1 || status=$?
+    # libFuzzer copies each job's log (fuzz-<n>.log here) into its own output.
+    rm -f fuzz-[0-9]*.log
+  else
+    echo "== $target: $seconds s"
+    "$binary" -max_total_time="$seconds" -print_final_stats=1 -timeout=30 -rss_limit_mb=4096 "${limits[@]}" \
+      -artifact_prefix="$work/findings/" "${inputs[@]}" >"$log" 2>&1 || status=$?
+  fi
   elapsed=$(( $(date +%s) - start ))
 
-  execs=$(awk '/stat::number_of_executed_units/ {print $2}' "$log" | tail -1)
-  speed=$(awk '/stat::average_exec_per_sec/ {print $2}' "$log" | tail -1)
+  execs=$(awk '/stat::number_of_executed_units/ {n += $2} END {if (NR) print n}' "$log")
+  speed=$(awk -v t="$elapsed" -v n="${execs:-0}" 'BEGIN { if (t > 0) printf "%.0f", n / t; else print "?" }')
   last=$(grep -E '^#[0-9]+' "$log" | tail -1 || true)
   cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$last")
   corp=$(sed -n 's/.* corp: \([0-9]*\)\/.*/\1/p' <<<"$last")

@@ -12,7 +12,6 @@ namespace {
 void SyncNameIndex(PlayerTable& table) {
   if (table.NameSlot.size() == static_cast<std::size_t>(table.PlayerCount)) return;
   table.NameSlot.clear();
-  table.NameSlot.reserve(static_cast<std::size_t>(kMaxPlayers));
   for (int slot = 1; slot <= table.PlayerCount; ++slot)
     table.NameSlot.emplace(table.PlayerName[slot], static_cast<std::int16_t>(slot));
 }
@@ -34,7 +33,6 @@ void FindOrAddPlayer(WindowState& state) {
     table.PlayerName[1] = state.CurrentName;
     table.GamesPlayed[1] = games;
     table.NameSlot.clear();
-    table.NameSlot.reserve(static_cast<std::size_t>(kMaxPlayers));  // no rehashing as players come
     table.NameSlot.emplace(state.CurrentName, std::int16_t{1});
     AppendToSelectors(state, table.PlayerName[1]);
     return;

@@ -9,17 +9,17 @@ namespace {
 
 class MemoryInputFile : public platform::InputFile {
  public:
-  explicit MemoryInputFile(std::string bytes) : bytes_(std::move(bytes)) {}
+  explicit MemoryInputFile(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
   long long ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
-    if (offset >= bytes_.size()) return 0;
-    std::size_t n = std::min(size, bytes_.size() - static_cast<std::size_t>(offset));
-    std::memcpy(buffer, bytes_.data() + offset, n);
+    if (offset >= bytes_->size()) return 0;
+    std::size_t n = std::min(size, bytes_->size() - static_cast<std::size_t>(offset));
+    std::memcpy(buffer, bytes_->data() + offset, n);
     return static_cast<long long>(n);
   }
-  long long Size() override { return static_cast<long long>(bytes_.size()); }
+  long long Size() override { return static_cast<long long>(bytes_->size()); }
 
  private:
-  std::string bytes_;  // a copy: the file may be replaced while it is read
+  std::shared_ptr<const std::string> bytes_;  // the bytes as they were when opened
 };
 
 }  // namespace
@@ -47,7 +47,7 @@ bool MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view con
     error = "cannot write " + path;
     return false;
   }
-  files_[path] = std::string(contents);
+  files_[path] = std::make_shared<std::string>(contents);
   if (OnWrite) OnWrite(path, true);
   return true;
 }
@@ -67,7 +67,17 @@ bool MemoryFileSystem::KeepCopy(const std::string& path, const std::string& copy
 std::optional<std::string> MemoryFileSystem::Read(const std::string& path) const {
   auto it = files_.find(path);
   if (it == files_.end()) return std::nullopt;
-  return it->second;
+  return *it->second;
+}
+
+void MemoryFileSystem::Append(const std::string& path, std::string_view bytes) {
+  std::shared_ptr<std::string>& file = files_[path];
+  if (!file)
+    file = std::make_shared<std::string>(bytes);
+  else if (file.use_count() == 1)
+    file->append(bytes);
+  else
+    file = std::make_shared<std::string>(*file + std::string(bytes));
 }
 
 }  // namespace fragtally::testing

@@ -23,18 +23,24 @@ class MemoryFileSystem : public platform::FileSystem {
   bool ReplaceFile(const std::string& path, std::string_view contents, std::string& error) override;
   bool KeepCopy(const std::string& path, const std::string& copy, std::string& error) override;
 
-  void Write(const std::string& path, std::string_view bytes) { files_[path] = std::string(bytes); }
+  void Write(const std::string& path, std::string_view bytes) {
+    files_[path] = std::make_shared<std::string>(bytes);
+  }
+  // Adds bytes at the end of a file (made when missing), as the game writes its log.
+  void Append(const std::string& path, std::string_view bytes);
   std::optional<std::string> Read(const std::string& path) const;
   void Remove(const std::string& path) { files_.erase(path); }
   void Clear() { files_.clear(); }
-  const std::map<std::string, std::string>& Files() const { return files_; }
+  std::size_t FileCount() const { return files_.size(); }
 
   std::function<bool(const std::string& path)> RefuseWrite;
   std::function<void(const std::string& path, bool after)> OnWrite;
 
  private:
   bool IsFolder(const std::string& path) const;
-  std::map<std::string, std::string> files_;
+  // A file open for reading shares its bytes; a change replaces them or,
+  // when no reader shares them, changes them in place.
+  std::map<std::string, std::shared_ptr<std::string>> files_;
 };
 
 // Installs a file system for the lifetime of the guard.
