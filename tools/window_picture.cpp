@@ -16,17 +16,7 @@
 #include <QTemporaryDir>
 
 #include "window/qt/form1.h"
-
-namespace {
-
-class PrintingSink : public fragtally::MessageSink {
- public:
-  void ShowMessage(fragtally::MessageIcon, const std::string& title, const std::string& text) override {
-    std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
-  }
-};
-
-}  // namespace
+#include "window/qt/qt_message_sink.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -49,7 +39,7 @@ int main(int argc, char* argv[]) {
   }
   std::filesystem::current_path(base);
 
-  PrintingSink messages;
+  fragtally::PrintingSink messages;
   fragtally::Form1 form(messages, folder.path());
   form.DisableUnload();
   form.Form_Load();

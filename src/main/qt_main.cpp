@@ -51,12 +51,6 @@ class ExitWhenShown : public QObject {
   bool done_ = false;
 };
 
-class PrintingSink : public fragtally::MessageSink {
- public:
-  void ShowMessage(fragtally::MessageIcon, const std::string& title, const std::string& text) override {
-    std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
-  }
-};
 
 }  // namespace
 
@@ -67,7 +61,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   const QString measuring = qEnvironmentVariable("FRAGTALLY_EXIT_WHEN_SHOWN");
   fragtally::QtMessageSink boxes;
-  PrintingSink printed;
+  fragtally::PrintingSink printed;
   fragtally::MessageSink& messages = measuring.isEmpty() ? static_cast<fragtally::MessageSink&>(boxes) : printed;
   fragtally::Form1 form(messages);
 

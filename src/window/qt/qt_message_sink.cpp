@@ -1,5 +1,7 @@
 #include "window/qt/qt_message_sink.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
@@ -14,6 +16,10 @@ void QtMessageSink::ShowMessage(MessageIcon icon, const std::string& title, cons
                   QMessageBox::Ok, QApplication::activeWindow());
   box.setTextFormat(Qt::PlainText);  // names in a report are never markup
   box.exec();
+}
+
+void PrintingSink::ShowMessage(MessageIcon, const std::string& title, const std::string& text) {
+  std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
 }
 
 }  // namespace fragtally

@@ -11,4 +11,11 @@ class QtMessageSink : public MessageSink {
   void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
 };
 
+// Writes each message to the standard error output instead (for the tools
+// and when the program is measured).
+class PrintingSink : public MessageSink {
+ public:
+  void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
+};
+
 }  // namespace fragtally
