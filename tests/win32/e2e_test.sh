@@ -9,13 +9,15 @@
 # every control showed, the trace and the files left behind must be the same
 # byte for byte.
 #
-#   tests/win32/e2e_test.sh LINUX_BUILD WINDOWS_BUILD
+#   tests/win32/e2e_test.sh LINUX_BUILD WINDOWS_BUILD [PROGRAM]
 #
+# PROGRAM is the fragtally.exe to test (default: WINDOWS_BUILD/bin/fragtally.exe).
 # Runs inside scripts/wine-run.sh (a display and a Wine prefix).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 linux_bin=$1/bin
 windows_bin=$2/bin
+program=${3:-$windows_bin/fragtally.exe}
 
 work=$(mktemp -d /tmp/fragtally-e2e.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -28,7 +30,7 @@ for side in linux windows; do
   mkdir -p "$work/$side/basekrm"
   cp demo/basekrm/LOG.txt "$work/$side/basekrm/LOG.txt"
 done
-cp "$windows_bin/fragtally.exe" "$work/windows/fragtally.exe"
+cp "$program" "$work/windows/fragtally.exe"
 game=$(winepath -w "$work/windows")
 
 failed=0

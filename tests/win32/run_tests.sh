@@ -5,13 +5,15 @@
 # window. For the save-failure tests it mounts a full (64 KiB) and a
 # read-only tmpfs when the machine allows it (root), and unmounts them again.
 #
-#   tests/win32/run_tests.sh LINUX_BUILD WINDOWS_BUILD
+#   tests/win32/run_tests.sh LINUX_BUILD WINDOWS_BUILD [PROGRAM]
 #
+# PROGRAM is the fragtally.exe the end-to-end test starts (default: the build's).
 # Runs inside scripts/wine-run.sh (a display and a Wine prefix).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 linux_build=$1
 windows_build=$2
+program=${3:-$windows_build/bin/fragtally.exe}
 
 faults=$(mktemp -d /tmp/fragtally-faults.XXXXXX)
 mounted=()
@@ -41,4 +43,4 @@ else
 fi
 
 ctest --test-dir "$windows_build" --output-on-failure -j2
-bash tests/win32/e2e_test.sh "$linux_build" "$windows_build"
+bash tests/win32/e2e_test.sh "$linux_build" "$windows_build" "$program"
