@@ -153,6 +153,14 @@ TEST_F(WindowTest, FontsAreTheTablesOnes) {
   GetObjectW(form_->FontOf(FontKind::Window), sizeof font, &font);
   EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
   EXPECT_EQ(font.lfWeight, FW_NORMAL);
+  // Both can show the Russian captions, whatever the system's code page.
+  HDC dc = GetDC(main_);
+  for (FontKind kind : {FontKind::Window, FontKind::PanelLabel}) {
+    HGDIOBJ old = SelectObject(dc, form_->FontOf(kind));
+    EXPECT_EQ(GetTextCharset(dc), RUSSIAN_CHARSET) << "code page " << GetACP();
+    SelectObject(dc, old);
+  }
+  ReleaseDC(main_, dc);
   auto font_of = [](HWND hwnd) { return reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)); };
   EXPECT_EQ(font_of(Item("Command1")), form_->FontOf(FontKind::PanelLabel));
   EXPECT_EQ(font_of(Item("Command2")), form_->FontOf(FontKind::Window));

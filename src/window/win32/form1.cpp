@@ -37,6 +37,10 @@ HFONT MakeFont(const FontSpec& spec, UINT dpi) {
   font.lfHeight = -MulDiv(static_cast<int>(std::lround(spec.Points * 100)), static_cast<int>(dpi), 7200);
   font.lfWeight = spec.Bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = static_cast<BYTE>(spec.CharSet);
+  // The window's captions are Russian. Where the system's default character
+  // set has no Cyrillic (a Western ANSI code page), the default font would
+  // show them as boxes: ask for its Cyrillic form instead.
+  if (spec.CharSet == DEFAULT_CHARSET && GetACP() != 1251) font.lfCharSet = RUSSIAN_CHARSET;
   font.lfOutPrecision = OUT_DEFAULT_PRECIS;
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DEFAULT_QUALITY;
