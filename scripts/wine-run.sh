@@ -146,13 +146,23 @@ fi
 t0=$(now_ms)
 wineserver -p
 wine cmd /c exit </dev/null >/dev/null 2>&1
+# The desktop process (explorer.exe) starts with the first window of a
+# session, under the server's locale, and writes that locale's regional
+# settings (the decimal separator) to the prefix's registry: a test whose
+# first window starts it under another locale (LC_ALL=en_US.UTF-8) would
+# then read a Russian decimal comma. Start it now.
+wine rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
 timing "warm-up $(( $(now_ms) - t0 )) ms"
 
 # In the background, in a process group of its own, and waited for: a
 # signal to this script then ends it at once (bash runs traps only between
 # foreground commands). <&0 keeps stdin (a background job would get /dev/null).
 t0=$(now_ms)
-setsid "$@" <&0 &
+if { true <&0; } 2>/dev/null; then
+  setsid "$@" <&0 &
+else  # no standard input at all (a CI runner may close it)
+  setsid "$@" </dev/null &
+fi
 cmd_pid=$!
 wait "$cmd_pid"
 rc=$?

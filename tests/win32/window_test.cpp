@@ -105,6 +105,37 @@ TEST_F(WindowTest, LayoutAt96Dpi) {
   EXPECT_EQ(command1.bottom - command1.top, 33);
 }
 
+// At any DPI: the client area and every control as the table's twips give
+// them at that DPI (tests/win32/run_tests.sh runs this at 144 DPI too).
+TEST_F(WindowTest, LayoutScalesWithTheDpi) {
+  const int dpi = static_cast<int>(form_->dpi());
+  RecordProperty("dpi", dpi);
+  RECT client;
+  GetClientRect(main_, &client);
+  EXPECT_EQ(client.right, TwipsToPixels(kClientWidthTwips, dpi));
+  EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeightTwips, dpi));
+  for (const ControlSpec& spec : Form1Controls()) {
+    int left = TwipsToPixels(spec.Rect.Left, dpi), top = TwipsToPixels(spec.Rect.Top, dpi);
+    if (const ControlSpec* container = FindControl(spec.Container)) {
+      left += TwipsToPixels(container->Rect.Left, dpi);
+      top += TwipsToPixels(container->Rect.Top, dpi);
+    }
+    const RECT r = RectInParent(GetDlgItem(main_, spec.ControlId));
+    EXPECT_EQ(r.left, left) << spec.Name;
+    EXPECT_EQ(r.top, top) << spec.Name;
+    EXPECT_EQ(r.right - r.left, TwipsToPixels(spec.Rect.Width, dpi)) << spec.Name;
+    if (spec.Kind != ControlKind::ComboBox) {  // a combo box is as high as its drop-down list
+      EXPECT_EQ(r.bottom - r.top, TwipsToPixels(spec.Rect.Height, dpi)) << spec.Name;
+    }
+  }
+  LOGFONTW font{};
+  GetObjectW(form_->FontOf(FontKind::PanelLabel), sizeof font, &font);
+  EXPECT_EQ(font.lfHeight, -MulDiv(825, dpi, 7200));
+  if (const char* expected = std::getenv("FRAGTALLY_EXPECTED_DPI")) {
+    EXPECT_EQ(dpi, std::atoi(expected));
+  }
+}
+
 TEST_F(WindowTest, SelectorsAreUnsortedDropDownLists) {
   for (const char* name : {"Combo1", "Combo2"}) {
     const LONG style = GetWindowLongW(Item(name), GWL_STYLE);
