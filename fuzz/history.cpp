@@ -21,8 +21,10 @@ namespace {
 // A killed program: not a std::exception, so no handler of the program catches it.
 struct Killed {};
 
-constexpr const char* kLog = "game/basekrm/LOG.txt";
-constexpr const char* kProgram = "game";
+// Paths as the program builds them, with the system's separator.
+const std::string kSep(1, platform::kPathSeparator);
+const std::string kProgram = "game";
+const std::string kLog = kProgram + kSep + "basekrm" + kSep + "LOG.txt";
 
 // Window states are large (a megabyte of empty columns); a history starts
 // the program many times, so the states are emptied and used again.
@@ -52,7 +54,7 @@ class History {
 
   void Play(int steps) {
     // The program lives in "game" and finds the log there.
-    files_->Write(std::string(kProgram) + "/basekrm/mSetup.ini", std::string(kLog) + "\r\n\r\n");
+    files_->Write(kProgram + kSep + "basekrm" + kSep + "mSetup.ini", kLog + "\r\n\r\n");
     files_->OnWrite = [this](const std::string& path, bool after) { OnWrite(path, after); };
     NewGame(true);
     for (int step = 0; step < steps && !exhausted_; ++step) {

@@ -12,10 +12,17 @@ namespace fragtally::fuzz {
 
 namespace {
 
-locale_t PlainLocale() {
+// strtod in the "C" locale, whatever the user's locale is.
+#ifdef _WIN32
+// The C runtime's own strtod does not round correctly near the largest
+// double; mingw-w64's does (and the program never leaves the "C" locale).
+double PlainStrtod(const char* text) { return __mingw_strtod(text, nullptr); }
+#else
+double PlainStrtod(const char* text) {
   static locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
-  return c;
+  return strtod_l(text, nullptr, c);
 }
+#endif
 
 bool Digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -113,7 +120,7 @@ std::optional<double> ReferenceNumber(std::string_view field) {
     }
   }
   std::string number = packed.substr(0, end);
-  double value = strtod_l(number.c_str(), nullptr, PlainLocale());
+  double value = PlainStrtod(number.c_str());
   if (std::isinf(value)) return std::nullopt;
   return value;
 }

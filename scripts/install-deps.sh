@@ -5,6 +5,10 @@
 #   bash scripts/install-deps.sh [PACKAGE...]             everything, and the packages named
 #   bash scripts/install-deps.sh --program [PACKAGE...]   only what building and running the
 #                                                         window program needs, and the packages named
+#   bash scripts/install-deps.sh --windows [PACKAGE...]   only what cross-building the Windows program
+#                                                         needs (mingw-w64), and the packages named
+#   bash scripts/install-deps.sh --windows-tests [PACKAGE...]
+#                                                         that, and what testing it under Wine needs
 set -euo pipefail
 
 # Building and running the program.
@@ -23,9 +27,26 @@ development=(
   clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
 )
 
+# Cross-building the Windows program.
+windows=(
+  cmake ninja-build
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # GCC 12 for 64-bit Windows, windres, objdump
+)
+# Testing it: Wine on a virtual display, Wine's own fonts (MS Sans Serif with
+# Cyrillic), the Russian and English locales, GoogleTest's sources.
+windows_tests=(
+  wine wine64 xvfb xauth fonts-wine locales-all libgtest-dev
+)
+
 if [ "${1:-}" = --program ]; then
   shift
   packages=("${program[@]}" "$@")
+elif [ "${1:-}" = --windows ]; then
+  shift
+  packages=("${windows[@]}" "$@")
+elif [ "${1:-}" = --windows-tests ]; then
+  shift
+  packages=("${windows[@]}" "${windows_tests[@]}" "$@")
 else
   packages=("${program[@]}" "${development[@]}" "$@")
 fi

@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and runs every test: the plain build first,
 # the install test (install into a game folder, start from the launcher,
 # uninstall), a smoke run of the benchmarks, then the whole suite again under
-# the address and undefined-behaviour sanitizers.
+# the address and undefined-behaviour sanitizers; last, the Windows program,
+# cross-built and tested under Wine (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,3 +36,11 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DFRAGTALLY_SANITIZE=ON -D
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+# --- Windows -----------------------------------------------------------------------------
+# The Windows program, cross-built with mingw-w64 and tested under Wine on Xvfb:
+# the core suite, the window in-process, the platform layer, and the real
+# fragtally.exe driven from another process, compared with the Linux window's
+# results (build/bin/reference_run, built above) byte for byte.
+echo "== Windows: cross-build with mingw-w64, test under Wine =="
+bash scripts/test-windows.sh

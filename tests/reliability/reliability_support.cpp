@@ -9,11 +9,14 @@
 #include "files/stats_file.h"
 #include "stats/stats_line.h"
 
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace fragtally::testing {
 
+#ifndef _WIN32
 ChildResult RunInChild(const std::function<int()>& body) {
   std::fflush(nullptr);
   pid_t pid = ::fork();
@@ -42,6 +45,7 @@ ChildResult RunInChild(const std::function<int()>& body) {
   result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return result;
 }
+#endif
 
 namespace {
 void ThrowCheckFailure(const std::string& message) { throw CheckFailed{message}; }
@@ -52,7 +56,7 @@ void UseThrowingChecks() { fuzz::SetFailureHandler(&ThrowCheckFailure); }
 std::string Listing(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) names.push_back(entry.path().filename());
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   std::string out;
   for (const auto& name : names) out += name + "\n";

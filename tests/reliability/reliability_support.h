@@ -18,7 +18,9 @@ struct ChildResult {
 
 // Runs `body` in a forked child and waits for it. The child ends with the
 // body's return value; an exception in it ends it with code 99.
+#ifndef _WIN32
 ChildResult RunInChild(const std::function<int()>& body);
+#endif
 
 // Exit code a child uses when the machine does not allow what it tried
 // (mounting, dropping privileges); the test then skips.

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The Windows window under Wine, as docs/window-windows.png: a first start of
+# dist/fragtally-windows/fragtally.exe in an empty game folder, then the
+# import of the demo log (demo/basekrm/LOG.txt), taken from the screen of a
+# private Xvfb display by the test driver (Russian locale, Wine's own fonts).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/build-windows.sh --tests
+game=$(mktemp -d /tmp/fragtally-picture.XXXXXX)
+trap 'rm -rf "$game"' EXIT
+mkdir -p "$game/basekrm" docs
+cp demo/basekrm/LOG.txt "$game/basekrm/LOG.txt"
+cp dist/fragtally-windows/fragtally.exe "$game/fragtally.exe"
+
+export game
+scripts/wine-run.sh bash -c '
+  w=$(winepath -w "$game")
+  wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript.txt" \
+    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; close" 2>/dev/null
+'
+cp "$game/window.png" docs/window-windows.png
+echo "wrote docs/window-windows.png"

@@ -1,0 +1,21 @@
+#pragma once
+
+// Strings between the program (bytes, UTF-16 from window/display_text.h) and
+// the system's wide-character calls.
+
+#include <string>
+#include <string_view>
+
+namespace fragtally::win32 {
+
+// UTF-16 from display_text.h as the system's wide characters (both are UTF-16).
+std::wstring Wide(std::u16string_view text);
+
+// A file name as the program keeps it (bytes in the ANSI code page) for the
+// system's wide-character calls.
+std::wstring FromAnsiCodePage(std::string_view bytes);
+
+std::string ToUtf8(std::wstring_view text);
+std::wstring FromUtf8(std::string_view utf8);
+
+}  // namespace fragtally::win32

@@ -1,0 +1,417 @@
+// Drives the real fragtally.exe from another process, as a user (or an
+// automation tool) would: it finds every control by its control ID, reads and
+// closes the real message boxes, clicks with posted BM_CLICK and selects with
+// CB_SETCURSEL plus the CBN_SELCHANGE a user's choice sends. What it sees is
+// written to a transcript in the same form as tests/gui/reference_run.cpp
+// writes the Linux window's, so the two can be compared byte for byte.
+//
+//   driver.exe PROGRAM GAME_FOLDER TRANSCRIPT STEPS
+//
+// PROGRAM is started with GAME_FOLDER as its current folder. STEPS are
+// separated by ';':
+//   start            start the program, wait for its (possibly hidden) window
+//   shown            wait until the window is on the screen
+//   box              wait for a message box, write it down, press OK
+//   no-box           write down that no message box is up
+//   snapshot         write down every label, frame, button and selector
+//   click ID         post BM_CLICK to the button
+//   select ID INDEX  select an entry of a selector as a user would
+//   trace            write down Text2 as read with WM_GETTEXT, and its caret
+//   screenshot PATH  save the window as it is on the screen as a PNG
+//   close            post WM_CLOSE; write down any message box; wait for the end
+// Exit code 0 when every step could be done.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/layout.h"
+#include "window/win32/capture.h"
+#include "window/win32/text.h"
+
+using fragtally::win32::FromUtf8;
+using fragtally::win32::ToUtf8;
+
+namespace {
+
+int g_failures = 0;
+
+void Say(const std::string& utf8) {
+  const std::string line = "driver: " + utf8 + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+void Fail(const std::string& what) {
+  ++g_failures;
+  Say("FAILED: " + what);
+}
+
+// One value on one transcript line: backslash, CR and LF escaped.
+std::string Escaped(const std::string& utf8) {
+  std::string out;
+  for (char c : utf8) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else out += c;
+  }
+  return out;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[64] = L"";
+  GetClassNameW(hwnd, name, 64);
+  return name;
+}
+
+// WM_GETTEXT across processes: the system copies the text over.
+std::wstring TextOf(HWND hwnd) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &length)) return L"<no answer>";
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 60000, &copied);
+  text.resize(copied);
+  return text;
+}
+
+template <class Find>
+auto WaitFor(Find find, int timeout_ms) -> decltype(find()) {
+  for (int waited = 0;; waited += 10) {
+    if (auto found = find()) return found;
+    if (waited >= timeout_ms) return {};
+    Sleep(10);
+  }
+}
+
+class Driver {
+ public:
+  Driver(std::wstring program, std::wstring folder, std::ofstream& out)
+      : program_(std::move(program)), folder_(std::move(folder)), out_(out) {}
+  ~Driver() {
+    if (process_.hProcess != nullptr) {
+      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+      CloseHandle(process_.hProcess);
+      CloseHandle(process_.hThread);
+    }
+  }
+
+  void Run(const std::string& step) {
+    std::istringstream words(step);
+    std::string verb;
+    words >> verb;
+    Say("step: " + step);
+    if (verb == "start") Start();
+    else if (verb == "shown") Shown();
+    else if (verb == "box") Box(false);
+    else if (verb == "no-box") Box(true);
+    else if (verb == "snapshot") Snapshot();
+    else if (verb == "click") {
+      int id = 0;
+      words >> id;
+      Click(id);
+    } else if (verb == "select") {
+      int id = 0, index = 0;
+      words >> id >> index;
+      Select(id, index);
+    } else if (verb == "trace") Trace();
+    else if (verb == "screenshot") {
+      std::string path;
+      std::getline(words >> std::ws, path);
+      Screenshot(FromUtf8(path));
+    } else if (verb == "close") Close();
+    else Fail("unknown step " + step);
+  }
+
+ private:
+  void Start() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + program_ + L"\"";
+    if (!CreateProcessW(program_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
+                        &startup, &process_)) {
+      Fail("cannot start the program (error " + std::to_string(GetLastError()) + ")");
+      return;
+    }
+    const std::wstring caption = FromUtf8(fragtally::kWindowCaption);
+    main_ = WaitFor(
+        [&]() -> HWND {
+          // The window exists (hidden) before the start-up's message box.
+          HWND found = nullptr;
+          for (HWND w = FindWindowW(nullptr, caption.c_str()); w != nullptr;
+               w = FindWindowExW(nullptr, w, nullptr, caption.c_str())) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == process_.dwProcessId) found = w;
+          }
+          return found;
+        },
+        30000);
+    if (main_ == nullptr) Fail("no window captioned " + std::string(fragtally::kWindowCaption));
+  }
+
+  void Shown() {
+    if (!WaitFor([&] { return IsWindowVisible(main_) != FALSE; }, 30000)) Fail("the window was never shown");
+    Sync();
+  }
+
+  // Returns once the program has handled everything sent so far (or sits in
+  // a message box's loop).
+  void Sync() {
+    DWORD_PTR ignored = 0;
+    if (main_ != nullptr && !SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &ignored))
+      Fail("the window does not answer");
+  }
+
+  HWND FindBox() const {
+    struct Search {
+      DWORD pid;
+      HWND found;
+    } search{process_.dwProcessId, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(data);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(hwnd, &pid);
+          if (pid != s->pid || !IsWindowVisible(hwnd) || ClassOf(hwnd) != L"#32770") return TRUE;
+          s->found = hwnd;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  // Which standard icon the box shows: the pixels of its icon static against
+  // the system's icons drawn here at the same size (icon handles are per
+  // process and cannot be compared). Only pixels an icon covers fully (the
+  // same over black and over white) count.
+  static std::string IconOf(HWND box) {
+    HWND icon_static = nullptr;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (ClassOf(child) == L"Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon_static = child;
+    }
+    if (icon_static == nullptr) return "none";
+    RECT r;
+    GetWindowRect(icon_static, &r);
+    const fragtally::win32::Image shot = fragtally::win32::CaptureScreen(r);
+    if (shot.empty()) return "unknown";
+    const int w = shot.width, h = shot.height;
+    const struct {
+      const char* name;
+      LPCWSTR id;
+    } candidates[] = {{"information", IDI_INFORMATION}, {"error", IDI_ERROR}, {"warning", IDI_WARNING},
+                      {"question", IDI_QUESTION}};
+    std::string best = "unknown";
+    double best_share = 0.05;  // more than 5% of differing pixels is no match
+    HDC screen = GetDC(nullptr);
+    for (const auto& candidate : candidates) {
+      HICON icon = LoadIconW(nullptr, candidate.id);
+      std::vector<std::uint32_t> over[2];
+      for (int background = 0; background < 2; ++background) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HDC dc = CreateCompatibleDC(screen);
+        HGDIOBJ old = SelectObject(dc, dib);
+        RECT all{0, 0, w, h};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(background ? WHITE_BRUSH : BLACK_BRUSH)));
+        DrawIconEx(dc, 0, 0, icon, w, h, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        auto* p = static_cast<std::uint32_t*>(bits);
+        over[background].assign(p, p + w * h);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(dib);
+      }
+      long compared = 0, differing = 0;
+      for (int i = 0; i < w * h; ++i) {
+        const std::uint32_t a = over[0][i] & 0xFFFFFF, b = over[1][i] & 0xFFFFFF;
+        if (a != b) continue;
+        ++compared;
+        const std::uint32_t s = shot.pixels[i] & 0xFFFFFF;
+        int difference = 0;
+        for (int shift = 0; shift < 24; shift += 8)
+          difference += std::abs(static_cast<int>((s >> shift) & 0xFF) - static_cast<int>((a >> shift) & 0xFF));
+        if (difference > 24) ++differing;
+      }
+      const double share = compared > 0 ? static_cast<double>(differing) / compared : 1.0;
+      if (share < best_share) {
+        best_share = share;
+        best = candidate.name;
+      }
+    }
+    ReleaseDC(nullptr, screen);
+    return best;
+  }
+
+  // Writes the box down and presses OK.
+  void ReadAndClose(HWND box) {
+    const bool shown = IsWindowVisible(main_) != FALSE;
+    int buttons = 0;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+      if (ClassOf(child) == L"Button") ++buttons;
+    // The icon is read from the screen: give the box time to be painted.
+    std::string icon = "unknown";
+    for (int attempt = 0; attempt < 40 && icon == "unknown"; ++attempt) {
+      DWORD_PTR ignored = 0;
+      SendMessageTimeoutW(box, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+      RedrawWindow(box, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+      Sleep(attempt == 0 ? 20 : 50);
+      icon = IconOf(box);
+    }
+    out_ << "box " << icon << (shown ? "" : ", before the window is shown") << "\n";
+    out_ << "  title: " << Escaped(ToUtf8(TextOf(box))) << "\n";
+    out_ << "  text: " << Escaped(ToUtf8(TextOf(GetDlgItem(box, 0xFFFF)))) << "\n";
+    if (buttons != 1 || GetDlgItem(box, IDOK) == nullptr) Fail("the box has " + std::to_string(buttons) + " buttons");
+    if (GetWindow(box, GW_OWNER) != main_) Fail("the box is not owned by the main window");
+    SendMessageW(box, WM_COMMAND, IDOK, 0);
+    if (!WaitFor([&] { return IsWindow(box) == FALSE; }, 10000)) Fail("the box did not close");
+  }
+
+  void Box(bool expect_none) {
+    Sync();
+    HWND box = WaitFor([&] { return FindBox(); }, expect_none ? 300 : 20000);
+    if (box == nullptr) {
+      out_ << "no box\n";
+      return;
+    }
+    ReadAndClose(box);
+    Sync();
+  }
+
+  void Snapshot() {
+    Sync();
+    out_ << "snapshot\n";
+    for (const fragtally::ControlSpec& spec : fragtally::Form1Controls()) {
+      HWND control = GetDlgItem(main_, spec.ControlId);
+      if (control == nullptr) {
+        Fail(std::string("no control ") + spec.Name);
+        continue;
+      }
+      if (GetParent(control) != main_) Fail(std::string(spec.Name) + " is no direct child of the window");
+      switch (spec.Kind) {
+        case fragtally::ControlKind::ComboBox: {
+          out_ << "  " << spec.Name << ":";
+          const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+          for (LRESULT i = 0; i < count; ++i) {
+            const LRESULT length = SendMessageW(control, CB_GETLBTEXTLEN, i, 0);
+            std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+            SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+            item.resize(static_cast<std::size_t>(length));
+            out_ << " [" << Escaped(ToUtf8(item)) << "]";
+          }
+          out_ << " selected " << SendMessageW(control, CB_GETCURSEL, 0, 0) << " showing ["
+               << Escaped(ToUtf8(TextOf(control))) << "]\n";
+          break;
+        }
+        case fragtally::ControlKind::Label:
+        case fragtally::ControlKind::GroupBox:
+        case fragtally::ControlKind::CommandButton:
+          out_ << "  " << spec.Name << ": " << Escaped(ToUtf8(TextOf(control))) << "\n";
+          break;
+        case fragtally::ControlKind::TextBox:
+          out_ << "  " << spec.Name << (IsWindowVisible(control) ? ": shown\n" : ": hidden\n");
+          break;
+        case fragtally::ControlKind::PictureBox:
+          break;
+      }
+    }
+  }
+
+  void Click(int id) {
+    HWND button = GetDlgItem(main_, id);
+    if (button == nullptr) return Fail("no button " + std::to_string(id));
+    // Posted: the click's handler may sit in a message box until it is
+    // closed, and a sent BM_CLICK would not come back before.
+    PostMessageW(button, BM_CLICK, 0, 0);
+    Sync();
+  }
+
+  void Select(int id, int index) {
+    HWND combo = GetDlgItem(main_, id);
+    if (combo == nullptr) return Fail("no selector " + std::to_string(id));
+    // CB_SETCURSEL alone tells nobody; a user's choice also sends this.
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    PostMessageW(main_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    Sync();
+  }
+
+  void Trace() {
+    Sync();
+    HWND text2 = GetDlgItem(main_, fragtally::ControlIdOf("Text2"));
+    const std::wstring trace = TextOf(text2);
+    DWORD start = 0, end = 0;
+    SendMessageW(text2, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    out_ << "trace of " << trace.size() << " characters, caret at " << end << (end == trace.size() ? " (the end)" : "")
+         << "\n";
+    std::size_t begin = 0;
+    while (begin < trace.size()) {
+      std::size_t line_end = trace.find(L"\r\n", begin);
+      if (line_end == std::wstring::npos) line_end = trace.size();
+      out_ << "  | " << Escaped(ToUtf8(trace.substr(begin, line_end - begin))) << "\n";
+      begin = line_end + 2;
+    }
+  }
+
+  void Screenshot(const std::wstring& path) {
+    Sync();
+    RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sync();
+    Sleep(300);  // the X server shows what was drawn
+    RECT r;
+    GetWindowRect(main_, &r);
+    if (FAILED(fragtally::win32::SavePng(fragtally::win32::CaptureScreen(r), path))) Fail("cannot save the picture");
+  }
+
+  void Close() {
+    Sync();
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    for (int waited = 0; waited < 30000; waited += 10) {
+      if (WaitForSingleObject(process_.hProcess, 10) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(process_.hProcess, &code);
+        out_ << "closed, exit code " << code << "\n";
+        return;
+      }
+      if (HWND box = FindBox()) ReadAndClose(box);
+    }
+    Fail("the program did not end after WM_CLOSE");
+  }
+
+  std::wstring program_, folder_;
+  std::ofstream& out_;
+  PROCESS_INFORMATION process_{};
+  HWND main_ = nullptr;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 5) {
+    Say("usage: driver PROGRAM GAME_FOLDER TRANSCRIPT STEPS");
+    return 2;
+  }
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // WIC, for screenshots
+  std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
+  {
+    Driver driver(argv[1], argv[2], out);
+    std::stringstream steps(ToUtf8(argv[4]));
+    std::string step;
+    while (std::getline(steps, step, ';')) {
+      if (step.find_first_not_of(' ') == std::string::npos) continue;
+      driver.Run(step.substr(step.find_first_not_of(' ')));
+      out.flush();
+    }
+  }
+  CoUninitialize();
+  return g_failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,89 @@
+#include "window_support.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "window/display_text.h"
+#include "window/win32/text.h"
+
+namespace fragtally::testing {
+
+std::wstring TextOf(HWND hwnd) {
+  const auto length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const auto copied = SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[64] = L"";
+  GetClassNameW(hwnd, name, 64);
+  return name;
+}
+
+std::vector<std::wstring> ComboItems(HWND combo) {
+  std::vector<std::wstring> items;
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+    std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+    item.resize(static_cast<std::size_t>(length));
+    items.push_back(item);
+  }
+  return items;
+}
+
+RECT RectInParent(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::wstring W(const std::string& utf8) { return win32::FromUtf8(utf8); }
+
+void WindowSink::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) {
+  window_visible.push_back(window != nullptr && IsWindowVisible(window));
+  cursor.push_back(GetCursor());
+  RecordingSink::ShowMessage(icon, ToUtf8(DisplayText(title)), ToUtf8(DisplayLines(text, u"\r\n")));
+}
+
+WindowTest::WindowTest() : in_game_folder_(dir_.path()) {
+  std::filesystem::create_directories(Basekrm());
+  win32::FormOptions options;
+  options.quit_on_destroy = false;  // no WM_QUIT into the test's thread
+  form_ = std::make_unique<win32::Form1>(sink_, dir_.str(), options);
+  main_ = form_->Create(GetModuleHandleW(nullptr));
+  sink_.window = main_;
+  EXPECT_NE(main_, nullptr);
+}
+
+WindowTest::~WindowTest() { form_.reset(); }
+
+void WindowTest::ShowAndPaint() {
+  form_->Show(SW_SHOWNOACTIVATE);
+  RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  GdiFlush();
+}
+
+void WindowTest::SelectAsUser(const char* combo, int index) {
+  HWND control = Item(combo);
+  SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(main_, WM_COMMAND, MAKEWPARAM(Id(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+}
+
+void WindowTest::Click(const char* button) { SendMessageW(Item(button), BM_CLICK, 0, 0); }
+
+}  // namespace fragtally::testing
+
+int main(int argc, char** argv) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  ::testing::InitGoogleTest(&argc, argv);
+  const int result = RUN_ALL_TESTS();
+  CoUninitialize();
+  return result;
+}

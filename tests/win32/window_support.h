@@ -1,0 +1,67 @@
+#pragma once
+
+// The Windows window in-process: tests send what a user's actions send
+// (BM_CLICK, CB_SETCURSEL with CBN_SELCHANGE, WM_CLOSE) and read every control
+// back by its control ID; message boxes are recorded, never shown.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/layout.h"
+#include "test_support.h"
+#include "window/win32/form1.h"
+
+namespace fragtally::testing {
+
+inline int Id(const char* name) { return ControlIdOf(name); }
+
+std::wstring TextOf(HWND hwnd);
+std::wstring ClassOf(HWND hwnd);
+std::vector<std::wstring> ComboItems(HWND combo);
+// The rectangle of a child in its parent's client coordinates.
+RECT RectInParent(HWND hwnd);
+std::wstring W(const std::string& utf8);
+
+// Records each message box as the user reads it (each line decoded, CR LF),
+// and whether the window was on the screen and the cursor the normal one.
+class WindowSink : public RecordingSink {
+ public:
+  void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
+  HWND window = nullptr;
+  std::vector<bool> window_visible;
+  std::vector<HCURSOR> cursor;
+};
+
+// A window whose program folder (and current folder) is a fresh temporary
+// folder; created hidden.
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest();
+  ~WindowTest() override;
+
+  std::filesystem::path Basekrm() const { return dir_.path() / "basekrm"; }
+  void WriteStats(const std::string& bytes) const { WriteFile(Basekrm() / "Stats.krm", bytes); }
+  // Form_Load, as the program does it before showing the window.
+  void Load() { form_->Form_Load(); }
+  void ShowAndPaint();
+
+  HWND Item(const char* name) const { return GetDlgItem(main_, Id(name)); }
+  std::wstring Text(const char* name) const { return TextOf(Item(name)); }
+  // A user's choice in a selector: the selection, and the notification it sends.
+  void SelectAsUser(const char* combo, int index);
+  // A click on a button (sent: in-process it returns after the handler).
+  void Click(const char* button);
+
+  TempDir dir_;
+  CurrentFolder in_game_folder_;
+  WindowSink sink_;
+  std::unique_ptr<win32::Form1> form_;
+  HWND main_ = nullptr;
+};
+
+}  // namespace fragtally::testing
