@@ -7,36 +7,6 @@
 
 namespace fragtally {
 
-// ---------------------------------------------------------------- text cuts
-
-std::string_view RightCut(std::string_view text, long count) {
-  if (count < 0) Raise(ErrorKind::InvalidArgument);
-  std::size_t n = static_cast<std::size_t>(count);
-  return n >= text.size() ? text : text.substr(text.size() - n);
-}
-
-std::string_view MidCut(std::string_view text, long start, long count) {
-  if (start < 1 || count < 0) Raise(ErrorKind::InvalidArgument);
-  std::size_t from = static_cast<std::size_t>(start - 1);
-  if (from >= text.size()) return {};
-  return text.substr(from, static_cast<std::size_t>(count));
-}
-
-std::string_view MidCut(std::string_view text, long start) {
-  if (start < 1) Raise(ErrorKind::InvalidArgument);
-  std::size_t from = static_cast<std::size_t>(start - 1);
-  if (from >= text.size()) return {};
-  return text.substr(from);
-}
-
-long FindBlank(std::string_view text, long start) {
-  if (start < 1) start = 1;
-  std::size_t from = static_cast<std::size_t>(start - 1);
-  if (from >= text.size()) return 0;
-  std::size_t at = text.find(' ', from);
-  return at == std::string_view::npos ? 0 : static_cast<long>(at + 1);
-}
-
 // ---------------------------------------------------------------- statistics lines
 
 namespace {
@@ -173,8 +143,8 @@ void ParseStatsLine(WindowState& state, std::string_view line) {
     case LineRule::Weapon: {
       std::int32_t& hits = (t.*(kind->Arm->Hits))[p];
       std::int32_t& shots = (t.*(kind->Arm->Shots))[p];
-      std::size_t slash_at = line.find('/');
-      long slash = slash_at == std::string_view::npos ? 0 : static_cast<long>(slash_at + 1);
+      // The first "/" of the line; the prefix has none.
+      long slash = FindChar(line, '/', static_cast<long>(kind->Prefix.size()) + 1);
       AddField(hits, MidCut(line, start, slash - start));
       long blank = FindBlank(line, slash + 1);
       AddField(shots, MidCut(line, slash + 1, blank - slash - 1));

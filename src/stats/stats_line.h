@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "stats/error.h"
 #include "stats/player_table.h"
 #include "stats/weapons.h"
 #include "stats/window_state.h"
@@ -80,13 +81,37 @@ inline constexpr std::array<StatsLineKind, 13> kStatsLineKinds = [] {
 
 // Character cuts on byte strings, positions counted from 1. A negative length
 // (or a start below 1) raises the invalid-argument error; a start beyond the
-// end gives the empty text.
-std::string_view RightCut(std::string_view text, long count);
-std::string_view MidCut(std::string_view text, long start, long count);
-std::string_view MidCut(std::string_view text, long start);
+// end gives the empty text. (Inline: every statistics line is cut.)
+inline std::string_view RightCut(std::string_view text, long count) {
+  if (count < 0) Raise(ErrorKind::InvalidArgument);
+  std::size_t n = static_cast<std::size_t>(count);
+  return n >= text.size() ? text : text.substr(text.size() - n);
+}
+
+inline std::string_view MidCut(std::string_view text, long start, long count) {
+  if (start < 1 || count < 0) Raise(ErrorKind::InvalidArgument);
+  std::size_t from = static_cast<std::size_t>(start - 1);
+  if (from >= text.size()) return {};
+  return text.substr(from, static_cast<std::size_t>(count));
+}
+
+inline std::string_view MidCut(std::string_view text, long start) {
+  if (start < 1) Raise(ErrorKind::InvalidArgument);
+  std::size_t from = static_cast<std::size_t>(start - 1);
+  if (from >= text.size()) return {};
+  return text.substr(from);
+}
+
+// Position (from 1) of the first `c` at or after `start` (from 1), 0 when there is none.
+inline long FindChar(std::string_view text, char c, long start) {
+  if (start < 1) start = 1;
+  for (std::size_t at = static_cast<std::size_t>(start - 1); at < text.size(); ++at)
+    if (text[at] == c) return static_cast<long>(at + 1);
+  return 0;
+}
 
 // Position (from 1) of the first blank at or after `start`, 0 when there is none.
-long FindBlank(std::string_view text, long start);
+inline long FindBlank(std::string_view text, long start) { return FindChar(text, ' ', start); }
 
 // Adds CurrentLine to slot CurrentPlayer when it is one of the thirteen
 // statistics lines, and appends its trace line; any other line is ignored.
