@@ -1,6 +1,7 @@
 #include "files/stats_file.h"
 
 #include <cmath>
+#include <cstring>
 #include <string_view>
 
 #include "files/paths.h"
@@ -12,57 +13,90 @@ namespace fragtally {
 
 namespace {
 
-void AppendWeaponField(std::string& out, const Weapon& weapon, std::int32_t hits, std::int32_t shots) {
+// A block is written into one buffer on the stack and appended at once. Its
+// longest form: every line's prefix and blanks, every number at its widest
+// (WriteNumber's 20 characters) and the fixed texts between them.
+constexpr std::size_t kWeaponFieldMax = 3 * kNumberTextMax + 1 + 5 + 1;  // hits/shots     percent%
+constexpr std::size_t kBlockBodyMax = [] {
+  std::size_t n = kStatsTerminator.size() + 2;
+  for (const StatsLineKind& kind : kStatsLineKinds) {
+    n += kind.Prefix.size() + static_cast<std::size_t>(kind.Blanks) + 2;
+    switch (kind.Rule) {
+      case LineRule::ToEnd:
+      case LineRule::Games: n += kNumberTextMax; break;
+      case LineRule::Weapon: n += kWeaponFieldMax; break;
+      case LineRule::Kills:
+        for (const KillsField& field : kKillsFields) n += field.Separator.size() + kNumberTextMax;
+        break;
+    }
+  }
+  return n;
+}();
+
+char* Put(char* at, std::string_view text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
+}
+
+char* PutWeaponField(char* at, const Weapon& weapon, std::int32_t hits, std::int32_t shots) {
   if (shots >= 1) {
-    AppendNumber(out, hits);
-    out.push_back('/');
-    AppendNumber(out, shots);
-    out.append("     ");
+    at = WriteNumber(at, hits);
+    *at++ = '/';
+    at = WriteNumber(at, shots);
+    at = Put(at, "     ");
     // Shown for the reader only; never read back. Rounded half to even; a
     // value beyond 16 bits is still written as its nearest integer.
     double percent = static_cast<double>(hits) / static_cast<double>(shots) * 100.0;
-    AppendNumber(out, static_cast<long long>(std::nearbyint(percent)));
-    out.push_back('%');
+    at = WriteNumber(at, static_cast<long long>(std::nearbyint(percent)));
+    *at++ = '%';
   } else if (weapon.WritesCountsWithoutShots) {
-    AppendNumber(out, hits);
-    out.push_back('/');
-    AppendNumber(out, shots);
-    out.append("     0%");
+    at = WriteNumber(at, hits);
+    *at++ = '/';
+    at = WriteNumber(at, shots);
+    at = Put(at, "     0%");
   } else {
-    out.append("0/0     0%");
+    at = Put(at, "0/0     0%");
   }
+  return at;
 }
 
 void AppendBlock(std::string& out, const PlayerTable& t, int slot) {
   out.append(kStatsHeaderPrefix).append(" ").append(t.PlayerName[slot]).append("\r\n");
+  char body[kBlockBodyMax];
+  char* at = body;
   for (const StatsLineKind& kind : kStatsLineKinds) {
-    out.append(kind.Prefix);
-    out.append(static_cast<std::size_t>(kind.Blanks), ' ');
+    at = Put(at, kind.Prefix);
+    at = static_cast<char*>(std::memset(at, ' ', static_cast<std::size_t>(kind.Blanks))) + kind.Blanks;
     switch (kind.Rule) {
       case LineRule::ToEnd:
       case LineRule::Games:
-        AppendNumber(out, (t.*kind.Total)[slot]);
+        at = WriteNumber(at, (t.*kind.Total)[slot]);
         break;
       case LineRule::Weapon:
-        AppendWeaponField(out, *kind.Arm, (t.*kind.Arm->Hits)[slot], (t.*kind.Arm->Shots)[slot]);
+        at = PutWeaponField(at, *kind.Arm, (t.*kind.Arm->Hits)[slot], (t.*kind.Arm->Shots)[slot]);
         break;
       case LineRule::Kills:
         for (const KillsField& field : kKillsFields) {
-          out.append(field.Separator);
-          AppendNumber(out, (t.*field.Total)[slot]);
+          at = Put(at, field.Separator);
+          at = WriteNumber(at, (t.*field.Total)[slot]);
         }
         break;
     }
-    out.append("\r\n");
+    at = Put(at, "\r\n");
   }
-  out.append(kStatsTerminator).append("\r\n");
+  at = Put(at, kStatsTerminator);
+  at = Put(at, "\r\n");
+  out.append(body, static_cast<std::size_t>(at - body));
 }
 
 // A name for the kept copy of the statistics file that no earlier copy has.
 std::string FreeBackupPath(const std::string& target) {
   const std::string stamp = platform::LocalTimeStamp();
   for (int n = 1;; ++n) {
-    std::string candidate = target + "." + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".bak";
+    std::string candidate = target;
+    candidate.append(".").append(stamp);
+    if (n > 1) candidate.append("-").append(std::to_string(n));
+    candidate.append(".bak");
     if (!platform::Files().Exists(candidate)) return candidate;
   }
 }

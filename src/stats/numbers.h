@@ -28,7 +28,8 @@ std::int32_t Increment32(std::int32_t value);
 
 // Whole numbers as the program shows and writes them: decimal, a leading '-'
 // when negative, no leading blank, no grouping. WriteNumber writes at most
-// 20 characters at `out` and returns where they end.
+// kNumberTextMax characters at `out` and returns where they end.
+inline constexpr std::size_t kNumberTextMax = 20;  // "-9223372036854775808"
 inline char* WriteNumber(char* out, long long value) {
   static constexpr char kPairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -60,7 +61,7 @@ inline char* WriteNumber(char* out, long long value) {
 
 template <class Text>
 void AppendNumber(Text& out, long long value) {
-  char buffer[24];
+  char buffer[kNumberTextMax];
   out.append(std::string_view(buffer, static_cast<std::size_t>(WriteNumber(buffer, value) - buffer)));
 }
 std::string NumberText(long long value);
