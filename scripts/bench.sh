@@ -52,26 +52,6 @@ mkdir -p "$core_build"
 say() { echo "$@" | tee -a "$results"; }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# Peak memory (maximum resident set size, in KiB, from GNU time -v) of one
-# command; "-" when GNU time is missing or the command fails. The command's
-# output is dropped, its error output kept. Meant for the whole program while
-# it imports the 1 GiB dense log; for now it is shown on wc -l of that log.
-peak_memory_kb() {
-  if [ ! -x /usr/bin/time ]; then
-    echo "-"
-    return
-  fi
-  local report status=0
-  report=$(mktemp "${TMPDIR:-/tmp}/fragtally-peak.XXXXXX")
-  /usr/bin/time -v -o "$report" "$@" > /dev/null || status=$?
-  if [ "$status" -eq 0 ]; then
-    sed -n 's/^[[:space:]]*Maximum resident set size (kbytes): *\([0-9]*\).*/\1/p' "$report" | grep . || echo "-"
-  else
-    echo "-"
-  fi
-  rm -f "$report"
-}
-
 echo "== build (Release) =="
 cmake -S . -B "$core_build" -DCMAKE_BUILD_TYPE=Release \
   -DFRAGTALLY_BUILD_WINDOW=OFF -DFRAGTALLY_BUILD_TESTS=OFF -DFRAGTALLY_BUILD_BENCH=ON > "$core_build/configure.log"

@@ -280,6 +280,29 @@ check "its window was shown: ${shown:-no 'shown after N ms' on stderr}" [ -n "$s
 if [ "$status" -ne 0 ] || [ -z "$shown" ]; then sed 's/^/    stderr: /' "$logs/run.err" | head -n 20; fi
 check "statistics, settings and log untouched by the run" [ "$(checksums)" = "$checksums_before" ]
 
+echo "== import the game's log from the launcher's folder (offscreen) =="
+# As a player would on a first run: the settings name only the log, so the
+# whole log is new. The import finds basekrm/LOG.txt from the launcher's
+# Path= and saves the players it read. The two files are put back afterwards,
+# times included, for the checks that follow.
+cp -p "$game/basekrm/Stats.krm" "$game/basekrm/mSetup.ini" "$logs/"
+printf '%s\r\n' 'basekrm\LOG.txt' > "$game/basekrm/mSetup.ini"
+status=0
+(cd "$path" && QT_QPA_PLATFORM=offscreen FRAGTALLY_EXIT_WHEN_SHOWN=import timeout 60 "${ARGV[@]}") \
+  > "$logs/import.out" 2> "$logs/import.err" || status=$?
+check "the importing program ended by itself (exit $status)" [ "$status" -eq 0 ]
+check "the import ran: $(grep -m 1 '^imported in' "$logs/import.err" || echo "no 'imported in N ms'")" \
+  grep -q '^imported in [0-9]* ms$' "$logs/import.err"
+check "no message during start-up or import" [ -z "$(grep '^\[' "$logs/import.err" || true)" ]
+if [ "$status" -ne 0 ] || grep -q '^\[' "$logs/import.err"; then sed 's/^/    stderr: /' "$logs/import.err" | head -n 20; fi
+for name in Ника Grunt Nika Ostrov Tarn; do
+  check "the saved statistics hold $name" grep -q "^console: Stats for: $name"$'\r'"\$" "$game/basekrm/Stats.krm"
+done
+check "the settings remember the log's start-up line" \
+  grep -q '^--- Fs_startup : Sat Mar 14 20:31:07 2026'$'\r'"\$" "$game/basekrm/mSetup.ini"
+cp -p "$logs/Stats.krm" "$logs/mSetup.ini" "$game/basekrm/"
+check "statistics and settings put back" [ "$(checksums)" = "$checksums_before" ]
+
 echo "== start it through GLib's desktop launcher (gio launch) =="
 # The program's processes, found by their executable.
 running() {
