@@ -28,6 +28,7 @@
 #include <QTextCursor>
 
 #include "app/layout.h"
+#include "transcript.h"
 #include "window/display_text.h"
 #include "window/qt/form1.h"
 
@@ -35,17 +36,7 @@ namespace {
 
 using fragtally::ControlKind;
 using fragtally::ControlSpec;
-
-std::string Escaped(const std::string& utf8) {
-  std::string out;
-  for (char c : utf8) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else out += c;
-  }
-  return out;
-}
+using fragtally::testing::TranscriptEscaped;
 
 // Every box as the user reads it, and whether the window was on the screen.
 class QueueingSink : public fragtally::MessageSink {
@@ -127,8 +118,8 @@ class Reference {
   void WriteBox(const QueueingSink::Box& box) {
     out_ << "box " << (box.icon == fragtally::MessageIcon::Error ? "error" : "information")
          << (box.window_shown ? "" : ", before the window is shown") << "\n";
-    out_ << "  title: " << Escaped(box.title) << "\n";
-    out_ << "  text: " << Escaped(box.text) << "\n";
+    out_ << "  title: " << TranscriptEscaped(box.title) << "\n";
+    out_ << "  text: " << TranscriptEscaped(box.text) << "\n";
   }
 
   void Snapshot() {
@@ -139,20 +130,20 @@ class Reference {
         case ControlKind::ComboBox: {
           auto* combo = form_->findChild<QComboBox*>(name);
           out_ << "  " << spec.Name << ":";
-          for (int i = 0; i < combo->count(); ++i) out_ << " [" << Escaped(combo->itemText(i).toStdString()) << "]";
-          out_ << " selected " << combo->currentIndex() << " showing [" << Escaped(combo->currentText().toStdString())
+          for (int i = 0; i < combo->count(); ++i) out_ << " [" << TranscriptEscaped(combo->itemText(i).toStdString()) << "]";
+          out_ << " selected " << combo->currentIndex() << " showing [" << TranscriptEscaped(combo->currentText().toStdString())
                << "]\n";
           break;
         }
         case ControlKind::Label:
-          out_ << "  " << spec.Name << ": " << Escaped(form_->findChild<QLabel*>(name)->text().toStdString()) << "\n";
+          out_ << "  " << spec.Name << ": " << TranscriptEscaped(form_->findChild<QLabel*>(name)->text().toStdString()) << "\n";
           break;
         case ControlKind::GroupBox:
-          out_ << "  " << spec.Name << ": " << Escaped(form_->findChild<QGroupBox*>(name)->title().toStdString())
+          out_ << "  " << spec.Name << ": " << TranscriptEscaped(form_->findChild<QGroupBox*>(name)->title().toStdString())
                << "\n";
           break;
         case ControlKind::CommandButton:
-          out_ << "  " << spec.Name << ": " << Escaped(form_->findChild<QPushButton*>(name)->text().toStdString())
+          out_ << "  " << spec.Name << ": " << TranscriptEscaped(form_->findChild<QPushButton*>(name)->text().toStdString())
                << "\n";
           break;
         case ControlKind::TextBox:
@@ -180,7 +171,7 @@ class Reference {
     while (begin < text.size()) {
       std::size_t line_end = text.find("\r\n", begin);
       if (line_end == std::string::npos) line_end = text.size();
-      out_ << "  | " << Escaped(text.substr(begin, line_end - begin)) << "\n";
+      out_ << "  | " << TranscriptEscaped(text.substr(begin, line_end - begin)) << "\n";
       begin = line_end + 2;
     }
   }

@@ -33,9 +33,14 @@
 #include <vector>
 
 #include "app/layout.h"
+#include "control_reading.h"
+#include "transcript.h"
 #include "window/win32/capture.h"
 #include "window/win32/text.h"
 
+using fragtally::testing::ClassOf;
+using fragtally::testing::ComboItems;
+using fragtally::testing::TranscriptEscaped;
 using fragtally::win32::FromUtf8;
 using fragtally::win32::ToUtf8;
 
@@ -52,24 +57,6 @@ void Say(const std::string& utf8) {
 void Fail(const std::string& what) {
   ++g_failures;
   Say("FAILED: " + what);
-}
-
-// One value on one transcript line: backslash, CR and LF escaped.
-std::string Escaped(const std::string& utf8) {
-  std::string out;
-  for (char c : utf8) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else out += c;
-  }
-  return out;
-}
-
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[64] = L"";
-  GetClassNameW(hwnd, name, 64);
-  return name;
 }
 
 // WM_GETTEXT across processes: the system copies the text over.
@@ -269,8 +256,8 @@ class Driver {
       icon = IconOf(box);
     }
     out_ << "box " << icon << (shown ? "" : ", before the window is shown") << "\n";
-    out_ << "  title: " << Escaped(ToUtf8(TextOf(box))) << "\n";
-    out_ << "  text: " << Escaped(ToUtf8(TextOf(GetDlgItem(box, 0xFFFF)))) << "\n";
+    out_ << "  title: " << TranscriptEscaped(ToUtf8(TextOf(box))) << "\n";
+    out_ << "  text: " << TranscriptEscaped(ToUtf8(TextOf(GetDlgItem(box, 0xFFFF)))) << "\n";
     if (buttons != 1 || GetDlgItem(box, IDOK) == nullptr) Fail("the box has " + std::to_string(buttons) + " buttons");
     if (GetWindow(box, GW_OWNER) != main_) Fail("the box is not owned by the main window");
     SendMessageW(box, WM_COMMAND, IDOK, 0);
@@ -301,22 +288,15 @@ class Driver {
       switch (spec.Kind) {
         case fragtally::ControlKind::ComboBox: {
           out_ << "  " << spec.Name << ":";
-          const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
-          for (LRESULT i = 0; i < count; ++i) {
-            const LRESULT length = SendMessageW(control, CB_GETLBTEXTLEN, i, 0);
-            std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
-            SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-            item.resize(static_cast<std::size_t>(length));
-            out_ << " [" << Escaped(ToUtf8(item)) << "]";
-          }
+          for (const std::wstring& item : ComboItems(control)) out_ << " [" << TranscriptEscaped(ToUtf8(item)) << "]";
           out_ << " selected " << SendMessageW(control, CB_GETCURSEL, 0, 0) << " showing ["
-               << Escaped(ToUtf8(TextOf(control))) << "]\n";
+               << TranscriptEscaped(ToUtf8(TextOf(control))) << "]\n";
           break;
         }
         case fragtally::ControlKind::Label:
         case fragtally::ControlKind::GroupBox:
         case fragtally::ControlKind::CommandButton:
-          out_ << "  " << spec.Name << ": " << Escaped(ToUtf8(TextOf(control))) << "\n";
+          out_ << "  " << spec.Name << ": " << TranscriptEscaped(ToUtf8(TextOf(control))) << "\n";
           break;
         case fragtally::ControlKind::TextBox:
           out_ << "  " << spec.Name << (IsWindowVisible(control) ? ": shown\n" : ": hidden\n");
@@ -357,7 +337,7 @@ class Driver {
     while (begin < trace.size()) {
       std::size_t line_end = trace.find(L"\r\n", begin);
       if (line_end == std::wstring::npos) line_end = trace.size();
-      out_ << "  | " << Escaped(ToUtf8(trace.substr(begin, line_end - begin))) << "\n";
+      out_ << "  | " << TranscriptEscaped(ToUtf8(trace.substr(begin, line_end - begin))) << "\n";
       begin = line_end + 2;
     }
   }

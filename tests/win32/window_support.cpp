@@ -16,25 +16,6 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[64] = L"";
-  GetClassNameW(hwnd, name, 64);
-  return name;
-}
-
-std::vector<std::wstring> ComboItems(HWND combo) {
-  std::vector<std::wstring> items;
-  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
-    std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
-    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-    item.resize(static_cast<std::size_t>(length));
-    items.push_back(item);
-  }
-  return items;
-}
-
 RECT RectInParent(HWND hwnd) {
   RECT r;
   GetWindowRect(hwnd, &r);

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "app/layout.h"
+#include "control_reading.h"
 #include "test_support.h"
 #include "window/win32/form1.h"
 
@@ -21,8 +22,6 @@ namespace fragtally::testing {
 inline int Id(const char* name) { return ControlIdOf(name); }
 
 std::wstring TextOf(HWND hwnd);
-std::wstring ClassOf(HWND hwnd);
-std::vector<std::wstring> ComboItems(HWND combo);
 // The rectangle of a child in its parent's client coordinates.
 RECT RectInParent(HWND hwnd);
 std::wstring W(const std::string& utf8);
