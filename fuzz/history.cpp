@@ -1,9 +1,7 @@
 #include "history.h"
 
-#include <algorithm>
 #include <map>
 #include <memory>
-#include <set>
 #include <vector>
 
 #include "app/commands.h"
@@ -38,19 +36,40 @@ std::unique_ptr<WindowState> FreshState() {
   if (spared.empty()) return NewForm1State(kProgram);
   std::unique_ptr<WindowState> state = std::move(spared.back());
   spared.pop_back();
-  ResetWindowState(*state);
   state->ProgramFolder = kProgram;
   return state;
 }
 
-// The program ends: its state goes back for the next start.
+// The program ends: its state is emptied at once (so that an input leaves
+// nothing of its own behind) and goes back for the next start.
 void End(std::unique_ptr<WindowState>& state) {
-  if (state) SparedStates().push_back(std::move(state));
+  if (!state) return;
+  ResetWindowState(*state);
+  SparedStates().push_back(std::move(state));
+}
+
+// What the game writes for one match of `name` with `kills` kills (1 to 5):
+// the fraglimit line, the match's block and a block for the regular player.
+// Only the name changes between matches, so the rest is built once.
+void AppendMatchText(std::string& text, const std::string& name, int kills) {
+  static const std::string kNameLine = "console: Stats for: ";
+  static const std::string kRegular = CrLf(MatchBlock("Regular", 1));
+  static const std::vector<std::string> kAfterName = [] {
+    std::vector<std::string> after(6);
+    for (std::size_t k = 1; k < after.size(); ++k)
+      after[k] = CrLf(MatchBlock("", static_cast<int>(k))).substr(kNameLine.size());
+    return after;
+  }();
+  text += "console: Fraglimit hit.\r\n";
+  text += kNameLine;
+  text += name;
+  text += kAfterName[static_cast<std::size_t>(kills)];
+  text += kRegular;
 }
 
 class History {
  public:
-  History(const ChoiceSource& choose, HistoryTally& tally) : choose_(choose), tally_(tally) {}
+  History(const ChoiceSource& choose, HistoryTally& tally) : choose_(choose), tally_(tally) { story_.reserve(4096); }
 
   void Play(int steps) {
     // The program lives in "game" and finds the log there.
@@ -92,7 +111,7 @@ class History {
  private:
   unsigned Pick(unsigned n) { return exhausted_ ? 0 : choose_(n, exhausted_); }
 
-  void AppendToLog(const std::vector<std::string>& lines) { files_->Append(kLog, CrLf(lines)); }
+  void AppendToLog(const std::string& text) { files_->Append(kLog, text); }
 
   // The game starts: a new start-up line, on a fresh log or appended. A log
   // is only thrown away once its matches were imported, as a player would.
@@ -100,41 +119,45 @@ class History {
     const std::string startup = "--- Fs_startup : game " + std::to_string(++games_);
     story_ += rewrite ? "game starts, new log\n" : "game starts, appending\n";
     if (rewrite && files_->Exists(kLog)) {
-      if (!unsafe_.empty()) Import(false);
+      if (unsafe_) Import(false);
       files_->Write(kLog, CrLf({startup, "map: krmdm" + std::to_string(games_ % 9)}));
       in_log_.clear();
     } else {
-      AppendToLog({startup});
+      AppendToLog(startup + "\r\n");
     }
   }
 
   // One match: a block for a player of this match alone (its games count is
   // how often the match was counted) and one for a regular.
   void PlayMatch() {
-    const std::string name = "M" + std::to_string(++matches_);
-    std::vector<std::string> lines = {"console: Fraglimit hit."};
-    for (const auto& line : MatchBlock(name, 1 + static_cast<int>(Pick(5)))) lines.push_back(line);
-    for (const auto& line : MatchBlock("Regular", 1)) lines.push_back(line);
-    AppendToLog(lines);
-    in_log_.push_back(name);
-    unsafe_.insert(name);
+    const std::string name = MatchName(++matches_);
+    text_.clear();
+    AppendMatchText(text_, name, 1 + static_cast<int>(Pick(5)));
+    AppendToLog(text_);
+    in_log_.push_back(matches_);
+    may_repeat_.push_back(0);
+    ++unsafe_;
     ++tally_.matches;
     story_ += "match " + name + "\n";
   }
 
+  static std::string MatchName(int match) { return "M" + std::to_string(match); }
+
   // Console lines that are neither blocks nor start-up lines.
   void Chatter() {
-    std::string text = "say: ";
+    text_ = "say: ";
     for (unsigned n = Pick(40); n > 0; --n) {
       char c = static_cast<char>(Pick(256));
-      text.push_back(c == '\n' || c == '\r' ? ' ' : c);
+      text_.push_back(c == '\n' || c == '\r' ? ' ' : c);
     }
-    AppendToLog({text});
+    text_ += "\r\n";
+    AppendToLog(text_);
   }
 
   void OnWrite(const std::string& path, bool after) {
-    if (!after) written_.push_back(path);
-    if (after) completed_.push_back(path);
+    if (!after) last_written_ = path;
+    if (after && path == stats_path_) stats_written_ = true;
+    if (after && path == settings_path_) settings_written_ = true;
     if (kill_countdown_ < 0) return;
     if (kill_countdown_ == 0 && after == kill_after_) throw Killed{};
     if (after && kill_countdown_ > 0) --kill_countdown_;
@@ -144,6 +167,10 @@ class History {
     story_ += "start\n";
     End(state_);
     state_ = FreshState();
+    if (stats_path_.empty()) {
+      stats_path_ = StatsFilePath(*state_);
+      settings_path_ = SettingsFilePath(*state_);
+    }
     RecordingSink sink;
     Form_Load(*state_, sink);
     FRAGTALLY_CHECK(state_->Table.PlayerCount == 0 || sink.messages.empty(), "a message at start-up");
@@ -153,8 +180,7 @@ class History {
   // the program was killed.
   template <class Action>
   bool MaybeKilled(bool kill, Action&& action) {
-    written_.clear();
-    completed_.clear();
+    stats_written_ = settings_written_ = false;
     kill_countdown_ = kill ? static_cast<int>(Pick(4)) : -1;
     kill_after_ = Pick(2) == 1;
     try {
@@ -162,14 +188,11 @@ class History {
     } catch (const Killed&) {
       kill_countdown_ = -1;
       ++tally_.kills;
-      story_ += "  killed at a write of " + written_.back() + (kill_after_ ? ", after it\n" : ", before it\n");
+      story_ += "  killed at a write of " + last_written_ + (kill_after_ ? ", after it\n" : ", before it\n");
       // Between the renames: the statistics file is new, the settings are not.
-      const auto done = [&](const std::string& path) {
-        return std::find(completed_.begin(), completed_.end(), path) != completed_.end();
-      };
-      if (done(StatsFilePath(*state_)) && !done(SettingsFilePath(*state_))) {
+      if (stats_written_ && !settings_written_) {
         ++tally_.kills_between_renames;
-        for (const std::string& name : in_memory_) ++may_repeat_[name];
+        for (int match : in_memory_) ++may_repeat_[static_cast<std::size_t>(match)];
       }
       End(state_);
       return false;
@@ -189,7 +212,7 @@ class History {
       FRAGTALLY_CHECK(sink.messages.empty() || sink.messages[0].title == kLogUnchangedTitle,
                       "import ended with " + (sink.messages.empty() ? "" : sink.messages[0].text));
     });
-    if (survived) unsafe_.clear();  // both files on disk hold them now
+    if (survived) unsafe_ = 0;  // both files on disk hold them now
   }
 
   void Close(bool kill) {
@@ -218,11 +241,11 @@ class History {
       counted[state_->Table.PlayerName[slot]] = state_->Table.GamesPlayed[slot];
     int regular = 0;
     for (int m = 1; m <= matches_; ++m) {
-      const std::string name = "M" + std::to_string(m);
+      const std::string name = MatchName(m);
       const int times = counted.count(name) ? counted[name] : 0;
       regular += times;
       // Once, and once more for each kill between the renames of a save that held it.
-      const int repeats = may_repeat_.count(name) ? may_repeat_[name] : 0;
+      const int repeats = may_repeat_[static_cast<std::size_t>(m)];
       FRAGTALLY_CHECK(times >= 1 && times <= 1 + repeats, name + " of " + std::to_string(matches_) +
                                                               " matches counted " + std::to_string(times) +
                                                               " times; the history:\n" + story_);
@@ -240,13 +263,15 @@ class History {
   int games_ = 0, matches_ = 0;
   int kill_countdown_ = -1;
   bool kill_after_ = false;
-  std::vector<std::string> written_;         // the writes the running operation began
-  std::vector<std::string> completed_;       // and those it finished
-  std::set<std::string> unsafe_;             // matches not yet on disk through a finished import
-  std::vector<std::string> in_log_;          // the matches of the log as it is now
-  std::vector<std::string> in_memory_;       // what the running operation may have counted
-  std::map<std::string, int> may_repeat_;
-  std::string story_;  // what happened, for a failure message
+  std::string stats_path_, settings_path_;    // where the program saves, known from its first start
+  std::string last_written_;                 // the last write the running operation began
+  bool stats_written_ = false, settings_written_ = false;  // and whether it finished these
+  int unsafe_ = 0;                   // matches not yet on disk through a finished import
+  std::vector<int> in_log_;          // the matches of the log as it is now
+  std::vector<int> in_memory_;       // what the running operation may have counted
+  std::vector<int> may_repeat_{0};   // by match: how often a save that held it was killed between renames
+  std::string text_;                 // what the game writes next
+  std::string story_;                // what happened, for a failure message
 };
 
 }  // namespace

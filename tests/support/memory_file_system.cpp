@@ -26,9 +26,9 @@ class MemoryInputFile : public platform::InputFile {
 
 bool MemoryFileSystem::IsFolder(const std::string& path) const {
   for (char separator : {'/', '\\'}) {
-    const std::string prefix = path + separator;
-    auto it = files_.lower_bound(prefix);
-    if (it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0) return true;
+    probe_.assign(path).push_back(separator);
+    auto it = files_.lower_bound(probe_);
+    if (it != files_.end() && it->first.compare(0, probe_.size(), probe_) == 0) return true;
   }
   return false;
 }
@@ -47,7 +47,12 @@ bool MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view con
     error = "cannot write " + path;
     return false;
   }
-  files_[path] = std::make_shared<std::string>(contents);
+  // Bytes no reader shares are overwritten in place: a test may save thousands of times.
+  std::shared_ptr<std::string>& file = files_[path];
+  if (file && file.use_count() == 1)
+    file->assign(contents);
+  else
+    file = std::make_shared<std::string>(contents);
   if (OnWrite) OnWrite(path, true);
   return true;
 }

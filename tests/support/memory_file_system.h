@@ -41,6 +41,7 @@ class MemoryFileSystem : public platform::FileSystem {
   // A file open for reading shares its bytes; a change replaces them or,
   // when no reader shares them, changes them in place.
   std::map<std::string, std::shared_ptr<std::string>> files_;
+  mutable std::string probe_;  // a folder's name with a separator, kept to spare an allocation
 };
 
 // Installs a file system for the lifetime of the guard.
