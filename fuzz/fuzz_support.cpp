@@ -189,18 +189,16 @@ testing::MemoryFileSystem& SharedFiles() {
 }
 }  // namespace
 
-FuzzFiles::FuzzFiles() : files_(SharedFiles()) {
-  files_.Clear();
-  files_.RefuseWrite = nullptr;
-  files_.OnWrite = nullptr;
-  platform::UseFileSystem(&files_);
-}
+FuzzFiles::FuzzFiles() : files_(SharedFiles()) { platform::UseFileSystem(&files_); }
 
-// The files go with the input, so that it leaves no memory of its own behind
-// (libFuzzer takes more allocations than releases for a leak and runs the input again).
+// The files and hooks go with the input, so that it leaves no memory of its own
+// behind (libFuzzer takes more allocations than releases for a leak and runs the
+// input again) and the next input finds the files empty.
 FuzzFiles::~FuzzFiles() {
   platform::UseFileSystem(nullptr);
   files_.Clear();
+  files_.RefuseWrite = nullptr;
+  files_.OnWrite = nullptr;
 }
 
 std::uint8_t InputReader::Byte() { return pos_ < size_ ? data_[pos_++] : 0; }

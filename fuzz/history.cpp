@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/commands.h"
@@ -12,6 +13,7 @@
 namespace fragtally::fuzz {
 
 using testing::CrLf;
+using testing::Lines;
 using testing::MatchBlock;
 
 namespace {
@@ -50,21 +52,25 @@ void End(std::unique_ptr<WindowState>& state) {
 
 // What the game writes for one match of `name` with `kills` kills (1 to 5):
 // the fraglimit line, the match's block and a block for the regular player.
-// Only the name changes between matches, so the rest is built once.
+// Only the name changes between matches, so the text around it is built once
+// for each number of kills, with a stand-in name that is then cut out.
 void AppendMatchText(std::string& text, const std::string& name, int kills) {
-  static const std::string kNameLine = "console: Stats for: ";
-  static const std::string kRegular = CrLf(MatchBlock("Regular", 1));
-  static const std::vector<std::string> kAfterName = [] {
-    std::vector<std::string> after(6);
-    for (std::size_t k = 1; k < after.size(); ++k)
-      after[k] = CrLf(MatchBlock("", static_cast<int>(k))).substr(kNameLine.size());
-    return after;
+  static const std::vector<std::pair<std::string, std::string>> kAroundName = [] {
+    const std::string stand_in = "\x01";
+    std::vector<std::pair<std::string, std::string>> around(6);
+    for (std::size_t k = 1; k < around.size(); ++k) {
+      const std::string whole = CrLf(Lines({{"console: Fraglimit hit."},
+                                            MatchBlock(stand_in, static_cast<int>(k)),
+                                            MatchBlock("Regular", 1)}));
+      const std::size_t at = whole.find(stand_in);
+      around[k] = {whole.substr(0, at), whole.substr(at + stand_in.size())};
+    }
+    return around;
   }();
-  text += "console: Fraglimit hit.\r\n";
-  text += kNameLine;
+  const auto& [before, after] = kAroundName[static_cast<std::size_t>(kills)];
+  text += before;
   text += name;
-  text += kAfterName[static_cast<std::size_t>(kills)];
-  text += kRegular;
+  text += after;
 }
 
 class History {
@@ -104,7 +110,6 @@ class History {
     Start();
     Check();
     End(state_);
-    files_->OnWrite = nullptr;
     ++tally_.histories;
   }
 

@@ -47,12 +47,7 @@ bool MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view con
     error = "cannot write " + path;
     return false;
   }
-  // Bytes no reader shares are overwritten in place: a test may save thousands of times.
-  std::shared_ptr<std::string>& file = files_[path];
-  if (file && file.use_count() == 1)
-    file->assign(contents);
-  else
-    file = std::make_shared<std::string>(contents);
+  Changeable(path, false).assign(contents);
   if (OnWrite) OnWrite(path, true);
   return true;
 }
@@ -76,13 +71,16 @@ std::optional<std::string> MemoryFileSystem::Read(const std::string& path) const
 }
 
 void MemoryFileSystem::Append(const std::string& path, std::string_view bytes) {
+  Changeable(path, true).append(bytes);
+}
+
+std::string& MemoryFileSystem::Changeable(const std::string& path, bool keep_bytes) {
   std::shared_ptr<std::string>& file = files_[path];
   if (!file)
-    file = std::make_shared<std::string>(bytes);
-  else if (file.use_count() == 1)
-    file->append(bytes);
-  else
-    file = std::make_shared<std::string>(*file + std::string(bytes));
+    file = std::make_shared<std::string>();
+  else if (file.use_count() > 1)  // the reader keeps the bytes as they were
+    file = std::make_shared<std::string>(keep_bytes ? *file : std::string());
+  return *file;
 }
 
 }  // namespace fragtally::testing

@@ -38,6 +38,10 @@ class MemoryFileSystem : public platform::FileSystem {
 
  private:
   bool IsFolder(const std::string& path) const;
+  // The bytes of `path` to change, by the rule below (a test may save
+  // thousands of times); made when missing. New bytes start as a copy of the
+  // old ones when `keep_bytes`, else empty.
+  std::string& Changeable(const std::string& path, bool keep_bytes);
   // A file open for reading shares its bytes; a change replaces them or,
   // when no reader shares them, changes them in place.
   std::map<std::string, std::shared_ptr<std::string>> files_;
