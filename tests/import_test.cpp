@@ -382,15 +382,15 @@ TEST_F(ImportTest, ABackupThatCannotBeMadeKeepsTheOldFileAndFailsTheImport) {
   sink_.messages.clear();
   WriteLog(Lines({{kS1}, MatchBlock("Ann", 1)}));
   struct BackupRefused : platform::FileSystem {
-    std::unique_ptr<platform::InputFile> OpenForReading(const std::string& path) override {
-      return platform::NativeFileSystem().OpenForReading(path);
+    std::unique_ptr<platform::InputFile> OpenForReading(const std::string& path, platform::FileFailure* failure) override {
+      return platform::NativeFileSystem().OpenForReading(path, failure);
     }
     bool Exists(const std::string& path) override { return platform::NativeFileSystem().Exists(path); }
-    bool ReplaceFile(const std::string& path, std::string_view contents, std::string& error) override {
-      return platform::NativeFileSystem().ReplaceFile(path, contents, error);
+    bool ReplaceFile(const std::string& path, std::string_view contents, platform::FileFailure& failure) override {
+      return platform::NativeFileSystem().ReplaceFile(path, contents, failure);
     }
-    bool KeepCopy(const std::string&, const std::string& copy, std::string& error) override {
-      error = "refused " + copy;
+    bool KeepCopy(const std::string&, const std::string& copy, platform::FileFailure& failure) override {
+      failure = {platform::FileFault::AccessDenied, copy};
       return false;
     }
   } files;

@@ -105,21 +105,21 @@ std::string FreeBackupPath(const std::string& target) {
 std::string KeepBackup(const std::string& target) {
   platform::FileSystem& files = platform::Files();
   if (!files.Exists(target)) return {};  // nothing on disk to keep
-  std::string error;
+  platform::FileFailure failure;
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string candidate = FreeBackupPath(target);
-    if (files.KeepCopy(target, candidate, error)) return candidate;
+    if (files.KeepCopy(target, candidate, failure)) return candidate;
     if (files.Exists(candidate)) continue;  // another copy took the name first
-    Raise(ErrorKind::WriteFailed, "не удалось сохранить копию прежнего файла статистики (" + candidate + ")");
+    RaiseFileError(ErrorKind::WriteFailed, failure);
   }
-  Raise(ErrorKind::WriteFailed, "не удалось подобрать имя для копии прежнего файла статистики");
+  RaiseFileError(ErrorKind::WriteFailed, failure);
 }
 
 }  // namespace
 
 void ReplaceFile(const std::string& path, const std::string& contents) {
-  std::string error;
-  if (!platform::Files().ReplaceFile(path, contents, error)) Raise(ErrorKind::WriteFailed, error);
+  platform::FileFailure failure;
+  if (!platform::Files().ReplaceFile(path, contents, failure)) RaiseFileError(ErrorKind::WriteFailed, failure);
 }
 
 void AddStatsBlock(WindowState& state, LineReader& file) {

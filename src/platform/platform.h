@@ -1,10 +1,16 @@
 #pragma once
 
-// What the standard library cannot do portably: reading a file by a path in
-// the system's code page, replacing a file atomically, keeping a second name
-// for a file, and finding the running program's folder. One interface, a
-// POSIX and a Win32 implementation; tests and fuzzing may install their own
-// file system (in memory, or one that fails on purpose).
+// What the standard library cannot do portably: reading a file, replacing a
+// file atomically, keeping a second name for a file, finding the running
+// program's folder, and making sure one copy of the program runs per game
+// folder. One interface, a POSIX and a Win32 implementation; tests and
+// fuzzing may install their own file system (in memory, or one that fails on
+// purpose).
+//
+// Paths are bytes. On Windows a path that is valid UTF-8 is taken as UTF-8,
+// any other as the system's ANSI code page (what an old settings file holds);
+// the program's own folder is given in UTF-8, so that a folder whose name the
+// code page cannot spell works. Paths of any length work.
 
 #include <cstdint>
 #include <memory>
@@ -19,6 +25,27 @@ inline constexpr char kPathSeparator = '\\';
 #else
 inline constexpr char kPathSeparator = '/';
 #endif
+
+// Why a file could not be opened, written or copied, in terms the player can
+// act on.
+enum class FileFault {
+  None,
+  NotFound,      // no such file, or a folder on the way is missing
+  InUse,         // another program holds it (a sharing or lock violation), still after the retries
+  AccessDenied,  // not allowed: a read-only file or disk, a folder the user may not write
+  DiskFull,      // no room left on the disk
+  Other,         // anything else: Code and SystemText tell
+};
+
+struct FileFailure {
+  FileFault Fault = FileFault::None;
+  std::string Path;        // the file the operation failed on
+  int Code = 0;            // errno, or GetLastError()
+  std::string SystemText;  // the system's own words for Code, UTF-8
+  // Windows: access was denied in a folder that Windows protects from
+  // ordinary users (Program Files and the like).
+  bool ProtectedFolder = false;
+};
 
 // A file opened for reading, read at any place.
 class InputFile {
@@ -36,8 +63,10 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   // The file for reading, or nullptr when it cannot be opened (missing, a
-  // folder, not allowed).
-  virtual std::unique_ptr<InputFile> OpenForReading(const std::string& path) = 0;
+  // folder, not allowed, held by another program); `failure`, when given,
+  // says why. The file stays readable while others read, write, rename or
+  // delete it.
+  virtual std::unique_ptr<InputFile> OpenForReading(const std::string& path, FileFailure* failure = nullptr) = 0;
 
   // Whether anything (file, folder, link) has this name.
   virtual bool Exists(const std::string& path) = 0;
@@ -45,15 +74,22 @@ class FileSystem {
   // Replaces the file at `path` by `contents`: a temporary file in the same
   // folder gets every byte, is flushed to the disk and renamed over `path`.
   // A missing folder is created first. On failure the old file stays byte for
-  // byte, the temporary file is removed, `error` says why and false is returned.
-  virtual bool ReplaceFile(const std::string& path, std::string_view contents, std::string& error) = 0;
+  // byte, the temporary file is removed, `failure` says why and false is
+  // returned.
+  virtual bool ReplaceFile(const std::string& path, std::string_view contents, FileFailure& failure) = 0;
 
   // Gives the file at `path` the second name `copy` without changing it: a
   // hard link where the file system has them, otherwise a copy that is checked
-  // for its full size. Never replaces an existing `copy`; false (and `error`)
-  // when the copy could not be made.
-  virtual bool KeepCopy(const std::string& path, const std::string& copy, std::string& error) = 0;
+  // for its full size. Never replaces an existing `copy`; false (and
+  // `failure`) when the copy could not be made.
+  virtual bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) = 0;
 };
+
+// The native file system tries again, for about this long, when another
+// program holds a file it opens, replaces or copies (a virus scanner, an
+// editor, a sync tool): a few tries with short sleeps. Tests may shorten it.
+inline constexpr int kDefaultRetryMilliseconds = 1000;
+void SetRetryMilliseconds(int milliseconds);
 
 // The native file system, unless a test installed another one.
 FileSystem& Files();
@@ -69,6 +105,33 @@ void FreeLarge(void* block, std::size_t bytes);
 
 // The folder of the running program, without a trailing separator.
 std::string ExecutableFolder();
+
+// The full path of `path` (relative paths against the current folder), for
+// telling the player which file was meant.
+std::string AbsolutePath(const std::string& path);
+
+// Where a 32-bit game that predates Windows Vista finds `path`: Windows
+// redirects such a game's writes below Program Files to the user's
+// VirtualStore folder, so its copy there is the one the game wrote, when it
+// exists. Otherwise, and on other systems, `path` itself.
+std::string GameView(const std::string& path);
+
+// Held while this copy of the program runs in a game folder.
+class InstanceLock {
+ public:
+  virtual ~InstanceLock() = default;
+};
+
+// Only one copy of the program runs per game folder: the lock, held until it
+// is destroyed, or nullptr when another running copy holds it for `folder`.
+// When no lock can be made at all, one is returned all the same, and the
+// program runs as if alone.
+std::unique_ptr<InstanceLock> LockGameFolder(const std::string& folder);
+
+// A name for `folder` that every copy of the program derives alike (on
+// Windows without regard to case): ASCII letters, digits and '-' only. The
+// lock is made under it, and the windows use it to find the first copy.
+std::string InstanceName(const std::string& folder);
 
 // A name for a file given in the program's own settings: on POSIX systems a
 // backslash is taken as the path separator; on Windows it stays.

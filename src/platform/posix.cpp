@@ -1,6 +1,7 @@
 // The platform layer on POSIX systems.
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -18,8 +19,29 @@ namespace fragtally::platform {
 
 namespace {
 
-std::string Why(const char* what, const std::string& path, int error) {
-  return std::string(what) + " " + path + ": " + std::strerror(error);
+FileFault FaultOf(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR: return FileFault::NotFound;
+    case EBUSY:
+    case ETXTBSY:
+    case EAGAIN: return FileFault::InUse;
+    case EACCES:
+    case EPERM:
+    case EROFS: return FileFault::AccessDenied;
+    case ENOSPC:
+    case EDQUOT: return FileFault::DiskFull;
+    default: return FileFault::Other;
+  }
+}
+
+bool Fail(FileFailure& failure, const std::string& path, int error) {
+  failure.Fault = FaultOf(error);
+  failure.Path = path;
+  failure.Code = error;
+  failure.SystemText = std::strerror(error);
+  failure.ProtectedFolder = false;
+  return false;
 }
 
 int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
@@ -93,12 +115,16 @@ class PosixInputFile : public InputFile {
 
 class PosixFileSystem : public FileSystem {
  public:
-  std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
+  std::unique_ptr<InputFile> OpenForReading(const std::string& path, FileFailure* failure) override {
     int fd = OpenRetrying(path.c_str(), O_RDONLY);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+      if (failure != nullptr) Fail(*failure, path, errno);
+      return nullptr;
+    }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
       ::close(fd);
+      if (failure != nullptr) Fail(*failure, path, EISDIR);
       return nullptr;
     }
     return std::make_unique<PosixInputFile>(fd);
@@ -109,7 +135,7 @@ class PosixFileSystem : public FileSystem {
     return ::lstat(path.c_str(), &info) == 0;
   }
 
-  bool ReplaceFile(const std::string& path, std::string_view contents, std::string& error) override {
+  bool ReplaceFile(const std::string& path, std::string_view contents, FileFailure& failure) override {
     const std::string folder = FolderOf(path);
     if (!folder.empty()) {
       std::error_code ec;
@@ -129,8 +155,7 @@ class PosixFileSystem : public FileSystem {
       if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) {
-      error = Why("cannot create", temporary, errno);
-      return false;
+      return Fail(failure, path, errno);
     }
     bool ok = (!replacing || ::fchmod(fd, old.st_mode & 07777) == 0) && WriteAll(fd, contents);
     int write_errno = errno;
@@ -146,31 +171,28 @@ class PosixFileSystem : public FileSystem {
     }
     if (!ok) {
       ::unlink(temporary.c_str());
-      error = Why("cannot write", path, write_errno);
-      return false;
+      return Fail(failure, path, write_errno);
     }
     FlushFolder(folder);
     return true;
   }
 
-  bool KeepCopy(const std::string& path, const std::string& copy, std::string& error) override {
+  bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) override {
     if (::link(path.c_str(), copy.c_str()) == 0) {
       FlushFolder(FolderOf(copy));
       return true;
     }
     if (errno == EEXIST) {
-      error = Why("cannot keep a copy as", copy, errno);
-      return false;
+      return Fail(failure, copy, errno);
     }
     // No hard links here: copy, and check that every byte arrived.
     int in = OpenRetrying(path.c_str(), O_RDONLY);
     if (in < 0) {
-      error = Why("cannot read", path, errno);
-      return false;
+      return Fail(failure, path, errno);
     }
     int out = OpenRetrying(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (out < 0) {
-      error = Why("cannot create", copy, errno);
+      Fail(failure, copy, errno);
       ::close(in);
       return false;
     }
@@ -202,8 +224,7 @@ class PosixFileSystem : public FileSystem {
     }
     if (!ok) {
       ::unlink(copy.c_str());
-      error = Why("cannot keep a copy as", copy, copy_errno ? copy_errno : EIO);
-      return false;
+      return Fail(failure, copy, copy_errno ? copy_errno : EIO);
     }
     FlushFolder(FolderOf(copy));
     return true;
@@ -233,6 +254,32 @@ std::string ExecutableFolder() {
   std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec || program.empty()) return std::filesystem::current_path(ec).string();
   return program.parent_path().string();
+}
+
+}  // namespace fragtally::platform
+
+namespace fragtally::platform {
+
+void SetRetryMilliseconds(int) {}
+
+std::string AbsolutePath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  std::error_code ec;
+  std::string folder = std::filesystem::current_path(ec).string();
+  if (ec) return path;
+  return folder == "/" ? folder + path : folder + "/" + path;
+}
+
+std::string GameView(const std::string& path) { return path; }
+
+std::unique_ptr<InstanceLock> LockGameFolder(const std::string&) { return std::make_unique<InstanceLock>(); }
+
+std::string InstanceName(const std::string& folder) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : folder) hash = (hash ^ c) * 1099511628211ull;
+  char name[40];
+  std::snprintf(name, sizeof name, "fragtally-%016llx", static_cast<unsigned long long>(hash));
+  return name;
 }
 
 }  // namespace fragtally::platform

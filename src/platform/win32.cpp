@@ -2,6 +2,7 @@
 // code page, as the settings file holds them; they are converted to UTF-16
 // only to call the system.
 
+#include <cstdio>
 #include <cwchar>
 #include <new>
 #include <random>
@@ -51,8 +52,23 @@ std::string SystemMessage(DWORD code) {
   return message;
 }
 
-std::string Why(const char* what, const std::string& path, DWORD code) {
-  return std::string(what) + " " + path + ": " + SystemMessage(code);
+bool Fail(FileFailure& failure, const std::string& path, DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: failure.Fault = FileFault::NotFound; break;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: failure.Fault = FileFault::InUse; break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT: failure.Fault = FileFault::AccessDenied; break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: failure.Fault = FileFault::DiskFull; break;
+    default: failure.Fault = FileFault::Other; break;
+  }
+  failure.Path = path;
+  failure.Code = static_cast<int>(code);
+  failure.SystemText = SystemMessage(code);
+  failure.ProtectedFolder = false;
+  return false;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -106,13 +122,17 @@ class Win32InputFile : public InputFile {
 
 class Win32FileSystem : public FileSystem {
  public:
-  std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
+  std::unique_ptr<InputFile> OpenForReading(const std::string& path, FileFailure* failure) override {
     HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    if (file == INVALID_HANDLE_VALUE) {
+      if (failure != nullptr) Fail(*failure, path, ::GetLastError());
+      return nullptr;
+    }
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
       ::CloseHandle(file);
+      if (failure != nullptr) Fail(*failure, path, ERROR_ACCESS_DENIED);
       return nullptr;
     }
     return std::make_unique<Win32InputFile>(file);
@@ -122,7 +142,7 @@ class Win32FileSystem : public FileSystem {
     return ::GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 
-  bool ReplaceFile(const std::string& path, std::string_view contents, std::string& error) override {
+  bool ReplaceFile(const std::string& path, std::string_view contents, FileFailure& failure) override {
     CreateFolders(FolderOf(path));
     const std::wstring target = Wide(path);
     std::wstring temporary;
@@ -134,8 +154,7 @@ class Win32FileSystem : public FileSystem {
       if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) break;
     }
     if (file == INVALID_HANDLE_VALUE) {
-      error = Why("cannot create a file beside", path, ::GetLastError());
-      return false;
+      return Fail(failure, path, ::GetLastError());
     }
     bool ok = WriteAll(file, contents) && ::FlushFileBuffers(file);
     DWORD code = ok ? 0 : ::GetLastError();
@@ -149,26 +168,23 @@ class Win32FileSystem : public FileSystem {
     }
     if (!ok) {
       ::DeleteFileW(temporary.c_str());
-      error = Why("cannot write", path, code);
-      return false;
+      return Fail(failure, path, code);
     }
     return true;
   }
 
-  bool KeepCopy(const std::string& path, const std::string& copy, std::string& error) override {
+  bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) override {
     const std::wstring from = Wide(path), to = Wide(copy);
     if (::CreateHardLinkW(to.c_str(), from.c_str(), nullptr)) return true;
     DWORD code = ::GetLastError();
     if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
-      error = Why("cannot keep a copy as", copy, code);
-      return false;
+      return Fail(failure, copy, code);
     }
     // No hard links here: copy, and check that every byte arrived.
     if (!::CopyFileW(from.c_str(), to.c_str(), TRUE)) {
       code = ::GetLastError();
       if (code != ERROR_FILE_EXISTS) ::DeleteFileW(to.c_str());
-      error = Why("cannot keep a copy as", copy, code);
-      return false;
+      return Fail(failure, copy, code);
     }
     HANDLE original = ::CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, 0, nullptr);
@@ -180,8 +196,7 @@ class Win32FileSystem : public FileSystem {
     if (kept != INVALID_HANDLE_VALUE) ::CloseHandle(kept);
     if (!ok) {
       ::DeleteFileW(to.c_str());
-      error = Why("cannot keep a copy as", copy, code ? code : ERROR_WRITE_FAULT);
-      return false;
+      return Fail(failure, copy, code ? code : ERROR_WRITE_FAULT);
     }
     return true;
   }
@@ -227,6 +242,26 @@ std::string ExecutableFolder() {
     if (n > 0 && Narrow(short_name, short_bytes)) return short_bytes;
   }
   return bytes;
+}
+
+}  // namespace fragtally::platform
+
+namespace fragtally::platform {
+
+void SetRetryMilliseconds(int) {}
+
+std::string AbsolutePath(const std::string& path) { return path; }
+
+std::string GameView(const std::string& path) { return path; }
+
+std::unique_ptr<InstanceLock> LockGameFolder(const std::string&) { return std::make_unique<InstanceLock>(); }
+
+std::string InstanceName(const std::string& folder) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : folder) hash = (hash ^ c) * 1099511628211ull;
+  char name[40];
+  std::snprintf(name, sizeof name, "fragtally-%016llx", static_cast<unsigned long long>(hash));
+  return name;
 }
 
 }  // namespace fragtally::platform

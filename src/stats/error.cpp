@@ -1,5 +1,7 @@
 #include "stats/error.h"
 
+#include <utility>
+
 namespace fragtally {
 
 const char* ErrorKindName(ErrorKind kind) noexcept {
@@ -16,13 +18,21 @@ const char* ErrorKindName(ErrorKind kind) noexcept {
       return "read failed";
     case ErrorKind::WriteFailed:
       return "write failed";
+    case ErrorKind::ChangedOnDisk:
+      return "changed on disk";
   }
   return "unknown error";
 }
 
-Error::Error(ErrorKind kind, const std::string& detail)
-    : std::runtime_error(detail.empty() ? ErrorKindName(kind) : detail), kind_(kind) {}
+Error::Error(ErrorKind kind, const std::string& detail, platform::FileFailure failure)
+    : std::runtime_error(detail.empty() ? ErrorKindName(kind) : detail), kind_(kind), failure_(std::move(failure)) {}
 
 void Raise(ErrorKind kind, const std::string& detail) { throw Error(kind, detail); }
+
+void RaiseFileError(ErrorKind kind, platform::FileFailure failure) {
+  std::string detail = std::string(ErrorKindName(kind)) + ": " + failure.Path;
+  if (!failure.SystemText.empty()) detail += " (" + failure.SystemText + ")";
+  throw Error(kind, detail, std::move(failure));
+}
 
 }  // namespace fragtally

@@ -33,18 +33,22 @@ bool MemoryFileSystem::IsFolder(const std::string& path) const {
   return false;
 }
 
-std::unique_ptr<platform::InputFile> MemoryFileSystem::OpenForReading(const std::string& path) {
+std::unique_ptr<platform::InputFile> MemoryFileSystem::OpenForReading(const std::string& path,
+                                                                      platform::FileFailure* failure) {
   auto it = files_.find(path);
-  if (it == files_.end()) return nullptr;
+  if (it == files_.end()) {
+    if (failure != nullptr) *failure = {platform::FileFault::NotFound, path, 2, "No such file"};
+    return nullptr;
+  }
   return std::make_unique<MemoryInputFile>(it->second);
 }
 
 bool MemoryFileSystem::Exists(const std::string& path) { return files_.count(path) > 0 || IsFolder(path); }
 
-bool MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view contents, std::string& error) {
+bool MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view contents, platform::FileFailure& failure) {
   if (OnWrite) OnWrite(path, false);
   if (IsFolder(path) || (RefuseWrite && RefuseWrite(path))) {
-    error = "cannot write " + path;
+    failure = {platform::FileFault::AccessDenied, path, 13, "Permission denied"};
     return false;
   }
   Changeable(path, false).assign(contents);
@@ -52,11 +56,11 @@ bool MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view con
   return true;
 }
 
-bool MemoryFileSystem::KeepCopy(const std::string& path, const std::string& copy, std::string& error) {
+bool MemoryFileSystem::KeepCopy(const std::string& path, const std::string& copy, platform::FileFailure& failure) {
   if (OnWrite) OnWrite(copy, false);
   auto it = files_.find(path);
   if (it == files_.end() || Exists(copy) || (RefuseWrite && RefuseWrite(copy))) {
-    error = "cannot keep a copy as " + copy;
+    failure = {platform::FileFault::AccessDenied, copy, 13, "Permission denied"};
     return false;
   }
   files_[copy] = it->second;

@@ -18,10 +18,11 @@ namespace fragtally::testing {
 // (after = true): a test may throw from it to end the program there.
 class MemoryFileSystem : public platform::FileSystem {
  public:
-  std::unique_ptr<platform::InputFile> OpenForReading(const std::string& path) override;
+  std::unique_ptr<platform::InputFile> OpenForReading(const std::string& path,
+                                                      platform::FileFailure* failure = nullptr) override;
   bool Exists(const std::string& path) override;
-  bool ReplaceFile(const std::string& path, std::string_view contents, std::string& error) override;
-  bool KeepCopy(const std::string& path, const std::string& copy, std::string& error) override;
+  bool ReplaceFile(const std::string& path, std::string_view contents, platform::FileFailure& failure) override;
+  bool KeepCopy(const std::string& path, const std::string& copy, platform::FileFailure& failure) override;
 
   void Write(const std::string& path, std::string_view bytes) {
     files_[path] = std::make_shared<std::string>(bytes);

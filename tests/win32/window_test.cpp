@@ -422,17 +422,17 @@ TEST_F(WindowTest, NobodySelectedGivesAnEmptyRatingsBox) {
 // The native files, noting the cursor whenever a file is opened.
 class CursorWatchingFiles : public platform::FileSystem {
  public:
-  std::unique_ptr<platform::InputFile> OpenForReading(const std::string& path) override {
+  std::unique_ptr<platform::InputFile> OpenForReading(const std::string& path, platform::FileFailure* failure) override {
     cursors.push_back(GetCursor());
     if (throw_on_open) throw 42;  // no std::exception: nothing of the program catches it
-    return platform::NativeFileSystem().OpenForReading(path);
+    return platform::NativeFileSystem().OpenForReading(path, failure);
   }
   bool Exists(const std::string& path) override { return platform::NativeFileSystem().Exists(path); }
-  bool ReplaceFile(const std::string& path, std::string_view contents, std::string& error) override {
-    return platform::NativeFileSystem().ReplaceFile(path, contents, error);
+  bool ReplaceFile(const std::string& path, std::string_view contents, platform::FileFailure& failure) override {
+    return platform::NativeFileSystem().ReplaceFile(path, contents, failure);
   }
-  bool KeepCopy(const std::string& path, const std::string& copy, std::string& error) override {
-    return platform::NativeFileSystem().KeepCopy(path, copy, error);
+  bool KeepCopy(const std::string& path, const std::string& copy, platform::FileFailure& failure) override {
+    return platform::NativeFileSystem().KeepCopy(path, copy, failure);
   }
   std::vector<HCURSOR> cursors;
   bool throw_on_open = false;
