@@ -289,7 +289,14 @@ std::optional<ErrorKind> ReferenceLoad(std::string_view bytes, RefTable& table) 
 
 RefImport ReferenceImportLines(std::string_view bytes, std::string& marker, std::optional<std::int64_t>& counted,
                                RefTable& table) {
-  const std::vector<std::string_view> lines = SplitLines(bytes);
+  // Only whole lines: the game may still be writing the last one.
+  const std::size_t whole = bytes.rfind('\n');
+  const std::vector<std::string_view> lines =
+      SplitLines(bytes.substr(0, whole == std::string_view::npos ? 0 : whole + 1));
+  // A header after the last terminator heads a block still being written.
+  std::optional<std::size_t> last_terminator;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i] == "console:  ") last_terminator = i;
   auto is_header = [](std::string_view line) { return StartsWith(line, "console: Stats for:"); };
   auto is_startup = [](std::string_view line) { return StartsWith(line, "--- Fs_startup :"); };
 
@@ -345,6 +352,7 @@ RefImport ReferenceImportLines(std::string_view bytes, std::string& marker, std:
       anything_new = true;
     }
     if (!is_header(line)) continue;
+    if (!last_terminator || next - 1 > *last_terminator) break;
     if (in_session && (skip_all || to_skip > 0)) {
       while (next < lines.size()) {
         if (lines[next++] == "console:  ") break;

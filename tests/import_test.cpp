@@ -244,11 +244,57 @@ TEST_F(ImportTest, MarkerInsideABlockDoesNotAnchor) {
   EXPECT_EQ(state().BlocksAfterMarker, 0);
 }
 
-TEST_F(ImportTest, CutOffLastBlockIsAddedAsFarAsItGoes) {
-  WriteFile(LogPath(), CrLf(MatchBlock("Ann", 1)) + "console: Stats for: Bob\r\nconsole: Dmggiven: 70\r\nconsole: Dmgrecvd: 5\r");
+// The game writes a match's blocks while the player may press the button. A
+// block without its terminator yet, or a line without its line end, is still
+// being written: it is neither added nor counted, and a later import reads it
+// whole, once.
+TEST_F(ImportTest, ABlockStillBeingWrittenIsReadWholeByALaterImport) {
+  const std::string ann = CrLf(Lines({{kS1}, MatchBlock("Ann", 1)}));
+  const std::string bob = CrLf(MatchBlock("Bob", 3));
+  const std::size_t kills_line = bob.find("console: Kills:");
+  const std::size_t terminator = bob.rfind("console:  ");
+  struct Cut {
+    const char* where;
+    std::size_t at;
+  };
+  for (const Cut& cut : {Cut{"after the header", bob.find("\r\n") + 2}, Cut{"between two lines", kills_line},
+                         Cut{"in the middle of a line", kills_line + 20}, Cut{"between CR and LF", kills_line - 1},
+                         Cut{"in the terminator", terminator + 9}, Cut{"before the terminator's line end", terminator + 10}}) {
+    SCOPED_TRACE(cut.where);
+    TempDir dir;
+    CurrentFolder here(dir.path());
+    auto state = StateIn(dir.path());
+    LoadSettings(*state);
+    RecordingSink sink;
+    const fs::path log = dir.path() / "basekrm" / "LOG.txt";
+    WriteFile(log, ann + bob.substr(0, cut.at));
+    ASSERT_EQ(testing::PressImport(*state, sink), Result::Completed);
+    ASSERT_EQ(state->Table.PlayerCount, 1) << "Bob is not added yet";
+    EXPECT_EQ(state->BlocksAfterMarker, 1) << "nor counted";
+    EXPECT_EQ(ReadFile(SettingsFilePath(*state)), "basekrm\\LOG.txt\r\n" + kS1 + "\r\n1\r\n");
+
+    ASSERT_EQ(testing::PressImport(*state, sink), Result::LogUnchanged) << "nothing else is new";
+    WriteFile(log, ann + bob + CrLf({"console: chatter"}));
+    ASSERT_EQ(testing::PressImport(*state, sink), Result::Completed);
+    ASSERT_EQ(state->Table.PlayerCount, 2);
+    EXPECT_EQ(state->Table.Kills[2], 3) << "the whole block, once";
+    EXPECT_EQ(state->Table.GamesPlayed[2], 1);
+    EXPECT_EQ(state->Table.GamesPlayed[1], 1);
+    EXPECT_EQ(state->BlocksAfterMarker, 2);
+    ASSERT_EQ(testing::PressImport(*state, sink), Result::LogUnchanged);
+    for (const auto& message : sink.messages) EXPECT_NE(message.icon, MessageIcon::Error) << message.text;
+  }
+}
+
+TEST_F(ImportTest, AStartupLineStillBeingWrittenIsNotTakenYet) {
+  WriteFile(LogPath(), CrLf(Lines({{kS1}, MatchBlock("Ann", 1)})) + kS2.substr(0, 20));
   ASSERT_EQ(Import(), Result::Completed);
-  EXPECT_EQ(state().Table.DamageGiven[2], 70);
-  EXPECT_EQ(state().Table.DamageReceived[2], 5) << "a CR before the end of the file is dropped";
+  EXPECT_EQ(state().StartupMarker, kS1);
+  WriteFile(LogPath(), CrLf(Lines({{kS1}, MatchBlock("Ann", 1), {kS2}, MatchBlock("Ann", 2)})));
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(state().StartupMarker, kS2);
+  EXPECT_EQ(state().Table.Kills[1], 3);
+  EXPECT_EQ(state().BlocksAfterMarker, 1);
 }
 
 TEST_F(ImportTest, MissingLogChangesNothing) {
@@ -283,7 +329,7 @@ TEST_F(ImportTest, MalformedLineEndsTheImportKeepingEarlierBlocksAndItCountsAsRe
 }
 
 TEST_F(ImportTest, HeaderWithNothingAfterTheColonFails) {
-  WriteLog({"console: Stats for:"});
+  WriteLog({"console: Stats for:", "console:  "});
   ASSERT_EQ(Import(), Result::Failed);
   ExpectLogNotFound();
 }

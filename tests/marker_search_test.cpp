@@ -78,5 +78,37 @@ TEST(MarkerSearch, PiecesOfTheFileAreJoinedAtEveryBoundary) {
   EXPECT_TRUE(Find(far));
 }
 
+// Where blocks still being written may start: after the last terminator
+// line, found from the end back over lines of every length, whatever the
+// pieces the file is read in.
+TEST(MarkerSearch, BlocksStillBeingWrittenStartAfterTheLastTerminator) {
+  MemoryFileSystem files;
+  auto from = [&](const std::string& log, std::uint64_t searched = 1u << 20) {
+    files.Write("LOG.txt", log);
+    return UnfinishedBlocksFrom(*files.OpenForReading("LOG.txt"), searched);
+  };
+  EXPECT_EQ(from("console:  \r\nconsole: Stats for: A\r\n"), 12u);
+  EXPECT_EQ(from("console:  \nx\nconsole:  \r\nconsole: Stats for: A\n"), 25u) << "the last one";
+  EXPECT_EQ(from("console: Stats for: A\r\n"), 0u) << "none at all";
+  EXPECT_EQ(from("console:   \r\nxconsole:  \r\n"), 0u) << "only a whole line is a terminator";
+  for (std::size_t length : {(64u << 10) - 13, (64u << 10) - 12, (64u << 10) - 11, 64u << 10, (64u << 10) + 1,
+                             (128u << 10) - 12, 300u << 10}) {
+    SCOPED_TRACE(length);
+    // A terminator, then a long line whose end falls on or near a piece's edge.
+    const std::string log = "console:  \r\n" + std::string(length, 'x') + "console:  \r\n";
+    EXPECT_EQ(from(log), 12u) << "the long line merely ends in the terminator's text";
+    EXPECT_EQ(from(log + "y\n"), 12u);
+    EXPECT_EQ(from("a\n" + std::string(length, 'x') + "\nconsole:  \n" + std::string(length, 'y') + "\n"),
+              length + 3 + 11);
+  }
+  EXPECT_EQ(from("console:  \r\n" + std::string(5000, 'x') + "\n", 1000), 5013u - 1000)
+      << "none within the bytes searched: from where the search stopped";
+  EXPECT_EQ(WholeLinesEnd(*(files.Write("L", "a\r\nb"), files.OpenForReading("L"))), 3u);
+  EXPECT_EQ(WholeLinesEnd(*(files.Write("L", "no line end"), files.OpenForReading("L"))), 0u);
+  EXPECT_EQ(WholeLinesEnd(*(files.Write("L", std::string(200000, 'x') + "\n" + std::string(100000, 'y')),
+                            files.OpenForReading("L"))),
+            200001u);
+}
+
 }  // namespace
 }  // namespace fragtally

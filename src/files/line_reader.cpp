@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "stats/error.h"
 
@@ -13,10 +14,19 @@ constexpr std::size_t kChunk = 1 << 20;
 constexpr std::size_t kSmallest = 4096;
 }
 
-bool LineReader::Open(const std::string& path) {
+bool LineReader::Open(const std::string& path, platform::FileFailure* failure) {
+  std::unique_ptr<platform::InputFile> file = platform::Files().OpenForReading(path, failure);
+  if (file == nullptr) {
+    Close();
+    return false;
+  }
+  Open(std::move(file));
+  return true;
+}
+
+void LineReader::Open(std::unique_ptr<platform::InputFile> file) {
   Close();
-  file_ = platform::Files().OpenForReading(path);
-  if (file_ == nullptr) return false;
+  file_ = std::move(file);
   const long long size = file_->Size();
   const std::size_t wanted = size < 0 || static_cast<unsigned long long>(size) >= kChunk
                                  ? kChunk
@@ -28,7 +38,6 @@ bool LineReader::Open(const std::string& path) {
   begin_ = end_ = 0;
   file_offset_ = 0;
   eof_ = false;
-  return true;
 }
 
 void LineReader::Close() {

@@ -15,8 +15,11 @@ namespace fragtally {
 // A read error part-way raises ReadFailed. The file is closed with the reader.
 class LineReader {
  public:
-  // Opens a file for reading; false when it cannot be opened or is a folder.
-  bool Open(const std::string& path);
+  // Opens a file for reading; false when it cannot be opened or is a folder
+  // (`failure`, when given, says why).
+  bool Open(const std::string& path, platform::FileFailure* failure = nullptr);
+  // Reads `file`, which the reader then owns.
+  void Open(std::unique_ptr<platform::InputFile> file);
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
   platform::InputFile& File() { return *file_; }

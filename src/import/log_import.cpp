@@ -1,5 +1,6 @@
 #include "import/log_import.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -84,10 +85,32 @@ class Snapshot {
   std::int16_t current_player_, scan_index_, kills_field_pos_;
 };
 
+// The log as far as the game had written whole lines when the import began:
+// the game may go on writing while it is read.
+class WrittenPart : public platform::InputFile {
+ public:
+  explicit WrittenPart(std::unique_ptr<platform::InputFile> file) : file_(std::move(file)) {
+    end_ = WholeLinesEnd(*file_);
+  }
+  long long ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+    if (offset >= end_) return 0;
+    return file_->ReadAt(offset, buffer, static_cast<std::size_t>(std::min<std::uint64_t>(size, end_ - offset)));
+  }
+  long long Size() override { return static_cast<long long>(end_); }
+
+ private:
+  std::unique_ptr<platform::InputFile> file_;
+  std::uint64_t end_ = 0;
+};
+
 class LogImport {
  public:
   LogImport(WindowState& state, LineReader& log, std::uint64_t tail_searched)
-      : state_(state), log_(log), marker_(state.StartupMarker), tail_searched_(tail_searched) {}
+      : state_(state),
+        log_(log),
+        marker_(state.StartupMarker),
+        tail_searched_(tail_searched),
+        unfinished_from_(UnfinishedBlocksFrom(log.File())) {}
 
   ImportOutcome Run() {
     if (!marker_.empty()) {
@@ -110,6 +133,9 @@ class LogImport {
         if (IsStatsHeader(marker_)) SkipStatsBlock(log_);  // the line itself heads a block
         continue;
       }
+      // A block without its terminator yet is still being written: neither
+      // it nor anything after it is read, and the next import reads it whole.
+      if (IsStatsHeader(line) && log_.Position() > unfinished_from_) break;
       if (failure_) {  // only looking for the remembered line now: the state stays as the failure left it
         if (IsStatsHeader(line)) SkipStatsBlock(log_);
         continue;
@@ -179,6 +205,7 @@ class LogImport {
   LineReader& log_;
   const std::string marker_;
   const std::uint64_t tail_searched_;
+  const std::uint64_t unfinished_from_;
   std::optional<Snapshot> start_;
   bool watching_ = false;           // the remembered line may still come
   bool anchored_ = false;           // it came
@@ -193,8 +220,12 @@ class LogImport {
 }  // namespace
 
 ImportOutcome ImportLog(WindowState& state, std::uint64_t tail_searched) {
+  platform::FileFailure failure;
+  std::unique_ptr<platform::InputFile> file =
+      platform::Files().OpenForReading(platform::GameView(platform::NativePath(state.LogPath)), &failure);
+  if (file == nullptr) RaiseFileError(ErrorKind::NotFound, failure);
   LineReader log;
-  if (!log.Open(platform::NativePath(state.LogPath))) Raise(ErrorKind::NotFound);
+  log.Open(std::make_unique<WrittenPart>(std::move(file)));
   // The trace grows by about a sixth of the log's size (the statistics lines,
   // shortened); room for a fifth is taken at once, in address space only.
   if (const long long size = log.File().Size(); size > 0) state.Trace.Reserve(static_cast<std::size_t>(size / 5));

@@ -89,7 +89,71 @@ class BackwardLines {
   std::vector<char> head_;
 };
 
+std::uint64_t SizeOf(platform::InputFile& file) {
+  const long long size = file.Size();
+  if (size < 0) Raise(ErrorKind::ReadFailed);
+  return static_cast<std::uint64_t>(size);
+}
+
 }  // namespace
+
+std::uint64_t WholeLinesEnd(platform::InputFile& log) {
+  std::vector<char> chunk;
+  for (std::uint64_t high = SizeOf(log); high > 0;) {
+    const std::uint64_t low = high > kLineChunk ? high - kLineChunk : 0;
+    ReadRange(log, low, high, chunk);
+    const std::string_view part(chunk.data(), chunk.size());
+    if (const std::size_t lf = part.rfind('\n'); lf != std::string_view::npos) return low + lf + 1;
+    high = low;
+  }
+  return 0;
+}
+
+std::uint64_t UnfinishedBlocksFrom(platform::InputFile& log, std::uint64_t searched) {
+  const std::uint64_t size = SizeOf(log);
+  const std::uint64_t lowest = size > searched ? size - searched : 0;
+  std::vector<char> chunk;
+  // Pieces [low, high) from the end back to `lowest`; `high` is where a line
+  // starts, and every line from there on has been looked at. A line that
+  // begins before its piece is looked at with the next piece, which ends
+  // where it ends; one longer than a piece (no terminator) is passed over.
+  std::uint64_t high = size;
+  bool in_long_line = false;  // the line that ends at `high` began before the piece before
+  while (high > lowest) {
+    const std::uint64_t low = high - lowest > kLineChunk ? high - kLineChunk : lowest;
+    const std::uint64_t from = low > 0 ? low - 1 : 0;  // one byte more, to tell whether a line starts at `low`
+    ReadRange(log, from, high, chunk);
+    if (chunk.size() != high - from) Raise(ErrorKind::ReadFailed);  // the file shrank under the search
+    const std::string_view part(chunk.data() + (low - from), static_cast<std::size_t>(high - low));
+    const bool line_starts_at_low = low == lowest || chunk[0] == '\n';
+    std::size_t end = part.size();
+    if (in_long_line) {  // skip the rest of it
+      const std::size_t lf = part.rfind('\n');
+      if (lf == std::string_view::npos && !line_starts_at_low) {
+        high = low;
+        continue;
+      }
+      end = lf == std::string_view::npos ? 0 : lf + 1;
+      in_long_line = false;
+    }
+    while (end > 0) {
+      const std::size_t lf_before = end >= 2 ? part.rfind('\n', end - 2) : std::string_view::npos;
+      if (lf_before == std::string_view::npos && !line_starts_at_low) break;  // begins before the piece
+      const std::size_t start = lf_before == std::string_view::npos ? 0 : lf_before + 1;
+      std::string_view line = part.substr(start, end - start);
+      if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      if (IsStatsTerminator(line)) return low + end;
+      end = start;
+    }
+    if (end == part.size() && end > 0) {  // not one line ends in the piece but the last, begun before it
+      in_long_line = true;
+      end = 0;
+    }
+    high = low + end;
+  }
+  return lowest;
+}
 
 std::optional<std::uint64_t> FindMarkerLine(platform::InputFile& log, std::string_view marker,
                                             std::uint64_t searched) {

@@ -19,4 +19,16 @@ namespace fragtally {
 std::optional<std::uint64_t> FindMarkerLine(platform::InputFile& log, std::string_view marker,
                                             std::uint64_t searched = UINT64_MAX);
 
+// The game may be writing its log while it is imported. The end of the log's
+// last whole line (the offset after its last LF, 0 when it has none): a line
+// without its line end is still being written.
+std::uint64_t WholeLinesEnd(platform::InputFile& log);
+
+// Where statistics blocks that are still being written may start: the end of
+// the last terminator line within the last `searched` bytes of the log, or,
+// when that window holds none, the window's start. A block whose header
+// starts there or later has no terminator after it yet.
+inline constexpr std::uint64_t kBlockTailSearched = 1u << 20;
+std::uint64_t UnfinishedBlocksFrom(platform::InputFile& log, std::uint64_t searched = kBlockTailSearched);
+
 }  // namespace fragtally
