@@ -139,6 +139,8 @@ void ResetWindowState(WindowState& state) {
   state.Panel1 = DesignPanelLabels();
   state.Panel2 = DesignPanelLabels();
   state.KeepOldStatsFile = false;
+  state.StatsOnDisk = {};
+  state.StatsKeptBeside.clear();
 }
 
 SlotCounters ExpectedAfterReload(const SlotCounters& saved) {

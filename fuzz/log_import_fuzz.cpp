@@ -154,7 +154,8 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
       FRAGTALLY_CHECK(files->Read(StatsFilePath(*state)) == std::string(kSeedStats), "statistics file rewritten");
       break;
     case RefImport::Failed:
-      CheckOneMessage(messages, MessageIcon::Error, kLogNotFoundTitle, std::string(kLogNotFoundText) + kContactAddress);
+      CheckOneMessage(messages, MessageIcon::Error, kLogNotFoundTitle,
+                      LogNotFoundText(platform::AbsolutePath(platform::NativePath(state->LogPath)), nullptr));
       FRAGTALLY_CHECK(files->Read(SettingsFilePath(*state)) == settings, "settings file rewritten");
       FRAGTALLY_CHECK(files->Read(StatsFilePath(*state)) == std::string(kSeedStats), "statistics file rewritten");
       break;

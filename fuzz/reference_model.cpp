@@ -276,14 +276,20 @@ std::optional<ErrorKind> ReferenceAddBlock(const std::vector<std::string_view>& 
 }
 
 std::optional<ErrorKind> ReferenceLoad(std::string_view bytes, RefTable& table) {
+  if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
   std::vector<std::string_view> lines = SplitLines(bytes);
   std::size_t next = 0;
+  bool text_outside_blocks = false;
   while (next < lines.size()) {
     std::string_view line = lines[next++];
     if (StartsWith(line, "console: Stats for:")) {
       if (auto error = ReferenceAddBlock(lines, next, table)) return error;
+    } else if (line.find_first_not_of(" \t\r") != std::string_view::npos) {
+      text_outside_blocks = true;
     }
   }
+  // Text and no player: not a file the program can read.
+  if (text_outside_blocks && table.players.empty()) return ErrorKind::ReadFailed;
   return std::nullopt;
 }
 

@@ -59,11 +59,24 @@ class ImportTest : public ::testing::Test {
     EXPECT_EQ(sink_.messages.back().title, title);
     EXPECT_EQ(sink_.messages.back().text, text);
   }
+  // The box's own words, then the full path that was tried.
   void ExpectLogNotFound() {
     ExpectLastMessage(MessageIcon::Error, "Программе не удалось найти ЛОГ файл",
                       "ЛОГ файл не найден. Либо вы просто ещё ни разу не играли в KRM, либо неправильно настроили "
                       "данную программу. Читайте прилагающийся файл, или обратитесь к разработчику - " +
-                          std::string(kContactAddress));
+                          std::string(kContactAddress) + "\r\n" + LogPath().string());
+  }
+  // The save-failed box: which file, and why, on lines of their own.
+  void ExpectSaveFailed(const std::string& file_words, const std::string& path, const std::string& cause) {
+    ASSERT_FALSE(sink_.messages.empty());
+    const auto& box = sink_.messages.back();
+    EXPECT_EQ(box.icon, MessageIcon::Error);
+    EXPECT_EQ(box.title, "Не удалось сохранить файл");
+    EXPECT_EQ(box.text.rfind(file_words + " не записан, прежний файл остался без изменений:\r\n" + path + "\r\nПричина: " +
+                                 cause,
+                             0),
+              0u)
+        << box.text;
   }
   void ExpectLogUnchanged() {
     ExpectLastMessage(MessageIcon::Information, "Статистика не занесена",
@@ -401,12 +414,13 @@ TEST_F(ImportTest, BackslashesInTheLogPathAreFolderSeparators) {
 #endif
 }
 
-TEST_F(ImportTest, UnwritableSettingsEndTheImportWithTheMessage) {
+TEST_F(ImportTest, UnwritableSettingsEndTheImportWithTheSaveMessage) {
   WriteLog(Lines({{kS1}, MatchBlock("Ann", 1)}));
   fs::create_directories(SettingsFilePath(state()));  // a folder where the file should go
   ASSERT_EQ(Import(), Result::Failed);
-  ExpectLogNotFound();
+  ExpectSaveFailed("Файл настроек", SettingsFilePath(state()), "");
   EXPECT_EQ(state().Table.PlayerCount, 1);
+  EXPECT_TRUE(fs::exists(StatsFilePath(state()))) << "the statistics went first";
 }
 
 TEST_F(ImportTest, UnwritableStatisticsLeaveTheMarkerOnDiskWhereItWas) {
@@ -415,8 +429,13 @@ TEST_F(ImportTest, UnwritableStatisticsLeaveTheMarkerOnDiskWhereItWas) {
   WriteLog(Lines({{kS1}, MatchBlock("Ann", 1), MatchBlock("Bob", 1)}));
   fs::create_directories(StatsFilePath(state()));  // a folder where the file should go
   ASSERT_EQ(Import(), Result::Failed);
-  ExpectLogNotFound();
+  ExpectSaveFailed("Файл статистики", StatsFilePath(state()), "");
   EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS1 + "\r\n1\r\n") << "the settings are not written";
+  // Closing tries again and fails again: the settings still stay, so the
+  // next start counts these matches again instead of losing them.
+  Form_Unload(state(), sink_);
+  ExpectSaveFailed("Файл статистики", StatsFilePath(state()), "");
+  EXPECT_EQ(Settings(), "basekrm\\LOG.txt\r\n" + kS1 + "\r\n1\r\n");
 }
 
 TEST_F(ImportTest, ABackupThatCannotBeMadeKeepsTheOldFileAndFailsTheImport) {
@@ -442,7 +461,7 @@ TEST_F(ImportTest, ABackupThatCannotBeMadeKeepsTheOldFileAndFailsTheImport) {
   } files;
   testing::UsingFileSystem use(files);
   ASSERT_EQ(Import(), Result::Failed);
-  ExpectLogNotFound();
+  EXPECT_EQ(sink_.messages.back().title, "Не удалось сохранить файл");
   EXPECT_EQ(ReadFile(StatsFilePath(state())), broken) << "the old file stays";
   EXPECT_FALSE(fs::exists(SettingsFilePath(state()))) << "the marker on disk did not move";
 }

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/ratings.h"
+#include "files/paths.h"
 #include "files/settings_file.h"
 #include "files/stats_file.h"
 #include "import/log_import.h"
@@ -11,8 +12,53 @@ namespace fragtally {
 
 namespace {
 
-void ShowLogNotFound(MessageSink& messages) {
-  messages.ShowMessage(MessageIcon::Error, kLogNotFoundTitle, std::string(kLogNotFoundText) + kContactAddress);
+// The file and the cause of a file error; `path` and no known cause for
+// anything else.
+platform::FileFailure FailureOf(const std::exception& error, const std::string& path) {
+  const auto* file_error = dynamic_cast<const Error*>(&error);
+  if (file_error != nullptr && !file_error->failure().Path.empty()) return file_error->failure();
+  return {platform::FileFault::Other, path};
+}
+
+// The log-not-found message, with the full path that was tried and, for a
+// file error other than a missing file, why.
+void ShowLogNotFound(const WindowState& state, MessageSink& messages, const std::exception& error) {
+  const auto* file_error = dynamic_cast<const Error*>(&error);
+  const platform::FileFailure* failure =
+      file_error != nullptr && !file_error->failure().Path.empty() ? &file_error->failure() : nullptr;
+  const std::string path =
+      platform::AbsolutePath(failure != nullptr ? failure->Path : platform::NativePath(state.LogPath));
+  messages.ShowMessage(MessageIcon::Error, kLogNotFoundTitle, LogNotFoundText(path, failure));
+}
+
+// Saves the statistics file (when there are players), then the settings
+// file, and tells the player of whatever went wrong. The settings follow the
+// statistics only: after a statistics save that failed or was refused, the
+// settings file keeps the last import it knew of, so that the next import
+// counts the matches that did not reach the statistics file again instead of
+// losing them.
+void SaveFiles(WindowState& state, MessageSink& messages, SaveMoment moment) {
+  if (state.Table.PlayerCount > 0) {
+    try {
+      const std::string backup = SaveStatsFile(state);
+      if (!backup.empty()) messages.ShowMessage(MessageIcon::Information, kStatsBackupTitle, StatsBackupText(backup));
+    } catch (const std::exception& error) {
+      const auto* file_error = dynamic_cast<const Error*>(&error);
+      if (file_error != nullptr && file_error->kind() == ErrorKind::ChangedOnDisk)
+        messages.ShowMessage(MessageIcon::Error, kStatsChangedTitle,
+                             StatsChangedText(StatsFilePath(state), file_error->failure().Path, moment));
+      else
+        messages.ShowMessage(MessageIcon::Error, kSaveFailedTitle,
+                             StatsSaveFailedText(FailureOf(error, StatsFilePath(state)), moment));
+      return;
+    }
+  }
+  try {
+    SaveSettings(state);
+  } catch (const std::exception& error) {
+    messages.ShowMessage(MessageIcon::Error, kSaveFailedTitle,
+                         SettingsSaveFailedText(FailureOf(error, SettingsFilePath(state)), moment));
+  }
 }
 
 void ShowFillFailure(MessageSink& messages) {
@@ -47,8 +93,14 @@ void Form_Load(WindowState& state, MessageSink& messages) {
   LoadSettings(state);
   try {
     LoadStatsFile(state);
-  } catch (const std::exception&) {
-    messages.ShowMessage(MessageIcon::Error, kStatsNotFoundTitle, std::string(kStatsNotFoundText) + kContactAddress);
+  } catch (const std::exception& error) {
+    const auto* file_error = dynamic_cast<const Error*>(&error);
+    if (file_error != nullptr && file_error->kind() == ErrorKind::NotFound &&
+        file_error->failure().Fault != platform::FileFault::NotFound && state.KeepOldStatsFile)
+      // It is there, but another program holds it, or it may not be read.
+      messages.ShowMessage(MessageIcon::Error, kStatsUnreadableTitle, StatsUnreadableText(file_error->failure()));
+    else
+      messages.ShowMessage(MessageIcon::Error, kStatsNotFoundTitle, std::string(kStatsNotFoundText) + kContactAddress);
     return;
   }
   const int players = state.Table.PlayerCount;
@@ -66,20 +118,7 @@ void Form_Load(WindowState& state, MessageSink& messages) {
 
 void Form_Activate(WindowState& state) { state.TraceCaret = state.Trace.size(); }
 
-void Form_Unload(WindowState& state, MessageSink& messages) {
-  if (state.Table.PlayerCount > 0) {
-    try {
-      SaveStatsFile(state);
-    } catch (const std::exception& error) {
-      messages.ShowMessage(MessageIcon::Error, kSaveFailedTitle, kStatsSaveFailedText + std::string(error.what()));
-    }
-  }
-  try {
-    SaveSettings(state);
-  } catch (const std::exception& error) {
-    messages.ShowMessage(MessageIcon::Error, kSaveFailedTitle, kSettingsSaveFailedText + std::string(error.what()));
-  }
-}
+void Form_Unload(WindowState& state, MessageSink& messages) { SaveFiles(state, messages, SaveMoment::Closing); }
 
 void Command1_Click(WindowState& state, MessageSink& messages) {
   try {
@@ -88,13 +127,13 @@ void Command1_Click(WindowState& state, MessageSink& messages) {
       return;
     }
     RefreshPanels(state);
-    // The totals reach the disk before the marker does: a program that dies
-    // between the two saves imports the log again instead of losing it.
-    if (state.Table.PlayerCount > 0) SaveStatsFile(state);
-    SaveSettings(state);
-  } catch (const std::exception&) {
-    ShowLogNotFound(messages);
+  } catch (const std::exception& error) {
+    ShowLogNotFound(state, messages, error);
+    return;
   }
+  // The totals reach the disk before the marker does: a program that dies
+  // between the two saves imports the log again instead of losing it.
+  SaveFiles(state, messages, SaveMoment::Import);
 }
 
 void Command2_Click(const WindowState& state, MessageSink& messages, const std::string& decimal_separator) {

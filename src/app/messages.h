@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 namespace fragtally {
 
 enum class MessageIcon { Information, Error };
@@ -45,9 +47,31 @@ inline constexpr const char* kPanelFillFailedText =
     "Точность одного из оружий этого игрока слишком велика, чтобы её показать. Значения панели после неё "
     "остались прежними.";
 
-// Closing could not write a file; the program ends all the same.
+// A save failed, at an import or at closing.
 inline constexpr const char* kSaveFailedTitle = "Не удалось сохранить файл";
-inline constexpr const char* kStatsSaveFailedText = "Файл статистики не записан, прежний файл остался без изменений: ";
-inline constexpr const char* kSettingsSaveFailedText = "Файл настроек не записан, прежний файл остался без изменений: ";
+
+// The statistics file exists but could not be opened at start-up.
+inline constexpr const char* kStatsUnreadableTitle = "Программе не удалось открыть файл статистики";
+
+// The statistics file changed on disk since the program read or wrote it.
+inline constexpr const char* kStatsChangedTitle = "Файл статистики изменён другой программой";
+
+// A save kept the old statistics file under another name first.
+inline constexpr const char* kStatsBackupTitle = "Прежний файл статистики сохранён";
+
+// When a save fails or is refused.
+enum class SaveMoment { Import, Closing };
+
+// The texts of the messages above. File names are put on lines of their own:
+// a window decodes each line by itself, and a name may be in the system's
+// code page rather than UTF-8.
+std::string LogNotFoundText(const std::string& log_path, const platform::FileFailure* failure);
+std::string StatsUnreadableText(const platform::FileFailure& failure);
+std::string StatsSaveFailedText(const platform::FileFailure& failure, SaveMoment moment);
+std::string SettingsSaveFailedText(const platform::FileFailure& failure, SaveMoment moment);
+std::string StatsChangedText(const std::string& stats_path, const std::string& kept_beside, SaveMoment moment);
+std::string StatsBackupText(const std::string& backup_path);
+// Why a file could not be read or written, in the player's words.
+std::string FailureCause(const platform::FileFailure& failure);
 
 }  // namespace fragtally

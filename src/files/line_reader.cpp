@@ -42,6 +42,7 @@ void LineReader::Open(std::unique_ptr<platform::InputFile> file) {
 
 void LineReader::Close() {
   file_.reset();
+  digest_ = nullptr;
   eof_ = true;
   begin_ = end_ = 0;
   file_offset_ = 0;
@@ -69,6 +70,7 @@ bool LineReader::Fill() {
   }
   long long got = file_->ReadAt(file_offset_, buffer_.get() + end_, capacity_ - end_);
   if (got > 0) {
+    if (digest_ != nullptr) digest_->Update(std::string_view(buffer_.get() + end_, static_cast<std::size_t>(got)));
     end_ += static_cast<std::size_t>(got);
     file_offset_ += static_cast<std::uint64_t>(got);
     return true;

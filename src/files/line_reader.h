@@ -5,9 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "files/file_digest.h"
 #include "platform/platform.h"
 
 namespace fragtally {
+
+// A UTF-8 byte-order mark, as text editors put at the start of a file.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // Reads a text file line by line, byte for byte. A line ends at LF; one CR
 // directly before the LF, or before the end of the file, is dropped; any
@@ -37,6 +41,10 @@ class LineReader {
   // The same, copied into `line`.
   bool ReadLine(std::string& line);
 
+  // Every byte read from now on also goes into `digest` (nullptr: none);
+  // read to the end from the start, it is the file's digest.
+  void DigestInto(ContentDigest* digest) { digest_ = digest; }
+
  private:
   bool Fill();
 
@@ -47,6 +55,7 @@ class LineReader {
   std::size_t end_ = 0;            // end of the bytes in the buffer
   std::uint64_t file_offset_ = 0;  // where the bytes after end_ start in the file
   bool eof_ = true;
+  ContentDigest* digest_ = nullptr;
 };
 
 }  // namespace fragtally

@@ -27,6 +27,9 @@ void LoadSettings(WindowState& state) {
     if (file.Open(SettingsFilePath(state))) {
       std::string line;
       if (file.ReadLine(line)) {
+        if (line.starts_with(kUtf8ByteOrderMark)) line.erase(0, kUtf8ByteOrderMark.size());  // a text editor's
+        // "Copy as path" puts the path in quotes.
+        if (line.size() >= 2 && line.front() == '"' && line.back() == '"') line = line.substr(1, line.size() - 2);
         state.LogPath = line;
         if (file.ReadLine(line)) state.StartupMarker = line;
         if (file.ReadLine(line)) state.BlocksAfterMarker = PlainCount(line);

@@ -8,7 +8,9 @@ inline constexpr const char* kDefaultLogPath = "basekrm\\LOG.txt";
 
 // Line 1 into LogPath, line 2 into StartupMarker, line 3 into
 // BlocksAfterMarker when it is a plain non-negative number (unknown
-// otherwise); every failure is absorbed. An empty LogPath becomes the default.
+// otherwise); every failure is absorbed. A byte-order mark before the first
+// line is skipped, and a log path in double quotes is taken without them. An
+// empty LogPath becomes the default.
 void LoadSettings(WindowState& state);
 
 // Writes LogPath and StartupMarker as CR LF lines, and BlocksAfterMarker as a

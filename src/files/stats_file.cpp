@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
+#include "files/file_digest.h"
 #include "files/paths.h"
 #include "platform/platform.h"
 #include "stats/numbers.h"
@@ -89,6 +91,20 @@ void AppendBlock(std::string& out, const PlayerTable& t, int slot) {
   out.append(body, static_cast<std::size_t>(at - body));
 }
 
+// A new file's name beside `target`: the folder of `target`, then `prefix`,
+// the local date and time, and `suffix`, numbered when that name is taken.
+std::string FreeSiblingPath(const std::string& target, const char* prefix, const char* suffix) {
+  const std::size_t folder_end = target.find_last_of("/\\");
+  const std::string folder = folder_end == std::string::npos ? std::string() : target.substr(0, folder_end + 1);
+  const std::string stamp = platform::LocalTimeStamp();
+  for (int n = 1;; ++n) {
+    std::string candidate = folder + prefix + stamp;
+    if (n > 1) candidate.append("-").append(std::to_string(n));
+    candidate.append(suffix);
+    if (!platform::Files().Exists(candidate)) return candidate;
+  }
+}
+
 // A name for the kept copy of the statistics file that no earlier copy has.
 std::string FreeBackupPath(const std::string& target) {
   const std::string stamp = platform::LocalTimeStamp();
@@ -138,17 +154,37 @@ void AddStatsBlock(WindowState& state, LineReader& file) {
 
 void LoadStatsFile(WindowState& state) {
   const std::string path = StatsFilePath(state);
+  state.StatsOnDisk = {};
   // Whatever is on disk but not in the table must survive the next save.
   state.KeepOldStatsFile = platform::Files().Exists(path);
   LineReader file;
-  if (!file.Open(path)) Raise(ErrorKind::NotFound);
+  platform::FileFailure failure;
+  if (!file.Open(path, &failure)) {
+    if (failure.Fault == platform::FileFault::NotFound && !state.KeepOldStatsFile) state.StatsOnDisk = {true, false, 0};
+    RaiseFileError(ErrorKind::NotFound, failure);
+  }
+  ContentDigest digest;
+  file.DigestInto(&digest);
   std::string_view line;
+  bool first = true;
+  bool any_text = false;  // more than blanks and line ends outside the blocks
   while (file.NextLine(line)) {
-    if (!IsStatsHeader(line)) continue;
+    if (first) {
+      first = false;
+      if (line.starts_with(kUtf8ByteOrderMark)) line.remove_prefix(kUtf8ByteOrderMark.size());  // a text editor's
+    }
+    if (!IsStatsHeader(line)) {
+      if (!any_text && line.find_first_not_of(" \t\r") != std::string_view::npos) any_text = true;
+      continue;
+    }
     state.CurrentLine.assign(line);
     AddStatsBlock(state, file);
   }
+  // Text, but not one player: not a statistics file this program can read
+  // (another encoding, or damaged). It stays on disk until a save keeps it.
+  if (any_text && state.Table.PlayerCount == 0) Raise(ErrorKind::ReadFailed, "no player in the statistics file");
   state.KeepOldStatsFile = false;
+  state.StatsOnDisk = {true, true, digest.Value()};
 }
 
 std::string FormatStatsFile(const WindowState& state) {
@@ -163,9 +199,22 @@ std::string SaveStatsFile(WindowState& state) {
   const std::string path = StatsFilePath(state);
   const std::string contents = FormatStatsFile(state);
   std::string backup;
-  if (state.KeepOldStatsFile) backup = KeepBackup(path);
+  if (state.KeepOldStatsFile) {
+    backup = KeepBackup(path);
+  } else if (state.StatsOnDisk.Known) {
+    const std::optional<std::uint64_t> now = DigestOfFile(path);
+    const bool changed = now ? !state.StatsOnDisk.Exists || *now != state.StatsOnDisk.Digest : false;
+    if (changed) {
+      // Another program wrote it since: both stay, the table beside it.
+      if (state.StatsKeptBeside.empty()) state.StatsKeptBeside = FreeSiblingPath(path, "Stats-conflict-", ".krm");
+      ReplaceFile(state.StatsKeptBeside, contents);
+      throw Error(ErrorKind::ChangedOnDisk, "the statistics file changed on disk",
+                  platform::FileFailure{platform::FileFault::None, state.StatsKeptBeside});
+    }
+  }
   ReplaceFile(path, contents);
   state.KeepOldStatsFile = false;
+  state.StatsOnDisk = {true, true, DigestOf(contents)};
   return backup;
 }
 

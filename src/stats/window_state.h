@@ -56,9 +56,21 @@ struct WindowState {
   PanelLabels Panel1, Panel2;
 
   // Set while the statistics file on disk may hold more than the table could
-  // read (a load that stopped part-way, or a file that exists but could not
-  // be opened). The next save first keeps that file under a backup name.
+  // read (a load that stopped part-way, a file from which no player could be
+  // read, or a file that exists but could not be opened). The next save first
+  // keeps that file under a backup name.
   bool KeepOldStatsFile = false;
+
+  // The statistics file as this program last read or wrote it, when known:
+  // whether it existed, and the digest of its bytes. A save never replaces a
+  // file that another program changed since then; it writes the table beside
+  // it instead (StatsKeptBeside, one name for the program's whole run).
+  struct FileOnDisk {
+    bool Known = false;
+    bool Exists = false;
+    std::uint64_t Digest = 0;
+  } StatsOnDisk;
+  std::string StatsKeptBeside;
 };
 
 // The state is large (24 columns of 9999 counters): keep it on the heap.

@@ -183,8 +183,11 @@ TEST_F(StartUpShutDown, ASaveThatFailsIsReportedAndClosingGoesOn) {
   ASSERT_EQ(w.sink.messages.size(), 1u);
   EXPECT_EQ(w.sink.messages[0].icon, MessageIcon::Error);
   EXPECT_EQ(w.sink.messages[0].title, kSaveFailedTitle);
-  EXPECT_EQ(w.sink.messages[0].text.rfind(kSettingsSaveFailedText, 0), 0u) << w.sink.messages[0].text;
-  EXPECT_GT(w.sink.messages[0].text.size(), std::string(kSettingsSaveFailedText).size());
+  EXPECT_EQ(w.sink.messages[0].text.rfind("Файл настроек не записан, прежний файл остался без изменений:\r\n" +
+                                               SettingsPath().string() + "\r\nПричина: ",
+                                           0),
+            0u)
+      << w.sink.messages[0].text;
   EXPECT_EQ(ReadFile(StatsPath()), StatsFileOf({kAnn}));
 }
 

@@ -53,8 +53,13 @@ void ExpectOnly(const RecordingSink& sink, MessageIcon icon, const std::string& 
   EXPECT_EQ(sink.messages[0].text, text);
 }
 
+// The box's own words, then the full path that was tried on a line of its own.
 void ExpectLogNotFound(const RecordingSink& sink) {
-  ExpectOnly(sink, MessageIcon::Error, kLogNotFoundTitle, std::string(kLogNotFoundText) + kContactAddress);
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].icon, MessageIcon::Error);
+  EXPECT_EQ(sink.messages[0].title, kLogNotFoundTitle);
+  const std::string words = std::string(kLogNotFoundText) + kContactAddress + "\r\n/";
+  EXPECT_EQ(sink.messages[0].text.rfind(words, 0), 0u) << sink.messages[0].text;
 }
 
 void ExpectLogUnchanged(const RecordingSink& sink) {
@@ -317,16 +322,20 @@ TEST(StatsFileFaults, MalformedLineInTheMiddle) {
   EXPECT_EQ(state->Combo2.ListIndex, -1);
   Checked([&] { fuzz::CheckTableInvariants(*state); });
 
-  // Shut-down keeps the original bytes under a backup name beside the new file.
+  // Shut-down keeps the original bytes under a backup name beside the new
+  // file, and tells the player that name.
   RecordingSink down;
   Form_Unload(*state, down);
-  ASSERT_TRUE(down.messages.empty());
   const std::string basekrm = dir.str() + "/basekrm";
   ASSERT_EQ(testing::Listing(basekrm).find(".bak\n"), testing::Listing(basekrm).rfind(".bak\n")) << "one backup";
   std::string backup;
   for (const auto& entry : std::filesystem::directory_iterator(basekrm))
     if (entry.path().extension() == ".bak") backup = entry.path().string();
   ASSERT_FALSE(backup.empty());
+  ASSERT_EQ(down.messages.size(), 1u);
+  EXPECT_EQ(down.messages[0].icon, MessageIcon::Information);
+  EXPECT_EQ(down.messages[0].title, kStatsBackupTitle);
+  EXPECT_NE(down.messages[0].text.find("\r\n" + backup + "\r\n"), std::string::npos) << down.messages[0].text;
   EXPECT_EQ(ReadFile(backup), original);
 
   auto next = NewForm1State(state->ProgramFolder);

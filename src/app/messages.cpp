@@ -1,0 +1,88 @@
+#include "app/messages.h"
+
+namespace fragtally {
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+
+std::string Cause(const platform::FileFailure& failure) { return std::string("Причина: ") + FailureCause(failure) + "."; }
+
+std::string KeptWhenNotSaved(SaveMoment moment) {
+  return moment == SaveMoment::Import
+             ? "Новые матчи остались в памяти программы, она попробует записать их ещё раз при закрытии. Файл настроек не "
+               "записан, поэтому, если и тогда записать не удастся, эти матчи будут занесены из ЛОГ файла при следующем "
+               "запуске - ничего не потеряется и не будет посчитано дважды."
+             : "Файл настроек тоже не записан, поэтому матчи, которые не попали в файл статистики, будут занесены из ЛОГ "
+               "файла при следующем запуске - ничего не потеряется и не будет посчитано дважды.";
+}
+
+}  // namespace
+
+std::string FailureCause(const platform::FileFailure& failure) {
+  switch (failure.Fault) {
+    case platform::FileFault::NotFound:
+      return "файл или папка не найдены";
+    case platform::FileFault::InUse:
+      return "файл занят другой программой (редактором, антивирусом, программой резервного копирования или "
+             "синхронизации, игрой). Закройте её и повторите";
+    case platform::FileFault::AccessDenied:
+      if (failure.ProtectedFolder)
+        return "Windows не даёт программам записывать в эту папку (Program Files) без прав администратора. Перенесите "
+               "игру с программой в другую папку или запускайте программу от имени администратора";
+      return "нет доступа: файл только для чтения, или в эту папку нельзя записывать";
+    case platform::FileFault::DiskFull:
+      return "на диске нет места";
+    case platform::FileFault::None:
+    case platform::FileFault::Other:
+      break;
+  }
+  std::string cause = "ошибка системы " + std::to_string(failure.Code);
+  if (!failure.SystemText.empty()) cause += " (" + failure.SystemText + ")";
+  return cause;
+}
+
+std::string LogNotFoundText(const std::string& log_path, const platform::FileFailure* failure) {
+  std::string text = std::string(kLogNotFoundText) + kContactAddress + kLineEnd + log_path;
+  if (failure != nullptr && failure->Fault != platform::FileFault::NotFound && failure->Fault != platform::FileFault::None)
+    text += kLineEnd + Cause(*failure);
+  return text;
+}
+
+std::string StatsUnreadableText(const platform::FileFailure& failure) {
+  return std::string("Файл статистики есть, но открыть его не удалось:") + kLineEnd + failure.Path + kLineEnd +
+         Cause(failure) + kLineEnd +
+         "Статистика не загружена, а прежний файл не пропадёт: перед записью новой статистики он будет сохранён под "
+         "другим именем. Лучше закройте эту программу и ту, что держит файл, и запустите Fragtally снова.";
+}
+
+std::string StatsSaveFailedText(const platform::FileFailure& failure, SaveMoment moment) {
+  return std::string("Файл статистики не записан, прежний файл остался без изменений:") + kLineEnd + failure.Path +
+         kLineEnd + Cause(failure) + kLineEnd + KeptWhenNotSaved(moment);
+}
+
+std::string SettingsSaveFailedText(const platform::FileFailure& failure, SaveMoment moment) {
+  std::string text = std::string("Файл настроек не записан, прежний файл остался без изменений:") + kLineEnd +
+                     failure.Path + kLineEnd + Cause(failure) + kLineEnd;
+  text += moment == SaveMoment::Import
+              ? "Статистика записана. Программа попробует записать файл настроек ещё раз при закрытии; если и тогда не "
+                "удастся, последние матчи при следующем запуске могут быть занесены повторно."
+              : "Статистика записана, но последние занесённые матчи при следующем запуске могут быть занесены повторно.";
+  return text;
+}
+
+std::string StatsChangedText(const std::string& stats_path, const std::string& kept_beside, SaveMoment moment) {
+  return std::string("Файл статистики изменился на диске после того, как эта программа его прочитала (его изменила "
+                     "другая программа или другая копия Fragtally):") +
+         kLineEnd + stats_path + kLineEnd + "Он оставлен как есть. Статистика этой копии программы записана рядом:" +
+         kLineEnd + kept_beside + kLineEnd + KeptWhenNotSaved(moment);
+}
+
+std::string StatsBackupText(const std::string& backup_path) {
+  return std::string("Прежний файл статистики не удалось прочитать целиком, поэтому перед записью новой статистики он "
+                     "сохранён под именем:") +
+         kLineEnd + backup_path + kLineEnd +
+         "В новом файле - то, что программа смогла прочитать, и новые матчи.";
+}
+
+}  // namespace fragtally
