@@ -40,6 +40,10 @@ std::unique_ptr<platform::InputFile> MemoryFileSystem::OpenForReading(const std:
     if (failure != nullptr) *failure = {platform::FileFault::NotFound, path, 2, "No such file"};
     return nullptr;
   }
+  if (auto held = held_.find(path); held != held_.end() && !held->second.reading) {
+    if (failure != nullptr) *failure = {platform::FileFault::InUse, path, 32, "Sharing violation"};
+    return nullptr;
+  }
   return std::make_unique<MemoryInputFile>(it->second);
 }
 
@@ -49,6 +53,10 @@ bool MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view con
   if (OnWrite) OnWrite(path, false);
   if (IsFolder(path) || (RefuseWrite && RefuseWrite(path))) {
     failure = {platform::FileFault::AccessDenied, path, 13, "Permission denied"};
+    return false;
+  }
+  if (auto held = held_.find(path); held != held_.end() && !held->second.replacing) {
+    failure = {platform::FileFault::InUse, path, 32, "Sharing violation"};
     return false;
   }
   Changeable(path, false).assign(contents);
@@ -61,6 +69,10 @@ bool MemoryFileSystem::KeepCopy(const std::string& path, const std::string& copy
   auto it = files_.find(path);
   if (it == files_.end() || Exists(copy) || (RefuseWrite && RefuseWrite(copy))) {
     failure = {platform::FileFault::AccessDenied, copy, 13, "Permission denied"};
+    return false;
+  }
+  if (auto held = held_.find(path); held != held_.end() && !held->second.reading) {
+    failure = {platform::FileFault::InUse, path, 32, "Sharing violation"};
     return false;
   }
   files_[copy] = it->second;

@@ -31,8 +31,19 @@ class MemoryFileSystem : public platform::FileSystem {
   void Append(const std::string& path, std::string_view bytes);
   std::optional<std::string> Read(const std::string& path) const;
   void Remove(const std::string& path) { files_.erase(path); }
-  void Clear() { files_.clear(); }
+  void Clear() {
+    files_.clear();
+    held_.clear();
+  }
   std::size_t FileCount() const { return files_.size(); }
+
+  // Another program holds `path` open, as on Windows: with the share mode
+  // that lets others read it (or not), and that lets others rename over it
+  // (FILE_SHARE_DELETE, or not). What it does not share fails as in use.
+  void Hold(const std::string& path, bool shares_reading, bool shares_replacing) {
+    held_[path] = {shares_reading, shares_replacing};
+  }
+  void Release(const std::string& path) { held_.erase(path); }
 
   std::function<bool(const std::string& path)> RefuseWrite;
   std::function<void(const std::string& path, bool after)> OnWrite;
@@ -46,6 +57,10 @@ class MemoryFileSystem : public platform::FileSystem {
   // A file open for reading shares its bytes; a change replaces them or,
   // when no reader shares them, changes them in place.
   std::map<std::string, std::shared_ptr<std::string>> files_;
+  struct Sharing {
+    bool reading, replacing;
+  };
+  std::map<std::string, Sharing> held_;
   mutable std::string probe_;  // a folder's name with a separator, kept to spare an allocation
 };
 
