@@ -163,9 +163,10 @@ TEST(PlatformFailures, AFolderTheUserCannotWriteIsAccessDenied) {
   const std::string stats = folder + "/Stats.krm";
   WriteFile(stats, "old statistics\r\n");
   WriteFile(folder + "/secret.txt", "secret");
+  ::chmod(dir.str().c_str(), 0755);
+  ::chmod(stats.c_str(), 0644);
   ::chmod((folder + "/secret.txt").c_str(), 0600);
   ::chmod(folder.c_str(), 0555);
-  // `dir` itself is 0755 for another user; the test's own user may write it.
   auto report = AsAnotherUser([&] {
     Findings found;
     FileFailure failure;

@@ -303,8 +303,16 @@ long long SizeOf(HANDLE file) {
   return ::GetFileSizeEx(file, &size) ? size.QuadPart : -1;
 }
 
+DWORD WithoutReadOnly(DWORD attributes) {
+  attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
 // Removes a file of ours, waiting for a scanner that looks at it.
 void Remove(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    ::SetFileAttributesW(path.c_str(), WithoutReadOnly(attributes));
   RetryPauses pauses;
   Retrying(pauses, path, [&] { return ::DeleteFileW(path.c_str()) != 0; });
 }
@@ -419,6 +427,11 @@ class Win32FileSystem : public FileSystem {
     }
     HANDLE source = ::CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
+    // The copy has the original's attributes: a read-only one loses the
+    // attribute for the moment of its flush to the disk.
+    const DWORD attributes = ::GetFileAttributesW(to.c_str());
+    const bool read_only = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (read_only) ::SetFileAttributesW(to.c_str(), WithoutReadOnly(attributes));
     HANDLE kept = ::CreateFileW(to.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     bool ok = source != INVALID_HANDLE_VALUE && kept != INVALID_HANDLE_VALUE && SizeOf(source) >= 0 &&
               SizeOf(source) == SizeOf(kept) && ::FlushFileBuffers(kept);
@@ -429,6 +442,7 @@ class Win32FileSystem : public FileSystem {
       Remove(to);
       return Fail(failure, copy, code ? code : ERROR_WRITE_FAULT);
     }
+    if (read_only) ::SetFileAttributesW(to.c_str(), attributes);
     return true;
   }
 };

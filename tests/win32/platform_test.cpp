@@ -446,6 +446,20 @@ TEST_F(HeldFiles, AHardLinkIsMadeWhileTheFileIsHeld) {
   EXPECT_EQ(ReadFile(target.parent_path() / "Stats.krm.bak"), kOld);
 }
 
+// Copied where no link can be made, a read-only statistics file gives a
+// read-only copy with every byte.
+TEST_F(HeldFiles, AReadOnlyFileIsCopiedReadOnly) {
+  const auto target = Prepare(Operation::KeepCopy);
+  ASSERT_TRUE(SetFileAttributesW(target.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
+  FileFailure failure;
+  EXPECT_TRUE(Native().KeepCopy(Ansi(target), Ansi(CopyOf()), failure)) << failure.Code << " " << failure.SystemText;
+  EXPECT_EQ(ReadFile(CopyOf()), kOld);
+  EXPECT_EQ(LinksOf(CopyOf()), 1u);
+  EXPECT_EQ(GetFileAttributesW(CopyOf().wstring().c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
+  SetFileAttributesW(CopyOf().wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(target.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST(Win32Platform, AReadOnlyFileIsAccessDeniedAtOnce) {
   TempDir dir;
   const auto target = dir.path() / "Stats.krm";
