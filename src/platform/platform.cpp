@@ -1,12 +1,49 @@
 #include "platform/platform.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <ctime>
+
+#include "platform/retry.h"
 
 namespace fragtally::platform {
 
 namespace {
 FileSystem* g_files = nullptr;
+std::atomic<int> g_retry_milliseconds{kDefaultRetryMilliseconds};
+
+// About a second in all with the default time: 10 + 20 + 40 + 80 + 150 +
+// 250 + 250 + 200 ms. A longer time goes on in steps of 250 ms.
+constexpr int kPauses[] = {10, 20, 40, 80, 150, 250, 250, 200};
+constexpr int kLaterPause = 250;
+}  // namespace
+
+void SetRetryMilliseconds(int milliseconds) { g_retry_milliseconds = std::max(0, milliseconds); }
+
+namespace detail {
+
+RetryPauses::RetryPauses() : left_(g_retry_milliseconds.load()) {}
+
+bool RetryPauses::Wait() {
+  if (left_ <= 0) return false;
+  constexpr int kCount = static_cast<int>(sizeof kPauses / sizeof kPauses[0]);
+  const int pause = std::min(left_, step_ < kCount ? kPauses[step_] : kLaterPause);
+  ++step_;
+  left_ -= pause;
+  SleepMilliseconds(pause);
+  return true;
 }
+
+std::string HashedName(std::string_view bytes) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+  char name[40];
+  std::snprintf(name, sizeof name, "fragtally-%016llx", static_cast<unsigned long long>(hash));
+  return name;
+}
+
+}  // namespace detail
 
 FileSystem& Files() { return g_files != nullptr ? *g_files : NativeFileSystem(); }
 

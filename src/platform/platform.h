@@ -133,6 +133,14 @@ std::unique_ptr<InstanceLock> LockGameFolder(const std::string& folder);
 // lock is made under it, and the windows use it to find the first copy.
 std::string InstanceName(const std::string& folder);
 
+#ifdef _WIN32
+// `path` in the form the system's wide-character calls take: decoded as
+// UTF-8 when it is valid UTF-8, otherwise in the ANSI code page; a long one
+// made absolute with the \\?\ prefix. For the windows, so that a picture or
+// any other file they open by name is the file the platform layer means.
+std::wstring WidePath(std::string_view path);
+#endif
+
 // A name for a file given in the program's own settings: on POSIX systems a
 // backslash is taken as the path separator; on Windows it stays.
 std::string NativePath(std::string_view path);

@@ -1,6 +1,7 @@
 // The platform layer on POSIX systems.
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -9,15 +10,28 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "platform/platform.h"
+#include "platform/retry.h"
 
 namespace fragtally::platform {
 
+namespace detail {
+void SleepMilliseconds(int milliseconds) {
+  timespec pause{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  }
+}
+}  // namespace detail
+
 namespace {
+
+using detail::RetryPauses;
 
 FileFault FaultOf(int error) {
   switch (error) {
@@ -35,6 +49,12 @@ FileFault FaultOf(int error) {
   }
 }
 
+// What may pass when tried again a moment later. There are no share modes
+// here: a file another program holds open can be read and replaced; only a
+// busy device or mount point, a running program's file or a non-blocking
+// lock says "later". A denied access stays denied.
+bool Transient(int error) { return error == EBUSY || error == ETXTBSY || error == EAGAIN; }
+
 bool Fail(FileFailure& failure, const std::string& path, int error) {
   failure.Fault = FaultOf(error);
   failure.Path = path;
@@ -44,12 +64,39 @@ bool Fail(FileFailure& failure, const std::string& path, int error) {
   return false;
 }
 
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+int OpenOnce(const char* path, int flags, mode_t mode = 0) {
   int fd;
   do {
     fd = ::open(path, flags | O_CLOEXEC, mode);
   } while (fd < 0 && errno == EINTR);
   return fd;
+}
+
+// Opens, trying again while the error may pass; errno is the last try's.
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+  RetryPauses pauses;
+  for (;;) {
+    int fd = OpenOnce(path, flags, mode);
+    if (fd >= 0 || !Transient(errno)) return fd;
+    const int error = errno;
+    if (!pauses.Wait()) {
+      errno = error;
+      return -1;
+    }
+  }
+}
+
+// Runs `call` (0 on success, errno set otherwise) until it succeeds, fails
+// for good or the time for tries is spent; 0, or the last errno.
+template <class Call>
+int Retrying(Call call) {
+  RetryPauses pauses;
+  for (;;) {
+    if (call() == 0) return 0;
+    const int error = errno;
+    if (error == EINTR) continue;
+    if (!Transient(error) || !pauses.Wait()) return error;
+  }
 }
 
 // Writes every byte; false (errno set) when the disk refused some.
@@ -82,7 +129,7 @@ bool FlushAndClose(int fd) {
 
 // Makes the folder's entries (a rename, a new name) durable; best effort.
 void FlushFolder(const std::string& folder) {
-  int fd = OpenRetrying(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+  int fd = OpenOnce(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
@@ -137,10 +184,8 @@ class PosixFileSystem : public FileSystem {
 
   bool ReplaceFile(const std::string& path, std::string_view contents, FileFailure& failure) override {
     const std::string folder = FolderOf(path);
-    if (!folder.empty()) {
-      std::error_code ec;
-      std::filesystem::create_directories(folder, ec);
-    }
+    std::error_code folder_error;  // why a missing folder could not be made
+    if (!folder.empty()) std::filesystem::create_directories(folder, folder_error);
     // The new file keeps the old one's permissions; a new one gets the usual
     // ones (0666 less the umask).
     struct stat old {};
@@ -155,7 +200,10 @@ class PosixFileSystem : public FileSystem {
       if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) {
-      return Fail(failure, path, errno);
+      // The file the player knows, not the temporary one; for a missing
+      // folder, why it could not be made.
+      const int error = errno;
+      return Fail(failure, path, error == ENOENT && folder_error ? folder_error.value() : error);
     }
     bool ok = (!replacing || ::fchmod(fd, old.st_mode & 07777) == 0) && WriteAll(fd, contents);
     int write_errno = errno;
@@ -165,9 +213,9 @@ class PosixFileSystem : public FileSystem {
       ok = false;
       write_errno = errno;
     }
-    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
-      ok = false;
-      write_errno = errno;
+    if (ok) {
+      write_errno = Retrying([&] { return ::rename(temporary.c_str(), path.c_str()); });
+      ok = write_errno == 0;
     }
     if (!ok) {
       ::unlink(temporary.c_str());
@@ -178,53 +226,50 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) override {
-    if (::link(path.c_str(), copy.c_str()) == 0) {
+    const int link_errno = Retrying([&] { return ::link(path.c_str(), copy.c_str()); });
+    if (link_errno == 0) {
       FlushFolder(FolderOf(copy));
       return true;
     }
-    if (errno == EEXIST) {
-      return Fail(failure, copy, errno);
+    if (link_errno == EEXIST) {
+      return Fail(failure, copy, link_errno);
     }
     // No hard links here: copy, and check that every byte arrived.
     int in = OpenRetrying(path.c_str(), O_RDONLY);
     if (in < 0) {
       return Fail(failure, path, errno);
     }
-    int out = OpenRetrying(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    int out = OpenOnce(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (out < 0) {
       Fail(failure, copy, errno);
       ::close(in);
       return false;
     }
-    bool ok = true;
+    int copy_errno = 0;  // why the copy could not be made, 0 while it goes well
     long long copied = 0;
     char buffer[1 << 16];
     for (;;) {
       ssize_t got = ::read(in, buffer, sizeof buffer);
       if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) {
-        ok = got == 0;
-        break;
-      }
+      if (got < 0) copy_errno = errno;
+      if (got <= 0) break;
       if (!WriteAll(out, std::string_view(buffer, static_cast<std::size_t>(got)))) {
-        ok = false;
+        copy_errno = errno;
         break;
       }
       copied += got;
     }
-    int copy_errno = errno;
     struct stat original {};
-    ok = ok && ::fstat(in, &original) == 0 && original.st_size == copied;
+    if (copy_errno == 0 && (::fstat(in, &original) != 0 || original.st_size != copied)) copy_errno = EIO;
     ::close(in);
-    if (ok && !FlushAndClose(out)) {
-      ok = false;
-      copy_errno = errno;
-    } else if (!ok) {
+    if (copy_errno != 0) {
       ::close(out);
+    } else if (!FlushAndClose(out)) {
+      copy_errno = errno;
     }
-    if (!ok) {
+    if (copy_errno != 0) {
       ::unlink(copy.c_str());
-      return Fail(failure, copy, copy_errno ? copy_errno : EIO);
+      return Fail(failure, copy, copy_errno);
     }
     FlushFolder(FolderOf(copy));
     return true;
@@ -260,26 +305,79 @@ std::string ExecutableFolder() {
 
 namespace fragtally::platform {
 
-void SetRetryMilliseconds(int) {}
-
 std::string AbsolutePath(const std::string& path) {
   if (!path.empty() && path[0] == '/') return path;
   std::error_code ec;
   std::string folder = std::filesystem::current_path(ec).string();
   if (ec) return path;
+  if (path.empty()) return folder;
   return folder == "/" ? folder + path : folder + "/" + path;
 }
 
 std::string GameView(const std::string& path) { return path; }
 
-std::unique_ptr<InstanceLock> LockGameFolder(const std::string&) { return std::make_unique<InstanceLock>(); }
+namespace {
 
-std::string InstanceName(const std::string& folder) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : folder) hash = (hash ^ c) * 1099511628211ull;
-  char name[40];
-  std::snprintf(name, sizeof name, "fragtally-%016llx", static_cast<unsigned long long>(hash));
-  return name;
+// The folder as every copy of the program sees it: absolute, links resolved
+// (as far as the folder exists), without "." and "..", no trailing slash.
+std::string NormalFolder(const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::path absolute = AbsolutePath(folder.empty() ? "." : folder);
+  std::filesystem::path normal = std::filesystem::weakly_canonical(absolute, ec);
+  if (ec) normal = absolute.lexically_normal();
+  std::string text = normal.string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
 }
+
+// Where the lock files live: the user's runtime folder (private to the user,
+// emptied at log-out), else the shared temporary folder with the user's id in
+// the name. Not the game folder: it may be read-only, or shared over a
+// network where locks do not hold.
+std::string LockFilePath(const std::string& name) {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  struct stat info {};
+  if (runtime != nullptr && runtime[0] == '/' && ::stat(runtime, &info) == 0 && S_ISDIR(info.st_mode))
+    return std::string(runtime) + "/" + name + ".lock";
+  return "/tmp/" + name + "-" + std::to_string(::getuid()) + ".lock";
+}
+
+class FileLock : public InstanceLock {
+ public:
+  explicit FileLock(int fd) : fd_(fd) {}
+  ~FileLock() override {
+    if (fd_ >= 0) ::close(fd_);  // closing the last descriptor releases the lock
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<InstanceLock> LockGameFolder(const std::string& folder) {
+  const std::string path = LockFilePath(InstanceName(folder));
+  // O_NOFOLLOW: in /tmp another user could have put a link under this name.
+  int fd = OpenOnce(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0600);
+  struct stat info {};
+  if (fd >= 0 && (::fstat(fd, &info) != 0 || info.st_uid != ::getuid())) {
+    ::close(fd);  // someone else's file: their lock would say nothing about this user's copies
+    fd = -1;
+  }
+  if (fd < 0) return std::make_unique<FileLock>(-1);  // no lock at all: run as if alone
+  int result;
+  do {
+    result = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) {
+    const int error = errno;
+    ::close(fd);
+    if (error == EWOULDBLOCK) return nullptr;  // another copy holds it
+    return std::make_unique<FileLock>(-1);
+  }
+  return std::make_unique<FileLock>(fd);
+}
+
+std::string InstanceName(const std::string& folder) { return detail::HashedName(NormalFolder(folder)); }
 
 }  // namespace fragtally::platform

@@ -1,85 +1,287 @@
-// The platform layer on Windows. File names are bytes in the system's ANSI
-// code page, as the settings file holds them; they are converted to UTF-16
-// only to call the system.
+// The platform layer on Windows. Paths are bytes: UTF-8 when they are valid
+// UTF-8, otherwise the system's ANSI code page (what a settings file written
+// by an older program holds). They are converted to UTF-16 only to call the
+// system; a long one is made absolute and given the \\?\ prefix, so that
+// paths of any length work. Everything here exists on Windows 7 SP1.
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <new>
 #include <random>
 #include <vector>
 
 #include <windows.h>
+#include <knownfolders.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include "platform/platform.h"
+#include "platform/retry.h"
 
 namespace fragtally::platform {
 
+namespace detail {
+void SleepMilliseconds(int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
+}  // namespace detail
+
 namespace {
 
-std::wstring Wide(std::string_view bytes) {
+using detail::RetryPauses;
+
+// --- paths --------------------------------------------------------------------------------
+
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    int follow;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the first continuation byte
+    if (c >= 0xC2 && c <= 0xDF) {
+      follow = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      follow = 2;
+      if (c == 0xE0) low = 0xA0;
+      if (c == 0xED) high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      follow = 3;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (bytes.size() - i <= static_cast<std::size_t>(follow)) return false;
+    for (int k = 1; k <= follow; ++k) {
+      const unsigned char f = static_cast<unsigned char>(bytes[i + k]);
+      if (f < (k == 1 ? low : 0x80) || f > (k == 1 ? high : 0xBF)) return false;
+    }
+    i += static_cast<std::size_t>(follow) + 1;
+  }
+  return true;
+}
+
+std::wstring FromCodePage(UINT code_page, std::string_view bytes) {
   if (bytes.empty()) return {};
-  int n = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+  const int n = ::MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) ::MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
   return wide;
 }
 
-// UTF-16 to the ANSI code page; false when a character has no byte there.
-bool Narrow(const std::wstring& wide, std::string& bytes) {
-  bytes.clear();
-  if (wide.empty()) return true;
-  BOOL lossy = FALSE;
-  int n = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
-  bytes.resize(static_cast<std::size_t>(n));
-  ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), n, nullptr, &lossy);
-  return !lossy;
+// A path as the program keeps it, in UTF-16.
+std::wstring Decode(std::string_view bytes) { return FromCodePage(IsUtf8(bytes) ? CP_UTF8 : CP_ACP, bytes); }
+
+std::string Utf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), n, nullptr, nullptr);
+  return bytes;
 }
+
+bool StartsWith(std::wstring_view text, std::wstring_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+// The absolute path (relative ones against the current folder, "." and ".."
+// resolved, '/' made '\'); empty when the system cannot tell.
+std::wstring FullPath(const std::wstring& path) {
+  if (path.empty()) return {};
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD n = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (n == 0) return {};
+    if (n < buffer.size()) return std::wstring(buffer.data(), n);
+    buffer.resize(n + 1);
+  }
+}
+
+// The path without a \\?\ or \\?\UNC\ prefix, as the player writes it.
+std::wstring Unprefixed(const std::wstring& path) {
+  if (StartsWith(path, L"\\\\?\\UNC\\")) return L"\\\\" + path.substr(8);
+  if (StartsWith(path, L"\\\\?\\")) return path.substr(4);
+  return path;
+}
+
+// Below this length every call takes a path as it stands (CreateDirectoryW
+// allows MAX_PATH less room for an 8.3 file name); from it on, the \\?\ form.
+constexpr std::size_t kLongPath = MAX_PATH - 12;
+
+// The form of `path` for the system's wide-character calls.
+std::wstring SystemForm(const std::wstring& path) {
+  if (StartsWith(path, L"\\\\?\\") || StartsWith(path, L"\\\\.\\")) return path;
+  const bool relative = !(path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) &&
+                        !StartsWith(path, L"\\\\");
+  if (path.size() < kLongPath && !relative) return path;
+  const std::wstring full = FullPath(path);
+  if (full.empty()) return path;
+  // Short: as it stands, or resolved when only "." and ".." made it long.
+  if (full.size() < kLongPath) return path.size() < kLongPath ? path : full;
+  if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+std::wstring WideFolderOf(const std::wstring& path) {
+  const std::size_t at = path.find_last_of(L"\\/");
+  return at == std::wstring::npos ? std::wstring() : path.substr(0, at);
+}
+
+DWORD AttributesOf(const std::wstring& path) { return ::GetFileAttributesW(SystemForm(path).c_str()); }
+
+// The full path in upper case, the same in every process and every locale.
+std::wstring UpperCase(const std::wstring& text) {
+  if (text.empty()) return text;
+  const int n = ::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (n <= 0) return text;
+  std::wstring upper(static_cast<std::size_t>(n), L'\0');
+  ::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.data(), static_cast<int>(text.size()), upper.data(), n);
+  return upper;
+}
+
+// Whether `path` (absolute, unprefixed) is `folder` or lies below it, without regard to case.
+bool IsUnder(const std::wstring& path, std::wstring folder) {
+  while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+  if (folder.empty() || path.size() < folder.size()) return false;
+  if (UpperCase(path.substr(0, folder.size())) != UpperCase(folder)) return false;
+  return path.size() == folder.size() || path[folder.size()] == L'\\';
+}
+
+std::wstring KnownFolder(const KNOWNFOLDERID& id, const wchar_t* variable) {
+  std::wstring folder;
+  wchar_t* path = nullptr;
+  if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &path)) && path != nullptr) folder = path;
+  ::CoTaskMemFree(path);
+  if (folder.empty() && variable != nullptr) {
+    const DWORD n = ::GetEnvironmentVariableW(variable, nullptr, 0);
+    if (n > 0) {
+      folder.resize(n);
+      folder.resize(::GetEnvironmentVariableW(variable, folder.data(), n));
+    }
+  }
+  return folder;
+}
+
+// The folders Windows keeps from ordinary users, whose writes it redirects
+// for old programs: Program Files (both of them) and the Windows folder.
+std::vector<std::wstring> ProtectedFolders() {
+  std::vector<std::wstring> folders = {
+      KnownFolder(FOLDERID_ProgramFiles, L"ProgramFiles"),
+      KnownFolder(FOLDERID_ProgramFilesX86, L"ProgramFiles(x86)"),
+      KnownFolder(FOLDERID_Windows, L"SystemRoot"),
+  };
+  folders.push_back(KnownFolder(FOLDERID_ProgramFilesX64, L"ProgramW6432"));
+  return folders;
+}
+
+bool InProtectedFolder(const std::wstring& full) {
+  for (const std::wstring& folder : ProtectedFolders())
+    if (IsUnder(full, folder)) return true;
+  return false;
+}
+
+// --- failures -----------------------------------------------------------------------------
 
 std::string SystemMessage(DWORD code) {
   wchar_t* text = nullptr;
-  DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message;
-  if (n > 0 && text != nullptr) {
-    std::wstring wide(text, n);
-    while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) wide.pop_back();
-    int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    message.resize(static_cast<std::size_t>(size));
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), message.data(), size, nullptr, nullptr);
-  }
+  const DWORD n = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring wide;
+  if (n > 0 && text != nullptr) wide.assign(text, n);
   if (text != nullptr) ::LocalFree(text);
+  while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) wide.pop_back();
+  std::string message = Utf8(wide);
   if (message.empty()) message = "error " + std::to_string(code);
   return message;
 }
 
-bool Fail(FileFailure& failure, const std::string& path, DWORD code) {
+// Not in every winerror.h.
+constexpr DWORD kDiskQuotaExceeded = 1295;
+
+FileFault FaultOf(DWORD code) {
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: failure.Fault = FileFault::NotFound; break;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME: return FileFault::NotFound;
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: failure.Fault = FileFault::InUse; break;
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE: return FileFault::InUse;
     case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT: failure.Fault = FileFault::AccessDenied; break;
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NETWORK_ACCESS_DENIED: return FileFault::AccessDenied;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: failure.Fault = FileFault::DiskFull; break;
-    default: failure.Fault = FileFault::Other; break;
+    case ERROR_HANDLE_DISK_FULL:
+    case kDiskQuotaExceeded: return FileFault::DiskFull;
+    default: return FileFault::Other;
   }
+}
+
+// What another program's hold on a file gives, and passes when it lets go:
+// a virus scanner, a backup or sync tool, an editor or the game has the file
+// open without sharing it, or is just deleting or renaming it (which shows as
+// a denied access for a moment).
+bool Transient(DWORD code) {
+  return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED ||
+         code == ERROR_USER_MAPPED_FILE;
+}
+
+// A denied access that no waiting changes: a folder where a file was meant,
+// or a read-only file.
+bool DeniedForGood(const std::wstring& path) {
+  const DWORD attributes = AttributesOf(path);
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0;
+}
+
+// Whether another program has `path` open without letting it be deleted or
+// renamed: the rename over it then only says that access was denied.
+bool HeldByAnother(const std::wstring& path) {
+  HANDLE file = ::CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(file);
+    return false;
+  }
+  const DWORD code = ::GetLastError();
+  return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+}
+
+// Runs `call` (true on success, GetLastError() otherwise) until it succeeds,
+// fails for good or `pauses` are spent; 0, or the last error.
+template <class Call>
+DWORD Retrying(RetryPauses& pauses, const std::wstring& target, Call call) {
+  for (;;) {
+    if (call()) return 0;
+    const DWORD code = ::GetLastError();
+    if (!Transient(code) || (code == ERROR_ACCESS_DENIED && DeniedForGood(target)) || !pauses.Wait()) return code;
+  }
+}
+
+bool Fail(FileFailure& failure, const std::string& path, DWORD code) {
+  failure.Fault = FaultOf(code);
   failure.Path = path;
   failure.Code = static_cast<int>(code);
   failure.SystemText = SystemMessage(code);
-  failure.ProtectedFolder = false;
+  failure.ProtectedFolder =
+      failure.Fault == FileFault::AccessDenied && InProtectedFolder(Unprefixed(FullPath(Decode(path))));
   return false;
 }
 
-std::string FolderOf(const std::string& path) {
-  std::size_t at = path.find_last_of("\\/");
-  return at == std::string::npos ? std::string() : path.substr(0, at);
-}
+// --- files --------------------------------------------------------------------------------
 
-void CreateFolders(const std::string& folder) {
-  if (folder.empty() || ::GetFileAttributesW(Wide(folder).c_str()) != INVALID_FILE_ATTRIBUTES) return;
-  CreateFolders(FolderOf(folder));
-  ::CreateDirectoryW(Wide(folder).c_str(), nullptr);
+// Creates `folder` and the folders on the way to it: 0, or why a folder
+// could not be made.
+DWORD CreateFolders(const std::wstring& folder) {
+  if (folder.empty() || folder.back() == L':' || AttributesOf(folder) != INVALID_FILE_ATTRIBUTES) return 0;
+  const DWORD above = CreateFolders(WideFolderOf(folder));
+  if (::CreateDirectoryW(SystemForm(folder).c_str(), nullptr)) return 0;
+  const DWORD code = ::GetLastError();
+  return code == ERROR_ALREADY_EXISTS ? 0 : (above != 0 ? above : code);
 }
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
@@ -99,6 +301,20 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 long long SizeOf(HANDLE file) {
   LARGE_INTEGER size{};
   return ::GetFileSizeEx(file, &size) ? size.QuadPart : -1;
+}
+
+DWORD WithoutReadOnly(DWORD attributes) {
+  attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+// Removes a file of ours, waiting for a scanner that looks at it.
+void Remove(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    ::SetFileAttributesW(path.c_str(), WithoutReadOnly(attributes));
+  RetryPauses pauses;
+  Retrying(pauses, path, [&] { return ::DeleteFileW(path.c_str()) != 0; });
 }
 
 class Win32InputFile : public InputFile {
@@ -123,10 +339,16 @@ class Win32InputFile : public InputFile {
 class Win32FileSystem : public FileSystem {
  public:
   std::unique_ptr<InputFile> OpenForReading(const std::string& path, FileFailure* failure) override {
-    HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      if (failure != nullptr) Fail(*failure, path, ::GetLastError());
+    const std::wstring name = SystemForm(Decode(path));
+    HANDLE file = INVALID_HANDLE_VALUE;
+    RetryPauses pauses;
+    const DWORD code = Retrying(pauses, name, [&] {
+      file = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+      return file != INVALID_HANDLE_VALUE;
+    });
+    if (code != 0) {
+      if (failure != nullptr) Fail(*failure, path, code);
       return nullptr;
     }
     BY_HANDLE_FILE_INFORMATION info{};
@@ -138,71 +360,107 @@ class Win32FileSystem : public FileSystem {
     return std::make_unique<Win32InputFile>(file);
   }
 
-  bool Exists(const std::string& path) override {
-    return ::GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-  }
+  bool Exists(const std::string& path) override { return AttributesOf(Decode(path)) != INVALID_FILE_ATTRIBUTES; }
 
   bool ReplaceFile(const std::string& path, std::string_view contents, FileFailure& failure) override {
-    CreateFolders(FolderOf(path));
-    const std::wstring target = Wide(path);
+    const std::wstring wide = Decode(path);
+    const DWORD folder_code = CreateFolders(WideFolderOf(wide));
+    const std::wstring target = SystemForm(wide);
+    // A file the player made read-only stays as it is (Windows itself
+    // refuses to rename over it; not every system that runs this does).
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      return Fail(failure, path, ERROR_ACCESS_DENIED);
+    }
+    RetryPauses pauses;  // one time for every step together
+
     std::wstring temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD code = 0;
     std::random_device random;
     for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-      temporary = target + L".new-" + std::to_wstring(random() % 1000000);
-      file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) break;
+      temporary = SystemForm(wide + L".new-" + std::to_wstring(random() % 1000000));
+      code = Retrying(pauses, temporary, [&] {
+        file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return file != INVALID_HANDLE_VALUE;
+      });
+      if (code != 0 && code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) break;
     }
     if (file == INVALID_HANDLE_VALUE) {
-      return Fail(failure, path, ::GetLastError());
+      // The file the player knows, not the temporary one; for a missing
+      // folder, why it could not be made.
+      return Fail(failure, path, code == ERROR_PATH_NOT_FOUND && folder_code != 0 ? folder_code : code);
     }
     bool ok = WriteAll(file, contents) && ::FlushFileBuffers(file);
-    DWORD code = ok ? 0 : ::GetLastError();
+    code = ok ? 0 : ::GetLastError();
     if (!::CloseHandle(file) && ok) {
       ok = false;
       code = ::GetLastError();
     }
-    if (ok && !::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      ok = false;
-      code = ::GetLastError();
+    if (ok) {
+      code = Retrying(pauses, target, [&] {
+        return ::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+      });
+      if (code == ERROR_ACCESS_DENIED && HeldByAnother(target)) code = ERROR_SHARING_VIOLATION;
+      ok = code == 0;
     }
     if (!ok) {
-      ::DeleteFileW(temporary.c_str());
+      Remove(temporary);
       return Fail(failure, path, code);
     }
     return true;
   }
 
   bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) override {
-    const std::wstring from = Wide(path), to = Wide(copy);
-    if (::CreateHardLinkW(to.c_str(), from.c_str(), nullptr)) return true;
-    DWORD code = ::GetLastError();
-    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
-      return Fail(failure, copy, code);
-    }
+    const std::wstring from = SystemForm(Decode(path)), to = SystemForm(Decode(copy));
+    RetryPauses pauses;  // one time for the link and the copy together
+    DWORD code = Retrying(pauses, from, [&] { return ::CreateHardLinkW(to.c_str(), from.c_str(), nullptr) != 0; });
+    if (code == 0) return true;
+    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return Fail(failure, copy, code);
     // No hard links here: copy, and check that every byte arrived.
-    if (!::CopyFileW(from.c_str(), to.c_str(), TRUE)) {
-      code = ::GetLastError();
-      if (code != ERROR_FILE_EXISTS) ::DeleteFileW(to.c_str());
-      return Fail(failure, copy, code);
+    code = Retrying(pauses, from, [&] { return ::CopyFileW(from.c_str(), to.c_str(), TRUE) != 0; });
+    if (code != 0) {
+      if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) ::DeleteFileW(to.c_str());
+      // Held by another program, or missing: the original; otherwise the copy's place.
+      const bool original = FaultOf(code) == FileFault::InUse || ::GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES;
+      return Fail(failure, original ? path : copy, code);
     }
-    HANDLE original = ::CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE source = ::CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+    // The copy has the original's attributes: a read-only one loses the
+    // attribute for the moment of its flush to the disk.
+    const DWORD attributes = ::GetFileAttributesW(to.c_str());
+    const bool read_only = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (read_only) ::SetFileAttributesW(to.c_str(), WithoutReadOnly(attributes));
     HANDLE kept = ::CreateFileW(to.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    bool ok = original != INVALID_HANDLE_VALUE && kept != INVALID_HANDLE_VALUE && SizeOf(original) >= 0 &&
-              SizeOf(original) == SizeOf(kept) && ::FlushFileBuffers(kept);
+    bool ok = source != INVALID_HANDLE_VALUE && kept != INVALID_HANDLE_VALUE && SizeOf(source) >= 0 &&
+              SizeOf(source) == SizeOf(kept) && ::FlushFileBuffers(kept);
     code = ok ? 0 : ::GetLastError();
-    if (original != INVALID_HANDLE_VALUE) ::CloseHandle(original);
+    if (source != INVALID_HANDLE_VALUE) ::CloseHandle(source);
     if (kept != INVALID_HANDLE_VALUE) ::CloseHandle(kept);
     if (!ok) {
-      ::DeleteFileW(to.c_str());
+      Remove(to);
       return Fail(failure, copy, code ? code : ERROR_WRITE_FAULT);
     }
+    if (read_only) ::SetFileAttributesW(to.c_str(), attributes);
     return true;
   }
 };
 
+class MutexLock : public InstanceLock {
+ public:
+  explicit MutexLock(HANDLE mutex) : mutex_(mutex) {}
+  ~MutexLock() override {
+    if (mutex_ != nullptr) ::CloseHandle(mutex_);
+  }
+
+ private:
+  HANDLE mutex_;
+};
+
 }  // namespace
+
+std::wstring WidePath(std::string_view path) { return SystemForm(Decode(path)); }
 
 FileSystem& NativeFileSystem() {
   static Win32FileSystem files;
@@ -220,7 +478,7 @@ void FreeLarge(void* block, std::size_t) { ::VirtualFree(block, 0, MEM_RELEASE);
 std::string ExecutableFolder() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return ".";
     if (n < buffer.size()) {
       buffer.resize(n);
@@ -228,40 +486,56 @@ std::string ExecutableFolder() {
     }
     buffer.resize(buffer.size() * 2);
   }
-  std::wstring program(buffer.begin(), buffer.end());
-  std::wstring folder = program.substr(0, program.find_last_of(L"\\/"));
-  std::string bytes;
-  if (Narrow(folder, bytes)) return bytes;
-  // A folder name the code page cannot spell: its short name usually can.
-  DWORD n = ::GetShortPathNameW(folder.c_str(), nullptr, 0);
-  if (n > 0) {
-    std::wstring short_name(n, L'\0');
-    n = ::GetShortPathNameW(folder.c_str(), short_name.data(), n);
-    short_name.resize(n);
-    std::string short_bytes;
-    if (n > 0 && Narrow(short_name, short_bytes)) return short_bytes;
-  }
-  return bytes;
+  const std::wstring program = Unprefixed(std::wstring(buffer.begin(), buffer.end()));
+  return Utf8(program.substr(0, program.find_last_of(L"\\/")));
 }
 
-}  // namespace fragtally::platform
+std::string AbsolutePath(const std::string& path) {
+  const std::wstring full = FullPath(Decode(path.empty() ? std::string(".") : path));
+  return full.empty() ? path : Utf8(Unprefixed(full));
+}
 
-namespace fragtally::platform {
+std::string GameView(const std::string& path) {
+  const std::wstring full = Unprefixed(FullPath(Decode(path)));
+  // Only a path on a drive is redirected; its copy lies below VirtualStore
+  // without the drive: C:\Program Files\Game\x -> ...\VirtualStore\Program Files\Game\x.
+  if (full.size() < 3 || full[1] != L':' || !InProtectedFolder(full)) return path;
+  const std::wstring local = KnownFolder(FOLDERID_LocalAppData, L"LOCALAPPDATA");
+  if (local.empty()) return path;
+  std::wstring store = local;
+  if (store.back() != L'\\') store += L'\\';
+  store += L"VirtualStore" + full.substr(2);
+  return AttributesOf(store) != INVALID_FILE_ATTRIBUTES ? Utf8(store) : path;
+}
 
-void SetRetryMilliseconds(int) {}
-
-std::string AbsolutePath(const std::string& path) { return path; }
-
-std::string GameView(const std::string& path) { return path; }
-
-std::unique_ptr<InstanceLock> LockGameFolder(const std::string&) { return std::make_unique<InstanceLock>(); }
+std::unique_ptr<InstanceLock> LockGameFolder(const std::string& folder) {
+  const std::string name = InstanceName(folder);
+  const std::wstring mutex_name = L"Local\\" + std::wstring(name.begin(), name.end());
+  HANDLE mutex = ::CreateMutexW(nullptr, FALSE, mutex_name.c_str());
+  const DWORD code = ::GetLastError();
+  if (mutex != nullptr && code == ERROR_ALREADY_EXISTS) {
+    ::CloseHandle(mutex);
+    return nullptr;  // another copy holds it
+  }
+  // Denied: it exists, made by a copy running with other rights.
+  if (mutex == nullptr && code == ERROR_ACCESS_DENIED) return nullptr;
+  return std::make_unique<MutexLock>(mutex);  // without a mutex at all: run as if alone
+}
 
 std::string InstanceName(const std::string& folder) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : folder) hash = (hash ^ c) * 1099511628211ull;
-  char name[40];
-  std::snprintf(name, sizeof name, "fragtally-%016llx", static_cast<unsigned long long>(hash));
-  return name;
+  std::wstring full = FullPath(Decode(folder.empty() ? std::string(".") : folder));
+  // The long names of a folder given by its 8.3 short name.
+  std::vector<wchar_t> buffer(full.size() + MAX_PATH);
+  const std::wstring system = SystemForm(full);
+  DWORD n = ::GetLongPathNameW(system.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (n >= buffer.size()) {
+    buffer.resize(n + 1);
+    n = ::GetLongPathNameW(system.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+  }
+  if (n > 0 && n < buffer.size()) full = std::wstring(buffer.data(), n);
+  full = Unprefixed(full);
+  while (!full.empty() && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+  return detail::HashedName(Utf8(UpperCase(full)));
 }
 
 }  // namespace fragtally::platform
