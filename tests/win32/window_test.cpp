@@ -268,7 +268,8 @@ TEST_F(WindowTest, ClosingWritesBothFilesAndASaveThatFailsIsToldWhileClosingGoes
   ASSERT_EQ(sink_.messages.size(), 1u);
   EXPECT_EQ(sink_.messages[0].icon, MessageIcon::Error);
   EXPECT_EQ(sink_.messages[0].title, kSaveFailedTitle);
-  EXPECT_EQ(sink_.messages[0].text.rfind(kSettingsSaveFailedText, 0), 0u) << sink_.messages[0].text;
+  EXPECT_EQ(sink_.messages[0].text.rfind("Файл настроек не записан, прежний файл остался без изменений:\r\n", 0), 0u)
+      << sink_.messages[0].text;
   EXPECT_EQ(ReadFile(Basekrm() / "Stats.krm"), StatsFileOf({kAnn}));
   form_->Form_Unload();  // once only
   EXPECT_EQ(sink_.messages.size(), 1u);
