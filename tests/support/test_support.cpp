@@ -66,7 +66,9 @@ ImportResult PressImport(WindowState& state, RecordingSink& sink) {
   const std::size_t before = sink.messages.size();
   Command1_Click(state, sink);
   if (sink.messages.size() == before) return ImportResult::Completed;
-  return sink.messages.back().title == kLogUnchangedTitle ? ImportResult::LogUnchanged : ImportResult::Failed;
+  if (sink.messages.back().title == kLogUnchangedTitle) return ImportResult::LogUnchanged;
+  // A notice after a completed import (a backup that was made).
+  return sink.messages.back().icon == MessageIcon::Information ? ImportResult::Completed : ImportResult::Failed;
 }
 
 void ParseLines(WindowState& state, const std::vector<std::string>& lines) {

@@ -54,7 +54,7 @@ std::unique_ptr<WindowState> StateIn(const std::filesystem::path& folder);
 void WriteStatsFile(const WindowState& state, const std::string& contents);
 
 // A press of the import button, and how it ended as the user sees it (no
-// message, the log-unchanged notice, or the failure message).
+// message or a notice, the log-unchanged notice, or an error message).
 enum class ImportResult { Completed, LogUnchanged, Failed };
 ImportResult PressImport(WindowState& state, RecordingSink& sink);
 
