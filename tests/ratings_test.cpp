@@ -1,6 +1,7 @@
 // The ratings report and its number format.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 
@@ -40,10 +41,24 @@ TEST(FormatRatingValue, FifteenSignificantDigitsAndTheUsersSeparator) {
       {0.1 + 0.2, "0,3", "0.3"},
       {2147483647.0, "2147483647", "2147483647"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(FormatRatingValue(c.value, ","), c.ru) << c.en;
-    EXPECT_EQ(FormatRatingValue(c.value, "."), c.en);
+  // The same whatever locale the C library was set to: one whose decimal
+  // point is two bytes (Pashto), a comma, the plain one.
+  for (const char* locale : {"ps_AF.UTF-8", "ru_RU.UTF-8", "C"}) {
+    if (std::setlocale(LC_ALL, locale) == nullptr) {
+      ADD_FAILURE() << "locale " << locale << " is not installed (locales-all)";
+      continue;
+    }
+    for (const auto& c : cases) {
+      EXPECT_EQ(FormatRatingValue(c.value, ","), c.ru) << c.en << " under " << locale;
+      EXPECT_EQ(FormatRatingValue(c.value, "."), c.en) << " under " << locale;
+      EXPECT_EQ(FormatRatingValue(c.value, "\xD9\xAB"), [&] {
+        std::string expected = c.en;
+        if (const auto dot = expected.find('.'); dot != std::string::npos) expected.replace(dot, 1, "\xD9\xAB");
+        return expected;
+      }()) << "a separator of two bytes";
+    }
   }
+  std::setlocale(LC_ALL, "C");
 }
 
 class RatingsTest : public ::testing::Test {
