@@ -141,6 +141,7 @@ void ResetWindowState(WindowState& state) {
   state.KeepOldStatsFile = false;
   state.StatsOnDisk = {};
   state.StatsKeptBeside.clear();
+  state.SavePending = false;
 }
 
 SlotCounters ExpectedAfterReload(const SlotCounters& saved) {

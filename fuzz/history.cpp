@@ -104,9 +104,11 @@ class History {
           break;
       }
     }
-    // The last import, then closing, and a fresh start reads the totals.
-    Import(false);
-    Close(false);
+    // The game finishes what it was writing; the last import, then closing,
+    // and a fresh start reads the totals.
+    FinishWriting();
+    Import(false, false);
+    Close(false, false);
     Start();
     Check();
     End(state_);
@@ -116,7 +118,49 @@ class History {
  private:
   unsigned Pick(unsigned n) { return exhausted_ ? 0 : choose_(n, exhausted_); }
 
-  void AppendToLog(const std::string& text) { files_->Append(kLog, text); }
+  // The game writes a match's text in one go or in two: then an import may
+  // come while a block is still being written, cut between two lines or in
+  // the middle of one. The rest comes before anything else the game writes.
+  void AppendToLog(const std::string& text) {
+    FinishWriting();
+    std::size_t cut = text.size();
+    switch (Pick(6)) {
+      case 0:  // in the middle of a line
+        cut = Pick(static_cast<unsigned>(text.size()));
+        break;
+      case 1: {  // between two lines
+        cut = text.find('\n', Pick(static_cast<unsigned>(text.size())));
+        cut = cut == std::string::npos ? text.size() : cut + 1;
+        break;
+      }
+      default:
+        break;
+    }
+    files_->Append(kLog, std::string_view(text).substr(0, cut));
+    unwritten_.assign(text, cut);
+    if (!unwritten_.empty()) story_ += "  the game is still writing (" + std::to_string(unwritten_.size()) + " bytes to go)\n";
+  }
+  void FinishWriting() {
+    if (unwritten_.empty()) return;
+    files_->Append(kLog, unwritten_);
+    unwritten_.clear();
+  }
+
+  // Another program (an editor, a virus scanner, a sync tool) holds a file
+  // while the program saves or reads it; the file is let go afterwards.
+  // Returns the file held, empty for none.
+  std::string HoldAFile(bool log_too) {
+    switch (Pick(8)) {
+      case 0: files_->Hold(stats_path_, false, false); return stats_path_;
+      case 1: files_->Hold(stats_path_, true, false); return stats_path_;
+      case 2: files_->Hold(settings_path_, true, false); return settings_path_;
+      case 3:
+        if (!log_too) return {};
+        files_->Hold(kLog, false, false);
+        return kLog;
+      default: return {};
+    }
+  }
 
   // The game starts: a new start-up line, on a fresh log or appended. A log
   // is only thrown away once its matches were imported, as a player would.
@@ -124,7 +168,8 @@ class History {
     const std::string startup = "--- Fs_startup : game " + std::to_string(++games_);
     story_ += rewrite ? "game starts, new log\n" : "game starts, appending\n";
     if (rewrite && files_->Exists(kLog)) {
-      if (unsafe_) Import(false);
+      FinishWriting();
+      if (unsafe_) Import(false, false);
       files_->Write(kLog, CrLf({startup, "map: krmdm" + std::to_string(games_ % 9)}));
       in_log_.clear();
     } else {
@@ -206,31 +251,65 @@ class History {
     return true;
   }
 
-  void Import(bool kill) {
+  void Import(bool kill, bool may_hold = true) {
     if (!state_) Start();
     ++tally_.imports;
     story_ += kill ? "import (may be killed)\n" : "import\n";
     in_memory_ = in_log_;
+    if (!unwritten_.empty()) ++tally_.imports_while_writing;
+    const std::string held = may_hold ? HoldAFile(true) : std::string();
+    if (!held.empty()) ++tally_.files_held;
+    if (!held.empty()) story_ += "  " + held + " is held by another program\n";
+    bool saved = true;
     const bool survived = MaybeKilled(kill, [&] {
       RecordingSink sink;
       Command1_Click(*state_, sink);
-      FRAGTALLY_CHECK(sink.messages.empty() || sink.messages[0].title == kLogUnchangedTitle,
-                      "import ended with " + (sink.messages.empty() ? "" : sink.messages[0].text));
+      saved = SavedOrTold(sink, held, kLogUnchangedTitle);
     });
-    if (survived) unsafe_ = 0;  // both files on disk hold them now
+    files_->Release(held);
+    // Both files on disk hold them now, but for what the game was still writing.
+    if (survived && saved && unwritten_.empty()) unsafe_ = 0;
   }
 
-  void Close(bool kill) {
+  // Whether the saves went through: with no file held, an import or closing
+  // says nothing but the unchanged notice; with one held, it tells which
+  // file failed, and a settings file that failed after the statistics went
+  // through leaves the window a kill between the two renames leaves.
+  bool SavedOrTold(const RecordingSink& sink, const std::string& held, const char* allowed) {
+    if (held.empty()) {
+      FRAGTALLY_CHECK(sink.messages.empty() || sink.messages[0].title == std::string(allowed),
+                      "ended with " + (sink.messages.empty() ? "" : sink.messages[0].text));
+      return true;
+    }
+    if (sink.messages.empty() || sink.messages[0].title == std::string(allowed)) return true;
+    FRAGTALLY_CHECK(sink.messages.size() == 1, "more than one message");
+    const std::string& text = sink.messages[0].text;
+    FRAGTALLY_CHECK(text.find("\r\n" + (held == kLog ? platform::AbsolutePath(kLog) : held) + "\r\n") !=
+                            std::string::npos ||
+                        (held == kLog && text.find("\r\n" + platform::AbsolutePath(kLog)) != std::string::npos),
+                    "the message does not name the held file " + held + ": " + text);
+    if (held == settings_path_) {
+      ++tally_.settings_held_after_statistics;
+      for (int match : in_memory_) ++may_repeat_[static_cast<std::size_t>(match)];
+    }
+    return false;
+  }
+
+  void Close(bool kill, bool may_hold = true) {
     if (!state_) return;
     ++tally_.closes;
     story_ += kill ? "close (may be killed)\n" : "close\n";
     in_memory_ = in_log_;
-    if (MaybeKilled(kill, [&] {
-          RecordingSink sink;
-          Form_Unload(*state_, sink);
-          FRAGTALLY_CHECK(sink.messages.empty(), "closing could not save");
-        }))
-      End(state_);
+    const std::string held = may_hold ? HoldAFile(false) : std::string();
+    if (!held.empty()) ++tally_.files_held;
+    if (!held.empty()) story_ += "  " + held + " is held by another program\n";
+    const bool survived = MaybeKilled(kill, [&] {
+      RecordingSink sink;
+      Form_Unload(*state_, sink);
+      SavedOrTold(sink, held, "");
+    });
+    files_->Release(held);
+    if (survived) End(state_);
   }
 
   void KillIdle() {
@@ -256,7 +335,15 @@ class History {
                                                               " times; the history:\n" + story_);
       if (times > 1) ++tally_.counted_more_than_once;
     }
-    FRAGTALLY_CHECK(counted["Regular"] == regular, "the regular player's games differ from the matches'");
+    // The regular player's block comes after the match's, so it may be the
+    // one a repeat counts again (or not): once a match at least, and again at
+    // most as often as matches may be.
+    int repeats = 0;
+    for (int m = 1; m <= matches_; ++m) repeats += may_repeat_[static_cast<std::size_t>(m)];
+    FRAGTALLY_CHECK(counted["Regular"] >= matches_ && counted["Regular"] <= matches_ + repeats &&
+                        (repeats > 0 || counted["Regular"] == regular),
+                    "the regular player's games (" + std::to_string(counted["Regular"]) + ") do not fit the matches' (" +
+                        std::to_string(regular) + "); the history:\n" + story_);
     CheckTableInvariants(*state_);
   }
 
@@ -276,6 +363,7 @@ class History {
   std::vector<int> in_memory_;       // what the running operation may have counted
   std::vector<int> may_repeat_{0};   // by match: how often a save that held it was killed between renames
   std::string text_;                 // what the game writes next
+  std::string unwritten_;            // the rest of what the game is writing
   std::string story_;                // what happened, for a failure message
 };
 

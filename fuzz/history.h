@@ -1,11 +1,14 @@
 #pragma once
 
 // Histories of a game and a player: the game starts (rewriting its log or
-// appending to it) and plays matches; the player imports at random moments
-// and closes the program or has it killed at random points, saves included,
-// then starts it again. After the last import every match ever played must be
-// in the totals exactly once, except that a kill between the two renames of a
-// save may make the next import count what that save held again.
+// appending to it) and plays matches, writing a match's text in one go or in
+// two; the player imports at random moments, also while the game is still
+// writing a block, and closes the program or has it killed at random points,
+// saves included, then starts it again; other programs hold the files at
+// imports and at closing. After the last import every match ever played must
+// be in the totals exactly once, except that a kill between the two renames
+// of a save, or a settings file held after the statistics file was saved,
+// may make the next import count what that save held again.
 //
 // Choices come from a source: random numbers in the property test, the input
 // bytes in the fuzz target. Failed checks go to the fuzz failure handler.
@@ -18,9 +21,12 @@ namespace fragtally::fuzz {
 
 struct HistoryTally {
   long histories = 0, matches = 0, imports = 0, closes = 0;
+  long imports_while_writing = 0;  // pressed while the game was still writing a match
+  long files_held = 0;             // imports and closes while another program held a file
   long kills = 0;                  // every kill, idle ones included
   long kills_between_renames = 0;  // the statistics file new, the settings file old
-  long counted_more_than_once = 0;  // matches the next import counted again after such a kill
+  long settings_held_after_statistics = 0;  // the same window, left by a held settings file
+  long counted_more_than_once = 0;  // matches the next import counted again after either
 };
 
 // Returns a choice in [0, n); `exhausted` becomes true when the source has

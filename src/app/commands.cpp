@@ -38,6 +38,7 @@ void ShowLogNotFound(const WindowState& state, MessageSink& messages, const std:
 // counts the matches that did not reach the statistics file again instead of
 // losing them.
 void SaveFiles(WindowState& state, MessageSink& messages, SaveMoment moment) {
+  state.SavePending = true;
   if (state.Table.PlayerCount > 0) {
     try {
       const std::string backup = SaveStatsFile(state);
@@ -55,6 +56,7 @@ void SaveFiles(WindowState& state, MessageSink& messages, SaveMoment moment) {
   }
   try {
     SaveSettings(state);
+    state.SavePending = false;
   } catch (const std::exception& error) {
     messages.ShowMessage(MessageIcon::Error, kSaveFailedTitle,
                          SettingsSaveFailedText(FailureOf(error, SettingsFilePath(state)), moment));
@@ -123,7 +125,9 @@ void Form_Unload(WindowState& state, MessageSink& messages) { SaveFiles(state, m
 void Command1_Click(WindowState& state, MessageSink& messages) {
   try {
     if (ImportLog(state) == ImportOutcome::LogUnchanged) {
-      messages.ShowMessage(MessageIcon::Information, kLogUnchangedTitle, kLogUnchangedText);
+      // Nothing new; but what an earlier press could not save is saved now.
+      if (state.SavePending) SaveFiles(state, messages, SaveMoment::Import);
+      if (!state.SavePending) messages.ShowMessage(MessageIcon::Information, kLogUnchangedTitle, kLogUnchangedText);
       return;
     }
     RefreshPanels(state);

@@ -71,6 +71,10 @@ struct WindowState {
     std::uint64_t Digest = 0;
   } StatsOnDisk;
   std::string StatsKeptBeside;
+  // An import's saves failed: the table holds matches that the files on disk
+  // do not. The next press of the import button saves again even when the
+  // log holds nothing new.
+  bool SavePending = false;
 };
 
 // The state is large (24 columns of 9999 counters): keep it on the heap.

@@ -1,8 +1,10 @@
 // Every match counted exactly once, over random histories of a game that
-// starts (rewriting its log or appending to it) and plays matches, and of a
-// player who imports at random moments and closes the program or has it
-// killed at random points, saves included, then starts it again. The history
-// and its checks are the import_history fuzz target's (fuzz/history.h).
+// starts (rewriting its log or appending to it) and plays matches, writing
+// them while the player imports, and of a player who imports at random
+// moments and closes the program or has it killed at random points, saves
+// included, then starts it again, while other programs hold the files now
+// and then. The history and its checks are the import_history fuzz target's
+// (fuzz/history.h).
 
 #include <gtest/gtest.h>
 
@@ -27,10 +29,16 @@ TEST(ExactlyOnce, RandomHistoriesOfGamesImportsClosesAndKills) {
     }
   }
   std::printf("%ld histories, %ld matches, %ld imports, %ld closes, %ld kills; %ld of the kills fell between the "
-              "two renames of a save, and %ld matches were counted more than once after them\n",
+              "two renames of a save, %ld times a held settings file failed after the statistics were saved, and %ld "
+              "matches were counted more than once after either\n",
               tally.histories, tally.matches, tally.imports, tally.closes, tally.kills, tally.kills_between_renames,
-              tally.counted_more_than_once);
+              tally.settings_held_after_statistics, tally.counted_more_than_once);
+  std::printf("%ld imports were pressed while the game was still writing a match; %ld imports and closes met a file "
+              "held by another program\n",
+              tally.imports_while_writing, tally.files_held);
   EXPECT_GT(tally.kills, 500);
+  EXPECT_GT(tally.imports_while_writing, 500);
+  EXPECT_GT(tally.files_held, 500);
   EXPECT_GT(tally.kills_between_renames, 0) << "the histories reach the moment between the renames";
 }
 
