@@ -455,7 +455,7 @@ TEST_F(ImportTest, ABackupThatCannotBeMadeKeepsTheOldFileAndFailsTheImport) {
       return platform::NativeFileSystem().ReplaceFile(path, contents, failure);
     }
     bool KeepCopy(const std::string&, const std::string& copy, platform::FileFailure& failure) override {
-      failure = {platform::FileFault::AccessDenied, copy};
+      failure = platform::FailureAt(platform::FileFault::AccessDenied, copy);
       return false;
     }
   } files;

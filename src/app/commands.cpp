@@ -17,7 +17,7 @@ namespace {
 platform::FileFailure FailureOf(const std::exception& error, const std::string& path) {
   const auto* file_error = dynamic_cast<const Error*>(&error);
   if (file_error != nullptr && !file_error->failure().Path.empty()) return file_error->failure();
-  return {platform::FileFault::Other, path};
+  return platform::FailureAt(platform::FileFault::Other, path);
 }
 
 // The log-not-found message, with the full path that was tried and, for a

@@ -78,7 +78,7 @@ std::optional<std::uint64_t> DigestOfFile(const std::string& path) {
   std::vector<char> buffer(1 << 16);
   for (std::uint64_t offset = 0;;) {
     const long long got = file->ReadAt(offset, buffer.data(), buffer.size());
-    if (got < 0) RaiseFileError(ErrorKind::ReadFailed, {platform::FileFault::Other, path});
+    if (got < 0) RaiseFileError(ErrorKind::ReadFailed, platform::FailureAt(platform::FileFault::Other, path));
     if (got == 0) break;
     digest.Update(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
     offset += static_cast<std::uint64_t>(got);

@@ -209,7 +209,7 @@ std::string SaveStatsFile(WindowState& state) {
       if (state.StatsKeptBeside.empty()) state.StatsKeptBeside = FreeSiblingPath(path, "Stats-conflict-", ".krm");
       ReplaceFile(state.StatsKeptBeside, contents);
       throw Error(ErrorKind::ChangedOnDisk, "the statistics file changed on disk",
-                  platform::FileFailure{platform::FileFault::None, state.StatsKeptBeside});
+                  platform::FailureAt(platform::FileFault::None, state.StatsKeptBeside));
     }
   }
   ReplaceFile(path, contents);

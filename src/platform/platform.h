@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace fragtally::platform {
 
@@ -46,6 +47,14 @@ struct FileFailure {
   // ordinary users (Program Files and the like).
   bool ProtectedFolder = false;
 };
+
+// A failure of `fault` at `path`, with no system code.
+inline FileFailure FailureAt(FileFault fault, std::string path) {
+  FileFailure failure;
+  failure.Fault = fault;
+  failure.Path = std::move(path);
+  return failure;
+}
 
 // A file opened for reading, read at any place.
 class InputFile {

@@ -37,11 +37,11 @@ std::unique_ptr<platform::InputFile> MemoryFileSystem::OpenForReading(const std:
                                                                       platform::FileFailure* failure) {
   auto it = files_.find(path);
   if (it == files_.end()) {
-    if (failure != nullptr) *failure = {platform::FileFault::NotFound, path, 2, "No such file"};
+    if (failure != nullptr) *failure = {platform::FileFault::NotFound, path, 2, "No such file", false};
     return nullptr;
   }
   if (auto held = held_.find(path); held != held_.end() && !held->second.reading) {
-    if (failure != nullptr) *failure = {platform::FileFault::InUse, path, 32, "Sharing violation"};
+    if (failure != nullptr) *failure = {platform::FileFault::InUse, path, 32, "Sharing violation", false};
     return nullptr;
   }
   return std::make_unique<MemoryInputFile>(it->second);
@@ -52,11 +52,11 @@ bool MemoryFileSystem::Exists(const std::string& path) { return files_.count(pat
 bool MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view contents, platform::FileFailure& failure) {
   if (OnWrite) OnWrite(path, false);
   if (IsFolder(path) || (RefuseWrite && RefuseWrite(path))) {
-    failure = {platform::FileFault::AccessDenied, path, 13, "Permission denied"};
+    failure = {platform::FileFault::AccessDenied, path, 13, "Permission denied", false};
     return false;
   }
   if (auto held = held_.find(path); held != held_.end() && !held->second.replacing) {
-    failure = {platform::FileFault::InUse, path, 32, "Sharing violation"};
+    failure = {platform::FileFault::InUse, path, 32, "Sharing violation", false};
     return false;
   }
   Changeable(path, false).assign(contents);
@@ -68,11 +68,11 @@ bool MemoryFileSystem::KeepCopy(const std::string& path, const std::string& copy
   if (OnWrite) OnWrite(copy, false);
   auto it = files_.find(path);
   if (it == files_.end() || Exists(copy) || (RefuseWrite && RefuseWrite(copy))) {
-    failure = {platform::FileFault::AccessDenied, copy, 13, "Permission denied"};
+    failure = {platform::FileFault::AccessDenied, copy, 13, "Permission denied", false};
     return false;
   }
   if (auto held = held_.find(path); held != held_.end() && !held->second.reading) {
-    failure = {platform::FileFault::InUse, path, 32, "Sharing violation"};
+    failure = {platform::FileFault::InUse, path, 32, "Sharing violation", false};
     return false;
   }
   files_[copy] = it->second;

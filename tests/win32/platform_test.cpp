@@ -432,6 +432,58 @@ TEST_F(HeldFiles, HeldForGoodItFailsInUseAndTheOldFileStays) {
   EXPECT_EQ(failure.Fault, FileFault::InUse);
 }
 
+// The program's handlers with a statistics file another program holds, in
+// each share mode, at an import and at closing: the player is told which file
+// and why, the settings stay with the statistics on disk, and once the holder
+// lets go a new start counts every match once.
+TEST_F(HeldFiles, ImportAndClosingWithTheStatisticsFileHeld) {
+  platform::SetRetryMilliseconds(100);
+  for (const ShareMode& mode : kShareModes) {
+    SCOPED_TRACE(mode.name);
+    std::error_code ec;
+    std::filesystem::remove_all(dir_.path() / "basekrm", ec);
+    const auto basekrm = dir_.path() / "basekrm";
+    CurrentFolder here(dir_.path());
+    const std::string ann = testing::CrLf(testing::Lines({{"--- Fs_startup : one"}, testing::MatchBlock("Ann", 1)}));
+    WriteFile(basekrm / "LOG.txt", ann);
+    auto state = NewForm1State(Ansi(dir_.path()));
+    RecordingSink sink;
+    Form_Load(*state, sink);
+    Command1_Click(*state, sink);
+    const std::string settings = ReadFile(basekrm / "mSetup.ini");
+    const std::string stats = ReadFile(basekrm / "Stats.krm");
+    WriteFile(basekrm / "LOG.txt", ann + testing::CrLf(testing::MatchBlock("Bob", 2)));
+    {
+      Holder holder(basekrm / "Stats.krm", mode.share);
+      ASSERT_TRUE(holder.Holds());
+      for (const char* moment : {"import", "closing"}) {
+        SCOPED_TRACE(moment);
+        sink.messages.clear();
+        if (moment[0] == 'i')
+          Command1_Click(*state, sink);
+        else
+          Form_Unload(*state, sink);
+        ASSERT_EQ(sink.messages.size(), 1u);
+        EXPECT_EQ(sink.messages[0].title, kSaveFailedTitle);
+        const std::string& text = sink.messages[0].text;
+        EXPECT_NE(text.find("\r\n" + Ansi(basekrm / "Stats.krm") + "\r\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("Причина: файл занят другой программой"), std::string::npos) << text;
+      }
+    }
+    EXPECT_EQ(ReadFile(basekrm / "Stats.krm"), stats);
+    EXPECT_EQ(ReadFile(basekrm / "mSetup.ini"), settings);
+    auto next = NewForm1State(Ansi(dir_.path()));
+    sink.messages.clear();
+    Form_Load(*next, sink);
+    Command1_Click(*next, sink);
+    EXPECT_TRUE(sink.messages.empty());
+    ASSERT_EQ(next->Table.PlayerCount, 2);
+    EXPECT_EQ(next->Table.GamesPlayed[1], 1);
+    EXPECT_EQ(next->Table.GamesPlayed[2], 1);
+  }
+  platform::SetRetryMilliseconds(platform::kDefaultRetryMilliseconds);
+}
+
 // Where the file system has hard links, the copy is a second name made while
 // the file is held: no sharing is asked for.
 TEST_F(HeldFiles, AHardLinkIsMadeWhileTheFileIsHeld) {
