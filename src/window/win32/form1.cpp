@@ -12,6 +12,7 @@
 #include "files/paths.h"
 #include "platform/platform.h"
 #include "window/display_text.h"
+#include "window/win32/newer_windows.h"
 #include "window/win32/resource.h"
 #include "window/win32/text.h"
 
@@ -144,7 +145,7 @@ HWND Form1::Create(HINSTANCE instance) {
     return nullptr;
   }
   CreateControls();
-  ApplyDpi(GetDpiForWindow(hwnd_));
+  ApplyDpi(WindowDpi(hwnd_));
   return hwnd_;
 }
 
@@ -270,7 +271,7 @@ void Form1::ApplyDpi(UINT dpi) {
   const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
   const DWORD ex_style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
   RECT frame{0, 0, Pixels(kClientWidthTwips, dpi_), Pixels(kClientHeightTwips, dpi_)};
-  AdjustWindowRectExForDpi(&frame, style, FALSE, ex_style, dpi_);
+  AdjustWindowRectForDpi(frame, style, ex_style, dpi_);
   SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
