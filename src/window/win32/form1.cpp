@@ -81,6 +81,9 @@ void ForEachTraceBlock(std::string_view trace, std::size_t limit, Each&& each) {
 
 void Form1::RenderFirst::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) {
   form_.Render();
+  // The box takes the focus; the control that had it gets it back once the
+  // window is active again.
+  form_.RememberFocus();
   // A box is up: the user may act on it, so the cursor is the normal one.
   const bool was_busy = form_.busy_;
   if (was_busy) {
@@ -152,6 +155,28 @@ HWND Form1::Create(HINSTANCE instance) {
 void Form1::Show(int show_command) {
   ShowWindow(hwnd_, show_command);
   UpdateWindow(hwnd_);
+}
+
+// --- the keyboard focus ------------------------------------------------------------------
+
+void Form1::RememberFocus() {
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
+}
+
+void Form1::RestoreFocus() {
+  if (IsIconic(hwnd_)) return;  // nothing to type into; done when it is restored
+  HWND target = focus_;
+  if (target == nullptr || !IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
+    target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);  // the first tab stop
+  if (target != nullptr) SetFocus(target);
+}
+
+HWND Form1::FocusedButton() const {
+  HWND focus = GetFocus();
+  if (focus == nullptr || GetParent(focus) != hwnd_) return nullptr;
+  const auto it = controls_.find(GetDlgCtrlID(focus));
+  return it != controls_.end() && it->second.spec->Kind == ControlKind::CommandButton ? focus : nullptr;
 }
 
 RECT Form1::PixelRect(const ControlSpec& spec) const {
@@ -596,10 +621,30 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
       return TRUE;
     case WM_ACTIVATE:
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        RememberFocus();
+        break;
+      }
       // Like the window it was drawn as: activation counts once the window is
       // on the screen.
-      if (LOWORD(wparam) != WA_INACTIVE && IsWindowVisible(hwnd_)) Form_Activate();
+      if (IsWindowVisible(hwnd_)) Form_Activate();
+      if (HIWORD(wparam) == 0) {  // not minimised: the focus goes back where it was
+        RestoreFocus();
+        return 0;
+      }
       break;
+    case WM_SETFOCUS:
+      // The window itself has nothing to type into: its control takes the focus.
+      RestoreFocus();
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wparam & 0xFFF0) == SC_MINIMIZE) RememberFocus();
+      break;
+    case DM_GETDEFID:
+      // IsDialogMessage asks which button Enter presses: the focused one, as
+      // in a dialog box; none when the focus is elsewhere.
+      if (HWND button = FocusedButton()) return MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID);
+      return 0;
     case WM_SETCURSOR:
       if (busy_) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
