@@ -189,6 +189,16 @@ void Form1::BuildWindow() {
   }
 }
 
+void Form1::BringToFront() {
+  if (isMinimized()) showNormal();  // the window cannot be maximised
+  // While a message box is up the window takes no input: the box comes to
+  // the front instead.
+  QWidget* modal = QApplication::activeModalWidget();
+  QWidget* target = modal != nullptr ? modal : this;
+  target->raise();
+  target->activateWindow();
+}
+
 void Form1::LoadPanelPictures() {
   // A missing or unreadable picture leaves the built-in one, without a word.
   const QString path = QString::fromStdString(PanelPicturePath(*state_));

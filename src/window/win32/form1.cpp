@@ -157,6 +157,15 @@ void Form1::Show(int show_command) {
   UpdateWindow(hwnd_);
 }
 
+void Form1::BringToFront() {
+  if (hwnd_ == nullptr) return;
+  if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+  // While a message box is up, the window is disabled and the box is what
+  // the user must answer: the box comes to the front.
+  HWND popup = GetLastActivePopup(hwnd_);
+  SetForegroundWindow(popup != nullptr && IsWindowVisible(popup) ? popup : hwnd_);
+}
+
 // --- the keyboard focus ------------------------------------------------------------------
 
 void Form1::RememberFocus() {

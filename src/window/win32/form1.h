@@ -43,6 +43,9 @@ class Form1 {
   // Shown as `show_command` says. Once the window is active, the keyboard
   // focus is on the first control in the tab order.
   void Show(int show_command);
+  // Restores the window when it is minimised and brings it to the front, or
+  // the message box it shows, if any (another start of the program asks so).
+  void BringToFront();
   HWND hwnd() const { return hwnd_; }
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
 
