@@ -25,6 +25,7 @@ development=(
   xvfb xauth                        # a virtual display for screenshots
   time                              # /usr/bin/time -v for the start-up figure
   clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
+  icoutils                          # icotool: the Windows icon's images (tools/make_icon.cpp)
 )
 
 # Cross-building the Windows program.
