@@ -12,8 +12,9 @@ program=$1
 objdump=${2:-x86_64-w64-mingw32-objdump}
 lists=$(dirname "$0")/imports
 
-# "dll function" for every import; "dll #ordinal" for one by ordinal.
-imports=$("$objdump" -p "$program" | awk '
+# "dll function" for every import; "dll #ordinal" for one by ordinal. objdump
+# speaks the locale's language: its English is what is read here.
+imports=$(LC_ALL=C "$objdump" -p "$program" | awk '
   /^[[:space:]]*DLL Name: / { dll = tolower($3); next }
   /^[[:space:]]*vma:/ { next }
   dll != "" && /^\t[0-9a-f]+\t/ {
