@@ -26,6 +26,7 @@ development=(
   time                              # /usr/bin/time -v for the start-up figure
   clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
   locales-all                       # numbers under locales with other decimal points
+  icoutils                          # icotool: the Windows icon's images (tools/make_icon.cpp)
 )
 
 # Cross-building the Windows program.

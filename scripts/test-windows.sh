@@ -3,9 +3,11 @@
 # (scripts/build-windows.sh --tests), then runs them under Wine on a private
 # Xvfb display with a throw-away Wine prefix (scripts/wine-run.sh): the core
 # suite, the portable reliability tests, the window in-process, the platform
-# layer, and the end-to-end test of dist/fragtally-windows/fragtally.exe
-# against the Linux window (which needs build/bin/reference_run: the test
-# command builds it first; alone, this script builds it too).
+# layer, the check that fragtally.exe imports nothing Windows 7 SP1 lacks, the
+# end-to-end test of dist/fragtally-windows/fragtally.exe against the Linux
+# window (which needs build/bin/reference_run: the test command builds it
+# first; alone, this script builds it too), and two starts of it in one game
+# folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 now() { date +%s; }

@@ -1,6 +1,8 @@
 // Fragtally: lifetime statistics of Krellmar players, one window.
 
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -8,8 +10,10 @@
 #include <QObject>
 #include <QTimer>
 
+#include "platform/platform.h"
 #include "window/qt/form1.h"
 #include "window/qt/qt_message_sink.h"
+#include "window/qt/running_copy.h"
 
 namespace {
 
@@ -51,6 +55,17 @@ class ExitWhenShown : public QObject {
   bool done_ = false;
 };
 
+// How long a second start tries to reach the running copy: it may hold the
+// folder's lock and still be starting its server.
+constexpr int kRunningCopyWaitMs = 5000;
+
+// With FRAGTALLY_PRINT_RUNNING_COPY=1 the program says on the standard error
+// output when it listens for later starts, and when one asked it to come to
+// the front (the two-process tests watch for these lines).
+void Print(const char* line) {
+  std::fprintf(stderr, "%s\n", line);
+  std::fflush(stderr);
+}
 
 }  // namespace
 
@@ -59,6 +74,20 @@ int main(int argc, char* argv[]) {
   since_start.start();
 
   QApplication app(argc, argv);
+
+  // One copy per game folder, before anything is read: a second start brings
+  // the running copy to the front and ends, touching no file (two copies
+  // would each save their own totals over the other's).
+  const std::string folder = fragtally::platform::ExecutableFolder();
+  const std::unique_ptr<fragtally::platform::InstanceLock> lock = fragtally::platform::LockGameFolder(folder);
+  const std::string instance_name = fragtally::platform::InstanceName(folder);
+  const bool print_running_copy = qEnvironmentVariable("FRAGTALLY_PRINT_RUNNING_COPY") == QLatin1String("1");
+  if (lock == nullptr) {
+    const bool asked = fragtally::AskRunningCopyToShow(instance_name, kRunningCopyWaitMs);
+    if (print_running_copy) Print(asked ? "asked the running copy to come to the front" : "no running copy answered");
+    return 0;
+  }
+
   const QString measuring = qEnvironmentVariable("FRAGTALLY_EXIT_WHEN_SHOWN");
   fragtally::QtMessageSink boxes;
   fragtally::PrintingSink printed;
@@ -71,6 +100,14 @@ int main(int argc, char* argv[]) {
   // Closing the window saves; so does an end of the program by other means
   // (Form_Unload runs once).
   QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.Form_Unload(); });
+
+  // From here a later start finds this copy, even while the start-up's
+  // message box is up.
+  fragtally::RunningCopy running(instance_name, form);
+  if (print_running_copy) {
+    Print(running.listening() ? "listening for later starts" : "cannot listen for later starts");
+    QObject::connect(&running, &fragtally::RunningCopy::broughtToFront, [] { Print("brought to the front by a later start"); });
+  }
 
   form.Form_Load();  // the statistics-file message, if any, comes before the window
   form.show();

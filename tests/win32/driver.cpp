@@ -19,6 +19,14 @@
 //   trace            write down Text2 as read with WM_GETTEXT, and its caret
 //   screenshot PATH  save the window as it is on the screen as a PNG
 //   close            post WM_CLOSE; write down any message box; wait for the end
+//   require-lock     write down whether the game folder's lock is held (by the
+//                    program); when it is not, skip the steps after it
+//   minimize         minimise the window as its title bar's button does
+//   start-again      start the program a second time in the game folder and
+//                    write down how that start ended (within 20 s)
+//   front            wait until the window (or its message box) is in front,
+//                    not minimised, and write down whether it came
+//   windows          write down how many windows of the program are on the screen
 // Exit code 0 when every step could be done.
 
 #include <windows.h>
@@ -34,6 +42,7 @@
 
 #include "app/layout.h"
 #include "control_reading.h"
+#include "platform/platform.h"
 #include "transcript.h"
 #include "window/win32/capture.h"
 #include "window/win32/text.h"
@@ -115,8 +124,16 @@ class Driver {
       std::getline(words >> std::ws, path);
       Screenshot(FromUtf8(path));
     } else if (verb == "close") Close();
+    else if (verb == "require-lock") RequireLock();
+    else if (verb == "minimize") Minimize();
+    else if (verb == "start-again") StartAgain();
+    else if (verb == "front") Front();
+    else if (verb == "windows") Windows();
     else Fail("unknown step " + step);
   }
+
+  // The steps after a require-lock that found no lock are skipped.
+  bool skipping() const { return skipping_; }
 
  private:
   void Start() {
@@ -367,10 +384,71 @@ class Driver {
     Fail("the program did not end after WM_CLOSE");
   }
 
+  // The game folder's lock is the platform layer's: a copy that holds it
+  // makes a lock from here fail.
+  void RequireLock() {
+    const bool held = fragtally::platform::LockGameFolder(ToUtf8(folder_)) == nullptr;
+    out_ << (held ? "the game folder is locked\n" : "the game folder is not locked: the steps after this are skipped\n");
+    skipping_ = !held;
+  }
+
+  void Minimize() {
+    PostMessageW(main_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    if (!WaitFor([&] { return IsIconic(main_) != FALSE; }, 10000)) Fail("the window was not minimised");
+    Sync();
+  }
+
+  void StartAgain() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION second{};
+    std::wstring command = L"\"" + program_ + L"\"";
+    if (!CreateProcessW(program_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
+                        &startup, &second)) {
+      Fail("cannot start the program again (error " + std::to_string(GetLastError()) + ")");
+      return;
+    }
+    if (WaitForSingleObject(second.hProcess, 20000) == WAIT_OBJECT_0) {
+      DWORD code = 0;
+      GetExitCodeProcess(second.hProcess, &code);
+      out_ << "the second start ended, exit code " << code << "\n";
+    } else {
+      out_ << "the second start still runs after 20 s\n";
+      TerminateProcess(second.hProcess, 99);
+      WaitForSingleObject(second.hProcess, 5000);
+    }
+    CloseHandle(second.hProcess);
+    CloseHandle(second.hThread);
+  }
+
+  void Front() {
+    const auto in_front = [&] {
+      HWND front = GetForegroundWindow();
+      return !IsIconic(main_) && front != nullptr && (front == main_ || GetWindow(front, GW_OWNER) == main_);
+    };
+    if (WaitFor(in_front, 10000)) {
+      out_ << "the window is in front\n";
+    } else {
+      out_ << "the window is not in front" << (IsIconic(main_) ? " (minimised)" : "") << "\n";
+    }
+  }
+
+  void Windows() {
+    int count = 0;
+    EnumWindows(
+        [](HWND hwnd, LPARAM data) -> BOOL {
+          if (IsWindowVisible(hwnd) && ClassOf(hwnd) == L"Fragtally.Form1") ++*reinterpret_cast<int*>(data);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    out_ << "windows of the program: " << count << "\n";
+  }
+
   std::wstring program_, folder_;
   std::ofstream& out_;
   PROCESS_INFORMATION process_{};
   HWND main_ = nullptr;
+  bool skipping_ = false;
 };
 
 }  // namespace
@@ -386,7 +464,7 @@ int wmain(int argc, wchar_t** argv) {
     Driver driver(argv[1], argv[2], out);
     std::stringstream steps(ToUtf8(argv[4]));
     std::string step;
-    while (std::getline(steps, step, ';')) {
+    while (std::getline(steps, step, ';') && !driver.skipping()) {
       if (step.find_first_not_of(' ') == std::string::npos) continue;
       driver.Run(step.substr(step.find_first_not_of(' ')));
       out.flush();

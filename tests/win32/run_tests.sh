@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the Windows program's tests under Wine: the suites through CTest (the
 # core, the portable reliability tests, the window in-process, the platform
-# layer under two code pages), the window at 144 DPI, then the end-to-end
-# test against the Linux window. For the save-failure tests it mounts a full (64 KiB) and a
+# layer under two code pages, the program's imports), the window at 144 DPI,
+# the end-to-end test against the Linux window, then two starts of the
+# program in one game folder. For the save-failure tests it mounts a full (64 KiB) and a
 # read-only tmpfs when the machine allows it (root), and unmounts them again.
 #
 #   tests/win32/run_tests.sh LINUX_BUILD WINDOWS_BUILD [PROGRAM]
@@ -48,8 +49,9 @@ ctest --test-dir "$windows_build" --output-on-failure -j2
 set_dpi() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
 set_dpi 144
 FRAGTALLY_EXPECTED_DPI=144 wine "$windows_build/bin/window_tests.exe" \
-  --gtest_filter='WindowTest.LayoutScalesWithTheDpi:WindowTest.FontsAreTheTablesOnes:WindowTest.NewUser*' \
+  --gtest_filter='WindowTest.LayoutScalesWithTheDpi:Windows7Window.*:WindowTest.FontsAreTheTablesOnes:WindowTest.NewUser*' \
   >"$faults/dpi.log" 2>&1 || { cat "$faults/dpi.log"; set_dpi 96; exit 1; }
 set_dpi 96
 echo "run_tests: the window at 144 DPI: $(grep -ac '^\[       OK' "$faults/dpi.log") tests passed"
 bash tests/win32/e2e_test.sh "$linux_build" "$windows_build" "$program"
+bash tests/win32/one_copy_test.sh "$windows_build" "$program"

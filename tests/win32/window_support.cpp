@@ -3,7 +3,10 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <thread>
+
 #include "window/display_text.h"
+#include "window/win32/message_box_sink.h"
 #include "window/win32/text.h"
 
 namespace fragtally::testing {
@@ -29,6 +32,45 @@ void WindowSink::ShowMessage(MessageIcon icon, const std::string& title, const s
   window_visible.push_back(window != nullptr && IsWindowVisible(window));
   cursor.push_back(GetCursor());
   RecordingSink::ShowMessage(icon, ToUtf8(DisplayText(title)), ToUtf8(DisplayLines(text, u"\r\n")));
+  if (!real_boxes) return;
+  std::thread user([thread = GetCurrentThreadId()] {
+    for (int waited = 0; waited < 10000; waited += 10) {
+      HWND box = MessageBoxOf(thread);
+      if (box != nullptr && GetForegroundWindow() == box) {
+        Sleep(50);
+        PressKey(VK_RETURN);
+        return;
+      }
+      Sleep(10);
+    }
+  });
+  win32::MessageBoxSink boxes;
+  boxes.SetOwner(window);
+  boxes.ShowMessage(icon, title, text);
+  user.join();
+}
+
+void PressKey(WORD key) {
+  INPUT input[2]{};
+  for (INPUT& i : input) {
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = key;
+  }
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+HWND MessageBoxOf(DWORD thread) {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      thread,
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        if (!IsWindowVisible(hwnd) || ClassOf(hwnd) != L"#32770") return TRUE;
+        *reinterpret_cast<HWND*>(data) = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
 WindowTest::WindowTest() : in_game_folder_(dir_.path()) {
@@ -56,6 +98,26 @@ void WindowTest::SelectAsUser(const char* combo, int index) {
 }
 
 void WindowTest::Click(const char* button) { SendMessageW(Item(button), BM_CLICK, 0, 0); }
+
+void WindowTest::ShowActive() {
+  form_->Show(SW_SHOW);
+  SetForegroundWindow(main_);
+  Pump();
+}
+
+void WindowTest::Pump(int ms) {
+  const DWORD until = GetTickCount() + static_cast<DWORD>(ms);
+  do {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (!IsDialogMessageW(main_, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+    }
+    Sleep(5);
+  } while (static_cast<LONG>(until - GetTickCount()) > 0);
+}
 
 }  // namespace fragtally::testing
 

@@ -28,13 +28,23 @@ std::wstring W(const std::string& utf8);
 
 // Records each message box as the user reads it (each line decoded, CR LF),
 // and whether the window was on the screen and the cursor the normal one.
+// With `real_boxes` each message is also shown as the program shows it (a
+// system message box owned by the window), which the user closes with Enter
+// once it is in front.
 class WindowSink : public RecordingSink {
  public:
   void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
   HWND window = nullptr;
+  bool real_boxes = false;
   std::vector<bool> window_visible;
   std::vector<HCURSOR> cursor;
 };
+
+// A key pressed and released on the keyboard (SendInput): it goes to the
+// window in front, to the control that has the focus.
+void PressKey(WORD key);
+// The message box (dialog class) of the thread that is on the screen, or nullptr.
+HWND MessageBoxOf(DWORD thread);
 
 // A window whose program folder (and current folder) is a fresh temporary
 // folder; created hidden.
@@ -55,6 +65,11 @@ class WindowTest : public ::testing::Test {
   void SelectAsUser(const char* combo, int index);
   // A click on a button (sent: in-process it returns after the handler).
   void Click(const char* button);
+  // Shown and in front, as the program shows it.
+  void ShowActive();
+  // Handles what arrives for about `ms` milliseconds, as the program's
+  // message loop does (the dialog keys included).
+  void Pump(int ms = 100);
 
   TempDir dir_;
   CurrentFolder in_game_folder_;

@@ -13,6 +13,7 @@
 #include "memory_file_system.h"
 #include "platform/platform.h"
 #include "window/win32/capture.h"
+#include "window/win32/newer_windows.h"
 #include "window/win32/picture.h"
 #include "window/win32/resource.h"
 #include "window/win32/text.h"
@@ -107,11 +108,11 @@ TEST_F(WindowTest, LayoutAt96Dpi) {
 
 // At any DPI: the client area and every control as the table's twips give
 // them at that DPI (tests/win32/run_tests.sh runs this at 144 DPI too).
-TEST_F(WindowTest, LayoutScalesWithTheDpi) {
-  const int dpi = static_cast<int>(form_->dpi());
-  RecordProperty("dpi", dpi);
+void ExpectLayoutAtItsDpi(const win32::Form1& form) {
+  const int dpi = static_cast<int>(form.dpi());
+  ::testing::Test::RecordProperty("dpi", dpi);
   RECT client;
-  GetClientRect(main_, &client);
+  GetClientRect(form.hwnd(), &client);
   EXPECT_EQ(client.right, TwipsToPixels(kClientWidthTwips, dpi));
   EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeightTwips, dpi));
   for (const ControlSpec& spec : Form1Controls()) {
@@ -120,7 +121,7 @@ TEST_F(WindowTest, LayoutScalesWithTheDpi) {
       left += TwipsToPixels(container->Rect.Left, dpi);
       top += TwipsToPixels(container->Rect.Top, dpi);
     }
-    const RECT r = RectInParent(GetDlgItem(main_, spec.ControlId));
+    const RECT r = RectInParent(GetDlgItem(form.hwnd(), spec.ControlId));
     EXPECT_EQ(r.left, left) << spec.Name;
     EXPECT_EQ(r.top, top) << spec.Name;
     EXPECT_EQ(r.right - r.left, TwipsToPixels(spec.Rect.Width, dpi)) << spec.Name;
@@ -129,12 +130,26 @@ TEST_F(WindowTest, LayoutScalesWithTheDpi) {
     }
   }
   LOGFONTW font{};
-  GetObjectW(form_->FontOf(FontKind::PanelLabel), sizeof font, &font);
+  GetObjectW(form.FontOf(FontKind::PanelLabel), sizeof font, &font);
   EXPECT_EQ(font.lfHeight, -MulDiv(825, dpi, 7200));
   if (const char* expected = std::getenv("FRAGTALLY_EXPECTED_DPI")) {
     EXPECT_EQ(dpi, std::atoi(expected));
   }
 }
+
+TEST_F(WindowTest, LayoutScalesWithTheDpi) { ExpectLayoutAtItsDpi(*form_); }
+
+// Windows 7 has neither GetDpiForWindow nor AdjustWindowRectExForDpi: the
+// window takes the screen's DPI and the frame at the system's DPI, and comes
+// out the same (run at 144 DPI too).
+class ActingAsWindows7 {
+ protected:
+  ActingAsWindows7() { win32::ActAsWindows7(true); }
+  ~ActingAsWindows7() { win32::ActAsWindows7(false); }
+};
+class Windows7Window : private ActingAsWindows7, public WindowTest {};
+
+TEST_F(Windows7Window, LayoutScalesWithTheScreensDpi) { ExpectLayoutAtItsDpi(*form_); }
 
 TEST_F(WindowTest, SelectorsAreUnsortedDropDownLists) {
   for (const char* name : {"Combo1", "Combo2"}) {

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QLocale>
@@ -104,6 +105,7 @@ void Form1::BuildWindow() {
       case ControlKind::CommandButton: {
         auto* button = new QPushButton(Utf8(spec.DesignText), parent);
         button->setAutoDefault(false);
+        button->installEventFilter(this);  // Enter presses it (eventFilter)
         const bool import = std::string_view(spec.Name) == "Command1";
         connect(button, &QPushButton::clicked, this, [this, import] { import ? Command1_Click() : Command2_Click(); });
         widget = button;
@@ -173,6 +175,28 @@ void Form1::BuildWindow() {
   std::sort(tab_stops.begin(), tab_stops.end(),
             [](const auto& a, const auto& b) { return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b)); });
   for (std::size_t i = 1; i < tab_stops.size(); ++i) setTabOrder(std::get<2>(tab_stops[i - 1]), std::get<2>(tab_stops[i]));
+
+  // The first tab stop on the screen (not the hidden trace) has the keyboard
+  // focus once the window is active. Qt keeps a window's focus widget when
+  // the window is deactivated (a message box, another program) and gives it
+  // the focus again when the window is activated.
+  for (const auto& stop : tab_stops) {
+    QWidget* widget = std::get<2>(stop);
+    if (widget->isVisibleTo(this) && (widget->focusPolicy() & Qt::TabFocus)) {
+      widget->setFocus(Qt::TabFocusReason);
+      break;
+    }
+  }
+}
+
+void Form1::BringToFront() {
+  if (isMinimized()) showNormal();  // the window cannot be maximised
+  // While a message box is up the window takes no input: the box comes to
+  // the front instead.
+  QWidget* modal = QApplication::activeModalWidget();
+  QWidget* target = modal != nullptr ? modal : this;
+  target->raise();
+  target->activateWindow();
 }
 
 void Form1::LoadPanelPictures() {
@@ -316,6 +340,16 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   if (watched == text2_ && event->type() == QEvent::Show) {
     SyncTrace();
     PlaceTraceCaret();
+  }
+  // Enter presses the focused button, as Space does (a button that is not a
+  // dialog's default ignores Enter).
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button != nullptr && (key == Qt::Key_Return || key == Qt::Key_Enter) && button->isEnabled()) {
+      button->click();
+      return true;
+    }
   }
   return QWidget::eventFilter(watched, event);
 }

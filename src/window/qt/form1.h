@@ -46,6 +46,10 @@ class Form1 : public QWidget {
   // Copies the state into the widgets.
   void Render();
 
+  // Restores the window when it is minimised, raises and activates it, or
+  // the message box it shows, if any (another start of the program asks so).
+  void BringToFront();
+
   WindowState& state() { return *state_; }
   const WindowState& state() const { return *state_; }
 

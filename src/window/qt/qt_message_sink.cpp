@@ -11,11 +11,15 @@
 namespace fragtally {
 
 void QtMessageSink::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) {
+  QWidget* window = QApplication::activeWindow();
   QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
                   QString::fromStdU16String(DisplayText(title)), QString::fromStdU16String(DisplayLines(text, u"\n")),
-                  QMessageBox::Ok, QApplication::activeWindow());
+                  QMessageBox::Ok, window);
   box.setTextFormat(Qt::PlainText);  // names in a report are never markup
   box.exec();
+  // The window the box came over is active again, with the focus where it
+  // was (not every window manager hands the activation back by itself).
+  if (window != nullptr && window->isVisible()) window->activateWindow();
 }
 
 void PrintingSink::ShowMessage(MessageIcon, const std::string& title, const std::string& text) {

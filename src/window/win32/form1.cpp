@@ -12,6 +12,7 @@
 #include "files/paths.h"
 #include "platform/platform.h"
 #include "window/display_text.h"
+#include "window/win32/newer_windows.h"
 #include "window/win32/resource.h"
 #include "window/win32/text.h"
 
@@ -80,6 +81,9 @@ void ForEachTraceBlock(std::string_view trace, std::size_t limit, Each&& each) {
 
 void Form1::RenderFirst::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) {
   form_.Render();
+  // The box takes the focus; the control that had it gets it back once the
+  // window is active again.
+  form_.RememberFocus();
   // A box is up: the user may act on it, so the cursor is the normal one.
   const bool was_busy = form_.busy_;
   if (was_busy) {
@@ -144,13 +148,44 @@ HWND Form1::Create(HINSTANCE instance) {
     return nullptr;
   }
   CreateControls();
-  ApplyDpi(GetDpiForWindow(hwnd_));
+  ApplyDpi(WindowDpi(hwnd_));
   return hwnd_;
 }
 
 void Form1::Show(int show_command) {
   ShowWindow(hwnd_, show_command);
   UpdateWindow(hwnd_);
+}
+
+void Form1::BringToFront() {
+  if (hwnd_ == nullptr) return;
+  if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+  // While a message box is up, the window is disabled and the box is what
+  // the user must answer: the box comes to the front.
+  HWND popup = GetLastActivePopup(hwnd_);
+  SetForegroundWindow(popup != nullptr && IsWindowVisible(popup) ? popup : hwnd_);
+}
+
+// --- the keyboard focus ------------------------------------------------------------------
+
+void Form1::RememberFocus() {
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
+}
+
+void Form1::RestoreFocus() {
+  if (IsIconic(hwnd_)) return;  // nothing to type into; done when it is restored
+  HWND target = focus_;
+  if (target == nullptr || !IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
+    target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);  // the first tab stop
+  if (target != nullptr) SetFocus(target);
+}
+
+HWND Form1::FocusedButton() const {
+  HWND focus = GetFocus();
+  if (focus == nullptr || GetParent(focus) != hwnd_) return nullptr;
+  const auto it = controls_.find(GetDlgCtrlID(focus));
+  return it != controls_.end() && it->second.spec->Kind == ControlKind::CommandButton ? focus : nullptr;
 }
 
 RECT Form1::PixelRect(const ControlSpec& spec) const {
@@ -270,7 +305,7 @@ void Form1::ApplyDpi(UINT dpi) {
   const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
   const DWORD ex_style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
   RECT frame{0, 0, Pixels(kClientWidthTwips, dpi_), Pixels(kClientHeightTwips, dpi_)};
-  AdjustWindowRectExForDpi(&frame, style, FALSE, ex_style, dpi_);
+  AdjustWindowRectForDpi(frame, style, ex_style, dpi_);
   SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
@@ -595,10 +630,30 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
       return TRUE;
     case WM_ACTIVATE:
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        RememberFocus();
+        break;
+      }
       // Like the window it was drawn as: activation counts once the window is
       // on the screen.
-      if (LOWORD(wparam) != WA_INACTIVE && IsWindowVisible(hwnd_)) Form_Activate();
+      if (IsWindowVisible(hwnd_)) Form_Activate();
+      if (HIWORD(wparam) == 0) {  // not minimised: the focus goes back where it was
+        RestoreFocus();
+        return 0;
+      }
       break;
+    case WM_SETFOCUS:
+      // The window itself has nothing to type into: its control takes the focus.
+      RestoreFocus();
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wparam & 0xFFF0) == SC_MINIMIZE) RememberFocus();
+      break;
+    case DM_GETDEFID:
+      // IsDialogMessage asks which button Enter presses: the focused one, as
+      // in a dialog box; none when the focus is elsewhere.
+      if (HWND button = FocusedButton()) return MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID);
+      return 0;
     case WM_SETCURSOR:
       if (busy_) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));

@@ -40,7 +40,12 @@ class Form1 {
   // Registers the window class (once) and creates the window and its
   // controls, hidden. nullptr when the system refused.
   HWND Create(HINSTANCE instance);
+  // Shown as `show_command` says. Once the window is active, the keyboard
+  // focus is on the first control in the tab order.
   void Show(int show_command);
+  // Restores the window when it is minimised and brings it to the front, or
+  // the message box it shows, if any (another start of the program asks so).
+  void BringToFront();
   HWND hwnd() const { return hwnd_; }
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
 
@@ -125,6 +130,15 @@ class Form1 {
   static LRESULT CALLBACK TraceProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR form);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
+  // The keyboard focus, kept as a dialog box keeps it: the control that has
+  // it is remembered when the window is deactivated or minimised (a message
+  // box comes up, the user switches away) and gets it back when the window is
+  // active again; the first tab stop when none was remembered.
+  void RememberFocus();
+  void RestoreFocus();
+  // The command button that has the focus, or nullptr: Enter presses it.
+  HWND FocusedButton() const;
+
   void CreateControls();
   void ApplyDpi(UINT dpi);
   void LoadPanelPictures();
@@ -145,6 +159,7 @@ class Form1 {
   HINSTANCE instance_ = nullptr;
   HWND hwnd_ = nullptr;
   HWND text2_ = nullptr;
+  HWND focus_ = nullptr;  // the control that had the focus when the window was deactivated
   std::map<int, ControlInfo> controls_;  // by control ID
   PanelControls panel1_, panel2_;
 
