@@ -329,7 +329,7 @@ void Form1::ApplyDpi(UINT dpi) {
 
 void Form1::LoadPanelPictures() {
   // A missing or unreadable picture leaves the built-in one, without a word.
-  picture_.LoadFile(FromAnsiCodePage(PanelPicturePath(*state_)));
+  picture_.LoadFile(platform::WidePath(PanelPicturePath(*state_)));
   for (HWND picture : {panel1_.picture, panel2_.picture}) InvalidateRect(picture, nullptr, FALSE);
   for (const auto& [id, control] : controls_)
     if (control.spec->Kind == ControlKind::Label) InvalidateRect(control.hwnd, nullptr, FALSE);

@@ -11,8 +11,8 @@ namespace fragtally::win32 {
 // UTF-16 from display_text.h as the system's wide characters (both are UTF-16).
 std::wstring Wide(std::u16string_view text);
 
-// A file name as the program keeps it (bytes in the ANSI code page) for the
-// system's wide-character calls.
+// Bytes in the system's ANSI code page as wide characters. (File names go
+// through platform::WidePath, which also takes UTF-8.)
 std::wstring FromAnsiCodePage(std::string_view bytes);
 
 std::string ToUtf8(std::wstring_view text);
