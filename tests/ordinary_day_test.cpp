@@ -25,9 +25,11 @@ using testing::RecordingSink;
 using Result = testing::ImportResult;
 
 const std::string kS1 = "--- Fs_startup : Sun Dec 06 20:00:00 2026";
-const std::string kStatsPath = "game/basekrm/Stats.krm";
-const std::string kSettingsPath = "game/basekrm/mSetup.ini";
-const std::string kLogPath = "basekrm/LOG.txt";  // relative to the current folder
+const std::string kSep(1, platform::kPathSeparator);
+const std::string kBasekrm = "game" + kSep + "basekrm" + kSep;
+const std::string kStatsPath = kBasekrm + "Stats.krm";
+const std::string kSettingsPath = kBasekrm + "mSetup.ini";
+const std::string kLogPath = "basekrm" + kSep + "LOG.txt";  // relative to the current folder
 
 // A game folder in memory and one run of the program in it at a time.
 class OrdinaryDay : public ::testing::Test {
@@ -135,7 +137,7 @@ TEST_F(OrdinaryDay, FilesHeldAtAnImportKeepEveryMatchExactlyOnce) {
       if (held == kLogPath) {
         if (!sharing.reading) {
           ASSERT_EQ(result, Result::Failed);
-          ExpectOneMessage(kLogNotFoundTitle, {"\r\n/", "LOG.txt", "Причина: файл занят другой программой"});
+          ExpectOneMessage(kLogNotFoundTitle, {"\r\n" + platform::AbsolutePath(kLogPath) + "\r\n", "Причина: файл занят другой программой"});
           EXPECT_EQ(Games("Ann"), 1) << "nothing read";
         } else {
           EXPECT_EQ(result, Result::Completed) << "the game itself holds its log, sharing it";
@@ -198,7 +200,7 @@ TEST_F(OrdinaryDay, AStatisticsFileChangedByAnotherProgramIsNeverReplaced) {
   const std::string settings = Settings();
   Play({"Bob"});
   ASSERT_EQ(Import(), Result::Failed);
-  ExpectOneMessage(kStatsChangedTitle, {"\r\n" + kStatsPath + "\r\n", "\r\ngame/basekrm/Stats-conflict-"});
+  ExpectOneMessage(kStatsChangedTitle, {"\r\n" + kStatsPath + "\r\n", "\r\n" + kBasekrm + "Stats-conflict-"});
   EXPECT_EQ(Stats(), theirs) << "theirs stays";
   EXPECT_EQ(Settings(), settings) << "the settings stay with the file on disk";
   const std::string ours = state_->StatsKeptBeside;
@@ -275,7 +277,7 @@ TEST_F(OrdinaryDay, AStatisticsFileWithNoReadablePlayerIsKeptAndNamed) {
     ASSERT_EQ(sink_.messages.size(), 1u);
     EXPECT_EQ(sink_.messages[0].title, kStatsBackupTitle);
     const std::string& text = sink_.messages[0].text;
-    const std::size_t start = text.find("\r\ngame/basekrm/Stats.krm.");
+    const std::size_t start = text.find("\r\n" + kBasekrm + "Stats.krm.");
     ASSERT_NE(start, std::string::npos) << text;
     const std::string backup = text.substr(start + 2, text.find("\r\n", start + 2) - start - 2);
     EXPECT_EQ(files_.Read(backup), unreadable);

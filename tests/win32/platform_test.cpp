@@ -223,7 +223,8 @@ TEST(Win32Platform, APartialLoadKeepsTheOldFileBeforeTheSave) {
   Form_Load(*state, sink);
   ASSERT_EQ(sink.messages.size(), 1u);
   Form_Unload(*state, sink);
-  EXPECT_EQ(sink.messages.size(), 1u);
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[1].title, kStatsBackupTitle) << "the player is told the backup's name";
   const std::string listing = Listing(dir.path() / "basekrm");
   EXPECT_NE(listing.find("Stats.krm.2"), std::string::npos) << listing;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path() / "basekrm")) {
