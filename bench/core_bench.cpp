@@ -355,8 +355,10 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s: saving the loaded table does not give the same bytes\n", s->path.c_str());
       ++failures;
     }
-    // Saves go to a folder of their own.
+    // Saves go to a folder of their own, whatever an earlier run left there:
+    // the table knows nothing of the file it will write.
     s->loaded->ProgramFolder = MakeProgramFolder(work, "save-" + s->label);
+    s->loaded->StatsOnDisk = {};
   }
   // Imports start from an empty table; the largest statistics file also
   // serves as the table an import lands on, as in the program.
