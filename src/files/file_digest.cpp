@@ -1,5 +1,6 @@
 #include "files/file_digest.h"
 
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -18,7 +19,11 @@ constexpr std::uint64_t RotateLeft(std::uint64_t x, int bits) { return (x << bit
 std::uint64_t LoadWord(const char* bytes) {
   // Little-endian on every system, so that a digest means the same everywhere.
   std::uint64_t word = 0;
-  for (int i = 7; i >= 0; --i) word = (word << 8) | static_cast<unsigned char>(bytes[i]);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&word, bytes, sizeof word);
+  } else {
+    for (int i = 7; i >= 0; --i) word = (word << 8) | static_cast<unsigned char>(bytes[i]);
+  }
   return word;
 }
 
