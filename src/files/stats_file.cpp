@@ -91,30 +91,22 @@ void AppendBlock(std::string& out, const PlayerTable& t, int slot) {
   out.append(body, static_cast<std::size_t>(at - body));
 }
 
-// A new file's name beside `target`: the folder of `target`, then `prefix`,
-// the local date and time, and `suffix`, numbered when that name is taken.
-std::string FreeSiblingPath(const std::string& target, const char* prefix, const char* suffix) {
-  const std::size_t folder_end = target.find_last_of("/\\");
-  const std::string folder = folder_end == std::string::npos ? std::string() : target.substr(0, folder_end + 1);
+// A new file's name: `stem`, the local date and time, and `suffix`,
+// numbered when that name is taken.
+std::string FreeName(const std::string& stem, const char* suffix) {
   const std::string stamp = platform::LocalTimeStamp();
   for (int n = 1;; ++n) {
-    std::string candidate = folder + prefix + stamp;
+    std::string candidate = stem + stamp;
     if (n > 1) candidate.append("-").append(std::to_string(n));
     candidate.append(suffix);
     if (!platform::Files().Exists(candidate)) return candidate;
   }
 }
 
-// A name for the kept copy of the statistics file that no earlier copy has.
-std::string FreeBackupPath(const std::string& target) {
-  const std::string stamp = platform::LocalTimeStamp();
-  for (int n = 1;; ++n) {
-    std::string candidate = target;
-    candidate.append(".").append(stamp);
-    if (n > 1) candidate.append("-").append(std::to_string(n));
-    candidate.append(".bak");
-    if (!platform::Files().Exists(candidate)) return candidate;
-  }
+// The folder of `path`, with its separator (empty for a bare name).
+std::string FolderOf(const std::string& path) {
+  const std::size_t end = path.find_last_of("/\\");
+  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
 
 // Keeps the file at `target` under a new name beside it without changing it.
@@ -123,7 +115,7 @@ std::string KeepBackup(const std::string& target) {
   if (!files.Exists(target)) return {};  // nothing on disk to keep
   platform::FileFailure failure;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = FreeBackupPath(target);
+    std::string candidate = FreeName(target + ".", ".bak");  // Stats.krm.<date>-<time>.bak
     if (files.KeepCopy(target, candidate, failure)) return candidate;
     if (files.Exists(candidate)) continue;  // another copy took the name first
     RaiseFileError(ErrorKind::WriteFailed, failure);
@@ -206,7 +198,7 @@ std::string SaveStatsFile(WindowState& state) {
     const bool changed = now ? !state.StatsOnDisk.Exists || *now != state.StatsOnDisk.Digest : false;
     if (changed) {
       // Another program wrote it since: both stay, the table beside it.
-      if (state.StatsKeptBeside.empty()) state.StatsKeptBeside = FreeSiblingPath(path, "Stats-conflict-", ".krm");
+      if (state.StatsKeptBeside.empty()) state.StatsKeptBeside = FreeName(FolderOf(path) + "Stats-conflict-", ".krm");
       ReplaceFile(state.StatsKeptBeside, contents);
       throw Error(ErrorKind::ChangedOnDisk, "the statistics file changed on disk",
                   platform::FailureAt(platform::FileFault::None, state.StatsKeptBeside));
