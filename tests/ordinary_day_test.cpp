@@ -47,6 +47,15 @@ class OrdinaryDay : public ::testing::Test {
     sink_.messages.clear();
     return testing::PressImport(*state_, sink_);
   }
+  // A game folder where Ann's first match was imported and the program closed.
+  void FirstMatchImported() {
+    files_.Clear();
+    files_.Append(kLogPath, kS1 + "\r\n");
+    Play({"Ann"});
+    Start();
+    Import();
+    Close();
+  }
   // Plays matches: the log grows by one block per name.
   void Play(std::initializer_list<std::string> names) {
     for (const std::string& name : names) files_.Append(kLogPath, CrLf(MatchBlock(name, 2)));
@@ -90,11 +99,7 @@ constexpr Sharing kSharedForReading{"shared for reading", true, false};
 constexpr Sharing kSharedForAll{"shared for reading and replacing", true, true};
 
 TEST_F(OrdinaryDay, AStatisticsFileHeldAtStartUpIsNeitherLostNorOverwritten) {
-  files_.Append(kLogPath, kS1 + "\r\n");
-  Play({"Ann"});
-  Start();
-  Import();
-  Close();
+  FirstMatchImported();
   const std::string before = Stats();
 
   files_.Hold(kStatsPath, kNotShared.reading, kNotShared.replacing);
@@ -123,12 +128,7 @@ TEST_F(OrdinaryDay, FilesHeldAtAnImportKeepEveryMatchExactlyOnce) {
   for (const Sharing& sharing : {kNotShared, kSharedForReading, kSharedForAll}) {
     for (const std::string& held : {kStatsPath, kSettingsPath, std::string(kLogPath)}) {
       SCOPED_TRACE(held + " " + sharing.name);
-      files_.Clear();
-      files_.Append(kLogPath, kS1 + "\r\n");
-      Play({"Ann"});
-      Start();
-      Import();
-      Close();
+      FirstMatchImported();
       Play({"Ann", "Bob"});
       Start();
       files_.Hold(held, sharing.reading, sharing.replacing);
@@ -167,12 +167,7 @@ TEST_F(OrdinaryDay, FilesHeldAtClosingKeepEveryMatchExactlyOnce) {
   for (const Sharing& sharing : {kNotShared, kSharedForReading}) {
     for (const std::string& held : {kStatsPath, kSettingsPath}) {
       SCOPED_TRACE(held + " " + sharing.name);
-      files_.Clear();
-      files_.Append(kLogPath, kS1 + "\r\n");
-      Play({"Ann"});
-      Start();
-      Import();
-      Close();
+      FirstMatchImported();
       const std::string stats = Stats(), settings = Settings();
       Start();
       // The import's saves go through; closing meets the held file.

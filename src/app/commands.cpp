@@ -12,20 +12,22 @@ namespace fragtally {
 
 namespace {
 
-// The file and the cause of a file error; `path` and no known cause for
-// anything else.
-platform::FileFailure FailureOf(const std::exception& error, const std::string& path) {
+// Which file a file error is about, and why; nullptr for any other error.
+const platform::FileFailure* FileFailureOf(const std::exception& error) {
   const auto* file_error = dynamic_cast<const Error*>(&error);
-  if (file_error != nullptr && !file_error->failure().Path.empty()) return file_error->failure();
-  return platform::FailureAt(platform::FileFault::Other, path);
+  return file_error != nullptr && !file_error->failure().Path.empty() ? &file_error->failure() : nullptr;
+}
+
+// The same, or `path` with no known cause for any other error.
+platform::FileFailure FailureOf(const std::exception& error, const std::string& path) {
+  const platform::FileFailure* failure = FileFailureOf(error);
+  return failure != nullptr ? *failure : platform::FailureAt(platform::FileFault::Other, path);
 }
 
 // The log-not-found message, with the full path that was tried and, for a
 // file error other than a missing file, why.
 void ShowLogNotFound(const WindowState& state, MessageSink& messages, const std::exception& error) {
-  const auto* file_error = dynamic_cast<const Error*>(&error);
-  const platform::FileFailure* failure =
-      file_error != nullptr && !file_error->failure().Path.empty() ? &file_error->failure() : nullptr;
+  const platform::FileFailure* failure = FileFailureOf(error);
   const std::string path =
       platform::AbsolutePath(failure != nullptr ? failure->Path : platform::NativePath(state.LogPath));
   messages.ShowMessage(MessageIcon::Error, kLogNotFoundTitle, LogNotFoundText(path, failure));
@@ -96,11 +98,10 @@ void Form_Load(WindowState& state, MessageSink& messages) {
   try {
     LoadStatsFile(state);
   } catch (const std::exception& error) {
-    const auto* file_error = dynamic_cast<const Error*>(&error);
-    if (file_error != nullptr && file_error->kind() == ErrorKind::NotFound &&
-        file_error->failure().Fault != platform::FileFault::NotFound && state.KeepOldStatsFile)
+    const platform::FileFailure* failure = FileFailureOf(error);
+    if (failure != nullptr && failure->Fault != platform::FileFault::NotFound && state.KeepOldStatsFile)
       // It is there, but another program holds it, or it may not be read.
-      messages.ShowMessage(MessageIcon::Error, kStatsUnreadableTitle, StatsUnreadableText(file_error->failure()));
+      messages.ShowMessage(MessageIcon::Error, kStatsUnreadableTitle, StatsUnreadableText(*failure));
     else
       messages.ShowMessage(MessageIcon::Error, kStatsNotFoundTitle, std::string(kStatsNotFoundText) + kContactAddress);
     return;

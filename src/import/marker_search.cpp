@@ -158,9 +158,7 @@ std::uint64_t UnfinishedBlocksFrom(platform::InputFile& log, std::uint64_t searc
 std::optional<std::uint64_t> FindMarkerLine(platform::InputFile& log, std::string_view marker,
                                             std::uint64_t searched) {
   if (marker.empty()) return std::nullopt;
-  const long long size_or_error = log.Size();
-  if (size_or_error < 0) Raise(ErrorKind::ReadFailed);
-  const std::uint64_t size = static_cast<std::uint64_t>(size_or_error);
+  const std::uint64_t size = SizeOf(log);
   const std::uint64_t m = marker.size();
   if (m > size) return std::nullopt;
   const bool marker_ends_in_cr = marker.back() == '\r';
