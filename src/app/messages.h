@@ -17,6 +17,14 @@ class MessageSink {
  public:
   virtual ~MessageSink() = default;
   virtual void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) = 0;
+  // A question with the buttons Yes and No, No being the default: true when
+  // the user answers Yes. A sink that cannot ask answers No, which changes
+  // nothing.
+  virtual bool AskYesNo(const std::string& title, const std::string& text) {
+    (void)title;
+    (void)text;
+    return false;
+  }
 };
 
 // Where users reach the developers; ends the two failure messages.

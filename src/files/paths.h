@@ -17,6 +17,7 @@ inline std::string ProgramFile(const WindowState& state, const char* folder, con
 }
 inline std::string StatsFilePath(const WindowState& state) { return ProgramFile(state, "basekrm", "Stats.krm"); }
 inline std::string SettingsFilePath(const WindowState& state) { return ProgramFile(state, "basekrm", "mSetup.ini"); }
+inline std::string JournalFilePath(const WindowState& state) { return ProgramFile(state, "basekrm", "Matches.txt"); }
 inline std::string PanelPicturePath(const WindowState& state) {
   constexpr char sep = platform::kPathSeparator;
   return ProgramFile(state, "basekrm", nullptr) + sep + "custom" + sep + "stats.jpg";

@@ -11,6 +11,7 @@ struct RecordedMessage {
   MessageIcon icon;
   std::string title;
   std::string text;
+  bool asked = false;  // a Yes/No question
 };
 
 // Keeps every message box instead of showing it.
@@ -19,7 +20,14 @@ class RecordingSink : public MessageSink {
   void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override {
     messages.push_back({icon, title, text});
   }
+  // Each question is kept as a message with no icon of its own (asked is
+  // true) and answered with `answer`.
+  bool AskYesNo(const std::string& title, const std::string& text) override {
+    messages.push_back({MessageIcon::Information, title, text, true});
+    return answer;
+  }
   std::vector<RecordedMessage> messages;
+  bool answer = false;
 };
 
 }  // namespace fragtally::testing

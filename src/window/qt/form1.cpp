@@ -63,10 +63,19 @@ class CursorWhile {
 
 }  // namespace
 
-void Form1::RenderFirst::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) {
+template <class Box>
+auto Form1::RenderFirst::Around(Box box) {
   form_.Render();
   CursorWhile ordinary(Qt::ArrowCursor);
-  messages_.ShowMessage(icon, title, text);
+  return box();
+}
+
+void Form1::RenderFirst::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) {
+  Around([&] { messages_.ShowMessage(icon, title, text); });
+}
+
+bool Form1::RenderFirst::AskYesNo(const std::string& title, const std::string& text) {
+  return Around([&] { return messages_.AskYesNo(title, text); });
 }
 
 QString ShownText(std::string_view bytes) { return QString::fromStdU16String(DisplayText(bytes)); }

@@ -72,8 +72,11 @@ class Form1 : public QWidget {
    public:
     RenderFirst(Form1& form, MessageSink& messages) : form_(form), messages_(messages) {}
     void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
+    bool AskYesNo(const std::string& title, const std::string& text) override;
 
    private:
+    template <class Box>
+    auto Around(Box box);
     Form1& form_;
     MessageSink& messages_;
   };

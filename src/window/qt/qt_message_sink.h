@@ -9,6 +9,7 @@ namespace fragtally {
 class QtMessageSink : public MessageSink {
  public:
   void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
+  bool AskYesNo(const std::string& title, const std::string& text) override;
 };
 
 // Writes each message to the standard error output instead (for the tools

@@ -79,7 +79,8 @@ void ForEachTraceBlock(std::string_view trace, std::size_t limit, Each&& each) {
 
 // --- messages and the wait cursor -------------------------------------------------------
 
-void Form1::RenderFirst::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) {
+template <class Box>
+auto Form1::RenderFirst::Around(Box box) {
   form_.Render();
   // The box takes the focus; the control that had it gets it back once the
   // window is active again.
@@ -90,11 +91,24 @@ void Form1::RenderFirst::ShowMessage(MessageIcon icon, const std::string& title,
     form_.busy_ = false;
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   }
-  messages_.ShowMessage(icon, title, text);
-  if (was_busy) {
-    form_.busy_ = true;
-    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  }
+  struct Busy {
+    Form1& form;
+    bool was_busy;
+    ~Busy() {
+      if (!was_busy) return;
+      form.busy_ = true;
+      SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    }
+  } again{form_, was_busy};
+  return box();
+}
+
+void Form1::RenderFirst::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) {
+  Around([&] { messages_.ShowMessage(icon, title, text); });
+}
+
+bool Form1::RenderFirst::AskYesNo(const std::string& title, const std::string& text) {
+  return Around([&] { return messages_.AskYesNo(title, text); });
 }
 
 Form1::WaitCursor::WaitCursor(Form1& form)

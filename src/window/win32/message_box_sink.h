@@ -13,6 +13,7 @@ class MessageBoxSink : public MessageSink {
  public:
   void SetOwner(HWND owner) { owner_ = owner; }
   void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
+  bool AskYesNo(const std::string& title, const std::string& text) override;
 
  private:
   HWND owner_ = nullptr;
