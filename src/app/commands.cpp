@@ -142,8 +142,8 @@ void Command1_Click(WindowState& state, MessageSink& messages) {
 }
 
 void Command2_Click(const WindowState& state, MessageSink& messages, const std::string& decimal_separator) {
-  const RatingsInput first = GatherRatingsInput(state.Combo1, state.Panel1);
-  const RatingsInput second = GatherRatingsInput(state.Combo2, state.Panel2);
+  const RatingsInput first = GatherRatingsInput(state.Table, state.Combo1, state.Panel1);
+  const RatingsInput second = GatherRatingsInput(state.Table, state.Combo2, state.Panel2);
   messages.ShowMessage(MessageIcon::Information, kRatingsTitle,
                        BuildRatingsReport(state.Table, first, second, decimal_separator));
 }

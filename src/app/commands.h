@@ -9,7 +9,7 @@
 
 #include "app/messages.h"
 #include "app/panels.h"
-#include "stats/window_state.h"
+#include "app/window_state.h"
 
 namespace fragtally {
 

@@ -2,10 +2,18 @@
 
 #include <cmath>
 
+#include "app/layout.h"
 #include "stats/numbers.h"
 #include "stats/weapons.h"
 
 namespace fragtally {
+
+PanelLabels DesignPanelLabels() {
+  PanelLabels labels;
+  for (const ControlSpec& control : Form1Controls())
+    if (control.Panel == 1 && control.Fill != kNone) labels[static_cast<std::size_t>(control.Fill)] = control.DesignText;
+  return labels;
+}
 
 std::string AccuracyText(std::int32_t hits, std::int32_t shots) {
   if (shots <= 0) return "0%";
@@ -70,7 +78,7 @@ void Combo2_Click(WindowState& state) { FillPanelFromSelector(state, Panel::Seco
 
 void SelectEntry(WindowState& state, Panel panel, int index) {
   Selector& selector = SelectorOf(state, panel);
-  if (index < -1 || index >= static_cast<int>(selector.List.size())) Raise(ErrorKind::InvalidArgument);
+  if (index < -1 || index >= SelectorEntryCount(state.Table)) Raise(ErrorKind::InvalidArgument);
   if (selector.ListIndex == index) return;
   selector.ListIndex = index;
   if (index >= 0) FillPanelFromSelector(state, panel);

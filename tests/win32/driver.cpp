@@ -44,7 +44,7 @@
 #include "control_reading.h"
 #include "platform/platform.h"
 #include "transcript.h"
-#include "window/win32/capture.h"
+#include "capture.h"
 #include "window/win32/text.h"
 
 using fragtally::testing::ClassOf;

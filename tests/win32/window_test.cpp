@@ -12,7 +12,7 @@
 #include "files/paths.h"
 #include "memory_file_system.h"
 #include "platform/platform.h"
-#include "window/win32/capture.h"
+#include "capture.h"
 #include "window/win32/newer_windows.h"
 #include "window/win32/picture.h"
 #include "window/win32/resource.h"
