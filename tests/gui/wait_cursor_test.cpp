@@ -79,22 +79,5 @@ TEST_F(WaitCursor, OrdinaryWhileAMessageIsUpAndGoneAfterAFailure) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(WaitCursor, OnWhileAnImportReadsTheLogAndGoneAfterEveryEnd) {
-  WriteFile(Basekrm() / "Stats.krm", "");
-  form.Form_Load();
-  WriteFile(Basekrm() / "LOG.txt", CrLf(Lines({{"--- Fs_startup : one"}, MatchBlock("Ann", 2)})));
-  files.seen.clear();
-  form.Command1_Click();  // completes
-  ASSERT_FALSE(files.seen.empty());
-  for (Qt::CursorShape shape : files.seen) EXPECT_EQ(shape, Qt::WaitCursor);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_TRUE(sink.messages.empty());
-
-  form.Command1_Click();  // nothing new: the notice
-  ASSERT_EQ(sink.seen.size(), 1u);
-  EXPECT_EQ(sink.seen[0], Qt::ArrowCursor);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
 }  // namespace
 }  // namespace fragtally::testing

@@ -40,6 +40,22 @@ class WindowSink : public RecordingSink {
   std::vector<HCURSOR> cursor;
 };
 
+// Counts what the window paints of its owner-drawn controls (WM_DRAWITEM for
+// the pictures and the labels) while it lives.
+class DrawCounter {
+ public:
+  explicit DrawCounter(HWND window);
+  ~DrawCounter();
+  DrawCounter(const DrawCounter&) = delete;
+  DrawCounter& operator=(const DrawCounter&) = delete;
+  int picture_draws = 0;
+  int label_draws = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR self);
+  HWND window_;
+};
+
 // A key pressed and released on the keyboard (SendInput): it goes to the
 // window in front, to the control that has the focus.
 void PressKey(WORD key);
