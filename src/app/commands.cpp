@@ -112,7 +112,7 @@ void Form_Load(WindowState& state, MessageSink& messages) {
   for (auto [panel, index] : {std::pair{Panel::First, 0}, std::pair{Panel::Second, players >= 2 ? 1 : 0}}) {
     try {
       SelectEntry(state, panel, index);
-    } catch (const Error&) {
+    } catch (const std::exception&) {
       fill_failed = true;  // the texts before the failing label are shown
     }
   }
@@ -156,7 +156,7 @@ void SelectPlayer(WindowState& state, MessageSink& messages, Panel panel, int in
       Combo1_Click(state);
     else
       Combo2_Click(state);
-  } catch (const Error&) {
+  } catch (const std::exception&) {
     ShowFillFailure(messages);
   }
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-// Form1's handlers without widgets. A window creates its controls from the
-// layout table, forwards each user event to the handler here, and then
-// copies the state into its controls.
+// Form1's handlers without widgets. The presenter (form_session.h) runs them
+// for a window's events and hands the window what changed.
 
 #include <memory>
 #include <string>

@@ -125,11 +125,6 @@ std::string KeepBackup(const std::string& target) {
 
 }  // namespace
 
-void ReplaceFile(const std::string& path, const std::string& contents) {
-  platform::FileFailure failure;
-  if (!platform::Files().ReplaceFile(path, contents, failure)) RaiseFileError(ErrorKind::WriteFailed, failure);
-}
-
 void AddStatsBlock(FileState& state, LineReader& file) {
   const std::string& header = state.CurrentLine;
   state.CurrentName.assign(RightCut(header, static_cast<long>(header.size()) - 20));
