@@ -86,6 +86,9 @@ class FormSession {
   bool running() const { return running_; }
   bool busy() const { return busy_; }
 
+  // Closing writes nothing (used when only the start-up is timed).
+  void DisableUnload() { unloaded_ = true; }
+
   // The window (re)made its controls: they show the design texts and no
   // entries. Everything the state holds is applied again.
   void ViewReset();

@@ -35,7 +35,7 @@ class StartUpShutDown : public ::testing::Test {
 
 TEST_F(StartUpShutDown, ThreePlayersShowTheFirstAndTheSecond) {
   w.WriteStats(StatsFileOf({kAnn, kBob, kCid}));
-  w.form.Form_Load();
+  w.form.session().Load();
   EXPECT_TRUE(w.sink.messages.empty());
   for (const char* name : {"Combo1", "Combo2"}) EXPECT_EQ(Items(Combo(name)), (QStringList{"Ann", "Bob", "Cid"}));
   EXPECT_EQ(Combo("Combo1")->currentIndex(), 0);
@@ -50,7 +50,7 @@ TEST_F(StartUpShutDown, FailedLoadKeepsWhatWasReadButSelectsNobody) {
   w.WriteStats(StatsFileOf({kAnn}) + "console: Stats for:\r\n" + StatsFileOf({kBob}));
   const auto design1 = LabelTexts(w.form, "Frame1");
   const auto design2 = LabelTexts(w.form, "Frame2");
-  w.form.Form_Load();
+  w.form.session().Load();
 
   ASSERT_EQ(w.sink.messages.size(), 1u);
   EXPECT_EQ(w.sink.messages[0].title, kStatsNotFoundTitle);
@@ -73,7 +73,7 @@ TEST_F(StartUpShutDown, ReplacementPictureFillsBothPanelsStretched) {
   red.fill(Qt::red);
   std::filesystem::create_directories(w.Basekrm() / "custom");
   ASSERT_TRUE(red.save(QString::fromStdString((w.Basekrm() / "custom" / "stats.jpg").string()), "JPEG"));
-  w.form.Form_Load();
+  w.form.session().Load();
   for (const char* name : {"Image1", "Image2"}) {
     auto* picture = Control<QLabel>(w.form, name);
     EXPECT_EQ(picture->pixmap().size(), QSize(100, 50));
@@ -89,7 +89,7 @@ TEST_F(StartUpShutDown, BrokenReplacementPictureChangesNothingAndSaysNothing) {
   w.WriteStats(StatsFileOf({kAnn}));
   WriteFile(w.Basekrm() / "custom" / "stats.jpg", "this is no picture");
   const QImage built_in = Control<QLabel>(w.form, "Image1")->pixmap().toImage();
-  w.form.Form_Load();
+  w.form.session().Load();
   EXPECT_TRUE(w.sink.messages.empty());
   EXPECT_EQ(Control<QLabel>(w.form, "Image1")->pixmap().toImage(), built_in);
   EXPECT_EQ(Control<QLabel>(w.form, "Image2")->pixmap().toImage(), built_in);
@@ -98,7 +98,7 @@ TEST_F(StartUpShutDown, BrokenReplacementPictureChangesNothingAndSaysNothing) {
 
 TEST_F(StartUpShutDown, ActivationPutsTheTraceCaretAtTheEnd) {
   w.WriteStats(StatsFileOf({kAnn, kBob}));
-  w.form.Form_Load();
+  w.form.session().Load();
   w.form.state().TraceCaret = 0;
   QEvent activate(QEvent::WindowActivate);
   QCoreApplication::sendEvent(&w.form, &activate);
@@ -111,7 +111,7 @@ TEST_F(StartUpShutDown, ActivationPutsTheTraceCaretAtTheEnd) {
 TEST_F(StartUpShutDown, ASaveThatFailsIsReportedAndClosingGoesOn) {
   w.WriteStats(StatsFileOf({kAnn}));
   std::filesystem::create_directories(SettingsPath());  // a folder where the settings file belongs
-  w.form.Form_Load();
+  w.form.session().Load();
   w.form.show();
   EXPECT_TRUE(w.form.close());
   EXPECT_FALSE(w.form.isVisible());

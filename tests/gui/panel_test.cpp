@@ -42,7 +42,7 @@ class PanelFill : public ::testing::Test {
  protected:
   void Load(const std::vector<Totals>& players) {
     w.WriteStats(StatsFileOf(players));
-    w.form.Form_Load();
+    w.form.session().Load();
   }
   QComboBox* Combo(const char* name) { return Control<QComboBox>(w.form, name); }
   WindowFixture w;

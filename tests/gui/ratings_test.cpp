@@ -41,7 +41,7 @@ TEST_F(Ratings, WorkedExampleUsesTheUsersDecimalSeparator) {
   QString separator = qEnvironmentVariable("FRAGTALLY_EXPECTED_DECIMAL");
   if (separator.isEmpty()) separator = QLocale::system().decimalPoint();
   w.WriteStats(StatsFileOf({kAlpha, kBravo}));
-  w.form.Form_Load();
+  w.form.session().Load();
   ASSERT_EQ(LabelText(w.form, "Label23"), "45%");
   Press();
   ASSERT_EQ(w.sink.messages.size(), 1u);

@@ -66,7 +66,7 @@ class Reference {
       std::filesystem::current_path(folder_);
       form_ = std::make_unique<fragtally::Form1>(sink_, QString::fromStdString(folder_));
       sink_.window = form_.get();
-      form_->Form_Load();
+      form_->session().Load();
       form_->show();
     } else if (verb == "shown" || verb == "screenshot") {
       QApplication::processEvents();

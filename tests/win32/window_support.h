@@ -72,7 +72,7 @@ class WindowTest : public ::testing::Test {
   std::filesystem::path Basekrm() const { return dir_.path() / "basekrm"; }
   void WriteStats(const std::string& bytes) const { WriteFile(Basekrm() / "Stats.krm", bytes); }
   // Form_Load, as the program does it before showing the window.
-  void Load() { form_->Form_Load(); }
+  void Load() { form_->session().Load(); }
   void ShowAndPaint();
 
   HWND Item(const char* name) const { return GetDlgItem(main_, Id(name)); }

@@ -273,7 +273,7 @@ TEST_F(WindowTest, ClosingWritesBothFilesAndASaveThatFailsIsToldWhileClosingGoes
   EXPECT_EQ(sink_.messages[0].text.rfind("Файл настроек не записан, прежний файл остался без изменений:\r\n", 0), 0u)
       << sink_.messages[0].text;
   EXPECT_EQ(ReadFile(Basekrm() / "Stats.krm"), StatsFileOf({kAnn}));
-  form_->Form_Unload();  // once only
+  form_->session().Unload();  // once only
   EXPECT_EQ(sink_.messages.size(), 1u);
 }
 
@@ -465,7 +465,7 @@ TEST_F(WindowTest, TraceCaretIsAnsweredAsTheSelection) {
   EXPECT_EQ(SendMessageW(text2, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end)),
             MAKELRESULT(10, 10));
   EXPECT_EQ(end, 10u);
-  form_->Form_Activate();
+  form_->session().Activate();
   SendMessageW(text2, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   EXPECT_EQ(end, static_cast<DWORD>(SendMessageW(text2, WM_GETTEXTLENGTH, 0, 0)));
 }
@@ -505,7 +505,7 @@ TEST_F(WindowTest, ALabelsTextChangeRepaintsThatLabelOnly) {
     EXPECT_EQ(draws.picture_draws, 0);
   }
   DrawCounter draws(main_);
-  form_->Render();  // nothing changed: nothing is set again
+  form_->session().Refresh();  // nothing changed: nothing is set again
   RedrawWindow(main_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   EXPECT_EQ(draws.label_draws, 0);
 }

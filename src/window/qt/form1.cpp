@@ -85,7 +85,12 @@ void Form1::BuildWindow() {
         button->setAutoDefault(false);
         button->installEventFilter(this);  // Enter presses it (eventFilter)
         const bool import = std::string_view(spec.Name) == "Command1";
-        connect(button, &QPushButton::clicked, this, [this, import] { import ? Command1_Click() : Command2_Click(); });
+        connect(button, &QPushButton::clicked, this, [this, import] {
+          if (import)
+            session_.Import();
+          else
+            session_.Ratings(QLocale::system().decimalPoint().toStdString());
+        });
         widget = button;
         break;
       }
@@ -187,20 +192,6 @@ void Form1::SetBusy(bool busy) {
     QApplication::restoreOverrideCursor();
 }
 
-void Form1::Form_Load() { session_.Load(); }
-
-void Form1::Form_Activate() { session_.Activate(); }
-
-void Form1::Form_Unload() {
-  if (!unload_disabled_) session_.Unload();
-}
-
-void Form1::Command1_Click() { session_.Import(); }
-
-void Form1::Command2_Click() { session_.Ratings(QLocale::system().decimalPoint().toStdString()); }
-
-void Form1::Render() { session_.Refresh(); }
-
 void Form1::Apply(const ViewDelta& delta) {
   QStringList names;
   names.reserve(static_cast<qsizetype>(delta.NewEntries.size()));
@@ -262,12 +253,12 @@ QPlainTextEdit* Form1::SyncedText2() {
 }
 
 bool Form1::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate) Form_Activate();
+  if (event->type() == QEvent::WindowActivate) session_.Activate();
   return QWidget::event(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  Form_Unload();
+  session_.Unload();
   event->accept();
 }
 

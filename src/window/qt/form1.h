@@ -29,15 +29,9 @@ class Form1 : public QWidget, private FormView {
   explicit Form1(MessageSink& messages, const QString& program_folder = {}, QWidget* parent = nullptr);
   ~Form1() override;
 
-  // The window's events, forwarded to the presenter (FormSession).
-  void Form_Load();
-  void Form_Activate();
-  void Form_Unload();
-  void Command1_Click();  // import the game's log
-  void Command2_Click();  // ratings of the two shown players
-
-  // Brings the widgets up to date with the state.
-  void Render();
+  // The presenter: the window's events before it is shown and after it is
+  // gone (Load, Unload) are sent to it directly.
+  FormSession& session() { return session_; }
 
   // Restores the window when it is minimised, raises and activates it, or
   // the message box it shows, if any (another start of the program asks so).
@@ -49,9 +43,6 @@ class Form1 : public QWidget, private FormView {
   // Text2 with every trace line appended so far. Text2 is kept hidden and is
   // brought up to date only when it is shown or asked for here.
   QPlainTextEdit* SyncedText2();
-
-  // Closing the window writes nothing (used when only the start-up is timed).
-  void DisableUnload() { unload_disabled_ = true; }
 
  protected:
   bool event(QEvent* event) override;
@@ -75,7 +66,6 @@ class Form1 : public QWidget, private FormView {
   QPlainTextEdit* text2_ = nullptr;
 
   std::size_t trace_synced_ = 0;  // bytes of state.Trace already in Text2
-  bool unload_disabled_ = false;
 };
 
 // Bytes from the files as the window shows them.

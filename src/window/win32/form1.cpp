@@ -287,20 +287,6 @@ void Form1::LoadPanelPictures(const std::string& path) {
     if (control.control->Kind == ControlKind::Label) InvalidateRect(control.hwnd, nullptr, FALSE);
 }
 
-// --- the events --------------------------------------------------------------------------
-
-void Form1::Form_Load() { session_.Load(); }
-
-void Form1::Form_Activate() { session_.Activate(); }
-
-void Form1::Form_Unload() { session_.Unload(); }
-
-void Form1::Command1_Click() { session_.Import(); }
-
-void Form1::Command2_Click() { session_.Ratings(DecimalSeparator()); }
-
-void Form1::Render() { session_.Refresh(); }
-
 void Form1::OnCommand(int id, int code) {
   // While a handler runs, its message box is up and the window is disabled;
   // what still arrives (a click sent by another program) is dropped by the
@@ -311,9 +297,9 @@ void Form1::OnCommand(int id, int code) {
     session_.Select(id == kCombo1 ? Panel::First : Panel::Second,
                     static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0)));
   } else if (id == kCommand1 && code == BN_CLICKED) {
-    Command1_Click();
+    session_.Import();
   } else if (id == kCommand2 && code == BN_CLICKED) {
-    Command2_Click();
+    session_.Ratings(DecimalSeparator());
   }
   if (close_pending_ && !session_.running()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
@@ -402,7 +388,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       // Like the window it was drawn as: activation counts once the window is
       // on the screen.
-      if (IsWindowVisible(hwnd_)) Form_Activate();
+      if (IsWindowVisible(hwnd_)) session_.Activate();
       if (HIWORD(wparam) == 0) {  // not minimised: the focus goes back where it was
         RestoreFocus();
         return 0;
@@ -439,11 +425,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         close_pending_ = true;
         return 0;
       }
-      Form_Unload();
+      session_.Unload();
       DestroyWindow(hwnd_);
       return 0;
     case WM_ENDSESSION:
-      if (wparam) Form_Unload();
+      if (wparam) session_.Unload();
       return 0;
     case WM_DESTROY:
       if (options_.quit_on_destroy) PostQuitMessage(0);

@@ -45,16 +45,8 @@ class Form1 : private FormView {
   HWND hwnd() const { return hwnd_; }
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
 
-  // The window's events, forwarded to the presenter.
-  void Form_Load();
-  void Form_Activate();
-  void Form_Unload();
-  void Command1_Click();  // import the game's log
-  void Command2_Click();  // ratings of the two shown players
-
-  // Brings the controls up to date with the state.
-  void Render();
-
+  // The presenter: the window's events before it is shown and after it is
+  // gone (Load, Unload) are sent to it directly.
   FormSession& session() { return session_; }
   WindowState& state() { return session_.state(); }
   const WindowState& state() const { return session_.state(); }
