@@ -35,12 +35,12 @@ const std::string kStartup = "--- Fs_startup : Sun Mar 15 18:02:44 2026";
 
 TEST_F(WindowTest, EveryControlIsADirectChildWithItsControlId) {
   int labels = 0;
-  for (const ControlSpec& spec : Form1Controls()) {
-    HWND control = GetDlgItem(main_, spec.ControlId);
-    ASSERT_NE(control, nullptr) << spec.Name;
-    EXPECT_EQ(GetParent(control), main_) << spec.Name;
+  for (const ControlSpec& control : Form1Controls()) {
+    HWND hwnd = GetDlgItem(main_, control.ControlId);
+    ASSERT_NE(hwnd, nullptr) << control.Name;
+    EXPECT_EQ(GetParent(hwnd), main_) << control.Name;
     const wchar_t* expected = L"Static";
-    switch (spec.Kind) {
+    switch (control.Kind) {
       case ControlKind::GroupBox:
       case ControlKind::CommandButton:
         expected = L"Button";
@@ -57,7 +57,7 @@ TEST_F(WindowTest, EveryControlIsADirectChildWithItsControlId) {
       case ControlKind::PictureBox:
         break;
     }
-    EXPECT_EQ(ClassOf(control), expected) << spec.Name;
+    EXPECT_EQ(ClassOf(hwnd), expected) << control.Name;
   }
   EXPECT_EQ(labels, 74);
   EXPECT_EQ(GetDlgItem(main_, 6002), Item("Text2"));
@@ -115,18 +115,18 @@ void ExpectLayoutAtItsDpi(const win32::Form1& form) {
   GetClientRect(form.hwnd(), &client);
   EXPECT_EQ(client.right, TwipsToPixels(kClientWidthTwips, dpi));
   EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeightTwips, dpi));
-  for (const ControlSpec& spec : Form1Controls()) {
-    int left = TwipsToPixels(spec.Rect.Left, dpi), top = TwipsToPixels(spec.Rect.Top, dpi);
-    if (const ControlSpec* container = FindControl(spec.Container)) {
+  for (const ControlSpec& control : Form1Controls()) {
+    int left = TwipsToPixels(control.Rect.Left, dpi), top = TwipsToPixels(control.Rect.Top, dpi);
+    if (const ControlSpec* container = FindControl(control.Container)) {
       left += TwipsToPixels(container->Rect.Left, dpi);
       top += TwipsToPixels(container->Rect.Top, dpi);
     }
-    const RECT r = RectInParent(GetDlgItem(form.hwnd(), spec.ControlId));
-    EXPECT_EQ(r.left, left) << spec.Name;
-    EXPECT_EQ(r.top, top) << spec.Name;
-    EXPECT_EQ(r.right - r.left, TwipsToPixels(spec.Rect.Width, dpi)) << spec.Name;
-    if (spec.Kind != ControlKind::ComboBox) {  // a combo box is as high as its drop-down list
-      EXPECT_EQ(r.bottom - r.top, TwipsToPixels(spec.Rect.Height, dpi)) << spec.Name;
+    const RECT r = RectInParent(GetDlgItem(form.hwnd(), control.ControlId));
+    EXPECT_EQ(r.left, left) << control.Name;
+    EXPECT_EQ(r.top, top) << control.Name;
+    EXPECT_EQ(r.right - r.left, TwipsToPixels(control.Rect.Width, dpi)) << control.Name;
+    if (control.Kind != ControlKind::ComboBox) {  // a combo box is as high as its drop-down list
+      EXPECT_EQ(r.bottom - r.top, TwipsToPixels(control.Rect.Height, dpi)) << control.Name;
     }
   }
   LOGFONTW font{};

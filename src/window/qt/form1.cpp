@@ -29,14 +29,14 @@ namespace {
 
 // The font the window was drawn with, then look-alikes that carry Cyrillic.
 QFont FontOf(FontKind kind) {
-  const FontSpec& spec = kind == FontKind::PanelLabel ? kPanelLabelFont : kWindowFont;
-  QFont font;
-  font.setFamilies({QString::fromLatin1(spec.Face), QStringLiteral("Microsoft Sans Serif"),
-                    QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
-                    QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-  font.setPointSizeF(spec.Points);
-  font.setBold(spec.Bold);
-  return font;
+  const FontSpec& font = kind == FontKind::PanelLabel ? kPanelLabelFont : kWindowFont;
+  QFont shown;
+  shown.setFamilies({QString::fromLatin1(font.Face), QStringLiteral("Microsoft Sans Serif"),
+                     QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
+                     QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+  shown.setPointSizeF(font.Points);
+  shown.setBold(font.Bold);
+  return shown;
 }
 
 QRect Pixels(const TwipRect& r) {
@@ -70,21 +70,21 @@ void Form1::BuildWindow() {
   const QPixmap built_in(kBuiltInPicture);
   std::map<std::string, QWidget*> containers = {{kWindowName, this}};
 
-  for (const ControlSpec& spec : Form1Controls()) {
-    QWidget* parent = containers.at(spec.Container);
+  for (const ControlSpec& control : Form1Controls()) {
+    QWidget* parent = containers.at(control.Container);
     QWidget* widget = nullptr;
-    PanelWidgets* panel = spec.Panel != kNone ? &panels_[static_cast<std::size_t>(spec.Panel - 1)] : nullptr;
-    switch (spec.Kind) {
+    PanelWidgets* panel = control.Panel != kNone ? &panels_[static_cast<std::size_t>(control.Panel - 1)] : nullptr;
+    switch (control.Kind) {
       case ControlKind::GroupBox: {
-        widget = new QGroupBox(Utf8(spec.DesignText), parent);
-        containers[spec.Name] = widget;
+        widget = new QGroupBox(Utf8(control.DesignText), parent);
+        containers[control.Name] = widget;
         break;
       }
       case ControlKind::CommandButton: {
-        auto* button = new QPushButton(Utf8(spec.DesignText), parent);
+        auto* button = new QPushButton(Utf8(control.DesignText), parent);
         button->setAutoDefault(false);
         button->installEventFilter(this);  // Enter presses it (eventFilter)
-        const bool import = std::string_view(spec.Name) == "Command1";
+        const bool import = std::string_view(control.Name) == "Command1";
         connect(button, &QPushButton::clicked, this, [this, import] {
           if (import)
             session_.Import();
@@ -115,7 +115,7 @@ void Form1::BuildWindow() {
         QPalette palette = combo->palette();
         palette.setColor(QPalette::Base, palette.color(QPalette::Button));
         combo->setPalette(palette);
-        const Panel which = spec.Panel == 1 ? Panel::First : Panel::Second;
+        const Panel which = control.Panel == 1 ? Panel::First : Panel::Second;
         connect(combo, &QComboBox::currentIndexChanged, this, [this, which](int index) { session_.Select(which, index); });
         panel->Selector = combo;
         widget = combo;
@@ -132,20 +132,20 @@ void Form1::BuildWindow() {
       case ControlKind::Label: {
         auto* label = new QLabel(parent);
         label->setTextFormat(Qt::PlainText);
-        label->setAlignment(spec.Align == TextAlign::Centre ? (Qt::AlignHCenter | Qt::AlignTop)
+        label->setAlignment(control.Align == TextAlign::Centre ? (Qt::AlignHCenter | Qt::AlignTop)
                                                             : (Qt::AlignLeft | Qt::AlignTop));
         QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, QColor(spec.TextColour.Red, spec.TextColour.Green, spec.TextColour.Blue));
+        palette.setColor(QPalette::WindowText, QColor(control.TextColour.Red, control.TextColour.Green, control.TextColour.Blue));
         label->setPalette(palette);
-        label->setText(Utf8(spec.DesignText));
-        if (spec.Fill != kNone) panel->Values[static_cast<std::size_t>(spec.Fill)] = label;
+        label->setText(Utf8(control.DesignText));
+        if (control.Fill != kNone) panel->Values[static_cast<std::size_t>(control.Fill)] = label;
         widget = label;
         break;
       }
     }
-    widget->setObjectName(QString::fromLatin1(spec.Name));
-    widget->setGeometry(Pixels(spec.Rect));
-    if (spec.Font == FontKind::PanelLabel) widget->setFont(FontOf(FontKind::PanelLabel));
+    widget->setObjectName(QString::fromLatin1(control.Name));
+    widget->setGeometry(Pixels(control.Rect));
+    if (control.Font == FontKind::PanelLabel) widget->setFont(FontOf(FontKind::PanelLabel));
   }
 
   std::vector<QWidget*> tab_stops;

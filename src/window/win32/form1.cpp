@@ -26,22 +26,22 @@ constexpr int kDropDownRows = 12;
 
 int Pixels(int twips, UINT dpi) { return TwipsToPixels(twips, static_cast<int>(dpi)); }
 
-HFONT MakeFont(const FontSpec& spec, UINT dpi) {
-  LOGFONTW font{};
-  font.lfHeight = -MulDiv(static_cast<int>(std::lround(spec.Points * 100)), static_cast<int>(dpi), 7200);
-  font.lfWeight = spec.Bold ? FW_BOLD : FW_NORMAL;
-  font.lfCharSet = static_cast<BYTE>(spec.CharSet);
+HFONT MakeFont(const FontSpec& font, UINT dpi) {
+  LOGFONTW logfont{};
+  logfont.lfHeight = -MulDiv(static_cast<int>(std::lround(font.Points * 100)), static_cast<int>(dpi), 7200);
+  logfont.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
+  logfont.lfCharSet = static_cast<BYTE>(font.CharSet);
   // The window's captions are Russian. Where the system's default character
   // set has no Cyrillic (a Western ANSI code page), the default font would
   // show them as boxes: ask for its Cyrillic form instead.
-  if (spec.CharSet == DEFAULT_CHARSET && GetACP() != 1251) font.lfCharSet = RUSSIAN_CHARSET;
-  font.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  font.lfQuality = DEFAULT_QUALITY;
-  font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
-  const std::wstring face = FromUtf8(spec.Face);
-  wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-  return CreateFontIndirectW(&font);
+  if (font.CharSet == DEFAULT_CHARSET && GetACP() != 1251) logfont.lfCharSet = RUSSIAN_CHARSET;
+  logfont.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  logfont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  logfont.lfQuality = DEFAULT_QUALITY;
+  logfont.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+  const std::wstring face = FromUtf8(font.Face);
+  wcsncpy(logfont.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  return CreateFontIndirectW(&logfont);
 }
 
 // The user's decimal separator (regional settings), as UTF-8.
@@ -170,12 +170,12 @@ void Form1::CreateControls() {
   // rest. WS_CLIPSIBLINGS makes each control leave alone what lies above it.
   std::vector<HWND> labels, pictures, others;
 
-  for (const ControlSpec& spec : Form1Controls()) {
-    const std::wstring text = Wide(DisplayText(spec.DesignText));
+  for (const ControlSpec& control : Form1Controls()) {
+    const std::wstring text = Wide(DisplayText(control.DesignText));
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD ex_style = 0;
     const wchar_t* window_class = WC_STATICW;
-    switch (spec.Kind) {
+    switch (control.Kind) {
       case ControlKind::GroupBox:
         window_class = WC_BUTTONW;
         style |= WS_VISIBLE | BS_GROUPBOX;
@@ -197,43 +197,43 @@ void Form1::CreateControls() {
       case ControlKind::TextBox:
         // Text2 is the trace. It would cover the bottom rows of both panels,
         // so it stays hidden (no WS_VISIBLE). It answers for its text from the
-        // trace itself (TraceProc) and never holds a copy.
+        // trace itself (trace_box.cpp) and never holds a copy.
         window_class = WC_EDITW;
         style |= WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY;
         ex_style = WS_EX_CLIENTEDGE;
         break;
     }
-    HWND control = CreateWindowExW(ex_style, window_class, spec.Kind == ControlKind::TextBox ? L"" : text.c_str(), style,
-                                   0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.ControlId)),
-                                   instance_, nullptr);
-    controls_[spec.ControlId] = ControlInfo{&spec, control};
+    HWND hwnd = CreateWindowExW(ex_style, window_class, control.Kind == ControlKind::TextBox ? L"" : text.c_str(), style,
+                                0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.ControlId)),
+                                instance_, nullptr);
+    controls_[control.ControlId] = ControlInfo{&control, hwnd};
 
-    PanelHandles* panel = spec.Panel != kNone ? &panels_[static_cast<std::size_t>(spec.Panel - 1)] : nullptr;
-    switch (spec.Kind) {
+    PanelHandles* panel = control.Panel != kNone ? &panels_[static_cast<std::size_t>(control.Panel - 1)] : nullptr;
+    switch (control.Kind) {
       case ControlKind::GroupBox:
-        AttachFrame(control);
-        others.push_back(control);
+        AttachFrame(hwnd);
+        others.push_back(hwnd);
         break;
       case ControlKind::ComboBox:
-        panel->Selector = control;
+        panel->Selector = hwnd;
         break;
       case ControlKind::PictureBox:
-        panel->Image = control;
-        pictures.push_back(control);
+        panel->Image = hwnd;
+        pictures.push_back(hwnd);
         break;
       case ControlKind::Label:
-        if (spec.Fill != kNone) panel->Values[static_cast<std::size_t>(spec.Fill)] = control;
-        labels.push_back(control);
+        if (control.Fill != kNone) panel->Values[static_cast<std::size_t>(control.Fill)] = hwnd;
+        labels.push_back(hwnd);
         break;
       case ControlKind::TextBox:
-        AttachTraceBox(control, session_.state());
+        AttachTraceBox(hwnd, session_.state());
         break;
       case ControlKind::CommandButton:
         break;
     }
-    if (spec.TabIndex == kNone && spec.Kind != ControlKind::GroupBox && spec.Kind != ControlKind::Label &&
-        spec.Kind != ControlKind::PictureBox) {
-      others.insert(others.begin(), control);
+    if (control.TabIndex == kNone && control.Kind != ControlKind::GroupBox && control.Kind != ControlKind::Label &&
+        control.Kind != ControlKind::PictureBox) {
+      others.insert(others.begin(), hwnd);
     }
   }
 
