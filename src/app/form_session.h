@@ -26,6 +26,9 @@ namespace fragtally {
 // gained (they list the same names), each selector's selected entry, the
 // value labels whose text changed, and the trace's caret. Texts are bytes
 // that stay valid until the next event.
+// Everything the window shows of the state is computed here, in one place
+// (FormSession::TakeDelta): a control or menu item whose state follows the
+// window state gets its field here.
 struct ViewDelta {
   bool ResetEntries = false;  // drop every entry before adding NewEntries
   int FirstNewEntry = 0;      // the list position of NewEntries[0]
