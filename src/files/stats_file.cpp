@@ -130,13 +130,20 @@ void ReplaceFile(const std::string& path, const std::string& contents) {
   if (!platform::Files().ReplaceFile(path, contents, failure)) RaiseFileError(ErrorKind::WriteFailed, failure);
 }
 
-void AddStatsBlock(WindowState& state, LineReader& file) {
+void AddStatsBlock(WindowState& state, LineReader& file, BlockStart* start) {
   const std::string& header = state.CurrentLine;
   state.CurrentName.assign(RightCut(header, static_cast<long>(header.size()) - 20));
   state.Trace.append("Name=");
   AppendTrace(state, state.CurrentName);
   FindOrAddPlayer(state);
   PrefetchSlot(state.Table, state.CurrentPlayer);
+  if (start != nullptr) {
+    const int slot = state.CurrentPlayer;
+    for (std::size_t i = 0; i < kCounterColumns.size(); ++i) start->Counters[i] = (state.Table.*kCounterColumns[i].Member)[slot];
+    // The game FindOrAddPlayer counted (a new slot was all 0 before it).
+    start->Counters[kCounterColumns.size() - 1] -= 1;
+    start->Slot = static_cast<std::int16_t>(slot);
+  }
   // The block's lines are parsed where the reader holds them; CurrentLine
   // keeps the header until the terminator ends the block.
   std::string_view line = header;
@@ -187,9 +194,10 @@ std::string FormatStatsFile(const WindowState& state) {
   return out;
 }
 
-std::string SaveStatsFile(WindowState& state) {
+std::string SaveStatsFile(WindowState& state) { return SaveStatsFile(state, FormatStatsFile(state)); }
+
+std::string SaveStatsFile(WindowState& state, const std::string& contents) {
   const std::string path = StatsFilePath(state);
-  const std::string contents = FormatStatsFile(state);
   std::string backup;
   if (state.KeepOldStatsFile) {
     backup = KeepBackup(path);

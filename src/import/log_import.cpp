@@ -24,6 +24,38 @@ bool IsStartupLine(std::string_view line) {
          std::memcmp(line.data(), kStartupPrefix.data(), kStartupPrefix.size()) == 0;
 }
 
+// The game session a start-up line opens, as the journal names it: the date
+// and time "Www Mmm dd hh:mm:ss yyyy" after the prefix as "yyyy-mm-dd
+// hh:mm:ss", anything else as it stands (without the blanks before it).
+std::string SessionOf(std::string_view line) {
+  std::string_view text = line.substr(std::min(line.size(), kStartupPrefix.size()));
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  static constexpr std::string_view kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";
+  const auto digits = [&](std::size_t at, std::size_t n) {
+    for (std::size_t i = at; i < at + n; ++i)
+      if (text[i] < '0' || text[i] > '9') return false;
+    return true;
+  };
+  // "Sun Dec 06 20:00:00 2026": 24 characters.
+  if (text.size() == 24 && text[3] == ' ' && text[7] == ' ' && text[10] == ' ' && text[13] == ':' &&
+      text[16] == ':' && text[19] == ' ' && digits(11, 2) && digits(14, 2) && digits(17, 2) && digits(20, 4) &&
+      (digits(8, 2) || (text[8] == ' ' && digits(9, 1)))) {
+    const std::size_t month = kMonths.find(text.substr(4, 3));
+    if (month != std::string_view::npos && month % 3 == 0) {
+      std::string session;
+      session.reserve(19);
+      const char month_text[3] = {static_cast<char>('0' + (month / 3 + 1) / 10),
+                                  static_cast<char>('0' + (month / 3 + 1) % 10), 0};
+      session.append(text.substr(20, 4)).append("-").append(month_text).append("-");
+      session.push_back(text[8] == ' ' ? '0' : text[8]);
+      session.push_back(text[9]);
+      session.append(" ").append(text.substr(11, 8));
+      return session;
+    }
+  }
+  return std::string(text);
+}
+
 // Reads past a block that is not added: its lines up to and including the
 // terminator, or to the end of the log.
 void SkipStatsBlock(LineReader& log) {
@@ -44,6 +76,7 @@ class Snapshot {
         current_line_(state.CurrentLine),
         current_name_(state.CurrentName),
         current_player_(state.CurrentPlayer),
+        journaled_(state.Journal.Pending.size()),
         scan_index_(state.ScanIndex),
         kills_field_pos_(state.KillsFieldPos) {
     counters_.reserve(kCounterColumns.size() * static_cast<std::size_t>(players_));
@@ -73,6 +106,7 @@ class Snapshot {
     state.CurrentPlayer = current_player_;
     state.ScanIndex = scan_index_;
     state.KillsFieldPos = kills_field_pos_;
+    state.Journal.Pending.resize(journaled_);
   }
 
  private:
@@ -83,6 +117,7 @@ class Snapshot {
   std::optional<std::int64_t> counted_;
   std::string current_line_, current_name_;
   std::int16_t current_player_, scan_index_, kills_field_pos_;
+  std::size_t journaled_;
 };
 
 // The log as far as the game had written whole lines when the import began:
@@ -142,6 +177,7 @@ class LogImport {
       }
       if (IsStartupLine(line)) {
         state_.StartupMarker.assign(line);
+        session_ = SessionOf(line);
         state_.BlocksAfterMarker = 0;
         in_marker_session_ = false;
         counting_ = true;
@@ -159,6 +195,7 @@ class LogImport {
   // is unknown).
   void Anchor() {
     anchored_ = true;
+    session_ = SessionOf(marker_);
     in_marker_session_ = true;
     counting_ = true;
     skip_whole_session_ = !state_.BlocksAfterMarker;
@@ -187,18 +224,32 @@ class LogImport {
     anything_new_ = true;
     // Counted before it is read: a block that fails part-way was read.
     if (counting_) ++*state_.BlocksAfterMarker;
+    const std::int64_t position = counting_ ? *state_.BlocksAfterMarker : ++before_first_session_;
     state_.CurrentLine.assign(header);
-    if (!watching_) {
-      AddStatsBlock(state_, log_);
-      return;
-    }
-    // A failure is final only if the remembered line does not come later.
+    BlockStart start;
     try {
-      AddStatsBlock(state_, log_);
+      AddStatsBlock(state_, log_, &start);
     } catch (const std::exception&) {
+      Journal(start, position);
+      // A failure is final only if the remembered line does not come later.
+      if (!watching_) throw;
       failure_ = std::current_exception();
       if (!IsStatsTerminator(state_.CurrentLine)) SkipStatsBlock(log_);
+      return;
     }
+    Journal(start, position);
+  }
+
+  // What the block changed in its slot, for the journal.
+  void Journal(const BlockStart& start, std::int64_t position) {
+    if (start.Slot == 0) return;  // no player was found or added: nothing changed
+    JournalMatch& match = state_.Journal.Pending.emplace_back();
+    match.Session = session_;
+    match.Position = position;
+    match.Name = state_.Table.PlayerName[start.Slot];
+    for (std::size_t i = 0; i < kCounterColumns.size(); ++i)
+      match.Added[i] = static_cast<std::int32_t>(static_cast<std::uint32_t>((state_.Table.*kCounterColumns[i].Member)[start.Slot]) -
+                                                 static_cast<std::uint32_t>(start.Counters[i]));
   }
 
   WindowState& state_;
@@ -215,6 +266,8 @@ class LogImport {
   bool counting_ = false;  // blocks count towards BlocksAfterMarker
   bool anything_new_ = false;
   std::exception_ptr failure_;
+  std::string session_;                     // the game session being read, for the journal
+  std::int64_t before_first_session_ = 0;  // blocks read before the log's first start-up line
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "stats/journal_state.h"
 #include "stats/player_table.h"
 #include "stats/trace_text.h"
 
@@ -75,6 +76,10 @@ struct WindowState {
   // do not. The next press of the import button saves again even when the
   // log holds nothing new.
   bool SavePending = false;
+
+  // The match journal: what the imports since the last save added, and the
+  // journal's last commit.
+  JournalState Journal;
 };
 
 // The state is large (24 columns of 9999 counters): keep it on the heap.

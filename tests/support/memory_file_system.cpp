@@ -80,6 +80,28 @@ bool MemoryFileSystem::KeepCopy(const std::string& path, const std::string& copy
   return true;
 }
 
+bool MemoryFileSystem::AppendToFile(const std::string& path, std::string_view bytes, platform::FileFailure& failure) {
+  if (OnWrite) OnWrite(path, false);
+  if (IsFolder(path) || (RefuseWrite && RefuseWrite(path))) {
+    failure = {platform::FileFault::AccessDenied, path, 13, "Permission denied", false};
+    return false;
+  }
+  if (auto held = held_.find(path); held != held_.end() && !held->second.replacing) {
+    failure = {platform::FileFault::InUse, path, 32, "Sharing violation", false};
+    return false;
+  }
+  if (TearAppend) {
+    const std::size_t part = TearAppend(path, bytes.size());
+    if (part < bytes.size()) {
+      Append(path, bytes.substr(0, part));
+      throw TornAppend{};
+    }
+  }
+  Append(path, bytes);
+  if (OnWrite) OnWrite(path, true);
+  return true;
+}
+
 std::optional<std::string> MemoryFileSystem::Read(const std::string& path) const {
   auto it = files_.find(path);
   if (it == files_.end()) return std::nullopt;

@@ -10,6 +10,10 @@
 
 namespace fragtally::testing {
 
+// The program crashed in the middle of an append (not a std::exception: no
+// handler of the program catches it).
+struct TornAppend {};
+
 // Files held in memory, for fuzzing and for tests that need many quick runs.
 // Paths are compared as they are; a folder exists when a file lies below it.
 // `RefuseWrite`, when set, makes every write or copy to a path it accepts
@@ -23,6 +27,11 @@ class MemoryFileSystem : public platform::FileSystem {
   bool Exists(const std::string& path) override;
   bool ReplaceFile(const std::string& path, std::string_view contents, platform::FileFailure& failure) override;
   bool KeepCopy(const std::string& path, const std::string& copy, platform::FileFailure& failure) override;
+  // Held without sharing replacement, a file cannot be appended to either.
+  // `TearAppend`, when set, is asked before each append how many of its
+  // bytes reach the file: fewer than all is a crash part-way, which writes
+  // that part and throws TornAppend.
+  bool AppendToFile(const std::string& path, std::string_view bytes, platform::FileFailure& failure) override;
 
   void Write(const std::string& path, std::string_view bytes) {
     files_[path] = std::make_shared<std::string>(bytes);
@@ -33,6 +42,7 @@ class MemoryFileSystem : public platform::FileSystem {
   void Remove(const std::string& path) { files_.erase(path); }
   void Clear() {
     files_.clear();
+    TearAppend = nullptr;
     held_.clear();
   }
   std::size_t FileCount() const { return files_.size(); }
@@ -47,6 +57,7 @@ class MemoryFileSystem : public platform::FileSystem {
 
   std::function<bool(const std::string& path)> RefuseWrite;
   std::function<void(const std::string& path, bool after)> OnWrite;
+  std::function<std::size_t(const std::string& path, std::size_t size)> TearAppend;
 
  private:
   bool IsFolder(const std::string& path) const;

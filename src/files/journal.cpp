@@ -1,0 +1,400 @@
+#include "files/journal.h"
+
+#include <algorithm>
+#include <charconv>
+#include <memory>
+#include <string_view>
+
+#include "files/line_reader.h"
+#include "platform/platform.h"
+#include "stats/error.h"
+#include "stats/numbers.h"
+
+namespace fragtally {
+
+namespace {
+
+constexpr std::size_t kCommitFields = 14;
+constexpr std::size_t kMatchFields = 5 + kCounterColumns.size();
+constexpr std::size_t kCancelFields = 4;
+// How much of the journal's end the start-up reads first; doubled while the
+// last commit is not in it.
+constexpr std::uint64_t kTailChunk = 64 * 1024;
+
+// --- writing -----------------------------------------------------------------------------
+
+void AppendEscaped(std::string& out, std::string_view bytes) {
+  for (char c : bytes) {
+    switch (c) {
+      case '\t': out.append("\\t"); break;
+      case '\r': out.append("\\r"); break;
+      case '\n': out.append("\\n"); break;
+      case '\\': out.append("\\\\"); break;
+      default: out.push_back(c);
+    }
+  }
+}
+
+void AppendCount(std::string& out, const std::optional<std::int64_t>& count) {
+  if (count) AppendNumber(out, *count);
+}
+
+void AppendDigest(std::string& out, const std::optional<std::uint64_t>& digest) {
+  if (!digest) {
+    out.push_back('-');
+    return;
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  for (int shift = 60; shift >= 0; shift -= 4) out.push_back(kHex[(*digest >> shift) & 0xF]);
+}
+
+void AppendCommit(std::string& out, const JournalCommit& c) {
+  out.push_back(c.Kind);
+  const auto field = [&out] { out.push_back('\t'); };
+  field(), AppendNumber(out, c.Import);
+  field(), out.append(c.Time);
+  field(), AppendEscaped(out, c.Marker);
+  field(), AppendCount(out, c.Count);
+  field(), AppendEscaped(out, c.PreviousMarker);
+  field(), AppendCount(out, c.PreviousCount);
+  field(), AppendNumber(out, c.PlayersBefore);
+  field(), AppendNumber(out, c.PlayersAfter);
+  field(), AppendDigest(out, c.DigestBefore);
+  field(), AppendDigest(out, c.DigestAfter);
+  field(), AppendNumber(out, c.InEffectBefore);
+  field(), AppendNumber(out, c.InEffectAfter);
+  field(), AppendNumber(out, c.LastNumber);
+  out.append("\r\n");
+}
+
+// --- reading -----------------------------------------------------------------------------
+
+// A line's tab-separated fields; false when it does not have `count` of them.
+template <std::size_t N>
+bool SplitFields(std::string_view line, std::array<std::string_view, N>& fields, std::size_t count) {
+  std::size_t n = 0;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    if (n == count) return false;
+    fields[n++] = line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
+    if (tab == std::string_view::npos) break;
+    start = tab + 1;
+  }
+  return n == count;
+}
+
+bool Unescape(std::string_view text, std::string& out) {
+  out.clear();
+  if (text.find('\\') == std::string_view::npos) {
+    out.assign(text);
+    return true;
+  }
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      out.push_back(text[i]);
+      continue;
+    }
+    if (++i == text.size()) return false;
+    switch (text[i]) {
+      case 't': out.push_back('\t'); break;
+      case 'r': out.push_back('\r'); break;
+      case 'n': out.push_back('\n'); break;
+      case '\\': out.push_back('\\'); break;
+      default: return false;
+    }
+  }
+  return true;
+}
+
+template <class Int>
+bool ParseInt(std::string_view text, Int& value) {
+  if (text.empty()) return false;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+bool ParseCount(std::string_view text, std::optional<std::int64_t>& count) {
+  if (text.empty()) {
+    count.reset();
+    return true;
+  }
+  std::int64_t value = 0;
+  if (!ParseInt(text, value) || value < 0) return false;
+  count = value;
+  return true;
+}
+
+bool ParseDigest(std::string_view text, std::optional<std::uint64_t>& digest) {
+  if (text == "-") {
+    digest.reset();
+    return true;
+  }
+  std::uint64_t value = 0;
+  if (text.size() != 16) return false;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + 16, value, 16);
+  if (error != std::errc() || end != text.data() + 16) return false;
+  digest = value;
+  return true;
+}
+
+bool ParseCommit(std::string_view line, JournalCommit& c) {
+  std::array<std::string_view, kCommitFields> f;
+  if (line.size() < 2 || (line[0] != 'C' && line[0] != 'U') || line[1] != '\t') return false;
+  if (!SplitFields(line, f, kCommitFields)) return false;
+  c.Kind = line[0];
+  c.Time.assign(f[2]);
+  return ParseInt(f[1], c.Import) && Unescape(f[3], c.Marker) && ParseCount(f[4], c.Count) &&
+         Unescape(f[5], c.PreviousMarker) && ParseCount(f[6], c.PreviousCount) && ParseInt(f[7], c.PlayersBefore) &&
+         ParseInt(f[8], c.PlayersAfter) && ParseDigest(f[9], c.DigestBefore) && ParseDigest(f[10], c.DigestAfter) &&
+         ParseInt(f[11], c.InEffectBefore) && ParseInt(f[12], c.InEffectAfter) && ParseInt(f[13], c.LastNumber);
+}
+
+// An X line: the kind and import of the line it takes back.
+bool ParseCancel(std::string_view line, char& kind, std::int64_t& import) {
+  std::array<std::string_view, kCancelFields> f;
+  if (line.size() < 2 || line[0] != 'X' || line[1] != '\t' || !SplitFields(line, f, kCancelFields)) return false;
+  if (f[1].size() != 1 || (f[1][0] != 'C' && f[1][0] != 'U')) return false;
+  kind = f[1][0];
+  return ParseInt(f[2], import);
+}
+
+bool ParseMatchImport(std::string_view line, std::int64_t& import) {
+  if (line.size() < 2 || line[0] != 'M' || line[1] != '\t') return false;
+  const std::size_t tab = line.find('\t', 2);
+  return tab != std::string_view::npos && ParseInt(line.substr(2, tab - 2), import);
+}
+
+bool ParseMatch(std::string_view line, JournalMatch& m) {
+  std::array<std::string_view, kMatchFields> f;
+  if (line.size() < 2 || line[0] != 'M' || line[1] != '\t' || !SplitFields(line, f, kMatchFields)) return false;
+  if (!ParseInt(f[1], m.Import) || !Unescape(f[2], m.Session) || !ParseInt(f[3], m.Position) || !Unescape(f[4], m.Name))
+    return false;
+  for (std::size_t i = 0; i < kCounterColumns.size(); ++i)
+    if (!ParseInt(f[5 + i], m.Added[i])) return false;
+  return true;
+}
+
+// The journal's state lines as the whole file gives them, and its blocks.
+class JournalReplay {
+ public:
+  void Line(std::string_view line) {
+    if (line.empty()) return;
+    switch (line[0]) {
+      case 'M': {
+        JournalMatch& m = matches_.emplace_back();
+        if (!ParseMatch(line, m)) matches_.pop_back();
+        break;
+      }
+      case 'C':
+      case 'U': {
+        JournalCommit c;
+        if (!ParseCommit(line, c)) break;
+        Apply(c);
+        history_.push_back(std::move(c));
+        break;
+      }
+      case 'X': {
+        char kind = 0;
+        std::int64_t import = 0;
+        if (!ParseCancel(line, kind, import) || history_.empty()) break;
+        const JournalCommit& last = history_.back();
+        if (last.Kind != kind || last.Import != import) break;
+        TakeBack(last);
+        history_.pop_back();
+        break;
+      }
+      default: break;
+    }
+  }
+
+  std::vector<JournalImport> Imports() {
+    // Blocks go to their import in effect; others (undone, taken back, or
+    // an append a crash cut short) are left out.
+    std::vector<JournalImport> imports(in_effect_.size());
+    for (std::size_t i = 0; i < in_effect_.size(); ++i) imports[i].Commit = *in_effect_[i].commit;
+    for (JournalMatch& m : matches_) {
+      const auto it = std::lower_bound(in_effect_.begin(), in_effect_.end(), m.Import,
+                                       [](const InEffect& e, std::int64_t import) { return e.import < import; });
+      if (it != in_effect_.end() && it->import == m.Import)
+        imports[static_cast<std::size_t>(it - in_effect_.begin())].Matches.push_back(std::move(m));
+    }
+    return imports;
+  }
+
+  std::vector<JournalMatch> Matches() {
+    std::vector<std::int64_t> numbers;
+    for (const InEffect& e : in_effect_) numbers.push_back(e.import);
+    std::vector<JournalMatch> kept;
+    kept.reserve(matches_.size());
+    for (JournalMatch& m : matches_)
+      if (std::binary_search(numbers.begin(), numbers.end(), m.Import)) kept.push_back(std::move(m));
+    return kept;
+  }
+
+ private:
+  struct InEffect {
+    std::int64_t import;
+    std::shared_ptr<const JournalCommit> commit;
+  };
+
+  void Apply(const JournalCommit& c) {
+    if (c.Kind == 'C') {
+      // Imports after the one it found in effect did not reach the
+      // statistics file (their X line may be missing).
+      std::erase_if(in_effect_, [&](const InEffect& e) { return e.import > c.InEffectBefore || e.import == c.Import; });
+      in_effect_.push_back({c.Import, std::make_shared<const JournalCommit>(c)});
+      undone_.emplace_back();
+    } else {
+      const auto it = Find(c.Import);
+      undone_.push_back(it == in_effect_.end() ? nullptr : it->commit);
+      Remove(c.Import);
+    }
+  }
+
+  void TakeBack(const JournalCommit& c) {
+    std::shared_ptr<const JournalCommit> undone = std::move(undone_.back());
+    undone_.pop_back();
+    if (c.Kind == 'C') {
+      Remove(c.Import);
+    } else if (undone) {
+      in_effect_.insert(std::lower_bound(in_effect_.begin(), in_effect_.end(), c.Import,
+                                         [](const InEffect& e, std::int64_t import) { return e.import < import; }),
+                        {c.Import, std::move(undone)});
+    }
+  }
+
+  std::vector<InEffect>::iterator Find(std::int64_t import) {
+    return std::find_if(in_effect_.begin(), in_effect_.end(), [&](const InEffect& e) { return e.import == import; });
+  }
+  void Remove(std::int64_t import) {
+    if (auto it = Find(import); it != in_effect_.end()) in_effect_.erase(it);
+  }
+
+  std::vector<JournalMatch> matches_;
+  std::vector<JournalCommit> history_;  // the C and U lines not taken back, for X lines
+  std::vector<std::shared_ptr<const JournalCommit>> undone_;  // by history_ entry: what a U line undid
+  std::vector<InEffect> in_effect_;                           // by import number
+};
+
+template <class Replay>
+void ReadJournal(const std::string& path, Replay& replay) {
+  LineReader file;
+  if (!file.Open(path)) return;
+  std::string_view line;
+  while (file.NextLine(line)) replay.Line(line);
+}
+
+}  // namespace
+
+std::string JournalImportText(const std::vector<JournalMatch>& matches, const JournalCommit& commit) {
+  std::string out;
+  out.reserve(matches.size() * 160 + 256);
+  for (const JournalMatch& m : matches) {
+    out.append("M\t");
+    AppendNumber(out, commit.Import);
+    out.push_back('\t');
+    AppendEscaped(out, m.Session);
+    out.push_back('\t');
+    AppendNumber(out, m.Position);
+    out.push_back('\t');
+    AppendEscaped(out, m.Name);
+    for (std::int32_t added : m.Added) {
+      out.push_back('\t');
+      AppendNumber(out, added);
+    }
+    out.append("\r\n");
+  }
+  AppendCommit(out, commit);
+  return out;
+}
+
+std::string JournalUndoText(const JournalCommit& undo) {
+  std::string out;
+  AppendCommit(out, undo);
+  return out;
+}
+
+std::string JournalCancelText(const JournalCommit& line) {
+  std::string out = "X\t";
+  out.push_back(line.Kind);
+  out.push_back('\t');
+  AppendNumber(out, line.Import);
+  out.append("\t").append(platform::LocalDateTime()).append("\r\n");
+  return out;
+}
+
+void AppendToJournal(const std::string& path, const std::string& text) {
+  platform::FileFailure failure;
+  if (!platform::Files().AppendToFile(path, text, failure)) RaiseFileError(ErrorKind::WriteFailed, failure);
+}
+
+JournalTail ReadJournalTail(const std::string& path) {
+  JournalTail tail;
+  std::unique_ptr<platform::InputFile> file = platform::Files().OpenForReading(path);
+  if (file == nullptr) return tail;
+  tail.Exists = true;
+  const long long size_now = file->Size();
+  if (size_now <= 0) return tail;
+  const std::uint64_t size = static_cast<std::uint64_t>(size_now);
+  std::string chunk;
+  for (std::uint64_t length = std::min(size, kTailChunk);; length = std::min(size, length * 2)) {
+    chunk.resize(length);
+    std::size_t got = 0;
+    while (got < length) {
+      const long long n = file->ReadAt(size - length + got, chunk.data() + got, length - got);
+      if (n <= 0) Raise(ErrorKind::ReadFailed, "the journal could not be read");
+      got += static_cast<std::size_t>(n);
+    }
+    tail.Torn = chunk.back() != '\n';
+    // The lines from the end back: the last C or U line (and an X after it),
+    // and the numbers of blocks appended after it.
+    std::string_view text(chunk);
+    if (tail.Torn) text = text.substr(0, text.rfind('\n') + 1);  // npos + 1: nothing whole
+    const bool whole = length == size;  // the chunk's first line starts a line
+    tail = JournalTail{true, tail.Torn, std::nullopt, false, 0};
+    char cancelled_kind = 0;  // an X line after the last C or U line: which it takes back
+    std::int64_t cancelled_import = 0;
+    std::int64_t highest = 0;
+    while (!text.empty()) {
+      const std::size_t previous_end = text.size() >= 2 ? text.rfind('\n', text.size() - 2) : std::string_view::npos;
+      const std::size_t start = previous_end == std::string_view::npos ? 0 : previous_end + 1;
+      if (start == 0 && !whole) break;  // perhaps the end of a line: read more
+      std::string_view line = text.substr(start);
+      text = text.substr(0, start);
+      while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+      std::int64_t import = 0;
+      char kind = 0;
+      JournalCommit commit;
+      if (ParseMatchImport(line, import)) {
+        highest = std::max(highest, import);
+      } else if (cancelled_kind == 0 && ParseCancel(line, kind, import)) {
+        cancelled_kind = kind;
+        cancelled_import = import;
+      } else if (ParseCommit(line, commit)) {
+        tail.Cancelled = cancelled_kind == commit.Kind && cancelled_import == commit.Import;
+        tail.LastNumber = std::max(highest, commit.LastNumber);
+        tail.Last = std::move(commit);
+        return tail;
+      }
+    }
+    if (whole) {
+      tail.LastNumber = highest;
+      return tail;
+    }
+  }
+}
+
+std::vector<JournalImport> ReadJournalImports(const std::string& path) {
+  JournalReplay replay;
+  ReadJournal(path, replay);
+  return replay.Imports();
+}
+
+std::vector<JournalMatch> ReadJournalMatches(const std::string& path) {
+  JournalReplay replay;
+  ReadJournal(path, replay);
+  return replay.Matches();
+}
+
+}  // namespace fragtally
