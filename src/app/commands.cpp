@@ -153,7 +153,7 @@ void SaveFiles(WindowState& state, MessageSink& messages, SaveMoment moment) {
 // journal's last commit against the file on disk. A file that holds the
 // commit has the settings rolled forward to it; one that holds what the
 // commit found has it taken back (the next import reads those matches
-// again); a file that matches neither (edited by hand, or not read whole) is
+// again) and the settings set to what it found; a file that matches neither (edited by hand, or not read whole) is
 // trusted as it is, and no import can be undone. Only the journal's end is
 // read.
 void ReconcileJournal(WindowState& state) {
@@ -176,21 +176,24 @@ void ReconcileJournal(WindowState& state) {
   const std::optional<std::uint64_t> disk = KnownStatsDigest(state);
   if (tail.Last && state.StatsOnDisk.Known) {
     const JournalCommit& last = *tail.Last;
-    if (!tail.Cancelled && disk == last.DigestAfter) {
-      if (state.StartupMarker != last.Marker || state.BlocksAfterMarker != last.Count) {
-        state.StartupMarker = last.Marker;
-        state.BlocksAfterMarker = last.Count;
+    // Which side of the last line the file is on: the settings go with it
+    // (a settings file that was held, or a kill between the renames, left
+    // them behind).
+    const bool after = !tail.Cancelled && disk == last.DigestAfter;
+    if (after || disk == last.DigestBefore) {
+      if (!after && !tail.Cancelled) TakeBack(state, last);
+      const std::string& marker = after ? last.Marker : last.PreviousMarker;
+      const std::optional<std::int64_t>& count = after ? last.Count : last.PreviousCount;
+      if (state.StartupMarker != marker || state.BlocksAfterMarker != count) {
+        state.StartupMarker = marker;
+        state.BlocksAfterMarker = count;
         try {
           SaveSettings(state);
         } catch (const std::exception&) {
           state.SavePending = true;  // the next import or closing saves them
         }
       }
-      journal.InEffect = last.InEffectAfter;
-      journal.Matches = true;
-    } else if (disk == last.DigestBefore) {
-      if (!tail.Cancelled) TakeBack(state, last);
-      journal.InEffect = last.InEffectBefore;
+      journal.InEffect = after ? last.InEffectAfter : last.InEffectBefore;
       journal.Matches = true;
     }
   } else if (!tail.Last) {
