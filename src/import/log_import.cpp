@@ -76,9 +76,9 @@ class Snapshot {
         current_line_(state.CurrentLine),
         current_name_(state.CurrentName),
         current_player_(state.CurrentPlayer),
-        journaled_(state.Journal.Pending.size()),
         scan_index_(state.ScanIndex),
-        kills_field_pos_(state.KillsFieldPos) {
+        kills_field_pos_(state.KillsFieldPos),
+        journaled_(state.Journal.Pending.size()) {
     counters_.reserve(kCounterColumns.size() * static_cast<std::size_t>(players_));
     for (const CounterColumn& column : kCounterColumns)
       for (int slot = 1; slot <= players_; ++slot) counters_.push_back((state.Table.*column.Member)[slot]);
