@@ -332,7 +332,9 @@ class History {
       RecordingSink sink;
       sink.answer = yes;
       UndoLastImport(*state_, sink);
-      FRAGTALLY_CHECK(!sink.messages.empty() && sink.messages[0].asked, "no question before the undo");
+      FRAGTALLY_CHECK(!sink.messages.empty() && sink.messages[0].asked,
+                      "no question before the undo: " + (sink.messages.empty() ? "" : sink.messages[0].text) +
+                          "; the history:\n" + story_);
       if (!yes) FRAGTALLY_CHECK(sink.messages.size() == 1, "No still did something");
       if (held.empty()) FRAGTALLY_CHECK(sink.messages.size() == 1, "the undo ended with " + sink.messages.back().text);
       if (sink.messages.size() > 1) {

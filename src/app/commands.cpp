@@ -169,7 +169,7 @@ void ReconcileJournal(WindowState& state) {
   journal.LastNumber = tail.LastNumber;
   if (tail.Torn) {  // the rest of a cut append: closed, it is a line no reader takes
     try {
-      AppendToJournal(path, "\r\n");
+      AppendToJournal(path, kJournalLineCut);
     } catch (const std::exception&) {
     }
   }

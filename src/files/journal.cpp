@@ -138,13 +138,22 @@ bool ParseDigest(std::string_view text, std::optional<std::uint64_t>& digest) {
   return true;
 }
 
+// "YYYY-MM-DD hh:mm:ss", as LocalDateTime writes it.
+bool IsTime(std::string_view text) {
+  static constexpr std::string_view kForm = "0000-00-00 00:00:00";
+  if (text.size() != kForm.size()) return false;
+  for (std::size_t i = 0; i < kForm.size(); ++i)
+    if (kForm[i] == '0' ? text[i] < '0' || text[i] > '9' : text[i] != kForm[i]) return false;
+  return true;
+}
+
 bool ParseCommit(std::string_view line, JournalCommit& c) {
   std::array<std::string_view, kCommitFields> f;
   if (line.size() < 2 || (line[0] != 'C' && line[0] != 'U') || line[1] != '\t') return false;
   if (!SplitFields(line, f, kCommitFields)) return false;
   c.Kind = line[0];
   c.Time.assign(f[2]);
-  return ParseInt(f[1], c.Import) && Unescape(f[3], c.Marker) && ParseCount(f[4], c.Count) &&
+  return IsTime(f[2]) && ParseInt(f[1], c.Import) && Unescape(f[3], c.Marker) && ParseCount(f[4], c.Count) &&
          Unescape(f[5], c.PreviousMarker) && ParseCount(f[6], c.PreviousCount) && ParseInt(f[7], c.PlayersBefore) &&
          ParseInt(f[8], c.PlayersAfter) && ParseDigest(f[9], c.DigestBefore) && ParseDigest(f[10], c.DigestAfter) &&
          ParseInt(f[11], c.InEffectBefore) && ParseInt(f[12], c.InEffectAfter) && ParseInt(f[13], c.LastNumber);
@@ -156,7 +165,7 @@ bool ParseCancel(std::string_view line, char& kind, std::int64_t& import) {
   if (line.size() < 2 || line[0] != 'X' || line[1] != '\t' || !SplitFields(line, f, kCancelFields)) return false;
   if (f[1].size() != 1 || (f[1][0] != 'C' && f[1][0] != 'U')) return false;
   kind = f[1][0];
-  return ParseInt(f[2], import);
+  return ParseInt(f[2], import) && IsTime(f[3]);
 }
 
 bool ParseMatchImport(std::string_view line, std::int64_t& import) {
@@ -277,12 +286,19 @@ class JournalReplay {
   std::vector<InEffect> in_effect_;                           // by import number
 };
 
+// Reads every whole line; a last line without its line end (a crash
+// part-way through an append that no start-up has closed yet) is left out.
 template <class Replay>
 void ReadJournal(const std::string& path, Replay& replay) {
   LineReader file;
   if (!file.Open(path)) return;
+  const long long size = file.File().Size();
+  char last = '\n';
+  if (size > 0 && file.File().ReadAt(static_cast<std::uint64_t>(size - 1), &last, 1) != 1)
+    Raise(ErrorKind::ReadFailed, "the journal could not be read");
   std::string_view line;
-  while (file.NextLine(line)) replay.Line(line);
+  while (file.NextLine(line))
+    if (last == '\n' || file.Position() < static_cast<std::uint64_t>(size)) replay.Line(line);
 }
 
 }  // namespace
@@ -314,6 +330,8 @@ std::string JournalUndoText(const JournalCommit& undo) {
   AppendCommit(out, undo);
   return out;
 }
+
+const char* const kJournalLineCut = "\t!\r\n";
 
 std::string JournalCancelText(const JournalCommit& line) {
   std::string out = "X\t";

@@ -24,9 +24,11 @@
 // backslash escaped (\t \r \n \\). Counted blocks are empty when unknown; a
 // digest (file_digest.h) is 16 hex digits, or "-" for no statistics file;
 // times are local, "YYYY-MM-DD hh:mm:ss". An import is in effect from its C
-// line until a U line names it or an X line takes its C line back. A line
-// that cannot be read (a crash part-way through an append leaves one at the
-// end, which the next start-up closes with a line end) is skipped.
+// line until a U line names it, an X line takes its C line back, or a later
+// C line finds an earlier import in effect. A line that cannot be read is
+// skipped: a crash part-way through an append leaves one at the end, which
+// the next start-up closes with kJournalLineCut, a last field that no line
+// may end in.
 
 #include <cstdint>
 #include <optional>
@@ -82,6 +84,9 @@ std::string JournalImportText(const std::vector<JournalMatch>& matches, const Jo
 std::string JournalUndoText(const JournalCommit& undo);
 // The X line that takes `line` back.
 std::string JournalCancelText(const JournalCommit& line);
+
+// What closes a line that a crash cut short.
+extern const char* const kJournalLineCut;
 
 // Appends `text` to the journal and flushes it to the disk; raises
 // WriteFailed with why when the disk refuses.
