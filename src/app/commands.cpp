@@ -342,23 +342,54 @@ int SlotOf(const PlayerTable& table, const std::string& name) {
 }
 
 // The table as it was before `last`: every block taken off its player, and
-// the players it added (the last slots) removed. False when the table does
-// not hold the import.
-bool TakeOff(WindowState& state, const JournalImport& last) {
+// the players it added (the last slots) removed. What it changed is kept to
+// be put back; Holds is false when the table does not hold the import.
+struct Taken {
+  bool Holds = true;
+  std::int16_t PlayerCount = 0;
+  std::vector<std::pair<int, CounterValues>> Slots;  // before any change, in the order first changed
+  std::vector<std::string> Names;                    // of the slots removed, from PlayerCount' + 1
+  Selector Combo1, Combo2;
+};
+
+CounterValues CountersOf(const PlayerTable& table, int slot) {
+  CounterValues counters;
+  for (std::size_t i = 0; i < kCounterColumns.size(); ++i) counters[i] = (table.*kCounterColumns[i].Member)[slot];
+  return counters;
+}
+
+Taken Take(WindowState& state, const JournalImport& last) {
   PlayerTable& table = state.Table;
+  Taken taken;
+  taken.PlayerCount = table.PlayerCount;
+  taken.Combo1 = state.Combo1;
+  taken.Combo2 = state.Combo2;
+  std::vector<bool> kept(static_cast<std::size_t>(table.PlayerCount) + 1);
   for (auto match = last.Matches.rbegin(); match != last.Matches.rend(); ++match) {
     const int slot = SlotOf(table, match->Name);
-    if (slot == 0) return false;
+    if (slot == 0) {
+      taken.Holds = false;
+      return taken;
+    }
+    if (!kept[static_cast<std::size_t>(slot)]) {
+      kept[static_cast<std::size_t>(slot)] = true;
+      taken.Slots.emplace_back(slot, CountersOf(table, slot));
+    }
     for (std::size_t i = 0; i < kCounterColumns.size(); ++i) {
       std::int32_t& counter = (table.*kCounterColumns[i].Member)[slot];
       counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) - static_cast<std::uint32_t>(match->Added[i]));
     }
   }
   const int keep = static_cast<int>(last.Commit.PlayersBefore);
-  if (keep < 0 || keep > table.PlayerCount) return false;
+  if (keep < 0 || keep > table.PlayerCount) {
+    taken.Holds = false;
+    return taken;
+  }
   for (int slot = keep + 1; slot <= table.PlayerCount; ++slot) {
+    if (!kept[static_cast<std::size_t>(slot)]) taken.Slots.emplace_back(slot, CountersOf(table, slot));
     for (const CounterColumn& column : kCounterColumns) (table.*column.Member)[slot] = 0;
     table.NameSlot.erase(table.PlayerName[slot]);
+    taken.Names.push_back(std::move(table.PlayerName[slot]));
     table.PlayerName[slot].clear();
   }
   table.PlayerCount = static_cast<std::int16_t>(keep);
@@ -366,7 +397,22 @@ bool TakeOff(WindowState& state, const JournalImport& last) {
     selector->List.resize(static_cast<std::size_t>(keep));
     if (selector->ListIndex >= keep) selector->ListIndex = -1;
   }
-  return true;
+  return taken;
+}
+
+void Restore(WindowState& state, const Taken& taken) {
+  PlayerTable& table = state.Table;
+  for (const auto& [slot, counters] : taken.Slots)
+    for (std::size_t i = 0; i < kCounterColumns.size(); ++i) (table.*kCounterColumns[i].Member)[slot] = counters[i];
+  const int first_removed = taken.PlayerCount - static_cast<int>(taken.Names.size()) + 1;
+  for (std::size_t n = 0; n < taken.Names.size(); ++n) {
+    const int slot = first_removed + static_cast<int>(n);
+    table.PlayerName[slot] = taken.Names[n];
+    table.NameSlot.emplace(taken.Names[n], static_cast<std::int16_t>(slot));
+  }
+  table.PlayerCount = taken.PlayerCount;
+  state.Combo1 = taken.Combo1;
+  state.Combo2 = taken.Combo2;
 }
 
 }  // namespace
@@ -397,15 +443,11 @@ void UndoLastImport(WindowState& state, MessageSink& messages) {
   const JournalImport& last = imports.back();
   if (!messages.AskYesNo(kUndoImportTitle, UndoQuestion(last))) return;
 
-  // What goes back when the undo cannot be saved.
-  const PlayerTable table = state.Table;
-  const Selector combo1 = state.Combo1, combo2 = state.Combo2;
-  const auto restore = [&] {
-    state.Table = table;
-    state.Combo1 = combo1;
-    state.Combo2 = combo2;
-  };
-  if (!TakeOff(state, last)) {
+  // What goes back when the undo cannot be saved: the slots it changes as
+  // they are, and the selectors.
+  const Taken taken = Take(state, last);
+  const auto restore = [&] { Restore(state, taken); };
+  if (!taken.Holds) {
     restore();
     messages.ShowMessage(MessageIcon::Error, kUndoFailedTitle,
                          UndoNotDoneText("Журнал матчей не совпадает со статистикой:",
@@ -421,7 +463,7 @@ void UndoLastImport(WindowState& state, MessageSink& messages) {
   undo.Count = last.Commit.PreviousCount;
   undo.PreviousMarker = state.StartupMarker;
   undo.PreviousCount = state.BlocksAfterMarker;
-  undo.PlayersBefore = table.PlayerCount;
+  undo.PlayersBefore = taken.PlayerCount;
   undo.PlayersAfter = state.Table.PlayerCount;
   undo.DigestBefore = state.Journal.StatsDigest;
   undo.DigestAfter = DigestOf(contents);
