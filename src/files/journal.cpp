@@ -15,7 +15,6 @@ namespace fragtally {
 namespace {
 
 constexpr std::size_t kCommitFields = 14;
-constexpr std::size_t kMatchFields = 5 + kCounterColumns.size();
 constexpr std::size_t kCancelFields = 4;
 // How much of the journal's end the start-up reads first; doubled while the
 // last commit is not in it.
@@ -24,6 +23,10 @@ constexpr std::uint64_t kTailChunk = 64 * 1024;
 // --- writing -----------------------------------------------------------------------------
 
 void AppendEscaped(std::string& out, std::string_view bytes) {
+  if (bytes.find_first_of("\t\r\n\\") == std::string_view::npos) {
+    out.append(bytes);
+    return;
+  }
   for (char c : bytes) {
     switch (c) {
       case '\t': out.append("\\t"); break;
@@ -46,6 +49,31 @@ void AppendDigest(std::string& out, const std::optional<std::uint64_t>& digest) 
   }
   static constexpr char kHex[] = "0123456789abcdef";
   for (int shift = 60; shift >= 0; shift -= 4) out.push_back(kHex[(*digest >> shift) & 0xF]);
+}
+
+void AppendMatchLine(std::string& out, std::int64_t import, std::string_view session, std::int64_t position,
+                     std::string_view name, const CounterValues& added) {
+  char text[2 + kNumberTextMax + 1];
+  char* at = text;
+  *at++ = 'M';
+  *at++ = '\t';
+  at = WriteNumber(at, import);
+  *at++ = '\t';
+  out.append(text, static_cast<std::size_t>(at - text));
+  AppendEscaped(out, session);
+  out.push_back('\t');
+  AppendNumber(out, position);
+  out.push_back('\t');
+  AppendEscaped(out, name);
+  char numbers[kCounterColumns.size() * (kNumberTextMax + 1) + 2];
+  at = numbers;
+  for (const std::int32_t value : added) {
+    *at++ = '\t';
+    at = WriteNumber(at, value);
+  }
+  *at++ = '\r';
+  *at++ = '\n';
+  out.append(numbers, static_cast<std::size_t>(at - numbers));
 }
 
 void AppendCommit(std::string& out, const JournalCommit& c) {
@@ -174,14 +202,32 @@ bool ParseMatchImport(std::string_view line, std::int64_t& import) {
   return tab != std::string_view::npos && ParseInt(line.substr(2, tab - 2), import);
 }
 
-bool ParseMatch(std::string_view line, JournalMatch& m) {
-  std::array<std::string_view, kMatchFields> f;
-  if (line.size() < 2 || line[0] != 'M' || line[1] != '\t' || !SplitFields(line, f, kMatchFields)) return false;
-  if (!ParseInt(f[1], m.Import) || !Unescape(f[2], m.Session) || !ParseInt(f[3], m.Position) || !Unescape(f[4], m.Name))
-    return false;
-  for (std::size_t i = 0; i < kCounterColumns.size(); ++i)
-    if (!ParseInt(f[5 + i], m.Added[i])) return false;
+// The next tab-separated field of `rest`, which loses it and its tab; false
+// when there is none.
+bool NextField(std::string_view& rest, std::string_view& field, bool& last) {
+  if (last) return false;
+  const std::size_t tab = rest.find('\t');
+  if (tab == std::string_view::npos) {
+    field = rest;
+    last = true;
+  } else {
+    field = rest.substr(0, tab);
+    rest.remove_prefix(tab + 1);
+  }
   return true;
+}
+
+bool ParseMatch(std::string_view line, JournalMatch& m) {
+  if (line.size() < 2 || line[0] != 'M' || line[1] != '\t') return false;
+  std::string_view rest = line.substr(2), field;
+  bool last = false;
+  if (!NextField(rest, field, last) || !ParseInt(field, m.Import)) return false;
+  if (!NextField(rest, field, last) || !Unescape(field, m.Session)) return false;
+  if (!NextField(rest, field, last) || !ParseInt(field, m.Position)) return false;
+  if (!NextField(rest, field, last) || !Unescape(field, m.Name)) return false;
+  for (std::int32_t& added : m.Added)
+    if (!NextField(rest, field, last) || !ParseInt(field, added)) return false;
+  return last;
 }
 
 // The journal's state lines as the whole file gives them, and its blocks.
@@ -234,12 +280,12 @@ class JournalReplay {
   std::vector<JournalMatch> Matches() {
     std::vector<std::int64_t> numbers;
     for (const InEffect& e : in_effect_) numbers.push_back(e.import);
-    std::vector<JournalMatch> kept;
-    kept.reserve(matches_.size());
-    for (JournalMatch& m : matches_)
-      if (std::binary_search(numbers.begin(), numbers.end(), m.Import)) kept.push_back(std::move(m));
-    return kept;
+    std::erase_if(matches_, [&](const JournalMatch& m) { return !std::binary_search(numbers.begin(), numbers.end(), m.Import); });
+    return std::move(matches_);
   }
+
+  // Room for the blocks of a journal of `bytes` (a block's line is some 100 bytes or more).
+  void Expect(std::uint64_t bytes) { matches_.reserve(static_cast<std::size_t>(bytes / 100)); }
 
  private:
   struct InEffect {
@@ -293,6 +339,7 @@ void ReadJournal(const std::string& path, Replay& replay) {
   LineReader file;
   if (!file.Open(path)) return;
   const long long size = file.File().Size();
+  if (size > 0) replay.Expect(static_cast<std::uint64_t>(size));
   char last = '\n';
   if (size > 0 && file.File().ReadAt(static_cast<std::uint64_t>(size - 1), &last, 1) != 1)
     Raise(ErrorKind::ReadFailed, "the journal could not be read");
@@ -306,21 +353,19 @@ void ReadJournal(const std::string& path, Replay& replay) {
 std::string JournalImportText(const std::vector<JournalMatch>& matches, const JournalCommit& commit) {
   std::string out;
   out.reserve(matches.size() * 160 + 256);
-  for (const JournalMatch& m : matches) {
-    out.append("M\t");
-    AppendNumber(out, commit.Import);
-    out.push_back('\t');
-    AppendEscaped(out, m.Session);
-    out.push_back('\t');
-    AppendNumber(out, m.Position);
-    out.push_back('\t');
-    AppendEscaped(out, m.Name);
-    for (std::int32_t added : m.Added) {
-      out.push_back('\t');
-      AppendNumber(out, added);
-    }
-    out.append("\r\n");
-  }
+  for (const JournalMatch& m : matches) AppendMatchLine(out, commit.Import, m.Session, m.Position, m.Name, m.Added);
+  AppendCommit(out, commit);
+  return out;
+}
+
+std::string JournalImportText(const JournalState& journal, const PlayerTable& table, const JournalCommit& commit) {
+  std::string out;
+  out.reserve(journal.Pending.size() * 160 + 256);
+  for (const PendingBlock& block : journal.Pending)
+    AppendMatchLine(out, commit.Import,
+                    block.Session >= 0 ? std::string_view(journal.Sessions[static_cast<std::size_t>(block.Session)])
+                                       : std::string_view(),
+                    block.Position, table.PlayerName[block.Slot], block.Added);
   AppendCommit(out, commit);
   return out;
 }

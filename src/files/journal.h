@@ -78,8 +78,11 @@ std::vector<JournalImport> ReadJournalImports(const std::string& path);
 // that cannot be read is skipped.
 std::vector<JournalMatch> ReadJournalMatches(const std::string& path);
 
-// The lines of an import: its blocks (numbered `commit.Import`), then its C line.
+// The lines of an import: its blocks (numbered `commit.Import`), then its C
+// line; the blocks as read back, or as an import keeps them until its commit
+// (their names are those of their slots in `table`).
 std::string JournalImportText(const std::vector<JournalMatch>& matches, const JournalCommit& commit);
+std::string JournalImportText(const JournalState& journal, const PlayerTable& table, const JournalCommit& commit);
 // A U line.
 std::string JournalUndoText(const JournalCommit& undo);
 // The X line that takes `line` back.

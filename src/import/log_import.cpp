@@ -177,7 +177,7 @@ class LogImport {
       }
       if (IsStartupLine(line)) {
         state_.StartupMarker.assign(line);
-        session_ = SessionOf(line);
+        NewSession(line);
         state_.BlocksAfterMarker = 0;
         in_marker_session_ = false;
         counting_ = true;
@@ -195,7 +195,7 @@ class LogImport {
   // is unknown).
   void Anchor() {
     anchored_ = true;
-    session_ = SessionOf(marker_);
+    NewSession(marker_);
     in_marker_session_ = true;
     counting_ = true;
     skip_whole_session_ = !state_.BlocksAfterMarker;
@@ -243,13 +243,19 @@ class LogImport {
   // What the block changed in its slot, for the journal.
   void Journal(const BlockStart& start, std::int64_t position) {
     if (start.Slot == 0) return;  // no player was found or added: nothing changed
-    JournalMatch& match = state_.Journal.Pending.emplace_back();
-    match.Session = session_;
-    match.Position = position;
-    match.Name = state_.Table.PlayerName[start.Slot];
+    PendingBlock& block = state_.Journal.Pending.emplace_back();
+    block.Slot = start.Slot;
+    block.Session = session_;
+    block.Position = position;
     for (std::size_t i = 0; i < kCounterColumns.size(); ++i)
-      match.Added[i] = static_cast<std::int32_t>(static_cast<std::uint32_t>((state_.Table.*kCounterColumns[i].Member)[start.Slot]) -
+      block.Added[i] = static_cast<std::int32_t>(static_cast<std::uint32_t>((state_.Table.*kCounterColumns[i].Member)[start.Slot]) -
                                                  static_cast<std::uint32_t>(start.Counters[i]));
+  }
+
+  void NewSession(std::string_view startup_line) {
+    std::vector<std::string>& sessions = state_.Journal.Sessions;
+    sessions.push_back(SessionOf(startup_line));
+    session_ = static_cast<std::int32_t>(sessions.size() - 1);
   }
 
   WindowState& state_;
@@ -266,7 +272,7 @@ class LogImport {
   bool counting_ = false;  // blocks count towards BlocksAfterMarker
   bool anything_new_ = false;
   std::exception_ptr failure_;
-  std::string session_;                     // the game session being read, for the journal
+  std::int32_t session_ = -1;              // the game session being read (Journal.Sessions), for the journal
   std::int64_t before_first_session_ = 0;  // blocks read before the log's first start-up line
 };
 

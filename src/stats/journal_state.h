@@ -42,11 +42,23 @@ struct BlockStart {
   CounterValues Counters{};
 };
 
+// A block imported and not journaled yet, kept small (an import may read
+// hundreds of thousands): its player's slot, its game session (an index into
+// JournalState::Sessions, -1 for none), its place in the session and what it
+// changed (as JournalMatch::Added).
+struct PendingBlock {
+  std::int16_t Slot = 0;
+  std::int32_t Session = -1;
+  std::int64_t Position = 0;
+  CounterValues Added{};
+};
+
 // The journal as this run of the program knows it.
 struct JournalState {
-  // Blocks imported since the last commit; they are journaled by the next
-  // save (Import is 0 until then).
-  std::vector<JournalMatch> Pending;
+  // Blocks imported since the last commit, and the game sessions they came
+  // from; they are journaled by the next save.
+  std::vector<PendingBlock> Pending;
+  std::vector<std::string> Sessions;
   // As the last commit left them (or the start-up found them): the marker,
   // the counted blocks and the number of players.
   std::string CommittedMarker;
