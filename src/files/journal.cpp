@@ -22,20 +22,25 @@ constexpr std::uint64_t kTailChunk = 64 * 1024;
 
 // --- writing -----------------------------------------------------------------------------
 
-void AppendEscaped(std::string& out, std::string_view bytes) {
-  if (bytes.find_first_of("\t\r\n\\") == std::string_view::npos) {
-    out.append(bytes);
-    return;
-  }
-  for (char c : bytes) {
+// Writes `bytes` escaped at `at`: at most twice their size.
+char* PutEscaped(char* at, std::string_view bytes) {
+  for (const char c : bytes) {
     switch (c) {
-      case '\t': out.append("\\t"); break;
-      case '\r': out.append("\\r"); break;
-      case '\n': out.append("\\n"); break;
-      case '\\': out.append("\\\\"); break;
-      default: out.push_back(c);
+      case '\t': *at++ = '\\', *at++ = 't'; break;
+      case '\r': *at++ = '\\', *at++ = 'r'; break;
+      case '\n': *at++ = '\\', *at++ = 'n'; break;
+      case '\\': *at++ = '\\', *at++ = '\\'; break;
+      default: *at++ = c;
     }
   }
+  return at;
+}
+
+
+void AppendEscaped(std::string& out, std::string_view bytes) {
+  const std::size_t start = out.size();
+  out.resize(start + 2 * bytes.size());
+  out.resize(static_cast<std::size_t>(PutEscaped(out.data() + start, bytes) - out.data()));
 }
 
 void AppendCount(std::string& out, const std::optional<std::int64_t>& count) {
@@ -51,29 +56,29 @@ void AppendDigest(std::string& out, const std::optional<std::uint64_t>& digest) 
   for (int shift = 60; shift >= 0; shift -= 4) out.push_back(kHex[(*digest >> shift) & 0xF]);
 }
 
+// An M line, written in place: an import may journal hundreds of thousands.
 void AppendMatchLine(std::string& out, std::int64_t import, std::string_view session, std::int64_t position,
                      std::string_view name, const CounterValues& added) {
-  char text[2 + kNumberTextMax + 1];
-  char* at = text;
+  const std::size_t start = out.size();
+  out.resize(start + 2 * (session.size() + name.size()) + (kCounterColumns.size() + 2) * (kNumberTextMax + 1) + 8);
+  char* const begin = out.data() + start;
+  char* at = begin;
   *at++ = 'M';
   *at++ = '\t';
   at = WriteNumber(at, import);
   *at++ = '\t';
-  out.append(text, static_cast<std::size_t>(at - text));
-  AppendEscaped(out, session);
-  out.push_back('\t');
-  AppendNumber(out, position);
-  out.push_back('\t');
-  AppendEscaped(out, name);
-  char numbers[kCounterColumns.size() * (kNumberTextMax + 1) + 2];
-  at = numbers;
+  at = PutEscaped(at, session);
+  *at++ = '\t';
+  at = WriteNumber(at, position);
+  *at++ = '\t';
+  at = PutEscaped(at, name);
   for (const std::int32_t value : added) {
     *at++ = '\t';
     at = WriteNumber(at, value);
   }
   *at++ = '\r';
   *at++ = '\n';
-  out.append(numbers, static_cast<std::size_t>(at - numbers));
+  out.resize(start + static_cast<std::size_t>(at - begin));
 }
 
 void AppendCommit(std::string& out, const JournalCommit& c) {

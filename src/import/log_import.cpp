@@ -287,7 +287,12 @@ ImportOutcome ImportLog(WindowState& state, std::uint64_t tail_searched) {
   log.Open(std::make_unique<WrittenPart>(std::move(file)));
   // The trace grows by about a sixth of the log's size (the statistics lines,
   // shortened); room for a fifth is taken at once, in address space only.
-  if (const long long size = log.File().Size(); size > 0) state.Trace.Reserve(static_cast<std::size_t>(size / 5));
+  // The journal's record of the blocks: one for every kilobyte at most in
+  // the logs the game writes, reserved at once rather than grown.
+  if (const long long size = log.File().Size(); size > 0) {
+    state.Trace.Reserve(static_cast<std::size_t>(size / 5));
+    state.Journal.Pending.reserve(state.Journal.Pending.size() + static_cast<std::size_t>(size / 1024));
+  }
   return LogImport(state, log, tail_searched).Run();
 }
 

@@ -39,7 +39,7 @@ struct JournalMatch {
 // player is found or added (Slot 0 until then).
 struct BlockStart {
   std::int16_t Slot = 0;
-  CounterValues Counters{};
+  CounterValues Counters;  // set with Slot
 };
 
 // A block imported and not journaled yet, kept small (an import may read
