@@ -14,21 +14,17 @@
 namespace fragtally {
 namespace {
 
-using testing::CrLf;
-using testing::Lines;
-using testing::MatchBlock;
-using testing::MemoryFileSystem;
-using testing::RecordingSink;
 using Result = testing::ImportResult;
 
-const std::string kS1 = "--- Fs_startup : Sun Dec 06 20:00:00 2026";
-const std::string kS2 = "--- Fs_startup : Mon Dec 07 21:15:03 2026";
-const std::string kSep(1, platform::kPathSeparator);
-const std::string kBasekrm = "game" + kSep + "basekrm" + kSep;
-const std::string kStatsPath = kBasekrm + "Stats.krm";
-const std::string kSettingsPath = kBasekrm + "mSetup.ini";
-const std::string kJournalPath = kBasekrm + "Matches.txt";
-const std::string kLogPath = "basekrm" + kSep + "LOG.txt";
+// The program's files in the game folder "game", by the paths it builds.
+std::string InBasekrm(const char* name) {
+  const std::string sep(1, platform::kPathSeparator);
+  return "game" + sep + "basekrm" + sep + name;
+}
+const std::string kStatsPath = InBasekrm("Stats.krm"), kSettingsPath = InBasekrm("mSetup.ini"),
+                  kJournalPath = InBasekrm("Matches.txt");
+const std::string kLogPath = std::string("basekrm") + platform::kPathSeparator + "LOG.txt";
+const std::string kS1 = "--- Fs_startup : Sun Dec 06 20:00:00 2026", kS2 = "--- Fs_startup : Mon Dec 07 21:15:03 2026";
 
 class Journal : public ::testing::Test {
  protected:
@@ -48,7 +44,7 @@ class Journal : public ::testing::Test {
   }
   void Play(const std::string& line) { files_.Append(kLogPath, line + "\r\n"); }
   void Play(std::initializer_list<std::string> names) {
-    for (const std::string& name : names) files_.Append(kLogPath, CrLf(MatchBlock(name, 2)));
+    for (const std::string& name : names) files_.Append(kLogPath, testing::CrLf(testing::MatchBlock(name, 2)));
   }
   std::string Read(const std::string& path) const { return files_.Read(path).value_or("(none)"); }
   int Games(const std::string& name) const {
@@ -60,10 +56,10 @@ class Journal : public ::testing::Test {
   // The files as they are, to compare after something that must change none.
   std::string Files() const { return Read(kStatsPath) + "|" + Read(kSettingsPath) + "|" + Read(kJournalPath); }
 
-  MemoryFileSystem files_;
+  testing::MemoryFileSystem files_;
   testing::UsingFileSystem use_{files_};
   std::unique_ptr<WindowState> state_;
-  RecordingSink sink_;
+  testing::RecordingSink sink_;
 };
 
 TEST_F(Journal, AnImportWritesItsBlocksAndCommitAsTabSeparatedLines) {

@@ -61,6 +61,10 @@ class MemoryFileSystem : public platform::FileSystem {
 
  private:
   bool IsFolder(const std::string& path) const;
+  // Tells OnWrite of a write to `path` about to begin; true (and `failure`)
+  // when the write must fail: a folder, a refused path, a file held without
+  // sharing replacement.
+  bool WriteRefused(const std::string& path, platform::FileFailure& failure);
   // The bytes of `path` to change, by the rule below (a test may save
   // thousands of times); made when missing. New bytes start as a copy of the
   // old ones when `keep_bytes`, else empty.
