@@ -11,6 +11,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 #include <stdexcept>
 #include <cstdio>
 #include <cstdlib>
@@ -22,7 +24,11 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
+#include "files/file_digest.h"
+#include "files/journal.h"
 #include "files/line_reader.h"
+#include "files/paths.h"
 #include "files/stats_file.h"
 #include "import/log_import.h"
 #include "app/window_state.h"
@@ -97,6 +103,102 @@ void ReadLines(benchmark::State& bench, std::string path, std::uintmax_t bytes) 
   }
   bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations() * bytes));
   bench.counters["lines"] = static_cast<double>(lines);
+}
+
+// The import as a press of the button journals it: the log read (each block's
+// changes recorded on the way), then its blocks and commit line formatted and
+// appended to the journal with a flush to the disk. The journal's part (the
+// formatting and the append) is timed apart as well.
+void ImportWithJournalBench(benchmark::State& bench, std::string log, std::uintmax_t bytes, std::string folder) {
+  double journal_seconds = 0;
+  std::size_t matches = 0;
+  const std::string journal = JournalFilePath(*StateIn(folder));
+  for (auto _ : bench) {
+    bench.PauseTiming();
+    fs::remove(journal);
+    std::unique_ptr<WindowState> state = StateIn(folder);
+    state->LogPath = log;
+    state->StartupMarker = "--- Fs_startup : Sun Dec 31 23:59:59 2023";
+    state->BlocksAfterMarker = 5;
+    bench.ResumeTiming();
+    try {
+      ImportLog(*state);
+      const auto start = std::chrono::steady_clock::now();
+      JournalCommit commit;
+      commit.Import = 1;
+      commit.Time = "2026-12-08 00:00:00";
+      commit.Marker = state->StartupMarker;
+      commit.Count = state->BlocksAfterMarker;
+      commit.PlayersAfter = state->Table.PlayerCount;
+      AppendToJournal(journal, JournalImportText(state->Journal, state->Table, commit));
+      journal_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    } catch (const std::exception& error) {
+      bench.SkipWithError(error.what());
+      return;
+    }
+    bench.PauseTiming();
+    matches = state->Journal.Pending.size();
+    state.reset();
+    bench.ResumeTiming();
+  }
+  bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations() * bytes));
+  bench.counters["journal_s"] = journal_seconds / static_cast<double>(bench.iterations());
+  bench.counters["matches"] = static_cast<double>(matches);
+}
+
+// A journal of `matches` blocks in imports of 1000, whose last commit left
+// the statistics file of `folder` as it is.
+void WriteJournal(const std::string& folder, int matches) {
+  auto state = StateIn(folder);
+  const std::string path = JournalFilePath(*state);
+  fs::remove(path);
+  const std::optional<std::uint64_t> digest = DigestOfFile(StatsFilePath(*state));
+  std::string text;
+  std::vector<JournalMatch> block(1000);
+  for (int import = 1; import * 1000 <= matches; ++import) {
+    for (std::size_t i = 0; i < block.size(); ++i) {
+      JournalMatch& m = block[i];
+      m.Session = "2026-12-" + std::to_string(1 + import % 28) + " 20:00:00";
+      m.Position = static_cast<std::int64_t>(i + 1);
+      m.Name = "Player " + std::to_string((import * 7 + static_cast<int>(i)) % 5000 + 1);
+      for (std::size_t c = 0; c < m.Added.size(); ++c) m.Added[c] = static_cast<std::int32_t>((i * 31 + c * 7) % 400);
+      m.Added.back() = 1;
+    }
+    JournalCommit commit;
+    commit.Import = commit.InEffectAfter = commit.LastNumber = import;
+    commit.InEffectBefore = import - 1;
+    commit.Time = "2026-12-08 00:00:00";
+    commit.Marker = "--- Fs_startup : Mon Dec 07 21:15:03 2026";
+    commit.Count = 1000;
+    commit.DigestBefore = commit.DigestAfter = digest;
+    text += JournalImportText(block, commit);
+  }
+  AppendToJournal(path, text);
+}
+
+// The start-up: the settings, the statistics file, the journal's end.
+void StartUpBench(benchmark::State& bench, std::string folder) {
+  struct Quiet : MessageSink {
+    void ShowMessage(MessageIcon, const std::string&, const std::string&) override {}
+  } quiet;
+  for (auto _ : bench) {
+    auto state = NewForm1State(folder);
+    Form_Load(*state, quiet);
+    if (state->Table.PlayerCount == 0) {
+      bench.SkipWithError("nothing loaded");
+      return;
+    }
+    bench.PauseTiming();
+    state.reset();
+    bench.ResumeTiming();
+  }
+}
+
+void ReadJournalMatchesBench(benchmark::State& bench, std::string folder) {
+  const std::string path = JournalFilePath(*StateIn(folder));
+  std::size_t matches = 0;
+  for (auto _ : bench) matches = ReadJournalMatches(path).size();
+  bench.counters["matches"] = static_cast<double>(matches);
 }
 
 void ImportLogBench(benchmark::State& bench, std::string log, std::uintmax_t bytes, std::string folder,
@@ -256,6 +358,8 @@ class CollectingReporter : public benchmark::ConsoleReporter {
       times[name].push_back(seconds);
       auto trace = run.counters.find("trace_MiB");
       if (trace != run.counters.end()) extra[name] = trace->second.value;
+      auto journal = run.counters.find("journal_s");
+      if (journal != run.counters.end()) extra_journal[name] = journal->second.value;
     }
   }
   double Median(const std::string& name) const {
@@ -267,6 +371,7 @@ class CollectingReporter : public benchmark::ConsoleReporter {
   }
   std::map<std::string, std::vector<double>> times;
   std::map<std::string, double> extra;
+  std::map<std::string, double> extra_journal;  // seconds of the journal's part, by import
   std::vector<std::string> failed;
 };
 
@@ -376,6 +481,10 @@ int main(int argc, char** argv) {
                                  import_folder, nullptr)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+    benchmark::RegisterBenchmark(("ImportWithJournal/" + log.label).c_str(), ImportWithJournalBench, log.path,
+                                 log.bytes, import_folder)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark(("ImportAgain/" + log.label).c_str(), ImportAgainBench, log.path, log.bytes,
                                  import_folder)
         ->Unit(benchmark::kMillisecond)
@@ -388,6 +497,24 @@ int main(int argc, char** argv) {
                                    ImportLogBench, log.path, log.bytes, import_folder, start)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime();
+    }
+  }
+  if (biggest) {
+    // The start-up with the largest statistics file, without a journal and
+    // with one of 100,000 matches; reading that journal's matches.
+    for (const int matches : {0, 100000}) {
+      const std::string folder = MakeProgramFolder(work, "start-" + std::to_string(matches));
+      fs::copy_file(biggest->path, fs::path(folder) / "basekrm" / "Stats.krm", fs::copy_options::overwrite_existing);
+      fs::remove(fs::path(folder) / "basekrm" / "Matches.txt");
+      if (matches > 0) WriteJournal(folder, matches);
+      const std::string label = matches > 0 ? "journal-" + std::to_string(matches) : "no-journal";
+      benchmark::RegisterBenchmark(("StartUp/" + label).c_str(), StartUpBench, folder)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+      if (matches > 0)
+        benchmark::RegisterBenchmark(("ReadJournalMatches/" + label).c_str(), ReadJournalMatchesBench, folder)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
     }
   }
   for (auto& s : stats) {
@@ -448,9 +575,27 @@ int main(int argc, char** argv) {
     row("ReadLines/" + log.label, log.bytes, floor, "(floor)");
     row("ImportLog/" + log.label, log.bytes, floor, within("ImportLog/" + log.label, floor, 2.0));
     if (biggest) row("ImportLogOnto" + std::to_string(biggest->players) + "/" + log.label, log.bytes, floor, "");
+    row("ImportWithJournal/" + log.label, log.bytes, floor, within("ImportWithJournal/" + log.label, floor, 2.0));
+    const auto journal = reporter.extra_journal.find("ImportWithJournal/" + log.label);
+    const double with_journal = reporter.Median("ImportWithJournal/" + log.label);
+    if (journal != reporter.extra_journal.end() && with_journal > 0)
+      std::printf("%-34s %12s of it the journal's lines and append: %.1f%% (<= 10%%: %s)\n", "",
+                  TimeText(journal->second).c_str(), 100 * journal->second / with_journal,
+                  verdict(journal->second <= 0.10 * with_journal).c_str());
     row("ImportAgain/" + log.label, log.bytes, floor, within("ImportAgain/" + log.label, floor, 1.3));
     auto trace = reporter.extra.find("ImportLog/" + log.label);
     if (trace != reporter.extra.end()) std::printf("%-34s %12.1f MiB of trace after the import\n", "", trace->second);
+  }
+  {
+    const double without = reporter.Median("StartUp/no-journal"), with = reporter.Median("StartUp/journal-100000");
+    if (without > 0 && with > 0) {
+      std::printf("%-34s %12s\n%-34s %12s  x%.2f (as fast: %s)\n", "StartUp/no-journal", TimeText(without).c_str(),
+                  "StartUp/journal-100000", TimeText(with).c_str(), with / without,
+                  verdict(with <= without * 1.10).c_str());
+      const double read = reporter.Median("ReadJournalMatches/journal-100000");
+      std::printf("%-34s %12s  (<= 100 ms: %s)\n", "ReadJournalMatches/journal-100000", TimeText(read).c_str(),
+                  verdict(read >= 0 && read <= 0.100).c_str());
+    }
   }
   for (auto& s : stats) {
     double floor = reporter.Median("ReadLines/" + s->label);

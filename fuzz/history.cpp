@@ -1,11 +1,14 @@
 #include "history.h"
 
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "app/commands.h"
+#include "files/journal.h"
 #include "files/paths.h"
 #include "fuzz_support.h"
 #include "blocks.h"
@@ -83,7 +86,7 @@ class History {
     files_->OnWrite = [this](const std::string& path, bool after) { OnWrite(path, after); };
     NewGame(true);
     for (int step = 0; step < steps && !exhausted_; ++step) {
-      switch (Pick(10)) {
+      switch (Pick(11)) {
         case 0:
           NewGame(Pick(2) == 0);
           break;
@@ -101,6 +104,9 @@ class History {
           break;
         case 9:
           Chatter();
+          break;
+        case 10:
+          Undo(Pick(3) == 0);
           break;
       }
     }
@@ -150,10 +156,14 @@ class History {
   // while the program saves or reads it; the file is let go afterwards.
   // Returns the file held, empty for none.
   std::string HoldAFile(bool log_too) {
-    switch (Pick(8)) {
+    switch (Pick(9)) {
       case 0: files_->Hold(stats_path_, false, false); return stats_path_;
       case 1: files_->Hold(stats_path_, true, false); return stats_path_;
       case 2: files_->Hold(settings_path_, true, false); return settings_path_;
+      case 4:
+        if (journal_path_.empty()) return {};
+        files_->Hold(journal_path_, true, false);
+        return journal_path_;
       case 3:
         if (!log_too) return {};
         files_->Hold(kLog, false, false);
@@ -166,6 +176,8 @@ class History {
   // is only thrown away once its matches were imported, as a player would.
   void NewGame(bool rewrite) {
     const std::string startup = "--- Fs_startup : game " + std::to_string(++games_);
+    if (rewrite) sessions_in_log_.clear();
+    sessions_in_log_.push_back("game " + std::to_string(games_));
     story_ += rewrite ? "game starts, new log\n" : "game starts, appending\n";
     if (rewrite && files_->Exists(kLog)) {
       FinishWriting();
@@ -185,7 +197,6 @@ class History {
     AppendMatchText(text_, name, 1 + static_cast<int>(Pick(5)));
     AppendToLog(text_);
     in_log_.push_back(matches_);
-    may_repeat_.push_back(0);
     ++unsafe_;
     ++tally_.matches;
     story_ += "match " + name + "\n";
@@ -209,6 +220,10 @@ class History {
     if (after && path == stats_path_) stats_written_ = true;
     if (after && path == settings_path_) settings_written_ = true;
     if (kill_countdown_ < 0) return;
+    if (kill_countdown_ == 0 && !after && tear_ && path == journal_path_) {
+      tear_now_ = true;  // the append is cut part-way instead
+      return;
+    }
     if (kill_countdown_ == 0 && after == kill_after_) throw Killed{};
     if (after && kill_countdown_ > 0) --kill_countdown_;
   }
@@ -220,42 +235,49 @@ class History {
     if (stats_path_.empty()) {
       stats_path_ = StatsFilePath(*state_);
       settings_path_ = SettingsFilePath(*state_);
+      journal_path_ = JournalFilePath(*state_);
     }
     RecordingSink sink;
     Form_Load(*state_, sink);
     FRAGTALLY_CHECK(state_->Table.PlayerCount == 0 || sink.messages.empty(), "a message at start-up");
   }
 
-  // Runs `action` with a kill armed at a random write (or none); false when
-  // the program was killed.
+  // Runs `action` with a kill armed at a random write (or none), or an
+  // append to the journal cut part-way; false when the program was killed.
   template <class Action>
   bool MaybeKilled(bool kill, Action&& action) {
     stats_written_ = settings_written_ = false;
     kill_countdown_ = kill ? static_cast<int>(Pick(4)) : -1;
     kill_after_ = Pick(2) == 1;
+    tear_ = kill && !kill_after_ && Pick(3) == 0;
+    tear_now_ = false;
+    files_->TearAppend = [this](const std::string&, std::size_t size) -> std::size_t {
+      return tear_now_ ? Pick(static_cast<unsigned>(size)) : size;
+    };
+    bool survived = true;
     try {
       action();
     } catch (const Killed&) {
-      kill_countdown_ = -1;
-      ++tally_.kills;
-      story_ += "  killed at a write of " + last_written_ + (kill_after_ ? ", after it\n" : ", before it\n");
-      // Between the renames: the statistics file is new, the settings are not.
-      if (stats_written_ && !settings_written_) {
-        ++tally_.kills_between_renames;
-        for (int match : in_memory_) ++may_repeat_[static_cast<std::size_t>(match)];
-      }
-      End(state_);
-      return false;
+      survived = false;
+    } catch (const testing::TornAppend&) {
+      survived = false;
+      ++tally_.torn_appends;
     }
     kill_countdown_ = -1;
-    return true;
+    files_->TearAppend = nullptr;
+    if (survived) return true;
+    ++tally_.kills;
+    story_ += "  killed at a write of " + last_written_ + (tear_now_ ? ", part-way through it\n" : kill_after_ ? ", after it\n" : ", before it\n");
+    // Between the renames: the statistics file is new, the settings are not.
+    if (stats_written_ && !settings_written_) ++tally_.kills_between_renames;
+    End(state_);
+    return false;
   }
 
   void Import(bool kill, bool may_hold = true) {
     if (!state_) Start();
     ++tally_.imports;
     story_ += kill ? "import (may be killed)\n" : "import\n";
-    in_memory_ = in_log_;
     if (!unwritten_.empty()) ++tally_.imports_while_writing;
     const std::string held = may_hold ? HoldAFile(true) : std::string();
     if (!held.empty()) ++tally_.files_held;
@@ -273,8 +295,7 @@ class History {
 
   // Whether the saves went through: with no file held, an import or closing
   // says nothing but the unchanged notice; with one held, it tells which
-  // file failed, and a settings file that failed after the statistics went
-  // through leaves the window a kill between the two renames leaves.
+  // file failed.
   bool SavedOrTold(const RecordingSink& sink, const std::string& held, const char* allowed) {
     if (held.empty()) {
       FRAGTALLY_CHECK(sink.messages.empty() || sink.messages[0].title == std::string(allowed),
@@ -287,18 +308,50 @@ class History {
     // The log's full path is the text's last line, or a cause follows it.
     const std::string named = "\r\n" + (held == kLog ? platform::AbsolutePath(kLog) : held + "\r\n");
     FRAGTALLY_CHECK(text.find(named) != std::string::npos, "the message does not name the held file " + held + ": " + text);
-    if (held == settings_path_) {
-      ++tally_.settings_held_after_statistics;
-      for (int match : in_memory_) ++may_repeat_[static_cast<std::size_t>(match)];
-    }
+    if (held == settings_path_) ++tally_.settings_held_after_statistics;
     return false;
+  }
+
+  // The player undoes the last import (or answers No). Only an import whose
+  // matches are all still in the log is undone, as a player would: the next
+  // import then counts them again.
+  void Undo(bool kill) {
+    if (!state_) Start();
+    if (!CanUndoImport(*state_)) return;
+    const std::int64_t last = state_->Journal.InEffect;
+    for (const JournalMatch& match : ReadJournalMatches(journal_path_))
+      if (match.Import == last && std::find(sessions_in_log_.begin(), sessions_in_log_.end(), match.Session) == sessions_in_log_.end())
+        return;
+    ++tally_.undos;
+    const bool yes = Pick(4) != 0;
+    story_ += std::string(yes ? "undo of import " : "undo answered No, import ") + std::to_string(last) +
+              (kill ? " (may be killed)\n" : "\n");
+    const std::string held = HoldAFile(false);
+    if (!held.empty()) story_ += "  " + held + " is held by another program\n";
+    const bool survived = MaybeKilled(kill, [&] {
+      RecordingSink sink;
+      sink.answer = yes;
+      UndoLastImport(*state_, sink);
+      FRAGTALLY_CHECK(!sink.messages.empty() && sink.messages[0].asked,
+                      "no question before the undo: " + (sink.messages.empty() ? "" : sink.messages[0].text) +
+                          "; the history:\n" + story_);
+      if (!yes) FRAGTALLY_CHECK(sink.messages.size() == 1, "No still did something");
+      if (held.empty()) FRAGTALLY_CHECK(sink.messages.size() == 1, "the undo ended with " + sink.messages.back().text);
+      if (sink.messages.size() > 1) {
+        const std::string& text = sink.messages[1].text;
+        FRAGTALLY_CHECK(text.find("\r\n" + held + "\r\n") != std::string::npos,
+                        "the message does not name the held file " + held + ": " + text);
+      }
+    });
+    files_->Release(held);
+    // The undone matches are back in the log's keeping: a new log waits for an import.
+    if (yes || !survived) unsafe_ = std::max(unsafe_, 1);
   }
 
   void Close(bool kill, bool may_hold = true) {
     if (!state_) return;
     ++tally_.closes;
     story_ += kill ? "close (may be killed)\n" : "close\n";
-    in_memory_ = in_log_;
     const std::string held = may_hold ? HoldAFile(false) : std::string();
     if (!held.empty()) ++tally_.files_held;
     if (!held.empty()) story_ += "  " + held + " is held by another program\n";
@@ -322,27 +375,31 @@ class History {
     std::map<std::string, int> counted;
     for (int slot = 1; slot <= state_->Table.PlayerCount; ++slot)
       counted[state_->Table.PlayerName[slot]] = state_->Table.GamesPlayed[slot];
-    int regular = 0;
     for (int m = 1; m <= matches_; ++m) {
       const std::string name = MatchName(m);
       const int times = counted.count(name) ? counted[name] : 0;
-      regular += times;
-      // Once, and once more for each kill between the renames of a save that held it.
-      const int repeats = may_repeat_[static_cast<std::size_t>(m)];
-      FRAGTALLY_CHECK(times >= 1 && times <= 1 + repeats, name + " of " + std::to_string(matches_) +
-                                                              " matches counted " + std::to_string(times) +
-                                                              " times; the history:\n" + story_);
-      if (times > 1) ++tally_.counted_more_than_once;
+      FRAGTALLY_CHECK(times == 1, name + " of " + std::to_string(matches_) + " matches counted " +
+                                      std::to_string(times) + " times; the history:\n" + story_);
     }
-    // The regular player's block comes after the match's, so it may be the
-    // one a repeat counts again (or not): once a match at least, and again at
-    // most as often as matches may be.
-    int repeats = 0;
-    for (int m = 1; m <= matches_; ++m) repeats += may_repeat_[static_cast<std::size_t>(m)];
-    FRAGTALLY_CHECK(counted["Regular"] >= matches_ && counted["Regular"] <= matches_ + repeats &&
-                        (repeats > 0 || counted["Regular"] == regular),
-                    "the regular player's games (" + std::to_string(counted["Regular"]) + ") do not fit the matches' (" +
-                        std::to_string(regular) + "); the history:\n" + story_);
+    FRAGTALLY_CHECK(counted["Regular"] == matches_, "the regular player's games (" +
+                                                        std::to_string(counted["Regular"]) + ") for " +
+                                                        std::to_string(matches_) + " matches; the history:\n" + story_);
+    // Each of the regular player's blocks is the same: every total is as many
+    // times one block's as there were matches, undos or not.
+    if (matches_ > 0) {
+      const int slot = state_->Table.NameSlot.at("Regular");
+      static std::optional<SlotCounters> one_block;
+      SlotCounters per_match{};
+      const SlotCounters totals = ReadSlot(state_->Table, slot);
+      for (int i = 0; i < kColumnCount; ++i) {
+        FRAGTALLY_CHECK(totals[i] % matches_ == 0, "the regular player's totals " + DescribeSlot(totals) +
+                                                        " are not those of equal matches; the history:\n" + story_);
+        per_match[i] = totals[i] / matches_;
+      }
+      if (!one_block) one_block = per_match;
+      FRAGTALLY_CHECK(per_match == *one_block, "the regular player's totals " + DescribeSlot(totals) +
+                                                   " differ from equal matches; the history:\n" + story_);
+    }
     CheckTableInvariants(*state_);
   }
 
@@ -354,13 +411,13 @@ class History {
   int games_ = 0, matches_ = 0;
   int kill_countdown_ = -1;
   bool kill_after_ = false;
-  std::string stats_path_, settings_path_;    // where the program saves, known from its first start
+  bool tear_ = false, tear_now_ = false;  // the kill cuts the journal's append part-way (armed, and now)
+  std::string stats_path_, settings_path_, journal_path_;    // where the program saves, known from its first start
   std::string last_written_;                 // the last write the running operation began
   bool stats_written_ = false, settings_written_ = false;  // and whether it finished these
   int unsafe_ = 0;                   // matches not yet on disk through a finished import
   std::vector<int> in_log_;          // the matches of the log as it is now
-  std::vector<int> in_memory_;       // what the running operation may have counted
-  std::vector<int> may_repeat_{0};   // by match: how often a save that held it was killed between renames
+  std::vector<std::string> sessions_in_log_;  // its game sessions, as the journal names them
   std::string text_;                 // what the game writes next
   std::string unwritten_;            // the rest of what the game is writing
   std::string story_;                // what happened, for a failure message

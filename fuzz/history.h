@@ -4,11 +4,11 @@
 // appending to it) and plays matches, writing a match's text in one go or in
 // two; the player imports at random moments, also while the game is still
 // writing a block, and closes the program or has it killed at random points,
-// saves included, then starts it again; other programs hold the files at
-// imports and at closing. After the last import every match ever played must
-// be in the totals exactly once, except that a kill between the two renames
-// of a save, or a settings file held after the statistics file was saved,
-// may make the next import count what that save held again.
+// saves included (also right before either rename, and part-way through the
+// journal's append), then starts it again; other programs hold the files
+// (the journal too) at imports, undos and closing; the player undoes the last
+// import now and then, or answers No. After the last import every match ever
+// played must be in the totals exactly once.
 //
 // Choices come from a source: random numbers in the property test, the input
 // bytes in the fuzz target. Failed checks go to the fuzz failure handler.
@@ -26,7 +26,8 @@ struct HistoryTally {
   long kills = 0;                  // every kill, idle ones included
   long kills_between_renames = 0;  // the statistics file new, the settings file old
   long settings_held_after_statistics = 0;  // the same window, left by a held settings file
-  long counted_more_than_once = 0;  // matches the next import counted again after either
+  long torn_appends = 0;                    // kills part-way through the journal's append
+  long undos = 0;                           // undos asked for (answered Yes or No)
 };
 
 // Returns a choice in [0, n); `exhausted` becomes true when the source has

@@ -170,7 +170,8 @@ void FuzzLogImport(const std::uint8_t* data, std::size_t size) {
   RecordingSink down_messages;
   Form_Unload(*state, down_messages);
   CheckNoMessage(down_messages);
-  FRAGTALLY_CHECK(files->FileCount() == 3, "a backup or another file after a complete load");
+  FRAGTALLY_CHECK(files->FileCount() == 3u + files->Exists(JournalFilePath(*state)),
+                  "a backup or another file after a complete load");
   ResetWindowState(*next);
   next->ProgramFolder = state->ProgramFolder;
   RecordingSink next_messages;

@@ -202,7 +202,7 @@ TEST_F(OrdinaryDay, AStatisticsFileChangedByAnotherProgramIsNeverReplaced) {
   EXPECT_EQ(files_.Read(ours), FormatStatsFile(*state_)) << "ours beside it";
   Close();
   ExpectOneMessage(kStatsChangedTitle, {"\r\n" + ours + "\r\n"});
-  EXPECT_EQ(files_.FileCount(), 4u) << "the log, both files and one copy of ours, however often it is saved";
+  EXPECT_EQ(files_.FileCount(), 5u) << "the log, both files, the journal and one copy of ours, however often it is saved";
   EXPECT_EQ(Stats(), theirs);
   EXPECT_EQ(Settings(), settings);
 

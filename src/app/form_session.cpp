@@ -113,7 +113,7 @@ ViewDelta FormSession::TakeDelta() {
   ViewDelta delta;
   const PlayerTable& table = state_->Table;
   const int entries = SelectorEntryCount(table);
-  if (entries < entries_shown_) {  // names are never removed; start over if they were
+  if (entries < entries_shown_) {  // an undone import took its new players away: start over
     delta.ResetEntries = true;
     entries_shown_ = 0;
   }

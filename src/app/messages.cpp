@@ -66,9 +66,29 @@ std::string SettingsSaveFailedText(const platform::FileFailure& failure, SaveMom
                      failure.Path + kLineEnd + Cause(failure) + kLineEnd;
   text += moment == SaveMoment::Import
               ? "Статистика записана. Программа попробует записать файл настроек ещё раз при следующем нажатии кнопки и "
-                "при закрытии; если так и не удастся, последние матчи при следующем запуске могут быть занесены повторно."
-              : "Статистика записана, но последние занесённые матчи при следующем запуске могут быть занесены повторно.";
+                "при закрытии; если так и не удастся, она допишет его по журналу матчей при следующем запуске - ничего не "
+                "будет посчитано дважды."
+              : "Статистика записана. Файл настроек программа допишет по журналу матчей при следующем запуске - ничего "
+                "не будет посчитано дважды.";
   return text;
+}
+
+std::string JournalWriteFailedText(const platform::FileFailure& failure, SaveMoment moment) {
+  return std::string("Журнал матчей не записан:") + kLineEnd + failure.Path + kLineEnd + Cause(failure) + kLineEnd +
+         "Статистика заносится только вместе с журналом, поэтому файлы статистики и настроек остались без изменений. " +
+         KeptWhenNotSaved(moment);
+}
+
+std::string UndoNotDoneText(const std::string& what, const platform::FileFailure& failure) {
+  return what + kLineEnd + failure.Path + kLineEnd + Cause(failure) + kLineEnd +
+         "Импорт не отменён: статистика, файлы и журнал остались прежними.";
+}
+
+std::string UndoSettingsFailedText(const platform::FileFailure& failure) {
+  return std::string("Импорт отменён, и статистика записана, но файл настроек не записан:") + kLineEnd + failure.Path +
+         kLineEnd + Cause(failure) + kLineEnd +
+         "Программа попробует записать его ещё раз при следующем нажатии кнопки импорта и при закрытии, а если не "
+         "удастся - допишет его по журналу матчей при следующем запуске.";
 }
 
 std::string StatsChangedText(const std::string& stats_path, const std::string& kept_beside, SaveMoment moment) {

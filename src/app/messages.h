@@ -67,6 +67,11 @@ inline constexpr const char* kStatsChangedTitle = "Файл статистики
 // A save kept the old statistics file under another name first.
 inline constexpr const char* kStatsBackupTitle = "Прежний файл статистики сохранён";
 
+// Undoing the last import: the question, what went wrong, the about box.
+inline constexpr const char* kUndoImportTitle = "Отмена последнего импорта";
+inline constexpr const char* kUndoFailedTitle = "Импорт не отменён";
+inline constexpr const char* kAboutTitle = "О программе";
+
 // When a save fails or is refused.
 enum class SaveMoment { Import, Closing };
 
@@ -79,6 +84,10 @@ std::string StatsSaveFailedText(const platform::FileFailure& failure, SaveMoment
 std::string SettingsSaveFailedText(const platform::FileFailure& failure, SaveMoment moment);
 std::string StatsChangedText(const std::string& stats_path, const std::string& kept_beside, SaveMoment moment);
 std::string StatsBackupText(const std::string& backup_path);
+std::string JournalWriteFailedText(const platform::FileFailure& failure, SaveMoment moment);
+// `what` failed (a sentence ending in a colon), at the file of `failure`.
+std::string UndoNotDoneText(const std::string& what, const platform::FileFailure& failure);
+std::string UndoSettingsFailedText(const platform::FileFailure& failure);
 // Why a file could not be read or written, in the player's words.
 std::string FailureCause(const platform::FileFailure& failure);
 

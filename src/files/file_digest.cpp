@@ -80,12 +80,15 @@ std::optional<std::uint64_t> DigestOfFile(const std::string& path) {
     RaiseFileError(ErrorKind::ReadFailed, failure);
   }
   ContentDigest digest;
-  std::vector<char> buffer(1 << 16);
+  // Not zeroed: only bytes read are looked at. A small file needs little.
+  const long long size = file->Size();
+  const std::size_t capacity = size >= 0 && size < (1 << 16) ? static_cast<std::size_t>(size) + 1 : std::size_t{1} << 16;
+  const std::unique_ptr<char[]> buffer(new char[capacity]);
   for (std::uint64_t offset = 0;;) {
-    const long long got = file->ReadAt(offset, buffer.data(), buffer.size());
+    const long long got = file->ReadAt(offset, buffer.get(), capacity);
     if (got < 0) RaiseFileError(ErrorKind::ReadFailed, platform::FailureAt(platform::FileFault::Other, path));
     if (got == 0) break;
-    digest.Update(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+    digest.Update(std::string_view(buffer.get(), static_cast<std::size_t>(got)));
     offset += static_cast<std::uint64_t>(got);
   }
   return digest.Value();

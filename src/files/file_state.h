@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "stats/journal_state.h"
 #include "stats/reading_state.h"
 
 namespace fragtally {
@@ -43,6 +44,10 @@ struct FileState : ReadingState {
   // do not. The next press of the import button saves again even when the
   // log holds nothing new.
   bool SavePending = false;
+
+  // The match journal: what the imports since the last save added, and the
+  // journal's last commit.
+  JournalState Journal;
 };
 
 }  // namespace fragtally

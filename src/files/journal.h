@@ -4,35 +4,95 @@
 // imported block, one commit line per import and one line per undo, appended
 // and never rewritten. The statistics file keeps the totals; the journal adds
 // the history behind them (matches imported before it existed have none).
+//
+// The file is text with CR LF line ends, its fields separated by tabs, so
+// that a spreadsheet opens it; the first field of a line is its kind:
+//
+//   M  import  session  position  name  24 counters (kCounterColumns' order)
+//      one imported block: what it added to its player's counters
+//   C  import  time  marker  counted  previous marker  previous counted
+//      players before  players after  digest before  digest after
+//      import in effect before  import in effect after  highest import number
+//      an import's commit, after its M lines
+//   U  the same fields for the undo of the import it names: the marker and
+//      counted blocks it restores, then the ones it replaces, and so on
+//   X  C or U  import  time
+//      the line before it did not reach the statistics file: the journal
+//      is back where that line found it
+//
+// A name or marker is written as its bytes, with only a tab, CR, LF and
+// backslash escaped (\t \r \n \\). Counted blocks are empty when unknown; a
+// digest (file_digest.h) is 16 hex digits, or "-" for no statistics file;
+// times are local, "YYYY-MM-DD hh:mm:ss". An import is in effect from its C
+// line until a U line names it, an X line takes its C line back, or a later
+// C line finds an earlier import in effect. A line that cannot be read is
+// skipped: a crash part-way through an append leaves one at the end, which
+// the next start-up closes with kJournalLineCut, a last field that no line
+// may end in.
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "stats/player_table.h"
+#include "stats/journal_state.h"
 
 namespace fragtally {
 
-// One imported statistics block: what it added to its player's 24 counters,
-// in the order of kCounterColumns (for an ordinary block these are the
-// block's own numbers, and one game).
-struct JournalMatch {
-  std::int64_t Import = 0;  // the number of the import that added it, from 1
-  // The game session the block came from: the date and time of its start-up
-  // line as "YYYY-MM-DD hh:mm:ss" (the text after "--- Fs_startup :" as it
-  // stands when it is not a date), empty for blocks before the log's first
-  // start-up line.
-  std::string Session;
-  std::int64_t Position = 0;  // the block's place in its session, from 1
-  std::string Name;           // the player's name, bytes as in the log
-  std::array<std::int32_t, kCounterColumns.size()> Added{};
+// A C or U line.
+struct JournalCommit {
+  char Kind = 'C';
+  std::int64_t Import = 0;  // the import committed, or the one undone
+  std::string Time;
+  std::string Marker;  // the marker and counted blocks the line leaves
+  std::optional<std::int64_t> Count;
+  std::string PreviousMarker;  // those it found
+  std::optional<std::int64_t> PreviousCount;
+  std::int64_t PlayersBefore = 0, PlayersAfter = 0;
+  std::optional<std::uint64_t> DigestBefore, DigestAfter;  // of the statistics file; nullopt: none
+  std::int64_t InEffectBefore = 0, InEffectAfter = 0;      // the newest import in effect, 0 for none
+  std::int64_t LastNumber = 0;                            // the highest import number used so far
 };
+
+// The journal's end, as the start-up reads it: without reading the rest.
+struct JournalTail {
+  bool Exists = false;
+  bool Torn = false;  // the last line has no line end: a crash part-way through an append
+  // The last C or U line, and whether an X line after it took it back.
+  std::optional<JournalCommit> Last;
+  bool Cancelled = false;
+  std::int64_t LastNumber = 0;  // the highest import number used, torn appends included
+};
+JournalTail ReadJournalTail(const std::string& path);
+
+// The imports still in effect, oldest first, each with its C line and its
+// blocks.
+struct JournalImport {
+  JournalCommit Commit;
+  std::vector<JournalMatch> Matches;
+};
+std::vector<JournalImport> ReadJournalImports(const std::string& path);
 
 // The matches of every import that is still in effect (neither undone nor
 // left undone by a crash), oldest first. No journal is no matches; a line
 // that cannot be read is skipped.
 std::vector<JournalMatch> ReadJournalMatches(const std::string& path);
+
+// The lines of an import: its blocks (numbered `commit.Import`), then its C
+// line; the blocks as read back, or as an import keeps them until its commit
+// (their names are those of their slots in `table`).
+std::string JournalImportText(const std::vector<JournalMatch>& matches, const JournalCommit& commit);
+std::string JournalImportText(const JournalState& journal, const PlayerTable& table, const JournalCommit& commit);
+// A U line.
+std::string JournalUndoText(const JournalCommit& undo);
+// The X line that takes `line` back.
+std::string JournalCancelText(const JournalCommit& line);
+
+// What closes a line that a crash cut short.
+extern const char* const kJournalLineCut;
+
+// Appends `text` to the journal and flushes it to the disk; raises
+// WriteFailed with why when the disk refuses.
+void AppendToJournal(const std::string& path, const std::string& text);
 
 }  // namespace fragtally

@@ -125,13 +125,20 @@ std::string KeepBackup(const std::string& target) {
 
 }  // namespace
 
-void AddStatsBlock(FileState& state, LineReader& file) {
+void AddStatsBlock(FileState& state, LineReader& file, BlockStart* start) {
   const std::string& header = state.CurrentLine;
   state.CurrentName.assign(RightCut(header, static_cast<long>(header.size()) - 20));
   state.Trace.append("Name=");
   AppendTrace(state, state.CurrentName);
   FindOrAddPlayer(state);
   PrefetchSlot(state.Table, state.CurrentPlayer);
+  if (start != nullptr) {
+    const int slot = state.CurrentPlayer;
+    for (std::size_t i = 0; i < kCounterColumns.size(); ++i) start->Counters[i] = (state.Table.*kCounterColumns[i].Member)[slot];
+    // The game FindOrAddPlayer counted (a new slot was all 0 before it).
+    start->Counters[kCounterColumns.size() - 1] -= 1;
+    start->Slot = static_cast<std::int16_t>(slot);
+  }
   // The block's lines are parsed where the reader holds them; CurrentLine
   // keeps the header until the terminator ends the block.
   std::string_view line = header;
@@ -182,9 +189,10 @@ std::string FormatStatsFile(const FileState& state) {
   return out;
 }
 
-std::string SaveStatsFile(FileState& state) {
+std::string SaveStatsFile(FileState& state) { return SaveStatsFile(state, FormatStatsFile(state)); }
+
+std::string SaveStatsFile(FileState& state, const std::string& contents) {
   const std::string path = StatsFilePath(state);
-  const std::string contents = FormatStatsFile(state);
   std::string backup;
   if (state.KeepOldStatsFile) {
     backup = KeepBackup(path);

@@ -10,7 +10,9 @@ namespace fragtally {
 
 // Adds the block whose header line is in CurrentLine, reading its lines from
 // `file` up to and including the terminator "console:  " or the end of the file.
-void AddStatsBlock(FileState& state, LineReader& file);
+// `start`, when given, receives the block's slot and its counters as they
+// were before the block, as soon as the player is found or added.
+void AddStatsBlock(FileState& state, LineReader& file, BlockStart* start = nullptr);
 
 // Reads the statistics file into the table (a byte-order mark at its start
 // is skipped). A file that cannot be opened raises NotFound, with why (it may
@@ -32,5 +34,7 @@ std::string FormatStatsFile(const FileState& state);
 // replaced: the table goes to a new file beside it (StatsKeptBeside), and
 // ChangedOnDisk is raised with that file's name as the failure's path.
 std::string SaveStatsFile(FileState& state);
+// The same with the file's text already made (FormatStatsFile).
+std::string SaveStatsFile(FileState& state, const std::string& contents);
 
 }  // namespace fragtally

@@ -24,6 +24,38 @@ bool IsStartupLine(std::string_view line) {
          std::memcmp(line.data(), kStartupPrefix.data(), kStartupPrefix.size()) == 0;
 }
 
+// The game session a start-up line opens, as the journal names it: the date
+// and time "Www Mmm dd hh:mm:ss yyyy" after the prefix as "yyyy-mm-dd
+// hh:mm:ss", anything else as it stands (without the blanks before it).
+std::string SessionOf(std::string_view line) {
+  std::string_view text = line.substr(std::min(line.size(), kStartupPrefix.size()));
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  static constexpr std::string_view kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";
+  const auto digits = [&](std::size_t at, std::size_t n) {
+    for (std::size_t i = at; i < at + n; ++i)
+      if (text[i] < '0' || text[i] > '9') return false;
+    return true;
+  };
+  // "Sun Dec 06 20:00:00 2026": 24 characters.
+  if (text.size() == 24 && text[3] == ' ' && text[7] == ' ' && text[10] == ' ' && text[13] == ':' &&
+      text[16] == ':' && text[19] == ' ' && digits(11, 2) && digits(14, 2) && digits(17, 2) && digits(20, 4) &&
+      (digits(8, 2) || (text[8] == ' ' && digits(9, 1)))) {
+    const std::size_t month = kMonths.find(text.substr(4, 3));
+    if (month != std::string_view::npos && month % 3 == 0) {
+      std::string session;
+      session.reserve(19);
+      const char month_text[3] = {static_cast<char>('0' + (month / 3 + 1) / 10),
+                                  static_cast<char>('0' + (month / 3 + 1) % 10), 0};
+      session.append(text.substr(20, 4)).append("-").append(month_text).append("-");
+      session.push_back(text[8] == ' ' ? '0' : text[8]);
+      session.push_back(text[9]);
+      session.append(" ").append(text.substr(11, 8));
+      return session;
+    }
+  }
+  return std::string(text);
+}
+
 // Reads past a block that is not added: its lines up to and including the
 // terminator, or to the end of the log.
 void SkipStatsBlock(LineReader& log) {
@@ -45,7 +77,8 @@ class Snapshot {
         current_name_(state.CurrentName),
         current_player_(state.CurrentPlayer),
         scan_index_(state.ScanIndex),
-        kills_field_pos_(state.KillsFieldPos) {
+        kills_field_pos_(state.KillsFieldPos),
+        journaled_(state.Journal.Pending.size()) {
     counters_.reserve(kCounterColumns.size() * static_cast<std::size_t>(players_));
     for (const CounterColumn& column : kCounterColumns)
       for (int slot = 1; slot <= players_; ++slot) counters_.push_back((state.Table.*column.Member)[slot]);
@@ -71,6 +104,7 @@ class Snapshot {
     state.CurrentPlayer = current_player_;
     state.ScanIndex = scan_index_;
     state.KillsFieldPos = kills_field_pos_;
+    state.Journal.Pending.resize(journaled_);
   }
 
  private:
@@ -81,6 +115,7 @@ class Snapshot {
   std::optional<std::int64_t> counted_;
   std::string current_line_, current_name_;
   std::int16_t current_player_, scan_index_, kills_field_pos_;
+  std::size_t journaled_;
 };
 
 // The log as far as the game had written whole lines when the import began:
@@ -140,6 +175,7 @@ class LogImport {
       }
       if (IsStartupLine(line)) {
         state_.StartupMarker.assign(line);
+        NewSession(line);
         state_.BlocksAfterMarker = 0;
         in_marker_session_ = false;
         counting_ = true;
@@ -157,6 +193,7 @@ class LogImport {
   // is unknown).
   void Anchor() {
     anchored_ = true;
+    NewSession(marker_);
     in_marker_session_ = true;
     counting_ = true;
     skip_whole_session_ = !state_.BlocksAfterMarker;
@@ -185,18 +222,38 @@ class LogImport {
     anything_new_ = true;
     // Counted before it is read: a block that fails part-way was read.
     if (counting_) ++*state_.BlocksAfterMarker;
+    const std::int64_t position = counting_ ? *state_.BlocksAfterMarker : ++before_first_session_;
     state_.CurrentLine.assign(header);
-    if (!watching_) {
-      AddStatsBlock(state_, log_);
-      return;
-    }
-    // A failure is final only if the remembered line does not come later.
+    BlockStart start;
     try {
-      AddStatsBlock(state_, log_);
+      AddStatsBlock(state_, log_, &start);
     } catch (const std::exception&) {
+      Journal(start, position);
+      // A failure is final only if the remembered line does not come later.
+      if (!watching_) throw;
       failure_ = std::current_exception();
       if (!IsStatsTerminator(state_.CurrentLine)) SkipStatsBlock(log_);
+      return;
     }
+    Journal(start, position);
+  }
+
+  // What the block changed in its slot, for the journal.
+  void Journal(const BlockStart& start, std::int64_t position) {
+    if (start.Slot == 0) return;  // no player was found or added: nothing changed
+    PendingBlock& block = state_.Journal.Pending.emplace_back();
+    block.Slot = start.Slot;
+    block.Session = session_;
+    block.Position = position;
+    for (std::size_t i = 0; i < kCounterColumns.size(); ++i)
+      block.Added[i] = static_cast<std::int32_t>(static_cast<std::uint32_t>((state_.Table.*kCounterColumns[i].Member)[start.Slot]) -
+                                                 static_cast<std::uint32_t>(start.Counters[i]));
+  }
+
+  void NewSession(std::string_view startup_line) {
+    std::vector<std::string>& sessions = state_.Journal.Sessions;
+    sessions.push_back(SessionOf(startup_line));
+    session_ = static_cast<std::int32_t>(sessions.size() - 1);
   }
 
   FileState& state_;
@@ -213,6 +270,8 @@ class LogImport {
   bool counting_ = false;  // blocks count towards BlocksAfterMarker
   bool anything_new_ = false;
   std::exception_ptr failure_;
+  std::int32_t session_ = -1;              // the game session being read (Journal.Sessions), for the journal
+  std::int64_t before_first_session_ = 0;  // blocks read before the log's first start-up line
 };
 
 }  // namespace
@@ -226,7 +285,12 @@ ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched) {
   log.Open(std::make_unique<WrittenPart>(std::move(file)));
   // The trace grows by about a sixth of the log's size (the statistics lines,
   // shortened); room for a fifth is taken at once, in address space only.
-  if (const long long size = log.File().Size(); size > 0) state.Trace.Reserve(static_cast<std::size_t>(size / 5));
+  // The journal's record of the blocks: one for every kilobyte at most in
+  // the logs the game writes, reserved at once rather than grown.
+  if (const long long size = log.File().Size(); size > 0) {
+    state.Trace.Reserve(static_cast<std::size_t>(size / 5));
+    state.Journal.Pending.reserve(state.Journal.Pending.size() + static_cast<std::size_t>(size / 1024));
+  }
   return LogImport(state, log, tail_searched).Run();
 }
 

@@ -58,7 +58,8 @@ std::string NativePath(std::string_view path) {
   return name;
 }
 
-std::string LocalTimeStamp() {
+namespace {
+std::string LocalTimeAs(const char* format) {
   std::time_t now = std::time(nullptr);
   std::tm local{};
 #ifdef _WIN32
@@ -67,8 +68,16 @@ std::string LocalTimeStamp() {
   localtime_r(&now, &local);
 #endif
   char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  std::strftime(stamp, sizeof stamp, format, &local);
   return stamp;
+}
+}  // namespace
+
+std::string LocalTimeStamp() { return LocalTimeAs("%Y%m%d-%H%M%S"); }
+std::string LocalDateTime() { return LocalTimeAs("%Y-%m-%d %H:%M:%S"); }
+
+bool FileSystem::AppendToFile(const std::string& path, std::string_view bytes, FileFailure& failure) {
+  return NativeFileSystem().AppendToFile(path, bytes, failure);
 }
 
 }  // namespace fragtally::platform

@@ -92,6 +92,14 @@ class FileSystem {
   // for its full size. Never replaces an existing `copy`; false (and
   // `failure`) when the copy could not be made.
   virtual bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) = 0;
+
+  // Adds `bytes` at the end of the file at `path` (made, with its folder,
+  // when missing) and flushes them to the disk before returning true. A file
+  // another program holds is tried again as ReplaceFile does. On failure
+  // `failure` says why and false is returned; a failure or a crash part-way
+  // may leave a part of `bytes` at the end. A file system that does not say
+  // otherwise appends to the disk with the native one.
+  virtual bool AppendToFile(const std::string& path, std::string_view bytes, FileFailure& failure);
 };
 
 // The native file system tries again, for about this long, when another
@@ -156,5 +164,7 @@ std::string NativePath(std::string_view path);
 
 // The local date and time as YYYYMMDD-HHMMSS.
 std::string LocalTimeStamp();
+// The local date and time as YYYY-MM-DD hh:mm:ss.
+std::string LocalDateTime();
 
 }  // namespace fragtally::platform

@@ -225,6 +225,26 @@ class PosixFileSystem : public FileSystem {
     return true;
   }
 
+  bool AppendToFile(const std::string& path, std::string_view bytes, FileFailure& failure) override {
+    const std::string folder = FolderOf(path);
+    std::error_code folder_error;
+    if (!folder.empty()) std::filesystem::create_directories(folder, folder_error);
+    const bool existed = Exists(path);
+    int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
+    if (fd < 0) {
+      const int error = errno;
+      return Fail(failure, path, error == ENOENT && folder_error ? folder_error.value() : error);
+    }
+    if (!WriteAll(fd, bytes)) {
+      const int error = errno;
+      ::close(fd);
+      return Fail(failure, path, error);
+    }
+    if (!FlushAndClose(fd)) return Fail(failure, path, errno);
+    if (!existed) FlushFolder(folder);  // the new file's name, too
+    return true;
+  }
+
   bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) override {
     const int link_errno = Retrying([&] { return ::link(path.c_str(), copy.c_str()); });
     if (link_errno == 0) {

@@ -108,6 +108,9 @@ class SaveFaults : public ::testing::Test {
     stats_ = basekrm_ + "/Stats.krm";
     settings_ = basekrm_ + "/mSetup.ini";
     state_ = testing::StateWithPlayers(program_, players, 1);
+    // The players came from the statistics file: nothing for the journal.
+    state_->Journal.CommittedMarker = state_->StartupMarker;
+    state_->Journal.CommittedCount = state_->BlocksAfterMarker;
   }
   void WriteOldFiles() const {
     WriteFile(stats_, stats_text_);

@@ -49,16 +49,21 @@ std::unique_ptr<platform::InputFile> MemoryFileSystem::OpenForReading(const std:
 
 bool MemoryFileSystem::Exists(const std::string& path) { return files_.count(path) > 0 || IsFolder(path); }
 
-bool MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view contents, platform::FileFailure& failure) {
+bool MemoryFileSystem::WriteRefused(const std::string& path, platform::FileFailure& failure) {
   if (OnWrite) OnWrite(path, false);
   if (IsFolder(path) || (RefuseWrite && RefuseWrite(path))) {
     failure = {platform::FileFault::AccessDenied, path, 13, "Permission denied", false};
-    return false;
+    return true;
   }
   if (auto held = held_.find(path); held != held_.end() && !held->second.replacing) {
     failure = {platform::FileFault::InUse, path, 32, "Sharing violation", false};
-    return false;
+    return true;
   }
+  return false;
+}
+
+bool MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view contents, platform::FileFailure& failure) {
+  if (WriteRefused(path, failure)) return false;
   Changeable(path, false).assign(contents);
   if (OnWrite) OnWrite(path, true);
   return true;
@@ -77,6 +82,20 @@ bool MemoryFileSystem::KeepCopy(const std::string& path, const std::string& copy
   }
   files_[copy] = it->second;
   if (OnWrite) OnWrite(copy, true);
+  return true;
+}
+
+bool MemoryFileSystem::AppendToFile(const std::string& path, std::string_view bytes, platform::FileFailure& failure) {
+  if (WriteRefused(path, failure)) return false;
+  if (TearAppend) {
+    const std::size_t part = TearAppend(path, bytes.size());
+    if (part < bytes.size()) {
+      Append(path, bytes.substr(0, part));
+      throw TornAppend{};
+    }
+  }
+  Append(path, bytes);
+  if (OnWrite) OnWrite(path, true);
   return true;
 }
 

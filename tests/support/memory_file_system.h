@@ -10,6 +10,10 @@
 
 namespace fragtally::testing {
 
+// The program crashed in the middle of an append (not a std::exception: no
+// handler of the program catches it).
+struct TornAppend {};
+
 // Files held in memory, for fuzzing and for tests that need many quick runs.
 // Paths are compared as they are; a folder exists when a file lies below it.
 // `RefuseWrite`, when set, makes every write or copy to a path it accepts
@@ -23,6 +27,11 @@ class MemoryFileSystem : public platform::FileSystem {
   bool Exists(const std::string& path) override;
   bool ReplaceFile(const std::string& path, std::string_view contents, platform::FileFailure& failure) override;
   bool KeepCopy(const std::string& path, const std::string& copy, platform::FileFailure& failure) override;
+  // Held without sharing replacement, a file cannot be appended to either.
+  // `TearAppend`, when set, is asked before each append how many of its
+  // bytes reach the file: fewer than all is a crash part-way, which writes
+  // that part and throws TornAppend.
+  bool AppendToFile(const std::string& path, std::string_view bytes, platform::FileFailure& failure) override;
 
   void Write(const std::string& path, std::string_view bytes) {
     files_[path] = std::make_shared<std::string>(bytes);
@@ -33,6 +42,7 @@ class MemoryFileSystem : public platform::FileSystem {
   void Remove(const std::string& path) { files_.erase(path); }
   void Clear() {
     files_.clear();
+    TearAppend = nullptr;
     held_.clear();
   }
   std::size_t FileCount() const { return files_.size(); }
@@ -47,9 +57,14 @@ class MemoryFileSystem : public platform::FileSystem {
 
   std::function<bool(const std::string& path)> RefuseWrite;
   std::function<void(const std::string& path, bool after)> OnWrite;
+  std::function<std::size_t(const std::string& path, std::size_t size)> TearAppend;
 
  private:
   bool IsFolder(const std::string& path) const;
+  // Tells OnWrite of a write to `path` about to begin; true (and `failure`)
+  // when the write must fail: a folder, a refused path, a file held without
+  // sharing replacement.
+  bool WriteRefused(const std::string& path, platform::FileFailure& failure);
   // The bytes of `path` to change, by the rule below (a test may save
   // thousands of times); made when missing. New bytes start as a copy of the
   // old ones when `keep_bytes`, else empty.

@@ -1,0 +1,283 @@
+// The match journal against the handlers: what an import writes, how the
+// start-up settles a commit that a kill or a held file split, and undoing
+// imports. The random histories (fuzz/history.h) add kills at every write.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/commands.h"
+#include "files/journal.h"
+#include "files/paths.h"
+#include "memory_file_system.h"
+#include "test_support.h"
+
+namespace fragtally {
+namespace {
+
+using Result = testing::ImportResult;
+
+// The program's files in the game folder "game", by the paths it builds.
+std::string InBasekrm(const char* name) {
+  const std::string sep(1, platform::kPathSeparator);
+  return "game" + sep + "basekrm" + sep + name;
+}
+const std::string kStatsPath = InBasekrm("Stats.krm"), kSettingsPath = InBasekrm("mSetup.ini"),
+                  kJournalPath = InBasekrm("Matches.txt");
+const std::string kLogPath = std::string("basekrm") + platform::kPathSeparator + "LOG.txt";
+const std::string kS1 = "--- Fs_startup : Sun Dec 06 20:00:00 2026", kS2 = "--- Fs_startup : Mon Dec 07 21:15:03 2026";
+
+class Journal : public ::testing::Test {
+ protected:
+  void Start() {
+    state_ = NewForm1State("game");
+    sink_.messages.clear();
+    Form_Load(*state_, sink_);
+  }
+  Result Import() {
+    sink_.messages.clear();
+    return testing::PressImport(*state_, sink_);
+  }
+  void Undo(bool answer) {
+    sink_.messages.clear();
+    sink_.answer = answer;
+    UndoLastImport(*state_, sink_);
+  }
+  void Play(const std::string& line) { files_.Append(kLogPath, line + "\r\n"); }
+  void Play(std::initializer_list<std::string> names) {
+    for (const std::string& name : names) files_.Append(kLogPath, testing::CrLf(testing::MatchBlock(name, 2)));
+  }
+  std::string Read(const std::string& path) const { return files_.Read(path).value_or("(none)"); }
+  int Games(const std::string& name) const {
+    const PlayerTable& t = state_->Table;
+    for (int slot = 1; slot <= t.PlayerCount; ++slot)
+      if (t.PlayerName[slot] == name) return t.GamesPlayed[slot];
+    return 0;
+  }
+  // The files as they are, to compare after something that must change none.
+  std::string Files() const { return Read(kStatsPath) + "|" + Read(kSettingsPath) + "|" + Read(kJournalPath); }
+
+  testing::MemoryFileSystem files_;
+  testing::UsingFileSystem use_{files_};
+  std::unique_ptr<WindowState> state_;
+  testing::RecordingSink sink_;
+};
+
+TEST_F(Journal, AnImportWritesItsBlocksAndCommitAsTabSeparatedLines) {
+  Play(kS1);
+  Play({"Ann", "B\tob\\x"});
+  Start();
+  ASSERT_EQ(Import(), Result::Completed);
+  const std::string journal = Read(kJournalPath);
+  // Two blocks and the commit, CR LF; the name's tab and backslash escaped.
+  ASSERT_EQ(std::count(journal.begin(), journal.end(), '\n'), 3) << journal;
+  EXPECT_EQ(journal.find('\n'), journal.find("\r\n") + 1);
+  EXPECT_EQ(journal.rfind("M\t1\t2026-12-06 20:00:00\t1\tAnn\t", 0), 0u) << journal;
+  EXPECT_NE(journal.find("\tB\\tob\\\\x\t"), std::string::npos) << journal;
+  const std::size_t commit = journal.find("\nC\t1\t") + 1;
+  ASSERT_NE(commit, 0u) << journal;
+  JournalTail tail = ReadJournalTail(kJournalPath);
+  ASSERT_TRUE(tail.Last);
+  EXPECT_EQ(tail.Last->Marker, kS1);
+  EXPECT_EQ(tail.Last->Count, 2);
+  EXPECT_EQ(tail.Last->PlayersBefore, 0);
+  EXPECT_EQ(tail.Last->PlayersAfter, 2);
+  EXPECT_FALSE(tail.Last->DigestBefore);
+  EXPECT_EQ(tail.Last->DigestAfter, state_->StatsOnDisk.Digest);
+
+  // What each block added, read back: the block's numbers and one game.
+  const std::vector<JournalMatch> matches = ReadJournalMatches(kJournalPath);
+  ASSERT_EQ(matches.size(), 2u);
+  EXPECT_EQ(matches[1].Name, "B\tob\\x");
+  EXPECT_EQ(matches[1].Position, 2);
+  EXPECT_EQ(matches[1].Import, 1);
+  for (std::size_t i = 0; i < kCounterColumns.size(); ++i)
+    EXPECT_EQ(matches[0].Added[i], (state_->Table.*kCounterColumns[i].Member)[1]) << kCounterColumns[i].Name;
+
+  // An import that finds nothing new writes nothing.
+  ASSERT_EQ(Import(), Result::LogUnchanged);
+  EXPECT_EQ(Read(kJournalPath), journal);
+}
+
+// A kill between the two renames: the statistics file holds the import, the
+// settings do not. The start-up rolls them forward; nothing is counted twice.
+TEST_F(Journal, TheStartUpRollsTheSettingsForwardToAStatisticsFileThatHoldsTheImport) {
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  Import();
+  const std::string settings = Read(kSettingsPath);
+  Play({"Ann", "Bob"});
+  files_.OnWrite = [](const std::string& path, bool after) {
+    if (path == kSettingsPath && !after) throw 0;  // killed right before the settings' rename
+  };
+  EXPECT_THROW(Import(), int);
+  files_.OnWrite = nullptr;
+  ASSERT_EQ(Read(kSettingsPath), settings);
+  Start();
+  EXPECT_NE(Read(kSettingsPath), settings) << "rolled forward";
+  EXPECT_EQ(Import(), Result::LogUnchanged);
+  EXPECT_EQ(Games("Ann"), 2);
+  EXPECT_EQ(Games("Bob"), 1);
+  EXPECT_TRUE(CanUndoImport(*state_));
+}
+
+// A kill right before the statistics file's rename, or part-way through the
+// journal's append: the import counts as not done, and the next one counts it.
+TEST_F(Journal, AnImportThatDidNotReachTheStatisticsFileIsTakenBackAtTheStartUp) {
+  for (bool torn : {false, true}) {
+    SCOPED_TRACE(torn ? "torn append" : "killed before the rename");
+    files_.Clear();
+    Play(kS1);
+    Play({"Ann"});
+    Start();
+    Import();
+    Play({"Ann", "Bob"});
+    if (torn)
+      files_.TearAppend = [](const std::string&, std::size_t size) { return size - 3; };
+    else
+      files_.OnWrite = [](const std::string& path, bool after) {
+        if (path == kStatsPath && !after) throw 0;
+      };
+    try {
+      Import();
+      FAIL() << "not killed";
+    } catch (int) {
+    } catch (testing::TornAppend) {
+    }
+    files_.OnWrite = nullptr;
+    files_.TearAppend = nullptr;
+    Start();
+    const std::string journal = Read(kJournalPath);
+    EXPECT_EQ(journal.substr(journal.size() - 2), "\r\n");
+    if (!torn) EXPECT_NE(journal.find("\r\nX\tC\t2\t"), std::string::npos) << journal;
+    EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 1u) << "the second import is not in effect";
+    EXPECT_EQ(Import(), Result::Completed);
+    EXPECT_EQ(Games("Ann"), 2);
+    EXPECT_EQ(Games("Bob"), 1);
+    EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 3u);
+    EXPECT_EQ(ReadJournalTail(kJournalPath).Last->Import, 3) << "a number is never used twice";
+  }
+}
+
+TEST_F(Journal, AStatisticsFileEditedByHandIsTrustedAndNoImportCanBeUndone) {
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  EXPECT_FALSE(CanUndoImport(*state_)) << "nothing imported yet";
+  Import();
+  EXPECT_TRUE(CanUndoImport(*state_));
+  files_.Write(kStatsPath, Read(kStatsPath) + "\r\n");
+  const std::string before = Files();
+  Start();
+  EXPECT_EQ(Files(), before);
+  EXPECT_EQ(Games("Ann"), 1);
+  EXPECT_FALSE(CanUndoImport(*state_));
+}
+
+TEST_F(Journal, UndoTakesBackEachImportInTurnAndALaterImportCountsItsMatchesOnce) {
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  Import();
+  const std::string after_first = Files();
+  const PanelLabels panel = state_->Panel1;
+  Play(kS2);
+  Play({"Ann", "Bob", "Bob"});
+  Import();
+  const std::string stats_after_second = Read(kStatsPath);
+
+  // No changes nothing; the question says what would go.
+  Undo(false);
+  ASSERT_EQ(sink_.messages.size(), 1u);
+  EXPECT_TRUE(sink_.messages[0].asked);
+  EXPECT_EQ(sink_.messages[0].title, kUndoImportTitle);
+  EXPECT_NE(sink_.messages[0].text.find("3 матча игры 2026-12-07 21:15:03"), std::string::npos)
+      << sink_.messages[0].text;
+  EXPECT_EQ(Read(kStatsPath), stats_after_second);
+
+  // Yes: the totals, the players, the marker and the files as before it.
+  Undo(true);
+  EXPECT_EQ(sink_.messages.size(), 1u);
+  EXPECT_EQ(state_->Table.PlayerCount, 1);
+  EXPECT_EQ(Games("Ann"), 1);
+  EXPECT_EQ(state_->Panel1, panel);
+  EXPECT_EQ(Read(kStatsPath) + "|" + Read(kSettingsPath), after_first.substr(0, after_first.rfind('|')));
+  EXPECT_TRUE(CanUndoImport(*state_)) << "the one before";
+  Undo(true);
+  EXPECT_NE(sink_.messages[0].text.find("1 матч игры 2026-12-06 20:00:00"), std::string::npos);
+  EXPECT_EQ(state_->Table.PlayerCount, 0);
+  EXPECT_EQ(Read(kStatsPath), "") << "no player left";
+  EXPECT_FALSE(CanUndoImport(*state_));
+  EXPECT_TRUE(ReadJournalMatches(kJournalPath).empty());
+
+  // A restart keeps the undos; the next import counts every match once.
+  Start();
+  EXPECT_FALSE(CanUndoImport(*state_));
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(Read(kStatsPath), stats_after_second);
+  EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 4u);
+  ASSERT_TRUE(CanUndoImport(*state_));
+}
+
+TEST_F(Journal, AnUndoThatCannotBeSavedChangesNothingAndSaysWhy) {
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  Import();
+  Play({"Bob"});
+  Import();
+  for (const std::string& held : {kJournalPath, kStatsPath}) {
+    const std::string files = Files();
+    const std::int16_t players = state_->Table.PlayerCount;
+    files_.Hold(held, true, false);
+    Undo(true);
+    files_.Release(held);
+    ASSERT_EQ(sink_.messages.size(), 2u) << held;
+    EXPECT_EQ(sink_.messages[1].title, kUndoFailedTitle);
+    EXPECT_NE(sink_.messages[1].text.find("\r\n" + held + "\r\n"), std::string::npos) << sink_.messages[1].text;
+    EXPECT_NE(sink_.messages[1].text.find("Импорт не отменён"), std::string::npos);
+    EXPECT_EQ(state_->Table.PlayerCount, players);
+    EXPECT_EQ(Read(kStatsPath) + Read(kSettingsPath), files.substr(0, files.rfind('|')).erase(files.find('|'), 1));
+    EXPECT_TRUE(CanUndoImport(*state_));
+    EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 2u);
+  }
+  // A held settings file: the undo is done and saved, the settings follow later.
+  files_.Hold(kSettingsPath, true, false);
+  Undo(true);
+  files_.Release(kSettingsPath);
+  ASSERT_EQ(sink_.messages.size(), 2u);
+  EXPECT_EQ(sink_.messages[1].title, kSaveFailedTitle);
+  EXPECT_EQ(Games("Bob"), 0);
+  Start();  // the settings rolled forward to the undo
+  EXPECT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(Games("Bob"), 1);
+  EXPECT_EQ(Games("Ann"), 1);
+}
+
+TEST_F(Journal, AHeldJournalKeepsBothFilesAsTheyWereUntilItCanBeWritten) {
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  Import();
+  const std::string files = Files();
+  Play({"Bob"});
+  files_.Hold(kJournalPath, true, false);
+  EXPECT_EQ(Import(), Result::Failed);
+  ASSERT_EQ(sink_.messages.size(), 1u);
+  EXPECT_NE(sink_.messages[0].text.find("\r\n" + kJournalPath + "\r\n"), std::string::npos);
+  EXPECT_EQ(Files(), files);
+  files_.Release(kJournalPath);
+  EXPECT_EQ(Import(), Result::LogUnchanged) << "nothing new, but what was not saved is saved now";
+  EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 2u);
+}
+
+TEST_F(Journal, TheAboutBoxNamesTheVersionAndTheThreeFiles) {
+  Start();
+  const std::string text = AboutText(*state_);
+  EXPECT_NE(text.find("версия "), std::string::npos);
+  for (const std::string& path : {kStatsPath, kSettingsPath, kJournalPath})
+    EXPECT_NE(text.find("\r\n" + platform::AbsolutePath(path)), std::string::npos) << path << " in " << text;
+}
+
+}  // namespace
+}  // namespace fragtally
