@@ -23,10 +23,18 @@ std::string Why(const std::exception& error) {
   return " (" + file_error->failure().SystemText + ")";
 }
 
+// The local date and time as "YYYY-MM-DD hh:mm:ss".
+std::string LocalDateTime() {
+  const std::string stamp = platform::LocalTimeStamp();  // YYYYMMDD-HHMMSS
+  if (stamp.size() != 15) return stamp;
+  return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " + stamp.substr(9, 2) + ":" +
+         stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
+}
+
 }  // namespace
 
 std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments, const std::string& program_folder,
-                                      const CsvFormat& format, const std::string& generated) {
+                                      const CsvFormat& format) {
   bool asked = false;
   for (const std::string& argument : arguments) asked = asked || argument.rfind("--export-", 0) == 0;
   if (!asked) return std::nullopt;
@@ -47,7 +55,7 @@ std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments,
 
   std::string contents;
   if (html) {
-    contents = BuildHtmlReport(state->Table, journal, format.DecimalSeparator, generated);
+    contents = BuildHtmlReport(state->Table, journal, format.DecimalSeparator, LocalDateTime());
   } else {
     const MatchesBySlot matches = GroupMatchesBySlot(state->Table, journal);
     contents = BuildPlayersCsv(BuildPlayerRows(state->Table, matches, PlayersPeriod::AllTime, 0), format);

@@ -26,8 +26,8 @@ struct ExportResult {
 
 // Runs the export that `arguments` (the program's arguments without its own
 // name) ask for; none when they ask for no export (the window opens).
-// `format` is the user's locale; `generated` the local date and time.
+// `format` is the user's locale.
 std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments, const std::string& program_folder,
-                                      const CsvFormat& format, const std::string& generated);
+                                      const CsvFormat& format);
 
 }  // namespace fragtally
