@@ -234,9 +234,10 @@ TEST(ChartSvg, ScalesPointsIntoThePlotAndEscapesTexts) {
   chart.Series.push_back({"s", 0x123456, false, {{0, 0}, {10, 10}}});
   chart.Series.push_back({"dot", 0xabcdef, true, {{5, 5}}});
   const std::string svg = RenderChartSvg(chart, 200, 100);
-  // The plot spans 48..188 across and 64..40 upwards (100 - 36 at the bottom, 40 at the top).
-  EXPECT_NE(svg.find("points=\"48,64 188,40\""), std::string::npos) << svg;
-  EXPECT_NE(svg.find("<circle cx=\"118\" cy=\"52\" r=\"3\" fill=\"#abcdef\"/>"), std::string::npos) << svg;
+  // The plot spans 48..188 across and 64..50 upwards: 36 below it for the
+  // axis, above it the title and one row of legend (22..32) and 18 more.
+  EXPECT_NE(svg.find("points=\"48,64 188,50\""), std::string::npos) << svg;
+  EXPECT_NE(svg.find("<circle cx=\"118\" cy=\"57\" r=\"3\" fill=\"#abcdef\"/>"), std::string::npos) << svg;
   EXPECT_NE(svg.find("stroke=\"#123456\""), std::string::npos);
   EXPECT_NE(svg.find(">a&lt;b &amp; &quot;c&quot;</text>"), std::string::npos);
   EXPECT_EQ(svg.rfind("<svg", 0), 0u);

@@ -107,9 +107,38 @@ void AppendLine(std::string& out, double x1, double y1, double x2, double y2, co
 
 }  // namespace
 
+namespace {
+
+// The legend's entries in rows under the title, wrapped to the width: where
+// each swatch goes, and the height the rows take.
+struct LegendPlace {
+  double X, Y;
+};
+std::vector<LegendPlace> PlaceLegend(const Chart& chart, double left, double right, double& bottom) {
+  std::vector<LegendPlace> places;
+  double x = left, y = 22;
+  for (const ChartSeries& series : chart.Series) {
+    const auto characters = std::count_if(series.Name.begin(), series.Name.end(),
+                                          [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    const double width = 24 + 6.5 * static_cast<double>(characters);
+    if (x > left && x + width > right) {
+      x = left;
+      y += 14;
+    }
+    places.push_back({x, y});
+    x += width;
+  }
+  bottom = y + 10;
+  return places;
+}
+
+}  // namespace
+
 std::string RenderChartSvg(const Chart& chart, int width, int height) {
   // The plot area: room for the title and legend above, tick labels left and below.
-  const double left = 48, right = width - 12.0, top = 40, bottom = height - 36.0;
+  double legend_bottom = 0;
+  const std::vector<LegendPlace> legend = PlaceLegend(chart, 48, width - 12.0, legend_bottom);
+  const double left = 48, right = width - 12.0, top = std::max(40.0, legend_bottom + 18), bottom = height - 36.0;
   const auto px = [&](double x) { return left + chart.X.Fraction(x) * (right - left); };
   const auto py = [&](double y) { return bottom - chart.Y.Fraction(y) * (bottom - top); };
 
@@ -136,18 +165,15 @@ std::string RenderChartSvg(const Chart& chart, int width, int height) {
   AppendText(out, (left + right) / 2, height - 4.0, "middle", chart.X.Title);
   AppendText(out, 4, top - 6, "start", chart.Y.Title);
 
-  // The legend: one swatch and name per series, in a row under the title.
-  double legend_x = left + 60;
-  for (const ChartSeries& series : chart.Series) {
+  for (std::size_t i = 0; i < chart.Series.size(); ++i) {
     out += "<rect x=\"";
-    AppendCoordinate(out, legend_x);
-    out += "\" y=\"22\" width=\"10\" height=\"10\" fill=\"";
-    AppendColor(out, series.Color);
+    AppendCoordinate(out, legend[i].X);
+    out += "\" y=\"";
+    AppendCoordinate(out, legend[i].Y);
+    out += "\" width=\"10\" height=\"10\" fill=\"";
+    AppendColor(out, chart.Series[i].Color);
     out += "\"/>";
-    AppendText(out, legend_x + 13, 31, "start", series.Name);
-    const auto characters = std::count_if(series.Name.begin(), series.Name.end(),
-                                          [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
-    legend_x += 24 + 6.5 * static_cast<double>(characters);
+    AppendText(out, legend[i].X + 13, legend[i].Y + 9, "start", chart.Series[i].Name);
   }
 
   for (const ChartSeries& series : chart.Series) {
