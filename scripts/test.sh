@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the plain build first,
-# the HTML report's screenshot, the install test (install into a game folder, start from the launcher,
-# uninstall), a smoke run of the benchmarks, then the whole suite again under
-# the address and undefined-behaviour sanitizers; last, the Windows program,
-# cross-built and tested under Wine (scripts/test-windows.sh).
+# the HTML report's screenshot, the install test (install into a game folder,
+# start from the launcher, uninstall), a smoke run of the benchmarks, then the
+# whole suite again under the address and undefined-behaviour sanitizers;
+# last, the Windows program, cross-built and tested under Wine
+# (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

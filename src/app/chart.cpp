@@ -1,10 +1,10 @@
 #include "app/chart.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "app/ratings.h"
+#include "stats/numbers.h"
 
 namespace fragtally {
 
@@ -49,15 +49,19 @@ std::uint32_t SeriesColor(std::size_t index) {
 }
 
 void AppendEscapedXml(std::string& out, std::string_view text) {
-  for (char c : text) {
-    switch (c) {
+  // Runs without a special character are copied whole.
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t special = std::min(text.find_first_of("&<>\"'", at), text.size());
+    out.append(text, at, special - at);
+    if (special == text.size()) break;
+    switch (text[special]) {
       case '&': out += "&amp;"; break;
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out.push_back(c);
+      default: out += "&#39;"; break;
     }
+    at = special + 1;
   }
 }
 
@@ -65,10 +69,19 @@ namespace {
 
 // Coordinates with at most one decimal: enough for any screen, short files.
 void AppendCoordinate(std::string& out, double value) {
-  char buffer[32];
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer, std::round(value * 10) / 10,
-                                     std::chars_format::fixed, value == std::round(value) ? 0 : 1);
-  out.append(buffer, written.ptr);
+  const long long tenths = std::llround(std::clamp(value, -1e9, 1e9) * 10);
+  if (tenths < 0 && tenths > -10) out += '-';  // -0.5 has no whole part to carry the sign
+  AppendNumber(out, tenths / 10);
+  if (tenths % 10 != 0) {
+    out += '.';
+    out += static_cast<char>('0' + std::llabs(tenths % 10));
+  }
+}
+
+void AppendPoint(std::string& out, double x, char separator, double y) {
+  AppendCoordinate(out, x);
+  out += separator;
+  AppendCoordinate(out, y);
 }
 
 void AppendColor(std::string& out, std::uint32_t color) {
@@ -77,37 +90,16 @@ void AppendColor(std::string& out, std::uint32_t color) {
   for (int shift = 20; shift >= 0; shift -= 4) out += kHex[(color >> shift) & 0xF];
 }
 
-void AppendText(std::string& out, double x, double y, const char* anchor, std::string_view text, const char* extra = "") {
+// A text at (x, y); its anchor comes from the group it stands in.
+void AppendText(std::string& out, double x, double y, std::string_view text) {
   out += "<text x=\"";
   AppendCoordinate(out, x);
   out += "\" y=\"";
   AppendCoordinate(out, y);
-  out += "\" text-anchor=\"";
-  out += anchor;
-  out += '"';
-  out += extra;
-  out += '>';
+  out += "\">";
   AppendEscapedXml(out, text);
   out += "</text>";
 }
-
-void AppendLine(std::string& out, double x1, double y1, double x2, double y2, const char* style) {
-  out += "<line x1=\"";
-  AppendCoordinate(out, x1);
-  out += "\" y1=\"";
-  AppendCoordinate(out, y1);
-  out += "\" x2=\"";
-  AppendCoordinate(out, x2);
-  out += "\" y2=\"";
-  AppendCoordinate(out, y2);
-  out += "\" ";
-  out += style;
-  out += "/>";
-}
-
-}  // namespace
-
-namespace {
 
 // The legend's entries in rows under the title, wrapped to the width: where
 // each swatch goes, and the height the rows take.
@@ -134,7 +126,7 @@ std::vector<LegendPlace> PlaceLegend(const Chart& chart, double left, double rig
 
 }  // namespace
 
-std::string RenderChartSvg(const Chart& chart, int width, int height) {
+void AppendChartSvg(std::string& out, const Chart& chart, int width, int height) {
   // The plot area: room for the title and legend above, tick labels left and below.
   double legend_bottom = 0;
   const std::vector<LegendPlace> legend = PlaceLegend(chart, 48, width - 12.0, legend_bottom);
@@ -142,29 +134,40 @@ std::string RenderChartSvg(const Chart& chart, int width, int height) {
   const auto px = [&](double x) { return left + chart.X.Fraction(x) * (right - left); };
   const auto py = [&](double y) { return bottom - chart.Y.Fraction(y) * (bottom - top); };
 
-  std::string out;
-  out.reserve(4096);
-  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(width) + "\" height=\"" +
-         std::to_string(height) + "\" viewBox=\"0 0 " + std::to_string(width) + " " + std::to_string(height) +
-         "\" font-family=\"sans-serif\" font-size=\"11\">";
-  out += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>";
-  AppendText(out, width / 2.0, 15, "middle", chart.Title, " font-size=\"13\" font-weight=\"bold\"");
+  const std::string w = std::to_string(width), h = std::to_string(height);
+  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + " " +
+         h + "\" font-family=\"sans-serif\" font-size=\"11\"><rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>";
 
+  // Grid lines, then the axes and their tick marks, each as one path.
+  out += "<path stroke=\"#e0e0e0\" d=\"";
   for (const ChartTick& tick : chart.Y.Ticks) {
-    const double y = py(tick.Value);
-    AppendLine(out, left, y, right, y, "stroke=\"#e0e0e0\"");
-    AppendText(out, left - 4, y + 4, "end", tick.Label);
+    out += 'M';
+    AppendPoint(out, left, ' ', py(tick.Value));
+    out += 'H';
+    AppendCoordinate(out, right);
   }
+  out += "\"/><path stroke=\"#808080\" fill=\"none\" d=\"M";
+  AppendPoint(out, left, ' ', top);
+  out += 'V';
+  AppendCoordinate(out, bottom);
+  out += 'H';
+  AppendCoordinate(out, right);
   for (const ChartTick& tick : chart.X.Ticks) {
-    const double x = px(tick.Value);
-    AppendLine(out, x, bottom, x, bottom + 4, "stroke=\"#808080\"");
-    AppendText(out, x, bottom + 16, "middle", tick.Label);
+    out += 'M';
+    AppendPoint(out, px(tick.Value), ' ', bottom);
+    out += "v4";
   }
-  AppendLine(out, left, bottom, right, bottom, "stroke=\"#808080\"");
-  AppendLine(out, left, top, left, bottom, "stroke=\"#808080\"");
-  AppendText(out, (left + right) / 2, height - 4.0, "middle", chart.X.Title);
-  AppendText(out, 4, top - 6, "start", chart.Y.Title);
+  out += "\"/>";
 
+  out += "<g text-anchor=\"end\">";
+  for (const ChartTick& tick : chart.Y.Ticks) AppendText(out, left - 4, py(tick.Value) + 4, tick.Label);
+  out += "</g><g text-anchor=\"middle\">";
+  for (const ChartTick& tick : chart.X.Ticks) AppendText(out, px(tick.Value), bottom + 16, tick.Label);
+  AppendText(out, (left + right) / 2, height - 4.0, chart.X.Title);
+  out += "<text x=\"" + std::to_string(width / 2) + "\" y=\"15\" font-size=\"13\" font-weight=\"bold\">";
+  AppendEscapedXml(out, chart.Title);
+  out += "</text></g><g>";
+  AppendText(out, 4, top - 6, chart.Y.Title);
   for (std::size_t i = 0; i < chart.Series.size(); ++i) {
     out += "<rect x=\"";
     AppendCoordinate(out, legend[i].X);
@@ -173,8 +176,9 @@ std::string RenderChartSvg(const Chart& chart, int width, int height) {
     out += "\" width=\"10\" height=\"10\" fill=\"";
     AppendColor(out, chart.Series[i].Color);
     out += "\"/>";
-    AppendText(out, legend[i].X + 13, legend[i].Y + 9, "start", chart.Series[i].Name);
+    AppendText(out, legend[i].X + 13, legend[i].Y + 9, chart.Series[i].Name);
   }
+  out += "</g>";
 
   for (const ChartSeries& series : chart.Series) {
     if (series.Points.empty()) continue;
@@ -194,15 +198,18 @@ std::string RenderChartSvg(const Chart& chart, int width, int height) {
     AppendColor(out, series.Color);
     out += "\" points=\"";
     for (const ChartPoint& point : series.Points) {
-      AppendCoordinate(out, px(point.X));
-      out += ',';
-      AppendCoordinate(out, py(point.Y));
+      AppendPoint(out, px(point.X), ',', py(point.Y));
       out += ' ';
     }
     out.back() = '"';
     out += "/>";
   }
   out += "</svg>";
+}
+
+std::string RenderChartSvg(const Chart& chart, int width, int height) {
+  std::string out;
+  AppendChartSvg(out, chart, width, height);
   return out;
 }
 

@@ -60,5 +60,7 @@ void AppendEscapedXml(std::string& out, std::string_view text);
 // The chart as an SVG element of `width` x `height` user units (no XML
 // declaration, to be placed inline in HTML or saved on its own).
 std::string RenderChartSvg(const Chart& chart, int width, int height);
+// The same, at the end of `out`.
+void AppendChartSvg(std::string& out, const Chart& chart, int width, int height);
 
 }  // namespace fragtally

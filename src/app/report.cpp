@@ -108,8 +108,8 @@ void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPag
   out += "<p>Матчей в журнале: ";
   AppendNumber(out, static_cast<long long>(page.MatchCount));
   out += "</p><div class=\"charts\">";
-  out += RenderChartSvg(page.Frags, 560, 240);
-  out += RenderChartSvg(page.Accuracy, 560, 240);
+  AppendChartSvg(out, page.Frags, 560, 240);
+  AppendChartSvg(out, page.Accuracy, 560, 240);
   out += "</div><table><tr><th>Рекорд</th><th>Значение</th><th>Матч</th></tr>";
   for (const PlayerRecord& record : page.Records) {
     out += "<tr><td class=\"t\">";
@@ -135,7 +135,9 @@ std::string BuildHtmlReport(const PlayerTable& table, const std::vector<JournalM
   const std::vector<PlayerRow> rows = BuildPlayerRows(table, matches, PlayersPeriod::AllTime, 0);
 
   std::string out;
-  out.reserve(4096 + rows.size() * 600 + journal.size() * 200);
+  // About what a player's section and a match's points take: the page is
+  // written once, without being moved as it grows.
+  out.reserve(4096 + rows.size() * 6500 + journal.size() * 160);
   // The policy forbids scripts and anything fetched: the page works offline,
   // and nothing a name holds can run.
   out += "<!DOCTYPE html>\n<html lang=\"ru\"><head><meta charset=\"utf-8\">"
