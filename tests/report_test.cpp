@@ -25,7 +25,7 @@ bool IsUtf8(std::string text) {
 }
 
 TEST(TextForFile, KeepsUtf8ReadsAnythingElseAsWindows1251AndHidesControls) {
-  EXPECT_EQ(TextForFile("Игрок ☺"), "Игрок ☺");
+  EXPECT_EQ(TextForFile("Игрок ☺ 🎯"), "Игрок ☺ 🎯");
   EXPECT_EQ(TextForFile("\xCF\xF0\xE8\xE2\xE5\xF2 \xB9\x98"), "Привет №\xEF\xBF\xBD");
   EXPECT_EQ(TextForFile("\xC0\xAF"), "АЇ");             // an overlong '/' is not UTF-8
   EXPECT_EQ(TextForFile("\xED\xA0\x80"), "н\u00A0Ђ");  // nor is a surrogate

@@ -37,21 +37,12 @@ bool DecodeUtf8(std::string_view bytes, std::u32string& out) {
 }
 
 void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
+  // One byte up to U+007F, then two, three or four: a lead byte marking the
+  // count, and six bits in each byte after it.
+  const int extra = code < 0x80 ? 0 : code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+  static constexpr unsigned char kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
+  out.push_back(static_cast<char>(kLead[extra] | (code >> (6 * extra))));
+  for (int k = extra - 1; k >= 0; --k) out.push_back(static_cast<char>(0x80 | ((code >> (6 * k)) & 0x3F)));
 }
 
 bool IsControl(char32_t code) { return code < 0x20 || (code >= 0x7F && code <= 0x9F); }
