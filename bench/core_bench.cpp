@@ -25,7 +25,7 @@
 #include "files/line_reader.h"
 #include "files/stats_file.h"
 #include "import/log_import.h"
-#include "stats/window_state.h"
+#include "app/window_state.h"
 #include "app/panels.h"
 #include "app/ratings.h"
 
@@ -218,13 +218,12 @@ void RatingsBench(benchmark::State& bench, const WindowState* loaded) {
   std::vector<RatingsInput> inputs;
   inputs.reserve(static_cast<std::size_t>(players));
   Selector selector;
-  for (int p = 1; p <= players; ++p) selector.List.push_back(loaded->Table.PlayerName[p]);
   for (int p = 0; p < players; ++p) {
     PanelFill fill = FillPlayerPanel(loaded->Table, p);
     PanelLabels labels = DesignPanelLabels();
     for (std::size_t i = 0; i < fill.Texts.size(); ++i) labels[i] = fill.Texts[i];
     selector.ListIndex = p;
-    inputs.push_back(GatherRatingsInput(selector, labels));
+    inputs.push_back(GatherRatingsInput(loaded->Table, selector, labels));
   }
   int position = 0;
   std::size_t empty = 0;

@@ -79,15 +79,6 @@ void CheckTableInvariants(const WindowState& state) {
 
   for (const Selector* selector : {&state.Combo1, &state.Combo2}) {
     const char* which = selector == &state.Combo1 ? "Combo1" : "Combo2";
-    FRAGTALLY_CHECK(selector->List.size() == static_cast<std::size_t>(count),
-                    std::string(which) + " lists " + std::to_string(selector->List.size()) + " names for " +
-                        std::to_string(count) + " players");
-    for (int slot = 1; slot <= count; ++slot) {
-      FRAGTALLY_CHECK(selector->List[static_cast<std::size_t>(slot - 1)] == table.PlayerName[slot],
-                      std::string(which) + " entry " + std::to_string(slot - 1) + " is " +
-                          Quote(selector->List[static_cast<std::size_t>(slot - 1)]) + ", slot holds " +
-                          Quote(table.PlayerName[slot]));
-    }
     FRAGTALLY_CHECK(selector->ListIndex >= -1 && selector->ListIndex < count,
                     std::string(which) + " selects " + std::to_string(selector->ListIndex));
   }

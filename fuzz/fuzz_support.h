@@ -17,7 +17,7 @@
 #include "memory_file_system.h"
 #include "recording_sink.h"
 #include "stats/player_table.h"
-#include "stats/window_state.h"
+#include "app/window_state.h"
 
 namespace fragtally::fuzz {
 
@@ -50,7 +50,7 @@ void WriteSlot(PlayerTable& table, int slot, const SlotCounters& counters);
 std::string DescribeSlot(const SlotCounters& counters);
 
 // PlayerCount within 0..9999, names of slots 1..PlayerCount pairwise
-// different, both selector lists equal to those names in slot order, every
+// different, both selectors' positions within their entries, every
 // slot above PlayerCount empty (empty name, all counters 0; the 64 slots
 // right above on every call, all of them on every 256th).
 void CheckTableInvariants(const WindowState& state);

@@ -508,7 +508,7 @@ TEST_F(ImportTest, SearchedOrMetTheRememberedLineGivesTheSameImport) {
     EXPECT_EQ(ways[0]->StartupMarker, ways[1]->StartupMarker);
     EXPECT_EQ(ways[0]->BlocksAfterMarker, ways[1]->BlocksAfterMarker);
     ASSERT_EQ(ways[0]->Table.PlayerCount, ways[1]->Table.PlayerCount);
-    EXPECT_EQ(ways[0]->Combo1.List, ways[1]->Combo1.List);
+    EXPECT_EQ(testing::PlayerNames(ways[0]->Table), testing::PlayerNames(ways[1]->Table));
     for (int slot = 1; slot <= ways[0]->Table.PlayerCount; ++slot) {
       EXPECT_EQ(ways[0]->Table.PlayerName[slot], ways[1]->Table.PlayerName[slot]);
       for (const CounterColumn& column : kCounterColumns)

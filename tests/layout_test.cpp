@@ -74,16 +74,19 @@ TEST(Layout, EachPanelFillsEveryValueOnceAndInTheSamePlaces) {
   EXPECT_EQ(design[PanelValue::FirstAccuracy], "100%");
 }
 
-TEST(Layout, TabOrderIsImportTraceSelectorsRatings) {
-  std::map<std::pair<int, int>, std::string> order;
-  for (const ControlSpec& control : Form1Controls()) {
-    if (control.TabIndex == kNone || control.Kind == ControlKind::GroupBox) continue;
-    const ControlSpec* container = FindControl(control.Container);
-    order[container ? std::pair{container->TabIndex, control.TabIndex} : std::pair{control.TabIndex, -1}] = control.Name;
-  }
+TEST(Layout, TabOrderIsImportTraceSelectorsRatingsAndPlacesAreOnTheWindow) {
   std::string names;
-  for (const auto& [key, name] : order) names += name + " ";
+  for (const ControlSpec* control : TabOrder()) names += std::string(control->Name) + " ";
   EXPECT_EQ(names, "Command1 Text2 Combo1 Combo2 Command2 ");
+
+  // A panel's control lies where its frame is, moved by its own place.
+  const TwipRect combo2 = WindowRect(*FindControl("Combo2"));
+  EXPECT_EQ(combo2.Left, 4200 + 120);
+  EXPECT_EQ(combo2.Top, 120 + 240);
+  EXPECT_EQ(combo2.Width, 3615);
+  const TwipRect command1 = WindowRect(*FindControl("Command1"));
+  EXPECT_EQ(command1.Left, 4200);
+  EXPECT_EQ(command1.Top, 5880);
 }
 
 }  // namespace

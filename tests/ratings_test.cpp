@@ -177,11 +177,11 @@ TEST_F(RatingsTest, NameLineIsTheDisplayedTextAndBothHalvesCanBeOnePlayer) {
 
 TEST_F(RatingsTest, GatherReadsTheSelectorAndTheAccuracyLabels) {
   SelectEntry(*state_, Panel::First, 0);
-  RatingsInput input = GatherRatingsInput(state_->Combo1, state_->Panel1);
+  RatingsInput input = GatherRatingsInput(state_->Table, state_->Combo1, state_->Panel1);
   EXPECT_EQ(input.SelectedPosition, 0);
   EXPECT_EQ(input.DisplayedText, "Alpha");
   EXPECT_EQ(input.AccuracyCaptions[0], state_->Panel1[PanelValue::FirstAccuracy]);
-  RatingsInput none = GatherRatingsInput(state_->Combo2, state_->Panel2);
+  RatingsInput none = GatherRatingsInput(state_->Table, state_->Combo2, state_->Panel2);
   EXPECT_FALSE(none.SelectedPosition);
   EXPECT_EQ(none.DisplayedText, "");
   EXPECT_EQ(none.AccuracyCaptions[7], "100%");

@@ -17,7 +17,7 @@
 #include "app/ratings.h"
 #include "files/journal.h"
 #include "stats/weapons.h"
-#include "stats/window_state.h"
+#include "app/window_state.h"
 
 namespace fragtally::sample {
 

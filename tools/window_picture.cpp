@@ -41,10 +41,10 @@ int main(int argc, char* argv[]) {
 
   fragtally::PrintingSink messages;
   fragtally::Form1 form(messages, folder.path());
-  form.DisableUnload();
-  form.Form_Load();
+  form.session().DisableUnload();
+  form.session().Load();
   form.show();
-  form.Command1_Click();
+  form.session().Import();
   QApplication::processEvents();
 
   if (!form.grab().save(QString::fromStdString(output.string()), "PNG")) {

@@ -112,7 +112,7 @@ void Form_Load(WindowState& state, MessageSink& messages) {
   for (auto [panel, index] : {std::pair{Panel::First, 0}, std::pair{Panel::Second, players >= 2 ? 1 : 0}}) {
     try {
       SelectEntry(state, panel, index);
-    } catch (const Error&) {
+    } catch (const std::exception&) {
       fill_failed = true;  // the texts before the failing label are shown
     }
   }
@@ -142,8 +142,8 @@ void Command1_Click(WindowState& state, MessageSink& messages) {
 }
 
 void Command2_Click(const WindowState& state, MessageSink& messages, const std::string& decimal_separator) {
-  const RatingsInput first = GatherRatingsInput(state.Combo1, state.Panel1);
-  const RatingsInput second = GatherRatingsInput(state.Combo2, state.Panel2);
+  const RatingsInput first = GatherRatingsInput(state.Table, state.Combo1, state.Panel1);
+  const RatingsInput second = GatherRatingsInput(state.Table, state.Combo2, state.Panel2);
   messages.ShowMessage(MessageIcon::Information, kRatingsTitle,
                        BuildRatingsReport(state.Table, first, second, decimal_separator));
 }
@@ -156,7 +156,7 @@ void SelectPlayer(WindowState& state, MessageSink& messages, Panel panel, int in
       Combo1_Click(state);
     else
       Combo2_Click(state);
-  } catch (const Error&) {
+  } catch (const std::exception&) {
     ShowFillFailure(messages);
   }
 }

@@ -1,15 +1,14 @@
 #pragma once
 
-// Form1's handlers without widgets. A window creates its controls from the
-// layout table, forwards each user event to the handler here, and then
-// copies the state into its controls.
+// Form1's handlers without widgets. The presenter (form_session.h) runs them
+// for a window's events and hands the window what changed.
 
 #include <memory>
 #include <string>
 
 #include "app/messages.h"
 #include "app/panels.h"
-#include "stats/window_state.h"
+#include "app/window_state.h"
 
 namespace fragtally {
 

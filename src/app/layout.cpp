@@ -1,7 +1,9 @@
 #include "app/layout.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/panels.h"
@@ -126,11 +128,34 @@ const ControlSpec* FindControl(std::string_view name) {
   return nullptr;
 }
 
-PanelLabels DesignPanelLabels() {
-  PanelLabels labels;
-  for (const PanelRow& row : kPanelRows)
-    if (row.Fill != kNone) labels[static_cast<std::size_t>(row.Fill)] = row.DesignText;
-  return labels;
+std::vector<const ControlSpec*> TabOrder() {
+  struct Stop {
+    int container_tab, own_tab;
+    const ControlSpec* control;
+  };
+  std::vector<Stop> stops;
+  for (const ControlSpec& control : Form1Controls()) {
+    if (control.TabIndex == kNone || control.Kind == ControlKind::GroupBox) continue;
+    if (const ControlSpec* container = FindControl(control.Container))
+      stops.push_back({container->TabIndex, control.TabIndex, &control});
+    else
+      stops.push_back({control.TabIndex, -1, &control});
+  }
+  std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) {
+    return std::tie(a.container_tab, a.own_tab) < std::tie(b.container_tab, b.own_tab);
+  });
+  std::vector<const ControlSpec*> order;
+  for (const Stop& stop : stops) order.push_back(stop.control);
+  return order;
+}
+
+TwipRect WindowRect(const ControlSpec& control) {
+  TwipRect rect = control.Rect;
+  if (const ControlSpec* container = FindControl(control.Container)) {
+    rect.Left += container->Rect.Left;
+    rect.Top += container->Rect.Top;
+  }
+  return rect;
 }
 
 }  // namespace fragtally

@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace fragtally {
 
@@ -88,5 +89,12 @@ std::span<const ControlSpec> Form1Controls();
 
 // The control of that name, or nullptr.
 const ControlSpec* FindControl(std::string_view name);
+
+// The tab stops in their tab order: by their container's tab index, then by
+// their own (a control on the window itself by its own).
+std::vector<const ControlSpec*> TabOrder();
+
+// A control's place in the window's client area: its container's place added.
+TwipRect WindowRect(const ControlSpec& control);
 
 }  // namespace fragtally

@@ -1,19 +1,40 @@
 #include "app/panels.h"
 
 #include <cmath>
+#include <optional>
+#include <utility>
 
+#include "app/layout.h"
 #include "stats/numbers.h"
 #include "stats/weapons.h"
 
 namespace fragtally {
 
-std::string AccuracyText(std::int32_t hits, std::int32_t shots) {
+PanelLabels DesignPanelLabels() {
+  PanelLabels labels;
+  for (const ControlSpec& control : Form1Controls())
+    if (control.Panel == 1 && control.Fill != kNone) labels[static_cast<std::size_t>(control.Fill)] = control.DesignText;
+  return labels;
+}
+
+namespace {
+
+// The accuracy label's text, or nothing when the percentage needs more than 16 bits.
+std::optional<std::string> ShownAccuracy(std::int32_t hits, std::int32_t shots) {
   if (shots <= 0) return "0%";
   double percent = std::nearbyint(static_cast<double>(hits) / static_cast<double>(shots) * 100.0);
-  if (percent < -32768.0 || percent > 32767.0) Raise(ErrorKind::Overflow);
+  if (percent < -32768.0 || percent > 32767.0) return std::nullopt;
   std::string text = NumberText(static_cast<long long>(percent));
   text.push_back('%');
   return text;
+}
+
+}  // namespace
+
+std::string AccuracyText(std::int32_t hits, std::int32_t shots) {
+  std::optional<std::string> text = ShownAccuracy(hits, shots);
+  if (!text) Raise(ErrorKind::Overflow);
+  return std::move(*text);
 }
 
 PanelFill FillPlayerPanel(const PlayerTable& t, int selected_position) {
@@ -33,11 +54,13 @@ PanelFill FillPlayerPanel(const PlayerTable& t, int selected_position) {
     AppendNumber(text, (t.*weapon.Shots)[p]);
     out.push_back(std::move(text));
   }
-  try {
-    for (const Weapon& weapon : kWeapons) out.push_back(AccuracyText((t.*weapon.Hits)[p], (t.*weapon.Shots)[p]));
-  } catch (const Error& error) {
-    fill.Failure = error.kind();
-    return fill;
+  for (const Weapon& weapon : kWeapons) {
+    std::optional<std::string> text = ShownAccuracy((t.*weapon.Hits)[p], (t.*weapon.Shots)[p]);
+    if (!text) {
+      fill.Failure = ErrorKind::Overflow;
+      return fill;
+    }
+    out.push_back(std::move(*text));
   }
   for (const Counter PlayerTable::*total : {&PlayerTable::DamageGiven, &PlayerTable::DamageReceived, &PlayerTable::Kills,
                                             &PlayerTable::Deaths, &PlayerTable::Suicides, &PlayerTable::Frags})
@@ -70,7 +93,7 @@ void Combo2_Click(WindowState& state) { FillPanelFromSelector(state, Panel::Seco
 
 void SelectEntry(WindowState& state, Panel panel, int index) {
   Selector& selector = SelectorOf(state, panel);
-  if (index < -1 || index >= static_cast<int>(selector.List.size())) Raise(ErrorKind::InvalidArgument);
+  if (index < -1 || index >= SelectorEntryCount(state.Table)) Raise(ErrorKind::InvalidArgument);
   if (selector.ListIndex == index) return;
   selector.ListIndex = index;
   if (index >= 0) FillPanelFromSelector(state, panel);

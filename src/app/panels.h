@@ -1,12 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "stats/error.h"
-#include "stats/window_state.h"
+#include "app/window_state.h"
 
 namespace fragtally {
 
@@ -41,6 +42,14 @@ struct PanelFill {
 PanelFill FillPlayerPanel(const PlayerTable& table, int selected_position);
 
 enum class Panel { First, Second };
+
+// A window's own handles of one panel's controls.
+template <class Combo, class Picture, class Label>
+struct PanelControls {
+  Combo Selector{};
+  Picture Image{};
+  std::array<Label, kPanelValueCount> Values{};  // the value labels in fill order
+};
 
 Selector& SelectorOf(WindowState& state, Panel panel);
 PanelLabels& LabelsOf(WindowState& state, Panel panel);

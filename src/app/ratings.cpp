@@ -130,12 +130,11 @@ std::string BuildRatingsReport(const PlayerTable& table, const RatingsInput& fir
   }
 }
 
-RatingsInput GatherRatingsInput(const Selector& selector, const PanelLabels& labels) {
+RatingsInput GatherRatingsInput(const PlayerTable& table, const Selector& selector, const PanelLabels& labels) {
   RatingsInput input;
   if (selector.ListIndex >= 0) {
     input.SelectedPosition = selector.ListIndex;
-    if (static_cast<std::size_t>(selector.ListIndex) < selector.List.size())
-      input.DisplayedText = selector.List[static_cast<std::size_t>(selector.ListIndex)];
+    if (selector.ListIndex < SelectorEntryCount(table)) input.DisplayedText = SelectorEntry(table, selector.ListIndex);
   }
   for (std::size_t i = 0; i < input.AccuracyCaptions.size(); ++i)
     input.AccuracyCaptions[i] = labels[PanelValue::FirstAccuracy + i];

@@ -7,7 +7,7 @@
 
 #include "stats/player_table.h"
 #include "stats/weapons.h"
-#include "stats/window_state.h"
+#include "app/window_state.h"
 
 namespace fragtally {
 
@@ -55,6 +55,6 @@ std::string BuildRatingsReport(const PlayerTable& table, const RatingsInput& fir
 
 // Gathers a panel's input from the window state: the selector shows its
 // selected entry, or nothing.
-RatingsInput GatherRatingsInput(const Selector& selector, const PanelLabels& labels);
+RatingsInput GatherRatingsInput(const PlayerTable& table, const Selector& selector, const PanelLabels& labels);
 
 }  // namespace fragtally

@@ -25,7 +25,6 @@ class LineReader {
   // Reads `file`, which the reader then owns.
   void Open(std::unique_ptr<platform::InputFile> file);
   void Close();
-  bool IsOpen() const { return file_ != nullptr; }
   platform::InputFile& File() { return *file_; }
 
   // Where the next line starts, in bytes from the start of the file.

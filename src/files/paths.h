@@ -3,22 +3,22 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "stats/window_state.h"
+#include "files/file_state.h"
 
 namespace fragtally {
 
 // The program's own files, below the folder that holds the program.
-inline std::string ProgramFile(const WindowState& state, const char* folder, const char* name) {
+inline std::string ProgramFile(const FileState& state, const char* folder, const char* name) {
   constexpr char sep = platform::kPathSeparator;
   std::string path = state.ProgramFolder;
   path.append(1, sep).append(folder);
   if (name != nullptr) path.append(1, sep).append(name);
   return path;
 }
-inline std::string StatsFilePath(const WindowState& state) { return ProgramFile(state, "basekrm", "Stats.krm"); }
-inline std::string SettingsFilePath(const WindowState& state) { return ProgramFile(state, "basekrm", "mSetup.ini"); }
-inline std::string JournalFilePath(const WindowState& state) { return ProgramFile(state, "basekrm", "Matches.txt"); }
-inline std::string PanelPicturePath(const WindowState& state) {
+inline std::string StatsFilePath(const FileState& state) { return ProgramFile(state, "basekrm", "Stats.krm"); }
+inline std::string SettingsFilePath(const FileState& state) { return ProgramFile(state, "basekrm", "mSetup.ini"); }
+inline std::string JournalFilePath(const FileState& state) { return ProgramFile(state, "basekrm", "Matches.txt"); }
+inline std::string PanelPicturePath(const FileState& state) {
   constexpr char sep = platform::kPathSeparator;
   return ProgramFile(state, "basekrm", nullptr) + sep + "custom" + sep + "stats.jpg";
 }

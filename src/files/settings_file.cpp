@@ -21,7 +21,7 @@ std::optional<std::int64_t> PlainCount(std::string_view text) {
 
 }  // namespace
 
-void LoadSettings(WindowState& state) {
+void LoadSettings(FileState& state) {
   try {
     LineReader file;
     if (file.Open(SettingsFilePath(state))) {
@@ -41,7 +41,7 @@ void LoadSettings(WindowState& state) {
   if (state.LogPath.empty()) state.LogPath = kDefaultLogPath;
 }
 
-void SaveSettings(const WindowState& state) {
+void SaveSettings(const FileState& state) {
   std::string contents;
   contents.reserve(state.LogPath.size() + state.StartupMarker.size() + 24);
   contents.append(state.LogPath).append("\r\n").append(state.StartupMarker).append("\r\n");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "stats/window_state.h"
+#include "files/file_state.h"
 
 namespace fragtally {
 
@@ -11,10 +11,10 @@ inline constexpr const char* kDefaultLogPath = "basekrm\\LOG.txt";
 // otherwise); every failure is absorbed. A byte-order mark before the first
 // line is skipped, and a log path in double quotes is taken without them. An
 // empty LogPath becomes the default.
-void LoadSettings(WindowState& state);
+void LoadSettings(FileState& state);
 
 // Writes LogPath and StartupMarker as CR LF lines, and BlocksAfterMarker as a
 // third when it is known, atomically; raises WriteFailed when the disk refuses.
-void SaveSettings(const WindowState& state);
+void SaveSettings(const FileState& state);
 
 }  // namespace fragtally

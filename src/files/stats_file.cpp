@@ -125,12 +125,7 @@ std::string KeepBackup(const std::string& target) {
 
 }  // namespace
 
-void ReplaceFile(const std::string& path, const std::string& contents) {
-  platform::FileFailure failure;
-  if (!platform::Files().ReplaceFile(path, contents, failure)) RaiseFileError(ErrorKind::WriteFailed, failure);
-}
-
-void AddStatsBlock(WindowState& state, LineReader& file) {
+void AddStatsBlock(FileState& state, LineReader& file) {
   const std::string& header = state.CurrentLine;
   state.CurrentName.assign(RightCut(header, static_cast<long>(header.size()) - 20));
   state.Trace.append("Name=");
@@ -144,7 +139,7 @@ void AddStatsBlock(WindowState& state, LineReader& file) {
   if (IsStatsTerminator(line)) state.CurrentLine.assign(kStatsTerminator);
 }
 
-void LoadStatsFile(WindowState& state) {
+void LoadStatsFile(FileState& state) {
   const std::string path = StatsFilePath(state);
   state.StatsOnDisk = {};
   // Whatever is on disk but not in the table must survive the next save.
@@ -179,7 +174,7 @@ void LoadStatsFile(WindowState& state) {
   state.StatsOnDisk = {true, true, digest.Value()};
 }
 
-std::string FormatStatsFile(const WindowState& state) {
+std::string FormatStatsFile(const FileState& state) {
   const PlayerTable& t = state.Table;
   std::string out;
   out.reserve(static_cast<std::size_t>(t.PlayerCount) * 480);
@@ -187,7 +182,7 @@ std::string FormatStatsFile(const WindowState& state) {
   return out;
 }
 
-std::string SaveStatsFile(WindowState& state) {
+std::string SaveStatsFile(FileState& state) {
   const std::string path = StatsFilePath(state);
   const std::string contents = FormatStatsFile(state);
   std::string backup;

@@ -4,13 +4,13 @@
 #include <string_view>
 
 #include "files/line_reader.h"
-#include "stats/window_state.h"
+#include "files/file_state.h"
 
 namespace fragtally {
 
 // Adds the block whose header line is in CurrentLine, reading its lines from
 // `file` up to and including the terminator "console:  " or the end of the file.
-void AddStatsBlock(WindowState& state, LineReader& file);
+void AddStatsBlock(FileState& state, LineReader& file);
 
 // Reads the statistics file into the table (a byte-order mark at its start
 // is skipped). A file that cannot be opened raises NotFound, with why (it may
@@ -19,10 +19,10 @@ void AddStatsBlock(WindowState& state, LineReader& file);
 // bytes but no player raises ReadFailed at its end. Until the load has
 // completed, KeepOldStatsFile is set when the file exists. A completed load,
 // or a missing file, is remembered in StatsOnDisk.
-void LoadStatsFile(WindowState& state);
+void LoadStatsFile(FileState& state);
 
 // The statistics file's text for slots 1..PlayerCount, CR LF line ends.
-std::string FormatStatsFile(const WindowState& state);
+std::string FormatStatsFile(const FileState& state);
 
 // Writes the whole table atomically: either the complete new file replaces
 // the old one, or the old one stays as it was and WriteFailed is raised.
@@ -31,6 +31,6 @@ std::string FormatStatsFile(const WindowState& state);
 // program changed (or made) since this one read or wrote it is not
 // replaced: the table goes to a new file beside it (StatsKeptBeside), and
 // ChangedOnDisk is raised with that file's name as the failure's path.
-std::string SaveStatsFile(WindowState& state);
+std::string SaveStatsFile(FileState& state);
 
 }  // namespace fragtally

@@ -36,7 +36,7 @@ void SkipStatsBlock(LineReader& log) {
 // remembered line late goes back to it and counts only what follows.
 class Snapshot {
  public:
-  explicit Snapshot(const WindowState& state)
+  explicit Snapshot(const FileState& state)
       : players_(state.Table.PlayerCount),
         trace_size_(state.Trace.size()),
         marker_(state.StartupMarker),
@@ -51,7 +51,7 @@ class Snapshot {
       for (int slot = 1; slot <= players_; ++slot) counters_.push_back((state.Table.*column.Member)[slot]);
   }
 
-  void Restore(WindowState& state) const {
+  void Restore(FileState& state) const {
     PlayerTable& table = state.Table;
     std::size_t next = 0;
     for (const CounterColumn& column : kCounterColumns) {
@@ -63,8 +63,6 @@ class Snapshot {
       table.PlayerName[slot].clear();
     }
     table.PlayerCount = players_;
-    state.Combo1.List.resize(static_cast<std::size_t>(players_));
-    state.Combo2.List.resize(static_cast<std::size_t>(players_));
     state.Trace.Truncate(trace_size_);
     state.StartupMarker = marker_;
     state.BlocksAfterMarker = counted_;
@@ -105,7 +103,7 @@ class WrittenPart : public platform::InputFile {
 
 class LogImport {
  public:
-  LogImport(WindowState& state, LineReader& log, std::uint64_t tail_searched)
+  LogImport(FileState& state, LineReader& log, std::uint64_t tail_searched)
       : state_(state),
         log_(log),
         marker_(state.StartupMarker),
@@ -201,7 +199,7 @@ class LogImport {
     }
   }
 
-  WindowState& state_;
+  FileState& state_;
   LineReader& log_;
   const std::string marker_;
   const std::uint64_t tail_searched_;
@@ -219,7 +217,7 @@ class LogImport {
 
 }  // namespace
 
-ImportOutcome ImportLog(WindowState& state, std::uint64_t tail_searched) {
+ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched) {
   platform::FileFailure failure;
   std::unique_ptr<platform::InputFile> file =
       platform::Files().OpenForReading(platform::GameView(platform::NativePath(state.LogPath)), &failure);

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "stats/window_state.h"
+#include "files/file_state.h"
 
 namespace fragtally {
 
@@ -31,6 +31,6 @@ enum class ImportOutcome {
 // to); beyond them it is met while reading, and what was added before it is
 // taken back. Both ways give the same result.
 inline constexpr std::uint64_t kTailSearched = 16u << 20;
-ImportOutcome ImportLog(WindowState& state, std::uint64_t tail_searched = kTailSearched);
+ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched = kTailSearched);
 
 }  // namespace fragtally

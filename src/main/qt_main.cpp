@@ -41,11 +41,11 @@ class ExitWhenShown : public QObject {
         if (import_) {
           QElapsedTimer import_time;
           import_time.start();
-          form_.Command1_Click();
+          form_.session().Import();
           std::fprintf(stderr, "imported in %lld ms\n", static_cast<long long>(import_time.elapsed()));
         }
         std::fflush(stderr);
-        form_.DisableUnload();
+        form_.session().DisableUnload();
         QCoreApplication::exit(0);
       });
     }
@@ -116,7 +116,7 @@ int main(int argc, char* argv[]) {
 
   // Closing the window saves; so does an end of the program by other means
   // (Form_Unload runs once).
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.Form_Unload(); });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.session().Unload(); });
 
   // From here a later start finds this copy, even while the start-up's
   // message box is up.
@@ -126,7 +126,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(&running, &fragtally::RunningCopy::broughtToFront, [] { Print("brought to the front by a later start"); });
   }
 
-  form.Form_Load();  // the statistics-file message, if any, comes before the window
+  form.session().Load();  // the statistics-file message, if any, comes before the window
   form.show();
   return app.exec();
 }

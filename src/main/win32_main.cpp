@@ -111,7 +111,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     // From here a later start finds this copy, even while the start-up's
     // message box is up.
     fragtally::win32::RunningCopy running(instance, instance_name, form);
-    form.Form_Load();  // the statistics-file message, if any, comes before the window
+    form.session().Load();  // the statistics-file message, if any, comes before the window
     form.Show(show);
 
     MSG message;
@@ -124,7 +124,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     exit_code = static_cast<int>(message.wParam);
     // An end by other means than closing the window saves all the same
     // (Form_Unload runs once).
-    form.Form_Unload();
+    form.session().Unload();
   }
   CoUninitialize();
   return exit_code;

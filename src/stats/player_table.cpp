@@ -1,7 +1,7 @@
 #include "stats/player_table.h"
 
 #include "stats/numbers.h"
-#include "stats/window_state.h"
+#include "stats/reading_state.h"
 
 namespace fragtally {
 
@@ -16,14 +16,9 @@ void SyncNameIndex(PlayerTable& table) {
     table.NameSlot.emplace(table.PlayerName[slot], static_cast<std::int16_t>(slot));
 }
 
-void AppendToSelectors(WindowState& state, const std::string& name) {
-  state.Combo1.List.push_back(name);
-  state.Combo2.List.push_back(name);
-}
-
 }  // namespace
 
-void FindOrAddPlayer(WindowState& state) {
+void FindOrAddPlayer(ReadingState& state) {
   PlayerTable& table = state.Table;
 
   if (table.PlayerCount <= 0) {
@@ -34,7 +29,6 @@ void FindOrAddPlayer(WindowState& state) {
     table.GamesPlayed[1] = games;
     table.NameSlot.clear();
     table.NameSlot.emplace(state.CurrentName, std::int16_t{1});
-    AppendToSelectors(state, table.PlayerName[1]);
     return;
   }
 
@@ -56,7 +50,6 @@ void FindOrAddPlayer(WindowState& state) {
   table.PlayerName[slot] = state.CurrentName;
   table.GamesPlayed[slot] = games;
   table.NameSlot.emplace(state.CurrentName, slot);
-  AppendToSelectors(state, table.PlayerName[slot]);
 }
 
 }  // namespace fragtally

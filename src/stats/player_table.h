@@ -84,10 +84,4 @@ inline void PrefetchSlot(const PlayerTable& table, long slot) {
 #endif
 }
 
-struct WindowState;
-
-// Maps CurrentName to a slot (appending a new player and its selector
-// entries), counts one game for it and leaves the slot in CurrentPlayer.
-void FindOrAddPlayer(WindowState& state);
-
 }  // namespace fragtally

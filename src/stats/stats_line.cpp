@@ -63,7 +63,7 @@ std::int16_t FieldPosition(long position) {
 // Each field after the first starts a separator's width behind the blank that
 // ended the field before it, and is cut as long as that blank's position (so
 // it runs on past its number; the number reading stops at the word behind).
-void ParseKills(WindowState& state, std::string_view line, long first_number_at) {
+void ParseKills(ReadingState& state, std::string_view line, long first_number_at) {
   PlayerTable& t = state.Table;
   const int p = state.CurrentPlayer;
 
@@ -86,7 +86,7 @@ void ParseKills(WindowState& state, std::string_view line, long first_number_at)
 
 }  // namespace
 
-void ParseStatsLine(WindowState& state) { ParseStatsLine(state, state.CurrentLine); }
+void ParseStatsLine(ReadingState& state) { ParseStatsLine(state, state.CurrentLine); }
 
 namespace {
 
@@ -115,7 +115,7 @@ class TraceLine {
 
 }  // namespace
 
-void ParseStatsLine(WindowState& state, std::string_view line) {
+void ParseStatsLine(ReadingState& state, std::string_view line) {
   const StatsLineKind* kind = Recognise(line);
   if (kind == nullptr) return;
 

@@ -7,7 +7,7 @@
 #include "stats/error.h"
 #include "stats/player_table.h"
 #include "stats/weapons.h"
-#include "stats/window_state.h"
+#include "stats/reading_state.h"
 
 namespace fragtally {
 
@@ -115,8 +115,8 @@ inline long FindBlank(std::string_view text, long start) { return FindChar(text,
 
 // Adds CurrentLine to slot CurrentPlayer when it is one of the thirteen
 // statistics lines, and appends its trace line; any other line is ignored.
-void ParseStatsLine(WindowState& state);
+void ParseStatsLine(ReadingState& state);
 // The same for a line read straight from a file's buffer.
-void ParseStatsLine(WindowState& state, std::string_view line);
+void ParseStatsLine(ReadingState& state, std::string_view line);
 
 }  // namespace fragtally

@@ -109,6 +109,15 @@ std::u16string DisplayText(std::string_view bytes) {
   return text;
 }
 
+std::size_t DisplayLinesLength(std::string_view bytes, std::u16string_view line_end) {
+  std::size_t length = 0;
+  ForEachLineBlock(bytes, kDisplayBlock, [&](std::string_view block) {
+    length += DisplayLines(block, line_end).size();
+    return true;
+  });
+  return length;
+}
+
 std::u16string DisplayLines(std::string_view bytes, std::u16string_view line_end) {
   std::u16string text;
   text.reserve(bytes.size() + bytes.size() / 16);

@@ -69,7 +69,7 @@ TEST(FirstRun, NewUserImportsTheLogComparesTwoPlayersAndCloses) {
   sink.window = &form;
 
   // Start: no statistics file yet.
-  form.Form_Load();
+  form.session().Load();
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
 

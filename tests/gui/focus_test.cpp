@@ -55,7 +55,7 @@ class KeyboardFocus : public ::testing::Test {
 };
 
 TEST_F(KeyboardFocus, StartsOnTheFirstTabStopAndSpaceAndEnterPressTheFocusedButton) {
-  form.Form_Load();  // no statistics file: a box before the window, as at a first start
+  form.session().Load();  // no statistics file: a box before the window, as at a first start
   ASSERT_EQ(boxes.titles.size(), 1u);
   Activate(form);
   EXPECT_EQ(Focus(), Named("Command1")) << "the import button comes first in the tab order";
@@ -83,7 +83,7 @@ TEST_F(KeyboardFocus, StartsOnTheFirstTabStopAndSpaceAndEnterPressTheFocusedButt
 }
 
 TEST_F(KeyboardFocus, ComesBackAfterAMessageBoxAndAfterAnotherWindowWasActive) {
-  form.Form_Load();
+  form.session().Load();
   Activate(form);
   ASSERT_TRUE(TabTo("Command2"));
 

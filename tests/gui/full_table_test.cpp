@@ -26,7 +26,7 @@ TEST(FullTable, NineThousandNineHundredNinetyNinePlayersLoadIntoBothSelectors) {
   w.WriteStats(stats);
 
   const auto start = std::chrono::steady_clock::now();
-  w.form.Form_Load();
+  w.form.session().Load();
   w.form.show();
   const auto loaded = std::chrono::steady_clock::now();
   std::printf("start-up with 9999 players: %lld ms\n",

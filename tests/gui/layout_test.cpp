@@ -22,9 +22,9 @@ QRect Pixels(const TwipRect& r) {
 }
 
 // Where a control of the table is on the window, in pixels.
-QRect OnWindow(const ControlSpec& spec) {
-  QRect rect = Pixels(spec.Rect);
-  if (const ControlSpec* container = FindControl(spec.Container)) rect.translate(Pixels(container->Rect).topLeft());
+QRect OnWindow(const ControlSpec& control) {
+  QRect rect = Pixels(control.Rect);
+  if (const ControlSpec* container = FindControl(control.Container)) rect.translate(Pixels(container->Rect).topLeft());
   return rect;
 }
 
@@ -45,13 +45,13 @@ TEST_F(WindowLayout, WindowHasItsCaptionFixedClientSizeAndIcon) {
 
 TEST_F(WindowLayout, EveryControlOfTheTableIsWhereTheTableSays) {
   std::size_t found = 0;
-  for (const ControlSpec& spec : Form1Controls()) {
-    SCOPED_TRACE(spec.Name);
-    auto* widget = w.form.findChild<QWidget*>(QString::fromLatin1(spec.Name));
+  for (const ControlSpec& control : Form1Controls()) {
+    SCOPED_TRACE(control.Name);
+    auto* widget = w.form.findChild<QWidget*>(QString::fromLatin1(control.Name));
     ASSERT_NE(widget, nullptr);
     ++found;
-    EXPECT_EQ(QRect(widget->mapTo(&w.form, QPoint(0, 0)), widget->size()), OnWindow(spec));
-    EXPECT_EQ(widget->parentWidget()->objectName(), spec.Container);
+    EXPECT_EQ(QRect(widget->mapTo(&w.form, QPoint(0, 0)), widget->size()), OnWindow(control));
+    EXPECT_EQ(widget->parentWidget()->objectName(), control.Container);
   }
   EXPECT_EQ(found, 83u);
   for (const char* name : {"Frame1", "Frame2"}) {
@@ -86,18 +86,18 @@ TEST_F(WindowLayout, TraceBoxNeverCoversAPanelLabel) {
 
 TEST_F(WindowLayout, EveryPanelLabelHasItsColourFontAndDesignText) {
   int labels = 0;
-  for (const ControlSpec& spec : Form1Controls()) {
-    if (spec.Kind != ControlKind::Label) continue;
-    SCOPED_TRACE(spec.Name);
-    auto* label = Control<QLabel>(w.form, spec.Name);
+  for (const ControlSpec& control : Form1Controls()) {
+    if (control.Kind != ControlKind::Label) continue;
+    SCOPED_TRACE(control.Name);
+    auto* label = Control<QLabel>(w.form, control.Name);
     ASSERT_NE(label, nullptr);
     ++labels;
-    EXPECT_EQ(label->text(), QString::fromUtf8(spec.DesignText));
+    EXPECT_EQ(label->text(), QString::fromUtf8(control.DesignText));
     EXPECT_EQ(label->palette().color(QPalette::WindowText),
-              QColor(spec.TextColour.Red, spec.TextColour.Green, spec.TextColour.Blue));
+              QColor(control.TextColour.Red, control.TextColour.Green, control.TextColour.Blue));
     EXPECT_FALSE(label->autoFillBackground());  // transparent over the picture
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
-    EXPECT_EQ(bool(label->alignment() & Qt::AlignHCenter), spec.Align == TextAlign::Centre);
+    EXPECT_EQ(bool(label->alignment() & Qt::AlignHCenter), control.Align == TextAlign::Centre);
     const QFont font = label->font();
     EXPECT_TRUE(font.bold());
     EXPECT_DOUBLE_EQ(font.pointSizeF(), 8.25);
@@ -115,9 +115,9 @@ TEST_F(WindowLayout, RenderedLabelsShowTheirTextOverThePicture) {
   const QImage image = w.form.grab().toImage();
   for (const char* name : {"Label4", "Label71", "Label34", "Label36"}) {
     SCOPED_TRACE(name);
-    const ControlSpec* spec = FindControl(name);
-    const QRect box = OnWindow(*spec);
-    const QColor colour(spec->TextColour.Red, spec->TextColour.Green, spec->TextColour.Blue);
+    const ControlSpec* control = FindControl(name);
+    const QRect box = OnWindow(*control);
+    const QColor colour(control->TextColour.Red, control->TextColour.Green, control->TextColour.Blue);
     int inked = 0;
     for (int y = box.top(); y <= box.bottom(); ++y)
       for (int x = box.left(); x <= box.right(); ++x) {

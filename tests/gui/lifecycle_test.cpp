@@ -33,47 +33,9 @@ class StartUpShutDown : public ::testing::Test {
   WindowFixture w;
 };
 
-TEST_F(StartUpShutDown, FirstRunWithoutFilesTellsTheUserAndSelectsNobody) {
-  const auto design = LabelTexts(w.form, "Frame1");
-  w.form.Form_Load();
-
-  ASSERT_EQ(w.sink.messages.size(), 1u);
-  EXPECT_EQ(w.sink.messages[0].icon, MessageIcon::Error);
-  EXPECT_EQ(w.sink.messages[0].title, "Программе не удалось найти файл статистики");
-  EXPECT_EQ(w.sink.messages[0].text, kStatsNotFoundMessage);
-  EXPECT_EQ(Combo("Combo1")->count(), 0);
-  EXPECT_EQ(Combo("Combo2")->count(), 0);
-  EXPECT_EQ(Combo("Combo1")->currentIndex(), -1);
-  EXPECT_EQ(Combo("Combo2")->currentIndex(), -1);
-  EXPECT_EQ(w.form.state().LogPath, "basekrm\\LOG.txt");
-  EXPECT_EQ(LabelTexts(w.form, "Frame1"), design);
-  EXPECT_EQ(Control<QLabel>(w.form, "Image2")->pixmap().size(), QSize(240, 320));
-
-  w.form.show();
-  EXPECT_TRUE(w.form.close());
-  EXPECT_FALSE(std::filesystem::exists(StatsPath()));
-  EXPECT_EQ(ReadFile(SettingsPath()), "basekrm\\LOG.txt\r\n\r\n");
-  EXPECT_EQ(w.sink.messages.size(), 1u);
-}
-
-TEST_F(StartUpShutDown, OnePlayerIsShownInBothPanels) {
-  w.WriteStats(StatsFileOf({kAnn}));
-  w.form.Form_Load();
-  EXPECT_TRUE(w.sink.messages.empty());
-  for (const char* name : {"Combo1", "Combo2"}) {
-    EXPECT_EQ(Items(Combo(name)), QStringList{"Ann"});
-    EXPECT_EQ(Combo(name)->currentIndex(), 0);
-    EXPECT_EQ(Combo(name)->currentText(), "Ann");
-  }
-  EXPECT_EQ(LabelText(w.form, "Label1"), "Stats for Ann");
-  EXPECT_EQ(LabelText(w.form, "Label74"), "Stats for Ann");
-  EXPECT_EQ(LabelText(w.form, "Label23"), "40%");
-  EXPECT_EQ(LabelText(w.form, "Label52"), "40%");
-}
-
 TEST_F(StartUpShutDown, ThreePlayersShowTheFirstAndTheSecond) {
   w.WriteStats(StatsFileOf({kAnn, kBob, kCid}));
-  w.form.Form_Load();
+  w.form.session().Load();
   EXPECT_TRUE(w.sink.messages.empty());
   for (const char* name : {"Combo1", "Combo2"}) EXPECT_EQ(Items(Combo(name)), (QStringList{"Ann", "Bob", "Cid"}));
   EXPECT_EQ(Combo("Combo1")->currentIndex(), 0);
@@ -88,7 +50,7 @@ TEST_F(StartUpShutDown, FailedLoadKeepsWhatWasReadButSelectsNobody) {
   w.WriteStats(StatsFileOf({kAnn}) + "console: Stats for:\r\n" + StatsFileOf({kBob}));
   const auto design1 = LabelTexts(w.form, "Frame1");
   const auto design2 = LabelTexts(w.form, "Frame2");
-  w.form.Form_Load();
+  w.form.session().Load();
 
   ASSERT_EQ(w.sink.messages.size(), 1u);
   EXPECT_EQ(w.sink.messages[0].title, kStatsNotFoundTitle);
@@ -111,7 +73,7 @@ TEST_F(StartUpShutDown, ReplacementPictureFillsBothPanelsStretched) {
   red.fill(Qt::red);
   std::filesystem::create_directories(w.Basekrm() / "custom");
   ASSERT_TRUE(red.save(QString::fromStdString((w.Basekrm() / "custom" / "stats.jpg").string()), "JPEG"));
-  w.form.Form_Load();
+  w.form.session().Load();
   for (const char* name : {"Image1", "Image2"}) {
     auto* picture = Control<QLabel>(w.form, name);
     EXPECT_EQ(picture->pixmap().size(), QSize(100, 50));
@@ -127,7 +89,7 @@ TEST_F(StartUpShutDown, BrokenReplacementPictureChangesNothingAndSaysNothing) {
   w.WriteStats(StatsFileOf({kAnn}));
   WriteFile(w.Basekrm() / "custom" / "stats.jpg", "this is no picture");
   const QImage built_in = Control<QLabel>(w.form, "Image1")->pixmap().toImage();
-  w.form.Form_Load();
+  w.form.session().Load();
   EXPECT_TRUE(w.sink.messages.empty());
   EXPECT_EQ(Control<QLabel>(w.form, "Image1")->pixmap().toImage(), built_in);
   EXPECT_EQ(Control<QLabel>(w.form, "Image2")->pixmap().toImage(), built_in);
@@ -136,7 +98,7 @@ TEST_F(StartUpShutDown, BrokenReplacementPictureChangesNothingAndSaysNothing) {
 
 TEST_F(StartUpShutDown, ActivationPutsTheTraceCaretAtTheEnd) {
   w.WriteStats(StatsFileOf({kAnn, kBob}));
-  w.form.Form_Load();
+  w.form.session().Load();
   w.form.state().TraceCaret = 0;
   QEvent activate(QEvent::WindowActivate);
   QCoreApplication::sendEvent(&w.form, &activate);
@@ -146,37 +108,10 @@ TEST_F(StartUpShutDown, ActivationPutsTheTraceCaretAtTheEnd) {
   EXPECT_TRUE(text2->toPlainText().endsWith("Games=3\n"));
 }
 
-TEST_F(StartUpShutDown, ClosingWritesStatisticsWithPlayersAndSettingsAlways) {
-  const std::string stats = StatsFileOf({kAnn, kBob, kCid});
-  w.WriteStats(stats);
-  WriteFile(SettingsPath(), "C:\\Games\\krm\\basekrm\\LOG.txt\r\n--- Fs_startup : Mon Jan 05 10:00:00 2026\r\n");
-  w.form.Form_Load();
-  std::filesystem::remove(StatsPath());
-  std::filesystem::remove(SettingsPath());
-  w.form.show();
-  EXPECT_TRUE(w.form.close());
-  EXPECT_EQ(ReadFile(StatsPath()), stats);  // the same totals, in slot order
-  EXPECT_EQ(ReadFile(SettingsPath()),
-            "C:\\Games\\krm\\basekrm\\LOG.txt\r\n--- Fs_startup : Mon Jan 05 10:00:00 2026\r\n");
-  EXPECT_TRUE(w.sink.messages.empty());
-}
-
-TEST_F(StartUpShutDown, ClosingWithoutPlayersLeavesTheStatisticsFileAlone) {
-  // Unreadable on its first line: no players, so nothing to save.
-  const std::string broken = "console: Stats for:\r\n" + StatsFileOf({kAnn});
-  w.WriteStats(broken);
-  w.form.Form_Load();
-  EXPECT_EQ(w.form.state().Table.PlayerCount, 0);
-  w.form.Form_Unload();
-  w.form.Form_Unload();  // once only
-  EXPECT_EQ(ReadFile(StatsPath()), broken);
-  EXPECT_EQ(ReadFile(SettingsPath()), "basekrm\\LOG.txt\r\n\r\n");
-}
-
 TEST_F(StartUpShutDown, ASaveThatFailsIsReportedAndClosingGoesOn) {
   w.WriteStats(StatsFileOf({kAnn}));
   std::filesystem::create_directories(SettingsPath());  // a folder where the settings file belongs
-  w.form.Form_Load();
+  w.form.session().Load();
   w.form.show();
   EXPECT_TRUE(w.form.close());
   EXPECT_FALSE(w.form.isVisible());

@@ -42,7 +42,7 @@ class PanelFill : public ::testing::Test {
  protected:
   void Load(const std::vector<Totals>& players) {
     w.WriteStats(StatsFileOf(players));
-    w.form.Form_Load();
+    w.form.session().Load();
   }
   QComboBox* Combo(const char* name) { return Control<QComboBox>(w.form, name); }
   WindowFixture w;
@@ -83,42 +83,6 @@ TEST_F(PanelFill, ChoosingInOneSelectorNeverTouchesTheOtherPanel) {
   EXPECT_EQ(w.form.state().Combo2.ListIndex, 0);
   EXPECT_EQ(Panel(w.form, kFirst), first);
   EXPECT_TRUE(w.sink.messages.empty());
-}
-
-TEST_F(PanelFill, AccuracyBeyondALabelStopsTheFillThereAndTellsTheUser) {
-  Load({kZed, Totals{"Nil"}, kOver});
-  ASSERT_EQ(Panel(w.form, kFirst), kZedTexts);
-
-  Combo("Combo1")->setCurrentIndex(2);  // Over
-
-  ASSERT_EQ(w.sink.messages.size(), 1u);
-  EXPECT_EQ(w.sink.messages[0].icon, MessageIcon::Error);
-  EXPECT_EQ(w.sink.messages[0].title, kPanelFillFailedTitle);
-  EXPECT_EQ(w.sink.messages[0].text, kPanelFillFailedText);
-  // The title and the hits/shots show Over; from the machinegun accuracy on,
-  // the labels still show Zed.
-  std::vector<QString> expected = {"Stats for Over", "11", "328/1", "2/4", "0/0", "0/0", "0/0", "0/0", "0/0",
-                                   "0/0"};
-  expected.insert(expected.end(), kZedTexts.begin() + 10, kZedTexts.end());
-  EXPECT_EQ(Panel(w.form, kFirst), expected);
-  EXPECT_EQ(Combo("Combo1")->currentIndex(), 2);
-  EXPECT_EQ(Combo("Combo1")->currentText(), "Over");
-
-  // The window goes on working.
-  Combo("Combo1")->setCurrentIndex(0);
-  EXPECT_EQ(Panel(w.form, kFirst), kZedTexts);
-  EXPECT_EQ(w.sink.messages.size(), 1u);
-}
-
-TEST_F(PanelFill, StartUpOnAPlayerWhoseFillFailsTellsTheUserOnce) {
-  Load({kOver});
-  ASSERT_EQ(w.sink.messages.size(), 1u);
-  EXPECT_EQ(w.sink.messages[0].title, kPanelFillFailedTitle);
-  EXPECT_EQ(LabelText(w.form, "Label1"), "Stats for Over");
-  EXPECT_EQ(LabelText(w.form, "Label74"), "Stats for Over");
-  EXPECT_EQ(LabelText(w.form, "Label23"), "100%");  // still the design text
-  EXPECT_EQ(Combo("Combo1")->currentIndex(), 0);
-  EXPECT_EQ(Combo("Combo2")->currentIndex(), 0);
 }
 
 TEST_F(PanelFill, NamesShowInUtf8OrInTheWindowsCyrillicCodePage) {

@@ -41,42 +41,13 @@ TEST_F(Ratings, WorkedExampleUsesTheUsersDecimalSeparator) {
   QString separator = qEnvironmentVariable("FRAGTALLY_EXPECTED_DECIMAL");
   if (separator.isEmpty()) separator = QLocale::system().decimalPoint();
   w.WriteStats(StatsFileOf({kAlpha, kBravo}));
-  w.form.Form_Load();
+  w.form.session().Load();
   ASSERT_EQ(LabelText(w.form, "Label23"), "45%");
   Press();
   ASSERT_EQ(w.sink.messages.size(), 1u);
   EXPECT_EQ(w.sink.messages[0].icon, MessageIcon::Information);
   EXPECT_EQ(w.sink.messages[0].title, "Рейтинги игроков");
   EXPECT_EQ(w.sink.messages[0].text, WorkedExample(separator.toStdString()));
-}
-
-TEST_F(Ratings, NobodySelectedGivesAnEmptyBox) {
-  w.form.Form_Load();  // no files
-  w.sink.messages.clear();
-  Press();
-  ASSERT_EQ(w.sink.messages.size(), 1u);
-  EXPECT_EQ(w.sink.messages[0].icon, MessageIcon::Information);
-  EXPECT_EQ(w.sink.messages[0].title, kRatingsTitle);
-  EXPECT_EQ(w.sink.messages[0].text, "");
-}
-
-TEST_F(Ratings, ReadsTheSelectorsTextAndThePanelsAsTheyAreNow) {
-  Totals cp1251 = kAlpha;
-  cp1251.name = "\xC3\xF0\xE0\xF7";  // Грач
-  w.WriteStats(StatsFileOf({cp1251, kBravo}));
-  w.form.Form_Load();
-  Control<QComboBox>(w.form, "Combo2")->setCurrentIndex(0);  // both panels on Грач
-  Press();
-  ASSERT_EQ(w.sink.messages.size(), 1u);
-  const std::string& text = w.sink.messages[0].text;
-  EXPECT_EQ(text.rfind("Рейтинги первого игрока:\r\n\r\nГрач\r\nРейтинг фрагов: 3", 0), 0u) << text;
-  EXPECT_NE(text.find("Рейтинги второго игрока:\r\n\r\nГрач\r\nРейтинг фрагов: 3"), std::string::npos) << text;
-  EXPECT_TRUE(text.ends_with("Количество игр: 4")) << text;
-  // The accuracy comes from the labels: a panel still showing "100%" rates 100.
-  w.form.state().Panel2 = DesignPanelLabels();
-  w.form.Render();
-  Press();
-  EXPECT_NE(w.sink.messages[1].text.find("Рейтинг точности: 100\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ class Reference {
       std::filesystem::current_path(folder_);
       form_ = std::make_unique<fragtally::Form1>(sink_, QString::fromStdString(folder_));
       sink_.window = form_.get();
-      form_->Form_Load();
+      form_->session().Load();
       form_->show();
     } else if (verb == "shown" || verb == "screenshot") {
       QApplication::processEvents();
@@ -110,8 +110,8 @@ class Reference {
  private:
   template <class T>
   T* Find(int id) {
-    for (const ControlSpec& spec : fragtally::Form1Controls())
-      if (spec.ControlId == id) return form_->findChild<T*>(QString::fromLatin1(spec.Name));
+    for (const ControlSpec& control : fragtally::Form1Controls())
+      if (control.ControlId == id) return form_->findChild<T*>(QString::fromLatin1(control.Name));
     return nullptr;
   }
 
@@ -124,30 +124,30 @@ class Reference {
 
   void Snapshot() {
     out_ << "snapshot\n";
-    for (const ControlSpec& spec : fragtally::Form1Controls()) {
-      const QString name = QString::fromLatin1(spec.Name);
-      switch (spec.Kind) {
+    for (const ControlSpec& control : fragtally::Form1Controls()) {
+      const QString name = QString::fromLatin1(control.Name);
+      switch (control.Kind) {
         case ControlKind::ComboBox: {
           auto* combo = form_->findChild<QComboBox*>(name);
-          out_ << "  " << spec.Name << ":";
+          out_ << "  " << control.Name << ":";
           for (int i = 0; i < combo->count(); ++i) out_ << " [" << TranscriptEscaped(combo->itemText(i).toStdString()) << "]";
           out_ << " selected " << combo->currentIndex() << " showing [" << TranscriptEscaped(combo->currentText().toStdString())
                << "]\n";
           break;
         }
         case ControlKind::Label:
-          out_ << "  " << spec.Name << ": " << TranscriptEscaped(form_->findChild<QLabel*>(name)->text().toStdString()) << "\n";
+          out_ << "  " << control.Name << ": " << TranscriptEscaped(form_->findChild<QLabel*>(name)->text().toStdString()) << "\n";
           break;
         case ControlKind::GroupBox:
-          out_ << "  " << spec.Name << ": " << TranscriptEscaped(form_->findChild<QGroupBox*>(name)->title().toStdString())
+          out_ << "  " << control.Name << ": " << TranscriptEscaped(form_->findChild<QGroupBox*>(name)->title().toStdString())
                << "\n";
           break;
         case ControlKind::CommandButton:
-          out_ << "  " << spec.Name << ": " << TranscriptEscaped(form_->findChild<QPushButton*>(name)->text().toStdString())
+          out_ << "  " << control.Name << ": " << TranscriptEscaped(form_->findChild<QPushButton*>(name)->text().toStdString())
                << "\n";
           break;
         case ControlKind::TextBox:
-          out_ << "  " << spec.Name << (form_->findChild<QPlainTextEdit*>(name)->isVisible() ? ": shown\n" : ": hidden\n");
+          out_ << "  " << control.Name << (form_->findChild<QPlainTextEdit*>(name)->isVisible() ? ": shown\n" : ": hidden\n");
           break;
         case ControlKind::PictureBox:
           break;

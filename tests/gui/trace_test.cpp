@@ -21,7 +21,7 @@ class Trace : public ::testing::Test {
  protected:
   void SetUp() override {
     w.WriteStats(StatsFileOf({kAnn}));
-    w.form.Form_Load();
+    w.form.session().Load();
   }
   WindowFixture w;
 };
@@ -41,7 +41,7 @@ TEST_F(Trace, HiddenText2IsFilledWhenShown) {
   EXPECT_EQ(text2->toPlainText(), Expected(w.form.state().Trace));
   // While shown, every Render brings it up to date.
   AppendTrace(w.form.state(), "Name=Late");
-  w.form.Render();
+  w.form.session().Refresh();
   EXPECT_TRUE(text2->toPlainText().endsWith("Name=Late\n"));
 }
 
@@ -80,7 +80,7 @@ TEST_F(Trace, CaretFollowsTheCoresCaret) {
   const std::string first_line = "Name=Ann\r\n";
   w.form.state().TraceCaret = first_line.size();
   EXPECT_EQ(w.form.SyncedText2()->textCursor().position(), 9);  // after "Name=Ann\n"
-  w.form.Form_Activate();
+  w.form.session().Activate();
   QPlainTextEdit* text2 = w.form.SyncedText2();
   EXPECT_EQ(text2->textCursor().position(), text2->document()->characterCount() - 1);
 }

@@ -57,7 +57,7 @@ class WaitCursor : public ::testing::Test {
 
 TEST_F(WaitCursor, OnWhileTheStartUpReadsItsFilesAndGoneAfter) {
   WriteFile(Basekrm() / "Stats.krm", StatsFileOf({Totals{.name = "Ann"}}));
-  form.Form_Load();
+  form.session().Load();
   ASSERT_FALSE(files.seen.empty());
   for (Qt::CursorShape shape : files.seen) EXPECT_EQ(shape, Qt::WaitCursor);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -65,34 +65,17 @@ TEST_F(WaitCursor, OnWhileTheStartUpReadsItsFilesAndGoneAfter) {
 }
 
 TEST_F(WaitCursor, OrdinaryWhileAMessageIsUpAndGoneAfterAFailure) {
-  form.Form_Load();  // no statistics file: its message comes
+  form.session().Load();  // no statistics file: its message comes
   ASSERT_EQ(sink.seen.size(), 1u);
   EXPECT_EQ(sink.seen[0], Qt::ArrowCursor);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
   files.seen.clear();
-  form.Command1_Click();  // no log: the failure message
+  form.session().Import();  // no log: the failure message
   ASSERT_EQ(sink.seen.size(), 2u);
   EXPECT_EQ(sink.seen[1], Qt::ArrowCursor);
   ASSERT_FALSE(files.seen.empty());
   EXPECT_EQ(files.seen[0], Qt::WaitCursor) << "while the import looked for the log";
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST_F(WaitCursor, OnWhileAnImportReadsTheLogAndGoneAfterEveryEnd) {
-  WriteFile(Basekrm() / "Stats.krm", "");
-  form.Form_Load();
-  WriteFile(Basekrm() / "LOG.txt", CrLf(Lines({{"--- Fs_startup : one"}, MatchBlock("Ann", 2)})));
-  files.seen.clear();
-  form.Command1_Click();  // completes
-  ASSERT_FALSE(files.seen.empty());
-  for (Qt::CursorShape shape : files.seen) EXPECT_EQ(shape, Qt::WaitCursor);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_TRUE(sink.messages.empty());
-
-  form.Command1_Click();  // nothing new: the notice
-  ASSERT_EQ(sink.seen.size(), 1u);
-  EXPECT_EQ(sink.seen[0], Qt::ArrowCursor);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 

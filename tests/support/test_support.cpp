@@ -71,6 +71,12 @@ ImportResult PressImport(WindowState& state, RecordingSink& sink) {
   return sink.messages.back().icon == MessageIcon::Information ? ImportResult::Completed : ImportResult::Failed;
 }
 
+std::vector<std::string> PlayerNames(const PlayerTable& table) {
+  std::vector<std::string> names;
+  for (int slot = 1; slot <= table.PlayerCount; ++slot) names.push_back(table.PlayerName[slot]);
+  return names;
+}
+
 void ParseLines(WindowState& state, const std::vector<std::string>& lines) {
   for (const auto& line : lines) {
     state.CurrentLine = line;

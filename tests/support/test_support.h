@@ -14,7 +14,7 @@
 #include "blocks.h"
 #include "recording_sink.h"
 #include "stats/error.h"
-#include "stats/window_state.h"
+#include "app/window_state.h"
 
 namespace fragtally::testing {
 
@@ -57,6 +57,9 @@ void WriteStatsFile(const WindowState& state, const std::string& contents);
 // message or a notice, the log-unchanged notice, or an error message).
 enum class ImportResult { Completed, LogUnchanged, Failed };
 ImportResult PressImport(WindowState& state, RecordingSink& sink);
+
+// The names of slots 1..PlayerCount, in slot order (what each selector lists).
+std::vector<std::string> PlayerNames(const PlayerTable& table);
 
 // Feeds lines to ParseStatsLine for the current player.
 void ParseLines(WindowState& state, const std::vector<std::string>& lines);

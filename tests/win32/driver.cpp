@@ -44,7 +44,7 @@
 #include "control_reading.h"
 #include "platform/platform.h"
 #include "transcript.h"
-#include "window/win32/capture.h"
+#include "capture.h"
 #include "window/win32/text.h"
 
 using fragtally::testing::ClassOf;
@@ -295,28 +295,28 @@ class Driver {
   void Snapshot() {
     Sync();
     out_ << "snapshot\n";
-    for (const fragtally::ControlSpec& spec : fragtally::Form1Controls()) {
-      HWND control = GetDlgItem(main_, spec.ControlId);
-      if (control == nullptr) {
-        Fail(std::string("no control ") + spec.Name);
+    for (const fragtally::ControlSpec& control : fragtally::Form1Controls()) {
+      HWND hwnd = GetDlgItem(main_, control.ControlId);
+      if (hwnd == nullptr) {
+        Fail(std::string("no control ") + control.Name);
         continue;
       }
-      if (GetParent(control) != main_) Fail(std::string(spec.Name) + " is no direct child of the window");
-      switch (spec.Kind) {
+      if (GetParent(hwnd) != main_) Fail(std::string(control.Name) + " is no direct child of the window");
+      switch (control.Kind) {
         case fragtally::ControlKind::ComboBox: {
-          out_ << "  " << spec.Name << ":";
-          for (const std::wstring& item : ComboItems(control)) out_ << " [" << TranscriptEscaped(ToUtf8(item)) << "]";
-          out_ << " selected " << SendMessageW(control, CB_GETCURSEL, 0, 0) << " showing ["
-               << TranscriptEscaped(ToUtf8(TextOf(control))) << "]\n";
+          out_ << "  " << control.Name << ":";
+          for (const std::wstring& item : ComboItems(hwnd)) out_ << " [" << TranscriptEscaped(ToUtf8(item)) << "]";
+          out_ << " selected " << SendMessageW(hwnd, CB_GETCURSEL, 0, 0) << " showing ["
+               << TranscriptEscaped(ToUtf8(TextOf(hwnd))) << "]\n";
           break;
         }
         case fragtally::ControlKind::Label:
         case fragtally::ControlKind::GroupBox:
         case fragtally::ControlKind::CommandButton:
-          out_ << "  " << spec.Name << ": " << TranscriptEscaped(ToUtf8(TextOf(control))) << "\n";
+          out_ << "  " << control.Name << ": " << TranscriptEscaped(ToUtf8(TextOf(hwnd))) << "\n";
           break;
         case fragtally::ControlKind::TextBox:
-          out_ << "  " << spec.Name << (IsWindowVisible(control) ? ": shown\n" : ": hidden\n");
+          out_ << "  " << control.Name << (IsWindowVisible(hwnd) ? ": shown\n" : ": hidden\n");
           break;
         case fragtally::ControlKind::PictureBox:
           break;

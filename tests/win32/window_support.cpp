@@ -19,6 +19,24 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
+constexpr UINT_PTR kDrawCounterSubclass = 100;
+
+DrawCounter::DrawCounter(HWND window) : window_(window) {
+  SetWindowSubclass(window_, &DrawCounter::Proc, kDrawCounterSubclass, reinterpret_cast<DWORD_PTR>(this));
+}
+
+DrawCounter::~DrawCounter() { RemoveWindowSubclass(window_, &DrawCounter::Proc, kDrawCounterSubclass); }
+
+LRESULT CALLBACK DrawCounter::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR self) {
+  if (message == WM_DRAWITEM) {
+    auto* counter = reinterpret_cast<DrawCounter*>(self);
+    const int id = static_cast<int>(reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)->CtlID);
+    if (id > ControlIdOf("Label0") && id < ControlIdOf("Combo0")) ++counter->label_draws;
+    if (id > ControlIdOf("Image0") && id < ControlIdOf("Text0")) ++counter->picture_draws;
+  }
+  return DefSubclassProc(hwnd, message, wparam, lparam);
+}
+
 RECT RectInParent(HWND hwnd) {
   RECT r;
   GetWindowRect(hwnd, &r);

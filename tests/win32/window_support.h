@@ -40,6 +40,22 @@ class WindowSink : public RecordingSink {
   std::vector<HCURSOR> cursor;
 };
 
+// Counts what the window paints of its owner-drawn controls (WM_DRAWITEM for
+// the pictures and the labels) while it lives.
+class DrawCounter {
+ public:
+  explicit DrawCounter(HWND window);
+  ~DrawCounter();
+  DrawCounter(const DrawCounter&) = delete;
+  DrawCounter& operator=(const DrawCounter&) = delete;
+  int picture_draws = 0;
+  int label_draws = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR self);
+  HWND window_;
+};
+
 // A key pressed and released on the keyboard (SendInput): it goes to the
 // window in front, to the control that has the focus.
 void PressKey(WORD key);
@@ -56,7 +72,7 @@ class WindowTest : public ::testing::Test {
   std::filesystem::path Basekrm() const { return dir_.path() / "basekrm"; }
   void WriteStats(const std::string& bytes) const { WriteFile(Basekrm() / "Stats.krm", bytes); }
   // Form_Load, as the program does it before showing the window.
-  void Load() { form_->Form_Load(); }
+  void Load() { form_->session().Load(); }
   void ShowAndPaint();
 
   HWND Item(const char* name) const { return GetDlgItem(main_, Id(name)); }

@@ -12,7 +12,7 @@
 #include "files/paths.h"
 #include "memory_file_system.h"
 #include "platform/platform.h"
-#include "window/win32/capture.h"
+#include "capture.h"
 #include "window/win32/newer_windows.h"
 #include "window/win32/picture.h"
 #include "window/win32/resource.h"
@@ -35,12 +35,12 @@ const std::string kStartup = "--- Fs_startup : Sun Mar 15 18:02:44 2026";
 
 TEST_F(WindowTest, EveryControlIsADirectChildWithItsControlId) {
   int labels = 0;
-  for (const ControlSpec& spec : Form1Controls()) {
-    HWND control = GetDlgItem(main_, spec.ControlId);
-    ASSERT_NE(control, nullptr) << spec.Name;
-    EXPECT_EQ(GetParent(control), main_) << spec.Name;
+  for (const ControlSpec& control : Form1Controls()) {
+    HWND hwnd = GetDlgItem(main_, control.ControlId);
+    ASSERT_NE(hwnd, nullptr) << control.Name;
+    EXPECT_EQ(GetParent(hwnd), main_) << control.Name;
     const wchar_t* expected = L"Static";
-    switch (spec.Kind) {
+    switch (control.Kind) {
       case ControlKind::GroupBox:
       case ControlKind::CommandButton:
         expected = L"Button";
@@ -57,7 +57,7 @@ TEST_F(WindowTest, EveryControlIsADirectChildWithItsControlId) {
       case ControlKind::PictureBox:
         break;
     }
-    EXPECT_EQ(ClassOf(control), expected) << spec.Name;
+    EXPECT_EQ(ClassOf(hwnd), expected) << control.Name;
   }
   EXPECT_EQ(labels, 74);
   EXPECT_EQ(GetDlgItem(main_, 6002), Item("Text2"));
@@ -115,18 +115,18 @@ void ExpectLayoutAtItsDpi(const win32::Form1& form) {
   GetClientRect(form.hwnd(), &client);
   EXPECT_EQ(client.right, TwipsToPixels(kClientWidthTwips, dpi));
   EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeightTwips, dpi));
-  for (const ControlSpec& spec : Form1Controls()) {
-    int left = TwipsToPixels(spec.Rect.Left, dpi), top = TwipsToPixels(spec.Rect.Top, dpi);
-    if (const ControlSpec* container = FindControl(spec.Container)) {
+  for (const ControlSpec& control : Form1Controls()) {
+    int left = TwipsToPixels(control.Rect.Left, dpi), top = TwipsToPixels(control.Rect.Top, dpi);
+    if (const ControlSpec* container = FindControl(control.Container)) {
       left += TwipsToPixels(container->Rect.Left, dpi);
       top += TwipsToPixels(container->Rect.Top, dpi);
     }
-    const RECT r = RectInParent(GetDlgItem(form.hwnd(), spec.ControlId));
-    EXPECT_EQ(r.left, left) << spec.Name;
-    EXPECT_EQ(r.top, top) << spec.Name;
-    EXPECT_EQ(r.right - r.left, TwipsToPixels(spec.Rect.Width, dpi)) << spec.Name;
-    if (spec.Kind != ControlKind::ComboBox) {  // a combo box is as high as its drop-down list
-      EXPECT_EQ(r.bottom - r.top, TwipsToPixels(spec.Rect.Height, dpi)) << spec.Name;
+    const RECT r = RectInParent(GetDlgItem(form.hwnd(), control.ControlId));
+    EXPECT_EQ(r.left, left) << control.Name;
+    EXPECT_EQ(r.top, top) << control.Name;
+    EXPECT_EQ(r.right - r.left, TwipsToPixels(control.Rect.Width, dpi)) << control.Name;
+    if (control.Kind != ControlKind::ComboBox) {  // a combo box is as high as its drop-down list
+      EXPECT_EQ(r.bottom - r.top, TwipsToPixels(control.Rect.Height, dpi)) << control.Name;
     }
   }
   LOGFONTW font{};
@@ -247,19 +247,6 @@ TEST_F(WindowTest, ThreePlayersShowTheFirstAndTheSecond) {
   EXPECT_EQ(Text("Label42"), L"1");  // Bob's frags
 }
 
-TEST_F(WindowTest, FailedLoadKeepsWhatWasReadButSelectsNobody) {
-  WriteStats(StatsFileOf({kAnn}) + "console: Stats for:\r\n" + StatsFileOf({kBob}));
-  Load();
-  ASSERT_EQ(sink_.messages.size(), 1u);
-  EXPECT_EQ(sink_.messages[0].title, kStatsNotFoundTitle);
-  EXPECT_EQ(ComboItems(Item("Combo2")), std::vector<std::wstring>{L"Ann"});
-  EXPECT_EQ(SendMessageW(Item("Combo2"), CB_GETCURSEL, 0, 0), CB_ERR);
-  EXPECT_EQ(Text("Label74"), L"Stats for Morvel");
-  SelectAsUser("Combo2", 0);
-  EXPECT_EQ(Text("Label74"), L"Stats for Ann");
-  EXPECT_EQ(Text("Label1"), L"Stats for Morvel");
-}
-
 TEST_F(WindowTest, ActivationPutsTheTraceCaretAtTheEnd) {
   WriteStats(StatsFileOf({kAnn, kBob}));
   Load();
@@ -286,7 +273,7 @@ TEST_F(WindowTest, ClosingWritesBothFilesAndASaveThatFailsIsToldWhileClosingGoes
   EXPECT_EQ(sink_.messages[0].text.rfind("Файл настроек не записан, прежний файл остался без изменений:\r\n", 0), 0u)
       << sink_.messages[0].text;
   EXPECT_EQ(ReadFile(Basekrm() / "Stats.krm"), StatsFileOf({kAnn}));
-  form_->Form_Unload();  // once only
+  form_->session().Unload();  // once only
   EXPECT_EQ(sink_.messages.size(), 1u);
 }
 
@@ -312,22 +299,6 @@ TEST_F(WindowTest, ChoosingInOneSelectorFillsThatPanelOnly) {
   EXPECT_EQ(form_->state().Combo1.ListIndex, 2);
   EXPECT_EQ(Text("Label74"), other);
   EXPECT_TRUE(sink_.messages.empty());
-}
-
-TEST_F(WindowTest, AccuracyBeyondALabelStopsTheFillThereAndTellsTheUser) {
-  WriteStats(StatsFileOf({kAnn, kBob, kOver}));
-  Load();
-  SelectAsUser("Combo1", 2);
-  ASSERT_EQ(sink_.messages.size(), 1u);
-  EXPECT_EQ(sink_.messages[0].icon, MessageIcon::Error);
-  EXPECT_EQ(sink_.messages[0].title, kPanelFillFailedTitle);
-  EXPECT_EQ(sink_.messages[0].text, kPanelFillFailedText);
-  EXPECT_EQ(Text("Label1"), L"Stats for Over");
-  EXPECT_EQ(Text("Label15"), L"328/1");
-  EXPECT_EQ(Text("Label23"), L"40%") << "Ann's accuracy stays";
-  // The labels showed the new texts before the box came up.
-  SelectAsUser("Combo1", 0);
-  EXPECT_EQ(Text("Label15"), L"12/30");
 }
 
 TEST_F(WindowTest, NamesShowInUtf8OrInTheWindowsCyrillicCodePage) {
@@ -424,15 +395,6 @@ TEST_F(WindowTest, RatingsUseTheUsersDecimalSeparator) {
                 separator + "33333333333333\r\nРейтинг повреждений: -200\r\nРейтинг точности: 17\r\nКоличество игр: 3");
 }
 
-TEST_F(WindowTest, NobodySelectedGivesAnEmptyRatingsBox) {
-  Load();
-  sink_.messages.clear();
-  Click("Command2");
-  ASSERT_EQ(sink_.messages.size(), 1u);
-  EXPECT_EQ(sink_.messages[0].icon, MessageIcon::Information);
-  EXPECT_EQ(sink_.messages[0].text, "");
-}
-
 // --- the wait cursor ----------------------------------------------------------------------
 
 // The native files, noting the cursor whenever a file is opened.
@@ -470,37 +432,7 @@ TEST_F(WaitCursorTest, StartUpLoadRunsUnderTheWaitCursorAndTheBoxUnderTheNormalO
   ASSERT_EQ(sink_.cursor.size(), 1u);
   EXPECT_EQ(sink_.cursor[0], Arrow());
   EXPECT_EQ(GetCursor(), Arrow());
-  EXPECT_FALSE(form_->busy());
-}
-
-TEST_F(WaitCursorTest, ImportRunsUnderTheWaitCursorOnEveryPath) {
-  WriteStats(StatsFileOf({kAnn}));
-  Load();
-  SetCursor(Arrow());
-
-  // Completed.
-  WriteFile(Basekrm() / "LOG.txt", CrLf(Lines({{kStartup}, MatchBlock("Bob", 2)})));
-  files_.cursors.clear();
-  Click("Command1");
-  ASSERT_FALSE(files_.cursors.empty());
-  for (HCURSOR cursor : files_.cursors) EXPECT_EQ(cursor, Wait());
-  EXPECT_EQ(GetCursor(), Arrow());
-
-  // Refused (a box during the command), and the log missing (an error box).
-  Click("Command1");
-  std::filesystem::remove(Basekrm() / "LOG.txt");
-  Click("Command1");
-  ASSERT_EQ(sink_.messages.size(), 2u);
-  EXPECT_EQ(sink_.messages[1].title, kLogNotFoundTitle);
-  EXPECT_EQ(sink_.cursor, (std::vector<HCURSOR>{Arrow(), Arrow()}));
-  EXPECT_EQ(GetCursor(), Arrow());
-  EXPECT_FALSE(form_->busy());
-
-  // Something no handler catches.
-  files_.throw_on_open = true;
-  EXPECT_THROW(form_->Command1_Click(), int);
-  EXPECT_EQ(GetCursor(), Arrow());
-  EXPECT_FALSE(form_->busy());
+  EXPECT_FALSE(form_->session().busy());
 }
 
 // --- Text2: the trace -----------------------------------------------------------------------
@@ -533,7 +465,7 @@ TEST_F(WindowTest, TraceCaretIsAnsweredAsTheSelection) {
   EXPECT_EQ(SendMessageW(text2, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end)),
             MAKELRESULT(10, 10));
   EXPECT_EQ(end, 10u);
-  form_->Form_Activate();
+  form_->session().Activate();
   SendMessageW(text2, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   EXPECT_EQ(end, static_cast<DWORD>(SendMessageW(text2, WM_GETTEXTLENGTH, 0, 0)));
 }
@@ -564,16 +496,18 @@ TEST_F(WindowTest, ALabelsTextChangeRepaintsThatLabelOnly) {
   WriteStats(StatsFileOf({kAnn, kBob}));
   Load();
   ShowAndPaint();
-  form_->paint_counters() = {};
-  SelectAsUser("Combo1", 1);  // Ann and Bob differ in 21 labels of the panel
+  {
+    DrawCounter draws(main_);
+    SelectAsUser("Combo1", 1);  // Ann and Bob differ in 21 labels of the panel
+    RedrawWindow(main_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_GT(draws.label_draws, 0);
+    EXPECT_LE(draws.label_draws, 24);
+    EXPECT_EQ(draws.picture_draws, 0);
+  }
+  DrawCounter draws(main_);
+  form_->session().Refresh();  // nothing changed: nothing is set again
   RedrawWindow(main_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  EXPECT_GT(form_->paint_counters().label_draws, 0);
-  EXPECT_LE(form_->paint_counters().label_draws, 24);
-  EXPECT_EQ(form_->paint_counters().picture_draws, 0);
-  form_->paint_counters() = {};
-  form_->Render();  // nothing changed: nothing is set again
-  RedrawWindow(main_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  EXPECT_EQ(form_->paint_counters().label_draws, 0);
+  EXPECT_EQ(draws.label_draws, 0);
 }
 
 // Where a shorter text no longer reaches, the label shows the picture: no

@@ -1,8 +1,7 @@
 #include "window/qt/form1.h"
 
 #include <algorithm>
-#include <tuple>
-#include <vector>
+#include <map>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,9 +20,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "app/commands.h"
-#include "app/layout.h"
-#include "files/paths.h"
 #include "platform/platform.h"
 #include "window/display_text.h"
 
@@ -33,14 +29,14 @@ namespace {
 
 // The font the window was drawn with, then look-alikes that carry Cyrillic.
 QFont FontOf(FontKind kind) {
-  const FontSpec& spec = kind == FontKind::PanelLabel ? kPanelLabelFont : kWindowFont;
-  QFont font;
-  font.setFamilies({QString::fromLatin1(spec.Face), QStringLiteral("Microsoft Sans Serif"),
-                    QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
-                    QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-  font.setPointSizeF(spec.Points);
-  font.setBold(spec.Bold);
-  return font;
+  const FontSpec& font = kind == FontKind::PanelLabel ? kPanelLabelFont : kWindowFont;
+  QFont shown;
+  shown.setFamilies({QString::fromLatin1(font.Face), QStringLiteral("Microsoft Sans Serif"),
+                     QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
+                     QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+  shown.setPointSizeF(font.Points);
+  shown.setBold(font.Bold);
+  return shown;
 }
 
 QRect Pixels(const TwipRect& r) {
@@ -51,39 +47,14 @@ QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 const char* kBuiltInPicture = ":/fragtally/stats.jpg";
 
-// A cursor shape for the whole program while the guard lives; the shapes
-// stack, so the one before comes back on every way out.
-class CursorWhile {
- public:
-  explicit CursorWhile(Qt::CursorShape shape) { QApplication::setOverrideCursor(QCursor(shape)); }
-  ~CursorWhile() { QApplication::restoreOverrideCursor(); }
-  CursorWhile(const CursorWhile&) = delete;
-  CursorWhile& operator=(const CursorWhile&) = delete;
-};
-
 }  // namespace
-
-template <class Box>
-auto Form1::RenderFirst::Around(Box box) {
-  form_.Render();
-  CursorWhile ordinary(Qt::ArrowCursor);
-  return box();
-}
-
-void Form1::RenderFirst::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) {
-  Around([&] { messages_.ShowMessage(icon, title, text); });
-}
-
-bool Form1::RenderFirst::AskYesNo(const std::string& title, const std::string& text) {
-  return Around([&] { return messages_.AskYesNo(title, text); });
-}
 
 QString ShownText(std::string_view bytes) { return QString::fromStdU16String(DisplayText(bytes)); }
 
 Form1::Form1(MessageSink& messages, const QString& program_folder, QWidget* parent)
     : QWidget(parent),
-      messages_(*this, messages),
-      state_(NewForm1State(program_folder.isEmpty() ? platform::ExecutableFolder() : program_folder.toStdString())) {
+      session_(*this, messages,
+               program_folder.isEmpty() ? platform::ExecutableFolder() : program_folder.toStdString()) {
   BuildWindow();
 }
 
@@ -98,25 +69,28 @@ void Form1::BuildWindow() {
 
   const QPixmap built_in(kBuiltInPicture);
   std::map<std::string, QWidget*> containers = {{kWindowName, this}};
-  // Tab stops by their container's tab index, then their own.
-  std::vector<std::tuple<int, int, QWidget*>> tab_stops;
 
-  for (const ControlSpec& spec : Form1Controls()) {
-    QWidget* parent = containers.at(spec.Container);
+  for (const ControlSpec& control : Form1Controls()) {
+    QWidget* parent = containers.at(control.Container);
     QWidget* widget = nullptr;
-    PanelWidgets* panel = spec.Panel == 1 ? &panel1_ : spec.Panel == 2 ? &panel2_ : nullptr;
-    switch (spec.Kind) {
+    PanelWidgets* panel = control.Panel != kNone ? &panels_[static_cast<std::size_t>(control.Panel - 1)] : nullptr;
+    switch (control.Kind) {
       case ControlKind::GroupBox: {
-        widget = new QGroupBox(Utf8(spec.DesignText), parent);
-        containers[spec.Name] = widget;
+        widget = new QGroupBox(Utf8(control.DesignText), parent);
+        containers[control.Name] = widget;
         break;
       }
       case ControlKind::CommandButton: {
-        auto* button = new QPushButton(Utf8(spec.DesignText), parent);
+        auto* button = new QPushButton(Utf8(control.DesignText), parent);
         button->setAutoDefault(false);
         button->installEventFilter(this);  // Enter presses it (eventFilter)
-        const bool import = std::string_view(spec.Name) == "Command1";
-        connect(button, &QPushButton::clicked, this, [this, import] { import ? Command1_Click() : Command2_Click(); });
+        const bool import = std::string_view(control.Name) == "Command1";
+        connect(button, &QPushButton::clicked, this, [this, import] {
+          if (import)
+            session_.Import();
+          else
+            session_.Ratings(QLocale::system().decimalPoint().toStdString());
+        });
         widget = button;
         break;
       }
@@ -141,9 +115,9 @@ void Form1::BuildWindow() {
         QPalette palette = combo->palette();
         palette.setColor(QPalette::Base, palette.color(QPalette::Button));
         combo->setPalette(palette);
-        const Panel which = spec.Panel == 1 ? Panel::First : Panel::Second;
-        connect(combo, &QComboBox::currentIndexChanged, this, [this, which](int index) { OnSelection(which, index); });
-        panel->combo = combo;
+        const Panel which = control.Panel == 1 ? Panel::First : Panel::Second;
+        connect(combo, &QComboBox::currentIndexChanged, this, [this, which](int index) { session_.Select(which, index); });
+        panel->Selector = combo;
         widget = combo;
         break;
       }
@@ -151,46 +125,39 @@ void Form1::BuildWindow() {
         auto* picture = new QLabel(parent);
         picture->setScaledContents(true);
         picture->setPixmap(built_in);
-        panel->picture = picture;
+        panel->Image = picture;
         widget = picture;
         break;
       }
       case ControlKind::Label: {
         auto* label = new QLabel(parent);
         label->setTextFormat(Qt::PlainText);
-        label->setAlignment(spec.Align == TextAlign::Centre ? (Qt::AlignHCenter | Qt::AlignTop)
+        label->setAlignment(control.Align == TextAlign::Centre ? (Qt::AlignHCenter | Qt::AlignTop)
                                                             : (Qt::AlignLeft | Qt::AlignTop));
         QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, QColor(spec.TextColour.Red, spec.TextColour.Green, spec.TextColour.Blue));
+        palette.setColor(QPalette::WindowText, QColor(control.TextColour.Red, control.TextColour.Green, control.TextColour.Blue));
         label->setPalette(palette);
-        label->setText(Utf8(spec.DesignText));
-        if (spec.Fill != kNone) {
-          panel->values[static_cast<std::size_t>(spec.Fill)] = label;
-          panel->shown[static_cast<std::size_t>(spec.Fill)] = spec.DesignText;
-        }
+        label->setText(Utf8(control.DesignText));
+        if (control.Fill != kNone) panel->Values[static_cast<std::size_t>(control.Fill)] = label;
         widget = label;
         break;
       }
     }
-    widget->setObjectName(QString::fromLatin1(spec.Name));
-    widget->setGeometry(Pixels(spec.Rect));
-    if (spec.Font == FontKind::PanelLabel) widget->setFont(FontOf(FontKind::PanelLabel));
-    if (spec.TabIndex != kNone && spec.Kind != ControlKind::GroupBox) {
-      const ControlSpec* container = FindControl(spec.Container);
-      tab_stops.emplace_back(container ? container->TabIndex : spec.TabIndex, container ? spec.TabIndex : -1, widget);
-    }
+    widget->setObjectName(QString::fromLatin1(control.Name));
+    widget->setGeometry(Pixels(control.Rect));
+    if (control.Font == FontKind::PanelLabel) widget->setFont(FontOf(FontKind::PanelLabel));
   }
 
-  std::sort(tab_stops.begin(), tab_stops.end(),
-            [](const auto& a, const auto& b) { return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b)); });
-  for (std::size_t i = 1; i < tab_stops.size(); ++i) setTabOrder(std::get<2>(tab_stops[i - 1]), std::get<2>(tab_stops[i]));
+  std::vector<QWidget*> tab_stops;
+  for (const ControlSpec* control : TabOrder())
+    tab_stops.push_back(findChild<QWidget*>(QString::fromLatin1(control->Name)));
+  for (std::size_t i = 1; i < tab_stops.size(); ++i) setTabOrder(tab_stops[i - 1], tab_stops[i]);
 
   // The first tab stop on the screen (not the hidden trace) has the keyboard
   // focus once the window is active. Qt keeps a window's focus widget when
   // the window is deactivated (a message box, another program) and gives it
   // the focus again when the window is activated.
-  for (const auto& stop : tab_stops) {
-    QWidget* widget = std::get<2>(stop);
+  for (QWidget* widget : tab_stops) {
     if (widget->isVisibleTo(this) && (widget->focusPolicy() & Qt::TabFocus)) {
       widget->setFocus(Qt::TabFocusReason);
       break;
@@ -208,97 +175,47 @@ void Form1::BringToFront() {
   target->activateWindow();
 }
 
-void Form1::LoadPanelPictures() {
+void Form1::LoadPanelPictures(const std::string& path) {
   // A missing or unreadable picture leaves the built-in one, without a word.
-  const QString path = QString::fromStdString(PanelPicturePath(*state_));
-  for (QLabel* picture : {panel1_.picture, panel2_.picture}) {
+  const QString file = QString::fromStdString(path);
+  for (PanelWidgets& panel : panels_) {
     QPixmap replacement;
-    if (replacement.load(path)) picture->setPixmap(replacement);
+    if (replacement.load(file)) panel.Image->setPixmap(replacement);
   }
 }
 
-void Form1::Form_Load() {
-  if (loaded_) return;
-  loaded_ = true;
-  CursorWhile busy(Qt::WaitCursor);  // the statistics file may be large
-  LoadPanelPictures();
-  fragtally::Form_Load(*state_, messages_);
-  Render();
+// A cursor shape for the whole program; the shapes stack.
+void Form1::SetBusy(bool busy) {
+  if (busy)
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+  else
+    QApplication::restoreOverrideCursor();
 }
 
-void Form1::Form_Activate() {
-  fragtally::Form_Activate(*state_);
-  Render();
-}
-
-void Form1::Form_Unload() {
-  if (unloaded_) return;
-  unloaded_ = true;
-  fragtally::Form_Unload(*state_, messages_);
-}
-
-void Form1::Command1_Click() {
-  CursorWhile busy(Qt::WaitCursor);  // the log may be large
-  fragtally::Command1_Click(*state_, messages_);
-  Render();
-}
-
-void Form1::Command2_Click() {
-  fragtally::Command2_Click(*state_, messages_, QLocale::system().decimalPoint().toStdString());
-}
-
-void Form1::OnSelection(Panel which, int index) {
-  // Render() blocks the selectors' signals, so this is a user's (or a
-  // test's) selection.
-  SelectPlayer(*state_, messages_, which, index);
-  Render();
-}
-
-void Form1::Render() {
-  RenderSelector(panel1_.combo, state_->Combo1);
-  RenderSelector(panel2_.combo, state_->Combo2);
-  RenderPanel(panel1_, state_->Panel1);
-  RenderPanel(panel2_, state_->Panel2);
+void Form1::Apply(const ViewDelta& delta) {
+  QStringList names;
+  names.reserve(static_cast<qsizetype>(delta.NewEntries.size()));
+  for (std::string_view name : delta.NewEntries) names.append(ShownText(name));
+  for (std::size_t p = 0; p < panels_.size(); ++p) {
+    // Selections made here are no user's: the selectors keep quiet.
+    QComboBox* combo = panels_[p].Selector;
+    const QSignalBlocker blocker(combo);
+    if (delta.ResetEntries) combo->clear();
+    // Adding the first names makes QComboBox select entry 0; the index is set
+    // from the state's selector below, so "nothing selected" stays -1.
+    if (!names.isEmpty()) combo->insertItems(delta.FirstNewEntry, names);
+    if (combo->currentIndex() != delta.Selected[p]) combo->setCurrentIndex(delta.Selected[p]);
+  }
+  for (const ViewDelta::LabelText& label : delta.Labels)
+    panels_[label.Which == Panel::First ? 0 : 1].Values[static_cast<std::size_t>(label.Fill)]->setText(ShownText(label.Text));
   if (text2_->isVisible()) {
     SyncTrace();
     PlaceTraceCaret();
   }
 }
 
-void Form1::RenderSelector(QComboBox* combo, const Selector& selector) {
-  const QSignalBlocker blocker(combo);
-  const auto& list = selector.List;
-  const std::size_t count = static_cast<std::size_t>(combo->count());
-  if (list.size() < count) combo->clear();  // names are never removed; start over if they were
-  const std::size_t first_new = static_cast<std::size_t>(combo->count());
-  if (list.size() > first_new) {
-    QStringList tail;
-    tail.reserve(static_cast<qsizetype>(list.size() - first_new));
-    for (std::size_t i = first_new; i < list.size(); ++i) tail.append(ShownText(list[i]));
-    // Adding the first names makes QComboBox select entry 0; the index is set
-    // from the state's selector below, so "nothing selected" stays -1.
-    combo->insertItems(static_cast<int>(first_new), tail);
-  }
-  if (combo->currentIndex() != selector.ListIndex) combo->setCurrentIndex(selector.ListIndex);
-}
-
-void Form1::RenderPanel(PanelWidgets& panel, const PanelLabels& labels) {
-  for (std::size_t i = 0; i < labels.size(); ++i) {
-    if (panel.shown[i] == labels[i]) continue;
-    panel.values[i]->setText(ShownText(labels[i]));
-    panel.shown[i] = labels[i];
-  }
-}
-
-// The trace only ever grows at its end, so only the new tail goes into Text2,
-// converted line by line; the text already there is never set again. The
-// sync is lazy: Text2 stays hidden, and filling a QPlainTextEdit with a large
-// trace costs time and memory that nothing uses (9999 players give about
-// 140,000 trace lines: syncing them at start-up took the time until the
-// window was shown from about 55 ms to 330 ms and the peak memory from 40 MB
-// to 68 MB). It runs when Text2 is shown and when SyncedText2() is asked for.
 void Form1::SyncTrace() {
-  const TraceText& trace = state_->Trace;
+  const TraceText& trace = state().Trace;
   if (trace.size() < trace_synced_) {  // the trace never shrinks; start over if it did
     text2_->clear();
     trace_synced_ = 0;
@@ -319,9 +236,9 @@ void Form1::PlaceTraceCaret() {
   QTextDocument* document = text2_->document();
   const int end = document->characterCount() - 1;
   int position = end;
-  if (state_->TraceCaret < trace_synced_) {
-    std::string_view before = std::string_view(state_->Trace).substr(0, state_->TraceCaret);
-    position = std::min(end, static_cast<int>(DisplayLines(before, u"\n").size()));
+  if (state().TraceCaret < trace_synced_) {
+    std::string_view before = std::string_view(state().Trace).substr(0, state().TraceCaret);
+    position = std::min(end, static_cast<int>(DisplayLinesLength(before, u"\n")));
   }
   QTextCursor cursor = text2_->textCursor();
   if (cursor.position() == position && !cursor.hasSelection()) return;
@@ -336,12 +253,12 @@ QPlainTextEdit* Form1::SyncedText2() {
 }
 
 bool Form1::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate) Form_Activate();
+  if (event->type() == QEvent::WindowActivate) session_.Activate();
   return QWidget::event(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  Form_Unload();
+  session_.Unload();
   event->accept();
 }
 

@@ -82,8 +82,6 @@ HRESULT PanelPicture::Decode(IWICBitmapDecoder* decoder) {
     Release(source_);
     source_ = bitmap;
     bitmap = nullptr;
-    source_width_ = w;
-    source_height_ = h;
     if (scaled_) DeleteObject(scaled_);
     scaled_ = nullptr;
     scaled_width_ = scaled_height_ = 0;

@@ -26,14 +26,10 @@ class PanelPicture {
   // nullptr when nothing was decoded.
   HBITMAP Scaled(int width, int height);
 
-  UINT source_width() const { return source_width_; }
-  UINT source_height() const { return source_height_; }
-
  private:
   HRESULT Decode(IWICBitmapDecoder* decoder);
 
   IWICBitmapSource* source_ = nullptr;  // decoded, 32bppPBGRA, kept in memory
-  UINT source_width_ = 0, source_height_ = 0;
   HBITMAP scaled_ = nullptr;
   int scaled_width_ = 0, scaled_height_ = 0;
 };

@@ -1,4 +1,4 @@
-#include "window/win32/capture.h"
+#include "capture.h"
 
 #include <wincodec.h>
 

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "files/file_state.h"
+
+namespace fragtally {
+
+// A drop-down player selector: the selected position, -1 when nothing is
+// selected. Its entries are the table's names in slot order (entry k names
+// the player in slot k + 1; see SelectorEntryCount and SelectorEntry).
+struct Selector {
+  int ListIndex = -1;
+};
+
+// How many entries a selector has, and the text of entry k.
+inline int SelectorEntryCount(const PlayerTable& table) { return table.PlayerCount; }
+inline const std::string& SelectorEntry(const PlayerTable& table, int k) { return table.PlayerName[k + 1]; }
+
+// The texts of the 24 value labels of one player panel, in fill order.
+inline constexpr int kPanelValueCount = 24;
+using PanelLabels = std::array<std::string, kPanelValueCount>;
+
+// Everything the main window keeps: the file state (player table, reading
+// variables, trace, settings) and what the window shows of it.
+struct WindowState : FileState {
+  // Where Text2's caret is, in bytes of the trace.
+  std::size_t TraceCaret = 0;
+
+  Selector Combo1, Combo2;
+  PanelLabels Panel1, Panel2;
+};
+
+// The state is large (24 columns of 9999 counters): keep it on the heap.
+inline std::unique_ptr<WindowState> NewWindowState() { return std::make_unique<WindowState>(); }
+
+}  // namespace fragtally

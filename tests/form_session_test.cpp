@@ -1,0 +1,312 @@
+// The window's scenarios, once for both windows: the presenter driven as a
+// window drives it, with a view that keeps what it was told to show and a
+// sink that notes what the view showed whenever a box came up.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/form_session.h"
+#include "app/messages.h"
+#include "test_support.h"
+
+namespace fragtally::testing {
+namespace {
+
+const Totals kAnn{"Ann", 1, {{{12, 30}, {0, 0}, {0, 0}, {5, 20}, {0, 0}, {4, 10}, {0, 0}, {0, 0}}}, 900, 700, 5, 3, 0, 5, 2};
+const Totals kBob{"Bob", 0, {{{20, 50}, {3, 9}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}}, 400, 800, 2, 6, 1, 1, 3};
+const Totals kCid{"Cid", 2, {{{7, 70}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {1, 4}, {0, 0}}}, 300, 200, 1, 1, 0, 1, 1};
+
+// What a window shows, kept from the deltas it was handed.
+class ScreenView : public FormView {
+ public:
+  void Apply(const ViewDelta& delta) override {
+    ++applied;
+    if (delta.ResetEntries) entries.clear();
+    EXPECT_EQ(delta.FirstNewEntry, static_cast<int>(entries.size()));
+    for (std::string_view name : delta.NewEntries) entries.emplace_back(name);
+    last_new_entries = delta.NewEntries.size();
+    selected = delta.Selected;
+    last_labels.clear();
+    for (const ViewDelta::LabelText& label : delta.Labels) {
+      labels[label.Which == Panel::First ? 0 : 1][static_cast<std::size_t>(label.Fill)] = std::string(label.Text);
+      last_labels.push_back(label.Which);
+    }
+    caret = delta.TraceCaret;
+  }
+  void SetBusy(bool on) override {
+    EXPECT_NE(on, busy) << "the wait cursor goes on and off in pairs";
+    busy = on;
+    ++busy_changes;
+  }
+  void LoadPanelPictures(const std::string& path) override {
+    picture_path = path;
+    busy_at_pictures = busy;
+  }
+
+  std::vector<std::string> entries;
+  std::array<int, 2> selected{-1, -1};
+  std::array<PanelLabels, 2> labels{DesignPanelLabels(), DesignPanelLabels()};
+  std::size_t caret = 0;
+  std::size_t last_new_entries = 0;
+  std::vector<Panel> last_labels;
+  bool busy = false;
+  bool busy_at_pictures = false;
+  int busy_changes = 0;
+  int applied = 0;
+  std::string picture_path;
+};
+
+// Notes, at every box, whether the wait cursor was up and what the first
+// panel's title label showed.
+class ScreenSink : public RecordingSink {
+ public:
+  explicit ScreenSink(const ScreenView& view) : view_(view) {}
+  void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override {
+    Note();
+    RecordingSink::ShowMessage(icon, title, text);
+    if (during_box) during_box();
+  }
+  bool AskYesNo(const std::string& title, const std::string& text) override {
+    Note();
+    return RecordingSink::AskYesNo(title, text);
+  }
+  std::vector<bool> busy_at_box;
+  std::vector<std::string> title_label_at_box;
+  std::function<void()> during_box;
+
+ private:
+  void Note() {
+    busy_at_box.push_back(view_.busy);
+    title_label_at_box.push_back(view_.labels[0][PanelValue::Title]);
+  }
+  const ScreenView& view_;
+};
+
+class Presenter : public ::testing::Test {
+ protected:
+  std::filesystem::path Basekrm() const { return dir.path() / "basekrm"; }
+  void WriteStats(const std::string& bytes) const { WriteFile(Basekrm() / "Stats.krm", bytes); }
+  void WriteLog(const std::vector<std::string>& lines) const { WriteFile(Basekrm() / "LOG.txt", CrLf(lines)); }
+  std::string Label(Panel panel, int fill) const { return view.labels[panel == Panel::First ? 0 : 1][fill]; }
+
+  TempDir dir;
+  CurrentFolder inside{dir.path()};
+  ScreenView view;
+  ScreenSink sink{view};
+  FormSession session{view, sink, dir.str()};
+};
+
+// --- start-up and closing ----------------------------------------------------------------
+
+TEST_F(Presenter, FirstRunTellsTheUserUnderTheNormalCursorAndSelectsNobody) {
+  std::filesystem::create_directories(Basekrm());
+  session.Load();
+  session.Load();  // once only
+
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].title, kStatsNotFoundTitle);
+  EXPECT_EQ(sink.messages[0].text, std::string(kStatsNotFoundText) + kContactAddress);
+  EXPECT_EQ(sink.busy_at_box, std::vector<bool>{false});
+  EXPECT_TRUE(view.busy_at_pictures) << "the pictures load under the wait cursor too";
+  EXPECT_EQ(view.picture_path, (Basekrm() / "custom" / "stats.jpg").string());
+  EXPECT_FALSE(view.busy);
+  EXPECT_TRUE(view.entries.empty());
+  EXPECT_EQ(view.selected, (std::array<int, 2>{-1, -1}));
+  EXPECT_EQ(view.labels[0], DesignPanelLabels());
+
+  session.Unload();
+  session.Unload();  // once only
+  EXPECT_FALSE(std::filesystem::exists(Basekrm() / "Stats.krm")) << "no players: nothing to save";
+  EXPECT_EQ(ReadFile(Basekrm() / "mSetup.ini"), "basekrm\\LOG.txt\r\n\r\n");
+  EXPECT_EQ(sink.messages.size(), 1u);
+}
+
+TEST_F(Presenter, StartUpShowsTheFirstPlayerAndTheSecondOrTheFirstTwice) {
+  WriteStats(StatsFileOf({kAnn, kBob, kCid}));
+  session.Load();
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_EQ(view.entries, (std::vector<std::string>{"Ann", "Bob", "Cid"}));
+  EXPECT_EQ(view.selected, (std::array<int, 2>{0, 1}));
+  EXPECT_EQ(Label(Panel::First, PanelValue::Title), "Stats for Ann");
+  EXPECT_EQ(Label(Panel::Second, PanelValue::Title), "Stats for Bob");
+  EXPECT_EQ(Label(Panel::Second, PanelValue::Frags), "1");
+  EXPECT_EQ(Label(Panel::First, PanelValue::FirstAccuracy), "40%");
+
+  TempDir other;
+  WriteFile(other.path() / "basekrm" / "Stats.krm", StatsFileOf({kAnn}));
+  ScreenView one_view;
+  RecordingSink one_sink;
+  FormSession one(one_view, one_sink, other.str());
+  one.Load();
+  EXPECT_EQ(one_view.selected, (std::array<int, 2>{0, 0}));
+  EXPECT_EQ(one_view.labels[1][PanelValue::Title], "Stats for Ann");
+}
+
+TEST_F(Presenter, AFailedLoadKeepsWhatWasReadSelectsNobodyUntilTheUserPicks) {
+  // A header line without room for a name ends the load after Ann's block.
+  WriteStats(StatsFileOf({kAnn}) + "console: Stats for:\r\n" + StatsFileOf({kBob}));
+  session.Load();
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].title, kStatsNotFoundTitle);
+  EXPECT_EQ(view.entries, std::vector<std::string>{"Ann"});
+  EXPECT_EQ(view.selected, (std::array<int, 2>{-1, -1}));
+  EXPECT_EQ(view.labels[1], DesignPanelLabels());
+
+  session.Select(Panel::Second, 0);
+  EXPECT_EQ(Label(Panel::Second, PanelValue::Title), "Stats for Ann");
+  EXPECT_EQ(view.labels[0], DesignPanelLabels()) << "the other panel is left alone";
+}
+
+TEST_F(Presenter, ClosingWritesBothFilesAndASaveThatFailsIsToldWhileClosingGoesOn) {
+  const std::string stats = StatsFileOf({kAnn, kBob});
+  WriteStats(stats);
+  std::filesystem::create_directories(Basekrm() / "mSetup.ini");  // a folder where the settings file belongs
+  session.Load();
+  std::filesystem::remove(Basekrm() / "Stats.krm");
+  session.Unload();
+  EXPECT_EQ(ReadFile(Basekrm() / "Stats.krm"), stats);
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].title, kSaveFailedTitle);
+  EXPECT_EQ(sink.messages[0].text.rfind("Файл настроек не записан", 0), 0u) << sink.messages[0].text;
+}
+
+TEST_F(Presenter, ActivationMovesTheCaretToTheEndOfTheTrace) {
+  WriteStats(StatsFileOf({kAnn, kBob}));
+  session.Load();
+  session.state().TraceCaret = 0;
+  session.Refresh();
+  EXPECT_EQ(view.caret, 0u);
+  session.Activate();
+  EXPECT_EQ(session.state().TraceCaret, session.state().Trace.size());
+  EXPECT_EQ(view.caret, session.state().Trace.size());
+}
+
+// --- the selectors and the panels ---------------------------------------------------------
+
+TEST_F(Presenter, ChoosingInOneSelectorChangesThatPanelsLabelsOnly) {
+  WriteStats(StatsFileOf({kAnn, kBob, kCid}));
+  session.Load();
+  session.Select(Panel::First, 2);
+  EXPECT_EQ(view.selected, (std::array<int, 2>{2, 1}));
+  EXPECT_EQ(Label(Panel::First, PanelValue::Title), "Stats for Cid");
+  ASSERT_FALSE(view.last_labels.empty());
+  for (Panel panel : view.last_labels) EXPECT_EQ(panel, Panel::First);
+  EXPECT_EQ(view.last_new_entries, 0u) << "no entry is sent twice";
+
+  session.Refresh();  // nothing changed: nothing to set
+  EXPECT_TRUE(view.last_labels.empty());
+}
+
+TEST_F(Presenter, AnImportSendsTheNewNamesOnlyAndShowsTheFirstPlayer) {
+  WriteStats(StatsFileOf({kAnn}));
+  session.Load();
+  WriteLog(Lines({{"--- Fs_startup : one"}, MatchBlock("Bob", 2), MatchBlock("Ann", 1), MatchBlock("Dan", 1)}));
+  session.Import();
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_EQ(view.entries, (std::vector<std::string>{"Ann", "Bob", "Dan"}));
+  EXPECT_EQ(view.last_new_entries, 2u);
+  EXPECT_EQ(view.selected, (std::array<int, 2>{0, 0}));
+  EXPECT_EQ(view.caret, session.state().Trace.size());
+  EXPECT_FALSE(view.busy);
+  EXPECT_EQ(view.busy_changes, 4) << "on and off at start-up and at the import";
+}
+
+TEST_F(Presenter, AnAccuracyBeyondALabelStopsTheFillThereAndTellsTheUserOnce) {
+  Totals wild{"Wild"};
+  wild.weapons[3] = {2000000000, 1};  // 200000000000%: no label holds it
+  WriteStats(StatsFileOf({kAnn, wild}));
+  session.Load();
+  ASSERT_EQ(sink.messages.size(), 1u) << "one box for the start-up, though it fills a panel";
+  EXPECT_EQ(sink.messages[0].title, kPanelFillFailedTitle);
+  EXPECT_EQ(Label(Panel::Second, PanelValue::Title), "Stats for Wild");
+  EXPECT_EQ(Label(Panel::Second, PanelValue::FirstAccuracy + 2), "0%");
+  EXPECT_EQ(Label(Panel::Second, PanelValue::FirstAccuracy + 3), DesignPanelLabels()[PanelValue::FirstAccuracy + 3]);
+
+  session.Select(Panel::First, 1);
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.title_label_at_box[1], "Stats for Wild") << "the panel shows what was filled before the box";
+}
+
+// --- the ratings ---------------------------------------------------------------------------
+
+TEST_F(Presenter, RatingsCompareTheShownPlayersAndNobodyGivesAnEmptyBox) {
+  std::filesystem::create_directories(Basekrm());
+  session.Load();
+  session.Ratings(",");
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[1].title, kRatingsTitle);
+  EXPECT_EQ(sink.messages[1].text, "");
+
+  TempDir other;
+  WriteFile(other.path() / "basekrm" / "Stats.krm", StatsFileOf({kAnn, kBob}));
+  ScreenView two_view;
+  RecordingSink two_sink;
+  FormSession two(two_view, two_sink, other.str());
+  two.Load();
+  two.Ratings(",");
+  ASSERT_EQ(two_sink.messages.size(), 1u);
+  EXPECT_NE(two_sink.messages[0].text.find("Ann"), std::string::npos);
+  EXPECT_NE(two_sink.messages[0].text.find("Bob"), std::string::npos);
+  EXPECT_EQ(two_view.busy_changes, 2) << "the ratings are quick: no wait cursor";
+}
+
+// --- the guards ----------------------------------------------------------------------------
+
+TEST_F(Presenter, ImportRunsUnderTheWaitCursorAndEveryBoxUnderTheNormalOne) {
+  WriteStats(StatsFileOf({kAnn}));
+  session.Load();
+  session.Import();  // no log: the failure box
+  session.Import();
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[0].title, kLogNotFoundTitle);
+  EXPECT_EQ(sink.busy_at_box, (std::vector<bool>{false, false}));
+  EXPECT_FALSE(view.busy);
+
+  bool busy_inside = false;
+  bool answered = session.Run(FormSession::Duration::Long, [&](WindowState&, MessageSink& messages) {
+    busy_inside = view.busy;
+    messages.AskYesNo("?", "?");
+    busy_inside = busy_inside && view.busy;
+  });
+  EXPECT_TRUE(answered);
+  EXPECT_TRUE(busy_inside) << "the wait cursor comes back after the question";
+  EXPECT_FALSE(sink.busy_at_box.back());
+  EXPECT_FALSE(view.busy);
+}
+
+TEST_F(Presenter, AHandlerThatThrowsLeavesNoWaitCursorAndNoHandlerRunning) {
+  EXPECT_THROW(session.Run(FormSession::Duration::Long,
+                           [](WindowState&, MessageSink&) { throw std::runtime_error("not caught below"); }),
+               std::runtime_error);
+  EXPECT_FALSE(view.busy);
+  EXPECT_FALSE(session.busy());
+  EXPECT_FALSE(session.running());
+  EXPECT_TRUE(session.Run(FormSession::Duration::Short, [](WindowState&, MessageSink&) {}));
+}
+
+TEST_F(Presenter, WhileAHandlersBoxIsUpOtherEventsAreDroppedButClosingSaves) {
+  WriteStats(StatsFileOf({kAnn, kBob}));
+  session.Load();
+  bool nested_ran = true;
+  sink.during_box = [&] {
+    sink.during_box = nullptr;
+    EXPECT_TRUE(session.running());
+    nested_ran = session.Run(FormSession::Duration::Short, [](WindowState&, MessageSink&) {});
+    session.Select(Panel::First, 1);
+    session.Unload();  // the system ends the session
+  };
+  session.Ratings(".");
+  EXPECT_FALSE(nested_ran);
+  EXPECT_EQ(view.selected[0], 0) << "the selection waited for nobody: it was dropped";
+  EXPECT_TRUE(std::filesystem::exists(Basekrm() / "mSetup.ini"));
+  EXPECT_FALSE(session.running());
+}
+
+}  // namespace
+}  // namespace fragtally::testing
