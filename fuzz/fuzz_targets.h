@@ -31,6 +31,10 @@ void FuzzImportHistory(const std::uint8_t* data, std::size_t size);
 // or the ratings report on two players built from the input.
 void FuzzNumbers(const std::uint8_t* data, std::size_t size);
 
+// The input's lines are player names (up to an empty line) and then journal
+// sessions: the HTML report keeps its markup and the CSV its columns.
+void FuzzReport(const std::uint8_t* data, std::size_t size);
+
 }  // namespace fragtally::fuzz
 
 // In a libFuzzer build each target file defines the entry point for its body.

@@ -178,3 +178,11 @@ write("numbers", "report_zero_games", report(0, [(1, 0, 0, 0, 0), (1, 0, 0, 0, 2
 write("numbers", "report_no_selection", report(0, alpha_bravo, [8, 0], [["0%"] * 8, ["0%"] * 8]))
 write("numbers", "report_difference_overflow", report(0, [(2147483647, -1, 0, 0, 1), (0, 0, 0, 0, 1)], [0, 1],
                                                       [["0%"] * 8, ["0%"] * 8]))
+
+# ---------------------------------------------------------------- report
+# Player names (one a line), an empty line, then journal sessions.
+write("report", "hostile_names",
+      b"<script>alert(1)</script>\n\"><img src=x onerror=alert(1)>\n</svg></table>\n=1+2\n"
+      b"a;b,c\"d\n\xff\xfe\xcf\xf0\xe8\n\x01\x1b[31m\r\n\n2026-12-01 20:00:00\nraw <b>text</b>\n"
+      b"2026-12-01<i>\n")
+write("report", "repeated_names", b"same\nsame\n\xc3\n\xc3\x28\n@x\n-1\n+1\n\n")

@@ -7,7 +7,7 @@
 #
 # SECONDS_PER_TARGET defaults to 60; with --runs each target runs until it has
 # tried that many inputs, on both cores (two fuzzing jobs sharing a corpus).
-# TARGET is any of stats_line, stats_file, log_import, numbers, import_history
+# TARGET is any of stats_line, stats_file, log_import, numbers, import_history, report
 # (default: all). Every target keeps its files in memory. Each target starts from its seeds
 # (fuzz/corpus/<target>) and regression cases (fuzz/regressions/<target>) plus
 # what earlier runs found, kept in build-fuzz/fuzz-work/<target>/corpus.
@@ -26,7 +26,7 @@ else
   [ $# -gt 0 ] && shift
 fi
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(stats_line stats_file log_import numbers import_history)
+[ ${#targets[@]} -eq 0 ] && targets=(stats_line stats_file log_import numbers import_history report)
 build=${FRAGTALLY_FUZZ_BUILD:-build-fuzz}
 work_root="$build/fuzz-work"
 

@@ -27,6 +27,7 @@ development=(
   clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
   locales-all                       # numbers under locales with other decimal points
   icoutils                          # icotool: the Windows icon's images (tools/make_icon.cpp)
+  chromium                          # the HTML report's picture, headless (tests/html/report_picture_test.sh)
 )
 
 # Cross-building the Windows program.

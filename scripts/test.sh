@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the plain build first,
-# the install test (install into a game folder, start from the launcher,
-# uninstall), a smoke run of the benchmarks, then the whole suite again under
-# the address and undefined-behaviour sanitizers; last, the Windows program,
-# cross-built and tested under Wine (scripts/test-windows.sh).
+# the HTML report's screenshot, the install test (install into a game folder,
+# start from the launcher, uninstall), a smoke run of the benchmarks, then the
+# whole suite again under the address and undefined-behaviour sanitizers;
+# last, the Windows program, cross-built and tested under Wine
+# (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,6 +25,9 @@ echo "== build and test =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRAGTALLY_BUILD_WINDOW=ON -DFRAGTALLY_BUILD_TESTS=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== the HTML report in headless Chromium: its screenshot shows the table and the charts =="
+bash tests/html/report_picture_test.sh build
 
 echo "== install into a game folder, start from the launcher, uninstall (Release build) =="
 bash tests/install/install_test.sh

@@ -71,13 +71,9 @@ PlayerRatings Rate(const PlayerTable& t, const RatingsInput& input, const std::s
   if (!input.SelectedPosition) Raise(ErrorKind::SubscriptOutOfRange);
   const long slot = static_cast<long>(*input.SelectedPosition) + 1;
   PlayerRatings r;
-  r.Frag = FormatRatingValue(Quotient(t.Frags[slot], t.Deaths[slot], t.GamesPlayed[slot]), separator);
-  r.Damage = FormatRatingValue(Quotient(t.DamageGiven[slot], t.DamageReceived[slot], t.GamesPlayed[slot]), separator);
-  double sum = 0.0;
-  for (const std::string& caption : input.AccuracyCaptions) sum += ReadNumber(caption);
-  double average = std::floor(sum / 8.0);
-  if (!std::isfinite(average)) Raise(ErrorKind::Overflow);
-  r.Accuracy = FormatRatingValue(average, separator);
+  r.Frag = FormatRatingValue(FragRating(t.Frags[slot], t.Deaths[slot], t.GamesPlayed[slot]), separator);
+  r.Damage = FormatRatingValue(DamageRating(t.DamageGiven[slot], t.DamageReceived[slot], t.GamesPlayed[slot]), separator);
+  r.Accuracy = FormatRatingValue(AccuracyRating(input.AccuracyCaptions), separator);
   AppendNumber(r.Games, t.GamesPlayed[slot]);
   return r;
 }
@@ -91,6 +87,33 @@ void AppendHalf(std::string& text, const std::string& name, const PlayerRatings&
 }
 
 }  // namespace
+
+double FragRating(std::int32_t frags, std::int32_t deaths, std::int32_t games) { return Quotient(frags, deaths, games); }
+
+double DamageRating(std::int32_t given, std::int32_t received, std::int32_t games) {
+  return Quotient(given, received, games);
+}
+
+double AccuracyRating(const std::array<std::string, kWeapons.size()>& accuracy_captions) {
+  double sum = 0.0;
+  for (const std::string& caption : accuracy_captions) sum += ReadNumber(caption);
+  const double average = std::floor(sum / 8.0);
+  if (!std::isfinite(average)) Raise(ErrorKind::Overflow);
+  return average;
+}
+
+PlayerCounters CountersOf(const PlayerTable& table, long slot) {
+  PlayerCounters counters{};
+  for (std::size_t i = 0; i < kCounterColumns.size(); ++i) counters[i] = (table.*kCounterColumns[i].Member)[slot];
+  return counters;
+}
+
+std::array<std::string, kWeapons.size()> AccuracyCaptions(const PlayerCounters& counters) {
+  std::array<std::string, kWeapons.size()> captions;
+  for (std::size_t i = 0; i < kWeapons.size(); ++i)
+    captions[i] = AccuracyText(counters[CounterIndex(kWeapons[i].Hits)], counters[CounterIndex(kWeapons[i].Shots)]);
+  return captions;
+}
 
 std::string BuildRatingsReport(const PlayerTable& table, const RatingsInput& first, const RatingsInput& second,
                                const std::string& decimal_separator) {

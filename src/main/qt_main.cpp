@@ -2,14 +2,18 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <QApplication>
+#include <QLocale>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
 #include <QTimer>
 
+#include "app/export.h"
 #include "platform/platform.h"
 #include "window/qt/form1.h"
 #include "window/qt/qt_message_sink.h"
@@ -72,6 +76,19 @@ void Print(const char* line) {
 int main(int argc, char* argv[]) {
   QElapsedTimer since_start;
   since_start.start();
+
+  // --export-html FILE / --export-csv FILE: the file is written without a
+  // window (and without a display), the outcome told on stdout or stderr.
+  {
+    const std::string decimal = QLocale::system().decimalPoint().toStdString();
+    const std::optional<fragtally::ExportResult> exported = fragtally::RunExport(
+        std::vector<std::string>(argv + 1, argv + argc), fragtally::platform::ExecutableFolder(),
+        {fragtally::ListSeparatorFor(decimal), decimal});
+    if (exported) {
+      std::fputs(exported->Message.c_str(), exported->ExitCode == 0 ? stdout : stderr);
+      return exported->ExitCode;
+    }
+  }
 
   QApplication app(argc, argv);
 

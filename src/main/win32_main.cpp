@@ -3,10 +3,14 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/export.h"
 #include "platform/platform.h"
 #include "window/win32/form1.h"
 #include "window/win32/message_box_sink.h"
@@ -18,9 +22,66 @@ namespace {
 // the folder's lock and still be creating its window.
 constexpr DWORD kRunningCopyWaitMs = 5000;
 
+std::string Utf8(const wchar_t* text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), size, nullptr, nullptr);
+  bytes.pop_back();  // the terminating zero
+  return bytes;
+}
+
+// One of the user's regional settings (LOCALE_SDECIMAL, LOCALE_SLIST) as UTF-8.
+std::string LocaleText(LCTYPE item, const char* fallback) {
+  wchar_t text[8];
+  return GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, item, text, 8) > 1 ? Utf8(text) : std::string(fallback);
+}
+
+// The export's message, where a script or the console it was started from
+// sees it. The program has no console of its own (a GUI program): when its
+// output was redirected (a pipe, a file) the handle is there already;
+// otherwise it writes to the console of the program that started it.
+void Tell(const std::string& message, bool error) {
+  HANDLE out = GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) {
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return;
+  }
+  DWORD mode = 0, written = 0;
+  if (GetConsoleMode(out, &mode)) {
+    std::wstring wide(message.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, message.data(), static_cast<int>(message.size()),
+                                                             wide.data(), static_cast<int>(wide.size()))));
+    WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  } else {
+    WriteFile(out, message.data(), static_cast<DWORD>(message.size()), &written, nullptr);
+  }
+}
+
+// --export-html FILE / --export-csv FILE: the file is written without a
+// window; none when the program was started to open its window.
+std::optional<int> RunExportWithoutWindow() {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::nullopt;
+  std::vector<std::string> arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(Utf8(wide[i]));
+  LocalFree(wide);
+  const std::optional<fragtally::ExportResult> exported =
+      fragtally::RunExport(arguments, fragtally::platform::ExecutableFolder(),
+                           {LocaleText(LOCALE_SLIST, ";"), LocaleText(LOCALE_SDECIMAL, ",")});
+  if (!exported) return std::nullopt;
+  Tell(exported->Message, exported->ExitCode != 0);
+  return exported->ExitCode;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  if (const std::optional<int> exported = RunExportWithoutWindow()) return *exported;
+
   // One copy per game folder, before anything is read: a second start brings
   // the running copy to the front and ends, touching no file (two copies
   // would each save their own totals over the other's).

@@ -94,6 +94,7 @@ TEST(FuzzReplay, StatsFile) { Replay("stats_file", &fuzz::FuzzStatsFile, 40); }
 TEST(FuzzReplay, LogImport) { Replay("log_import", &fuzz::FuzzLogImport, 40); }
 TEST(FuzzReplay, Numbers) { Replay("numbers", &fuzz::FuzzNumbers, 100); }
 TEST(FuzzReplay, ImportHistory) { Replay("import_history", &fuzz::FuzzImportHistory, 20); }
+TEST(FuzzReplay, Report) { Replay("report", &fuzz::FuzzReport, 40); }
 
 }  // namespace
 }  // namespace fragtally

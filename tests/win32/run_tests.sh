@@ -2,9 +2,10 @@
 # Runs the Windows program's tests under Wine: the suites through CTest (the
 # core, the portable reliability tests, the window in-process, the platform
 # layer under two code pages, the program's imports), the window at 144 DPI,
-# the end-to-end test against the Linux window, then two starts of the
-# program in one game folder. For the save-failure tests it mounts a full (64 KiB) and a
-# read-only tmpfs when the machine allows it (root), and unmounts them again.
+# the end-to-end test against the Linux window, two starts of the program in
+# one game folder, then the exports without a window. For the save-failure
+# tests it mounts a full (64 KiB) and a read-only tmpfs when the machine
+# allows it (root), and unmounts them again.
 #
 #   tests/win32/run_tests.sh LINUX_BUILD WINDOWS_BUILD [PROGRAM]
 #
@@ -55,3 +56,4 @@ set_dpi 96
 echo "run_tests: the window at 144 DPI: $(grep -ac '^\[       OK' "$faults/dpi.log") tests passed"
 bash tests/win32/e2e_test.sh "$linux_build" "$windows_build" "$program"
 bash tests/win32/one_copy_test.sh "$windows_build" "$program"
+bash tests/win32/export_test.sh "$linux_build" "$windows_build" "$program"

@@ -1,0 +1,74 @@
+#include "app/export.h"
+
+#include <exception>
+
+#include "app/commands.h"
+#include "files/paths.h"
+#include "files/stats_file.h"
+#include "stats/numbers.h"
+
+namespace fragtally {
+
+namespace {
+
+constexpr std::string_view kHtmlOption = "--export-html";
+constexpr std::string_view kCsvOption = "--export-csv";
+
+ExportResult Failed(int code, std::string message) { return {code, std::move(message) + "\n"}; }
+
+// " (why)" when the system said why a file failed.
+std::string Why(const std::exception& error) {
+  const auto* file_error = dynamic_cast<const Error*>(&error);
+  if (file_error == nullptr || file_error->failure().SystemText.empty()) return {};
+  return " (" + file_error->failure().SystemText + ")";
+}
+
+// The local date and time as "YYYY-MM-DD hh:mm:ss".
+std::string LocalDateTime() {
+  const std::string stamp = platform::LocalTimeStamp();  // YYYYMMDD-HHMMSS
+  if (stamp.size() != 15) return stamp;
+  return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " + stamp.substr(9, 2) + ":" +
+         stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
+}
+
+}  // namespace
+
+std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments, const std::string& program_folder,
+                                      const CsvFormat& format) {
+  bool asked = false;
+  for (const std::string& argument : arguments) asked = asked || argument.rfind("--export-", 0) == 0;
+  if (!asked) return std::nullopt;
+  if (arguments.size() != 2 || (arguments[0] != kHtmlOption && arguments[0] != kCsvOption) || arguments[1].empty())
+    return Failed(kExportUsage, "Использование: fragtally --export-html ФАЙЛ | --export-csv ФАЙЛ");
+  const bool html = arguments[0] == kHtmlOption;
+  const std::string& target = arguments[1];
+
+  const std::unique_ptr<WindowState> state = NewForm1State(program_folder);
+  try {
+    LoadStatsFile(*state);
+  } catch (const std::exception& error) {
+    return Failed(kExportStatsUnreadable, "Не удалось прочитать файл статистики " +
+                                              platform::AbsolutePath(StatsFilePath(*state)) + Why(error) +
+                                              "; файл " + target + " не записан.");
+  }
+  const std::vector<JournalMatch> journal = ReadJournalMatches(JournalFilePath(*state));
+
+  std::string contents;
+  if (html) {
+    contents = BuildHtmlReport(state->Table, journal, format.DecimalSeparator, LocalDateTime());
+  } else {
+    const MatchesBySlot matches = GroupMatchesBySlot(state->Table, journal);
+    contents = BuildPlayersCsv(BuildPlayerRows(state->Table, matches, PlayersPeriod::AllTime, 0), format);
+  }
+  platform::FileFailure failure;
+  if (!platform::Files().ReplaceFile(target, contents, failure)) {
+    std::string why = failure.SystemText.empty() ? std::string() : " (" + failure.SystemText + ")";
+    return Failed(kExportWriteFailed, "Не удалось записать файл " + platform::AbsolutePath(target) + why + ".");
+  }
+  return ExportResult{kExportWritten, std::string(html ? "Отчёт сохранён: " : "Таблица сохранена: ") +
+                                          platform::AbsolutePath(target) + " (игроков: " +
+                                          NumberText(state->Table.PlayerCount) + ", матчей в журнале: " +
+                                          NumberText(static_cast<long long>(journal.size())) + ").\n"};
+}
+
+}  // namespace fragtally

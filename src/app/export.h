@@ -1,0 +1,33 @@
+#pragma once
+
+// The program without its window: "--export-html FILE" and "--export-csv
+// FILE" read the statistics file and the journal of the program's folder,
+// as the window would at start, write the file and end.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/report.h"
+
+namespace fragtally {
+
+enum ExportStatus {
+  kExportWritten = 0,
+  kExportUsage = 1,          // an unknown option, or no FILE
+  kExportStatsUnreadable = 2,  // no statistics file, or one that could not be read completely
+  kExportWriteFailed = 3,    // FILE could not be written
+};
+
+struct ExportResult {
+  int ExitCode = kExportWritten;
+  std::string Message;  // UTF-8, one line and its LF: for stdout when written, stderr otherwise
+};
+
+// Runs the export that `arguments` (the program's arguments without its own
+// name) ask for; none when they ask for no export (the window opens).
+// `format` is the user's locale.
+std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments, const std::string& program_folder,
+                                      const CsvFormat& format);
+
+}  // namespace fragtally

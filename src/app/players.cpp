@@ -1,0 +1,361 @@
+#include "app/players.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_map>
+
+#include "app/panels.h"
+#include "stats/numbers.h"
+#include "stats/weapons.h"
+
+namespace fragtally {
+
+DayNumber DaysFromCivil(int year, int month, int day) {
+  // Days of the proleptic Gregorian calendar, counted in 400-year eras.
+  const std::int64_t y = static_cast<std::int64_t>(year) - (month <= 2 ? 1 : 0);
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const std::int64_t year_of_era = y - era * 400;
+  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const std::int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
+}
+
+std::optional<DayNumber> SessionDay(std::string_view session) {
+  if (session.size() < 10 || session[4] != '-' || session[7] != '-') return std::nullopt;
+  int parts[3] = {0, 0, 0};
+  const std::size_t starts[3] = {0, 5, 8}, lengths[3] = {4, 2, 2};
+  for (int i = 0; i < 3; ++i) {
+    for (std::size_t k = starts[i]; k < starts[i] + lengths[i]; ++k) {
+      if (session[k] < '0' || session[k] > '9') return std::nullopt;
+      parts[i] = parts[i] * 10 + (session[k] - '0');
+    }
+  }
+  if (parts[1] < 1 || parts[1] > 12 || parts[2] < 1 || parts[2] > 31) return std::nullopt;
+  return DaysFromCivil(parts[0], parts[1], parts[2]);
+}
+
+std::string_view PeriodCaption(PlayersPeriod period) {
+  switch (period) {
+    case PlayersPeriod::Last7Days: return "За 7 дней";
+    case PlayersPeriod::Last30Days: return "За 30 дней";
+    case PlayersPeriod::Last365Days: return "За 365 дней";
+    case PlayersPeriod::AllTime: break;
+  }
+  return "За всё время";
+}
+
+namespace {
+
+constexpr std::size_t kGames = CounterIndex(&PlayerTable::GamesPlayed);
+constexpr std::size_t kKills = CounterIndex(&PlayerTable::Kills);
+constexpr std::size_t kDeaths = CounterIndex(&PlayerTable::Deaths);
+constexpr std::size_t kSuicides = CounterIndex(&PlayerTable::Suicides);
+constexpr std::size_t kFrags = CounterIndex(&PlayerTable::Frags);
+constexpr std::size_t kDamageGiven = CounterIndex(&PlayerTable::DamageGiven);
+constexpr std::size_t kDamageReceived = CounterIndex(&PlayerTable::DamageReceived);
+
+int PeriodDays(PlayersPeriod period) {
+  switch (period) {
+    case PlayersPeriod::Last7Days: return 7;
+    case PlayersPeriod::Last30Days: return 30;
+    case PlayersPeriod::Last365Days: return 365;
+    case PlayersPeriod::AllTime: break;
+  }
+  return 0;
+}
+
+// The ratings of a row's counters, by the report's own functions. A row
+// without games has none; a failure (sums beyond 32 bits, an accuracy too
+// large) leaves the failing rating out, as the report shows nothing then.
+void Rate(PlayerRow& row) {
+  if (row.Counters[kGames] <= 0) return;
+  PlayerCounters counters{};
+  for (std::size_t i = 0; i < counters.size(); ++i) {
+    if (row.Counters[i] < std::numeric_limits<std::int32_t>::min() ||
+        row.Counters[i] > std::numeric_limits<std::int32_t>::max())
+      return;
+    counters[i] = static_cast<std::int32_t>(row.Counters[i]);
+  }
+  const auto attempt = [](std::optional<double>& rating, auto compute) {
+    try {
+      rating = compute();
+    } catch (const Error&) {
+    }
+  };
+  attempt(row.FragRating, [&] { return FragRating(counters[kFrags], counters[kDeaths], counters[kGames]); });
+  attempt(row.DamageRating,
+          [&] { return DamageRating(counters[kDamageGiven], counters[kDamageReceived], counters[kGames]); });
+  attempt(row.AccuracyRating, [&] { return AccuracyRating(AccuracyCaptions(counters)); });
+  if (row.Counters[kDeaths] != 0)
+    row.KillsPerDeath =
+        std::round(static_cast<double>(row.Counters[kKills]) / static_cast<double>(row.Counters[kDeaths]) * 100) / 100;
+}
+
+std::size_t ColumnIndex(PlayersColumn column) { return static_cast<std::size_t>(column); }
+
+}  // namespace
+
+std::optional<double> PlayerRow::Number(PlayersColumn column) const {
+  switch (column) {
+    case PlayersColumn::Games: return static_cast<double>(Counters[kGames]);
+    case PlayersColumn::Kills: return static_cast<double>(Counters[kKills]);
+    case PlayersColumn::Deaths: return static_cast<double>(Counters[kDeaths]);
+    case PlayersColumn::Suicides: return static_cast<double>(Counters[kSuicides]);
+    case PlayersColumn::Frags: return static_cast<double>(Counters[kFrags]);
+    case PlayersColumn::FragRating: return FragRating;
+    case PlayersColumn::DamageRating: return DamageRating;
+    case PlayersColumn::AccuracyRating: return AccuracyRating;
+    case PlayersColumn::KillsPerDeath: return KillsPerDeath;
+    case PlayersColumn::Name:
+    case PlayersColumn::LastPlayed: break;
+  }
+  return std::nullopt;
+}
+
+MatchesBySlot GroupMatchesBySlot(const PlayerTable& table, const std::vector<JournalMatch>& journal) {
+  const int players = std::max<int>(table.PlayerCount, 0);
+  std::unordered_map<std::string_view, int> slot_of_name;
+  slot_of_name.reserve(static_cast<std::size_t>(players));
+  for (int slot = 1; slot <= players; ++slot) slot_of_name.emplace(table.PlayerName[slot], slot);
+  MatchesBySlot matches(static_cast<std::size_t>(players));
+  for (const JournalMatch& match : journal) {
+    const auto found = slot_of_name.find(match.Name);
+    if (found != slot_of_name.end()) matches[static_cast<std::size_t>(found->second - 1)].push_back(&match);
+  }
+  return matches;
+}
+
+std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, PlayersPeriod period,
+                                       DayNumber today) {
+  const int players = std::max<int>(table.PlayerCount, 0);
+  const int days = PeriodDays(period);
+  std::vector<PlayerRow> rows(static_cast<std::size_t>(players));
+  for (int slot = 1; slot <= players; ++slot) {
+    PlayerRow& row = rows[static_cast<std::size_t>(slot - 1)];
+    row.Slot = slot;
+    row.Name = table.PlayerName[slot];
+    if (days == 0) {
+      const PlayerCounters totals = CountersOf(table, slot);
+      std::copy(totals.begin(), totals.end(), row.Counters.begin());
+    }
+    const std::vector<const JournalMatch*> none;
+    for (const JournalMatch* match : static_cast<std::size_t>(slot) <= matches.size() ? matches[slot - 1] : none) {
+      const std::optional<DayNumber> day = SessionDay(match->Session);
+      if (!day) continue;
+      if (match->Session > row.LastPlayed) row.LastPlayed = match->Session;
+      if (days != 0 && *day > today - days && *day <= today)
+        for (std::size_t i = 0; i < row.Counters.size(); ++i) row.Counters[i] += match->Added[i];
+    }
+    Rate(row);
+  }
+  return rows;
+}
+
+void SortPlayerRows(std::vector<PlayerRow>& rows, PlayersColumn column, bool descending) {
+  const SortKind kind = kPlayersColumns[ColumnIndex(column)].Sort;
+  // -1, 0 or 1 in ascending order; empty cells are told apart by the caller.
+  const auto compare = [&](const PlayerRow& a, const PlayerRow& b) -> int {
+    if (kind == SortKind::Number) {
+      const double x = *a.Number(column), y = *b.Number(column);
+      return x < y ? -1 : x > y ? 1 : 0;
+    }
+    const std::string& x = kind == SortKind::Text ? a.Name : a.LastPlayed;
+    const std::string& y = kind == SortKind::Text ? b.Name : b.LastPlayed;
+    return x.compare(y) < 0 ? -1 : x.compare(y) > 0 ? 1 : 0;
+  };
+  const auto empty = [&](const PlayerRow& row) {
+    return kind == SortKind::Number ? !row.Number(column).has_value() : kind == SortKind::Date && row.LastPlayed.empty();
+  };
+  std::sort(rows.begin(), rows.end(), [&](const PlayerRow& a, const PlayerRow& b) {
+    const bool a_empty = empty(a), b_empty = empty(b);
+    if (a_empty != b_empty) return b_empty;
+    const int order = a_empty ? 0 : compare(a, b);
+    if (order != 0) return descending ? order > 0 : order < 0;
+    return a.Slot < b.Slot;
+  });
+}
+
+std::string PlayerCellText(const PlayerRow& row, PlayersColumn column, const std::string& decimal_separator) {
+  switch (column) {
+    case PlayersColumn::Name: return row.Name;
+    case PlayersColumn::LastPlayed: return row.LastPlayed.substr(0, 16);  // to the minute
+    default: break;
+  }
+  const std::optional<double> number = row.Number(column);
+  if (!number) return {};
+  if (kPlayersColumns[ColumnIndex(column)].Sort == SortKind::Number && column < PlayersColumn::FragRating)
+    return NumberText(static_cast<long long>(*number));
+  return FormatRatingValue(*number, decimal_separator);
+}
+
+std::string MatchCellText(const JournalMatch& match, std::size_t column) {
+  static constexpr std::size_t kCounters[] = {kFrags, kKills, kDeaths, kSuicides, kDamageGiven, kDamageReceived};
+  if (column == 0) return match.Session;
+  if (column == 1) return NumberText(match.Position);
+  if (column - 2 < std::size(kCounters)) return NumberText(match.Added[kCounters[column - 2]]);
+  return {};
+}
+
+namespace {
+
+// "Machinegun" of "console: Machinegun:".
+std::string_view WeaponName(const Weapon& weapon) {
+  std::string_view name = weapon.LinePrefix;
+  name.remove_prefix(name.find(' ') + 1);
+  name.remove_suffix(1);
+  return name;
+}
+
+Chart FragsChart(const std::vector<const JournalMatch*>& matches, const std::string& separator) {
+  Chart chart;
+  chart.Title = "Фраги за матч";
+  ChartSeries frags{"Фраги", SeriesColor(0), false, {}};
+  ChartSeries average{"Среднее за " + std::to_string(kMovingAverageMatches) + " матчей", SeriesColor(1), true, {}};
+  frags.Points.reserve(matches.size());
+  average.Points.reserve(matches.size());
+  double low = 0, high = 0, window_sum = 0;
+  for (std::size_t i = 0; i < matches.size(); ++i) {
+    const double value = matches[i]->Added[kFrags];
+    window_sum += value;
+    if (i >= static_cast<std::size_t>(kMovingAverageMatches)) window_sum -= matches[i - kMovingAverageMatches]->Added[kFrags];
+    const double x = static_cast<double>(i + 1);
+    frags.Points.push_back({x, value});
+    average.Points.push_back({x, window_sum / static_cast<double>(std::min<std::size_t>(i + 1, kMovingAverageMatches))});
+    low = std::min(low, value);
+    high = std::max(high, value);
+  }
+  chart.X = NiceAxis(1, static_cast<double>(std::max<std::size_t>(matches.size(), 1)), 6, true, separator, "Матч");
+  chart.Y = NiceAxis(low, high, 5, true, separator, "Фраги");
+  chart.Series.push_back(std::move(frags));
+  chart.Series.push_back(std::move(average));
+  return chart;
+}
+
+Chart AccuracyChart(const std::vector<const JournalMatch*>& matches, const std::string& separator) {
+  Chart chart;
+  chart.Title = "Точность по оружию, %";
+  double high = 100;
+  for (std::size_t w = 0; w < kWeapons.size(); ++w) {
+    const std::size_t hits = CounterIndex(kWeapons[w].Hits), shots = CounterIndex(kWeapons[w].Shots);
+    ChartSeries series{std::string(WeaponName(kWeapons[w])), SeriesColor(w + 2), false, {}};
+    for (std::size_t i = 0; i < matches.size(); ++i) {
+      if (matches[i]->Added[shots] <= 0) continue;
+      const double percent = 100.0 * matches[i]->Added[hits] / matches[i]->Added[shots];
+      series.Points.push_back({static_cast<double>(i + 1), percent});
+      high = std::max(high, percent);
+    }
+    if (!series.Points.empty()) chart.Series.push_back(std::move(series));
+  }
+  chart.X = NiceAxis(1, static_cast<double>(std::max<std::size_t>(matches.size(), 1)), 6, true, separator, "Матч");
+  chart.Y = NiceAxis(0, high, 6, true, separator, "%");
+  return chart;
+}
+
+// The match with the largest `value`, the earliest of equals; none without matches.
+template <class Better>
+const JournalMatch* Best(const std::vector<const JournalMatch*>& matches, Better better) {
+  const JournalMatch* best = nullptr;
+  for (const JournalMatch* match : matches)
+    if (better(*match, best)) best = match;
+  return best;
+}
+
+PlayerRecord Record(std::string caption, const JournalMatch* match, std::string value) {
+  PlayerRecord record{std::move(caption), {}, {}, 0};
+  if (match != nullptr) {
+    record.Value = std::move(value);
+    record.Session = match->Session;
+    record.Position = match->Position;
+  }
+  return record;
+}
+
+PlayerRecord MostOf(const std::vector<const JournalMatch*>& matches, std::size_t counter, std::string caption) {
+  const JournalMatch* best = Best(matches, [&](const JournalMatch& match, const JournalMatch* so_far) {
+    return so_far == nullptr || match.Added[counter] > so_far->Added[counter];
+  });
+  return Record(std::move(caption), best, best != nullptr ? NumberText(best->Added[counter]) : std::string());
+}
+
+}  // namespace
+
+PlayerPage BuildPlayerPage(std::string_view name, const std::vector<const JournalMatch*>& matches,
+                           const std::string& decimal_separator) {
+  PlayerPage page;
+  page.Name = std::string(name);
+  page.MatchCount = matches.size();
+  page.Frags = FragsChart(matches, decimal_separator);
+  page.Accuracy = AccuracyChart(matches, decimal_separator);
+
+  page.Records.push_back(MostOf(matches, kFrags, "Больше всего фрагов за матч"));
+  for (const Weapon& weapon : kWeapons) {
+    const std::size_t hits = CounterIndex(weapon.Hits), shots = CounterIndex(weapon.Shots);
+    // hits / shots compared as fractions: exact, and no division.
+    const JournalMatch* best = Best(matches, [&](const JournalMatch& match, const JournalMatch* so_far) {
+      if (match.Added[shots] < kRecordMinimumShots) return false;
+      return so_far == nullptr || static_cast<std::int64_t>(match.Added[hits]) * so_far->Added[shots] >
+                                      static_cast<std::int64_t>(so_far->Added[hits]) * match.Added[shots];
+    });
+    std::string value;
+    if (best != nullptr) {
+      value = AccuracyText(best->Added[hits], best->Added[shots]) + " (" + NumberText(best->Added[hits]) + "/" +
+              NumberText(best->Added[shots]) + ")";
+    }
+    page.Records.push_back(Record("Лучшая точность: " + std::string(WeaponName(weapon)), best, std::move(value)));
+  }
+  page.Records.push_back(MostOf(matches, kDamageGiven, "Больше всего урона за матч"));
+
+  const std::size_t last = std::min(matches.size(), kLastMatches);
+  for (std::size_t i = 0; i < last; ++i) page.LastMatches.push_back(matches[matches.size() - 1 - i]);
+  return page;
+}
+
+void PlayersWindowModel::Refresh(const PlayerTable& table, std::vector<JournalMatch> journal, DayNumber today) {
+  table_ = &table;
+  journal_ = std::move(journal);
+  matches_ = GroupMatchesBySlot(table, journal_);
+  today_ = today;
+  Rebuild();
+}
+
+void PlayersWindowModel::SetPeriod(PlayersPeriod period) {
+  period_ = period;
+  Rebuild();
+}
+
+void PlayersWindowModel::ClickHeader(PlayersColumn column) {
+  if (sort_column_ == column)
+    SortBy(column, !descending_);
+  else
+    SortBy(column, kPlayersColumns[ColumnIndex(column)].Sort != SortKind::Text);
+}
+
+void PlayersWindowModel::SortBy(PlayersColumn column, bool descending) {
+  sort_column_ = column;
+  descending_ = descending;
+  SortPlayerRows(rows_, column, descending);
+}
+
+int PlayersWindowModel::RowOfSlot(int slot) const {
+  for (std::size_t i = 0; i < rows_.size(); ++i)
+    if (rows_[i].Slot == slot) return static_cast<int>(i);
+  return -1;
+}
+
+std::string PlayersWindowModel::CellText(int row, PlayersColumn column, const std::string& decimal_separator) const {
+  return PlayerCellText(rows_.at(static_cast<std::size_t>(row)), column, decimal_separator);
+}
+
+PlayerPage PlayersWindowModel::Page(int row, const std::string& decimal_separator) const {
+  const PlayerRow& shown = rows_.at(static_cast<std::size_t>(row));
+  return BuildPlayerPage(shown.Name, matches_.at(static_cast<std::size_t>(shown.Slot - 1)), decimal_separator);
+}
+
+void PlayersWindowModel::Rebuild() {
+  if (table_ == nullptr) return;
+  rows_ = BuildPlayerRows(*table_, matches_, period_, today_);
+  if (sort_column_) SortPlayerRows(rows_, *sort_column_, descending_);
+}
+
+}  // namespace fragtally

@@ -1,0 +1,44 @@
+#pragma once
+
+// The players' table and pages as files to share: one self-contained HTML
+// page (inline style and SVG, no script, nothing fetched from elsewhere) and
+// a CSV table for spreadsheets.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/players.h"
+
+namespace fragtally {
+
+// Bytes from the game's log or the statistics file as UTF-8 text for a
+// file: valid UTF-8 stays; a line that is not valid UTF-8 is read as
+// Windows-1251, as the windows show it (0x98, unassigned there, becomes
+// U+FFFD). Control characters (C0, DEL, C1) become U+FFFD, so that no byte
+// of a name can act on the file that holds it.
+std::string TextForFile(std::string_view bytes);
+
+// The HTML report: the all-time table in slot order, then one section per
+// player with its charts and records. `generated` (UTF-8) says when.
+std::string BuildHtmlReport(const PlayerTable& table, const std::vector<JournalMatch>& journal,
+                            const std::string& decimal_separator, const std::string& generated);
+
+// The separators of the user's locale for a spreadsheet: a Russian system
+// lists with ";" and writes decimals with ",", an English one "," and ".".
+struct CsvFormat {
+  std::string ListSeparator = ";";
+  std::string DecimalSeparator = ",";
+};
+// The list separator that goes with a decimal separator where the system
+// does not tell it: ";" beside ",", else ",".
+std::string ListSeparatorFor(const std::string& decimal_separator);
+
+// The table as CSV: a UTF-8 byte-order mark, the captions, then one line per
+// row in the rows' order, CR LF after each. A field holding the list
+// separator, a quote or a line break is quoted (quotes doubled); a name that
+// a spreadsheet would take for a formula (= + - @, a tab or CR first) gets
+// a leading apostrophe and stays text.
+std::string BuildPlayersCsv(const std::vector<PlayerRow>& rows, const CsvFormat& format);
+
+}  // namespace fragtally

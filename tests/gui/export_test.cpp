@@ -1,0 +1,108 @@
+// The program started with --export-html or --export-csv in a game folder:
+// it writes the file without a window (no display at all), says so on its
+// output, and ends with a status a script can test; the game's files stay
+// as they were.
+
+#include <QProcess>
+
+#include "gui_support.h"
+
+namespace fragtally::testing {
+namespace {
+
+class Export : public ::testing::Test {
+ protected:
+  Export() {
+    std::filesystem::create_directories(dir.path() / "game" / "basekrm");
+    std::filesystem::copy_file(FRAGTALLY_PROGRAM, Game() / "fragtally");
+    std::filesystem::permissions(Game() / "fragtally", std::filesystem::perms::owner_all);
+  }
+  std::filesystem::path Game() const { return dir.path() / "game"; }
+  std::filesystem::path Stats() const { return Game() / "basekrm" / "Stats.krm"; }
+
+  struct Outcome {
+    int code = -1;
+    std::string out, err;
+  };
+  // Runs the program from the temporary folder (not the game folder), with
+  // no display it could open a window on.
+  Outcome Run(const QStringList& arguments, const char* locale = "C.UTF-8") {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "no-such-platform");
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.insert("LC_ALL", locale);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(QString::fromStdString(dir.str()));
+    process.start(QString::fromStdString((Game() / "fragtally").string()), arguments);
+    EXPECT_TRUE(process.waitForFinished(20000));
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+  }
+
+  TempDir dir;
+};
+
+const std::string kPlayers = StatsFileOf({
+    {.name = "Alpha", .weapons = {{{50, 100}}}, .damage_given = 1000, .damage_received = 350, .kills = 13,
+     .deaths = 4, .suicides = 1, .frags = 12, .games = 4},
+    {.name = "=1+2</svg><script>", .kills = 3, .deaths = 2, .frags = 3, .games = 3},
+});
+
+TEST_F(Export, TheCsvWithTheSeparatorsOfTheUsersLocale) {
+  WriteFile(Stats(), kPlayers);
+  Outcome russian = Run({"--export-csv", "table.csv"}, "ru_RU.UTF-8");
+  EXPECT_EQ(russian.code, 0) << russian.err;
+  EXPECT_EQ(russian.out, "Таблица сохранена: " + (std::filesystem::canonical(dir.path()) / "table.csv").string() +
+                             " (игроков: 2, матчей в журнале: 0).\n");
+  EXPECT_EQ(russian.err, "");
+  EXPECT_EQ(ReadFile(dir.path() / "table.csv"),
+            "\xEF\xBB\xBFИгрок;Игр;Убийств;Смертей;Самоубийств;Фрагов;Рейтинг фрагов;Рейтинг повреждений;"
+            "Рейтинг точности;Убийств на смерть;Последняя игра\r\n"
+            "Alpha;4;13;4;1;12;2;162,5;6;3,25;\r\n"
+            "'=1+2</svg><script>;3;3;2;0;3;0,333333333333333;0;0;1,5;\r\n");
+
+  Outcome english = Run({"--export-csv", "table.csv"}, "en_US.UTF-8");
+  EXPECT_EQ(english.code, 0) << english.err;
+  const std::string csv = ReadFile(dir.path() / "table.csv");
+  EXPECT_NE(csv.find("\r\nAlpha,4,13,4,1,12,2,162.5,6,3.25,\r\n"), std::string::npos) << csv;
+  // Reading is all the export does with the game's files.
+  EXPECT_EQ(ReadFile(Stats()), kPlayers);
+  EXPECT_FALSE(std::filesystem::exists(Game() / "basekrm" / "mSetup.ini"));
+}
+
+TEST_F(Export, TheHtmlReport) {
+  WriteFile(Stats(), kPlayers);
+  Outcome outcome = Run({"--export-html", "report.html"});
+  EXPECT_EQ(outcome.code, 0) << outcome.err;
+  EXPECT_EQ(outcome.out.rfind("Отчёт сохранён: ", 0), 0u) << outcome.out;
+  const std::string html = ReadFile(dir.path() / "report.html");
+  EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(html.find("=1+2&lt;/svg&gt;&lt;script&gt;"), std::string::npos);
+  EXPECT_EQ(html.find("<script>"), std::string::npos);
+}
+
+TEST_F(Export, FailuresAreToldAndLeaveNoFile) {
+  Outcome no_stats = Run({"--export-csv", "table.csv"});
+  EXPECT_EQ(no_stats.code, 2);
+  EXPECT_EQ(no_stats.out, "");
+  EXPECT_NE(no_stats.err.find("Не удалось прочитать файл статистики"), std::string::npos) << no_stats.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "table.csv"));
+
+  WriteFile(Stats(), kPlayers);
+  for (const QStringList& wrong : {QStringList{"--export-csv"}, QStringList{"--export-pdf", "x"},
+                                   QStringList{"--export-csv", "a.csv", "--export-html", "b.html"}}) {
+    Outcome usage = Run(wrong);
+    EXPECT_EQ(usage.code, 1) << wrong.join(' ').toStdString();
+    EXPECT_EQ(usage.err.rfind("Использование: fragtally --export-html", 0), 0u) << usage.err;
+  }
+
+  WriteFile(dir.path() / "file", "");
+  Outcome unwritable = Run({"--export-html", "file/report.html"});
+  EXPECT_EQ(unwritable.code, 3);
+  EXPECT_NE(unwritable.err.find("Не удалось записать файл"), std::string::npos) << unwritable.err;
+}
+
+}  // namespace
+}  // namespace fragtally::testing

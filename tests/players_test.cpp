@@ -1,0 +1,247 @@
+// The Players window's model: the table's rows against hand-computed ones
+// (all time and periods), sorting, a player's page, and the chart axes.
+
+#include <gtest/gtest.h>
+
+#include "app/chart.h"
+#include "app/players.h"
+#include "app/ratings.h"
+#include "test_support.h"
+
+namespace fragtally::testing {
+namespace {
+
+using Values = std::initializer_list<std::pair<Counter PlayerTable::*, int>>;
+
+void Put(PlayerTable& table, int slot, const std::string& name, Values values) {
+  table.PlayerName[slot] = name;
+  table.PlayerCount = static_cast<std::int16_t>(std::max<int>(table.PlayerCount, slot));
+  for (const auto& [member, value] : values) (table.*member)[slot] = value;
+}
+
+JournalMatch Match(const std::string& name, const std::string& session, std::int64_t position, Values values) {
+  JournalMatch match;
+  match.Import = 1;
+  match.Name = name;
+  match.Session = session;
+  match.Position = position;
+  for (const auto& [member, value] : values) match.Added[CounterIndex(member)] = value;
+  match.Added[CounterIndex(&PlayerTable::GamesPlayed)] = 1;
+  return match;
+}
+
+std::vector<std::string> Cells(const PlayerRow& row) {
+  std::vector<std::string> cells;
+  for (const PlayersColumnInfo& column : kPlayersColumns) cells.push_back(PlayerCellText(row, column.Column, ","));
+  return cells;
+}
+
+std::vector<int> Slots(const std::vector<PlayerRow>& rows) {
+  std::vector<int> slots;
+  for (const PlayerRow& row : rows) slots.push_back(row.Slot);
+  return slots;
+}
+
+const DayNumber kToday = DaysFromCivil(2026, 12, 8);
+
+class PlayersTable : public ::testing::Test {
+ protected:
+  PlayersTable() : state(NewWindowState()), table(state->Table) {
+    // 50% machinegun, 33% rocket, 67% railgun, nothing else fired: (50 + 33 + 67) / 8 = 18,75, rounded down.
+    Put(table, 1, "Alpha",
+        {{&PlayerTable::GamesPlayed, 4}, {&PlayerTable::Kills, 13}, {&PlayerTable::Deaths, 4},
+         {&PlayerTable::Suicides, 1}, {&PlayerTable::Frags, 12}, {&PlayerTable::DamageGiven, 1000},
+         {&PlayerTable::DamageReceived, 350}, {&PlayerTable::MachinegunHits, 50}, {&PlayerTable::MachinegunShots, 100},
+         {&PlayerTable::RocketHits, 1}, {&PlayerTable::RocketShots, 3}, {&PlayerTable::RailgunHits, 2},
+         {&PlayerTable::RailgunShots, 3}});
+    Put(table, 2, "Zero", {{&PlayerTable::Kills, 2}});  // counted before games were
+    Put(table, 3, "Bravo",
+        {{&PlayerTable::GamesPlayed, 3}, {&PlayerTable::Kills, 10}, {&PlayerTable::Deaths, 17},
+         {&PlayerTable::Frags, 10}, {&PlayerTable::DamageGiven, 300}, {&PlayerTable::DamageReceived, 900}});
+    journal = {
+        Match("Alpha", "2026-12-08 20:00:00", 1, {{&PlayerTable::Kills, 5}, {&PlayerTable::Frags, 4}}),
+        Match("Alpha", "2026-12-02 19:00:00", 2, {{&PlayerTable::Kills, 3}, {&PlayerTable::Deaths, 2}}),
+        Match("Alpha", "2026-12-01 23:59:59", 1, {{&PlayerTable::Kills, 7}, {&PlayerTable::Deaths, 1}}),
+        Match("Alpha", "2025-12-09 10:00:00", 1, {{&PlayerTable::Kills, 11}}),
+        Match("Alpha", "2025-12-08 10:00:00", 1, {{&PlayerTable::Kills, 100}}),
+        Match("Alpha", "game started", 1, {{&PlayerTable::Kills, 1000}}),
+        Match("Alpha", "", 1, {{&PlayerTable::Kills, 1000}}),
+        Match("Alpha", "2026-12-09 08:00:00", 1, {{&PlayerTable::Kills, 1000}}),  // the clock ran ahead
+        Match("Ghost", "2026-12-08 20:00:00", 1, {{&PlayerTable::Kills, 9}}),    // not in the statistics file
+    };
+  }
+
+  std::vector<PlayerRow> Rows(PlayersPeriod period, DayNumber today = kToday) {
+    return BuildPlayerRows(table, GroupMatchesBySlot(table, journal), period, today);
+  }
+
+  std::unique_ptr<WindowState> state;
+  PlayerTable& table;
+  std::vector<JournalMatch> journal;
+};
+
+TEST_F(PlayersTable, AllTimeRowsAreTheTotalsWithTheReportsRatings) {
+  const std::vector<PlayerRow> rows = Rows(PlayersPeriod::AllTime);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(Cells(rows[0]), (std::vector<std::string>{"Alpha", "4", "13", "4", "1", "12", "2", "162,5", "18", "3,25",
+                                                       "2026-12-09 08:00"}));
+  // No games: nothing to rate; no deaths: no kills per death. No dated match.
+  EXPECT_EQ(Cells(rows[1]), (std::vector<std::string>{"Zero", "0", "2", "0", "0", "0", "", "", "", "", ""}));
+  EXPECT_EQ(Cells(rows[2]),
+            (std::vector<std::string>{"Bravo", "3", "10", "17", "0", "10", "-2,33333333333333", "-200", "0", "0,59", ""}));
+
+  // The ratings report says the same of the same players.
+  RatingsInput first{0, "Alpha", AccuracyCaptions(CountersOf(table, 1))};
+  RatingsInput second{2, "Bravo", AccuracyCaptions(CountersOf(table, 3))};
+  const std::string report = BuildRatingsReport(table, first, second, ",");
+  for (const char* line : {"Рейтинг фрагов: 2\r", "Рейтинг повреждений: 162,5\r", "Рейтинг точности: 18\r",
+                           "Рейтинг фрагов: -2,33333333333333\r", "Рейтинг повреждений: -200\r"})
+    EXPECT_NE(report.find(line), std::string::npos) << line;
+}
+
+TEST_F(PlayersTable, APeriodSumsTheJournalsMatchesOfItsDays) {
+  // Today and the six days before it; not undated sessions, not days after today.
+  std::vector<PlayerRow> rows = Rows(PlayersPeriod::Last7Days);
+  EXPECT_EQ(Cells(rows[0]), (std::vector<std::string>{"Alpha", "2", "8", "2", "0", "4", "1", "0", "0", "4",
+                                                       "2026-12-09 08:00"}));
+  EXPECT_EQ(Cells(rows[2]), (std::vector<std::string>{"Bravo", "0", "0", "0", "0", "0", "", "", "", "", ""}));
+  EXPECT_EQ(rows[0].Counters[CounterIndex(&PlayerTable::Kills)], 8);
+  EXPECT_EQ(Rows(PlayersPeriod::Last30Days)[0].Counters[CounterIndex(&PlayerTable::Kills)], 15);
+  EXPECT_EQ(Rows(PlayersPeriod::Last365Days)[0].Counters[CounterIndex(&PlayerTable::Kills)], 26);
+}
+
+TEST_F(PlayersTable, APeriodWithoutMatchesListsEveryPlayerWithNothing) {
+  const std::vector<PlayerRow> rows = Rows(PlayersPeriod::Last30Days, DaysFromCivil(2031, 1, 1));
+  ASSERT_EQ(rows.size(), 3u);
+  for (const PlayerRow& row : rows) {
+    for (std::int64_t counter : row.Counters) EXPECT_EQ(counter, 0);
+    EXPECT_FALSE(row.FragRating || row.DamageRating || row.AccuracyRating || row.KillsPerDeath);
+  }
+  EXPECT_EQ(rows[0].LastPlayed, "2026-12-09 08:00:00");  // last played is of any time
+}
+
+TEST_F(PlayersTable, SortsEitherWayWithTiesInSlotOrderAndEmptyCellsLast) {
+  Put(table, 4, "alpha", {{&PlayerTable::GamesPlayed, 3}, {&PlayerTable::Kills, 13}, {&PlayerTable::Deaths, 4}});
+  Put(table, 5, "Charlie", {{&PlayerTable::GamesPlayed, 4}});
+  std::vector<PlayerRow> rows = Rows(PlayersPeriod::AllTime);
+  SortPlayerRows(rows, PlayersColumn::Kills, true);
+  EXPECT_EQ(Slots(rows), (std::vector<int>{1, 4, 3, 2, 5}));
+  SortPlayerRows(rows, PlayersColumn::Kills, false);
+  EXPECT_EQ(Slots(rows), (std::vector<int>{5, 2, 3, 1, 4}));
+  SortPlayerRows(rows, PlayersColumn::KillsPerDeath, true);  // 3,25 twice, 0,59, then none twice
+  EXPECT_EQ(Slots(rows), (std::vector<int>{1, 4, 3, 2, 5}));
+  SortPlayerRows(rows, PlayersColumn::KillsPerDeath, false);
+  EXPECT_EQ(Slots(rows), (std::vector<int>{3, 1, 4, 2, 5}));
+  SortPlayerRows(rows, PlayersColumn::Name, false);  // bytes: capitals first
+  EXPECT_EQ(Slots(rows), (std::vector<int>{1, 3, 5, 2, 4}));
+  SortPlayerRows(rows, PlayersColumn::LastPlayed, false);
+  EXPECT_EQ(Slots(rows), (std::vector<int>{1, 2, 3, 4, 5}));
+
+  // The window: a first click sorts numbers from the largest, a second reverses;
+  // a refresh keeps the order and the period.
+  PlayersWindowModel model;
+  model.Refresh(table, journal, kToday);
+  model.ClickHeader(PlayersColumn::Games);
+  EXPECT_EQ(Slots(model.Rows()), (std::vector<int>{1, 5, 3, 4, 2}));
+  model.ClickHeader(PlayersColumn::Games);
+  EXPECT_EQ(Slots(model.Rows()), (std::vector<int>{2, 3, 4, 1, 5}));
+  model.SetPeriod(PlayersPeriod::Last7Days);
+  model.Refresh(table, journal, kToday);
+  EXPECT_EQ(Slots(model.Rows()), (std::vector<int>{2, 3, 4, 5, 1}));
+  EXPECT_EQ(model.RowOfSlot(1), 4);
+  EXPECT_EQ(model.CellText(4, PlayersColumn::Games, ","), "2");
+}
+
+TEST(PlayerPage, ChartsRecordsAndTheLastMatches) {
+  std::vector<JournalMatch> journal;
+  for (int i = 1; i <= 25; ++i)
+    journal.push_back(Match("P", "2026-12-01 10:00:00", i,
+                            {{&PlayerTable::Frags, i % 7}, {&PlayerTable::DamageGiven, 100 + i % 5},
+                             {&PlayerTable::RailgunShots, i == 3 ? 19 : 20}, {&PlayerTable::RailgunHits, i == 3 ? 19 : i % 9}}));
+  std::vector<const JournalMatch*> matches;
+  for (const JournalMatch& match : journal) matches.push_back(&match);
+  const PlayerPage page = BuildPlayerPage("P", matches, ",");
+
+  ASSERT_EQ(page.Frags.Series.size(), 2u);
+  const std::vector<ChartPoint>& frags = page.Frags.Series[0].Points;
+  const std::vector<ChartPoint>& average = page.Frags.Series[1].Points;
+  ASSERT_EQ(frags.size(), 25u);
+  EXPECT_EQ(frags[6].X, 7);
+  EXPECT_EQ(frags[6].Y, 0);
+  EXPECT_DOUBLE_EQ(average[1].Y, 1.5);  // (1 + 2) / 2: fewer than ten so far
+  EXPECT_DOUBLE_EQ(average[11].Y, (3 + 4 + 5 + 6 + 0 + 1 + 2 + 3 + 4 + 5) / 10.0);  // matches 3 to 12
+  EXPECT_TRUE(page.Frags.Series[1].Dashed);
+  ASSERT_EQ(page.Accuracy.Series.size(), 1u);  // only the railgun was fired
+  EXPECT_EQ(page.Accuracy.Series[0].Name, "Railgun");
+  EXPECT_DOUBLE_EQ(page.Accuracy.Series[0].Points[0].Y, 5);
+
+  ASSERT_EQ(page.Records.size(), 10u);
+  EXPECT_EQ(page.Records[0].Caption, "Больше всего фрагов за матч");
+  EXPECT_EQ(page.Records[0].Value, "6");
+  EXPECT_EQ(page.Records[0].Position, 6);  // the first of three
+  EXPECT_EQ(page.Records[6].Caption, "Лучшая точность: Railgun");
+  EXPECT_EQ(page.Records[6].Value, "40% (8/20)");  // not 19 of 19: fewer than 20 shots
+  EXPECT_EQ(page.Records[6].Position, 8);
+  EXPECT_EQ(page.Records[1].Value, "");  // the machinegun: no match with 20 shots
+  EXPECT_EQ(page.Records[9].Value, "104");
+  EXPECT_EQ(page.Records[9].Position, 4);
+
+  ASSERT_EQ(page.LastMatches.size(), 20u);
+  EXPECT_EQ(page.LastMatches.front()->Position, 25);
+  EXPECT_EQ(page.LastMatches.back()->Position, 6);
+  EXPECT_EQ(MatchCellText(*page.LastMatches.front(), 2), "4");
+}
+
+TEST(PlayerPage, WithoutMatchesTheChartsAreEmptyAndNoRecordIsSet) {
+  const PlayerPage page = BuildPlayerPage("P", {}, ",");
+  EXPECT_EQ(page.MatchCount, 0u);
+  EXPECT_TRUE(page.Frags.Series[0].Points.empty());
+  for (const PlayerRecord& record : page.Records) EXPECT_EQ(record.Value, "");
+  EXPECT_NE(RenderChartSvg(page.Frags, 400, 200).find("</svg>"), std::string::npos);
+}
+
+std::vector<std::string> Labels(const ChartAxis& axis) {
+  std::vector<std::string> labels;
+  for (const ChartTick& tick : axis.Ticks) labels.push_back(tick.Label);
+  return labels;
+}
+
+TEST(ChartAxis, NiceTicksCoverTheRange) {
+  ChartAxis axis = NiceAxis(0, 17, 5, true, ",", "Фраги");
+  EXPECT_EQ(Labels(axis), (std::vector<std::string>{"0", "5", "10", "15", "20"}));
+  EXPECT_DOUBLE_EQ(axis.Fraction(5), 0.25);
+  axis = NiceAxis(0.1, 0.9, 5, false, ",", "");
+  EXPECT_EQ(Labels(axis), (std::vector<std::string>{"0", "0,2", "0,4", "0,6", "0,8", "1"}));
+  axis = NiceAxis(-3, 7, 6, true, ".", "");
+  EXPECT_EQ(Labels(axis), (std::vector<std::string>{"-4", "-2", "0", "2", "4", "6", "8"}));
+  EXPECT_DOUBLE_EQ(axis.Fraction(0), 1 / 3.0);
+  // Whole numbers: never a step below one; a single value gets a range around it.
+  EXPECT_EQ(Labels(NiceAxis(1, 3, 6, true, ",", "")), (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(Labels(NiceAxis(7, 7, 5, true, ",", "")), (std::vector<std::string>{"6", "7", "8"}));
+  EXPECT_EQ(Labels(NiceAxis(0, 0, 5, true, ",", "")), (std::vector<std::string>{"0", "1"}));
+  axis = NiceAxis(0, 100, 6, true, ",", "%");
+  EXPECT_EQ(Labels(axis), (std::vector<std::string>{"0", "20", "40", "60", "80", "100"}));
+  axis = NiceAxis(1, 100000, 6, true, ",", "");
+  EXPECT_EQ(axis.Ticks.back().Label, "100000");
+  EXPECT_EQ(axis.Min, 0);
+}
+
+TEST(ChartSvg, ScalesPointsIntoThePlotAndEscapesTexts) {
+  Chart chart;
+  chart.Title = "a<b & \"c\"";
+  chart.X = NiceAxis(0, 10, 3, true, ",", "x");
+  chart.Y = NiceAxis(0, 10, 3, true, ",", "y");
+  chart.Series.push_back({"s", 0x123456, false, {{0, 0}, {10, 10}}});
+  chart.Series.push_back({"dot", 0xabcdef, true, {{5, 5}}});
+  const std::string svg = RenderChartSvg(chart, 200, 100);
+  // The plot spans 48..188 across and 64..50 upwards: 36 below it for the
+  // axis, above it the title and one row of legend (22..32) and 18 more.
+  EXPECT_NE(svg.find("points=\"48,64 188,50\""), std::string::npos) << svg;
+  EXPECT_NE(svg.find("<circle cx=\"118\" cy=\"57\" r=\"3\" fill=\"#abcdef\"/>"), std::string::npos) << svg;
+  EXPECT_NE(svg.find("stroke=\"#123456\""), std::string::npos);
+  EXPECT_NE(svg.find(">a&lt;b &amp; &quot;c&quot;</text>"), std::string::npos);
+  EXPECT_EQ(svg.rfind("<svg", 0), 0u);
+}
+
+}  // namespace
+}  // namespace fragtally::testing

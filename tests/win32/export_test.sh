@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The Windows program without its window: fragtally.exe --export-csv and
+# --export-html in a game folder write their files, say so on the redirected
+# output and end with status 0; a missing statistics file and a wrong option
+# end with 2 and 1 and a message on the error output. The table is the same,
+# byte for byte, as the Linux program's under the same (Russian) settings.
+#
+#   tests/win32/export_test.sh LINUX_BUILD WINDOWS_BUILD [PROGRAM]
+#
+# Runs inside scripts/wine-run.sh (a Wine prefix; Russian regional settings).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+linux_program=$1/bin/fragtally
+program=${3:-$2/bin/fragtally.exe}
+
+work=$(mktemp -d /tmp/fragtally-export.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/game/basekrm" "$work/linux/basekrm" "$work/empty"
+cp "$program" "$work/game/fragtally.exe"
+cp "$program" "$work/empty/fragtally.exe"
+bash tools/make_stats_file.sh 40 "$work/game/basekrm/Stats.krm"
+cp "$work/game/basekrm/Stats.krm" "$work/linux/basekrm/Stats.krm"
+cp "$linux_program" "$work/linux/fragtally"
+
+failed=0
+check() {  # check WHAT EXPECTED ACTUAL
+  if [ "$2" != "$3" ]; then
+    echo "export: $1: expected [$2], got [$3]"
+    failed=1
+  fi
+}
+
+cd "$work"
+status=0
+wine game/fragtally.exe --export-csv table.csv >out.txt 2>err.txt || status=$?
+check "the CSV's status" 0 "$status"
+check "the CSV's message" "Таблица сохранена: $(winepath -w "$work")\\table.csv (игроков: 40, матчей в журнале: 0)." \
+  "$(tr -d '\r' <out.txt)"
+LC_ALL=ru_RU.UTF-8 QT_QPA_PLATFORM=offscreen linux/fragtally --export-csv linux.csv >/dev/null
+if ! cmp -s table.csv linux.csv; then
+  echo "export: the Windows table differs from the Linux one:"; diff <(od -c table.csv) <(od -c linux.csv) | head -20
+  failed=1
+fi
+
+status=0
+wine game/fragtally.exe --export-html report.html >out.txt 2>err.txt || status=$?
+check "the report's status" 0 "$status"
+check "the report's first line" "<!DOCTYPE html>" "$(head -n 1 report.html)"
+
+status=0
+wine empty/fragtally.exe --export-html none.html >out.txt 2>err.txt || status=$?
+check "the status without a statistics file" 2 "$status"
+grep -q "Не удалось прочитать файл статистики" err.txt || { echo "export: no message without a statistics file"; failed=1; }
+[ ! -e none.html ] || { echo "export: a report was written without a statistics file"; failed=1; }
+
+status=0
+wine game/fragtally.exe --export-pdf x >out.txt 2>err.txt || status=$?
+check "the status of a wrong option" 1 "$status"
+
+if [ "$failed" -ne 0 ]; then
+  echo "export: FAILED"
+  exit 1
+fi
+echo "export: passed"

@@ -1,0 +1,25 @@
+// Writes the HTML report of a made-up table and journal (tools/sample_players.h),
+// for looking at the report and checking its picture:
+//
+//   report_sample OUTPUT.html [PLAYERS [MATCHES]]
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "app/report.h"
+#include "sample_players.h"
+
+int main(int argc, char* argv[]) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: report_sample OUTPUT.html [PLAYERS [MATCHES]]\n");
+    return 2;
+  }
+  const int players = argc > 2 ? std::atoi(argv[2]) : 12;
+  const int matches = argc > 3 ? std::atoi(argv[3]) : 600;
+  const fragtally::sample::SamplePlayers sample = fragtally::sample::MakeSamplePlayers(players, matches);
+  const std::string html = fragtally::BuildHtmlReport(sample.State->Table, sample.Journal, ",", "2026-12-08 21:00:00");
+  std::ofstream out(argv[1], std::ios::binary);
+  out << html;
+  return out ? 0 : 1;
+}
