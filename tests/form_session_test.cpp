@@ -13,6 +13,7 @@
 
 #include "app/form_session.h"
 #include "app/messages.h"
+#include "app/players_session.h"
 #include "test_support.h"
 
 namespace fragtally::testing {
@@ -38,6 +39,8 @@ class ScreenView : public FormView {
       last_labels.push_back(label.Which);
     }
     caret = delta.TraceCaret;
+    undo_enabled = delta.UndoImportEnabled;
+    totals_changed = delta.TotalsChanged;
   }
   void SetBusy(bool on) override {
     EXPECT_NE(on, busy) << "the wait cursor goes on and off in pairs";
@@ -53,6 +56,8 @@ class ScreenView : public FormView {
   std::array<int, 2> selected{-1, -1};
   std::array<PanelLabels, 2> labels{DesignPanelLabels(), DesignPanelLabels()};
   std::size_t caret = 0;
+  bool undo_enabled = false;
+  bool totals_changed = false;
   std::size_t last_new_entries = 0;
   std::vector<Panel> last_labels;
   bool busy = false;
@@ -306,6 +311,87 @@ TEST_F(Presenter, WhileAHandlersBoxIsUpOtherEventsAreDroppedButClosingSaves) {
   EXPECT_EQ(view.selected[0], 0) << "the selection waited for nobody: it was dropped";
   EXPECT_TRUE(std::filesystem::exists(Basekrm() / "mSetup.ini"));
   EXPECT_FALSE(session.running());
+}
+
+// --- the menu and the Players window -----------------------------------------------------
+
+TEST_F(Presenter, UndoIsOfferedOnlyForAJournaledImportAndTheWindowsOfTotalsAreToldToReadAgain) {
+  std::filesystem::create_directories(Basekrm());
+  session.Load();
+  EXPECT_FALSE(view.undo_enabled) << "nothing imported yet";
+  EXPECT_TRUE(view.totals_changed);
+  WriteLog(Lines({{"--- Fs_startup : Mon Dec 07 21:15:03 2026"}, MatchBlock("Ann", 2), MatchBlock("Bob", 1)}));
+  session.Import();
+  EXPECT_TRUE(view.undo_enabled);
+  EXPECT_TRUE(view.totals_changed);
+  session.Select(Panel::First, 1);
+  EXPECT_FALSE(view.totals_changed) << "choosing a player changes no total";
+
+  sink.messages.clear();
+  sink.busy_at_box.clear();
+  sink.answer = false;
+  session.UndoImport();
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_TRUE(sink.messages[0].asked);
+  EXPECT_EQ(sink.busy_at_box, std::vector<bool>{false}) << "the question comes under the normal cursor";
+  EXPECT_EQ(view.entries.size(), 2u) << "No changes nothing";
+
+  sink.answer = true;
+  session.UndoImport();
+  EXPECT_TRUE(view.entries.empty()) << "the import's players went with it";
+  EXPECT_EQ(view.selected, (std::array<int, 2>{-1, -1}));
+  EXPECT_FALSE(view.undo_enabled) << "the first journaled import was undone";
+  EXPECT_TRUE(view.totals_changed);
+
+  session.Import();  // the same matches count again, once
+  EXPECT_EQ(view.entries, (std::vector<std::string>{"Ann", "Bob"}));
+  EXPECT_EQ(session.state().Table.GamesPlayed[1], 1);
+}
+
+TEST_F(Presenter, TheAboutBoxAndTheExportsAreToldInABox) {
+  WriteStats(StatsFileOf({kAnn, kBob}));
+  session.Load();
+  session.About();
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].title, kAboutTitle);
+
+  session.Export(ExportKind::Csv, (dir.path() / "players.csv").string(), CsvFormat{";", ","});
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[1].title, kTableSavedTitle);
+  EXPECT_NE(ReadFile(dir.path() / "players.csv").find("Bob"), std::string::npos);
+
+  session.Export(ExportKind::Html, Basekrm().string(), CsvFormat{});  // a folder
+  ASSERT_EQ(sink.messages.size(), 3u);
+  EXPECT_EQ(sink.messages[2].icon, MessageIcon::Error);
+  EXPECT_EQ(sink.messages[2].title, kExportFailedTitle);
+}
+
+TEST_F(Presenter, ThePlayersWindowKeepsItsPlayerAcrossSortsAndRefreshesAndLetsGoOfOneUndone) {
+  WriteStats(StatsFileOf({kAnn}));
+  session.Load();
+  WriteLog(Lines({{"--- Fs_startup : Mon Dec 07 21:15:03 2026"}, MatchBlock("Cid", 5), MatchBlock("Bob", 1)}));
+  session.Import();
+
+  PlayersSession players(",");
+  players.Refresh(session.state());
+  ASSERT_EQ(players.RowCount(), 3);
+  players.SelectRow(1);  // Cid, in slot order
+  ASSERT_TRUE(players.Page().has_value());
+  EXPECT_EQ(players.Page()->Name, "Cid");
+  EXPECT_EQ(players.Page()->MatchCount, 1u);
+
+  players.ClickHeader(PlayersColumn::Name);
+  EXPECT_EQ(players.SelectedRow(), 2) << "Ann, Bob, Cid";
+  EXPECT_EQ(players.CellText(players.SelectedRow(), PlayersColumn::Name), "Cid");
+  players.SetPeriod(PlayersPeriod::Last7Days);
+  EXPECT_EQ(players.Page()->Name, "Cid");
+
+  sink.answer = true;
+  session.UndoImport();
+  players.Refresh(session.state());
+  EXPECT_EQ(players.RowCount(), 1);
+  EXPECT_EQ(players.SelectedRow(), -1);
+  EXPECT_FALSE(players.Page().has_value());
 }
 
 }  // namespace

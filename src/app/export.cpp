@@ -51,24 +51,40 @@ std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments,
                                               platform::AbsolutePath(StatsFilePath(*state)) + Why(error) +
                                               "; файл " + target + " не записан.");
   }
-  const std::vector<JournalMatch> journal = ReadJournalMatches(JournalFilePath(*state));
+  return WriteExport(html ? ExportKind::Html : ExportKind::Csv, state->Table,
+                     ReadJournalMatches(JournalFilePath(*state)), target, format);
+}
 
+ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const std::vector<JournalMatch>& journal,
+                         const std::string& target, const CsvFormat& format) {
   std::string contents;
-  if (html) {
-    contents = BuildHtmlReport(state->Table, journal, format.DecimalSeparator, LocalDateTime());
+  if (kind == ExportKind::Html) {
+    contents = BuildHtmlReport(table, journal, format.DecimalSeparator, LocalDateTime());
   } else {
-    const MatchesBySlot matches = GroupMatchesBySlot(state->Table, journal);
-    contents = BuildPlayersCsv(BuildPlayerRows(state->Table, matches, PlayersPeriod::AllTime, 0), format);
+    const MatchesBySlot matches = GroupMatchesBySlot(table, journal);
+    contents = BuildPlayersCsv(BuildPlayerRows(table, matches, PlayersPeriod::AllTime, 0), format);
   }
   platform::FileFailure failure;
   if (!platform::Files().ReplaceFile(target, contents, failure)) {
     std::string why = failure.SystemText.empty() ? std::string() : " (" + failure.SystemText + ")";
     return Failed(kExportWriteFailed, "Не удалось записать файл " + platform::AbsolutePath(target) + why + ".");
   }
-  return ExportResult{kExportWritten, std::string(html ? "Отчёт сохранён: " : "Таблица сохранена: ") +
+  return ExportResult{kExportWritten, std::string(kind == ExportKind::Html ? "Отчёт сохранён: " : "Таблица сохранена: ") +
                                           platform::AbsolutePath(target) + " (игроков: " +
-                                          NumberText(state->Table.PlayerCount) + ", матчей в журнале: " +
+                                          NumberText(table.PlayerCount) + ", матчей в журнале: " +
                                           NumberText(static_cast<long long>(journal.size())) + ").\n"};
+}
+
+void ExportFromWindow(const WindowState& state, MessageSink& messages, ExportKind kind, const std::string& target,
+                      const CsvFormat& format) {
+  const ExportResult result = WriteExport(kind, state.Table, ReadJournalMatches(JournalFilePath(state)), target, format);
+  std::string text = result.Message;
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  if (result.ExitCode == kExportWritten)
+    messages.ShowMessage(MessageIcon::Information, kind == ExportKind::Html ? kReportSavedTitle : kTableSavedTitle,
+                         text);
+  else
+    messages.ShowMessage(MessageIcon::Error, kExportFailedTitle, text);
 }
 
 }  // namespace fragtally

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/messages.h"
 #include "app/report.h"
+#include "app/window_state.h"
 
 namespace fragtally {
 
@@ -29,5 +31,17 @@ struct ExportResult {
 // `format` is the user's locale.
 std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments, const std::string& program_folder,
                                       const CsvFormat& format);
+
+enum class ExportKind { Html, Csv };
+
+// Writes the HTML report or the CSV table of `table` and the journal's
+// matches to `target` (atomically: the old file stays when the write fails).
+ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const std::vector<JournalMatch>& journal,
+                         const std::string& target, const CsvFormat& format);
+
+// The same from the window, of the players it shows: the player is told in a
+// box what was written, or why not.
+void ExportFromWindow(const WindowState& state, MessageSink& messages, ExportKind kind, const std::string& target,
+                      const CsvFormat& format);
 
 }  // namespace fragtally

@@ -78,6 +78,7 @@ void FormSession::Load() {
   Run(Duration::Long, [this](WindowState& state, MessageSink& messages) {
     view_.LoadPanelPictures(PanelPicturePath(state));  // the statistics file may be large
     Form_Load(state, messages);
+    totals_changed_ = true;
   });
 }
 
@@ -96,7 +97,31 @@ void FormSession::Unload() {
   Form_Unload(*state_, messages_);
 }
 
-void FormSession::Import() { Run(Duration::Long, Command1_Click); }
+void FormSession::Import() {
+  Run(Duration::Long, [this](WindowState& state, MessageSink& messages) {
+    Command1_Click(state, messages);
+    totals_changed_ = true;
+  });
+}
+
+void FormSession::UndoImport() {
+  Run(Duration::Long, [this](WindowState& state, MessageSink& messages) {
+    UndoLastImport(state, messages);
+    totals_changed_ = true;
+  });
+}
+
+void FormSession::About() {
+  Run(Duration::Short, [](WindowState& state, MessageSink& messages) {
+    messages.ShowMessage(MessageIcon::Information, kAboutTitle, AboutText(state));
+  });
+}
+
+void FormSession::Export(ExportKind kind, const std::string& target, const CsvFormat& format) {
+  Run(Duration::Long, [&](WindowState& state, MessageSink& messages) {
+    ExportFromWindow(state, messages, kind, target, format);
+  });
+}
 
 void FormSession::Ratings(const std::string& decimal_separator) {
   Run(Duration::Short, [&decimal_separator](WindowState& state, MessageSink& messages) {
@@ -133,6 +158,8 @@ ViewDelta FormSession::TakeDelta() {
     }
   }
   delta.TraceCaret = state_->TraceCaret;
+  delta.UndoImportEnabled = CanUndoImport(*state_);
+  delta.TotalsChanged = std::exchange(totals_changed_, false);
   return delta;
 }
 

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/export.h"
 #include "app/messages.h"
 #include "app/panels.h"
 #include "app/window_state.h"
@@ -41,6 +42,11 @@ struct ViewDelta {
   };
   std::vector<LabelText> Labels;
   std::size_t TraceCaret = 0;  // bytes of the trace before the caret
+  // The menu command "Отменить последний импорт" can act (else it is greyed).
+  bool UndoImportEnabled = false;
+  // The totals may have changed (a load, an import or an undo ran): a window
+  // that shows them (the Players window) reads them again.
+  bool TotalsChanged = false;
 };
 
 // The little a window does for the presenter.
@@ -75,6 +81,11 @@ class FormSession {
   void Import();                                        // Command1
   void Ratings(const std::string& decimal_separator);  // Command2
   void Select(Panel panel, int index);                 // a selector's entry chosen
+  // The menu's commands. The exports write to a file the window had the
+  // player choose, in the user's locale.
+  void UndoImport();
+  void About();
+  void Export(ExportKind kind, const std::string& target, const CsvFormat& format);
 
   // How long a handler may take: a long one runs under the wait cursor.
   enum class Duration { Short, Long };
@@ -128,6 +139,7 @@ class FormSession {
   bool unloaded_ = false;
   bool running_ = false;
   bool busy_ = false;
+  bool totals_changed_ = false;
 };
 
 }  // namespace fragtally

@@ -71,6 +71,9 @@ inline constexpr const char* kStatsBackupTitle = "Прежний файл ста
 inline constexpr const char* kUndoImportTitle = "Отмена последнего импорта";
 inline constexpr const char* kUndoFailedTitle = "Импорт не отменён";
 inline constexpr const char* kAboutTitle = "О программе";
+inline constexpr const char* kReportSavedTitle = "Отчёт сохранён";
+inline constexpr const char* kTableSavedTitle = "Таблица сохранена";
+inline constexpr const char* kExportFailedTitle = "Файл не сохранён";
 
 // When a save fails or is refused.
 enum class SaveMoment { Import, Closing };

@@ -1,0 +1,38 @@
+#include "app/menus.h"
+
+#include <array>
+
+namespace fragtally {
+
+namespace {
+
+constexpr std::array<MenuItem, 1> kStatisticsItems{{
+    {MenuCommand::UndoImport, "mnuUndoImport", "&Отменить последний импорт"},
+}};
+constexpr std::array<MenuItem, 3> kPlayersItems{{
+    {MenuCommand::Players, "mnuPlayers", "&Таблица игроков…"},
+    {MenuCommand::ExportHtml, "mnuExportHtml", "Сохранить &отчёт…"},
+    {MenuCommand::ExportCsv, "mnuExportCsv", "Сохранить т&аблицу…"},
+}};
+constexpr std::array<MenuItem, 1> kHelpItems{{
+    {MenuCommand::About, "mnuAbout", "&О программе"},
+}};
+constexpr std::array<Menu, 3> kMenus{{
+    {"mnuStatistics", "&Статистика", kStatisticsItems},
+    {"mnuPlayersMenu", "&Игроки", kPlayersItems},
+    {"mnuHelp", "С&правка", kHelpItems},
+}};
+
+}  // namespace
+
+std::span<const Menu> MainMenus() { return kMenus; }
+
+std::string MenuCaption(std::string_view label) {
+  std::string caption;
+  caption.reserve(label.size());
+  for (char c : label)
+    if (c != '&') caption.push_back(c);
+  return caption;
+}
+
+}  // namespace fragtally
