@@ -32,6 +32,7 @@ int main(int argc, char* argv[]) {
   }
   const std::filesystem::path output = std::filesystem::absolute(argv[1]);
   const std::filesystem::path log = std::filesystem::absolute(argv[2]);
+  const std::filesystem::path players_output = argc == 4 ? std::filesystem::absolute(argv[3]) : std::filesystem::path();
 
   QTemporaryDir folder;
   if (!folder.isValid()) return 1;
@@ -59,7 +60,7 @@ int main(int argc, char* argv[]) {
     return false;
   };
   if (!save(form, output)) return 1;
-  if (argc == 3) return 0;
+  if (players_output.empty()) return 0;
 
   form.RunMenuCommand(fragtally::MenuCommand::Players);
   fragtally::PlayersWindow& players = *form.Players();
@@ -67,5 +68,5 @@ int main(int argc, char* argv[]) {
   emit table->horizontalHeader()->sectionClicked(static_cast<int>(fragtally::PlayersColumn::Games));
   table->selectRow(0);
   QApplication::processEvents();
-  return save(players, std::filesystem::absolute(argv[3])) ? 0 : 1;
+  return save(players, players_output) ? 0 : 1;
 }

@@ -346,6 +346,7 @@ bool Form1::event(QEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+  if (players_ != nullptr) players_->close();  // it goes with the main window
   session_.Unload();
   event->accept();
 }

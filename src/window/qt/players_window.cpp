@@ -149,14 +149,14 @@ void PlayersWindow::BuildWindow() {
   auto* page_layout = new QVBoxLayout(page);
   page_layout->setContentsMargins(0, 0, 0, 0);
   page_layout->addWidget(player_);
-  page_layout->addLayout(charts, 3);
-  page_layout->addLayout(lists, 2);
+  page_layout->addLayout(charts, 5);
+  page_layout->addLayout(lists, 4);
 
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->setChildrenCollapsible(false);
   splitter->addWidget(table_);
   splitter->addWidget(page);
-  splitter->setSizes({200, 400});
+  splitter->setSizes({180, 420});
 
   auto* top = new QHBoxLayout;
   top->addWidget(period_label);
