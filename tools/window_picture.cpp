@@ -1,7 +1,9 @@
 // Renders the main window to a PNG file, the way a new user sees it after the
 // first import of a game log: start-up without files, then the import button.
+// With a third file, the Players window too, opened from the menu, sorted by
+// games with the first player selected.
 //
-//   QT_QPA_PLATFORM=offscreen window_picture docs/window.png demo/basekrm/LOG.txt
+//   QT_QPA_PLATFORM=offscreen window_picture docs/window.png demo/basekrm/LOG.txt [docs/players.png]
 //
 // Works in a fresh temporary folder (program folder and current folder); the
 // message boxes are printed instead of shown.
@@ -12,20 +14,25 @@
 #include <system_error>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QPixmap>
+#include <QTableView>
 #include <QTemporaryDir>
 
+#include "app/players.h"
 #include "window/qt/form1.h"
+#include "window/qt/players_window.h"
 #include "window/qt/qt_message_sink.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s OUTPUT.png GAME_LOG.txt\n", argv[0]);
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: %s OUTPUT.png GAME_LOG.txt [PLAYERS.png]\n", argv[0]);
     return 2;
   }
   const std::filesystem::path output = std::filesystem::absolute(argv[1]);
   const std::filesystem::path log = std::filesystem::absolute(argv[2]);
+  const std::filesystem::path players_output = argc == 4 ? std::filesystem::absolute(argv[3]) : std::filesystem::path();
 
   QTemporaryDir folder;
   if (!folder.isValid()) return 1;
@@ -47,9 +54,19 @@ int main(int argc, char* argv[]) {
   form.session().Import();
   QApplication::processEvents();
 
-  if (!form.grab().save(QString::fromStdString(output.string()), "PNG")) {
-    std::fprintf(stderr, "cannot write %s\n", output.c_str());
-    return 1;
-  }
-  return 0;
+  const auto save = [](QWidget& window, const std::filesystem::path& file) {
+    if (window.grab().save(QString::fromStdString(file.string()), "PNG")) return true;
+    std::fprintf(stderr, "cannot write %s\n", file.c_str());
+    return false;
+  };
+  if (!save(form, output)) return 1;
+  if (players_output.empty()) return 0;
+
+  form.RunMenuCommand(fragtally::MenuCommand::Players);
+  fragtally::PlayersWindow& players = *form.Players();
+  auto* table = players.findChild<QTableView*>(QStringLiteral("tblPlayers"));
+  emit table->horizontalHeader()->sectionClicked(static_cast<int>(fragtally::PlayersColumn::Games));
+  table->selectRow(0);
+  QApplication::processEvents();
+  return save(players, players_output) ? 0 : 1;
 }

@@ -21,7 +21,7 @@ QRect Pixels(const TwipRect& r) {
   return QRect(TwipsToPixels(r.Left), TwipsToPixels(r.Top), TwipsToPixels(r.Width), TwipsToPixels(r.Height));
 }
 
-// Where a control of the table is on the window, in pixels.
+// Where a control of the table is in the client area below the menu bar, in pixels.
 QRect OnWindow(const ControlSpec& control) {
   QRect rect = Pixels(control.Rect);
   if (const ControlSpec* container = FindControl(control.Container)) rect.translate(Pixels(container->Rect).topLeft());
@@ -36,9 +36,12 @@ class WindowLayout : public ::testing::Test {
 TEST_F(WindowLayout, WindowHasItsCaptionFixedClientSizeAndIcon) {
   EXPECT_EQ(w.form.objectName(), "Form1");
   EXPECT_EQ(w.form.windowTitle(), "Fragtally by Morvel version 050");
-  EXPECT_EQ(w.form.size(), QSize(545, 432));
-  EXPECT_EQ(w.form.minimumSize(), QSize(545, 432));
-  EXPECT_EQ(w.form.maximumSize(), QSize(545, 432));
+  // The menu bar adds its height on top; the controls' area keeps its size.
+  const QRect client = w.form.ClientArea();
+  EXPECT_EQ(client.size(), QSize(545, 432));
+  EXPECT_EQ(client.bottomRight(), w.form.rect().bottomRight());
+  EXPECT_EQ(w.form.minimumSize(), w.form.size());
+  EXPECT_EQ(w.form.maximumSize(), w.form.size());
   ASSERT_FALSE(w.form.windowIcon().isNull());
   EXPECT_EQ(w.form.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
 }
@@ -50,7 +53,8 @@ TEST_F(WindowLayout, EveryControlOfTheTableIsWhereTheTableSays) {
     auto* widget = w.form.findChild<QWidget*>(QString::fromLatin1(control.Name));
     ASSERT_NE(widget, nullptr);
     ++found;
-    EXPECT_EQ(QRect(widget->mapTo(&w.form, QPoint(0, 0)), widget->size()), OnWindow(control));
+    EXPECT_EQ(QRect(widget->mapTo(&w.form, QPoint(0, 0)) - w.form.ClientArea().topLeft(), widget->size()),
+              OnWindow(control));
     EXPECT_EQ(widget->parentWidget()->objectName(), control.Container);
   }
   EXPECT_EQ(found, 83u);
@@ -112,7 +116,7 @@ TEST_F(WindowLayout, EveryPanelLabelHasItsColourFontAndDesignText) {
 // the labels of a panel show over its picture.
 TEST_F(WindowLayout, RenderedLabelsShowTheirTextOverThePicture) {
   w.form.show();
-  const QImage image = w.form.grab().toImage();
+  const QImage image = w.form.grab(w.form.ClientArea()).toImage();
   for (const char* name : {"Label4", "Label71", "Label34", "Label36"}) {
     SCOPED_TRACE(name);
     const ControlSpec* control = FindControl(name);

@@ -5,23 +5,30 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QAction>
 #include <QCursor>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include "platform/platform.h"
 #include "window/display_text.h"
+#include "window/qt/players_window.h"
 
 namespace fragtally {
 
@@ -64,8 +71,10 @@ void Form1::BuildWindow() {
   setObjectName(QString::fromLatin1(kWindowName));
   setWindowTitle(Utf8(kWindowCaption));
   setWindowIcon(QIcon(QStringLiteral(":/fragtally/fragtally.png")));
-  setFixedSize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
   setFont(FontOf(FontKind::Window));
+  BuildMenus();
+  const int menu_height = menu_bar_->height();
+  setFixedSize(TwipsToPixels(kClientWidthTwips), menu_height + TwipsToPixels(kClientHeightTwips));
 
   const QPixmap built_in(kBuiltInPicture);
   std::map<std::string, QWidget*> containers = {{kWindowName, this}};
@@ -144,7 +153,8 @@ void Form1::BuildWindow() {
       }
     }
     widget->setObjectName(QString::fromLatin1(control.Name));
-    widget->setGeometry(Pixels(control.Rect));
+    // The window's own controls sit below the menu bar; a frame's are placed in the frame.
+    widget->setGeometry(Pixels(control.Rect).translated(0, parent == this ? menu_height : 0));
     if (control.Font == FontKind::PanelLabel) widget->setFont(FontOf(FontKind::PanelLabel));
   }
 
@@ -163,6 +173,82 @@ void Form1::BuildWindow() {
       break;
     }
   }
+}
+
+void Form1::BuildMenus() {
+  menu_bar_ = new QMenuBar(this);
+  menu_bar_->setObjectName(QStringLiteral("mnuBar"));
+  menu_bar_->setNativeMenuBar(false);  // on the window, above the controls, on every desktop
+  for (const Menu& menu : MainMenus()) {
+    QMenu* shown = menu_bar_->addMenu(Utf8(menu.Label));
+    shown->setObjectName(QString::fromLatin1(menu.ObjectName));
+    for (const MenuItem& item : menu.Items) {
+      QAction* action = shown->addAction(Utf8(item.Label));
+      action->setObjectName(QString::fromLatin1(item.ObjectName));
+      const MenuCommand command = item.Command;
+      connect(action, &QAction::triggered, this, [this, command] { RunMenuCommand(command); });
+      actions_[command] = action;
+    }
+  }
+  actions_.at(MenuCommand::UndoImport)->setEnabled(false);  // until the state says there is an import to undo
+  menu_bar_->setGeometry(0, 0, TwipsToPixels(kClientWidthTwips), menu_bar_->sizeHint().height());
+}
+
+QRect Form1::ClientArea() const {
+  return QRect(0, menu_bar_->height(), width(), height() - menu_bar_->height());
+}
+
+QAction* Form1::MenuAction(MenuCommand command) const { return actions_.at(command); }
+
+void Form1::RunMenuCommand(MenuCommand command) {
+  switch (command) {
+    case MenuCommand::Players:
+      ShowPlayers();
+      break;
+    case MenuCommand::ExportHtml:
+      ExportTo(ExportKind::Html);
+      break;
+    case MenuCommand::ExportCsv:
+      ExportTo(ExportKind::Csv);
+      break;
+    case MenuCommand::UndoImport:
+      session_.UndoImport();
+      break;
+    case MenuCommand::About:
+      session_.About();
+      break;
+  }
+}
+
+void Form1::ShowPlayers() {
+  if (players_ == nullptr)
+    players_ = new PlayersWindow(state(), this);
+  else if (players_->isHidden())
+    players_->Refresh();  // closed windows are not kept up to date
+  if (players_->isMinimized()) players_->showNormal();
+  players_->show();
+  players_->raise();
+  players_->activateWindow();
+}
+
+void Form1::ExportTo(ExportKind kind) {
+  const bool html = kind == ExportKind::Html;
+  QString target;
+  if (choose_save_file_) {
+    target = choose_save_file_(kind);
+  } else {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString name = html ? QStringLiteral("Отчёт Fragtally.html") : QStringLiteral("Игроки Fragtally.csv");
+    target = QFileDialog::getSaveFileName(
+        this, html ? QStringLiteral("Сохранить отчёт") : QStringLiteral("Сохранить таблицу"), QDir(folder).filePath(name),
+        html ? QStringLiteral("Отчёт HTML (*.html)") : QStringLiteral("Таблица CSV (*.csv)"));
+  }
+  if (target.isEmpty()) return;
+  // Qt tells no list separator; the one that goes with the decimal separator.
+  CsvFormat format;
+  format.DecimalSeparator = QLocale::system().decimalPoint().toStdString();
+  format.ListSeparator = ListSeparatorFor(format.DecimalSeparator);
+  session_.Export(kind, target.toStdString(), format);
 }
 
 void Form1::BringToFront() {
@@ -208,6 +294,8 @@ void Form1::Apply(const ViewDelta& delta) {
   }
   for (const ViewDelta::LabelText& label : delta.Labels)
     panels_[label.Which == Panel::First ? 0 : 1].Values[static_cast<std::size_t>(label.Fill)]->setText(ShownText(label.Text));
+  actions_.at(MenuCommand::UndoImport)->setEnabled(delta.UndoImportEnabled);
+  if (delta.TotalsChanged && players_ != nullptr && players_->isVisible()) players_->Refresh();
   if (text2_->isVisible()) {
     SyncTrace();
     PlaceTraceCaret();
@@ -258,6 +346,7 @@ bool Form1::event(QEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+  if (players_ != nullptr) players_->close();  // it goes with the main window
   session_.Unload();
   event->accept();
 }

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstddef>
+#include <map>
+#include <functional>
 #include <string>
 
 #include <QString>
@@ -9,17 +11,24 @@
 
 #include "app/form_session.h"
 #include "app/layout.h"
+#include "app/menus.h"
 
+class QAction;
 class QComboBox;
 class QLabel;
+class QMenuBar;
 class QPlainTextEdit;
 
 namespace fragtally {
 
-// The program's one window in Qt Widgets, built from the layout table. Its
+class PlayersWindow;
+
+// The program's main window in Qt Widgets, built from the layout table. Its
 // presenter (FormSession) owns the state and runs the handlers; the window
 // forwards the user's events to it and applies the changes it hands back. Every control's objectName is its name (Frame1, Combo1, Image1,
-// Label1..Label74, Command1, Command2, Text2).
+// Label1..Label74, Command1, Command2, Text2). The menu bar sits on top, and
+// the window is taller by its height: the controls keep the client area of
+// the layout table below it, each at its place.
 class Form1 : public QWidget, private FormView {
   Q_OBJECT
 
@@ -44,6 +53,20 @@ class Form1 : public QWidget, private FormView {
   // brought up to date only when it is shown or asked for here.
   QPlainTextEdit* SyncedText2();
 
+  // The area of the layout table's controls, below the menu bar.
+  QRect ClientArea() const;
+  // The menu command's action (its objectName is the table's).
+  QAction* MenuAction(MenuCommand command) const;
+  // Runs a menu command, as choosing its item does.
+  void RunMenuCommand(MenuCommand command);
+  // The Players window once the menu made it, else null.
+  PlayersWindow* Players() const { return players_; }
+
+  // Asks for the file an export writes (empty: cancelled). The save dialog
+  // unless replaced (a test, the picture tool).
+  using SaveFileChooser = std::function<QString(ExportKind kind)>;
+  void SetSaveFileChooser(SaveFileChooser chooser) { choose_save_file_ = std::move(chooser); }
+
  protected:
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -58,12 +81,19 @@ class Form1 : public QWidget, private FormView {
   void LoadPanelPictures(const std::string& path) override;
 
   void BuildWindow();
+  void BuildMenus();
+  void ShowPlayers();
+  void ExportTo(ExportKind kind);
   void SyncTrace();
   void PlaceTraceCaret();
 
   FormSession session_;
   std::array<PanelWidgets, 2> panels_;
   QPlainTextEdit* text2_ = nullptr;
+  QMenuBar* menu_bar_ = nullptr;
+  std::map<MenuCommand, QAction*> actions_;
+  PlayersWindow* players_ = nullptr;
+  SaveFileChooser choose_save_file_;
 
   std::size_t trace_synced_ = 0;  // bytes of state.Trace already in Text2
 };

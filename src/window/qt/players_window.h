@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QWidget>
+
+#include "app/players_session.h"
+
+class QComboBox;
+class QLabel;
+class QTableView;
+class QTreeWidget;
+
+namespace fragtally {
+
+class ChartView;
+class PlayersTableModel;
+
+// The Players window ("Игроки"): every player in a table sorted by a click
+// on a header, a period choice above it, and below it the selected player's
+// charts, records and last matches. Modeless and one of its kind: the main
+// window makes it once, shows it again on its menu command, and refreshes it
+// after every load, import and undo. Object names: frmPlayers, cboPeriod,
+// tblPlayers, chtFrags, chtAccuracy, lstRecords, lstMatches.
+class PlayersWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `state` is the main window's: its table of players is read at every
+  // refresh.
+  explicit PlayersWindow(const WindowState& state, QWidget* parent = nullptr);
+  ~PlayersWindow() override;
+
+  // Reads the players and the journal afresh; the period, order and
+  // selected player stay.
+  void Refresh();
+
+  PlayersSession& session() { return session_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void BuildWindow();
+  // The table's rows changed (refresh, period, sort): the model reset, the
+  // header's sort indicator and the selected row put back.
+  void ShowTable();
+  void ShowPage();
+
+  const WindowState& state_;
+  PlayersSession session_;
+  PlayersTableModel* model_ = nullptr;
+  QComboBox* period_ = nullptr;
+  QTableView* table_ = nullptr;
+  QLabel* player_ = nullptr;
+  ChartView* frags_ = nullptr;
+  ChartView* accuracy_ = nullptr;
+  QTreeWidget* records_ = nullptr;
+  QTreeWidget* matches_ = nullptr;
+  bool showing_table_ = false;  // selections made while the rows are put back are no user's
+};
+
+}  // namespace fragtally

@@ -1,0 +1,226 @@
+// The menu bar and the Players window bound to their presenters: names,
+// captions, the undo item's grey state, the window made once from the menu,
+// the header's sort, the page of a selected row, the refresh after an import.
+
+#include <algorithm>
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/menus.h"
+#include "app/players.h"
+#include "blocks.h"
+#include "gui_support.h"
+#include "window/qt/chart_painter.h"
+#include "window/qt/players_window.h"
+
+namespace fragtally::testing {
+namespace {
+
+// A game session of one match per name (kills as given), after a start-up line.
+std::string Session(const std::string& startup, const std::vector<std::pair<std::string, int>>& players) {
+  std::vector<std::string> lines{"------- FileSystem Startup -------", "--- Fs_startup : " + startup};
+  for (const auto& [name, kills] : players)
+    for (std::string& line : MatchBlock(name, kills)) lines.push_back(std::move(line));
+  return CrLf(lines);
+}
+
+class MenusAndPlayers : public WindowFixture, public ::testing::Test {
+ protected:
+  MenusAndPlayers() : in_game_folder(dir.path()) {}
+
+  // Appends a session to the game's log and imports it with the button.
+  void ImportSession(const std::vector<std::pair<std::string, int>>& players) {
+    log += Session("Sun Mar 15 18:02:4" + std::to_string(sessions++) + " 2026", players);
+    WriteFile(Basekrm() / "LOG.txt", log);
+    form.session().Import();
+  }
+  PlayersWindow& OpenPlayers() {
+    form.MenuAction(MenuCommand::Players)->trigger();
+    EXPECT_NE(form.Players(), nullptr);
+    return *form.Players();
+  }
+  QTableView* Table() { return form.Players()->findChild<QTableView*>("tblPlayers"); }
+  QString Cell(int row, PlayersColumn column) {
+    return Table()->model()->index(row, static_cast<int>(column)).data().toString();
+  }
+
+  CurrentFolder in_game_folder;
+  std::string log;
+  int sessions = 0;
+};
+
+TEST_F(MenusAndPlayers, MenuBarHoldsTheTablesMenusAboveTheClientArea) {
+  auto* bar = form.findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(bar->isNativeMenuBar());
+  EXPECT_EQ(bar->geometry(), QRect(0, 0, 545, form.ClientArea().top()));
+  EXPECT_GT(form.ClientArea().top(), 10);
+
+  const QList<QAction*> shown = bar->actions();
+  ASSERT_EQ(shown.size(), static_cast<qsizetype>(MainMenus().size()));
+  std::size_t items = 0;
+  for (std::size_t m = 0; m < MainMenus().size(); ++m) {
+    const Menu& menu = MainMenus()[m];
+    QMenu* qmenu = shown[static_cast<qsizetype>(m)]->menu();
+    ASSERT_NE(qmenu, nullptr);
+    EXPECT_EQ(qmenu->objectName(), menu.ObjectName);
+    EXPECT_EQ(qmenu->title(), Q(menu.Label));
+    ASSERT_EQ(qmenu->actions().size(), static_cast<qsizetype>(menu.Items.size()));
+    for (std::size_t i = 0; i < menu.Items.size(); ++i, ++items) {
+      QAction* action = qmenu->actions()[static_cast<qsizetype>(i)];
+      EXPECT_EQ(action->objectName(), menu.Items[i].ObjectName);
+      EXPECT_EQ(action->text(), Q(menu.Items[i].Label));
+      EXPECT_EQ(form.MenuAction(menu.Items[i].Command), action);
+    }
+  }
+  EXPECT_EQ(items, 5u);
+}
+
+TEST_F(MenusAndPlayers, UndoItemIsGreyWhenThereIsNothingToUndo) {
+  QAction* undo = form.MenuAction(MenuCommand::UndoImport);
+  form.session().Load();
+  EXPECT_FALSE(undo->isEnabled());
+  ImportSession({{"Nika", 3}});
+  EXPECT_TRUE(undo->isEnabled());
+  sink.answer = true;  // yes, take it back
+  undo->trigger();
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_TRUE(std::any_of(sink.messages.begin(), sink.messages.end(), [](const RecordedMessage& m) { return m.asked; }));
+}
+
+TEST_F(MenusAndPlayers, PlayersWindowOpensOnceFromTheMenuWithItsControls) {
+  form.session().Load();
+  ImportSession({{"Nika", 3}, {"Tarn", 5}});
+  PlayersWindow& players = OpenPlayers();
+  EXPECT_TRUE(players.isVisible());
+  EXPECT_TRUE(players.isWindow());
+  EXPECT_FALSE(players.isModal());
+  EXPECT_EQ(players.objectName(), "frmPlayers");
+  EXPECT_EQ(players.windowTitle(), "Игроки");
+  EXPECT_EQ(players.size(), QSize(900, 640));
+
+  auto* period = players.findChild<QComboBox*>("cboPeriod");
+  ASSERT_NE(period, nullptr);
+  ASSERT_EQ(period->count(), static_cast<int>(kPlayersPeriods.size()));
+  for (std::size_t p = 0; p < kPlayersPeriods.size(); ++p)
+    EXPECT_EQ(period->itemText(static_cast<int>(p)), Q(std::string(PeriodCaption(kPlayersPeriods[p]))));
+  QTableView* table = Table();
+  ASSERT_NE(table, nullptr);
+  ASSERT_EQ(table->model()->columnCount(), static_cast<int>(kPlayersColumns.size()));
+  for (std::size_t c = 0; c < kPlayersColumns.size(); ++c)
+    EXPECT_EQ(table->model()->headerData(static_cast<int>(c), Qt::Horizontal).toString(),
+              Q(std::string(kPlayersColumns[c].Caption)));
+  EXPECT_EQ(table->model()->rowCount(), 2);
+  EXPECT_NE(players.findChild<ChartView*>("chtFrags"), nullptr);
+  EXPECT_NE(players.findChild<ChartView*>("chtAccuracy"), nullptr);
+  auto* records = players.findChild<QTreeWidget*>("lstRecords");
+  auto* matches = players.findChild<QTreeWidget*>("lstMatches");
+  ASSERT_NE(records, nullptr);
+  ASSERT_NE(matches, nullptr);
+  ASSERT_EQ(matches->columnCount(), static_cast<int>(kMatchColumnCaptions.size()));
+  EXPECT_EQ(matches->headerItem()->text(1), "Матч");
+
+  // The keyboard reaches the four controls in this order.
+  std::vector<QWidget*> order;
+  for (QWidget* widget = period; order.size() < 4; widget = widget->nextInFocusChain())
+    if (widget == period || widget == table || widget == records || widget == matches) order.push_back(widget);
+  EXPECT_EQ(order, (std::vector<QWidget*>{period, table, records, matches}));
+
+  // The menu again brings the same window back after it was closed.
+  QTest::keyClick(table, Qt::Key_Escape);
+  EXPECT_FALSE(players.isVisible());
+  EXPECT_EQ(&OpenPlayers(), &players);
+  EXPECT_TRUE(players.isVisible());
+  EXPECT_EQ(form.findChildren<PlayersWindow*>().size(), 1);
+}
+
+TEST_F(MenusAndPlayers, HeaderClickSortsAndSelectedRowShowsThePage) {
+  form.session().Load();
+  ImportSession({{"Nika", 3}, {"Tarn", 5}, {"Oryx", 1}});
+  ImportSession({{"Tarn", 2}});
+  OpenPlayers();
+  QHeaderView* header = Table()->horizontalHeader();
+  const int kills = static_cast<int>(PlayersColumn::Kills);
+  const QPoint on_kills(header->sectionViewportPosition(kills) + header->sectionSize(kills) / 2, header->height() / 2);
+
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, on_kills);
+  EXPECT_EQ(header->sortIndicatorSection(), kills);
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+  EXPECT_EQ(Cell(0, PlayersColumn::Name), "Tarn");
+  EXPECT_EQ(Cell(0, PlayersColumn::Kills), "7");
+  EXPECT_EQ(Cell(2, PlayersColumn::Name), "Oryx");
+
+  // The page of a row: Tarn's two matches, newest first.
+  Table()->selectRow(0);
+  auto* matches = form.Players()->findChild<QTreeWidget*>("lstMatches");
+  ASSERT_EQ(matches->topLevelItemCount(), 2);
+  EXPECT_EQ(matches->topLevelItem(0)->text(3), "2");
+  EXPECT_EQ(matches->topLevelItem(1)->text(3), "5");
+  EXPECT_GT(form.Players()->findChild<QTreeWidget*>("lstRecords")->topLevelItemCount(), 0);
+  EXPECT_TRUE(form.Players()->findChild<ChartView*>("chtFrags")->HasChart());
+  EXPECT_EQ(form.Players()->session().SelectedRow(), 0);
+
+  // The second click reverses the order; Tarn stays selected, now last.
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, on_kills);
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+  EXPECT_EQ(Cell(0, PlayersColumn::Name), "Oryx");
+  EXPECT_EQ(Table()->currentIndex().row(), 2);
+  EXPECT_EQ(matches->topLevelItemCount(), 2);
+
+  // A period without matches (the log's sessions are of March 2026): every count is 0, Tarn stays selected.
+  form.Players()->findChild<QComboBox*>("cboPeriod")->setCurrentIndex(1);
+  EXPECT_EQ(form.Players()->session().model().Period(), PlayersPeriod::Last7Days);
+  EXPECT_EQ(Cell(0, PlayersColumn::Kills), "0");
+  EXPECT_EQ(Cell(Table()->currentIndex().row(), PlayersColumn::Name), "Tarn");
+}
+
+TEST_F(MenusAndPlayers, ImportAndUndoRefreshTheOpenWindow) {
+  form.session().Load();
+  ImportSession({{"Nika", 3}});
+  OpenPlayers();
+  Table()->selectRow(0);
+  auto* matches = form.Players()->findChild<QTreeWidget*>("lstMatches");
+  ASSERT_EQ(matches->topLevelItemCount(), 1);
+
+  ImportSession({{"Nika", 4}, {"Tarn", 5}});
+  EXPECT_EQ(Table()->model()->rowCount(), 2);
+  EXPECT_EQ(Cell(0, PlayersColumn::Kills), "7");
+  EXPECT_EQ(matches->topLevelItemCount(), 2);  // Nika still selected, with her new match
+
+  sink.answer = true;
+  form.MenuAction(MenuCommand::UndoImport)->trigger();
+  EXPECT_EQ(Table()->model()->rowCount(), 1);
+  EXPECT_EQ(matches->topLevelItemCount(), 1);
+}
+
+TEST_F(MenusAndPlayers, ExportsWriteTheChosenFileAndCancelWritesNone) {
+  form.session().Load();
+  ImportSession({{"Nika", 3}});
+  std::vector<ExportKind> asked;
+  QString answer;
+  form.SetSaveFileChooser([&](ExportKind kind) {
+    asked.push_back(kind);
+    return answer;
+  });
+  form.MenuAction(MenuCommand::ExportCsv)->trigger();  // cancelled
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // basekrm only
+
+  answer = QString::fromStdString((dir.path() / "Игроки.csv").string());
+  form.MenuAction(MenuCommand::ExportCsv)->trigger();
+  answer = QString::fromStdString((dir.path() / "Отчёт.html").string());
+  form.MenuAction(MenuCommand::ExportHtml)->trigger();
+  EXPECT_EQ(asked, (std::vector<ExportKind>{ExportKind::Csv, ExportKind::Csv, ExportKind::Html}));
+  EXPECT_EQ(ReadFile(dir.path() / "Игроки.csv").rfind("\xEF\xBB\xBF", 0), 0u);
+  EXPECT_NE(ReadFile(dir.path() / "Отчёт.html").find("Nika"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fragtally::testing
