@@ -128,7 +128,7 @@ void WindowTest::Pump(int ms) {
   do {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (!IsDialogMessageW(main_, &message)) {
+      if (!form_->HandleDialogMessage(message)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
       }
