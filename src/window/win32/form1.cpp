@@ -15,6 +15,7 @@
 #include "window/win32/text.h"
 #include "window/win32/trace_box.h"
 #include "window/win32/user_locale.h"
+#include "window/win32/window_proc.h"
 
 namespace fragtally::win32 {
 
@@ -96,21 +97,7 @@ Form1::~Form1() {
 
 HWND Form1::Create(HINSTANCE instance) {
   instance_ = instance;
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  if (!GetClassInfoExW(instance, kWindowClass, &window_class)) {
-    window_class = WNDCLASSEXW{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = &Form1::WindowProc;
-    window_class.hInstance = instance;
-    window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(FRAGTALLY_IDI_ICON));
-    window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(FRAGTALLY_IDI_ICON), IMAGE_ICON,
-                                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kWindowClass;
-    if (!RegisterClassExW(&window_class)) return nullptr;
-  }
+  if (!RegisterObjectWindowClass<Form1>(instance, kWindowClass)) return nullptr;
 
   picture_.LoadResource(instance, FRAGTALLY_IDR_PANEL_PICTURE);
 
@@ -408,24 +395,10 @@ void Form1::OnDrawItem(const DRAWITEMSTRUCT& item) {
 
 // --- the window procedure ----------------------------------------------------------------
 
-LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  Form1* form = nullptr;
-  if (message == WM_NCCREATE) {
-    form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    form->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-  } else {
-    form = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (form == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-  const LRESULT result = form->HandleMessage(message, wparam, lparam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    form->hwnd_ = nullptr;
-    form->controls_.clear();
-    form->panels_ = {};
-  }
-  return result;
+void Form1::Destroyed() {
+  hwnd_ = nullptr;
+  controls_.clear();
+  panels_ = {};
 }
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {

@@ -91,8 +91,11 @@ class Form1 : private FormView {
   void SetBusy(bool busy) override;
   void LoadPanelPictures(const std::string& path) override;
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  template <class Window>
+  friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // The window is gone (WM_NCDESTROY): so are its controls.
+  void Destroyed();
 
   // The keyboard focus, kept as a dialog box keeps it: the control that has
   // it is remembered when the window is deactivated or minimised (a message

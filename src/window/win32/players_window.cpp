@@ -9,6 +9,7 @@
 #include "window/win32/chart_paint.h"
 #include "window/win32/list_view.h"
 #include "window/win32/text.h"
+#include "window/win32/window_proc.h"
 
 namespace fragtally::win32 {
 
@@ -47,18 +48,7 @@ bool PlayersWindow::HandleDialogMessage(MSG& message) {
 }
 
 bool PlayersWindow::Create() {
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  if (!GetClassInfoExW(instance_, kWindowClass, &window_class)) {
-    window_class = WNDCLASSEXW{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = &PlayersWindow::WindowProc;
-    window_class.hInstance = instance_;
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kWindowClass;
-    if (!RegisterClassExW(&window_class)) return false;
-  }
+  if (!RegisterObjectWindowClass<PlayersWindow>(instance_, kWindowClass)) return false;
   // About 900 x 640 at 96 DPI, resizable; owned by the main window, so it
   // stays above it and goes with it.
   constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
@@ -226,24 +216,10 @@ LRESULT PlayersWindow::OnNotify(const NMHDR& header) {
   return 0;
 }
 
-LRESULT CALLBACK PlayersWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  PlayersWindow* window = nullptr;
-  if (message == WM_NCCREATE) {
-    window = static_cast<PlayersWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    window->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-  } else {
-    window = reinterpret_cast<PlayersWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-  const LRESULT result = window->HandleMessage(message, wparam, lparam);
-  if (message == WM_NCDESTROY) {
-    RemovePropW(hwnd, kWindowIdProperty);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    window->hwnd_ = nullptr;
-    window->focus_ = nullptr;
-  }
-  return result;
+void PlayersWindow::Destroyed() {
+  RemovePropW(hwnd_, kWindowIdProperty);
+  hwnd_ = nullptr;
+  focus_ = nullptr;
 }
 
 LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {

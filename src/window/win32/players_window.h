@@ -28,6 +28,10 @@ enum PlayersId : int {
 inline constexpr wchar_t kWindowIdProperty[] = L"Fragtally.Id";
 
 class PlayersWindow {
+  // Its window procedure reaches HandleMessage, Destroyed and hwnd_.
+  template <class Window>
+  friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
  public:
   // `font` (the main window's, at `dpi`) must outlive the window.
   PlayersWindow(HINSTANCE instance, HWND owner, UINT dpi, HFONT font, std::string decimal_separator);
@@ -49,8 +53,8 @@ class PlayersWindow {
   PlayersSession& session() { return session_; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void Destroyed();
   bool Create();
   void CreateControls();
   void Layout();
