@@ -28,7 +28,7 @@ x86_64-w64-mingw32-strip -o "$out/fragtally.exe" build-windows/bin/fragtally.exe
 { printf '\xEF\xBB\xBF'; sed 's/$/\r/' packaging/windows/README.txt; } >"$out/README.txt"
 
 # Nothing beside the .exe: only the system's own DLLs may be imported.
-system_dlls='^(kernel32|user32|gdi32|comctl32|ole32|oleaut32|msvcrt|advapi32|shell32|windowscodecs)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|ole32|oleaut32|msvcrt|advapi32|shell32|windowscodecs)\.dll$'
 imports=$(x86_64-w64-mingw32-objdump -p "$out/fragtally.exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
 bad=$(echo "$imports" | tr 'A-Z' 'a-z' | grep -Ev "$system_dlls" || true)
 if [ -n "$bad" ]; then

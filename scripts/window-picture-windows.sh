@@ -3,6 +3,8 @@
 # dist/fragtally-windows/fragtally.exe in an empty game folder, then the
 # import of the demo log (demo/basekrm/LOG.txt), taken from the screen of a
 # private Xvfb display by the test driver (Russian locale, Wine's own fonts).
+# Then the Players window with the first player of the table selected (Home
+# in the table), as docs/players-windows.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,7 +19,8 @@ export game
 scripts/wine-run.sh bash -c '
   w=$(winepath -w "$game")
   wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript.txt" \
-    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; close" 2>/dev/null
+    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; menu 7001; players-key 8002 36; players-screenshot $w\\players.png; close" 2>/dev/null
 '
 cp "$game/window.png" docs/window-windows.png
-echo "wrote docs/window-windows.png"
+cp "$game/players.png" docs/players-windows.png
+echo "wrote docs/window-windows.png and docs/players-windows.png"

@@ -15,6 +15,7 @@
 #include "window/win32/form1.h"
 #include "window/win32/message_box_sink.h"
 #include "window/win32/running_copy.h"
+#include "window/win32/user_locale.h"
 
 namespace {
 
@@ -29,12 +30,6 @@ std::string Utf8(const wchar_t* text) {
   WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), size, nullptr, nullptr);
   bytes.pop_back();  // the terminating zero
   return bytes;
-}
-
-// One of the user's regional settings (LOCALE_SDECIMAL, LOCALE_SLIST) as UTF-8.
-std::string LocaleText(LCTYPE item, const char* fallback) {
-  wchar_t text[8];
-  return GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, item, text, 8) > 1 ? Utf8(text) : std::string(fallback);
 }
 
 // The export's message, where a script or the console it was started from
@@ -70,8 +65,7 @@ std::optional<int> RunExportWithoutWindow() {
   for (int i = 1; i < count; ++i) arguments.push_back(Utf8(wide[i]));
   LocalFree(wide);
   const std::optional<fragtally::ExportResult> exported =
-      fragtally::RunExport(arguments, fragtally::platform::ExecutableFolder(),
-                           {LocaleText(LOCALE_SLIST, ";"), LocaleText(LOCALE_SDECIMAL, ",")});
+      fragtally::RunExport(arguments, fragtally::platform::ExecutableFolder(), fragtally::win32::UserCsvFormat());
   if (!exported) return std::nullopt;
   Tell(exported->Message, exported->ExitCode != 0);
   return exported->ExitCode;
@@ -116,7 +110,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-      if (!IsDialogMessageW(form.hwnd(), &message)) {
+      if (!form.HandleDialogMessage(message)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
       }

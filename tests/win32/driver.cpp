@@ -27,6 +27,10 @@
 //   front            wait until the window (or its message box) is in front,
 //                    not minimised, and write down whether it came
 //   windows          write down how many windows of the program are on the screen
+//   menu ID          post the menu command ID (7001-7005) to the window
+//   players-key ID VK  post the key VK (a virtual-key code) to control ID of
+//                    the Players window, once that window is on the screen
+//   players-screenshot PATH  save the Players window as a PNG
 // Exit code 0 when every step could be done.
 
 #include <windows.h>
@@ -129,7 +133,26 @@ class Driver {
     else if (verb == "start-again") StartAgain();
     else if (verb == "front") Front();
     else if (verb == "windows") Windows();
-    else Fail("unknown step " + step);
+    else if (verb == "menu") {
+      int id = 0;
+      words >> id;
+      PostMessageW(main_, WM_COMMAND, static_cast<WPARAM>(id), 0);
+      Sync();
+    } else if (verb == "players-key") {
+      int id = 0, key = 0;
+      words >> id >> key;
+      HWND players = PlayersWindow();
+      if (players == nullptr) return Fail("no Players window");
+      PostMessageW(GetDlgItem(players, id), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+      PostMessageW(GetDlgItem(players, id), WM_KEYUP, static_cast<WPARAM>(key), 0xC0000001);
+      Sync();
+    } else if (verb == "players-screenshot") {
+      std::string path;
+      std::getline(words >> std::ws, path);
+      HWND players = PlayersWindow();
+      if (players == nullptr) return Fail("no Players window");
+      Capture(players, FromUtf8(path));
+    } else Fail("unknown step " + step);
   }
 
   // The steps after a require-lock that found no lock are skipped.
@@ -359,13 +382,27 @@ class Driver {
     }
   }
 
-  void Screenshot(const std::wstring& path) {
+  void Screenshot(const std::wstring& path) { Capture(main_, path); }
+
+  // The program's Players window on the screen (within 10 s), or nullptr.
+  HWND PlayersWindow() {
+    return WaitFor(
+        [&]() -> HWND {
+          HWND w = FindWindowW(L"Fragtally.Players", nullptr);
+          DWORD pid = 0;
+          if (w != nullptr) GetWindowThreadProcessId(w, &pid);
+          return pid == process_.dwProcessId && IsWindowVisible(w) ? w : nullptr;
+        },
+        10000);
+  }
+
+  void Capture(HWND window, const std::wstring& path) {
     Sync();
-    RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sync();
     Sleep(300);  // the X server shows what was drawn
     RECT r;
-    GetWindowRect(main_, &r);
+    GetWindowRect(window, &r);
     if (FAILED(fragtally::win32::SavePng(fragtally::win32::CaptureScreen(r), path))) Fail("cannot save the picture");
   }
 

@@ -95,6 +95,10 @@ WindowTest::WindowTest() : in_game_folder_(dir_.path()) {
   std::filesystem::create_directories(Basekrm());
   win32::FormOptions options;
   options.quit_on_destroy = false;  // no WM_QUIT into the test's thread
+  options.choose_save_file = [this](HWND, const win32::SaveRequest& request) {
+    save_requests_.push_back(request);
+    return save_answer_;
+  };
   form_ = std::make_unique<win32::Form1>(sink_, dir_.str(), options);
   main_ = form_->Create(GetModuleHandleW(nullptr));
   sink_.window = main_;
@@ -128,7 +132,7 @@ void WindowTest::Pump(int ms) {
   do {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (!IsDialogMessageW(main_, &message)) {
+      if (!form_->HandleDialogMessage(message)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
       }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,11 @@ class WindowTest : public ::testing::Test {
   // Handles what arrives for about `ms` milliseconds, as the program's
   // message loop does (the dialog keys included).
   void Pump(int ms = 100);
+
+  // What the Save As dialog of an export would answer (none: cancelled), and
+  // the requests it was asked with.
+  std::optional<std::wstring> save_answer_;
+  std::vector<win32::SaveRequest> save_requests_;
 
   TempDir dir_;
   CurrentFolder in_game_folder_;

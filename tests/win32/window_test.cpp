@@ -110,6 +110,7 @@ TEST_F(WindowTest, LayoutAt96Dpi) {
 // them at that DPI (tests/win32/run_tests.sh runs this at 144 DPI too).
 void ExpectLayoutAtItsDpi(const win32::Form1& form) {
   const int dpi = static_cast<int>(form.dpi());
+  ASSERT_NE(GetMenu(form.hwnd()), nullptr) << "the client area is measured below the menu bar";
   ::testing::Test::RecordProperty("dpi", dpi);
   RECT client;
   GetClientRect(form.hwnd(), &client);

@@ -14,6 +14,8 @@
 #include "window/win32/resource.h"
 #include "window/win32/text.h"
 #include "window/win32/trace_box.h"
+#include "window/win32/user_locale.h"
+#include "window/win32/window_proc.h"
 
 namespace fragtally::win32 {
 
@@ -44,12 +46,16 @@ HFONT MakeFont(const FontSpec& font, UINT dpi) {
   return CreateFontIndirectW(&logfont);
 }
 
-// The user's decimal separator (regional settings), as UTF-8.
-std::string DecimalSeparator() {
-  wchar_t separator[8] = L"";
-  const int n = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
-  if (n <= 1) return ".";
-  return ToUtf8(std::wstring_view(separator, static_cast<std::size_t>(n - 1)));
+// The menu bar, from the menu table.
+HMENU CreateMenuBar() {
+  HMENU bar = CreateMenu();
+  for (const Menu& menu : MainMenus()) {
+    HMENU popup = CreatePopupMenu();
+    for (const MenuItem& item : menu.Items)
+      AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(item.Command), FromUtf8(item.Label).c_str());
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), FromUtf8(menu.Label).c_str());
+  }
+  return bar;
 }
 
 }  // namespace
@@ -83,6 +89,7 @@ Form1::Form1(MessageSink& messages, std::string program_folder, FormOptions opti
       options_(options) {}
 
 Form1::~Form1() {
+  players_.reset();
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
   if (window_font_ != nullptr) DeleteObject(window_font_);
   if (label_font_ != nullptr) DeleteObject(label_font_);
@@ -90,29 +97,17 @@ Form1::~Form1() {
 
 HWND Form1::Create(HINSTANCE instance) {
   instance_ = instance;
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  if (!GetClassInfoExW(instance, kWindowClass, &window_class)) {
-    window_class = WNDCLASSEXW{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = &Form1::WindowProc;
-    window_class.hInstance = instance;
-    window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(FRAGTALLY_IDI_ICON));
-    window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(FRAGTALLY_IDI_ICON), IMAGE_ICON,
-                                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kWindowClass;
-    if (!RegisterClassExW(&window_class)) return nullptr;
-  }
+  if (!RegisterObjectWindowClass<Form1>(instance, kWindowClass)) return nullptr;
 
   picture_.LoadResource(instance, FRAGTALLY_IDR_PANEL_PICTURE);
 
   // A fixed size, like the window it was drawn as: no maximise, no resize.
   constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   const std::wstring caption = FromUtf8(kWindowCaption);
+  HMENU menu = CreateMenuBar();
   if (!CreateWindowExW(0, kWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr,
-                       nullptr, instance, this)) {
+                       menu, instance, this)) {
+    DestroyMenu(menu);
     return nullptr;
   }
   CreateControls();
@@ -256,10 +251,20 @@ void Form1::ApplyDpi(UINT dpi) {
 
   const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
   const DWORD ex_style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-  RECT frame{0, 0, Pixels(kClientWidthTwips, dpi_), Pixels(kClientHeightTwips, dpi_)};
-  AdjustWindowRectForDpi(frame, style, ex_style, dpi_);
+  // The client area below the menu bar keeps the table's size.
+  const int client_width = Pixels(kClientWidthTwips, dpi_), client_height = Pixels(kClientHeightTwips, dpi_);
+  RECT frame{0, 0, client_width, client_height};
+  AdjustWindowRectForDpi(frame, style, ex_style, dpi_, GetMenu(hwnd_) != nullptr);
   SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A menu bar that needs two rows (large fonts) takes more than the one
+  // row the frame was computed for: the window grows by the difference.
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  if (client.bottom != client_height) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + client_height - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 
   for (const auto& [id, control] : controls_) {
     RECT r = PixelRect(*control.control);
@@ -300,8 +305,42 @@ void Form1::OnCommand(int id, int code) {
     session_.Import();
   } else if (id == kCommand2 && code == BN_CLICKED) {
     session_.Ratings(DecimalSeparator());
+  } else if (code == 0 && id >= static_cast<int>(MenuCommand::Players) && id <= static_cast<int>(MenuCommand::About)) {
+    OnMenuCommand(static_cast<MenuCommand>(id));
   }
   if (close_pending_ && !session_.running()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void Form1::OnMenuCommand(MenuCommand command) {
+  switch (command) {
+    case MenuCommand::Players:
+      if (players_ == nullptr)
+        players_ = std::make_unique<PlayersWindow>(instance_, hwnd_, dpi_, window_font_, DecimalSeparator());
+      players_->Open(session_.state());
+      break;
+    case MenuCommand::ExportHtml:
+    case MenuCommand::ExportCsv: {
+      if (session_.running()) break;
+      const SaveRequest request =
+          SaveRequestFor(command == MenuCommand::ExportHtml ? ExportKind::Html : ExportKind::Csv);
+      RememberFocus();
+      const std::optional<std::wstring> target = options_.choose_save_file ? options_.choose_save_file(hwnd_, request)
+                                                                           : AskSaveFile(hwnd_, request);
+      if (target) session_.Export(request.Kind, ToUtf8(*target), UserCsvFormat());
+      break;
+    }
+    case MenuCommand::UndoImport:
+      session_.UndoImport();
+      break;
+    case MenuCommand::About:
+      session_.About();
+      break;
+  }
+}
+
+bool Form1::HandleDialogMessage(MSG& message) {
+  if (players_ != nullptr && players_->HandleDialogMessage(message)) return true;
+  return hwnd_ != nullptr && IsDialogMessageW(hwnd_, &message);
 }
 
 // --- copying the state into the controls -------------------------------------------------
@@ -330,6 +369,9 @@ void Form1::Apply(const ViewDelta& delta) {
   for (const ViewDelta::LabelText& label : delta.Labels)
     SetWindowTextW(panels_[label.Which == Panel::First ? 0 : 1].Values[static_cast<std::size_t>(label.Fill)],
                    Wide(DisplayText(label.Text)).c_str());
+  EnableMenuItem(GetMenu(hwnd_), static_cast<UINT>(MenuCommand::UndoImport),
+                 MF_BYCOMMAND | (delta.UndoImportEnabled ? MF_ENABLED : MF_GRAYED));
+  if (delta.TotalsChanged && players_ != nullptr) players_->Refresh(session_.state());
 }
 
 // --- painting ----------------------------------------------------------------------------
@@ -353,24 +395,10 @@ void Form1::OnDrawItem(const DRAWITEMSTRUCT& item) {
 
 // --- the window procedure ----------------------------------------------------------------
 
-LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  Form1* form = nullptr;
-  if (message == WM_NCCREATE) {
-    form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    form->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-  } else {
-    form = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (form == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-  const LRESULT result = form->HandleMessage(message, wparam, lparam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    form->hwnd_ = nullptr;
-    form->controls_.clear();
-    form->panels_ = {};
-  }
-  return result;
+void Form1::Destroyed() {
+  hwnd_ = nullptr;
+  controls_.clear();
+  panels_ = {};
 }
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {

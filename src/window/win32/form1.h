@@ -4,11 +4,15 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "app/form_session.h"
 #include "app/layout.h"
+#include "app/menus.h"
 #include "window/win32/picture.h"
+#include "window/win32/players_window.h"
+#include "window/win32/save_dialog.h"
 
 namespace fragtally::win32 {
 
@@ -16,6 +20,9 @@ struct FormOptions {
   // The program's window ends the message loop when it is destroyed; a
   // test's window must not.
   bool quit_on_destroy = true;
+  // Asks for the file of an export (the system's Save As dialog when empty;
+  // a test answers without a dialog).
+  SaveFileChooser choose_save_file;
 };
 
 // The program's one window in Win32, built from the layout table. Its
@@ -44,6 +51,11 @@ class Form1 : private FormView {
   void BringToFront();
   HWND hwnd() const { return hwnd_; }
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+  // The Players window, once the menu opened it (it may have been closed since).
+  PlayersWindow* players() const { return players_.get(); }
+  // The dialog keys (Tab, Enter, Escape) of this window and the Players
+  // window, as the message loop hands them over; true when one took `message`.
+  bool HandleDialogMessage(MSG& message);
 
   // The presenter: the window's events before it is shown and after it is
   // gone (Load, Unload) are sent to it directly.
@@ -79,8 +91,11 @@ class Form1 : private FormView {
   void SetBusy(bool busy) override;
   void LoadPanelPictures(const std::string& path) override;
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  template <class Window>
+  friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // The window is gone (WM_NCDESTROY): so are its controls.
+  void Destroyed();
 
   // The keyboard focus, kept as a dialog box keeps it: the control that has
   // it is remembered when the window is deactivated or minimised (a message
@@ -94,6 +109,7 @@ class Form1 : private FormView {
   void CreateControls();
   void ApplyDpi(UINT dpi);
   void OnCommand(int id, int code);
+  void OnMenuCommand(MenuCommand command);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   HBITMAP ScaledPicture();
   RECT PixelRect(const ControlSpec& control) const;
@@ -112,6 +128,7 @@ class Form1 : private FormView {
   HFONT window_font_ = nullptr;
   HFONT label_font_ = nullptr;
   PanelPicture picture_;
+  std::unique_ptr<PlayersWindow> players_;
 
   bool busy_ = false;
   HCURSOR cursor_before_busy_ = nullptr;

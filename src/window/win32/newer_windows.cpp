@@ -51,11 +51,11 @@ UINT WindowDpi(HWND hwnd) {
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
-void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD ex_style, UINT dpi) {
+void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD ex_style, UINT dpi, bool menu) {
   if (auto adjust = SystemFunction<AdjustWindowRectExForDpiFunction>(L"user32.dll", "AdjustWindowRectExForDpi")) {
-    if (adjust(&rect, style, FALSE, ex_style, dpi)) return;
+    if (adjust(&rect, style, menu ? TRUE : FALSE, ex_style, dpi)) return;
   }
-  AdjustWindowRectEx(&rect, style, FALSE, ex_style);
+  AdjustWindowRectEx(&rect, style, menu ? TRUE : FALSE, ex_style);
 }
 
 }  // namespace fragtally::win32

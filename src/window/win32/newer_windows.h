@@ -14,10 +14,11 @@ namespace fragtally::win32 {
 // monitor's (Windows 8.1), or the screen's (Windows 7: one DPI for all).
 UINT WindowDpi(HWND hwnd);
 
-// The window rectangle for a client rectangle at `dpi`: with the frame at
-// that DPI where Windows can tell it (Windows 10 1607 and later), otherwise
-// with the frame at the system's DPI, which is the window's own there.
-void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD ex_style, UINT dpi);
+// The window rectangle for a client rectangle at `dpi` (`menu`: the window
+// has a menu bar): with the frame at that DPI where Windows can tell it
+// (Windows 10 1607 and later), otherwise with the frame at the system's DPI,
+// which is the window's own there.
+void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD ex_style, UINT dpi, bool menu);
 
 // For tests: act as on Windows 7 SP1, as if none of the newer functions
 // existed (true), or use what the system has (false, the default).

@@ -1,0 +1,66 @@
+#include "window/win32/list_view.h"
+
+#include <commctrl.h>
+
+namespace fragtally::win32 {
+
+HWND CreateListView(HWND parent, int id, bool owner_data) {
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+  if (owner_data) style |= LVS_OWNERDATA;
+  HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                              reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+  ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+  return list;
+}
+
+void SetColumns(HWND list, const std::vector<ListColumn>& columns) {
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+    // The first column of a list view is always left-aligned.
+    column.fmt = columns[i].RightAligned && i > 0 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    column.cx = columns[i].Width;
+    column.pszText = const_cast<wchar_t*>(columns[i].Caption.c_str());
+    column.iSubItem = static_cast<int>(i);
+    ListView_InsertColumn(list, static_cast<int>(i), &column);
+  }
+}
+
+void SetRows(HWND list, const std::vector<std::vector<std::wstring>>& rows) {
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  ListView_DeleteAllItems(list);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t c = 0; c < rows[r].size(); ++c) {
+      LVITEMW item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = static_cast<int>(r);
+      item.iSubItem = static_cast<int>(c);
+      item.pszText = const_cast<wchar_t*>(rows[r][c].c_str());
+      if (c == 0) {
+        ListView_InsertItem(list, &item);
+      } else {
+        ListView_SetItem(list, &item);
+      }
+    }
+  }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+}
+
+void SetSortArrow(HWND list, int column, bool descending) {
+  HWND header = ListView_GetHeader(list);
+  const int count = Header_GetItemCount(header);
+  for (int i = 0; i < count; ++i) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(header, i, &item);
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (i == column) item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
+    Header_SetItem(header, i, &item);
+  }
+}
+
+int SelectedItem(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
+
+}  // namespace fragtally::win32

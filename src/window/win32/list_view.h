@@ -1,0 +1,31 @@
+#pragma once
+
+// The few things the Players window does with its three report-style list
+// views: create one, give it its columns, fill it with rows of text, and
+// show the sort order in its header.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace fragtally::win32 {
+
+struct ListColumn {
+  std::wstring Caption;
+  int Width;  // pixels
+  bool RightAligned;
+};
+
+// A report-style list view with full-row selection and a tab stop; with
+// `owner_data` it asks its parent for each cell (LVN_GETDISPINFO).
+HWND CreateListView(HWND parent, int id, bool owner_data);
+void SetColumns(HWND list, const std::vector<ListColumn>& columns);
+// Replaces every row with `rows` (cells in column order).
+void SetRows(HWND list, const std::vector<std::vector<std::wstring>>& rows);
+// The header's sort arrow on `column` (none when -1), down when descending.
+void SetSortArrow(HWND list, int column, bool descending);
+// The selected row, or -1.
+int SelectedItem(HWND list);
+
+}  // namespace fragtally::win32

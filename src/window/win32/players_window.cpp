@@ -1,0 +1,275 @@
+#include "window/win32/players_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "window/display_text.h"
+#include "window/win32/chart_paint.h"
+#include "window/win32/list_view.h"
+#include "window/win32/text.h"
+#include "window/win32/window_proc.h"
+
+namespace fragtally::win32 {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"Fragtally.Players";
+
+std::wstring Display(std::string_view bytes) { return Wide(DisplayText(bytes)); }
+
+}  // namespace
+
+PlayersWindow::PlayersWindow(HINSTANCE instance, HWND owner, UINT dpi, HFONT font, std::string decimal_separator)
+    : instance_(instance), owner_(owner), dpi_(dpi), font_(font), session_(std::move(decimal_separator)) {}
+
+PlayersWindow::~PlayersWindow() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+bool PlayersWindow::Open(const WindowState& state) {
+  if (hwnd_ == nullptr && !Create()) return false;
+  Refresh(state);
+  if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  return true;
+}
+
+void PlayersWindow::Refresh(const WindowState& state) {
+  if (hwnd_ == nullptr) return;
+  session_.Refresh(state);
+  ShowTable();
+}
+
+bool PlayersWindow::HandleDialogMessage(MSG& message) {
+  return hwnd_ != nullptr && IsDialogMessageW(hwnd_, &message);
+}
+
+bool PlayersWindow::Create() {
+  if (!RegisterObjectWindowClass<PlayersWindow>(instance_, kWindowClass)) return false;
+  // About 900 x 640 at 96 DPI, resizable; owned by the main window, so it
+  // stays above it and goes with it.
+  constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  RECT frame{0, 0, Scaled(900), Scaled(640)};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  if (!CreateWindowExW(0, kWindowClass, FromUtf8("Игроки").c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                       frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr, instance_, this)) {
+    return false;
+  }
+  SetPropW(hwnd_, kWindowIdProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(kPlayersWindowId)));
+  CreateControls();
+  Layout();
+  return true;
+}
+
+void PlayersWindow::CreateControls() {
+  // Created in the tab order: period, table, records, last matches.
+  const auto child = [&](const wchar_t* window_class, DWORD style, int id) {
+    HWND control = CreateWindowExW(0, window_class, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return control;
+  };
+  HWND period = child(WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, kPeriodId);
+  for (PlayersPeriod p : kPlayersPeriods)
+    SendMessageW(period, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromUtf8(PeriodCaption(p)).c_str()));
+
+  HWND table = CreateListView(hwnd_, kPlayersTableId, true);
+  std::vector<ListColumn> columns;
+  for (const PlayersColumnInfo& info : kPlayersColumns) {
+    const std::wstring caption = FromUtf8(info.Caption);
+    SendMessageW(table, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    const int text = static_cast<int>(SendMessageW(table, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(caption.c_str())));
+    const int least = info.Column == PlayersColumn::Name ? 150 : info.Column == PlayersColumn::LastPlayed ? 120 : 50;
+    columns.push_back({caption, std::max(Scaled(least), text + Scaled(24)), info.Align == CellAlign::Right});
+  }
+  SetColumns(table, columns);
+
+  HWND records = CreateListView(hwnd_, kRecordsId, false);
+  SendMessageW(records, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  SetColumns(records, {{FromUtf8("Рекорд"), Scaled(190), false},
+                       {FromUtf8("Значение"), Scaled(70), true},
+                       {FromUtf8(kMatchColumnCaptions[0]), Scaled(130), false},
+                       {FromUtf8(kMatchColumnCaptions[1]), Scaled(50), true}});
+
+  HWND matches = CreateListView(hwnd_, kLastMatchesId, false);
+  SendMessageW(matches, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  std::vector<ListColumn> match_columns;
+  for (std::size_t c = 0; c < kMatchColumnCaptions.size(); ++c)
+    match_columns.push_back({FromUtf8(kMatchColumnCaptions[c]), Scaled(c == 0 ? 130 : 70), c > 0});
+  SetColumns(matches, match_columns);
+
+  // The page's heading and charts: no tab stops.
+  child(WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kPlayerHeadingId);
+  child(WC_STATICW, SS_OWNERDRAW, kFragsChartId);
+  child(WC_STATICW, SS_OWNERDRAW, kAccuracyChartId);
+}
+
+void PlayersWindow::Layout() {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const int margin = Scaled(8), gap = Scaled(6);
+  const int width = client.right - 2 * margin, height = client.bottom;
+  const auto place = [&](int id, int x, int y, int w, int h) {
+    SetWindowPos(Control(id), nullptr, x, y, std::max(w, 0), std::max(h, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  // The combo box's height holds its drop-down list.
+  place(kPeriodId, margin, margin, Scaled(180), Scaled(160));
+  RECT combo;
+  GetWindowRect(Control(kPeriodId), &combo);
+  const int table_top = margin + (combo.bottom - combo.top) + gap;
+  // The table takes the upper third and more; the page has the rest: the
+  // heading, the charts side by side, the records beside the last matches.
+  const int page_height = height - table_top - margin;
+  const int table_height = std::max(Scaled(80), page_height * 3 / 8);
+  place(kPlayersTableId, margin, table_top, width, table_height);
+  const int heading_top = table_top + table_height + gap, heading_height = Scaled(18);
+  place(kPlayerHeadingId, margin, heading_top, width, heading_height);
+  const int charts_top = heading_top + heading_height + gap / 2;
+  const int rest = height - margin - charts_top;
+  const int chart_height = rest * 11 / 20, chart_width = (width - gap) / 2;
+  place(kFragsChartId, margin, charts_top, chart_width, chart_height);
+  place(kAccuracyChartId, margin + chart_width + gap, charts_top, width - chart_width - gap, chart_height);
+  const int lists_top = charts_top + chart_height + gap, lists_height = height - margin - lists_top;
+  const int records_width = std::min(Scaled(440), (width - gap) * 2 / 5);
+  place(kRecordsId, margin, lists_top, records_width, lists_height);
+  place(kLastMatchesId, margin + records_width + gap, lists_top, width - records_width - gap, lists_height);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void PlayersWindow::ShowTable() {
+  const PlayersWindowModel& model = session_.model();
+  SendMessageW(Control(kPeriodId), CB_SETCURSEL,
+               static_cast<WPARAM>(std::find(kPlayersPeriods.begin(), kPlayersPeriods.end(), model.Period()) -
+                                   kPlayersPeriods.begin()),
+               0);
+  HWND table = Control(kPlayersTableId);
+  SetSortArrow(table, model.SortColumn() ? static_cast<int>(*model.SortColumn()) : -1, model.SortDescending());
+  showing_ = true;
+  ListView_SetItemCountEx(table, session_.RowCount(), LVSICF_NOSCROLL);
+  ListView_SetItemState(table, -1, 0, LVIS_SELECTED);
+  if (const int row = session_.SelectedRow(); row >= 0) {
+    ListView_SetItemState(table, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(table, row, FALSE);
+  }
+  showing_ = false;
+  InvalidateRect(table, nullptr, FALSE);
+  ShowPage();
+}
+
+void PlayersWindow::ShowPage() {
+  const std::optional<PlayerPage>& page = session_.Page();
+  std::vector<std::vector<std::wstring>> records, matches;
+  std::wstring heading;
+  if (page) {
+    heading = Display(page->Name) + FromUtf8(" — матчей в журнале: ") + std::to_wstring(page->MatchCount);
+    for (const PlayerRecord& record : page->Records) {
+      const bool set = !record.Value.empty();
+      records.push_back({FromUtf8(record.Caption), FromUtf8(record.Value), set ? Display(record.Session) : L"",
+                         set ? std::to_wstring(record.Position) : L""});
+    }
+    for (const JournalMatch* match : page->LastMatches) {
+      std::vector<std::wstring> cells;
+      for (std::size_t c = 0; c < kMatchColumnCaptions.size(); ++c) cells.push_back(Display(MatchCellText(*match, c)));
+      matches.push_back(std::move(cells));
+    }
+  }
+  SetWindowTextW(Control(kPlayerHeadingId), heading.c_str());
+  SetRows(Control(kRecordsId), records);
+  SetRows(Control(kLastMatchesId), matches);
+  InvalidateRect(Control(kFragsChartId), nullptr, FALSE);
+  InvalidateRect(Control(kAccuracyChartId), nullptr, FALSE);
+}
+
+LRESULT PlayersWindow::OnNotify(const NMHDR& header) {
+  if (header.idFrom != kPlayersTableId) return 0;
+  switch (header.code) {
+    case LVN_GETDISPINFOW: {
+      LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header))->item;
+      if ((item.mask & LVIF_TEXT) == 0 || item.iItem < 0 || item.iItem >= session_.RowCount() || item.iSubItem < 0 ||
+          item.iSubItem >= static_cast<int>(kPlayersColumns.size()))
+        return 0;
+      cell_ = Display(session_.CellText(item.iItem, kPlayersColumns[static_cast<std::size_t>(item.iSubItem)].Column));
+      item.pszText = cell_.data();
+      return 0;
+    }
+    case LVN_COLUMNCLICK: {
+      const int column = reinterpret_cast<const NMLISTVIEW&>(header).iSubItem;
+      if (column >= 0 && column < static_cast<int>(kPlayersColumns.size())) {
+        session_.ClickHeader(kPlayersColumns[static_cast<std::size_t>(column)].Column);
+        ShowTable();
+      }
+      return 0;
+    }
+    case LVN_ITEMCHANGED: {
+      if (showing_) return 0;
+      const int row = SelectedItem(header.hwndFrom);
+      if (row != session_.SelectedRow()) {
+        session_.SelectRow(row);
+        ShowPage();
+      }
+      return 0;
+    }
+  }
+  return 0;
+}
+
+void PlayersWindow::Destroyed() {
+  RemovePropW(hwnd_, kWindowIdProperty);
+  hwnd_ = nullptr;
+  focus_ = nullptr;
+}
+
+LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wparam) == IDCANCEL) {  // Escape
+        DestroyWindow(hwnd_);
+      } else if (LOWORD(wparam) == kPeriodId && HIWORD(wparam) == CBN_SELCHANGE) {
+        const LRESULT index = SendMessageW(Control(kPeriodId), CB_GETCURSEL, 0, 0);
+        if (index >= 0 && index < static_cast<LRESULT>(kPlayersPeriods.size())) {
+          session_.SetPeriod(kPlayersPeriods[static_cast<std::size_t>(index)]);
+          ShowTable();
+        }
+      }
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(*reinterpret_cast<const NMHDR*>(lparam));
+    case WM_DRAWITEM: {
+      const DRAWITEMSTRUCT& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      const std::optional<PlayerPage>& page = session_.Page();
+      if (!page) {
+        FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+      } else {
+        PaintChart(item.hDC, item.rcItem, item.CtlID == kFragsChartId ? page->Frags : page->Accuracy, dpi_, font_);
+      }
+      return TRUE;
+    }
+    case WM_SIZE:
+      if (wparam != SIZE_MINIMIZED) Layout();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto& limits = *reinterpret_cast<MINMAXINFO*>(lparam);
+      limits.ptMinTrackSize = POINT{Scaled(560), Scaled(440)};
+      return 0;
+    }
+    case WM_ACTIVATE:
+      // The focus comes back to the control that had it, as in a dialog box.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
+      } else if (HIWORD(wparam) == 0) {
+        SetFocus(focus_ != nullptr && IsWindow(focus_) ? focus_ : Control(kPlayersTableId));
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      DestroyWindow(hwnd_);
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+}  // namespace fragtally::win32

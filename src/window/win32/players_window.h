@@ -1,0 +1,78 @@
+#pragma once
+
+// The Players window: one modeless window, owned by the main window, that
+// shows every player of the statistics file (PlayersSession) with the period
+// choice above the table and the selected player's page below it (the two
+// charts, the records, the last matches). It reads the main window's state
+// when it opens and whenever the totals change, and closes with Escape.
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/players_session.h"
+
+namespace fragtally::win32 {
+
+// Fixed IDs: the window's own (its "Fragtally.Id" property) and its controls'.
+enum PlayersId : int {
+  kPlayersWindowId = 8000,
+  kPeriodId = 8001,
+  kPlayersTableId = 8002,
+  kFragsChartId = 8003,
+  kAccuracyChartId = 8004,
+  kRecordsId = 8005,
+  kLastMatchesId = 8006,
+  kPlayerHeadingId = 8007,  // the selected player's name and number of matches
+};
+inline constexpr wchar_t kWindowIdProperty[] = L"Fragtally.Id";
+
+class PlayersWindow {
+  // Its window procedure reaches HandleMessage, Destroyed and hwnd_.
+  template <class Window>
+  friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+ public:
+  // `font` (the main window's, at `dpi`) must outlive the window.
+  PlayersWindow(HINSTANCE instance, HWND owner, UINT dpi, HFONT font, std::string decimal_separator);
+  PlayersWindow(const PlayersWindow&) = delete;
+  PlayersWindow& operator=(const PlayersWindow&) = delete;
+  ~PlayersWindow();
+
+  // Creates the window when it is not open, reads `state` and brings it to
+  // the front. False when the system refused to create it.
+  bool Open(const WindowState& state);
+  // Reads `state` again when the window is open (the totals changed).
+  void Refresh(const WindowState& state);
+  bool IsOpen() const { return hwnd_ != nullptr; }
+  HWND hwnd() const { return hwnd_; }
+  HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+  // Tab, Escape and the arrow keys for this window; true when it took `message`.
+  bool HandleDialogMessage(MSG& message);
+
+  PlayersSession& session() { return session_; }
+
+ private:
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void Destroyed();
+  bool Create();
+  void CreateControls();
+  void Layout();
+  LRESULT OnNotify(const NMHDR& header);
+  // The table after a change of rows or order, with the selection kept; then the page.
+  void ShowTable();
+  void ShowPage();
+  int Scaled(int pixels_at_96) const { return MulDiv(pixels_at_96, static_cast<int>(dpi_), 96); }
+
+  HINSTANCE instance_;
+  HWND owner_;
+  UINT dpi_;
+  HFONT font_;
+  PlayersSession session_;
+  HWND hwnd_ = nullptr;
+  HWND focus_ = nullptr;  // the control that had the focus when the window was deactivated
+  bool showing_ = false;  // the window changes the table's selection itself
+  std::wstring cell_;     // the text of the last cell the table asked for
+};
+
+}  // namespace fragtally::win32

@@ -1,0 +1,203 @@
+// The Windows window's menu bar and the Players window it opens: built from
+// the menu table and bound to the presenters (whose scenarios are tested in
+// tests/form_session_test.cpp), driven with the messages a user's actions send.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <filesystem>
+
+#include "app/menus.h"
+#include "blocks.h"
+#include "window/win32/players_window.h"
+#include "window/win32/text.h"
+#include "window_support.h"
+
+namespace fragtally::testing {
+namespace {
+
+using win32::FromUtf8;
+
+const std::string kStartup = "--- Fs_startup : Sun Mar 15 18:02:44 2026";
+
+std::wstring MenuText(HMENU menu, UINT item, UINT by) {
+  wchar_t text[128] = L"";
+  GetMenuStringW(menu, item, text, 128, by);
+  return text;
+}
+
+std::wstring CellOf(HWND list, int row, int column) {
+  wchar_t text[256] = L"";
+  ListView_GetItemText(list, row, column, text, 256);
+  return text;
+}
+
+class MenuTest : public WindowTest {
+ protected:
+  // A log of three players, imported: every one has a journal match.
+  void ImportThreePlayers() {
+    WriteFile(Basekrm() / "LOG.txt",
+              CrLf(Lines({{kStartup, "map: krmdm6"}, MatchBlock("Nika", 6), MatchBlock("Tarn", 9), MatchBlock("Ode", 2)})));
+    Load();
+    Click("Command1");
+  }
+  void Choose(MenuCommand command) { SendMessageW(main_, WM_COMMAND, static_cast<WPARAM>(command), 0); }
+  bool UndoGreyed() const {
+    return (GetMenuState(GetMenu(main_), static_cast<UINT>(MenuCommand::UndoImport), MF_BYCOMMAND) & MF_GRAYED) != 0;
+  }
+  win32::PlayersWindow& OpenPlayers() {
+    Choose(MenuCommand::Players);
+    EXPECT_NE(form_->players(), nullptr);
+    return *form_->players();
+  }
+};
+
+TEST_F(MenuTest, MenuBarIsTheTablesWithItsCommandIds) {
+  HMENU bar = GetMenu(main_);
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(MainMenus().size()));
+  for (int m = 0; m < GetMenuItemCount(bar); ++m) {
+    const Menu& menu = MainMenus()[static_cast<std::size_t>(m)];
+    EXPECT_EQ(MenuText(bar, static_cast<UINT>(m), MF_BYPOSITION), FromUtf8(menu.Label));
+    HMENU popup = GetSubMenu(bar, m);
+    ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(menu.Items.size()));
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+      const MenuItem& item = menu.Items[static_cast<std::size_t>(i)];
+      EXPECT_EQ(GetMenuItemID(popup, i), static_cast<UINT>(item.Command));
+      EXPECT_EQ(MenuText(popup, static_cast<UINT>(i), MF_BYPOSITION), FromUtf8(item.Label));
+    }
+  }
+  EXPECT_EQ(MenuText(bar, static_cast<UINT>(MenuCommand::UndoImport), MF_BYCOMMAND),
+            L"&Отменить последний импорт");
+}
+
+TEST_F(MenuTest, UndoIsGreyedUntilAnImportAndAfterItsUndo) {
+  Load();
+  EXPECT_TRUE(UndoGreyed());
+  Click("Command1");  // nothing to import yet: still nothing to undo
+  ImportThreePlayers();
+  EXPECT_FALSE(UndoGreyed());
+  sink_.answer = true;  // "Yes" to the question
+  Choose(MenuCommand::UndoImport);
+  EXPECT_TRUE(UndoGreyed());
+  EXPECT_EQ(SendMessageW(Item("Combo1"), CB_GETCOUNT, 0, 0), 0) << "the import's players went with it";
+}
+
+TEST_F(MenuTest, AboutAndTheExportsGoThroughThePresenter) {
+  ImportThreePlayers();
+  const std::size_t before = sink_.messages.size();
+  Choose(MenuCommand::About);
+  ASSERT_EQ(sink_.messages.size(), before + 1);
+
+  Choose(MenuCommand::ExportCsv);  // the dialog cancelled: nothing is written, nothing told
+  ASSERT_EQ(save_requests_.size(), 1u);
+  EXPECT_EQ(save_requests_[0].DefaultName, L"Игроки Fragtally.csv");
+  EXPECT_EQ(save_requests_[0].Extension, L"csv");
+  EXPECT_EQ(sink_.messages.size(), before + 1);
+
+  const std::filesystem::path target = dir_.path() / L"Отчёт.html";
+  save_answer_ = target.wstring();
+  Choose(MenuCommand::ExportHtml);
+  ASSERT_EQ(save_requests_.size(), 2u);
+  EXPECT_EQ(save_requests_[1].DefaultName, L"Отчёт Fragtally.html");
+  EXPECT_EQ(sink_.messages.size(), before + 2) << "the player is told what was written";
+  ASSERT_TRUE(std::filesystem::exists(target)) << "the file name with Cyrillic letters reaches the export whole";
+  EXPECT_NE(ReadFile(target).find("Tarn"), std::string::npos);
+}
+
+TEST_F(MenuTest, PlayersWindowOpensOnceWithItsControlsAndTabOrderAndEscapeClosesIt) {
+  ImportThreePlayers();
+  win32::PlayersWindow& players = OpenPlayers();
+  HWND window = players.hwnd();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(TextOf(window), L"Игроки");
+  EXPECT_EQ(GetWindow(window, GW_OWNER), main_);
+  EXPECT_EQ(reinterpret_cast<INT_PTR>(GetPropW(window, win32::kWindowIdProperty)), 8000);
+  const std::pair<int, const wchar_t*> controls[] = {{8001, WC_COMBOBOXW}, {8002, WC_LISTVIEWW}, {8003, WC_STATICW},
+                                                     {8004, WC_STATICW},   {8005, WC_LISTVIEWW}, {8006, WC_LISTVIEWW}};
+  for (const auto& [id, window_class] : controls) {
+    HWND control = GetDlgItem(window, id);
+    ASSERT_NE(control, nullptr) << id;
+    wchar_t name[64] = L"";
+    GetClassNameW(control, name, 64);
+    EXPECT_EQ(_wcsicmp(name, window_class), 0) << id;
+  }
+  HWND period = GetDlgItem(window, 8001);
+  EXPECT_EQ(SendMessageW(period, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(kPlayersPeriods.size()));
+  EXPECT_EQ(TextOf(period), L"За всё время");
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_NEAR(client.right, MulDiv(900, static_cast<int>(form_->dpi()), 96), 2);
+  EXPECT_NEAR(client.bottom, MulDiv(640, static_cast<int>(form_->dpi()), 96), 2);
+
+  // Tab goes period, table, records, last matches and round again.
+  std::vector<int> order;
+  HWND stop = GetDlgItem(window, 8001);
+  for (int i = 0; i < 5; ++i, stop = GetNextDlgTabItem(window, stop, FALSE)) order.push_back(GetDlgCtrlID(stop));
+  EXPECT_EQ(order, (std::vector<int>{8001, 8002, 8005, 8006, 8001}));
+
+  Choose(MenuCommand::Players);
+  EXPECT_EQ(players.hwnd(), window) << "one window, brought to the front";
+
+  ShowActive();
+  SetForegroundWindow(window);
+  SetFocus(GetDlgItem(window, 8002));
+  Pump();
+  PressKey(VK_ESCAPE);
+  Pump(300);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(IsWindow(main_));
+  OpenPlayers();
+  EXPECT_TRUE(IsWindowVisible(players.hwnd())) << "the menu opens it again";
+}
+
+TEST_F(MenuTest, HeaderClickSortsWithItsArrowAndARowShowsItsPage) {
+  ImportThreePlayers();
+  win32::PlayersWindow& players = OpenPlayers();
+  HWND table = players.Control(8002);
+  ASSERT_EQ(ListView_GetItemCount(table), 3);
+  EXPECT_EQ(CellOf(table, 0, 0), L"Nika") << "slot order until the first sort";
+
+  NMLISTVIEW click{};
+  click.hdr = {table, 8002, LVN_COLUMNCLICK};
+  click.iItem = -1;
+  click.iSubItem = static_cast<int>(PlayersColumn::Kills);
+  SendMessageW(players.hwnd(), WM_NOTIFY, 8002, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(CellOf(table, 0, 0), L"Tarn") << "most kills first";
+  EXPECT_EQ(CellOf(table, 2, 0), L"Ode");
+  HDITEMW header{};
+  header.mask = HDI_FORMAT;
+  Header_GetItem(ListView_GetHeader(table), static_cast<int>(PlayersColumn::Kills), &header);
+  EXPECT_TRUE(header.fmt & HDF_SORTDOWN);
+  SendMessageW(players.hwnd(), WM_NOTIFY, 8002, reinterpret_cast<LPARAM>(&click));
+  Header_GetItem(ListView_GetHeader(table), static_cast<int>(PlayersColumn::Kills), &header);
+  EXPECT_TRUE(header.fmt & HDF_SORTUP);
+  EXPECT_EQ(CellOf(table, 0, 0), L"Ode");
+
+  EXPECT_EQ(TextOf(players.Control(win32::kPlayerHeadingId)), L"");
+  ListView_SetItemState(table, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);  // Tarn
+  EXPECT_EQ(players.session().SelectedRow(), 2);
+  EXPECT_EQ(TextOf(players.Control(win32::kPlayerHeadingId)).rfind(L"Tarn", 0), 0u);
+  HWND matches = players.Control(8006);
+  ASSERT_EQ(ListView_GetItemCount(matches), 1);
+  EXPECT_EQ(CellOf(matches, 0, 3), L"9") << "Tarn's kills";
+  EXPECT_GT(ListView_GetItemCount(players.Control(8005)), 0);
+
+  SendMessageW(players.hwnd(), WM_NOTIFY, 8002, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(SendMessageW(table, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0)
+      << "the selection follows the player across a sort";
+}
+
+TEST_F(MenuTest, AnImportOrUndoRefreshesAnOpenPlayersWindow) {
+  Load();
+  win32::PlayersWindow& players = OpenPlayers();
+  EXPECT_EQ(ListView_GetItemCount(players.Control(8002)), 0);
+  ImportThreePlayers();
+  EXPECT_EQ(ListView_GetItemCount(players.Control(8002)), 3);
+  sink_.answer = true;
+  Choose(MenuCommand::UndoImport);
+  EXPECT_EQ(ListView_GetItemCount(players.Control(8002)), 0);
+}
+
+}  // namespace
+}  // namespace fragtally::testing
