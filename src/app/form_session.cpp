@@ -134,6 +134,28 @@ void FormSession::Select(Panel panel, int index) {
       [panel, index](WindowState& state, MessageSink& messages) { SelectPlayer(state, messages, panel, index); });
 }
 
+void FormSession::Menu(MenuCommand command, MenuWindow& window) {
+  switch (command) {
+    case MenuCommand::Players:
+      window.ShowPlayers();
+      break;
+    case MenuCommand::ExportHtml:
+    case MenuCommand::ExportCsv: {
+      if (running_) return;  // no dialog while a handler's box is up
+      const ExportKind kind = command == MenuCommand::ExportHtml ? ExportKind::Html : ExportKind::Csv;
+      if (const std::optional<std::string> target = window.ChooseExportFile(ExportOfferFor(command)))
+        Export(kind, *target, window.UserCsvFormat());
+      break;
+    }
+    case MenuCommand::UndoImport:
+      UndoImport();
+      break;
+    case MenuCommand::About:
+      About();
+      break;
+  }
+}
+
 ViewDelta FormSession::TakeDelta() {
   ViewDelta delta;
   const PlayerTable& table = state_->Table;

@@ -12,11 +12,13 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/export.h"
+#include "app/menus.h"
 #include "app/messages.h"
 #include "app/panels.h"
 #include "app/window_state.h"
@@ -47,6 +49,18 @@ struct ViewDelta {
   // The totals may have changed (a load, an import or an undo ran): a window
   // that shows them (the Players window) reads them again.
   bool TotalsChanged = false;
+};
+
+// What the menu's commands ask of the window itself.
+class MenuWindow {
+ public:
+  virtual ~MenuWindow() = default;
+  // Opens the Players window, or brings it to the front.
+  virtual void ShowPlayers() = 0;
+  // The file the player chose in the save dialog, or none (cancelled).
+  virtual std::optional<std::string> ChooseExportFile(const ExportOffer& offer) = 0;
+  // The separators of the user's locale for a spreadsheet.
+  virtual CsvFormat UserCsvFormat() = 0;
 };
 
 // The little a window does for the presenter.
@@ -86,6 +100,8 @@ class FormSession {
   void UndoImport();
   void About();
   void Export(ExportKind kind, const std::string& target, const CsvFormat& format);
+  // A menu command chosen: runs it, with what it needs of the window.
+  void Menu(MenuCommand command, MenuWindow& window);
 
   // How long a handler may take: a long one runs under the wait cursor.
   enum class Duration { Short, Long };

@@ -23,9 +23,16 @@ constexpr std::array<Menu, 3> kMenus{{
     {"mnuHelp", "С&правка", kHelpItems},
 }};
 
+constexpr ExportOffer kReportOffer{"Сохранить отчёт", "Отчёт Fragtally.html", "Отчёт HTML", "html"};
+constexpr ExportOffer kTableOffer{"Сохранить таблицу", "Игроки Fragtally.csv", "Таблица CSV", "csv"};
+
 }  // namespace
 
 std::span<const Menu> MainMenus() { return kMenus; }
+
+const ExportOffer& ExportOfferFor(MenuCommand command) {
+  return command == MenuCommand::ExportHtml ? kReportOffer : kTableOffer;
+}
 
 std::string MenuCaption(std::string_view label) {
   std::string caption;

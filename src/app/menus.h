@@ -31,6 +31,16 @@ struct Menu {
   std::span<const MenuItem> Items;
 };
 
+// What the save dialog of an export offers.
+struct ExportOffer {
+  const char* DialogTitle;  // UTF-8
+  const char* DefaultName;  // the file name proposed
+  const char* FilterName;   // the kind of file, as the dialog lists it
+  const char* Extension;    // without its dot; added to a name typed without one
+};
+// ExportHtml or ExportCsv.
+const ExportOffer& ExportOfferFor(MenuCommand command);
+
 // The menus in their order on the bar.
 std::span<const Menu> MainMenus();
 

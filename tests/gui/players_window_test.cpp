@@ -204,10 +204,10 @@ TEST_F(MenusAndPlayers, ImportAndUndoRefreshTheOpenWindow) {
 TEST_F(MenusAndPlayers, ExportsWriteTheChosenFileAndCancelWritesNone) {
   form.session().Load();
   ImportSession({{"Nika", 3}});
-  std::vector<ExportKind> asked;
+  std::vector<std::string> asked;
   QString answer;
-  form.SetSaveFileChooser([&](ExportKind kind) {
-    asked.push_back(kind);
+  form.SetSaveFileChooser([&](const ExportOffer& offer) {
+    asked.emplace_back(offer.DefaultName);
     return answer;
   });
   form.MenuAction(MenuCommand::ExportCsv)->trigger();  // cancelled
@@ -217,7 +217,7 @@ TEST_F(MenusAndPlayers, ExportsWriteTheChosenFileAndCancelWritesNone) {
   form.MenuAction(MenuCommand::ExportCsv)->trigger();
   answer = QString::fromStdString((dir.path() / "Отчёт.html").string());
   form.MenuAction(MenuCommand::ExportHtml)->trigger();
-  EXPECT_EQ(asked, (std::vector<ExportKind>{ExportKind::Csv, ExportKind::Csv, ExportKind::Html}));
+  EXPECT_EQ(asked, (std::vector<std::string>{"Игроки Fragtally.csv", "Игроки Fragtally.csv", "Отчёт Fragtally.html"}));
   EXPECT_EQ(ReadFile(dir.path() / "Игроки.csv").rfind("\xEF\xBB\xBF", 0), 0u);
   EXPECT_NE(ReadFile(dir.path() / "Отчёт.html").find("Nika"), std::string::npos);
 }

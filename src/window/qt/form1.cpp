@@ -200,25 +200,7 @@ QRect Form1::ClientArea() const {
 
 QAction* Form1::MenuAction(MenuCommand command) const { return actions_.at(command); }
 
-void Form1::RunMenuCommand(MenuCommand command) {
-  switch (command) {
-    case MenuCommand::Players:
-      ShowPlayers();
-      break;
-    case MenuCommand::ExportHtml:
-      ExportTo(ExportKind::Html);
-      break;
-    case MenuCommand::ExportCsv:
-      ExportTo(ExportKind::Csv);
-      break;
-    case MenuCommand::UndoImport:
-      session_.UndoImport();
-      break;
-    case MenuCommand::About:
-      session_.About();
-      break;
-  }
-}
+void Form1::RunMenuCommand(MenuCommand command) { session_.Menu(command, *this); }
 
 void Form1::ShowPlayers() {
   if (players_ == nullptr)
@@ -231,24 +213,27 @@ void Form1::ShowPlayers() {
   players_->activateWindow();
 }
 
-void Form1::ExportTo(ExportKind kind) {
-  const bool html = kind == ExportKind::Html;
+std::optional<std::string> Form1::ChooseExportFile(const ExportOffer& offer) {
   QString target;
   if (choose_save_file_) {
-    target = choose_save_file_(kind);
+    target = choose_save_file_(offer);
   } else {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString name = html ? QStringLiteral("Отчёт Fragtally.html") : QStringLiteral("Игроки Fragtally.csv");
-    target = QFileDialog::getSaveFileName(
-        this, html ? QStringLiteral("Сохранить отчёт") : QStringLiteral("Сохранить таблицу"), QDir(folder).filePath(name),
-        html ? QStringLiteral("Отчёт HTML (*.html)") : QStringLiteral("Таблица CSV (*.csv)"));
+    const QString extension = QString::fromUtf8(offer.Extension);
+    target = QFileDialog::getSaveFileName(this, QString::fromUtf8(offer.DialogTitle),
+                                          QDir(folder).filePath(QString::fromUtf8(offer.DefaultName)),
+                                          QString::fromUtf8(offer.FilterName) + " (*." + extension + ")");
   }
-  if (target.isEmpty()) return;
+  if (target.isEmpty()) return std::nullopt;
+  return target.toStdString();
+}
+
+CsvFormat Form1::UserCsvFormat() {
   // Qt tells no list separator; the one that goes with the decimal separator.
   CsvFormat format;
   format.DecimalSeparator = QLocale::system().decimalPoint().toStdString();
   format.ListSeparator = ListSeparatorFor(format.DecimalSeparator);
-  session_.Export(kind, target.toStdString(), format);
+  return format;
 }
 
 void Form1::BringToFront() {

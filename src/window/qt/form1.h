@@ -29,7 +29,7 @@ class PlayersWindow;
 // Label1..Label74, Command1, Command2, Text2). The menu bar sits on top, and
 // the window is taller by its height: the controls keep the client area of
 // the layout table below it, each at its place.
-class Form1 : public QWidget, private FormView {
+class Form1 : public QWidget, private FormView, private MenuWindow {
   Q_OBJECT
 
  public:
@@ -64,7 +64,7 @@ class Form1 : public QWidget, private FormView {
 
   // Asks for the file an export writes (empty: cancelled). The save dialog
   // unless replaced (a test, the picture tool).
-  using SaveFileChooser = std::function<QString(ExportKind kind)>;
+  using SaveFileChooser = std::function<QString(const ExportOffer& offer)>;
   void SetSaveFileChooser(SaveFileChooser chooser) { choose_save_file_ = std::move(chooser); }
 
  protected:
@@ -82,8 +82,11 @@ class Form1 : public QWidget, private FormView {
 
   void BuildWindow();
   void BuildMenus();
-  void ShowPlayers();
-  void ExportTo(ExportKind kind);
+  // MenuWindow
+  void ShowPlayers() override;
+  std::optional<std::string> ChooseExportFile(const ExportOffer& offer) override;
+  CsvFormat UserCsvFormat() override;
+
   void SyncTrace();
   void PlaceTraceCaret();
 

@@ -306,37 +306,27 @@ void Form1::OnCommand(int id, int code) {
   } else if (id == kCommand2 && code == BN_CLICKED) {
     session_.Ratings(DecimalSeparator());
   } else if (code == 0 && id >= static_cast<int>(MenuCommand::Players) && id <= static_cast<int>(MenuCommand::About)) {
-    OnMenuCommand(static_cast<MenuCommand>(id));
+    session_.Menu(static_cast<MenuCommand>(id), *this);
   }
   if (close_pending_ && !session_.running()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void Form1::OnMenuCommand(MenuCommand command) {
-  switch (command) {
-    case MenuCommand::Players:
-      if (players_ == nullptr)
-        players_ = std::make_unique<PlayersWindow>(instance_, hwnd_, dpi_, window_font_, DecimalSeparator());
-      players_->Open(session_.state());
-      break;
-    case MenuCommand::ExportHtml:
-    case MenuCommand::ExportCsv: {
-      if (session_.running()) break;
-      const SaveRequest request =
-          SaveRequestFor(command == MenuCommand::ExportHtml ? ExportKind::Html : ExportKind::Csv);
-      RememberFocus();
-      const std::optional<std::wstring> target = options_.choose_save_file ? options_.choose_save_file(hwnd_, request)
-                                                                           : AskSaveFile(hwnd_, request);
-      if (target) session_.Export(request.Kind, ToUtf8(*target), UserCsvFormat());
-      break;
-    }
-    case MenuCommand::UndoImport:
-      session_.UndoImport();
-      break;
-    case MenuCommand::About:
-      session_.About();
-      break;
-  }
+void Form1::ShowPlayers() {
+  if (players_ == nullptr)
+    players_ = std::make_unique<PlayersWindow>(instance_, hwnd_, dpi_, window_font_, DecimalSeparator());
+  players_->Open(session_.state());
 }
+
+std::optional<std::string> Form1::ChooseExportFile(const ExportOffer& offer) {
+  const SaveRequest request = SaveRequestFor(offer);
+  RememberFocus();
+  const std::optional<std::wstring> target =
+      options_.choose_save_file ? options_.choose_save_file(hwnd_, request) : AskSaveFile(hwnd_, request);
+  if (!target) return std::nullopt;
+  return ToUtf8(*target);
+}
+
+CsvFormat Form1::UserCsvFormat() { return win32::UserCsvFormat(); }
 
 bool Form1::HandleDialogMessage(MSG& message) {
   if (players_ != nullptr && players_->HandleDialogMessage(message)) return true;

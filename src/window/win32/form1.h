@@ -31,7 +31,7 @@ struct FormOptions {
 // Every control is a direct child of the main window with its control ID
 // from the table (ControlIdOf), so GetDlgItem(main, id) finds each one. The
 // panels' drawing, the trace box and the frames are in files of their own.
-class Form1 : private FormView {
+class Form1 : private FormView, private MenuWindow {
  public:
   // `program_folder` holds basekrm/ (bytes in the ANSI code page); empty
   // means the folder of the executable.
@@ -109,7 +109,10 @@ class Form1 : private FormView {
   void CreateControls();
   void ApplyDpi(UINT dpi);
   void OnCommand(int id, int code);
-  void OnMenuCommand(MenuCommand command);
+  // MenuWindow
+  void ShowPlayers() override;
+  std::optional<std::string> ChooseExportFile(const ExportOffer& offer) override;
+  CsvFormat UserCsvFormat() override;
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   HBITMAP ScaledPicture();
   RECT PixelRect(const ControlSpec& control) const;

@@ -4,13 +4,18 @@
 
 #include <vector>
 
+#include "window/win32/text.h"
+
 namespace fragtally::win32 {
 
-SaveRequest SaveRequestFor(ExportKind kind) {
-  using namespace std::string_literals;
-  if (kind == ExportKind::Html)
-    return {kind, L"Отчёт Fragtally.html", L"Страница HTML (*.html)\0*.html;*.htm\0Все файлы (*.*)\0*.*\0"s, L"html"};
-  return {kind, L"Игроки Fragtally.csv", L"Таблица CSV (*.csv)\0*.csv\0Все файлы (*.*)\0*.*\0"s, L"csv"};
+SaveRequest SaveRequestFor(const ExportOffer& offer) {
+  const std::wstring pattern = L"*." + Wide(offer.Extension);
+  std::wstring filter = Wide(offer.FilterName) + L" (" + pattern + L")" + L'\0' + pattern + L'\0';
+  filter += L"Все файлы (*.*)";
+  filter += L'\0';
+  filter += L"*.*";
+  filter += L'\0';
+  return {Wide(offer.DialogTitle), Wide(offer.DefaultName), filter, Wide(offer.Extension)};
 }
 
 std::optional<std::wstring> AskSaveFile(HWND owner, const SaveRequest& request) {
@@ -25,6 +30,7 @@ std::optional<std::wstring> AskSaveFile(HWND owner, const SaveRequest& request) 
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrDefExt = request.Extension.c_str();
+  dialog.lpstrTitle = request.Title.c_str();
   dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!GetSaveFileNameW(&dialog)) return std::nullopt;
   return std::wstring(file.data());

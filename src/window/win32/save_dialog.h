@@ -8,19 +8,19 @@
 #include <optional>
 #include <string>
 
-#include "app/export.h"
+#include "app/menus.h"
 
 namespace fragtally::win32 {
 
 // What the dialog offers for one kind of export.
 struct SaveRequest {
-  ExportKind Kind;
+  std::wstring Title;
   std::wstring DefaultName;  // "Отчёт Fragtally.html", "Игроки Fragtally.csv"
   std::wstring Filter;       // "description\0*.ext\0" pairs, as GetSaveFileNameW takes them
   std::wstring Extension;    // added when the player types a name without one
 };
 
-SaveRequest SaveRequestFor(ExportKind kind);
+SaveRequest SaveRequestFor(const ExportOffer& offer);
 
 // The file the player chose, or none when the dialog was cancelled.
 using SaveFileChooser = std::function<std::optional<std::wstring>(HWND owner, const SaveRequest& request)>;
