@@ -130,7 +130,7 @@ void ImportWithJournalBench(benchmark::State& bench, std::string log, std::uintm
       commit.Marker = state->StartupMarker;
       commit.Count = state->BlocksAfterMarker;
       commit.PlayersAfter = state->Table.PlayerCount;
-      AppendToJournal(journal, JournalImportText(state->Journal, state->Table, commit));
+      AppendImportToJournal(journal, state->Journal, state->Table, commit);
       journal_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     } catch (const std::exception& error) {
       bench.SkipWithError(error.what());

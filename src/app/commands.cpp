@@ -112,7 +112,7 @@ void SaveFiles(WindowState& state, MessageSink& messages, SaveMoment moment) {
     c.InEffectAfter = c.Import;
     c.LastNumber = c.Import;
     try {
-      AppendToJournal(JournalFilePath(state), JournalImportText(journal, state.Table, c));
+      AppendImportToJournal(JournalFilePath(state), journal, state.Table, c);
     } catch (const std::exception& error) {
       messages.ShowMessage(MessageIcon::Error, kSaveFailedTitle,
                            JournalWriteFailedText(FailureOf(error, JournalFilePath(state)), moment));

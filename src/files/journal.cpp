@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -19,6 +20,9 @@ constexpr std::size_t kCancelFields = 4;
 // How much of the journal's end the start-up reads first; doubled while the
 // last commit is not in it.
 constexpr std::uint64_t kTailChunk = 64 * 1024;
+// An import's lines are appended in pieces of about this size (see
+// AppendImportToJournal).
+constexpr std::size_t kJournalPiece = 1024 * 1024;
 
 // --- writing -----------------------------------------------------------------------------
 
@@ -56,13 +60,14 @@ void AppendDigest(std::string& out, const std::optional<std::uint64_t>& digest) 
   for (int shift = 60; shift >= 0; shift -= 4) out.push_back(kHex[(*digest >> shift) & 0xF]);
 }
 
-// An M line, written in place: an import may journal hundreds of thousands.
-void AppendMatchLine(std::string& out, std::int64_t import, std::string_view session, std::int64_t position,
-                     std::string_view name, const CounterValues& added) {
-  const std::size_t start = out.size();
-  out.resize(start + 2 * (session.size() + name.size()) + (kCounterColumns.size() + 2) * (kNumberTextMax + 1) + 8);
-  char* const begin = out.data() + start;
-  char* at = begin;
+// The longest an M line of this session and name can be.
+std::size_t MatchLineMax(std::string_view session, std::string_view name) {
+  return 2 * (session.size() + name.size()) + (kCounterColumns.size() + 2) * (kNumberTextMax + 1) + 8;
+}
+
+// An M line, written at `at` (room for MatchLineMax); returns its end.
+char* PutMatchLine(char* at, std::int64_t import, std::string_view session, std::int64_t position,
+                   std::string_view name, const CounterValues& added) {
   *at++ = 'M';
   *at++ = '\t';
   at = WriteNumber(at, import);
@@ -78,7 +83,15 @@ void AppendMatchLine(std::string& out, std::int64_t import, std::string_view ses
   }
   *at++ = '\r';
   *at++ = '\n';
-  out.resize(start + static_cast<std::size_t>(at - begin));
+  return at;
+}
+
+void AppendMatchLine(std::string& out, std::int64_t import, std::string_view session, std::int64_t position,
+                     std::string_view name, const CounterValues& added) {
+  const std::size_t start = out.size();
+  out.resize(start + MatchLineMax(session, name));
+  char* const end = PutMatchLine(out.data() + start, import, session, position, name, added);
+  out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 void AppendCommit(std::string& out, const JournalCommit& c) {
@@ -363,16 +376,44 @@ std::string JournalImportText(const std::vector<JournalMatch>& matches, const Jo
   return out;
 }
 
-std::string JournalImportText(const JournalState& journal, const PlayerTable& table, const JournalCommit& commit) {
-  std::string out;
-  out.reserve(journal.Pending.size() * 160 + 256);
-  for (const PendingBlock& block : journal.Pending)
-    AppendMatchLine(out, commit.Import,
-                    block.Session >= 0 ? std::string_view(journal.Sessions[static_cast<std::size_t>(block.Session)])
-                                       : std::string_view(),
-                    block.Position, table.PlayerName[block.Slot], block.Added);
-  AppendCommit(out, commit);
-  return out;
+void AppendImportToJournal(const std::string& path, const JournalState& journal, const PlayerTable& table,
+                           const JournalCommit& commit) {
+  // The lines are made into one buffer and appended whenever it holds a
+  // piece: the disk writes each piece while the next is made, and the last
+  // append (the one with the C line) waits until it holds them all. A crash
+  // in between leaves M lines without their C line, which no reader counts.
+  std::string buffer(kJournalPiece + 4096, '\0');
+  std::size_t used = 0;
+  platform::FileFailure failure;
+  const auto hand_on = [&](bool last) {
+    const std::string_view piece(buffer.data(), used);
+    used = 0;
+    if (!(last ? platform::Files().AppendToFile(path, piece, failure)
+               : platform::Files().AppendWithoutFlush(path, piece, failure)))
+      RaiseFileError(ErrorKind::WriteFailed, failure);
+  };
+  // Where a line of at most `most` bytes goes.
+  const auto room = [&](std::size_t most) {
+    if (used + most > buffer.size()) {
+      if (used > 0) hand_on(false);
+      if (most > buffer.size()) buffer.resize(most);
+    }
+    return buffer.data() + used;
+  };
+  for (const PendingBlock& block : journal.Pending) {
+    const std::string_view session =
+        block.Session >= 0 ? std::string_view(journal.Sessions[static_cast<std::size_t>(block.Session)]) : std::string_view();
+    const std::string& name = table.PlayerName[block.Slot];
+    char* const end =
+        PutMatchLine(room(MatchLineMax(session, name)), commit.Import, session, block.Position, name, block.Added);
+    used = static_cast<std::size_t>(end - buffer.data());
+    if (used >= kJournalPiece) hand_on(false);
+  }
+  std::string commit_line;
+  AppendCommit(commit_line, commit);
+  std::memcpy(room(commit_line.size()), commit_line.data(), commit_line.size());
+  used += commit_line.size();
+  hand_on(true);
 }
 
 std::string JournalUndoText(const JournalCommit& undo) {

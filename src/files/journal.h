@@ -78,11 +78,9 @@ std::vector<JournalImport> ReadJournalImports(const std::string& path);
 // that cannot be read is skipped.
 std::vector<JournalMatch> ReadJournalMatches(const std::string& path);
 
-// The lines of an import: its blocks (numbered `commit.Import`), then its C
-// line; the blocks as read back, or as an import keeps them until its commit
-// (their names are those of their slots in `table`).
+// The lines of an import: its blocks as read back (numbered `commit.Import`),
+// then its C line.
 std::string JournalImportText(const std::vector<JournalMatch>& matches, const JournalCommit& commit);
-std::string JournalImportText(const JournalState& journal, const PlayerTable& table, const JournalCommit& commit);
 // A U line.
 std::string JournalUndoText(const JournalCommit& undo);
 // The X line that takes `line` back.
@@ -94,5 +92,13 @@ extern const char* const kJournalLineCut;
 // Appends `text` to the journal and flushes it to the disk; raises
 // WriteFailed with why when the disk refuses.
 void AppendToJournal(const std::string& path, const std::string& text);
+// Appends an import's lines to the journal, as JournalImportText would write
+// them for the blocks it keeps until its commit (their names are those of
+// their slots in `table`), and flushes them to the disk; raises WriteFailed
+// with why when the disk refuses. They go in pieces: the disk writes the
+// first while the next are made, and only the last piece, with the C line,
+// waits for the disk (a crash before it leaves the import uncommitted).
+void AppendImportToJournal(const std::string& path, const JournalState& journal, const PlayerTable& table,
+                           const JournalCommit& commit);
 
 }  // namespace fragtally
