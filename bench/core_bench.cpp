@@ -122,7 +122,7 @@ void ImportWithJournalBench(benchmark::State& bench, std::string log, std::uintm
     state->BlocksAfterMarker = 5;
     bench.ResumeTiming();
     try {
-      ImportLog(*state);
+      ImportLog(*state, kTailSearched, JournalAhead::Write);
       const auto start = std::chrono::steady_clock::now();
       JournalCommit commit;
       commit.Import = 1;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "files/line_reader.h"
 #include "platform/platform.h"
@@ -20,8 +21,8 @@ constexpr std::size_t kCancelFields = 4;
 // How much of the journal's end the start-up reads first; doubled while the
 // last commit is not in it.
 constexpr std::uint64_t kTailChunk = 64 * 1024;
-// An import's lines are appended in pieces of about this size (see
-// AppendImportToJournal).
+// An import's lines are appended in pieces of about this size
+// (JournalLineWriter).
 constexpr std::size_t kJournalPiece = 1024 * 1024;
 
 // --- writing -----------------------------------------------------------------------------
@@ -376,44 +377,55 @@ std::string JournalImportText(const std::vector<JournalMatch>& matches, const Jo
   return out;
 }
 
+JournalLineWriter::JournalLineWriter(std::string path, std::int64_t import)
+    : path_(std::move(path)), import_(import), buffer_(kJournalPiece + 4096, '\0') {}
+
+char* JournalLineWriter::Room(std::size_t most) {
+  if (used_ + most > buffer_.size()) {
+    if (used_ > 0) Append(false);
+    if (most > buffer_.size()) buffer_.resize(most);
+  }
+  return buffer_.data() + used_;
+}
+
+void JournalLineWriter::Append(bool flush) {
+  platform::FileFailure failure;
+  const std::string_view piece(buffer_.data(), used_);
+  if (!(flush ? platform::Files().AppendToFile(path_, piece, failure)
+              : platform::Files().AppendWithoutFlush(path_, piece, failure)))
+    RaiseFileError(ErrorKind::WriteFailed, failure);
+  used_ = 0;
+  appended_ = added_;
+}
+
+void JournalLineWriter::Add(const JournalState& journal, const PlayerTable& table, const PendingBlock& block) {
+  const std::string_view session =
+      block.Session >= 0 ? std::string_view(journal.Sessions[static_cast<std::size_t>(block.Session)]) : std::string_view();
+  const std::string& name = table.PlayerName[block.Slot];
+  char* const end = PutMatchLine(Room(MatchLineMax(session, name)), import_, session, block.Position, name, block.Added);
+  used_ = static_cast<std::size_t>(end - buffer_.data());
+  ++added_;
+  if (used_ >= kJournalPiece) Append(false);
+}
+
+void JournalLineWriter::HandOn() {
+  if (used_ > 0) Append(false);
+}
+
+void JournalLineWriter::Finish(const JournalCommit& commit) {
+  std::string line;
+  AppendCommit(line, commit);
+  std::memcpy(Room(line.size()), line.data(), line.size());
+  used_ += line.size();
+  Append(true);
+}
+
 void AppendImportToJournal(const std::string& path, const JournalState& journal, const PlayerTable& table,
                            const JournalCommit& commit) {
-  // The lines are made into one buffer and appended whenever it holds a
-  // piece: the disk writes each piece while the next is made, and the last
-  // append (the one with the C line) waits until it holds them all. A crash
-  // in between leaves M lines without their C line, which no reader counts.
-  std::string buffer(kJournalPiece + 4096, '\0');
-  std::size_t used = 0;
-  platform::FileFailure failure;
-  const auto hand_on = [&](bool last) {
-    const std::string_view piece(buffer.data(), used);
-    used = 0;
-    if (!(last ? platform::Files().AppendToFile(path, piece, failure)
-               : platform::Files().AppendWithoutFlush(path, piece, failure)))
-      RaiseFileError(ErrorKind::WriteFailed, failure);
-  };
-  // Where a line of at most `most` bytes goes.
-  const auto room = [&](std::size_t most) {
-    if (used + most > buffer.size()) {
-      if (used > 0) hand_on(false);
-      if (most > buffer.size()) buffer.resize(most);
-    }
-    return buffer.data() + used;
-  };
-  for (const PendingBlock& block : journal.Pending) {
-    const std::string_view session =
-        block.Session >= 0 ? std::string_view(journal.Sessions[static_cast<std::size_t>(block.Session)]) : std::string_view();
-    const std::string& name = table.PlayerName[block.Slot];
-    char* const end =
-        PutMatchLine(room(MatchLineMax(session, name)), commit.Import, session, block.Position, name, block.Added);
-    used = static_cast<std::size_t>(end - buffer.data());
-    if (used >= kJournalPiece) hand_on(false);
-  }
-  std::string commit_line;
-  AppendCommit(commit_line, commit);
-  std::memcpy(room(commit_line.size()), commit_line.data(), commit_line.size());
-  used += commit_line.size();
-  hand_on(true);
+  JournalLineWriter lines(path, commit.Import);
+  const std::size_t ahead = journal.AheadImport == commit.Import ? journal.AheadBlocks : 0;
+  for (std::size_t i = ahead; i < journal.Pending.size(); ++i) lines.Add(journal, table, journal.Pending[i]);
+  lines.Finish(commit);
 }
 
 std::string JournalUndoText(const JournalCommit& undo) {

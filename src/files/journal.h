@@ -92,12 +92,39 @@ extern const char* const kJournalLineCut;
 // Appends `text` to the journal and flushes it to the disk; raises
 // WriteFailed with why when the disk refuses.
 void AppendToJournal(const std::string& path, const std::string& text);
-// Appends an import's lines to the journal, as JournalImportText would write
-// them for the blocks it keeps until its commit (their names are those of
-// their slots in `table`), and flushes them to the disk; raises WriteFailed
-// with why when the disk refuses. They go in pieces: the disk writes the
-// first while the next are made, and only the last piece, with the C line,
-// waits for the disk (a crash before it leaves the import uncommitted).
+// An import's M lines on their way to the journal: made into one buffer and
+// appended whenever it holds a piece (about a MiB), without waiting for the
+// disk, which writes each piece while the next is made; Finish adds the C
+// line and waits until the disk holds every line. A crash before that leaves
+// M lines without their C line, which no reader counts. The methods raise
+// WriteFailed with why when the disk refuses; the lines appended before stay.
+class JournalLineWriter {
+ public:
+  JournalLineWriter(std::string path, std::int64_t import);
+  // One block kept until the commit (its name is that of its slot in `table`).
+  void Add(const JournalState& journal, const PlayerTable& table, const PendingBlock& block);
+  // Appends the lines made so far without waiting for the disk.
+  void HandOn();
+  // Appends the lines made so far and `commit`'s line, and flushes them.
+  void Finish(const JournalCommit& commit);
+  // How many of the lines added are appended.
+  std::size_t Appended() const { return appended_; }
+
+ private:
+  char* Room(std::size_t most);
+  void Append(bool flush);
+
+  std::string path_;
+  std::int64_t import_;
+  std::string buffer_;
+  std::size_t used_ = 0;
+  std::size_t added_ = 0, appended_ = 0;
+};
+
+// Appends the lines of an import's commit to the journal: the blocks it keeps
+// until its commit that are not there yet (JournalState::AheadBlocks), then
+// the C line, and flushes them; raises WriteFailed with why when the disk
+// refuses.
 void AppendImportToJournal(const std::string& path, const JournalState& journal, const PlayerTable& table,
                            const JournalCommit& commit);
 
