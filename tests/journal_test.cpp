@@ -3,6 +3,7 @@
 // imports. The random histories (fuzz/history.h) add kills at every write.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -311,6 +312,31 @@ TEST_F(Journal, ALongImportsLinesWrittenAheadAreCountedOnceWhateverStopsThem) {
   EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 30000u);
   EXPECT_EQ(numbers(), (std::set<std::int64_t>{2, 4}));
   EXPECT_EQ(Games("P7"), 2 * 15000 / 50);
+}
+
+// The remembered line far from the end: what is read before it is taken back
+// when it comes, so the lines are written ahead only from the searched end on,
+// with those of the blocks read before it.
+TEST_F(Journal, LinesAreWrittenAheadOnlyWhereTheRememberedLineCannotComeAnyMore) {
+  Play({"Old"});
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  ASSERT_EQ(Import(), Result::Completed);
+  std::string log;
+  for (int i = 0; i < 15000; ++i) log += testing::CrLf(testing::MatchBlock("P" + std::to_string(i % 50), 2));
+  files_.Append(kLogPath, log);
+  const std::size_t before = Read(kJournalPath).size();
+  ASSERT_EQ(ImportLog(*state_, 64 << 10, JournalAhead::Write), ImportOutcome::Completed);
+  EXPECT_EQ(state_->Journal.AheadBlocks, 15000u);
+  EXPECT_GT(Read(kJournalPath).size(), before + (1u << 20));
+  Form_Unload(*state_, sink_);
+  std::map<std::string, int> matches;
+  for (const JournalMatch& m : ReadJournalMatches(kJournalPath)) ++matches[m.Name];
+  EXPECT_EQ(matches["Old"], 1);
+  EXPECT_EQ(matches["Ann"], 1);
+  EXPECT_EQ(matches["P7"], 15000 / 50);
+  EXPECT_EQ(Games("Old"), 1);
 }
 
 TEST_F(Journal, TheAboutBoxNamesTheVersionAndTheThreeFiles) {

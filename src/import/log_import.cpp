@@ -162,9 +162,14 @@ class LogImport {
         watching_ = true;
       }
     }
-    if (ahead_wanted_ && !watching_) StartWritingAhead();
+    // Writing ahead starts once no block read can be taken back: at once, or
+    // when watching, at the searched end, where the remembered line is not.
+    const std::uint64_t size = static_cast<std::uint64_t>(std::max(0LL, log_.File().Size()));
+    const std::uint64_t ahead_from = !watching_ || size <= tail_searched_ ? 0 : size - tail_searched_;
     std::string_view line;
     while (log_.NextLine(line)) {
+      // (the line's start, or a byte or two before it)
+      if (ahead_wanted_ && !ahead_tried_ && log_.Position() >= ahead_from + line.size() + 2) StartWritingAhead();
       if (watching_ && line == marker_) {
         AnchorLate();
         if (IsStatsHeader(marker_)) SkipStatsBlock(log_);  // the line itself heads a block
@@ -260,13 +265,15 @@ class LogImport {
   // kept from before is in the journal already (under the number the next
   // commit takes).
   void StartWritingAhead() {
+    ahead_tried_ = true;
     JournalState& journal = state_.Journal;
     const std::int64_t next = journal.LastNumber + 1;
-    if (journal.AheadBlocks != journal.Pending.size() || (journal.AheadBlocks > 0 && journal.AheadImport != next))
-      return;
+    if (journal.AheadBlocks != pending_before_ || (journal.AheadBlocks > 0 && journal.AheadImport != next)) return;
     journal.AheadImport = next;
     ahead_base_ = journal.AheadBlocks;
     ahead_.emplace(JournalFilePath(state_), next);
+    for (std::size_t i = pending_before_; i < journal.Pending.size(); ++i)  // read before it started
+      WriteAhead([&] { ahead_->Add(journal, state_.Table, journal.Pending[i]); });
   }
 
   // Hands lines to the journal; a refusal ends the writing ahead, and the
@@ -310,6 +317,8 @@ class LogImport {
   std::int32_t session_ = -1;              // the game session being read (Journal.Sessions), for the journal
   std::int64_t before_first_session_ = 0;  // blocks read before the log's first start-up line
   const bool ahead_wanted_;
+  bool ahead_tried_ = false;
+  const std::size_t pending_before_ = state_.Journal.Pending.size();  // blocks kept from before this import
   std::optional<JournalLineWriter> ahead_;  // while the journal's lines are written ahead
   std::size_t ahead_base_ = 0;              // Pending blocks in the journal before this import
 };
