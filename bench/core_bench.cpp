@@ -105,10 +105,10 @@ void ReadLines(benchmark::State& bench, std::string path, std::uintmax_t bytes) 
   bench.counters["lines"] = static_cast<double>(lines);
 }
 
-// The import as a press of the button journals it: the log read (each block's
-// changes recorded on the way), then its blocks and commit line formatted and
-// appended to the journal with a flush to the disk. The journal's part (the
-// formatting and the append) is timed apart as well.
+// The import as a press of the button journals it: the log read, each block's
+// changes recorded and its line appended to the journal on the way (in pieces
+// the disk writes meanwhile), then the commit: the C line appended with a
+// flush to the disk. The commit is timed apart as well.
 void ImportWithJournalBench(benchmark::State& bench, std::string log, std::uintmax_t bytes, std::string folder) {
   double journal_seconds = 0;
   std::size_t matches = 0;
@@ -122,7 +122,7 @@ void ImportWithJournalBench(benchmark::State& bench, std::string log, std::uintm
     state->BlocksAfterMarker = 5;
     bench.ResumeTiming();
     try {
-      ImportLog(*state);
+      ImportLog(*state, kTailSearched, JournalAhead::Write);
       const auto start = std::chrono::steady_clock::now();
       JournalCommit commit;
       commit.Import = 1;
@@ -130,7 +130,7 @@ void ImportWithJournalBench(benchmark::State& bench, std::string log, std::uintm
       commit.Marker = state->StartupMarker;
       commit.Count = state->BlocksAfterMarker;
       commit.PlayersAfter = state->Table.PlayerCount;
-      AppendToJournal(journal, JournalImportText(state->Journal, state->Table, commit));
+      AppendImportToJournal(journal, state->Journal, state->Table, commit);
       journal_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     } catch (const std::exception& error) {
       bench.SkipWithError(error.what());
@@ -578,10 +578,18 @@ int main(int argc, char** argv) {
     row("ImportWithJournal/" + log.label, log.bytes, floor, within("ImportWithJournal/" + log.label, floor, 2.0));
     const auto journal = reporter.extra_journal.find("ImportWithJournal/" + log.label);
     const double with_journal = reporter.Median("ImportWithJournal/" + log.label);
-    if (journal != reporter.extra_journal.end() && with_journal > 0)
-      std::printf("%-34s %12s of it the journal's lines and append: %.1f%% (<= 10%%: %s)\n", "",
-                  TimeText(journal->second).c_str(), 100 * journal->second / with_journal,
-                  verdict(journal->second <= 0.10 * with_journal).c_str());
+    if (journal != reporter.extra_journal.end() && with_journal > 0) {
+      // The lines are written while the log is read: the journal's cost is
+      // what the import with it takes over the import without it, the commit
+      // (the last lines, the C line, the wait for the disk) a part of it.
+      const double without = reporter.Median("ImportLog/" + log.label);
+      std::printf("%-34s %12s of it the commit's append and flush: %.1f%%\n", "", TimeText(journal->second).c_str(),
+                  100 * journal->second / with_journal);
+      if (without > 0)
+        std::printf("%-34s %12s the journal in all (over ImportLog): %.1f%% (<= 10%%: %s)\n", "",
+                    TimeText(with_journal - without).c_str(), 100 * (with_journal - without) / with_journal,
+                    verdict(with_journal - without <= 0.10 * with_journal).c_str());
+    }
     row("ImportAgain/" + log.label, log.bytes, floor, within("ImportAgain/" + log.label, floor, 1.3));
     auto trace = reporter.extra.find("ImportLog/" + log.label);
     if (trace != reporter.extra.end()) std::printf("%-34s %12.1f MiB of trace after the import\n", "", trace->second);

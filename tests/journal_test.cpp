@@ -3,11 +3,14 @@
 // imports. The random histories (fuzz/history.h) add kills at every write.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <string>
 
 #include "app/commands.h"
 #include "files/journal.h"
 #include "files/paths.h"
+#include "import/log_import.h"
 #include "memory_file_system.h"
 #include "test_support.h"
 
@@ -269,6 +272,71 @@ TEST_F(Journal, AHeldJournalKeepsBothFilesAsTheyWereUntilItCanBeWritten) {
   files_.Release(kJournalPath);
   EXPECT_EQ(Import(), Result::LogUnchanged) << "nothing new, but what was not saved is saved now";
   EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 2u);
+}
+
+// A long import writes its lines while it reads the log, a piece at a time,
+// and its commit adds only the C line. Lines that a refused write or a crash
+// left without a C line are never counted, and their number is not used again.
+TEST_F(Journal, ALongImportsLinesWrittenAheadAreCountedOnceWhateverStopsThem) {
+  Play(kS1);
+  std::string log;
+  for (int i = 0; i < 15000; ++i) log += testing::CrLf(testing::MatchBlock("P" + std::to_string(i % 50), 2));
+  files_.Append(kLogPath, log);
+  Start();
+  const auto numbers = [&] {
+    std::set<std::int64_t> seen;
+    for (const JournalMatch& m : ReadJournalMatches(kJournalPath)) seen.insert(m.Import);
+    return seen;
+  };
+
+  // Read without a save, as by a program killed before it: several pieces
+  // are in the journal, no reader takes them, and the restart's import
+  // numbers its lines past them.
+  ASSERT_EQ(ImportLog(*state_, kTailSearched, JournalAhead::Write), ImportOutcome::Completed);
+  EXPECT_EQ(state_->Journal.AheadBlocks, 15000u);
+  EXPECT_GT(Read(kJournalPath).size(), 1u << 20);
+  EXPECT_TRUE(ReadJournalMatches(kJournalPath).empty());
+  Start();
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 15000u);
+  EXPECT_EQ(numbers(), std::set<std::int64_t>{2});
+
+  // The journal refuses its second write of the next import: the rest is not
+  // written ahead, and the commit writes every block under a new number.
+  Play(kS2);
+  files_.Append(kLogPath, log);
+  int writes = 0;
+  files_.RefuseWrite = [&](const std::string& path) { return path == kJournalPath && ++writes == 2; };
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_TRUE(sink_.messages.empty());
+  EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 30000u);
+  EXPECT_EQ(numbers(), (std::set<std::int64_t>{2, 4}));
+  EXPECT_EQ(Games("P7"), 2 * 15000 / 50);
+}
+
+// The remembered line far from the end: what is read before it is taken back
+// when it comes, so the lines are written ahead only from the searched end on,
+// with those of the blocks read before it.
+TEST_F(Journal, LinesAreWrittenAheadOnlyWhereTheRememberedLineCannotComeAnyMore) {
+  Play({"Old"});
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  ASSERT_EQ(Import(), Result::Completed);
+  std::string log;
+  for (int i = 0; i < 15000; ++i) log += testing::CrLf(testing::MatchBlock("P" + std::to_string(i % 50), 2));
+  files_.Append(kLogPath, log);
+  const std::size_t before = Read(kJournalPath).size();
+  ASSERT_EQ(ImportLog(*state_, 64 << 10, JournalAhead::Write), ImportOutcome::Completed);
+  EXPECT_EQ(state_->Journal.AheadBlocks, 15000u);
+  EXPECT_GT(Read(kJournalPath).size(), before + (1u << 20));
+  Form_Unload(*state_, sink_);
+  std::map<std::string, int> matches;
+  for (const JournalMatch& m : ReadJournalMatches(kJournalPath)) ++matches[m.Name];
+  EXPECT_EQ(matches["Old"], 1);
+  EXPECT_EQ(matches["Ann"], 1);
+  EXPECT_EQ(matches["P7"], 15000 / 50);
+  EXPECT_EQ(Games("Old"), 1);
 }
 
 TEST_F(Journal, TheAboutBoxNamesTheVersionAndTheThreeFiles) {

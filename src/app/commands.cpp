@@ -112,13 +112,20 @@ void SaveFiles(WindowState& state, MessageSink& messages, SaveMoment moment) {
     c.InEffectAfter = c.Import;
     c.LastNumber = c.Import;
     try {
-      AppendToJournal(JournalFilePath(state), JournalImportText(journal, state.Table, c));
+      AppendImportToJournal(JournalFilePath(state), journal, state.Table, c);
     } catch (const std::exception& error) {
+      // Some of its lines may be in the journal: the next try writes them all
+      // again under a new number, which no earlier line carries.
+      journal.LastNumber = c.Import;
+      journal.AheadImport = 0;
+      journal.AheadBlocks = 0;
       messages.ShowMessage(MessageIcon::Error, kSaveFailedTitle,
                            JournalWriteFailedText(FailureOf(error, JournalFilePath(state)), moment));
       return;
     }
     journal.LastNumber = c.Import;
+    journal.AheadImport = 0;  // its lines have their C line (and an X line after it if the save fails)
+    journal.AheadBlocks = 0;
   }
   if (players) {
     try {
@@ -268,7 +275,7 @@ void Form_Unload(WindowState& state, MessageSink& messages) { SaveFiles(state, m
 
 void Command1_Click(WindowState& state, MessageSink& messages) {
   try {
-    if (ImportLog(state) == ImportOutcome::LogUnchanged) {
+    if (ImportLog(state, kTailSearched, JournalAhead::Write) == ImportOutcome::LogUnchanged) {
       // Nothing new; but what an earlier press could not save is saved now.
       if (state.SavePending) SaveFiles(state, messages, SaveMoment::Import);
       if (!state.SavePending) messages.ShowMessage(MessageIcon::Information, kLogUnchangedTitle, kLogUnchangedText);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "files/line_reader.h"
 #include "platform/platform.h"
@@ -19,6 +21,9 @@ constexpr std::size_t kCancelFields = 4;
 // How much of the journal's end the start-up reads first; doubled while the
 // last commit is not in it.
 constexpr std::uint64_t kTailChunk = 64 * 1024;
+// An import's lines are appended in pieces of about this size
+// (JournalLineWriter).
+constexpr std::size_t kJournalPiece = 1024 * 1024;
 
 // --- writing -----------------------------------------------------------------------------
 
@@ -56,13 +61,14 @@ void AppendDigest(std::string& out, const std::optional<std::uint64_t>& digest) 
   for (int shift = 60; shift >= 0; shift -= 4) out.push_back(kHex[(*digest >> shift) & 0xF]);
 }
 
-// An M line, written in place: an import may journal hundreds of thousands.
-void AppendMatchLine(std::string& out, std::int64_t import, std::string_view session, std::int64_t position,
-                     std::string_view name, const CounterValues& added) {
-  const std::size_t start = out.size();
-  out.resize(start + 2 * (session.size() + name.size()) + (kCounterColumns.size() + 2) * (kNumberTextMax + 1) + 8);
-  char* const begin = out.data() + start;
-  char* at = begin;
+// The longest an M line of this session and name can be.
+std::size_t MatchLineMax(std::string_view session, std::string_view name) {
+  return 2 * (session.size() + name.size()) + (kCounterColumns.size() + 2) * (kNumberTextMax + 1) + 8;
+}
+
+// An M line, written at `at` (room for MatchLineMax); returns its end.
+char* PutMatchLine(char* at, std::int64_t import, std::string_view session, std::int64_t position,
+                   std::string_view name, const CounterValues& added) {
   *at++ = 'M';
   *at++ = '\t';
   at = WriteNumber(at, import);
@@ -78,7 +84,15 @@ void AppendMatchLine(std::string& out, std::int64_t import, std::string_view ses
   }
   *at++ = '\r';
   *at++ = '\n';
-  out.resize(start + static_cast<std::size_t>(at - begin));
+  return at;
+}
+
+void AppendMatchLine(std::string& out, std::int64_t import, std::string_view session, std::int64_t position,
+                     std::string_view name, const CounterValues& added) {
+  const std::size_t start = out.size();
+  out.resize(start + MatchLineMax(session, name));
+  char* const end = PutMatchLine(out.data() + start, import, session, position, name, added);
+  out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 void AppendCommit(std::string& out, const JournalCommit& c) {
@@ -363,16 +377,55 @@ std::string JournalImportText(const std::vector<JournalMatch>& matches, const Jo
   return out;
 }
 
-std::string JournalImportText(const JournalState& journal, const PlayerTable& table, const JournalCommit& commit) {
-  std::string out;
-  out.reserve(journal.Pending.size() * 160 + 256);
-  for (const PendingBlock& block : journal.Pending)
-    AppendMatchLine(out, commit.Import,
-                    block.Session >= 0 ? std::string_view(journal.Sessions[static_cast<std::size_t>(block.Session)])
-                                       : std::string_view(),
-                    block.Position, table.PlayerName[block.Slot], block.Added);
-  AppendCommit(out, commit);
-  return out;
+JournalLineWriter::JournalLineWriter(std::string path, std::int64_t import)
+    : path_(std::move(path)), import_(import), buffer_(kJournalPiece + 4096, '\0') {}
+
+char* JournalLineWriter::Room(std::size_t most) {
+  if (used_ + most > buffer_.size()) {
+    if (used_ > 0) Append(false);
+    if (most > buffer_.size()) buffer_.resize(most);
+  }
+  return buffer_.data() + used_;
+}
+
+void JournalLineWriter::Append(bool flush) {
+  platform::FileFailure failure;
+  const std::string_view piece(buffer_.data(), used_);
+  if (!(flush ? platform::Files().AppendToFile(path_, piece, failure)
+              : platform::Files().AppendWithoutFlush(path_, piece, failure)))
+    RaiseFileError(ErrorKind::WriteFailed, failure);
+  used_ = 0;
+  appended_ = added_;
+}
+
+void JournalLineWriter::Add(const JournalState& journal, const PlayerTable& table, const PendingBlock& block) {
+  const std::string_view session =
+      block.Session >= 0 ? std::string_view(journal.Sessions[static_cast<std::size_t>(block.Session)]) : std::string_view();
+  const std::string& name = table.PlayerName[block.Slot];
+  char* const end = PutMatchLine(Room(MatchLineMax(session, name)), import_, session, block.Position, name, block.Added);
+  used_ = static_cast<std::size_t>(end - buffer_.data());
+  ++added_;
+  if (used_ >= kJournalPiece) Append(false);
+}
+
+void JournalLineWriter::HandOn() {
+  if (used_ > 0) Append(false);
+}
+
+void JournalLineWriter::Finish(const JournalCommit& commit) {
+  std::string line;
+  AppendCommit(line, commit);
+  std::memcpy(Room(line.size()), line.data(), line.size());
+  used_ += line.size();
+  Append(true);
+}
+
+void AppendImportToJournal(const std::string& path, const JournalState& journal, const PlayerTable& table,
+                           const JournalCommit& commit) {
+  JournalLineWriter lines(path, commit.Import);
+  const std::size_t ahead = journal.AheadImport == commit.Import ? journal.AheadBlocks : 0;
+  for (std::size_t i = ahead; i < journal.Pending.size(); ++i) lines.Add(journal, table, journal.Pending[i]);
+  lines.Finish(commit);
 }
 
 std::string JournalUndoText(const JournalCommit& undo) {

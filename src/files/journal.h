@@ -78,11 +78,9 @@ std::vector<JournalImport> ReadJournalImports(const std::string& path);
 // that cannot be read is skipped.
 std::vector<JournalMatch> ReadJournalMatches(const std::string& path);
 
-// The lines of an import: its blocks (numbered `commit.Import`), then its C
-// line; the blocks as read back, or as an import keeps them until its commit
-// (their names are those of their slots in `table`).
+// The lines of an import: its blocks as read back (numbered `commit.Import`),
+// then its C line.
 std::string JournalImportText(const std::vector<JournalMatch>& matches, const JournalCommit& commit);
-std::string JournalImportText(const JournalState& journal, const PlayerTable& table, const JournalCommit& commit);
 // A U line.
 std::string JournalUndoText(const JournalCommit& undo);
 // The X line that takes `line` back.
@@ -94,5 +92,40 @@ extern const char* const kJournalLineCut;
 // Appends `text` to the journal and flushes it to the disk; raises
 // WriteFailed with why when the disk refuses.
 void AppendToJournal(const std::string& path, const std::string& text);
+// An import's M lines on their way to the journal: made into one buffer and
+// appended whenever it holds a piece (about a MiB), without waiting for the
+// disk, which writes each piece while the next is made; Finish adds the C
+// line and waits until the disk holds every line. A crash before that leaves
+// M lines without their C line, which no reader counts. The methods raise
+// WriteFailed with why when the disk refuses; the lines appended before stay.
+class JournalLineWriter {
+ public:
+  JournalLineWriter(std::string path, std::int64_t import);
+  // One block kept until the commit (its name is that of its slot in `table`).
+  void Add(const JournalState& journal, const PlayerTable& table, const PendingBlock& block);
+  // Appends the lines made so far without waiting for the disk.
+  void HandOn();
+  // Appends the lines made so far and `commit`'s line, and flushes them.
+  void Finish(const JournalCommit& commit);
+  // How many of the lines added are appended.
+  std::size_t Appended() const { return appended_; }
+
+ private:
+  char* Room(std::size_t most);
+  void Append(bool flush);
+
+  std::string path_;
+  std::int64_t import_;
+  std::string buffer_;
+  std::size_t used_ = 0;
+  std::size_t added_ = 0, appended_ = 0;
+};
+
+// Appends the lines of an import's commit to the journal: the blocks it keeps
+// until its commit that are not there yet (JournalState::AheadBlocks), then
+// the C line, and flushes them; raises WriteFailed with why when the disk
+// refuses.
+void AppendImportToJournal(const std::string& path, const JournalState& journal, const PlayerTable& table,
+                           const JournalCommit& commit);
 
 }  // namespace fragtally

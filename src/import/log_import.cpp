@@ -7,7 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "files/journal.h"
 #include "files/line_reader.h"
+#include "files/paths.h"
 #include "files/stats_file.h"
 #include "import/marker_search.h"
 #include "platform/platform.h"
@@ -138,12 +140,13 @@ class WrittenPart : public platform::InputFile {
 
 class LogImport {
  public:
-  LogImport(FileState& state, LineReader& log, std::uint64_t tail_searched)
+  LogImport(FileState& state, LineReader& log, std::uint64_t tail_searched, JournalAhead ahead)
       : state_(state),
         log_(log),
         marker_(state.StartupMarker),
         tail_searched_(tail_searched),
-        unfinished_from_(UnfinishedBlocksFrom(log.File())) {}
+        unfinished_from_(UnfinishedBlocksFrom(log.File())),
+        ahead_wanted_(ahead == JournalAhead::Write) {}
 
   ImportOutcome Run() {
     if (!marker_.empty()) {
@@ -159,8 +162,14 @@ class LogImport {
         watching_ = true;
       }
     }
+    // Writing ahead starts once no block read can be taken back: at once, or
+    // when watching, at the searched end, where the remembered line is not.
+    const std::uint64_t size = static_cast<std::uint64_t>(std::max(0LL, log_.File().Size()));
+    const std::uint64_t ahead_from = !watching_ || size <= tail_searched_ ? 0 : size - tail_searched_;
     std::string_view line;
     while (log_.NextLine(line)) {
+      // (the line's start, or a byte or two before it)
+      if (ahead_wanted_ && !ahead_tried_ && log_.Position() >= ahead_from + line.size() + 2) StartWritingAhead();
       if (watching_ && line == marker_) {
         AnchorLate();
         if (IsStatsHeader(marker_)) SkipStatsBlock(log_);  // the line itself heads a block
@@ -184,6 +193,7 @@ class LogImport {
       if (IsStatsHeader(line)) Block(line);
     }
     if (failure_) std::rethrow_exception(failure_);
+    WriteAhead([&] { ahead_->HandOn(); });
     return anchored_ && !anything_new_ ? ImportOutcome::LogUnchanged : ImportOutcome::Completed;
   }
 
@@ -248,6 +258,40 @@ class LogImport {
     for (std::size_t i = 0; i < kCounterColumns.size(); ++i)
       block.Added[i] = static_cast<std::int32_t>(static_cast<std::uint32_t>((state_.Table.*kCounterColumns[i].Member)[start.Slot]) -
                                                  static_cast<std::uint32_t>(start.Counters[i]));
+    WriteAhead([&] { ahead_->Add(state_.Journal, state_.Table, block); });
+  }
+
+  // The journal's lines written as the blocks are read, when every block
+  // kept from before is in the journal already (under the number the next
+  // commit takes).
+  void StartWritingAhead() {
+    ahead_tried_ = true;
+    JournalState& journal = state_.Journal;
+    const std::int64_t next = journal.LastNumber + 1;
+    if (journal.AheadBlocks != pending_before_ || (journal.AheadBlocks > 0 && journal.AheadImport != next)) return;
+    journal.AheadImport = next;
+    ahead_base_ = journal.AheadBlocks;
+    ahead_.emplace(JournalFilePath(state_), next);
+    for (std::size_t i = pending_before_; i < journal.Pending.size(); ++i)  // read before it started
+      WriteAhead([&] { ahead_->Add(journal, state_.Table, journal.Pending[i]); });
+  }
+
+  // Hands lines to the journal; a refusal ends the writing ahead, and the
+  // number its lines carry is not used again (some may be in the journal):
+  // the commit writes every block under the next one.
+  template <class Write>
+  void WriteAhead(Write write) {
+    if (!ahead_) return;
+    JournalState& journal = state_.Journal;
+    try {
+      write();
+      journal.AheadBlocks = ahead_base_ + ahead_->Appended();
+    } catch (const std::exception&) {
+      journal.LastNumber = journal.AheadImport;
+      journal.AheadImport = 0;
+      journal.AheadBlocks = 0;
+      ahead_.reset();
+    }
   }
 
   void NewSession(std::string_view startup_line) {
@@ -272,11 +316,16 @@ class LogImport {
   std::exception_ptr failure_;
   std::int32_t session_ = -1;              // the game session being read (Journal.Sessions), for the journal
   std::int64_t before_first_session_ = 0;  // blocks read before the log's first start-up line
+  const bool ahead_wanted_;
+  bool ahead_tried_ = false;
+  const std::size_t pending_before_ = state_.Journal.Pending.size();  // blocks kept from before this import
+  std::optional<JournalLineWriter> ahead_;  // while the journal's lines are written ahead
+  std::size_t ahead_base_ = 0;              // Pending blocks in the journal before this import
 };
 
 }  // namespace
 
-ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched) {
+ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched, JournalAhead ahead) {
   platform::FileFailure failure;
   std::unique_ptr<platform::InputFile> file =
       platform::Files().OpenForReading(platform::GameView(platform::NativePath(state.LogPath)), &failure);
@@ -291,7 +340,7 @@ ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched) {
     state.Trace.Reserve(static_cast<std::size_t>(size / 5));
     state.Journal.Pending.reserve(state.Journal.Pending.size() + static_cast<std::size_t>(size / 1024));
   }
-  return LogImport(state, log, tail_searched).Run();
+  return LogImport(state, log, tail_searched, ahead).Run();
 }
 
 }  // namespace fragtally

@@ -30,7 +30,17 @@ enum class ImportOutcome {
 // `tail_searched` bytes of the log (the usual place: a log the game appends
 // to); beyond them it is met while reading, and what was added before it is
 // taken back. Both ways give the same result.
+//
+// With JournalAhead::Write the blocks' lines go to the journal while the log
+// is read (JournalState::AheadBlocks), numbered for the next commit, so that
+// the commit has only its C line and the rest to add. It is not done when
+// blocks kept from before are not in the journal; when the remembered line is
+// not near the end, it starts at the last `tail_searched` bytes, where that
+// line is known not to be (before them, what was added may be taken back).
+// The journal refusing a write only ends the writing ahead, not the import.
+enum class JournalAhead { No, Write };
 inline constexpr std::uint64_t kTailSearched = 16u << 20;
-ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched = kTailSearched);
+ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched = kTailSearched,
+                        JournalAhead ahead = JournalAhead::No);
 
 }  // namespace fragtally

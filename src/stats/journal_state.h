@@ -59,6 +59,11 @@ struct JournalState {
   // from; they are journaled by the next save.
   std::vector<PendingBlock> Pending;
   std::vector<std::string> Sessions;
+  // The first AheadBlocks of Pending are in the journal already, as M lines
+  // of import AheadImport that no C line follows yet: an import writes its
+  // lines while it reads the log, and its commit adds the rest.
+  std::int64_t AheadImport = 0;
+  std::size_t AheadBlocks = 0;
   // As the last commit left them (or the start-up found them): the marker,
   // the counted blocks and the number of players.
   std::string CommittedMarker;
