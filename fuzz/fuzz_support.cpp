@@ -127,8 +127,10 @@ void ResetWindowState(WindowState& state) {
   state.TraceCaret = 0;
   state.Combo1 = Selector{};
   state.Combo2 = Selector{};
-  state.Panel1 = DesignPanelLabels();
-  state.Panel2 = DesignPanelLabels();
+  // Copied from labels made once: the copy reuses the panels' strings.
+  static const PanelLabels design = DesignPanelLabels();
+  state.Panel1 = design;
+  state.Panel2 = design;
   state.KeepOldStatsFile = false;
   state.StatsOnDisk = {};
   state.StatsKeptBeside.clear();

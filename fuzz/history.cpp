@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -319,9 +320,7 @@ class History {
     if (!state_) Start();
     if (!CanUndoImport(*state_)) return;
     const std::int64_t last = state_->Journal.InEffect;
-    for (const JournalMatch& match : ReadJournalMatches(journal_path_))
-      if (match.Import == last && std::find(sessions_in_log_.begin(), sessions_in_log_.end(), match.Session) == sessions_in_log_.end())
-        return;
+    if (!AllSessionsInLog(last)) return;
     ++tally_.undos;
     const bool yes = Pick(4) != 0;
     story_ += std::string(yes ? "undo of import " : "undo answered No, import ") + std::to_string(last) +
@@ -346,6 +345,29 @@ class History {
     files_->Release(held);
     // The undone matches are back in the log's keeping: a new log waits for an import.
     if (yes || !survived) unsafe_ = std::max(unsafe_, 1);
+  }
+
+  // Whether every block of import `number` came from a game session still in
+  // the log: its M lines, wherever they stand, but for a line that a crash
+  // cut short (closed with kJournalLineCut, or not closed yet), which no
+  // reading of the journal takes. A look at the lines' first fields instead
+  // of reading the whole journal on every undo; the sessions the game writes
+  // ("game N") need no escaping.
+  bool AllSessionsInLog(std::int64_t number) {
+    const std::string_view journal = files_->View(journal_path_);
+    const std::string prefix = "M\t" + std::to_string(number) + "\t";
+    const std::string_view cut = kJournalLineCut;
+    for (std::size_t at = 0; at < journal.size();) {
+      const std::size_t end = journal.find('\n', at);
+      if (end == std::string_view::npos) break;
+      const std::string_view line = journal.substr(at, end + 1 - at);
+      at = end + 1;
+      if (line.compare(0, prefix.size(), prefix) != 0 || line.ends_with(cut)) continue;
+      const std::string_view fields = line.substr(prefix.size());
+      const std::string_view session = fields.substr(0, fields.find('\t'));
+      if (std::find(sessions_in_log_.begin(), sessions_in_log_.end(), session) == sessions_in_log_.end()) return false;
+    }
+    return true;
   }
 
   void Close(bool kill, bool may_hold = true) {
@@ -400,6 +422,19 @@ class History {
       FRAGTALLY_CHECK(per_match == *one_block, "the regular player's totals " + DescribeSlot(totals) +
                                                    " differ from equal matches; the history:\n" + story_);
     }
+    // The journal agrees: the imports in effect hold every match once (the
+    // regular player's block once per match), read as the export reads it.
+    std::map<std::string, int> journaled;
+    for (const JournalMatch& match : ReadJournalMatches(journal_path_)) ++journaled[match.Name];
+    for (int m = 1; m <= matches_; ++m) {
+      const auto it = journaled.find(MatchName(m));
+      const int times = it == journaled.end() ? 0 : it->second;
+      FRAGTALLY_CHECK(times == 1, "the journal holds " + MatchName(m) + " " + std::to_string(times) +
+                                      " times; the history:\n" + story_);
+    }
+    FRAGTALLY_CHECK(journaled["Regular"] == matches_, "the journal holds " + std::to_string(journaled["Regular"]) +
+                                                         " blocks of the regular player for " +
+                                                         std::to_string(matches_) + " matches; the history:\n" + story_);
     CheckTableInvariants(*state_);
   }
 

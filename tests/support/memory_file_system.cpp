@@ -105,6 +105,11 @@ std::optional<std::string> MemoryFileSystem::Read(const std::string& path) const
   return *it->second;
 }
 
+std::string_view MemoryFileSystem::View(const std::string& path) const {
+  auto it = files_.find(path);
+  return it == files_.end() ? std::string_view() : std::string_view(*it->second);
+}
+
 void MemoryFileSystem::Append(const std::string& path, std::string_view bytes) {
   Changeable(path, true).append(bytes);
 }

@@ -39,6 +39,9 @@ class MemoryFileSystem : public platform::FileSystem {
   // Adds bytes at the end of a file (made when missing), as the game writes its log.
   void Append(const std::string& path, std::string_view bytes);
   std::optional<std::string> Read(const std::string& path) const;
+  // The bytes of `path` as they are now, without a copy (empty when missing);
+  // valid until the file changes.
+  std::string_view View(const std::string& path) const;
   void Remove(const std::string& path) { files_.erase(path); }
   void Clear() {
     files_.clear();
