@@ -283,8 +283,9 @@ check "statistics, settings and log untouched by the run" [ "$(checksums)" = "$c
 echo "== import the game's log from the launcher's folder (offscreen) =="
 # As a player would on a first run: the settings name only the log, so the
 # whole log is new. The import finds basekrm/LOG.txt from the launcher's
-# Path= and saves the players it read. The two files are put back afterwards,
-# times included, for the checks that follow.
+# Path= and saves the players it read, and journals the import. The two files
+# are put back afterwards, times included, and the journal it made removed,
+# for the checks that follow.
 cp -p "$game/basekrm/Stats.krm" "$game/basekrm/mSetup.ini" "$logs/"
 printf '%s\r\n' 'basekrm\LOG.txt' > "$game/basekrm/mSetup.ini"
 status=0
@@ -300,7 +301,9 @@ for name in Ника Grunt Nika Ostrov Tarn; do
 done
 check "the settings remember the log's start-up line" \
   grep -q '^--- Fs_startup : Sat Mar 14 20:31:07 2026'$'\r'"\$" "$game/basekrm/mSetup.ini"
+check "the match journal holds the import" grep -q $'^C\t1\t' "$game/basekrm/Matches.txt"
 cp -p "$logs/Stats.krm" "$logs/mSetup.ini" "$game/basekrm/"
+rm -f "$game/basekrm/Matches.txt"
 check "statistics and settings put back" [ "$(checksums)" = "$checksums_before" ]
 
 echo "== start it through GLib's desktop launcher (gio launch) =="
