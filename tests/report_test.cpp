@@ -38,7 +38,7 @@ const std::vector<std::string> kHostileNames = {
     "\"><img src=x onerror=alert(1)>",
     "</svg></table><b>bold</b>",
     "a'b\"c&d",
-    std::string("ctrl\x01\x1B[31m\0end", 16),
+    std::string("ctrl\x01\x1B[31m\0end", 14),
     "\xFF\xFE<i>x</i>\xC3",
     "=HYPERLINK(\"http://x\";\"y\")",
     "+1;2,3",

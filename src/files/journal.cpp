@@ -116,19 +116,19 @@ void AppendCommit(std::string& out, const JournalCommit& c) {
 
 // --- reading -----------------------------------------------------------------------------
 
-// A line's tab-separated fields; false when it does not have `count` of them.
+// A line's tab-separated fields; false when it does not have exactly N.
 template <std::size_t N>
-bool SplitFields(std::string_view line, std::array<std::string_view, N>& fields, std::size_t count) {
+bool SplitFields(std::string_view line, std::array<std::string_view, N>& fields) {
   std::size_t n = 0;
   std::size_t start = 0;
   for (;;) {
     const std::size_t tab = line.find('\t', start);
-    if (n == count) return false;
+    if (n == N) return false;
     fields[n++] = line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
     if (tab == std::string_view::npos) break;
     start = tab + 1;
   }
-  return n == count;
+  return n == N;
 }
 
 bool Unescape(std::string_view text, std::string& out) {
@@ -197,7 +197,7 @@ bool IsTime(std::string_view text) {
 bool ParseCommit(std::string_view line, JournalCommit& c) {
   std::array<std::string_view, kCommitFields> f;
   if (line.size() < 2 || (line[0] != 'C' && line[0] != 'U') || line[1] != '\t') return false;
-  if (!SplitFields(line, f, kCommitFields)) return false;
+  if (!SplitFields(line, f)) return false;
   c.Kind = line[0];
   c.Time.assign(f[2]);
   return IsTime(f[2]) && ParseInt(f[1], c.Import) && Unescape(f[3], c.Marker) && ParseCount(f[4], c.Count) &&
@@ -209,7 +209,7 @@ bool ParseCommit(std::string_view line, JournalCommit& c) {
 // An X line: the kind and import of the line it takes back.
 bool ParseCancel(std::string_view line, char& kind, std::int64_t& import) {
   std::array<std::string_view, kCancelFields> f;
-  if (line.size() < 2 || line[0] != 'X' || line[1] != '\t' || !SplitFields(line, f, kCancelFields)) return false;
+  if (line.size() < 2 || line[0] != 'X' || line[1] != '\t' || !SplitFields(line, f)) return false;
   if (f[1].size() != 1 || (f[1][0] != 'C' && f[1][0] != 'U')) return false;
   kind = f[1][0];
   return ParseInt(f[2], import) && IsTime(f[3]);
