@@ -4,18 +4,25 @@
 
 #include <vector>
 
+#include "window/display_text.h"
 #include "window/win32/text.h"
 
 namespace fragtally::win32 {
 
+namespace {
+
+std::wstring WideText(const char* utf8) { return Wide(DisplayText(utf8)); }
+
+}  // namespace
+
 SaveRequest SaveRequestFor(const ExportOffer& offer) {
-  const std::wstring pattern = L"*." + Wide(offer.Extension);
-  std::wstring filter = Wide(offer.FilterName) + L" (" + pattern + L")" + L'\0' + pattern + L'\0';
+  const std::wstring pattern = L"*." + WideText(offer.Extension);
+  std::wstring filter = WideText(offer.FilterName) + L" (" + pattern + L")" + L'\0' + pattern + L'\0';
   filter += L"Все файлы (*.*)";
   filter += L'\0';
   filter += L"*.*";
   filter += L'\0';
-  return {Wide(offer.DialogTitle), Wide(offer.DefaultName), filter, Wide(offer.Extension)};
+  return {WideText(offer.DialogTitle), WideText(offer.DefaultName), filter, WideText(offer.Extension)};
 }
 
 std::optional<std::wstring> AskSaveFile(HWND owner, const SaveRequest& request) {
