@@ -298,6 +298,14 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
+// Writes the bytes, waits until the disk has them and closes the file: 0, or
+// the first error (a close that fails after a good write counts too).
+DWORD WriteFlushAndClose(HANDLE file, std::string_view bytes) {
+  DWORD code = WriteAll(file, bytes) && ::FlushFileBuffers(file) ? 0 : ::GetLastError();
+  if (!::CloseHandle(file) && code == 0) code = ::GetLastError();
+  return code;
+}
+
 long long SizeOf(HANDLE file) {
   LARGE_INTEGER size{};
   return ::GetFileSizeEx(file, &size) ? size.QuadPart : -1;
@@ -391,12 +399,8 @@ class Win32FileSystem : public FileSystem {
       // folder, why it could not be made.
       return Fail(failure, path, code == ERROR_PATH_NOT_FOUND && folder_code != 0 ? folder_code : code);
     }
-    bool ok = WriteAll(file, contents) && ::FlushFileBuffers(file);
-    code = ok ? 0 : ::GetLastError();
-    if (!::CloseHandle(file) && ok) {
-      ok = false;
-      code = ::GetLastError();
-    }
+    code = WriteFlushAndClose(file, contents);
+    bool ok = code == 0;
     if (ok) {
       code = Retrying(pauses, target, [&] {
         return ::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -425,13 +429,8 @@ class Win32FileSystem : public FileSystem {
     });
     if (file == INVALID_HANDLE_VALUE)
       return Fail(failure, path, code == ERROR_PATH_NOT_FOUND && folder_code != 0 ? folder_code : code);
-    bool ok = WriteAll(file, bytes) && ::FlushFileBuffers(file);
-    code = ok ? 0 : ::GetLastError();
-    if (!::CloseHandle(file) && ok) {
-      ok = false;
-      code = ::GetLastError();
-    }
-    return ok || Fail(failure, path, code);
+    code = WriteFlushAndClose(file, bytes);
+    return code == 0 || Fail(failure, path, code);
   }
 
   bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) override {
