@@ -152,7 +152,9 @@ TEST_F(Journal, AnImportThatDidNotReachTheStatisticsFileIsTakenBackAtTheStartUp)
     Start();
     const std::string journal = Read(kJournalPath);
     EXPECT_EQ(journal.substr(journal.size() - 2), "\r\n");
-    if (!torn) EXPECT_NE(journal.find("\r\nX\tC\t2\t"), std::string::npos) << journal;
+    if (!torn) {
+      EXPECT_NE(journal.find("\r\nX\tC\t2\t"), std::string::npos) << journal;
+    }
     EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 1u) << "the second import is not in effect";
     EXPECT_EQ(Import(), Result::Completed);
     EXPECT_EQ(Games("Ann"), 2);
@@ -274,9 +276,10 @@ TEST_F(Journal, AHeldJournalKeepsBothFilesAsTheyWereUntilItCanBeWritten) {
   EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 2u);
 }
 
-// A long import writes its lines while it reads the log, a piece at a time,
-// and its commit adds only the C line. Lines that a refused write or a crash
-// left without a C line are never counted, and their number is not used again.
+// A long import writes its lines while it reads the log, a batch at a time
+// on a helper thread, and its commit adds the rest and the C line. Lines that
+// a refused write or a crash left without a C line are never counted, and
+// their number is not used again.
 TEST_F(Journal, ALongImportsLinesWrittenAheadAreCountedOnceWhateverStopsThem) {
   Play(kS1);
   std::string log;
@@ -288,25 +291,32 @@ TEST_F(Journal, ALongImportsLinesWrittenAheadAreCountedOnceWhateverStopsThem) {
     for (const JournalMatch& m : ReadJournalMatches(kJournalPath)) seen.insert(m.Import);
     return seen;
   };
+  const auto lines = [&] {
+    const std::string journal = Read(kJournalPath);
+    return static_cast<std::size_t>(std::count(journal.begin(), journal.end(), '\n'));
+  };
 
-  // Read without a save, as by a program killed before it: several pieces
-  // are in the journal, no reader takes them, and the restart's import
-  // numbers its lines past them.
+  // Read without a save, as by a program killed before it: a batch is in the
+  // journal, no reader takes it, and the restart's import numbers its lines
+  // past it.
   ASSERT_EQ(ImportLog(*state_, kTailSearched, JournalAhead::Write), ImportOutcome::Completed);
-  EXPECT_EQ(state_->Journal.AheadBlocks, 15000u);
-  EXPECT_GT(Read(kJournalPath).size(), 1u << 20);
+  const std::size_t ahead = state_->Journal.AheadBlocks;
+  EXPECT_GT(ahead, 0u);
+  EXPECT_LT(ahead, 15000u) << "the last blocks are left to the commit";
+  EXPECT_EQ(lines(), ahead) << "every line written ahead is counted, and only those";
   EXPECT_TRUE(ReadJournalMatches(kJournalPath).empty());
   Start();
   ASSERT_EQ(Import(), Result::Completed);
   EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 15000u);
   EXPECT_EQ(numbers(), std::set<std::int64_t>{2});
+  EXPECT_EQ(lines(), ahead + 15000 + 1);
 
-  // The journal refuses its second write of the next import: the rest is not
+  // The journal refuses the next import's first write ahead: the rest is not
   // written ahead, and the commit writes every block under a new number.
   Play(kS2);
   files_.Append(kLogPath, log);
   int writes = 0;
-  files_.RefuseWrite = [&](const std::string& path) { return path == kJournalPath && ++writes == 2; };
+  files_.RefuseWrite = [&](const std::string& path) { return path == kJournalPath && ++writes == 1; };
   ASSERT_EQ(Import(), Result::Completed);
   EXPECT_TRUE(sink_.messages.empty());
   EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 30000u);
@@ -314,29 +324,36 @@ TEST_F(Journal, ALongImportsLinesWrittenAheadAreCountedOnceWhateverStopsThem) {
   EXPECT_EQ(Games("P7"), 2 * 15000 / 50);
 }
 
-// The remembered line far from the end: what is read before it is taken back
-// when it comes, so the lines are written ahead only from the searched end on,
-// with those of the blocks read before it.
-TEST_F(Journal, LinesAreWrittenAheadOnlyWhereTheRememberedLineCannotComeAnyMore) {
-  Play({"Old"});
+// The remembered line far from the end is met late: the lines written ahead
+// for what it takes back keep a number no C line follows, and the writing
+// starts again after it under the next number. Every match counts once.
+TEST_F(Journal, ARememberedLineMetLateGivesUpTheLinesWrittenAheadBeforeIt) {
+  const auto blocks = [](const std::string& name, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += testing::CrLf(testing::MatchBlock(name + std::to_string(i % 50), 2));
+    return text;
+  };
+  files_.Append(kLogPath, blocks("Old", 9000));
   Play(kS1);
   Play({"Ann"});
   Start();
   ASSERT_EQ(Import(), Result::Completed);
-  std::string log;
-  for (int i = 0; i < 15000; ++i) log += testing::CrLf(testing::MatchBlock("P" + std::to_string(i % 50), 2));
-  files_.Append(kLogPath, log);
-  const std::size_t before = Read(kJournalPath).size();
+  files_.Append(kLogPath, blocks("P", 15000));
   ASSERT_EQ(ImportLog(*state_, 64 << 10, JournalAhead::Write), ImportOutcome::Completed);
-  EXPECT_EQ(state_->Journal.AheadBlocks, 15000u);
-  EXPECT_GT(Read(kJournalPath).size(), before + (1u << 20));
+  EXPECT_EQ(state_->Journal.AheadImport, 3) << "number 2 was given up at the remembered line";
+  EXPECT_GT(state_->Journal.AheadBlocks, 0u);
+  EXPECT_NE(Read(kJournalPath).find("\r\nM\t2\t\t1\tOld0\t"), std::string::npos) << "written ahead, then given up";
+  const int p7 = Games("P7"), ann = Games("Ann"), old7 = Games("Old7");
   Form_Unload(*state_, sink_);
   std::map<std::string, int> matches;
   for (const JournalMatch& m : ReadJournalMatches(kJournalPath)) ++matches[m.Name];
-  EXPECT_EQ(matches["Old"], 1);
+  EXPECT_EQ(matches["Old7"], 9000 / 50);
   EXPECT_EQ(matches["Ann"], 1);
   EXPECT_EQ(matches["P7"], 15000 / 50);
-  EXPECT_EQ(Games("Old"), 1);
+  Start();
+  EXPECT_EQ(Games("P7"), p7);
+  EXPECT_EQ(Games("Ann"), ann);
+  EXPECT_EQ(Games("Old7"), old7);
 }
 
 TEST_F(Journal, TheAboutBoxNamesTheVersionAndTheThreeFiles) {

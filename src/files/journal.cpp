@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 #include "files/line_reader.h"
@@ -21,9 +25,9 @@ constexpr std::size_t kCancelFields = 4;
 // How much of the journal's end the start-up reads first; doubled while the
 // last commit is not in it.
 constexpr std::uint64_t kTailChunk = 64 * 1024;
-// An import's lines are appended in pieces of about this size
-// (JournalLineWriter).
-constexpr std::size_t kJournalPiece = 1024 * 1024;
+// An import's lines are made and appended in batches of this many blocks
+// (JournalLineWriter): about a MiB of lines.
+constexpr std::size_t kJournalBatch = 8192;
 
 // --- writing -----------------------------------------------------------------------------
 
@@ -61,19 +65,20 @@ void AppendDigest(std::string& out, const std::optional<std::uint64_t>& digest) 
   for (int shift = 60; shift >= 0; shift -= 4) out.push_back(kHex[(*digest >> shift) & 0xF]);
 }
 
-// The longest an M line of this session and name can be.
-std::size_t MatchLineMax(std::string_view session, std::string_view name) {
-  return 2 * (session.size() + name.size()) + (kCounterColumns.size() + 2) * (kNumberTextMax + 1) + 8;
+// The longest an M line can be, its session already escaped.
+std::size_t MatchLineMax(std::string_view escaped_session, std::string_view name) {
+  return escaped_session.size() + 2 * name.size() + (kCounterColumns.size() + 2) * (kNumberTextMax + 1) + 8;
 }
 
 // An M line, written at `at` (room for MatchLineMax); returns its end.
-char* PutMatchLine(char* at, std::int64_t import, std::string_view session, std::int64_t position,
+char* PutMatchLine(char* at, std::int64_t import, std::string_view escaped_session, std::int64_t position,
                    std::string_view name, const CounterValues& added) {
   *at++ = 'M';
   *at++ = '\t';
   at = WriteNumber(at, import);
   *at++ = '\t';
-  at = PutEscaped(at, session);
+  std::memcpy(at, escaped_session.data(), escaped_session.size());
+  at += escaped_session.size();
   *at++ = '\t';
   at = WriteNumber(at, position);
   *at++ = '\t';
@@ -87,12 +92,14 @@ char* PutMatchLine(char* at, std::int64_t import, std::string_view session, std:
   return at;
 }
 
-void AppendMatchLine(std::string& out, std::int64_t import, std::string_view session, std::int64_t position,
-                     std::string_view name, const CounterValues& added) {
-  const std::size_t start = out.size();
-  out.resize(start + MatchLineMax(session, name));
-  char* const end = PutMatchLine(out.data() + start, import, session, position, name, added);
-  out.resize(static_cast<std::size_t>(end - out.data()));
+// Appends an M line at the end of `out`, whose size it keeps in `used`
+// (the room beyond is grown as needed, and cut only by the caller).
+void AppendMatchLine(std::string& out, std::size_t& used, std::int64_t import, std::string_view escaped_session,
+                     std::int64_t position, std::string_view name, const CounterValues& added) {
+  const std::size_t most = MatchLineMax(escaped_session, name);
+  if (out.size() < used + most) out.resize(std::max(2 * out.size(), used + most));
+  char* const end = PutMatchLine(out.data() + used, import, escaped_session, position, name, added);
+  used = static_cast<std::size_t>(end - out.data());
 }
 
 void AppendCommit(std::string& out, const JournalCommit& c) {
@@ -372,52 +379,135 @@ void ReadJournal(const std::string& path, Replay& replay) {
 std::string JournalImportText(const std::vector<JournalMatch>& matches, const JournalCommit& commit) {
   std::string out;
   out.reserve(matches.size() * 160 + 256);
-  for (const JournalMatch& m : matches) AppendMatchLine(out, commit.Import, m.Session, m.Position, m.Name, m.Added);
+  std::size_t used = 0;
+  std::string session;
+  for (const JournalMatch& m : matches) {
+    session.clear();
+    AppendEscaped(session, m.Session);
+    AppendMatchLine(out, used, commit.Import, session, m.Position, m.Name, m.Added);
+  }
+  out.resize(used);
   AppendCommit(out, commit);
   return out;
 }
 
-JournalLineWriter::JournalLineWriter(std::string path, std::int64_t import)
-    : path_(std::move(path)), import_(import), buffer_(kJournalPiece + 4096, '\0') {}
+namespace {
 
-char* JournalLineWriter::Room(std::size_t most) {
-  if (used_ + most > buffer_.size()) {
-    if (used_ > 0) Append(false);
-    if (most > buffer_.size()) buffer_.resize(most);
+// Makes the lines of `lines` at the end of `text`.
+void MakeLines(std::int64_t import, const std::vector<JournalLineWriter::Line>& lines, std::string& text) {
+  std::size_t used = text.size();
+  for (const JournalLineWriter::Line& line : lines)
+    AppendMatchLine(text, used, import, line.Session != nullptr ? std::string_view(*line.Session) : std::string_view(),
+                    line.Position, *line.Name, line.Added);
+  text.resize(used);
+}
+
+}  // namespace
+
+// The helper thread: makes a batch's lines and appends them, one batch at a
+// time, handed on by Give and waited for by Take.
+class JournalLineWriter::Maker {
+ public:
+  Maker(std::string path, std::int64_t import) : path_(std::move(path)), import_(import), thread_([this] { Run(); }) {}
+  ~Maker() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
   }
-  return buffer_.data() + used_;
+
+  // Hands `lines` on (they come back empty, with the room of a batch before).
+  void Give(std::vector<Line>& lines) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return !busy_; });
+    lines_.swap(lines);
+    busy_ = true;
+    changed_.notify_all();
+  }
+
+  // Waits until the batch last given is appended; raises what stopped it.
+  void Take() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return !busy_; });
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+  }
+
+ private:
+  void Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [&] { return busy_ || stop_; });
+      if (!busy_) return;
+      lock.unlock();
+      try {
+        text_.clear();
+        MakeLines(import_, lines_, text_);
+        AppendToJournal(path_, text_);
+      } catch (...) {  // a test's crash, too, is raised where the batch is taken
+        failure_ = std::current_exception();
+      }
+      lines_.clear();
+      lock.lock();
+      busy_ = false;
+      changed_.notify_all();
+    }
+  }
+
+  const std::string path_;
+  const std::int64_t import_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool busy_ = false, stop_ = false;
+  std::vector<Line> lines_;  // while busy_, the thread's own
+  std::string text_;
+  std::exception_ptr failure_;
+  std::thread thread_;  // last: it starts once the rest is made
+};
+
+JournalLineWriter::JournalLineWriter(std::string path, std::int64_t import)
+    : path_(std::move(path)), import_(import) {
+  gathered_.reserve(kJournalBatch);
 }
 
-void JournalLineWriter::Append(bool flush) {
-  platform::FileFailure failure;
-  const std::string_view piece(buffer_.data(), used_);
-  if (!(flush ? platform::Files().AppendToFile(path_, piece, failure)
-              : platform::Files().AppendWithoutFlush(path_, piece, failure)))
-    RaiseFileError(ErrorKind::WriteFailed, failure);
-  used_ = 0;
-  appended_ = added_;
-}
+JournalLineWriter::~JournalLineWriter() = default;
 
 void JournalLineWriter::Add(const JournalState& journal, const PlayerTable& table, const PendingBlock& block) {
-  const std::string_view session =
-      block.Session >= 0 ? std::string_view(journal.Sessions[static_cast<std::size_t>(block.Session)]) : std::string_view();
-  const std::string& name = table.PlayerName[block.Slot];
-  char* const end = PutMatchLine(Room(MatchLineMax(session, name)), import_, session, block.Position, name, block.Added);
-  used_ = static_cast<std::size_t>(end - buffer_.data());
-  ++added_;
-  if (used_ >= kJournalPiece) Append(false);
+  const std::string* session = nullptr;
+  if (block.Session >= 0) {
+    const std::size_t index = static_cast<std::size_t>(block.Session);
+    while (sessions_.size() <= index) {
+      std::string& escaped = sessions_.emplace_back();
+      AppendEscaped(escaped, journal.Sessions[sessions_.size() - 1]);
+    }
+    session = &sessions_[index];
+  }
+  gathered_.push_back({&table.PlayerName[block.Slot], session, block.Position, block.Added});
+  if (gathered_.size() < kJournalBatch) return;
+  // To the helper thread, once the batch before is appended.
+  if (maker_ == nullptr) maker_ = std::make_unique<Maker>(path_, import_);
+  Settle();
+  maker_->Give(gathered_);
+  making_ = kJournalBatch;
+  if (gathered_.capacity() < kJournalBatch) gathered_.reserve(kJournalBatch);
 }
 
-void JournalLineWriter::HandOn() {
-  if (used_ > 0) Append(false);
+void JournalLineWriter::Settle() {
+  if (making_ == 0) return;
+  const std::size_t lines = std::exchange(making_, 0);
+  maker_->Take();
+  appended_ += lines;
 }
 
 void JournalLineWriter::Finish(const JournalCommit& commit) {
-  std::string line;
-  AppendCommit(line, commit);
-  std::memcpy(Room(line.size()), line.data(), line.size());
-  used_ += line.size();
-  Append(true);
+  Settle();
+  std::string text;
+  MakeLines(import_, gathered_, text);
+  AppendCommit(text, commit);
+  AppendToJournal(path_, text);
+  appended_ += gathered_.size();
+  gathered_.clear();
 }
 
 void AppendImportToJournal(const std::string& path, const JournalState& journal, const PlayerTable& table,
@@ -445,7 +535,7 @@ std::string JournalCancelText(const JournalCommit& line) {
   return out;
 }
 
-void AppendToJournal(const std::string& path, const std::string& text) {
+void AppendToJournal(const std::string& path, std::string_view text) {
   platform::FileFailure failure;
   if (!platform::Files().AppendToFile(path, text, failure)) RaiseFileError(ErrorKind::WriteFailed, failure);
 }

@@ -31,8 +31,11 @@
 // may end in.
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "stats/journal_state.h"
@@ -91,34 +94,49 @@ extern const char* const kJournalLineCut;
 
 // Appends `text` to the journal and flushes it to the disk; raises
 // WriteFailed with why when the disk refuses.
-void AppendToJournal(const std::string& path, const std::string& text);
-// An import's M lines on their way to the journal: made into one buffer and
-// appended whenever it holds a piece (about a MiB), without waiting for the
-// disk, which writes each piece while the next is made; Finish adds the C
-// line and waits until the disk holds every line. A crash before that leaves
-// M lines without their C line, which no reader counts. The methods raise
-// WriteFailed with why when the disk refuses; the lines appended before stay.
+void AppendToJournal(const std::string& path, std::string_view text);
+// An import's M lines on their way to the journal, in batches of some
+// thousands: while the next batch is gathered, a helper thread makes the
+// lines of the one before, appends them and flushes them to the disk, so
+// that the commit has little left to wait for (a small import's lines are
+// all made and appended by Finish). A crash before Finish leaves M lines
+// without their C line, which no reader counts. The methods raise
+// WriteFailed with why when the disk refuses (what stopped the helper is
+// raised by the next call); the lines appended before stay.
 class JournalLineWriter {
  public:
   JournalLineWriter(std::string path, std::int64_t import);
-  // One block kept until the commit (its name is that of its slot in `table`).
+  ~JournalLineWriter();
+  JournalLineWriter(const JournalLineWriter&) = delete;
+  JournalLineWriter& operator=(const JournalLineWriter&) = delete;
+  // One block kept until the commit (its name is that of its slot in
+  // `table`, which must not change while the writer lives).
   void Add(const JournalState& journal, const PlayerTable& table, const PendingBlock& block);
-  // Appends the lines made so far without waiting for the disk.
-  void HandOn();
-  // Appends the lines made so far and `commit`'s line, and flushes them.
+  // Waits until the batch the helper has is appended; the blocks gathered
+  // since stay to be written by the commit.
+  void Settle();
+  // Appends the rest and `commit`'s line, and flushes them.
   void Finish(const JournalCommit& commit);
   // How many of the lines added are appended.
   std::size_t Appended() const { return appended_; }
 
- private:
-  char* Room(std::size_t most);
-  void Append(bool flush);
+  // A block as its line is made from it.
+  struct Line {
+    const std::string* Name;
+    const std::string* Session;  // escaped; nullptr for none
+    std::int64_t Position;
+    CounterValues Added;
+  };
+  class Maker;
 
+ private:
   std::string path_;
   std::int64_t import_;
-  std::string buffer_;
-  std::size_t used_ = 0;
-  std::size_t added_ = 0, appended_ = 0;
+  std::deque<std::string> sessions_;  // JournalState::Sessions escaped, as far as met
+  std::vector<Line> gathered_;
+  std::unique_ptr<Maker> maker_;  // started with the first full batch
+  std::size_t making_ = 0;        // lines of the batch the helper has
+  std::size_t appended_ = 0;
 };
 
 // Appends the lines of an import's commit to the journal: the blocks it keeps

@@ -149,6 +149,22 @@ class LogImport {
         ahead_wanted_(ahead == JournalAhead::Write) {}
 
   ImportOutcome Run() {
+    ImportOutcome outcome;
+    try {
+      outcome = Read();
+    } catch (...) {
+      try {
+        SettleAhead();
+      } catch (...) {  // what stopped the import is what it tells
+      }
+      throw;
+    }
+    SettleAhead();
+    return outcome;
+  }
+
+ private:
+  ImportOutcome Read() {
     if (!marker_.empty()) {
       // The remembered line near the end: the common case of a log the game
       // appends to, found without reading the rest. Anywhere else, it is met
@@ -162,14 +178,9 @@ class LogImport {
         watching_ = true;
       }
     }
-    // Writing ahead starts once no block read can be taken back: at once, or
-    // when watching, at the searched end, where the remembered line is not.
-    const std::uint64_t size = static_cast<std::uint64_t>(std::max(0LL, log_.File().Size()));
-    const std::uint64_t ahead_from = !watching_ || size <= tail_searched_ ? 0 : size - tail_searched_;
+    if (ahead_wanted_) StartWritingAhead();
     std::string_view line;
     while (log_.NextLine(line)) {
-      // (the line's start, or a byte or two before it)
-      if (ahead_wanted_ && !ahead_tried_ && log_.Position() >= ahead_from + line.size() + 2) StartWritingAhead();
       if (watching_ && line == marker_) {
         AnchorLate();
         if (IsStatsHeader(marker_)) SkipStatsBlock(log_);  // the line itself heads a block
@@ -193,11 +204,9 @@ class LogImport {
       if (IsStatsHeader(line)) Block(line);
     }
     if (failure_) std::rethrow_exception(failure_);
-    WriteAhead([&] { ahead_->HandOn(); });
     return anchored_ && !anything_new_ ? ImportOutcome::LogUnchanged : ImportOutcome::Completed;
   }
 
- private:
   // Reading goes on right after the remembered line: what follows in its game
   // session was counted as far as BlocksAfterMarker says (all of it when that
   // is unknown).
@@ -214,10 +223,21 @@ class LogImport {
   }
 
   // The remembered line met while reading: everything added before it was
-  // counted by an earlier import, and goes.
+  // counted by an earlier import, and goes. So do the lines written ahead
+  // for it: their number is given up (no C line will follow them), and the
+  // writing starts again under the next one.
   void AnchorLate() {
+    const bool writing_ahead = ahead_.has_value();
+    if (writing_ahead) {
+      try {
+        ahead_->Settle();  // the helper thread is done with the names that go
+      } catch (const std::exception&) {
+      }
+      StopWritingAhead();
+    }
     start_->Restore(state_);
     Anchor();
+    if (writing_ahead) StartWritingAhead();
   }
 
   void Block(std::string_view header) {
@@ -265,7 +285,6 @@ class LogImport {
   // kept from before is in the journal already (under the number the next
   // commit takes).
   void StartWritingAhead() {
-    ahead_tried_ = true;
     JournalState& journal = state_.Journal;
     const std::int64_t next = journal.LastNumber + 1;
     if (journal.AheadBlocks != pending_before_ || (journal.AheadBlocks > 0 && journal.AheadImport != next)) return;
@@ -282,16 +301,28 @@ class LogImport {
   template <class Write>
   void WriteAhead(Write write) {
     if (!ahead_) return;
-    JournalState& journal = state_.Journal;
     try {
       write();
-      journal.AheadBlocks = ahead_base_ + ahead_->Appended();
+      state_.Journal.AheadBlocks = ahead_base_ + ahead_->Appended();
     } catch (const std::exception&) {
-      journal.LastNumber = journal.AheadImport;
-      journal.AheadImport = 0;
-      journal.AheadBlocks = 0;
-      ahead_.reset();
+      StopWritingAhead();
     }
+  }
+
+  void StopWritingAhead() {
+    JournalState& journal = state_.Journal;
+    journal.LastNumber = journal.AheadImport;
+    journal.AheadImport = 0;
+    journal.AheadBlocks = 0;
+    ahead_.reset();
+  }
+
+  // However the import ends: the lines on their way are appended (or their
+  // number given up) before AheadBlocks is final; the blocks gathered since
+  // are left to the commit.
+  void SettleAhead() {
+    WriteAhead([&] { ahead_->Settle(); });
+    ahead_.reset();
   }
 
   void NewSession(std::string_view startup_line) {
@@ -317,7 +348,6 @@ class LogImport {
   std::int32_t session_ = -1;              // the game session being read (Journal.Sessions), for the journal
   std::int64_t before_first_session_ = 0;  // blocks read before the log's first start-up line
   const bool ahead_wanted_;
-  bool ahead_tried_ = false;
   const std::size_t pending_before_ = state_.Journal.Pending.size();  // blocks kept from before this import
   std::optional<JournalLineWriter> ahead_;  // while the journal's lines are written ahead
   std::size_t ahead_base_ = 0;              // Pending blocks in the journal before this import

@@ -34,9 +34,10 @@ enum class ImportOutcome {
 // With JournalAhead::Write the blocks' lines go to the journal while the log
 // is read (JournalState::AheadBlocks), numbered for the next commit, so that
 // the commit has only its C line and the rest to add. It is not done when
-// blocks kept from before are not in the journal; when the remembered line is
-// not near the end, it starts at the last `tail_searched` bytes, where that
-// line is known not to be (before them, what was added may be taken back).
+// blocks kept from before are not in the journal. When the remembered line
+// is met late, the lines written for what is taken back keep their number,
+// which no C line will follow (readers skip them), and the writing begins
+// again under the next number.
 // The journal refusing a write only ends the writing ahead, not the import.
 enum class JournalAhead { No, Write };
 inline constexpr std::uint64_t kTailSearched = 16u << 20;

@@ -80,8 +80,4 @@ bool FileSystem::AppendToFile(const std::string& path, std::string_view bytes, F
   return NativeFileSystem().AppendToFile(path, bytes, failure);
 }
 
-bool FileSystem::AppendWithoutFlush(const std::string& path, std::string_view bytes, FileFailure& failure) {
-  return AppendToFile(path, bytes, failure);
-}
-
 }  // namespace fragtally::platform

@@ -100,15 +100,6 @@ class FileSystem {
   // may leave a part of `bytes` at the end. A file system that does not say
   // otherwise appends to the disk with the native one.
   virtual bool AppendToFile(const std::string& path, std::string_view bytes, FileFailure& failure);
-
-  // Adds `bytes` at the end of the file at `path` as AppendToFile does, but
-  // returns without waiting for the disk: the disk may begin to write them,
-  // and they are kept for certain only once an AppendToFile of the same file
-  // has returned true (its flush takes every byte the file holds). A long
-  // append goes in pieces this way, the last one by AppendToFile, so that the
-  // disk writes the first pieces while the next are made. A file system that
-  // does not say otherwise flushes each piece with its AppendToFile.
-  virtual bool AppendWithoutFlush(const std::string& path, std::string_view bytes, FileFailure& failure);
 };
 
 // The native file system tries again, for about this long, when another

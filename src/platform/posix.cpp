@@ -235,14 +235,6 @@ class PosixFileSystem : public FileSystem {
     return true;
   }
 
-  bool AppendToFile(const std::string& path, std::string_view bytes, FileFailure& failure) override {
-    return Append(path, bytes, failure, true);
-  }
-
-  bool AppendWithoutFlush(const std::string& path, std::string_view bytes, FileFailure& failure) override {
-    return Append(path, bytes, failure, false);
-  }
-
   bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) override {
     const int link_errno = Retrying([&] { return ::link(path.c_str(), copy.c_str()); });
     if (link_errno == 0) {
@@ -293,12 +285,9 @@ class PosixFileSystem : public FileSystem {
     return true;
   }
 
- private:
-  // Appends `bytes`; with `flush`, waits until the disk holds every byte of
-  // the file (those of earlier appends without a flush too: the flush of a
-  // file takes all of its data, whichever descriptor wrote it, and reports a
-  // write-back that failed since). Without it, only starts the disk writing.
-  bool Append(const std::string& path, std::string_view bytes, FileFailure& failure, bool flush) {
+  // fdatasync: for a file that is only appended to it keeps the data and
+  // the size as fsync does, without the file's times.
+  bool AppendToFile(const std::string& path, std::string_view bytes, FileFailure& failure) override {
     const std::string folder = FolderOf(path);
     std::error_code folder_error;
     if (!folder.empty()) std::filesystem::create_directories(folder, folder_error);
@@ -313,14 +302,7 @@ class PosixFileSystem : public FileSystem {
       ::close(fd);
       return Fail(failure, path, error);
     }
-    if (flush) {
-      if (!FlushAndClose(fd, true)) return Fail(failure, path, errno);
-    } else {
-#ifdef __linux__
-      ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);  // a start only: the flush at the end checks
-#endif
-      if (::close(fd) != 0 && errno != EINTR) return Fail(failure, path, errno);
-    }
+    if (!FlushAndClose(fd, true)) return Fail(failure, path, errno);
     if (!existed) FlushFolder(folder);  // the new file's name, too
     return true;
   }

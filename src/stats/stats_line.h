@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -20,9 +21,18 @@ inline constexpr std::string_view kStatsHeaderPrefix = "console: Stats for:";
 inline constexpr std::string_view kStatsTerminator = "console:  ";
 
 inline bool IsStatsHeader(std::string_view line) {
-  // memcmp with a constant length: a few loads, no call, on every line of a log.
-  return line.size() >= kStatsHeaderPrefix.size() &&
-         std::memcmp(line.data(), kStatsHeaderPrefix.data(), kStatsHeaderPrefix.size()) == 0;
+  // On every line of a log: three overlapping eight-byte words compared, no
+  // call (the compiler calls memcmp for 19 bytes).
+  static_assert(kStatsHeaderPrefix.size() == 19);
+  if (line.size() < kStatsHeaderPrefix.size()) return false;
+  const auto word = [](const char* at) {
+    std::uint64_t value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+  };
+  return word(line.data()) == word(kStatsHeaderPrefix.data()) &&
+         word(line.data() + 8) == word(kStatsHeaderPrefix.data() + 8) &&
+         word(line.data() + 11) == word(kStatsHeaderPrefix.data() + 11);
 }
 inline bool IsStatsTerminator(std::string_view line) {
   return line.size() == kStatsTerminator.size() &&
