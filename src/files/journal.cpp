@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -409,6 +410,8 @@ void MakeLines(std::int64_t import, const std::vector<JournalLineWriter::Line>& 
 class JournalLineWriter::Maker {
  public:
   Maker(std::string path, std::int64_t import) : path_(std::move(path)), import_(import), thread_([this] { Run(); }) {}
+  // Waits for the batch it has, whose lines still reach the journal: a writer
+  // dropped without Settle gives up its number (no C line follows them).
   ~Maker() {
     {
       std::lock_guard lock(mutex_);
@@ -418,7 +421,7 @@ class JournalLineWriter::Maker {
     thread_.join();
   }
 
-  // Hands `lines` on (they come back empty, with the room of a batch before).
+  // Hands `lines` on; it comes back empty.
   void Give(std::vector<Line>& lines) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return !busy_; });
@@ -485,8 +488,16 @@ void JournalLineWriter::Add(const JournalState& journal, const PlayerTable& tabl
   }
   gathered_.push_back({&table.PlayerName[block.Slot], session, block.Position, block.Added});
   if (gathered_.size() < kJournalBatch) return;
-  // To the helper thread, once the batch before is appended.
-  if (maker_ == nullptr) maker_ = std::make_unique<Maker>(path_, import_);
+  // To the helper thread, once the batch before is appended; without one
+  // (the system would not start it), appended here.
+  if (maker_ == nullptr && !without_helper_) {
+    try {
+      maker_ = std::make_unique<Maker>(path_, import_);
+    } catch (const std::system_error&) {
+      without_helper_ = true;
+    }
+  }
+  if (without_helper_) return AppendGathered(nullptr);
   Settle();
   maker_->Give(gathered_);
   making_ = kJournalBatch;
@@ -502,9 +513,13 @@ void JournalLineWriter::Settle() {
 
 void JournalLineWriter::Finish(const JournalCommit& commit) {
   Settle();
+  AppendGathered(&commit);
+}
+
+void JournalLineWriter::AppendGathered(const JournalCommit* commit) {
   std::string text;
   MakeLines(import_, gathered_, text);
-  AppendCommit(text, commit);
+  if (commit != nullptr) AppendCommit(text, *commit);
   AppendToJournal(path_, text);
   appended_ += gathered_.size();
   gathered_.clear();

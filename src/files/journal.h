@@ -130,11 +130,15 @@ class JournalLineWriter {
   class Maker;
 
  private:
+  // Makes and appends the gathered lines (and `commit`'s, when given) here.
+  void AppendGathered(const JournalCommit* commit);
+
   std::string path_;
   std::int64_t import_;
   std::deque<std::string> sessions_;  // JournalState::Sessions escaped, as far as met
   std::vector<Line> gathered_;
   std::unique_ptr<Maker> maker_;  // started with the first full batch
+  bool without_helper_ = false;   // the system would not start it
   std::size_t making_ = 0;        // lines of the batch the helper has
   std::size_t appended_ = 0;
 };
