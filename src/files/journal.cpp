@@ -469,10 +469,8 @@ class JournalLineWriter::Maker {
   std::thread thread_;  // last: it starts once the rest is made
 };
 
-JournalLineWriter::JournalLineWriter(std::string path, std::int64_t import)
-    : path_(std::move(path)), import_(import) {
-  gathered_.reserve(kJournalBatch);
-}
+// The batches grow as gathered: a small import (most of them) takes little.
+JournalLineWriter::JournalLineWriter(std::string path, std::int64_t import) : path_(std::move(path)), import_(import) {}
 
 JournalLineWriter::~JournalLineWriter() = default;
 
@@ -501,7 +499,6 @@ void JournalLineWriter::Add(const JournalState& journal, const PlayerTable& tabl
   Settle();
   maker_->Give(gathered_);
   making_ = kJournalBatch;
-  if (gathered_.capacity() < kJournalBatch) gathered_.reserve(kJournalBatch);
 }
 
 void JournalLineWriter::Settle() {
