@@ -165,8 +165,8 @@ TEST(SaveKilled, PartialLoadKeepsTheOriginalSomewhere) {
 }
 
 // The native files, but the program is killed at its `kill_at`-th write
-// (the journal's append, the statistics file, the settings file), before it
-// begins or after it ended.
+// (an append to the journal, the statistics file, the settings file), before
+// it begins or after it ended, whichever thread writes.
 class KilledAtWrite : public platform::FileSystem {
  public:
   KilledAtWrite(int kill_at, bool after) : kill_at_(kill_at), after_(after) {}
@@ -209,7 +209,9 @@ class KilledImport {
     testing::WriteFile(log, first);
     Run([](WindowState& state, testing::RecordingSink& sink) { Command1_Click(state, sink); });
     std::string more = "--- Fs_startup : Mon Dec 07 21:15:03 2026\r\n";
-    for (int match = 0; match < 3000; ++match)
+    // Enough for two batches of the journal's lines to be appended while
+    // the log is read, on the import's helper thread.
+    for (int match = 0; match < 20000; ++match)
       more += testing::CrLf(testing::MatchBlock("Q" + std::to_string(match % 700), 1 + match % 5));
     testing::WriteFile(log, first + more);
   }
@@ -267,8 +269,9 @@ TEST(SaveKilled, AnImportKilledAtAnyWriteAndRestartedCountsEveryMatchOnce) {
     });
     ++round;
   };
-  // At each write: the journal's append, the statistics file, the settings file.
-  for (int write = 0; write < 3; ++write) {
+  // At each write: the two batches of journal lines written ahead, the
+  // commit's journal append, the statistics file, the settings file.
+  for (int write = 0; write < 5; ++write) {
     for (bool after : {false, true}) {
       const KilledImport game(dir.str() + "/at-" + std::to_string(round));
       const Round r = game.Import([&] { return new KilledAtWrite(write, after); });
