@@ -78,8 +78,10 @@ char* PutMatchLine(char* at, std::int64_t import, std::string_view escaped_sessi
   *at++ = '\t';
   at = WriteNumber(at, import);
   *at++ = '\t';
-  std::memcpy(at, escaped_session.data(), escaped_session.size());
-  at += escaped_session.size();
+  if (!escaped_session.empty()) {  // an empty view may have no bytes at all to copy from
+    std::memcpy(at, escaped_session.data(), escaped_session.size());
+    at += escaped_session.size();
+  }
   *at++ = '\t';
   at = WriteNumber(at, position);
   *at++ = '\t';
