@@ -283,16 +283,14 @@ class LogImport {
 
   // The journal's lines written as the blocks are read, when every block
   // kept from before is in the journal already (under the number the next
-  // commit takes).
+  // commit takes). Called before this import has kept a block: at its start,
+  // or once the remembered line took back all it had read.
   void StartWritingAhead() {
     JournalState& journal = state_.Journal;
     const std::int64_t next = journal.LastNumber + 1;
     if (journal.AheadBlocks != pending_before_ || (journal.AheadBlocks > 0 && journal.AheadImport != next)) return;
     journal.AheadImport = next;
-    ahead_base_ = journal.AheadBlocks;
     ahead_.emplace(JournalFilePath(state_), next);
-    for (std::size_t i = pending_before_; i < journal.Pending.size(); ++i)  // read before it started
-      WriteAhead([&] { ahead_->Add(journal, state_.Table, journal.Pending[i]); });
   }
 
   // Hands lines to the journal; a refusal ends the writing ahead, and the
@@ -303,7 +301,7 @@ class LogImport {
     if (!ahead_) return;
     try {
       write();
-      state_.Journal.AheadBlocks = ahead_base_ + ahead_->Appended();
+      state_.Journal.AheadBlocks = pending_before_ + ahead_->Appended();
     } catch (const std::exception&) {
       StopWritingAhead();
     }
@@ -350,7 +348,6 @@ class LogImport {
   const bool ahead_wanted_;
   const std::size_t pending_before_ = state_.Journal.Pending.size();  // blocks kept from before this import
   std::optional<JournalLineWriter> ahead_;  // while the journal's lines are written ahead
-  std::size_t ahead_base_ = 0;              // Pending blocks in the journal before this import
 };
 
 }  // namespace
