@@ -1,8 +1,11 @@
 #include "app/export.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 
 #include "app/commands.h"
+#include "app/players_session.h"
 #include "files/paths.h"
 #include "files/stats_file.h"
 #include "stats/numbers.h"
@@ -13,6 +16,57 @@ namespace {
 
 constexpr std::string_view kHtmlOption = "--export-html";
 constexpr std::string_view kCsvOption = "--export-csv";
+constexpr std::string_view kPeriodOption = "--period";
+
+// The values of "--period", as the periods' list offers them.
+struct PeriodName {
+  std::string_view Name;
+  PlayersPeriod Period;
+};
+constexpr PeriodName kPeriodNames[] = {
+    {"all", PlayersPeriod::AllTime},     {"evening", PlayersPeriod::LastEvening}, {"week", PlayersPeriod::ThisWeek},
+    {"month", PlayersPeriod::ThisMonth}, {"year", PlayersPeriod::ThisYear},       {"30days", PlayersPeriod::Last30Days},
+    {"365days", PlayersPeriod::Last365Days},
+};
+
+// FILE and the period of "--export-html FILE" or "--export-csv FILE",
+// with "--period NAME" or "--period=NAME" before or after; none when the
+// arguments say anything else.
+struct ExportRequest {
+  bool Html = false;
+  std::string Target;
+  PlayersPeriod Period = PlayersPeriod::AllTime;
+};
+std::optional<ExportRequest> ReadExportRequest(const std::vector<std::string>& arguments) {
+  ExportRequest request;
+  bool have_target = false, have_period = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == kHtmlOption || argument == kCsvOption) {
+      if (have_target || i + 1 >= arguments.size() || arguments[i + 1].empty()) return std::nullopt;
+      request.Html = argument == kHtmlOption;
+      request.Target = arguments[++i];
+      have_target = true;
+      continue;
+    }
+    std::string_view name;
+    if (argument == kPeriodOption) {
+      if (i + 1 >= arguments.size()) return std::nullopt;
+      name = arguments[++i];
+    } else if (argument.rfind(std::string(kPeriodOption) + "=", 0) == 0) {
+      name = std::string_view(argument).substr(kPeriodOption.size() + 1);
+    } else {
+      return std::nullopt;
+    }
+    const auto* found = std::find_if(std::begin(kPeriodNames), std::end(kPeriodNames),
+                                     [&](const PeriodName& known) { return known.Name == name; });
+    if (have_period || found == std::end(kPeriodNames)) return std::nullopt;
+    request.Period = found->Period;
+    have_period = true;
+  }
+  if (!have_target) return std::nullopt;
+  return request;
+}
 
 ExportResult Failed(int code, std::string message) { return {code, std::move(message) + "\n"}; }
 
@@ -38,10 +92,11 @@ std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments,
   bool asked = false;
   for (const std::string& argument : arguments) asked = asked || argument.rfind("--export-", 0) == 0;
   if (!asked) return std::nullopt;
-  if (arguments.size() != 2 || (arguments[0] != kHtmlOption && arguments[0] != kCsvOption) || arguments[1].empty())
-    return Failed(kExportUsage, "Использование: fragtally --export-html ФАЙЛ | --export-csv ФАЙЛ");
-  const bool html = arguments[0] == kHtmlOption;
-  const std::string& target = arguments[1];
+  const std::optional<ExportRequest> request = ReadExportRequest(arguments);
+  if (!request)
+    return Failed(kExportUsage, "Использование: fragtally --export-html ФАЙЛ | --export-csv ФАЙЛ "
+                                "[--period all|evening|week|month|year|30days|365days]");
+  const std::string& target = request->Target;
 
   const std::unique_ptr<WindowState> state = NewForm1State(program_folder);
   try {
@@ -51,27 +106,32 @@ std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments,
                                               platform::AbsolutePath(StatsFilePath(*state)) + Why(error) +
                                               "; файл " + target + " не записан.");
   }
-  return WriteExport(html ? ExportKind::Html : ExportKind::Csv, state->Table,
-                     ReadJournalMatches(JournalFilePath(*state)), target, format);
+  return WriteExport(request->Html ? ExportKind::Html : ExportKind::Csv, state->Table,
+                     ReadJournalMatches(JournalFilePath(*state)), target, format, request->Period);
 }
 
 ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const std::vector<JournalMatch>& journal,
-                         const std::string& target, const CsvFormat& format) {
+                         const std::string& target, const CsvFormat& format, PlayersPeriod period) {
+  const DayNumber today = LocalToday();
+  const MatchesBySlot matches = GroupMatchesBySlot(table, journal);
+  const PeriodSpan span = ResolvePeriod(period, matches, today);
+  std::vector<PlayerRow> rows = BuildPlayerRows(table, matches, span);
+  const std::size_t players = rows.size();
   std::string contents;
-  if (kind == ExportKind::Html) {
-    contents = BuildHtmlReport(table, journal, format.DecimalSeparator, LocalDateTime());
-  } else {
-    const MatchesBySlot matches = GroupMatchesBySlot(table, journal);
-    contents = BuildPlayersCsv(BuildPlayerRows(table, matches, PlayersPeriod::AllTime, 0), format);
-  }
+  if (kind == ExportKind::Html)
+    contents = BuildHtmlReport(table, journal, format.DecimalSeparator, LocalDateTime(), period, today);
+  else
+    contents = BuildPlayersCsv(std::move(rows), format, PeriodText(span));
   platform::FileFailure failure;
   if (!platform::Files().ReplaceFile(target, contents, failure)) {
     std::string why = failure.SystemText.empty() ? std::string() : " (" + failure.SystemText + ")";
     return Failed(kExportWriteFailed, "Не удалось записать файл " + platform::AbsolutePath(target) + why + ".");
   }
   return ExportResult{kExportWritten, std::string(kind == ExportKind::Html ? "Отчёт сохранён: " : "Таблица сохранена: ") +
-                                          platform::AbsolutePath(target) + " (игроков: " +
-                                          NumberText(table.PlayerCount) + ", матчей в журнале: " +
+                                          platform::AbsolutePath(target) + " (" +
+                                          (period == PlayersPeriod::AllTime ? "" : PeriodText(span) + "; ") +
+                                          "игроков: " + NumberText(static_cast<long long>(players)) +
+                                          ", матчей в журнале: " +
                                           NumberText(static_cast<long long>(journal.size())) + ").\n"};
 }
 

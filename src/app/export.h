@@ -2,7 +2,9 @@
 
 // The program without its window: "--export-html FILE" and "--export-csv
 // FILE" read the statistics file and the journal of the program's folder,
-// as the window would at start, write the file and end.
+// as the window would at start, write the file and end. "--period NAME"
+// (all, evening, week, month, year, 30days, 365days; all by default)
+// chooses the period, as the Players window's list does.
 
 #include <optional>
 #include <string>
@@ -35,9 +37,11 @@ std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments,
 enum class ExportKind { Html, Csv };
 
 // Writes the HTML report or the CSV table of `table` and the journal's
-// matches to `target` (atomically: the old file stays when the write fails).
+// matches in `period` (up to today) to `target` (atomically: the old file
+// stays when the write fails).
 ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const std::vector<JournalMatch>& journal,
-                         const std::string& target, const CsvFormat& format);
+                         const std::string& target, const CsvFormat& format,
+                         PlayersPeriod period = PlayersPeriod::AllTime);
 
 // The same from the window, of the players it shows: the player is told in a
 // box what was written, or why not.
