@@ -28,6 +28,7 @@ development=(
   locales-all                       # numbers under locales with other decimal points
   icoutils                          # icotool: the Windows icon's images (tools/make_icon.cpp)
   chromium                          # the HTML report's picture, headless (tests/html/report_picture_test.sh)
+  poppler-utils                     # pdftoppm: the printed report's first page as a picture
 )
 
 # Cross-building the Windows program.

@@ -123,7 +123,7 @@ constexpr std::string_view kStyle =
     ".legend{margin:10px 0 0;font-size:13px;max-width:60em}.legend dt{font-weight:bold;margin-top:4px}"
     ".legend dd{margin:0 0 0 1.5em}"
     ".page{display:flex;flex-wrap:wrap;align-items:flex-start;gap:8px 12px}"
-    ".page svg{border:1px solid #ddd;max-width:100%;height:auto}"
+    ".page svg{border:1px solid #ddd;max-width:100%;height:auto}.records td{white-space:normal}"
     "@page{size:A4 landscape;margin:10mm}"
     "@media print{"
     "body{margin:0;font-size:9pt;-webkit-print-color-adjust:exact;print-color-adjust:exact}"
@@ -134,6 +134,7 @@ constexpr std::string_view kStyle =
     "section{break-inside:avoid;page-break-inside:avoid}"
     "h2{font-size:11pt;margin:10px 0 3px;break-after:avoid}"
     ".page{flex-wrap:nowrap;gap:6px}.page svg{width:35%}.records{font-size:7.5pt;flex:1}"
+    ".records td{white-space:nowrap}"
     "}";
 
 std::string MatchText(const PlayerRecord& record) {
