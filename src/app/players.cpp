@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <unordered_map>
+#include <utility>
 
 #include "app/panels.h"
 #include "stats/numbers.h"
@@ -147,6 +148,16 @@ constexpr std::size_t kFrags = CounterIndex(&PlayerTable::Frags);
 constexpr std::size_t kDamageGiven = CounterIndex(&PlayerTable::DamageGiven);
 constexpr std::size_t kDamageReceived = CounterIndex(&PlayerTable::DamageReceived);
 
+// All hits and all shots of the eight weapons.
+std::pair<std::int64_t, std::int64_t> AllHitsAndShots(const PlayerRow& row) {
+  std::int64_t hits = 0, shots = 0;
+  for (const Weapon& weapon : kWeapons) {
+    hits += row.Counters[CounterIndex(weapon.Hits)];
+    shots += row.Counters[CounterIndex(weapon.Shots)];
+  }
+  return {hits, shots};
+}
+
 // The ratings of a row's counters, by the report's own functions. A row
 // without games has none; a failure (sums beyond 32 bits, an accuracy too
 // large) leaves the failing rating out, as the report shows nothing then.
@@ -169,11 +180,7 @@ void Rate(PlayerRow& row) {
   attempt(row.DamageRating,
           [&] { return DamageRating(counters[kDamageGiven], counters[kDamageReceived], counters[kGames]); });
   attempt(row.AccuracyRating, [&] { return AccuracyRating(AccuracyCaptions(counters)); });
-  std::int64_t hits = 0, shots = 0;
-  for (const Weapon& weapon : kWeapons) {
-    hits += row.Counters[CounterIndex(weapon.Hits)];
-    shots += row.Counters[CounterIndex(weapon.Shots)];
-  }
+  const auto [hits, shots] = AllHitsAndShots(row);
   if (shots > 0) row.Accuracy = 100.0 * static_cast<double>(hits) / static_cast<double>(shots);
   if (row.Counters[kDeaths] != 0)
     row.KillsPerDeath = static_cast<double>(row.Counters[kKills]) / static_cast<double>(row.Counters[kDeaths]);
@@ -322,11 +329,7 @@ std::string PlayerCellText(const PlayerRow& row, PlayersColumn column, const std
                               : std::string();
     case PlayersColumn::Accuracy: {
       if (!row.Accuracy) return {};
-      std::int64_t hits = 0, shots = 0;
-      for (const Weapon& weapon : kWeapons) {
-        hits += c[CounterIndex(weapon.Hits)];
-        shots += c[CounterIndex(weapon.Shots)];
-      }
+      const auto [hits, shots] = AllHitsAndShots(row);
       return HundredthsText(hits * 100, shots, decimal_separator);
     }
     case PlayersColumn::KillsPerDeath:
