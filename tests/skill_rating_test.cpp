@@ -109,7 +109,8 @@ TEST(SkillRating, ChanceToPlaceHigher) {
 }
 
 // A cache of the state after some matches, continued, gives every figure a
-// replay from the start gives: ratings, the count and the chart's points.
+// replay from the start gives: ratings, the count and the chart's points; and
+// the whole history cut back to those matches is the cache's history.
 TEST(SkillRating, ContinuingFromASavedStateEqualsReplayingEverything) {
   std::mt19937_64 random(28);
   std::vector<MatchPlacings> matches(500);
@@ -129,6 +130,17 @@ TEST(SkillRating, ContinuingFromASavedStateEqualsReplayingEverything) {
     SkillRatings head;
     SkillHistory head_history;
     RateMatches(head, std::span(matches).first(cut), &head_history);
+    SkillHistory trimmed = replayed_history;
+    TrimSkillHistory(trimmed, cut);
+    ASSERT_EQ(trimmed.People.size(), replayed_history.People.size());
+    for (std::size_t person = 0; person < trimmed.People.size(); ++person) {
+      const std::size_t kept = person < head_history.People.size() ? head_history.People[person].size() : 0;
+      ASSERT_EQ(trimmed.People[person].size(), kept) << cut << " " << person;
+      if (kept) {
+        EXPECT_EQ(trimmed.People[person].back().Rating.Sigma, head_history.People[person].back().Rating.Sigma);
+      }
+    }
+
     SkillRatings cached = head;  // what a cache would keep
     SkillHistory cached_history = head_history;
     RateMatches(cached, std::span(matches).subspan(cached.MatchesApplied), &cached_history);

@@ -142,6 +142,11 @@ void RateMatches(SkillRatings& ratings, std::span<const MatchPlacings> matches, 
   }
 }
 
+void TrimSkillHistory(SkillHistory& history, std::size_t matches) {
+  for (std::vector<SkillPoint>& points : history.People)
+    while (!points.empty() && points.back().Match >= matches) points.pop_back();
+}
+
 HeadToHeadChance ChanceToPlaceHigher(const SkillRating& first, const SkillRating& second) {
   const double spread =
       std::sqrt(2.0 * kBetaSquared + first.Sigma * first.Sigma + second.Sigma * second.Sigma);

@@ -73,6 +73,11 @@ void RateMatch(SkillRatings& ratings, std::span<const Placing> match);
 // `history` is given appends a point per player per match to it.
 void RateMatches(SkillRatings& ratings, std::span<const MatchPlacings> matches, SkillHistory* history = nullptr);
 
+// Keeps the points of the first `matches` matches of the sequence and drops
+// the rest: with a state saved after those matches, what an undo of the
+// newer ones goes back to.
+void TrimSkillHistory(SkillHistory& history, std::size_t matches);
+
 // The chance the rating gives each of two players to place above the other
 // in their next meeting; the two add up to 1.
 struct HeadToHeadChance {
