@@ -85,10 +85,9 @@ void AppendBreakableName(std::string& out, std::string_view bytes) {
       return;
     }
     std::size_t count = 0, from = 0;
-    for (std::size_t i = 0; i <= run.size(); ++i) {
-      const bool starts = i == run.size() || (static_cast<unsigned char>(run[i]) & 0xC0) != 0x80;
-      if (!starts) continue;
-      if (count > 0 && count % kRunPiece == 0 && i < run.size()) {
+    for (std::size_t i = 0; i < run.size(); ++i) {
+      if ((static_cast<unsigned char>(run[i]) & 0xC0) == 0x80) continue;  // inside a character
+      if (count > 0 && count % kRunPiece == 0) {
         AppendEscapedXml(out, run.substr(from, i - from));
         out += "<wbr>";
         from = i;
