@@ -36,6 +36,8 @@ std::string MatchText(const PlayerRecord& record) {
   return text;
 }
 
+}  // namespace
+
 void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPage& page) {
   out += "<section id=\"p";
   AppendNumber(out, row.Slot);
@@ -67,8 +69,6 @@ void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPag
   }
   out += "</table></section>\n";
 }
-
-}  // namespace
 
 std::string BuildHtmlReport(const PlayerTable& table, const std::vector<JournalMatch>& journal,
                             const std::string& decimal_separator, const std::string& generated) {
