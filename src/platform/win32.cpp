@@ -18,6 +18,7 @@
 
 #include "platform/platform.h"
 #include "platform/retry.h"
+#include "platform/utf8.h"
 
 namespace fragtally::platform {
 
@@ -31,40 +32,6 @@ using detail::RetryPauses;
 
 // --- paths --------------------------------------------------------------------------------
 
-// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsUtf8(std::string_view bytes) {
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    int follow;
-    unsigned char low = 0x80, high = 0xBF;  // the range of the first continuation byte
-    if (c >= 0xC2 && c <= 0xDF) {
-      follow = 1;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      follow = 2;
-      if (c == 0xE0) low = 0xA0;
-      if (c == 0xED) high = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      follow = 3;
-      if (c == 0xF0) low = 0x90;
-      if (c == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (bytes.size() - i <= static_cast<std::size_t>(follow)) return false;
-    for (int k = 1; k <= follow; ++k) {
-      const unsigned char f = static_cast<unsigned char>(bytes[i + k]);
-      if (f < (k == 1 ? low : 0x80) || f > (k == 1 ? high : 0xBF)) return false;
-    }
-    i += static_cast<std::size_t>(follow) + 1;
-  }
-  return true;
-}
-
 std::wstring FromCodePage(UINT code_page, std::string_view bytes) {
   if (bytes.empty()) return {};
   const int n = ::MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
@@ -74,7 +41,7 @@ std::wstring FromCodePage(UINT code_page, std::string_view bytes) {
 }
 
 // A path as the program keeps it, in UTF-16.
-std::wstring Decode(std::string_view bytes) { return FromCodePage(IsUtf8(bytes) ? CP_UTF8 : CP_ACP, bytes); }
+std::wstring Decode(std::string_view bytes) { return FromCodePage(IsValidUtf8(bytes) ? CP_UTF8 : CP_ACP, bytes); }
 
 std::string Utf8(std::wstring_view wide) {
   if (wide.empty()) return {};

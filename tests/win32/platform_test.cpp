@@ -30,6 +30,7 @@
 #include "files/stats_file.h"
 #include "stats/player_table.h"
 #include "platform/platform.h"
+#include "platform/utf8.h"
 #include "test_support.h"
 #include "window/win32/text.h"
 
@@ -537,18 +538,13 @@ TEST(Win32Platform, AReadOnlyFileIsAccessDeniedAtOnce) {
 
 // --- names ----------------------------------------------------------------------------
 
-bool IsValidUtf8(const std::string& bytes) {
-  return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
-                                              static_cast<int>(bytes.size()), nullptr, 0) > 0;
-}
-
 // A settings file of an older program holds the ANSI bytes of a name, a newer
 // one (and the program's own folder) UTF-8: both name the same file.
 TEST(Win32Platform, Utf8AndAnsiBytesNameTheSameFile) {
   std::wstring name;
   for (const wchar_t* candidate : {L"Грач", L"Café", L"Ärger"}) {
     const std::string ansi = Ansi(candidate);
-    if (win32::FromAnsiCodePage(ansi) == candidate && !IsValidUtf8(ansi)) {
+    if (win32::FromAnsiCodePage(ansi) == candidate && !platform::IsValidUtf8(ansi)) {
       name = candidate;
       break;
     }
