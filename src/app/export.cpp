@@ -66,7 +66,7 @@ ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const std::v
   }
   platform::FileFailure failure;
   if (!platform::Files().ReplaceFile(target, contents, failure)) {
-    std::string why = failure.SystemText.empty() ? std::string() : " (" + failure.SystemText + ")";
+    const std::string why = " (" + FailureCause(failure) + ")";
     return Failed(kExportWriteFailed, "Не удалось записать файл " + platform::AbsolutePath(target) + why + ".");
   }
   return ExportResult{kExportWritten, std::string(kind == ExportKind::Html ? "Отчёт сохранён: " : "Таблица сохранена: ") +
