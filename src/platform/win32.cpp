@@ -274,43 +274,6 @@ bool Fail(FileFailure& failure, const std::string& path, DWORD code) {
 
 // --- what a name is -----------------------------------------------------------------------
 
-// What `wide` names when it is no regular file: Folder (a folder, or a link
-// or junction to one), NotRegular (a device: CON, NUL, COM1 and the like,
-// which Windows finds in every folder, or a \\.\ name such as a pipe's); None
-// for a file, a link to one, or nothing at all.
-FileFault NotAFile(const std::wstring& wide) {
-  const std::wstring full = FullPath(wide);
-  const bool drive = full.size() >= 6 && full[5] == L':';  // \\.\C: is a drive's files
-  if (StartsWith(full, L"\\\\.\\") && !drive) return FileFault::NotRegular;
-  const DWORD attributes = AttributesOf(wide);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileFault::Folder;
-  return FileFault::None;
-}
-
-// The file a write to `wide` reaches: where it is a symbolic link, the file
-// the link leads to (in the \\?\ form); otherwise `wide` itself. 0, or why the
-// link's file cannot be reached.
-DWORD LinkTarget(const std::wstring& wide, std::wstring& target) {
-  target = wide;
-  const DWORD attributes = AttributesOf(wide);
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return 0;
-  HANDLE file = ::CreateFileW(SystemForm(wide).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
-  std::vector<wchar_t> buffer(MAX_PATH);
-  constexpr DWORD kForm = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
-  DWORD n = ::GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), kForm);
-  if (n >= buffer.size()) {
-    buffer.resize(n + 1);
-    n = ::GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), kForm);
-  }
-  const DWORD code = n == 0 ? ::GetLastError() : 0;
-  ::CloseHandle(file);
-  if (code != 0) return code;
-  if (n < buffer.size()) target.assign(buffer.data(), n);
-  return 0;
-}
-
 // What an open handle is, when no regular file: Folder, NotRegular or None.
 FileFault NotAFile(HANDLE file) {
   if (::GetFileType(file) != FILE_TYPE_DISK) return FileFault::NotRegular;
@@ -318,6 +281,63 @@ FileFault NotAFile(HANDLE file) {
   if (::GetFileInformationByHandle(file, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
     return FileFault::Folder;
   return FileFault::None;
+}
+
+// The name for its attributes alone: no data is read or written, and no
+// other program's share mode stands in the way. INVALID_HANDLE_VALUE when
+// nothing has that name.
+HANDLE OpenForAttributes(const std::wstring& wide) {
+  return ::CreateFileW(SystemForm(wide).c_str(), FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// What `wide` names when it is no regular file: Folder (a folder, or a link
+// or junction to one), NotRegular (a device: CON, NUL, COM1 and the like,
+// which Windows finds in every folder, or a \\.\ name such as a pipe's; under
+// Wine also the host's devices and FIFOs, which have no attributes but open
+// for them); None for a file, a link to one, or nothing at all.
+FileFault NotAFile(const std::wstring& wide) {
+  const std::wstring full = FullPath(wide);
+  const bool drive = full.size() >= 6 && full[5] == L':';  // \\.\C: is a drive's files
+  if (StartsWith(full, L"\\\\.\\") && !drive) return FileFault::NotRegular;
+  const DWORD attributes = AttributesOf(wide);
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileFault::Folder : FileFault::None;
+  HANDLE file = OpenForAttributes(wide);
+  if (file == INVALID_HANDLE_VALUE) return FileFault::None;
+  const FileFault fault = NotAFile(file);
+  ::CloseHandle(file);
+  return fault;
+}
+
+// The file a write to `wide` reaches: where it is a symbolic link (a reparse
+// point, or under Wine a link of the host), the file the link leads to, in
+// the \\?\ form; otherwise `wide` itself. 0, or why a link's file cannot be
+// reached.
+DWORD LinkTarget(const std::wstring& wide, std::wstring& target) {
+  target = wide;
+  HANDLE file = OpenForAttributes(wide);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD code = ::GetLastError();
+    const DWORD attributes = AttributesOf(wide);
+    const bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return link ? code : 0;  // nothing there: the file is made
+  }
+  std::vector<wchar_t> buffer(MAX_PATH);
+  constexpr DWORD kForm = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+  DWORD n = ::GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), kForm);
+  if (n >= buffer.size()) {
+    buffer.resize(n + 1);
+    n = ::GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), kForm);
+  }
+  ::CloseHandle(file);
+  if (n == 0 || n >= buffer.size()) return 0;  // the system cannot tell: the name itself
+  const std::wstring final_path(buffer.data(), n);
+  // Another name than the one given (a link, a junction or a short name on
+  // the way): the file the system reached.
+  if (UpperCase(Unprefixed(final_path)) != UpperCase(Unprefixed(FullPath(wide)))) target = final_path;
+  return 0;
 }
 
 // --- files --------------------------------------------------------------------------------
