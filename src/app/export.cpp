@@ -16,10 +16,8 @@ constexpr std::string_view kCsvOption = "--export-csv";
 
 ExportResult Failed(int code, std::string message) { return {code, std::move(message) + "\n"}; }
 
-// " (why)" when the system said why a file failed.
-std::string Why(const platform::FileFailure& failure) {
-  return failure.SystemText.empty() ? std::string() : " (" + failure.SystemText + ")";
-}
+// " (why)": the cause of a file failure, in the player's words.
+std::string Why(const platform::FileFailure& failure) { return " (" + FailureCause(failure) + ")"; }
 std::string Why(const std::exception& error) {
   const auto* file_error = dynamic_cast<const Error*>(&error);
   return file_error == nullptr ? std::string() : Why(file_error->failure());
