@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/ratings.h"
+#include "app/number_format.h"
 #include "stats/numbers.h"
 
 namespace fragtally {

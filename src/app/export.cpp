@@ -70,19 +70,11 @@ std::optional<ExportRequest> ReadExportRequest(const std::vector<std::string>& a
 
 ExportResult Failed(int code, std::string message) { return {code, std::move(message) + "\n"}; }
 
-// " (why)" when the system said why a file failed.
+// " (why)": the cause of a file failure, in the player's words.
+std::string Why(const platform::FileFailure& failure) { return " (" + FailureCause(failure) + ")"; }
 std::string Why(const std::exception& error) {
   const auto* file_error = dynamic_cast<const Error*>(&error);
-  if (file_error == nullptr || file_error->failure().SystemText.empty()) return {};
-  return " (" + file_error->failure().SystemText + ")";
-}
-
-// The local date and time as "YYYY-MM-DD hh:mm:ss".
-std::string LocalDateTime() {
-  const std::string stamp = platform::LocalTimeStamp();  // YYYYMMDD-HHMMSS
-  if (stamp.size() != 15) return stamp;
-  return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " + stamp.substr(9, 2) + ":" +
-         stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
+  return file_error == nullptr ? std::string() : Why(file_error->failure());
 }
 
 }  // namespace
@@ -119,13 +111,13 @@ ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const std::v
   const std::size_t players = rows.size();
   std::string contents;
   if (kind == ExportKind::Html)
-    contents = BuildHtmlReport(table, journal, format.DecimalSeparator, LocalDateTime(), period, today);
+    contents = BuildHtmlReport(table, journal, format.DecimalSeparator, platform::LocalDateTime(), period, today);
   else
     contents = BuildPlayersCsv(std::move(rows), format, PeriodText(span));
   platform::FileFailure failure;
   if (!platform::Files().ReplaceFile(target, contents, failure)) {
-    std::string why = failure.SystemText.empty() ? std::string() : " (" + failure.SystemText + ")";
-    return Failed(kExportWriteFailed, "Не удалось записать файл " + platform::AbsolutePath(target) + why + ".");
+    return Failed(kExportWriteFailed,
+                  "Не удалось записать файл " + platform::AbsolutePath(target) + Why(failure) + ".");
   }
   return ExportResult{kExportWritten, std::string(kind == ExportKind::Html ? "Отчёт сохранён: " : "Таблица сохранена: ") +
                                           platform::AbsolutePath(target) + " (" +

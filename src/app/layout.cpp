@@ -6,8 +6,6 @@
 #include <tuple>
 #include <vector>
 
-#include "app/panels.h"
-
 namespace fragtally {
 
 namespace {

@@ -44,6 +44,20 @@ enum class TextAlign { Left, Centre };
 // fill never changes, and a control that belongs to no panel.
 inline constexpr int kNone = -1;
 
+// The places of the 24 value labels in a panel's fill order (PanelLabels).
+struct PanelValue {
+  static constexpr int Title = 0;
+  static constexpr int Gauntlet = 1;
+  static constexpr int FirstHitsShots = 2;  // eight: the weapons in their order
+  static constexpr int FirstAccuracy = 10;  // eight: the weapons in their order
+  static constexpr int DamageGiven = 18;
+  static constexpr int DamageReceived = 19;
+  static constexpr int Kills = 20;
+  static constexpr int Deaths = 21;
+  static constexpr int Suicides = 22;
+  static constexpr int Frags = 23;
+};
+
 struct ControlSpec {
   const char* Name;
   ControlKind Kind;
@@ -56,7 +70,7 @@ struct ControlSpec {
   int TabIndex;   // within the container; kNone when not a tab stop
   int ControlId;  // the Win32 control ID
   int Panel;      // 1 or 2 for a panel's controls, kNone otherwise
-  int Fill;       // the label's place in the panel fill order, kNone if the fill never changes it
+  int Fill;       // the label's place in the panel fill order (PanelValue), kNone if the fill never changes it
 };
 
 inline constexpr const char* kWindowName = "Form1";

@@ -33,6 +33,11 @@ std::string FailureCause(const platform::FileFailure& failure) {
       return "нет доступа: файл только для чтения, или в эту папку нельзя записывать";
     case platform::FileFault::DiskFull:
       return "на диске нет места";
+    case platform::FileFault::Folder:
+      return "под этим именем папка, а не файл";
+    case platform::FileFault::NotRegular:
+      return "под этим именем не обычный файл, а устройство, именованный канал или сокет: такие программа не читает "
+             "и не заменяет";
     case platform::FileFault::None:
     case platform::FileFault::Other:
       break;
@@ -89,6 +94,14 @@ std::string UndoSettingsFailedText(const platform::FileFailure& failure) {
          kLineEnd + Cause(failure) + kLineEnd +
          "Программа попробует записать его ещё раз при следующем нажатии кнопки импорта и при закрытии, а если не "
          "удастся - допишет его по журналу матчей при следующем запуске.";
+}
+
+std::string GameFolderNotLockedText(const std::string& folder) {
+  return std::string("Программе не удалось занять папку игры (так бывает на сетевом диске, который не даёт "
+                     "блокировок), поэтому она не может проверить, не запущена ли в этой папке ещё одна копия Fragtally:") +
+         kLineEnd + folder + kLineEnd +
+         "Если другая копия запущена - здесь или на другом компьютере, - закройте одну из них: две копии занесли бы "
+         "одни и те же матчи дважды.";
 }
 
 std::string StatsChangedText(const std::string& stats_path, const std::string& kept_beside, SaveMoment moment) {

@@ -75,6 +75,11 @@ inline constexpr const char* kReportSavedTitle = "Отчёт сохранён";
 inline constexpr const char* kTableSavedTitle = "Таблица сохранена";
 inline constexpr const char* kExportFailedTitle = "Файл не сохранён";
 
+// No lock could be made on the game folder at start-up: another copy in the
+// same folder would not be noticed.
+inline constexpr const char* kGameFolderNotLockedTitle = "Не удалось проверить, одна ли копия программы запущена";
+std::string GameFolderNotLockedText(const std::string& folder);
+
 // When a save fails or is refused.
 enum class SaveMoment { Import, Closing };
 

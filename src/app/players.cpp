@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "app/number_format.h"
 #include "app/panels.h"
 #include "stats/numbers.h"
 #include "stats/weapons.h"

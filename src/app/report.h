@@ -33,6 +33,13 @@ std::string BuildHtmlReport(const PlayerTable& table, const std::vector<JournalM
                             const std::string& decimal_separator, const std::string& generated,
                             PlayersPeriod period = PlayersPeriod::AllTime, DayNumber today = 0);
 
+// One player's section of the report (`row` gives its anchor): its place
+// (none when 0) and name, the number of its matches (in the journal, or in
+// the period when `all_time` is false), the charts and the records, or a
+// line saying the journal has no match.
+void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPage& page, int place = 0,
+                         bool all_time = true);
+
 // The separators of the user's locale for a spreadsheet: a Russian system
 // lists with ";" and writes decimals with ",", an English one "," and ".".
 struct CsvFormat {

@@ -126,6 +126,9 @@ int main(int argc, char* argv[]) {
     QObject::connect(&running, &fragtally::RunningCopy::broughtToFront, [] { Print("brought to the front by a later start"); });
   }
 
+  if (!lock->LocksFolder())
+    messages.ShowMessage(fragtally::MessageIcon::Error, fragtally::kGameFolderNotLockedTitle,
+                         fragtally::GameFolderNotLockedText(fragtally::platform::AbsolutePath(folder)));
   form.session().Load();  // the statistics-file message, if any, comes before the window
   form.show();
   return app.exec();

@@ -105,6 +105,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     // From here a later start finds this copy, even while the start-up's
     // message box is up.
     fragtally::win32::RunningCopy running(instance, instance_name, form);
+    if (!lock->LocksFolder())
+      messages.ShowMessage(fragtally::MessageIcon::Error, fragtally::kGameFolderNotLockedTitle,
+                           fragtally::GameFolderNotLockedText(fragtally::platform::AbsolutePath(folder)));
     form.session().Load();  // the statistics-file message, if any, comes before the window
     form.Show(show);
 

@@ -1,14 +1,11 @@
 #include "stats/player_table.h"
 
-#include "stats/numbers.h"
-#include "stats/reading_state.h"
-
 namespace fragtally {
 
 namespace {
 
 // Rebuilds the name index when the table was filled by other means than
-// FindOrAddPlayer (the first slot of a name wins, as in a scan from slot 1).
+// AppendPlayer (the first slot of a name wins, as in a scan from slot 1).
 void SyncNameIndex(PlayerTable& table) {
   if (table.NameSlot.size() == static_cast<std::size_t>(table.PlayerCount)) return;
   table.NameSlot.clear();
@@ -18,38 +15,19 @@ void SyncNameIndex(PlayerTable& table) {
 
 }  // namespace
 
-void FindOrAddPlayer(ReadingState& state) {
-  PlayerTable& table = state.Table;
-
-  if (table.PlayerCount <= 0) {
-    std::int32_t games = Increment32(table.GamesPlayed[1]);
-    table.PlayerCount = 1;
-    state.CurrentPlayer = 1;
-    table.PlayerName[1] = state.CurrentName;
-    table.GamesPlayed[1] = games;
-    table.NameSlot.clear();
-    table.NameSlot.emplace(state.CurrentName, std::int16_t{1});
-    return;
-  }
-
+std::int16_t FindPlayer(PlayerTable& table, const std::string& name) {
   SyncNameIndex(table);
-  if (auto found = table.NameSlot.find(state.CurrentName); found != table.NameSlot.end()) {
-    state.ScanIndex = found->second;
-    state.CurrentPlayer = found->second;
-    table.GamesPlayed[state.CurrentPlayer] = Increment32(table.GamesPlayed[state.CurrentPlayer]);
-    return;
-  }
-  // The scan ran past the last player.
-  state.ScanIndex = Increment16(table.PlayerCount);
+  const auto found = table.NameSlot.find(name);
+  return found == table.NameSlot.end() ? std::int16_t{0} : found->second;
+}
 
-  if (table.PlayerCount >= kMaxPlayers) Raise(ErrorKind::SubscriptOutOfRange);
-  std::int16_t slot = Increment16(table.PlayerCount);
-  std::int32_t games = Increment32(table.GamesPlayed[slot]);
+std::int16_t AppendPlayer(PlayerTable& table, const std::string& name) {
+  SyncNameIndex(table);
+  const std::int16_t slot = table.PlayerCount <= 0 ? std::int16_t{1} : static_cast<std::int16_t>(table.PlayerCount + 1);
   table.PlayerCount = slot;
-  state.CurrentPlayer = slot;
-  table.PlayerName[slot] = state.CurrentName;
-  table.GamesPlayed[slot] = games;
-  table.NameSlot.emplace(state.CurrentName, slot);
+  table.PlayerName[slot] = name;
+  table.NameSlot.emplace(name, slot);
+  return slot;
 }
 
 }  // namespace fragtally

@@ -84,4 +84,13 @@ inline void PrefetchSlot(const PlayerTable& table, long slot) {
 #endif
 }
 
+// The slot of `name` among 1..PlayerCount (the first in slot order, as a
+// scan from slot 1 finds it), 0 when none.
+std::int16_t FindPlayer(PlayerTable& table, const std::string& name);
+
+// Makes `name` the player in the slot after the last one (slot 1 in an empty
+// table) and that slot the last; its counters are left as they are. Returns
+// the slot. The caller has checked that the table has room.
+std::int16_t AppendPlayer(PlayerTable& table, const std::string& name);
+
 }  // namespace fragtally
