@@ -217,7 +217,10 @@ void ImportIntoStore(FileState& state, const ReadLog& read) {
   try {
     read(blocks, ahead);
   } catch (...) {
-    ahead.Settle();
+    try {
+      ahead.Settle();
+    } catch (...) {  // what stopped the import is what it tells
+    }
     Keep(state.Journal, blocks);
     throw;
   }
