@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/ratings.h"
+#include "app/version.h"
 #include "files/file_digest.h"
 #include "files/journal.h"
 #include "files/paths.h"

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/version.h"
+
 namespace fragtally {
 
 // 15 twips make one pixel at 96 dots per inch.
@@ -60,7 +62,8 @@ struct ControlSpec {
 };
 
 inline constexpr const char* kWindowName = "Form1";
-inline constexpr const char* kWindowCaption = "Fragtally by Morvel version 050";
+// "... version 050" for 0.5.0.
+inline constexpr const char* kWindowCaption = "Fragtally by Morvel version " FRAGTALLY_VERSION_DIGITS;
 inline constexpr int kClientWidthTwips = 8175;
 inline constexpr int kClientHeightTwips = 6480;
 

@@ -75,6 +75,9 @@ inline constexpr const char* kReportSavedTitle = "Отчёт сохранён";
 inline constexpr const char* kTableSavedTitle = "Таблица сохранена";
 inline constexpr const char* kExportFailedTitle = "Файл не сохранён";
 
+// The system refused to make the main window (the Windows program ends).
+inline constexpr const char* kWindowNotCreatedText = "Не удалось создать окно программы.";
+
 // When a save fails or is refused.
 enum class SaveMoment { Import, Closing };
 
