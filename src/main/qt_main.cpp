@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "window/qt/form1.h"
 #include "window/qt/qt_message_sink.h"
+#include "window/qt/qt_translations.h"
 #include "window/qt/running_copy.h"
 
 namespace {
@@ -92,6 +93,7 @@ int main(int argc, char* argv[]) {
   }
 
   QApplication app(argc, argv);
+  fragtally::InstallQtTranslations(app);
 
   // One copy per game folder, before anything is read: a second start brings
   // the running copy to the front and ends, touching no file (two copies

@@ -5,14 +5,18 @@
 #include <cstdlib>
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "app/layout.h"
 #include "gui_support.h"
+#include "window/qt/qt_translations.h"
 
 namespace fragtally::testing {
 namespace {
@@ -73,6 +77,22 @@ TEST_F(WindowLayout, EveryControlOfTheTableIsWhereTheTableSays) {
   auto* text2 = Control<QPlainTextEdit>(w.form, "Text2");
   EXPECT_EQ(text2->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
   EXPECT_TRUE(text2->toPlainText().isEmpty());
+}
+
+TEST_F(WindowLayout, QtsOwnButtonsAndFileDialogSpeakRussian) {
+  ASSERT_TRUE(InstallQtTranslations(*QCoreApplication::instance())) << "Qt's Russian translations are installed";
+  QMessageBox question(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(question.button(QMessageBox::Yes)->text().remove('&'), "Да");
+  EXPECT_EQ(question.button(QMessageBox::No)->text().remove('&'), "Нет");
+  QFileDialog dialog(nullptr, "t");
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  auto* look_in = dialog.findChild<QLabel*>("lookInLabel");
+  ASSERT_NE(look_in, nullptr);
+  EXPECT_NE(look_in->text(), "Look in:");
+  auto* file_name = dialog.findChild<QLabel*>("fileNameLabel");
+  ASSERT_NE(file_name, nullptr);
+  EXPECT_NE(file_name->text(), "File &name:");
 }
 
 TEST_F(WindowLayout, TraceBoxNeverCoversAPanelLabel) {
