@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "app/import_report.h"
 #include "app/ratings.h"
 #include "app/version.h"
 #include "files/file_digest.h"
@@ -275,15 +276,19 @@ void Form_Activate(WindowState& state) { state.TraceCaret = state.Trace.size(); 
 void Form_Unload(WindowState& state, MessageSink& messages) { SaveFiles(state, messages, SaveMoment::Closing); }
 
 void Command1_Click(WindowState& state, MessageSink& messages) {
+  const ImportTally tally(state);  // the status line tells what this press entered
   try {
     if (ImportLog(state, kTailSearched, JournalAhead::Write) == ImportOutcome::LogUnchanged) {
+      state.StatusLine = StatusLineText(tally.Report(state, ImportReport::Outcome::NothingNew));
       // Nothing new; but what an earlier press could not save is saved now.
       if (state.SavePending) SaveFiles(state, messages, SaveMoment::Import);
       if (!state.SavePending) messages.ShowMessage(MessageIcon::Information, kLogUnchangedTitle, kLogUnchangedText);
       return;
     }
+    state.StatusLine = StatusLineText(tally.Report(state, ImportReport::Outcome::Entered));
     RefreshPanels(state);
   } catch (const std::exception& error) {
+    state.StatusLine = StatusLineText(tally.Report(state, ImportReport::Outcome::Failed));
     ShowLogNotFound(state, messages, error);
     return;
   }
