@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/commands.h"
 #include "app/layout.h"
+#include "app/menus.h"
 #include "app/version.h"
 #include "test_support.h"
 
@@ -88,6 +89,25 @@ TEST(Version, TheCaptionTheAboutBoxAndTheVersionOptionShowTheSameOne) {
             0u);
   EXPECT_EQ(VersionText(), std::string("Fragtally ") + FRAGTALLY_VERSION + "\n");
 }
+
+#ifdef FRAGTALLY_PLAYERS_README
+// The read-me shipped with both programs keeps up with them: every menu
+// command, both buttons and every option of the command line are in it.
+TEST(PlayersReadMe, NamesEveryMenuCommandButtonAndOption) {
+  const std::string readme = ReadFile(FRAGTALLY_PLAYERS_README);
+  std::vector<std::string> names = {FindControl("Command1")->DesignText, FindControl("Command2")->DesignText,
+                                    "--export-html", "--export-csv", "--help", "--version"};
+  for (const Menu& menu : MainMenus()) {
+    // "Игроки > Таблица игроков..." as the read-me writes a menu's command.
+    for (const MenuItem& item : menu.Items) {
+      std::string caption = MenuCaption(item.Label);
+      if (caption.size() >= 3 && caption.compare(caption.size() - 3, 3, "…") == 0) caption.replace(caption.size() - 3, 3, "...");
+      names.push_back(MenuCaption(menu.Label) + " > " + caption);
+    }
+  }
+  for (const std::string& name : names) EXPECT_NE(readme.find(name), std::string::npos) << name;
+}
+#endif
 
 }  // namespace
 }  // namespace fragtally::testing
