@@ -239,7 +239,7 @@ void Form1::CreateControls() {
                                      0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(status.ControlId)),
                                      instance_, nullptr);
   controls_[status.ControlId] = ControlInfo{&status, status_line};
-  others.push_back(status_line);
+  others.insert(others.begin(), status_line);  // the frames stay below everything
 
   std::vector<HWND> top_to_bottom = labels;
   top_to_bottom.insert(top_to_bottom.end(), pictures.begin(), pictures.end());
