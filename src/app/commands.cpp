@@ -2,7 +2,9 @@
 
 #include <exception>
 
+#include "app/import_report.h"
 #include "app/ratings.h"
+#include "app/version.h"
 #include "files/paths.h"
 #include "files/store.h"
 #include "import/log_import.h"
@@ -102,19 +104,23 @@ void Form_Activate(WindowState& state) { state.TraceCaret = state.Trace.size(); 
 void Form_Unload(WindowState& state, MessageSink& messages) { SaveFiles(state, messages, SaveMoment::Closing); }
 
 void Command1_Click(WindowState& state, MessageSink& messages) {
+  const ImportTally tally(state);  // the status line tells what this press entered
   try {
     ImportOutcome outcome = ImportOutcome::Completed;
     ImportIntoStore(state, [&](ImportedBlocks& read, ImportWatcher& watcher) {
       outcome = ImportLog(state, read, kTailSearched, &watcher);
     });
     if (outcome == ImportOutcome::LogUnchanged) {
+      state.StatusLine = StatusLineText(tally.Report(state, ImportReport::Outcome::NothingNew));
       // Nothing new; but what an earlier press could not save is saved now.
       if (state.SavePending) SaveFiles(state, messages, SaveMoment::Import);
       if (!state.SavePending) messages.ShowMessage(MessageIcon::Information, kLogUnchangedTitle, kLogUnchangedText);
       return;
     }
+    state.StatusLine = StatusLineText(tally.Report(state, ImportReport::Outcome::Entered));
     RefreshPanels(state);
   } catch (const std::exception& error) {
+    state.StatusLine = StatusLineText(tally.Report(state, ImportReport::Outcome::Failed));
     ShowLogNotFound(state, messages, error);
     return;
   }

@@ -11,9 +11,6 @@ namespace fragtally {
 
 namespace {
 
-constexpr std::string_view kHtmlOption = "--export-html";
-constexpr std::string_view kCsvOption = "--export-csv";
-
 ExportResult Failed(int code, std::string message) { return {code, std::move(message) + "\n"}; }
 
 // " (why)": the cause of a file failure, in the player's words.
@@ -25,16 +22,8 @@ std::string Why(const std::exception& error) {
 
 }  // namespace
 
-std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments, const std::string& program_folder,
-                                      const CsvFormat& format) {
-  bool asked = false;
-  for (const std::string& argument : arguments) asked = asked || argument.rfind("--export-", 0) == 0;
-  if (!asked) return std::nullopt;
-  if (arguments.size() != 2 || (arguments[0] != kHtmlOption && arguments[0] != kCsvOption) || arguments[1].empty())
-    return Failed(kExportUsage, "Использование: fragtally --export-html ФАЙЛ | --export-csv ФАЙЛ");
-  const bool html = arguments[0] == kHtmlOption;
-  const std::string& target = arguments[1];
-
+ExportResult RunExport(ExportKind kind, const std::string& target, const std::string& program_folder,
+                       const CsvFormat& format) {
   const std::unique_ptr<WindowState> state = NewForm1State(program_folder);
   try {
     LoadStatsFile(*state);
@@ -43,8 +32,7 @@ std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments,
                                               platform::AbsolutePath(StatsFilePath(*state)) + Why(error) +
                                               "; файл " + target + " не записан.");
   }
-  return WriteExport(html ? ExportKind::Html : ExportKind::Csv, state->Table,
-                     ReadJournalMatches(JournalFilePath(*state)), target, format);
+  return WriteExport(kind, state->Table, ReadJournalMatches(JournalFilePath(*state)), target, format);
 }
 
 ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const std::vector<JournalMatch>& journal,

@@ -81,6 +81,9 @@ inline constexpr const char* kExportFailedTitle = "Файл не сохранё�
 inline constexpr const char* kGameFolderNotLockedTitle = "Не удалось проверить, одна ли копия программы запущена";
 std::string GameFolderNotLockedText(const std::string& folder);
 
+// The system refused to make the main window (the Windows program ends).
+inline constexpr const char* kWindowNotCreatedText = "Не удалось создать окно программы.";
+
 // When a save fails or is refused.
 enum class SaveMoment { Import, Closing };
 
