@@ -109,12 +109,7 @@ void CheckTableInvariants(const WindowState& state) {
 
 void ResetWindowState(WindowState& state) {
   PlayerTable& table = state.Table;
-  for (int slot = 1; slot <= table.PlayerCount; ++slot) {
-    WriteSlot(table, slot, SlotCounters{});
-    table.PlayerName[slot].clear();
-  }
-  table.PlayerCount = 0;
-  table.NameSlot.clear();
+  TakeOutPlayers(table, 0);
   state.LogPath.clear();
   state.CurrentLine.clear();
   state.CurrentName.clear();

@@ -1,8 +1,6 @@
 #include "app/export.h"
 
-#include <algorithm>
 #include <exception>
-#include <iterator>
 
 #include "app/commands.h"
 #include "app/players_session.h"
@@ -13,60 +11,6 @@
 namespace fragtally {
 
 namespace {
-
-constexpr std::string_view kHtmlOption = "--export-html";
-constexpr std::string_view kCsvOption = "--export-csv";
-constexpr std::string_view kPeriodOption = "--period";
-
-// The values of "--period", as the periods' list offers them.
-struct PeriodName {
-  std::string_view Name;
-  PlayersPeriod Period;
-};
-constexpr PeriodName kPeriodNames[] = {
-    {"all", PlayersPeriod::AllTime},     {"evening", PlayersPeriod::LastEvening}, {"week", PlayersPeriod::ThisWeek},
-    {"month", PlayersPeriod::ThisMonth}, {"year", PlayersPeriod::ThisYear},       {"30days", PlayersPeriod::Last30Days},
-    {"365days", PlayersPeriod::Last365Days},
-};
-
-// FILE and the period of "--export-html FILE" or "--export-csv FILE",
-// with "--period NAME" or "--period=NAME" before or after; none when the
-// arguments say anything else.
-struct ExportRequest {
-  bool Html = false;
-  std::string Target;
-  PlayersPeriod Period = PlayersPeriod::AllTime;
-};
-std::optional<ExportRequest> ReadExportRequest(const std::vector<std::string>& arguments) {
-  ExportRequest request;
-  bool have_target = false, have_period = false;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument == kHtmlOption || argument == kCsvOption) {
-      if (have_target || i + 1 >= arguments.size() || arguments[i + 1].empty()) return std::nullopt;
-      request.Html = argument == kHtmlOption;
-      request.Target = arguments[++i];
-      have_target = true;
-      continue;
-    }
-    std::string_view name;
-    if (argument == kPeriodOption) {
-      if (i + 1 >= arguments.size()) return std::nullopt;
-      name = arguments[++i];
-    } else if (argument.rfind(std::string(kPeriodOption) + "=", 0) == 0) {
-      name = std::string_view(argument).substr(kPeriodOption.size() + 1);
-    } else {
-      return std::nullopt;
-    }
-    const auto* found = std::find_if(std::begin(kPeriodNames), std::end(kPeriodNames),
-                                     [&](const PeriodName& known) { return known.Name == name; });
-    if (have_period || found == std::end(kPeriodNames)) return std::nullopt;
-    request.Period = found->Period;
-    have_period = true;
-  }
-  if (!have_target) return std::nullopt;
-  return request;
-}
 
 ExportResult Failed(int code, std::string message) { return {code, std::move(message) + "\n"}; }
 
@@ -79,17 +23,8 @@ std::string Why(const std::exception& error) {
 
 }  // namespace
 
-std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments, const std::string& program_folder,
-                                      const CsvFormat& format) {
-  bool asked = false;
-  for (const std::string& argument : arguments) asked = asked || argument.rfind("--export-", 0) == 0;
-  if (!asked) return std::nullopt;
-  const std::optional<ExportRequest> request = ReadExportRequest(arguments);
-  if (!request)
-    return Failed(kExportUsage, "Использование: fragtally --export-html ФАЙЛ | --export-csv ФАЙЛ "
-                                "[--period all|evening|week|month|year|30days|365days]");
-  const std::string& target = request->Target;
-
+ExportResult RunExport(ExportKind kind, const std::string& target, const std::string& program_folder,
+                       const CsvFormat& format, PlayersPeriod period) {
   const std::unique_ptr<WindowState> state = NewForm1State(program_folder);
   try {
     LoadStatsFile(*state);
@@ -98,8 +33,7 @@ std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments,
                                               platform::AbsolutePath(StatsFilePath(*state)) + Why(error) +
                                               "; файл " + target + " не записан.");
   }
-  return WriteExport(request->Html ? ExportKind::Html : ExportKind::Csv, state->Table,
-                     ReadJournalMatches(JournalFilePath(*state)), target, format, request->Period);
+  return WriteExport(kind, state->Table, ReadJournalMatches(JournalFilePath(*state)), target, format, period);
 }
 
 ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const std::vector<JournalMatch>& journal,

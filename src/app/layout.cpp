@@ -120,6 +120,12 @@ std::span<const ControlSpec> Form1Controls() {
   return controls;
 }
 
+const ControlSpec& StatusLineControl() {
+  static const ControlSpec control{kStatusLineName, ControlKind::Label, kWindowName, kStatusLineRect, kNoColour,
+                                   FontKind::Window, "", TextAlign::Left, kNone, kStatusLineId, kNone, kNone};
+  return control;
+}
+
 const ControlSpec* FindControl(std::string_view name) {
   for (const ControlSpec& control : Form1Controls())
     if (name == control.Name) return &control;

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <vector>
 
 #include "app/messages.h"
 #include "files/paths.h"
@@ -66,6 +67,21 @@ TEST_F(WindowTest, EveryControlIsADirectChildWithItsControlId) {
   EXPECT_FALSE(GetWindowLongW(Item("Text2"), GWL_STYLE) & WS_VISIBLE) << "the trace stays hidden";
 }
 
+TEST_F(WindowTest, TheStatusLineShowsThePresentersTextUnderTheTable) {
+  HWND status = GetDlgItem(main_, kStatusLineId);
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(ClassOf(status), L"Static");
+  EXPECT_TRUE(GetWindowLongW(status, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_FALSE(GetWindowLongW(status, GWL_STYLE) & WS_TABSTOP);
+  EXPECT_EQ(TextOf(status), L"") << "empty until the first import";
+  const RECT r = RectInParent(status);
+  RECT command2 = RectInParent(Item("Command2"));
+  EXPECT_GT(r.top, command2.bottom) << "under every control of the table";
+  form_->state().StatusLine = "Импорт в 21:15 занёс 2 игры из 1 игровой сессии, новых игроков: 2.";
+  form_->session().Refresh();
+  EXPECT_EQ(TextOf(status), L"Импорт в 21:15 занёс 2 игры из 1 игровой сессии, новых игроков: 2.");
+}
+
 TEST_F(WindowTest, CaptionAndDesignTexts) {
   EXPECT_EQ(TextOf(main_), L"Fragtally by Morvel version 050");
   EXPECT_EQ(Text("Frame1"), L"Статистика первого игрока");
@@ -83,7 +99,7 @@ TEST_F(WindowTest, LayoutAt96Dpi) {
   RECT client;
   GetClientRect(main_, &client);
   EXPECT_EQ(client.right, 545);
-  EXPECT_EQ(client.bottom, 432);
+  EXPECT_EQ(client.bottom, 432 + 27) << "the table's area and the status line under it";
   const RECT frame2 = RectInParent(Item("Frame2"));
   EXPECT_EQ(frame2.left, 280);
   EXPECT_EQ(frame2.top, 8);
@@ -116,8 +132,12 @@ void ExpectLayoutAtItsDpi(const win32::Form1& form) {
   RECT client;
   GetClientRect(form.hwnd(), &client);
   EXPECT_EQ(client.right, TwipsToPixels(kClientWidthTwips, dpi));
-  EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeightTwips, dpi));
-  for (const ControlSpec& control : Form1Controls()) {
+  EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeightWithStatusTwips, dpi));
+  std::vector<const ControlSpec*> controls;
+  for (const ControlSpec& control : Form1Controls()) controls.push_back(&control);
+  controls.push_back(&StatusLineControl());
+  for (const ControlSpec* each : controls) {
+    const ControlSpec& control = *each;
     int left = TwipsToPixels(control.Rect.Left, dpi), top = TwipsToPixels(control.Rect.Top, dpi);
     if (const ControlSpec* container = FindControl(control.Container)) {
       left += TwipsToPixels(container->Rect.Left, dpi);
