@@ -56,6 +56,7 @@ std::vector<Operation> Operations() {
   return {
       {"table: open, all time", 150, [] { PlayersWindowModel m; OpenTable(m, PlayersPeriod::AllTime); }},
       {"table: open, last 30 days", 150, [] { PlayersWindowModel m; OpenTable(m, PlayersPeriod::Last30Days); }},
+      {"table: open, last evening", 150, [] { PlayersWindowModel m; OpenTable(m, PlayersPeriod::LastEvening); }},
       {"table: sort by name", 50, [] { model.SortBy(PlayersColumn::Name, false); },
        [] { OpenTable(model, PlayersPeriod::AllTime); }},
       {"table: sort by frag rating", 50, [] { model.SortBy(PlayersColumn::FragRating, true); },
@@ -67,6 +68,11 @@ std::vector<Operation> Operations() {
        [] { model.Refresh(OnePlayer().State->Table, OnePlayer().Journal, kToday); }},
       {"report: HTML", 1000,
        [] { benchmark::DoNotOptimize(BuildHtmlReport(Full().State->Table, Full().Journal, ",", "now")); }},
+      {"report: HTML, this month", 1000,
+       [] {
+         benchmark::DoNotOptimize(
+             BuildHtmlReport(Full().State->Table, Full().Journal, ",", "now", PlayersPeriod::ThisMonth, kToday));
+       }},
       {"report: CSV", 1000,
        [] {
          PlayersWindowModel m;

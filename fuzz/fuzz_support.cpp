@@ -227,8 +227,14 @@ std::string_view InputReader::Rest() {
 
 std::string MarkupOf(std::string_view html) {
   std::string marks;
-  for (char c : html)
+  for (std::size_t i = 0; i < html.size(); ++i) {
+    if (html.compare(i, 5, "<wbr>") == 0) {
+      i += 4;
+      continue;
+    }
+    const char c = html[i];
     if (c == '<' || c == '>' || c == '"' || c == '\'') marks += c;
+  }
   return marks;
 }
 

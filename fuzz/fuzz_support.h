@@ -72,7 +72,8 @@ void CheckOneMessage(const RecordingSink& log, MessageIcon icon, const std::stri
 
 // Checks of text the report and the table write. They scan whole pages, so
 // they are built without coverage instrumentation (fuzz/CMakeLists.txt).
-// The markup characters of HTML (< > " '), in order.
+// The markup characters of HTML (< > " '), in order; the places where a
+// long name may break (<wbr>) are left out, as a short name has none.
 std::string MarkupOf(std::string_view html);
 // Valid UTF-8 without C0, DEL or C1 control characters (line feeds allowed
 // when asked).

@@ -97,7 +97,8 @@ void CheckCsv(const std::vector<std::string>& names, const std::vector<std::stri
     rows.push_back(std::move(row));
   }
   for (const CsvFormat& format : {CsvFormat{";", ","}, CsvFormat{",", "."}, CsvFormat{",", ","}}) {
-    FRAGTALLY_CHECK(CsvHasShape(BuildPlayersCsv(rows, format), format.ListSeparator[0], kPlayersColumns.size(),
+    // The place, the table's columns, the period.
+    FRAGTALLY_CHECK(CsvHasShape(BuildPlayersCsv(rows, format), format.ListSeparator[0], kPlayersColumns.size() + 2,
                                 rows.size() + 1),
                     "a CSV line without a field per column, under \"" + format.ListSeparator + "\"");
   }

@@ -29,6 +29,7 @@ development=(
   locales-all                       # numbers under locales with other decimal points
   icoutils                          # icotool: the Windows icon's images (tools/make_icon.cpp)
   chromium                          # the HTML report's picture, headless (tests/html/report_picture_test.sh)
+  poppler-utils                     # pdftoppm: the printed report's first page as a picture
   nodejs npm                        # the skill rating's reference package, openskill (tests/rating)
 )
 

@@ -28,6 +28,9 @@ TEST(CommandLine, EachOptionIsTakenAndAnythingElseRefusedWithWhatIsWrong) {
   EXPECT_EQ(csv.Kind, ExportKind::Csv);
   EXPECT_EQ(csv.Target, "таблица.csv");
   EXPECT_EQ(ParseCommandLine({"--export-html", "-"}).Kind, ExportKind::Html) << "a FILE may start with a dash";
+  EXPECT_EQ(csv.Period, PlayersPeriod::AllTime);
+  EXPECT_EQ(ParseCommandLine({"--export-csv", "a.csv", "--period", "week"}).Period, PlayersPeriod::ThisWeek);
+  EXPECT_EQ(ParseCommandLine({"--export-html", "a.html", "--period=evening"}).Period, PlayersPeriod::LastEvening);
 
   const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
       {{"--frobnicate"}, "Неизвестный параметр: --frobnicate"},
@@ -38,6 +41,9 @@ TEST(CommandLine, EachOptionIsTakenAndAnythingElseRefusedWithWhatIsWrong) {
       {{"--export-csv", ""}, "После --export-csv нужно имя файла."},
       {{"--export-csv", "a.csv", "b.csv"}, "Лишний параметр: b.csv"},
       {{"--version", "--help"}, "Лишний параметр: --help"},
+      {{"--export-csv", "a.csv", "--period", "fortnight"}, "Неизвестный период: fortnight"},
+      {{"--export-csv", "a.csv", "--period"}, "После --period нужен период."},
+      {{"--export-csv", "a.csv", "--period=year", "x"}, "Лишний параметр: x"},
   };
   for (const auto& [arguments, problem] : refused) {
     const CommandLine line = ParseCommandLine(arguments);

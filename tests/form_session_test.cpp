@@ -448,7 +448,7 @@ TEST_F(Presenter, ThePlayersWindowKeepsItsPlayerAcrossSortsAndRefreshesAndLetsGo
   PlayersSession players(",");
   players.Refresh(session.state());
   ASSERT_EQ(players.RowCount(), 3);
-  players.SelectRow(1);  // Cid, in slot order
+  players.SelectRow(players.model().RowOfSlot(2));  // Cid
   ASSERT_TRUE(players.Page().has_value());
   EXPECT_EQ(players.Page()->Name, "Cid");
   EXPECT_EQ(players.Page()->MatchCount, 1u);
@@ -456,8 +456,11 @@ TEST_F(Presenter, ThePlayersWindowKeepsItsPlayerAcrossSortsAndRefreshesAndLetsGo
   players.ClickHeader(PlayersColumn::Name);
   EXPECT_EQ(players.SelectedRow(), 2) << "Ann, Bob, Cid";
   EXPECT_EQ(players.CellText(players.SelectedRow(), PlayersColumn::Name), "Cid");
-  players.SetPeriod(PlayersPeriod::Last7Days);
+  players.SetPeriod(PlayersPeriod::LastEvening);
+  EXPECT_EQ(players.RowCount(), 2) << "Ann played no game that evening";
+  EXPECT_EQ(players.SelectedRow(), 1) << "Bob, Cid";
   EXPECT_EQ(players.Page()->Name, "Cid");
+  players.SetPeriod(PlayersPeriod::AllTime);
 
   sink.answer = true;
   session.UndoImport();

@@ -83,14 +83,14 @@ class PlayersTable : public ::testing::Test {
 TEST_F(PlayersTable, AllTimeRowsAreTheTotalsWithTheReportsRatings) {
   const std::vector<PlayerRow> rows = Rows(PlayersPeriod::AllTime);
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(Cells(rows[0]), (std::vector<std::string>{"Alpha", "4", "13", "4", "1", "12", "2", "162,5", "18", "3,25",
-                                                       "2026-12-09 08:00"}));
-  // No games: nothing to rate; no deaths: no kills per death. No dated match.
-  EXPECT_EQ(Cells(rows[1]), (std::vector<std::string>{"Zero", "0", "2", "0", "0", "0", "", "", "", "", ""}));
-  EXPECT_EQ(Cells(rows[2]),
-            (std::vector<std::string>{"Bravo", "3", "10", "17", "0", "10", "-2,33333333333333", "-200", "0", "0,59", ""}));
+  EXPECT_EQ(Cells(rows[0]), (std::vector<std::string>{"Alpha", "4", "13", "4", "1", "12", "2,00", "162,50", "18",
+                                                       "50,00", "3,25", "2026-12-09 08:00"}));
+  // No games: nothing to rate; no shots: no accuracy; no deaths: no kills per death. No dated match.
+  EXPECT_EQ(Cells(rows[1]), (std::vector<std::string>{"Zero", "0", "2", "0", "0", "0", "", "", "", "", "", ""}));
+  EXPECT_EQ(Cells(rows[2]), (std::vector<std::string>{"Bravo", "3", "10", "17", "0", "10", "-2,33", "-200,00", "0",
+                                                       "", "0,59", ""}));
 
-  // The ratings report says the same of the same players.
+  // The ratings report says the same of the same players, in its own digits.
   RatingsInput first{0, "Alpha", AccuracyCaptions(CountersOf(table, 1))};
   RatingsInput second{2, "Bravo", AccuracyCaptions(CountersOf(table, 3))};
   const std::string report = BuildRatingsReport(table, first, second, ",");
@@ -99,25 +99,161 @@ TEST_F(PlayersTable, AllTimeRowsAreTheTotalsWithTheReportsRatings) {
     EXPECT_NE(report.find(line), std::string::npos) << line;
 }
 
-TEST_F(PlayersTable, APeriodSumsTheJournalsMatchesOfItsDays) {
-  // Today and the six days before it; not undated sessions, not days after today.
-  std::vector<PlayerRow> rows = Rows(PlayersPeriod::Last7Days);
-  EXPECT_EQ(Cells(rows[0]), (std::vector<std::string>{"Alpha", "2", "8", "2", "0", "4", "1", "0", "0", "4",
-                                                       "2026-12-09 08:00"}));
-  EXPECT_EQ(Cells(rows[2]), (std::vector<std::string>{"Bravo", "0", "0", "0", "0", "0", "", "", "", "", ""}));
-  EXPECT_EQ(rows[0].Counters[CounterIndex(&PlayerTable::Kills)], 8);
-  EXPECT_EQ(Rows(PlayersPeriod::Last30Days)[0].Counters[CounterIndex(&PlayerTable::Kills)], 15);
-  EXPECT_EQ(Rows(PlayersPeriod::Last365Days)[0].Counters[CounterIndex(&PlayerTable::Kills)], 26);
+TEST_F(PlayersTable, CellsRoundTheExactQuotientToTwoDecimalsHalfAwayFromZero) {
+  // 241 hits of 750 shots is 32,13%, while the mean of the eight weapons'
+  // shown percentages (30 five times, 36, two unused) is 23,25, shown as 23.
+  Put(table, 4, "Even",
+      {{&PlayerTable::GamesPlayed, 8}, {&PlayerTable::Frags, 3}, {&PlayerTable::Deaths, 2}, {&PlayerTable::Kills, 2},
+       {&PlayerTable::DamageGiven, 0}, {&PlayerTable::DamageReceived, 1},
+       {&PlayerTable::MachinegunHits, 30}, {&PlayerTable::MachinegunShots, 100},
+       {&PlayerTable::ShotgunHits, 30}, {&PlayerTable::ShotgunShots, 100},
+       {&PlayerTable::GrenadeHits, 30}, {&PlayerTable::GrenadeShots, 100},
+       {&PlayerTable::RocketHits, 30}, {&PlayerTable::RocketShots, 100},
+       {&PlayerTable::ShaftHits, 30}, {&PlayerTable::ShaftShots, 100},
+       {&PlayerTable::RailgunHits, 91}, {&PlayerTable::RailgunShots, 250}});
+  // 201 / 200 = 1,005 exactly, which a double holds as 1,00499999...
+  Put(table, 5, "Odd",
+      {{&PlayerTable::GamesPlayed, 200}, {&PlayerTable::Frags, 0}, {&PlayerTable::Deaths, 25},
+       {&PlayerTable::DamageGiven, 201}, {&PlayerTable::Kills, 2}, {&PlayerTable::RocketHits, 2},
+       {&PlayerTable::RocketShots, 3}});
+  const std::vector<PlayerRow> rows = Rows(PlayersPeriod::AllTime);
+  const auto cell = [&](int slot, PlayersColumn column) { return PlayerCellText(rows[slot - 1], column, ","); };
+  EXPECT_EQ(cell(4, PlayersColumn::FragRating), "0,13");     // 1 / 8 = 0,125
+  EXPECT_EQ(cell(4, PlayersColumn::DamageRating), "-0,13");  // -1 / 8
+  EXPECT_EQ(cell(4, PlayersColumn::AccuracyRating), "23");
+  EXPECT_EQ(cell(4, PlayersColumn::Accuracy), "32,13");
+  EXPECT_EQ(cell(4, PlayersColumn::KillsPerDeath), "1,00");
+  EXPECT_EQ(cell(5, PlayersColumn::FragRating), "-0,13");  // -25 / 200
+  EXPECT_EQ(cell(5, PlayersColumn::DamageRating), "1,01");
+  EXPECT_EQ(cell(5, PlayersColumn::Accuracy), "66,67");
+  EXPECT_EQ(cell(5, PlayersColumn::KillsPerDeath), "0,08");  // 2 / 25
+  EXPECT_EQ(PlayerCellText(rows[4], PlayersColumn::DamageRating, "."), "1.01");
+  // The sort and the places use the exact values.
+  EXPECT_DOUBLE_EQ(*rows[3].Number(PlayersColumn::FragRating), 0.125);
+  EXPECT_DOUBLE_EQ(*rows[3].Number(PlayersColumn::Accuracy), 100.0 * 241 / 750);
+
+  // Less than half a hundredth below zero is no "-0,00".
+  Put(table, 6, "Tiny", {{&PlayerTable::GamesPlayed, 300}, {&PlayerTable::Deaths, 1}});
+  EXPECT_EQ(PlayerCellText(Rows(PlayersPeriod::AllTime)[5], PlayersColumn::FragRating, ","), "0,00");
 }
 
-TEST_F(PlayersTable, APeriodWithoutMatchesListsEveryPlayerWithNothing) {
-  const std::vector<PlayerRow> rows = Rows(PlayersPeriod::Last30Days, DaysFromCivil(2031, 1, 1));
-  ASSERT_EQ(rows.size(), 3u);
-  for (const PlayerRow& row : rows) {
-    for (std::int64_t counter : row.Counters) EXPECT_EQ(counter, 0);
-    EXPECT_FALSE(row.FragRating || row.DamageRating || row.AccuracyRating || row.KillsPerDeath);
+TEST_F(PlayersTable, PlacesFollowTheSortWithTiesSharingAPlace) {
+  Put(table, 4, "alpha", {{&PlayerTable::GamesPlayed, 4}, {&PlayerTable::Frags, 12}, {&PlayerTable::Deaths, 4}});
+  std::vector<PlayerRow> rows = Rows(PlayersPeriod::AllTime);
+  SortPlayerRows(rows, PlayersColumn::FragRating, true);
+  EXPECT_EQ(Slots(rows), (std::vector<int>{1, 4, 3, 2}));
+  EXPECT_EQ(PlayerPlaces(rows, PlayersColumn::FragRating), (std::vector<int>{1, 1, 3, 0}));  // Zero has no rating
+}
+
+TEST(Days, CivilDatesBothWaysAndTheEveningOfASession) {
+  for (const auto& [y, m, d] : {std::tuple{1970, 1, 1}, {2024, 2, 29}, {2026, 11, 30}, {2026, 12, 31}, {2000, 3, 1}}) {
+    const CivilDate date = CivilFromDays(DaysFromCivil(y, m, d));
+    EXPECT_EQ(std::tuple(date.Year, date.Month, date.Day), std::tuple(y, m, d));
   }
-  EXPECT_EQ(rows[0].LastPlayed, "2026-12-09 08:00:00");  // last played is of any time
+  EXPECT_EQ(DayText(DaysFromCivil(2026, 3, 7)), "2026-03-07");
+  EXPECT_EQ(SessionEvening("2026-12-08 00:40:00"), DaysFromCivil(2026, 12, 7));
+  EXPECT_EQ(SessionEvening("2026-12-08 05:59:59"), DaysFromCivil(2026, 12, 7));
+  EXPECT_EQ(SessionEvening("2026-12-08 06:00:00"), DaysFromCivil(2026, 12, 8));
+  EXPECT_EQ(SessionEvening("2026-12-07 23:50:00"), DaysFromCivil(2026, 12, 7));
+  EXPECT_EQ(SessionEvening("game started"), std::nullopt);
+}
+
+// A club's evenings and weeks: the table of a period holds the players of
+// its sessions only, and a selected player's page shows those matches alone.
+class Periods : public ::testing::Test {
+ protected:
+  using Shown = std::pair<std::vector<std::string>, std::string>;
+
+  Periods() : state(NewWindowState()) {
+    for (const char* name : {"Ann", "Bob", "Cid", "Dan"})
+      Put(state->Table, state->Table.PlayerCount + 1, name, {{&PlayerTable::GamesPlayed, 1}});
+  }
+  void Play(const char* name, const char* session, int frags) {
+    journal.push_back(
+        Match(name, session, static_cast<std::int64_t>(journal.size()) + 1, {{&PlayerTable::Frags, frags}}));
+  }
+  // The names in the table of `period` on `today`, in slot order, and what
+  // the report and the CSV say of the period.
+  Shown Table(PlayersPeriod period, DayNumber today) {
+    const MatchesBySlot matches = GroupMatchesBySlot(state->Table, journal);
+    const PeriodSpan span = ResolvePeriod(period, matches, today);
+    std::vector<std::string> names;
+    for (const PlayerRow& row : BuildPlayerRows(state->Table, matches, span)) names.push_back(row.Name);
+    return {names, PeriodText(span)};
+  }
+
+  std::unique_ptr<WindowState> state;
+  std::vector<JournalMatch> journal;
+};
+
+TEST_F(Periods, AnEveningFrom2350PastMidnightIsOneAndARestartAfterMidnightJoinsIt) {
+  Play("Dan", "2026-12-06 20:00:00", 1);  // the evening before
+  Play("Ann", "2026-12-07 23:50:00", 1);  // started at 23:50 ...
+  Play("Bob", "2026-12-07 23:50:00", 2);  // ... and played on at 00:30: the session keeps its start's date
+  const DayNumber dec8 = DaysFromCivil(2026, 12, 8);
+  EXPECT_EQ(Table(PlayersPeriod::LastEvening, dec8), (Shown{{"Ann", "Bob"}, "За последний вечер: 2026-12-07"}));
+
+  Play("Cid", "2026-12-08 00:40:00", 3);  // the game started again after midnight: still that evening
+  EXPECT_EQ(Table(PlayersPeriod::LastEvening, dec8),
+            (Shown{{"Ann", "Bob", "Cid"}, "За последний вечер: 2026-12-07"}));
+  // Periods of days go by the session's date: the restart is the 8th's, the 23:50 start the 7th's.
+  EXPECT_EQ(Table(PlayersPeriod::Last30Days, dec8).first, (std::vector<std::string>{"Ann", "Bob", "Cid", "Dan"}));
+  EXPECT_EQ(Table(PlayersPeriod::ThisWeek, dec8),
+            (Shown{{"Ann", "Bob", "Cid"}, "За эту неделю: 2026-12-07 — 2026-12-08"}));  // Monday to Tuesday
+
+  // The next evening is the last one from its first session on; a session
+  // the clock dated in the future is in no period; the last evening stays
+  // the last one on the days after it.
+  Play("Dan", "2026-12-08 19:00:00", 4);
+  Play("Ann", "2026-12-10 19:00:00", 5);
+  EXPECT_EQ(Table(PlayersPeriod::LastEvening, dec8), (Shown{{"Dan"}, "За последний вечер: 2026-12-08"}));
+  EXPECT_EQ(Table(PlayersPeriod::LastEvening, DaysFromCivil(2026, 12, 9)).first, std::vector<std::string>{"Dan"});
+  EXPECT_EQ(Table(PlayersPeriod::AllTime, dec8), (Shown{{"Ann", "Bob", "Cid", "Dan"}, "За всё время"}));
+
+  // No dated session up to today: no evening, nobody.
+  EXPECT_EQ(Table(PlayersPeriod::LastEvening, DaysFromCivil(2026, 12, 1)), (Shown{{}, "За последний вечер: игр нет"}));
+}
+
+TEST_F(Periods, AWeekAcrossAMonthsEndStartsOnMonday) {
+  Play("Ann", "2026-11-29 23:00:00", 1);  // Sunday: the week before
+  Play("Bob", "2026-11-30 20:00:00", 1);  // Monday
+  Play("Cid", "2026-12-01 20:00:00", 1);
+  Play("Dan", "2025-12-31 20:00:00", 1);  // last year
+  const DayNumber wednesday = DaysFromCivil(2026, 12, 2);
+  EXPECT_EQ(Table(PlayersPeriod::ThisWeek, wednesday),
+            (Shown{{"Bob", "Cid"}, "За эту неделю: 2026-11-30 — 2026-12-02"}));
+  EXPECT_EQ(Table(PlayersPeriod::ThisMonth, wednesday), (Shown{{"Cid"}, "За этот месяц: 2026-12-01 — 2026-12-02"}));
+  EXPECT_EQ(Table(PlayersPeriod::ThisYear, wednesday),
+            (Shown{{"Ann", "Bob", "Cid"}, "За этот год: 2026-01-01 — 2026-12-02"}));
+  EXPECT_EQ(Table(PlayersPeriod::Last365Days, wednesday).first,
+            (std::vector<std::string>{"Ann", "Bob", "Cid", "Dan"}));
+  EXPECT_EQ(Table(PlayersPeriod::ThisWeek, DaysFromCivil(2026, 11, 30)), (Shown{{"Bob"}, "За эту неделю: 2026-11-30"}));
+  // On a Sunday the week began six days before.
+  EXPECT_EQ(Table(PlayersPeriod::ThisWeek, DaysFromCivil(2026, 11, 29)).second,
+            "За эту неделю: 2026-11-23 — 2026-11-29");
+}
+
+TEST_F(Periods, TheSelectedPlayersPageRecordsAndChartsFollowThePeriod) {
+  Play("Ann", "2026-11-20 20:00:00", 9);
+  Play("Ann", "2026-12-07 21:00:00", 2);
+  Play("Ann", "2026-12-07 21:00:00", 3);
+  Play("Bob", "2026-11-20 20:00:00", 1);
+  PlayersWindowModel model;
+  model.Refresh(state->Table, journal, DaysFromCivil(2026, 12, 8));
+  const PlayerPage all = model.Page(model.RowOfSlot(1), ",");
+  EXPECT_EQ(all.MatchCount, 3u);
+  EXPECT_EQ(all.Records[0].Value, "9");
+
+  model.SetPeriod(PlayersPeriod::LastEvening);
+  EXPECT_EQ(model.Span().First, DaysFromCivil(2026, 12, 7));
+  ASSERT_EQ(model.Rows().size(), 1u);
+  EXPECT_EQ(model.CellText(0, PlayersColumn::Frags, ","), "5");
+  EXPECT_EQ(model.RowOfSlot(2), -1) << "Bob played no game that evening";
+  const PlayerPage evening = model.Page(0, ",");
+  EXPECT_EQ(evening.MatchCount, 2u);
+  EXPECT_EQ(evening.Records[0].Value, "3");
+  EXPECT_EQ(evening.Frags.Series[0].Points.size(), 2u);
+  EXPECT_EQ(evening.LastMatches.size(), 2u);
 }
 
 TEST_F(PlayersTable, SortsEitherWayWithTiesInSlotOrderAndEmptyCellsLast) {
@@ -137,19 +273,24 @@ TEST_F(PlayersTable, SortsEitherWayWithTiesInSlotOrderAndEmptyCellsLast) {
   SortPlayerRows(rows, PlayersColumn::LastPlayed, false);
   EXPECT_EQ(Slots(rows), (std::vector<int>{1, 2, 3, 4, 5}));
 
-  // The window: a first click sorts numbers from the largest, a second reverses;
-  // a refresh keeps the order and the period.
+  // The window: ranked by the frag rating at first; a click sorts numbers
+  // from the largest, a second reverses; a refresh keeps the order and the period.
   PlayersWindowModel model;
   model.Refresh(table, journal, kToday);
+  EXPECT_EQ(model.SortColumn(), PlayersColumn::FragRating);
+  EXPECT_TRUE(model.SortDescending());
+  EXPECT_EQ(Slots(model.Rows()), (std::vector<int>{1, 5, 4, 3, 2}));  // 2, 0, -1,33, -2,33, none
   model.ClickHeader(PlayersColumn::Games);
   EXPECT_EQ(Slots(model.Rows()), (std::vector<int>{1, 5, 3, 4, 2}));
   model.ClickHeader(PlayersColumn::Games);
   EXPECT_EQ(Slots(model.Rows()), (std::vector<int>{2, 3, 4, 1, 5}));
-  model.SetPeriod(PlayersPeriod::Last7Days);
+  model.SetPeriod(PlayersPeriod::Last365Days);
   model.Refresh(table, journal, kToday);
-  EXPECT_EQ(Slots(model.Rows()), (std::vector<int>{2, 3, 4, 5, 1}));
-  EXPECT_EQ(model.RowOfSlot(1), 4);
-  EXPECT_EQ(model.CellText(4, PlayersColumn::Games, ","), "2");
+  EXPECT_EQ(Slots(model.Rows()), std::vector<int>{1}) << "nobody else has a journaled match";
+  // The sums of its days' matches: not the undated ones, not the one the clock dated tomorrow.
+  EXPECT_EQ(model.CellText(0, PlayersColumn::Games, ","), "4");
+  EXPECT_EQ(model.CellText(0, PlayersColumn::Kills, ","), "26");
+  EXPECT_EQ(model.Period(), PlayersPeriod::Last365Days);
 }
 
 TEST(PlayerPage, ChartsRecordsAndTheLastMatches) {

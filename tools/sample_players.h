@@ -33,6 +33,8 @@ inline std::string SampleName(int slot) {
     case 4: return "=HYPERLINK(\"http://example.invalid\")";
     case 5: return std::string("</svg></table>\x01\x1B[31m\"'&", 24);
     case 6: return "Снайпер";
+    case 7: return "Пётр Первый";
+    case 8: return "ОченьДлинноеИмяБезЕдиногоПробела_1999";
     default: break;
   }
   std::string name = "Player" + std::to_string(10000 + slot).substr(1);

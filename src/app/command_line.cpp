@@ -1,10 +1,25 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
 #include "app/version.h"
 
 namespace fragtally {
 
 namespace {
+
+// The values of "--period", as the Players window's list offers them.
+struct PeriodName {
+  std::string_view Name;
+  PlayersPeriod Period;
+};
+constexpr PeriodName kPeriodNames[] = {
+    {"all", PlayersPeriod::AllTime},     {"evening", PlayersPeriod::LastEvening}, {"week", PlayersPeriod::ThisWeek},
+    {"month", PlayersPeriod::ThisMonth}, {"year", PlayersPeriod::ThisYear},       {"30days", PlayersPeriod::Last30Days},
+    {"365days", PlayersPeriod::Last365Days},
+};
 
 CommandLine Refused(std::string problem) {
   CommandLine line;
@@ -28,7 +43,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     line.What = CommandLine::Action::Export;
     line.Kind = first == "--export-html" ? ExportKind::Html : ExportKind::Csv;
     line.Target = arguments[1];
-    if (arguments.size() > 2) return Refused("Лишний параметр: " + arguments[2]);
+    std::size_t next = 2;
+    if (next < arguments.size() && (arguments[next] == "--period" || arguments[next].rfind("--period=", 0) == 0)) {
+      const bool joined = arguments[next] != "--period";
+      if (!joined && next + 1 >= arguments.size()) return Refused("После --period нужен период.");
+      const std::string name = joined ? arguments[next].substr(9) : arguments[next + 1];
+      const auto* found = std::find_if(std::begin(kPeriodNames), std::end(kPeriodNames),
+                                       [&](const PeriodName& known) { return known.Name == name; });
+      if (found == std::end(kPeriodNames)) return Refused("Неизвестный период: " + name);
+      line.Period = found->Period;
+      next += joined ? 1 : 2;
+    }
+    if (arguments.size() > next) return Refused("Лишний параметр: " + arguments[next]);
     return line;
   } else {
     return Refused((first.size() > 1 && first[0] == '-' ? "Неизвестный параметр: " : "Лишний параметр: ") + first);
@@ -43,6 +69,8 @@ std::string UsageText() {
          "рядом с программой.\n"
          "  --export-html ФАЙЛ  сохранить отчёт об игроках (HTML) в ФАЙЛ и закончить\n"
          "  --export-csv ФАЙЛ   сохранить таблицу игроков (CSV) в ФАЙЛ и закончить\n"
+         "    --period ПЕРИОД   после ФАЙЛА: за какой период (all, evening, week, month, year, 30days,\n"
+         "                      365days; без него - за всё время)\n"
          "  --help              показать эту справку и закончить\n"
          "  --version           показать версию программы и закончить\n"
          "Коды завершения: 0 - сделано, 1 - неверные параметры, 2 - не прочитан файл статистики,\n"
@@ -64,7 +92,7 @@ std::optional<ProgramExit> RunWithoutWindow(const std::vector<std::string>& argu
     case CommandLine::Action::Refuse:
       return ProgramExit{kExportUsage, {}, line.Problem + "\n" + UsageText()};
     case CommandLine::Action::Export: {
-      const ExportResult result = RunExport(line.Kind, line.Target, program_folder, format);
+      const ExportResult result = RunExport(line.Kind, line.Target, program_folder, format, line.Period);
       if (result.ExitCode == kExportWritten) return ProgramExit{result.ExitCode, result.Message, {}};
       return ProgramExit{result.ExitCode, {}, result.Message};
     }

@@ -2,7 +2,8 @@
 
 // The program's command line, the same for both programs: with no argument
 // the window opens; "--help" and "--version" print and end; "--export-html
-// FILE" and "--export-csv FILE" write a file without a window (export.h);
+// FILE" and "--export-csv FILE" write a file without a window (export.h),
+// of the period "--period NAME" after FILE names (all time without it);
 // anything else is refused with the usage. Nothing here needs a display.
 
 #include <optional>
@@ -25,6 +26,7 @@ struct CommandLine {
   Action What = Action::OpenWindow;
   ExportKind Kind = ExportKind::Html;  // Export
   std::string Target;                  // Export: the FILE
+  PlayersPeriod Period = PlayersPeriod::AllTime;  // Export: --period NAME after the FILE
   std::string Problem;                 // Refuse: what is wrong, one sentence (UTF-8)
 };
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/commands.h"
+#include "app/players_session.h"
 #include "files/paths.h"
 #include "files/stats_file.h"
 #include "stats/numbers.h"
@@ -23,7 +24,7 @@ std::string Why(const std::exception& error) {
 }  // namespace
 
 ExportResult RunExport(ExportKind kind, const std::string& target, const std::string& program_folder,
-                       const CsvFormat& format) {
+                       const CsvFormat& format, PlayersPeriod period) {
   const std::unique_ptr<WindowState> state = NewForm1State(program_folder);
   try {
     LoadStatsFile(*state);
@@ -32,26 +33,31 @@ ExportResult RunExport(ExportKind kind, const std::string& target, const std::st
                                               platform::AbsolutePath(StatsFilePath(*state)) + Why(error) +
                                               "; файл " + target + " не записан.");
   }
-  return WriteExport(kind, state->Table, ReadJournalMatches(JournalFilePath(*state)), target, format);
+  return WriteExport(kind, state->Table, ReadJournalMatches(JournalFilePath(*state)), target, format, period);
 }
 
 ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const std::vector<JournalMatch>& journal,
-                         const std::string& target, const CsvFormat& format) {
+                         const std::string& target, const CsvFormat& format, PlayersPeriod period) {
+  const DayNumber today = LocalToday();
+  const MatchesBySlot matches = GroupMatchesBySlot(table, journal);
+  const PeriodSpan span = ResolvePeriod(period, matches, today);
+  std::vector<PlayerRow> rows = BuildPlayerRows(table, matches, span);
+  const std::size_t players = rows.size();
   std::string contents;
-  if (kind == ExportKind::Html) {
-    contents = BuildHtmlReport(table, journal, format.DecimalSeparator, platform::LocalDateTime());
-  } else {
-    const MatchesBySlot matches = GroupMatchesBySlot(table, journal);
-    contents = BuildPlayersCsv(BuildPlayerRows(table, matches, PlayersPeriod::AllTime, 0), format);
-  }
+  if (kind == ExportKind::Html)
+    contents = BuildHtmlReport(table, journal, format.DecimalSeparator, platform::LocalDateTime(), period, today);
+  else
+    contents = BuildPlayersCsv(std::move(rows), format, PeriodText(span));
   platform::FileFailure failure;
   if (!platform::Files().ReplaceFile(target, contents, failure)) {
     return Failed(kExportWriteFailed,
                   "Не удалось записать файл " + platform::AbsolutePath(target) + Why(failure) + ".");
   }
   return ExportResult{kExportWritten, std::string(kind == ExportKind::Html ? "Отчёт сохранён: " : "Таблица сохранена: ") +
-                                          platform::AbsolutePath(target) + " (игроков: " +
-                                          NumberText(table.PlayerCount) + ", матчей в журнале: " +
+                                          platform::AbsolutePath(target) + " (" +
+                                          (period == PlayersPeriod::AllTime ? "" : PeriodText(span) + "; ") +
+                                          "игроков: " + NumberText(static_cast<long long>(players)) +
+                                          ", матчей в журнале: " +
                                           NumberText(static_cast<long long>(journal.size())) + ").\n"};
 }
 

@@ -2,7 +2,9 @@
 
 // The program without its window: "--export-html FILE" and "--export-csv
 // FILE" read the statistics file and the journal of the program's folder,
-// as the window would at start, write the file and end.
+// as the window would at start, write the file and end. "--period NAME"
+// (all, evening, week, month, year, 30days, 365days; all by default)
+// chooses the period, as the Players window's list does.
 
 #include <optional>
 #include <string>
@@ -30,14 +32,17 @@ enum class ExportKind { Html, Csv };
 
 // The export of the command line (command_line.h): the statistics file and
 // the journal of `program_folder`, as the window would read them at start,
-// written to `target`. `format` is the user's locale.
+// written to `target`, of `period` up to today. `format` is the user's
+// locale.
 ExportResult RunExport(ExportKind kind, const std::string& target, const std::string& program_folder,
-                       const CsvFormat& format);
+                       const CsvFormat& format, PlayersPeriod period = PlayersPeriod::AllTime);
 
 // Writes the HTML report or the CSV table of `table` and the journal's
-// matches to `target` (atomically: the old file stays when the write fails).
+// matches in `period` (up to today) to `target` (atomically: the old file
+// stays when the write fails).
 ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const std::vector<JournalMatch>& journal,
-                         const std::string& target, const CsvFormat& format);
+                         const std::string& target, const CsvFormat& format,
+                         PlayersPeriod period = PlayersPeriod::AllTime);
 
 // The same from the window, of the players it shows: the player is told in a
 // box what was written, or why not.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <unordered_map>
+#include <utility>
 
 #include "app/number_format.h"
 #include "app/panels.h"
@@ -22,6 +23,32 @@ DayNumber DaysFromCivil(int year, int month, int day) {
   return era * 146097 + day_of_era - 719468;
 }
 
+CivilDate CivilFromDays(DayNumber day) {
+  // The inverse of DaysFromCivil, with years starting on March 1st.
+  const std::int64_t z = day + 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t day_of_era = z - era * 146097;
+  const std::int64_t year_of_era =
+      (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+  const std::int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const std::int64_t month_from_march = (5 * day_of_year + 2) / 153;
+  CivilDate date;
+  date.Day = static_cast<int>(day_of_year - (153 * month_from_march + 2) / 5 + 1);
+  date.Month = static_cast<int>(month_from_march < 10 ? month_from_march + 3 : month_from_march - 9);
+  date.Year = static_cast<int>(year_of_era + era * 400 + (date.Month <= 2 ? 1 : 0));
+  return date;
+}
+
+std::string DayText(DayNumber day) {
+  const CivilDate date = CivilFromDays(day);
+  std::string text = std::to_string(date.Year);
+  for (int part : {date.Month, date.Day}) {
+    text += part < 10 ? "-0" : "-";
+    text += std::to_string(part);
+  }
+  return text;
+}
+
 std::optional<DayNumber> SessionDay(std::string_view session) {
   if (session.size() < 10 || session[4] != '-' || session[7] != '-') return std::nullopt;
   int parts[3] = {0, 0, 0};
@@ -36,14 +63,80 @@ std::optional<DayNumber> SessionDay(std::string_view session) {
   return DaysFromCivil(parts[0], parts[1], parts[2]);
 }
 
+std::optional<DayNumber> SessionEvening(std::string_view session) {
+  std::optional<DayNumber> day = SessionDay(session);
+  if (!day || session.size() < 13 || session[10] != ' ') return day;
+  const char tens = session[11], units = session[12];
+  if (tens < '0' || tens > '9' || units < '0' || units > '9') return day;
+  if ((tens - '0') * 10 + (units - '0') < kEveningEndsAtHour) --*day;
+  return day;
+}
+
 std::string_view PeriodCaption(PlayersPeriod period) {
   switch (period) {
-    case PlayersPeriod::Last7Days: return "За 7 дней";
+    case PlayersPeriod::LastEvening: return "За последний вечер";
+    case PlayersPeriod::ThisWeek: return "За эту неделю";
+    case PlayersPeriod::ThisMonth: return "За этот месяц";
+    case PlayersPeriod::ThisYear: return "За этот год";
     case PlayersPeriod::Last30Days: return "За 30 дней";
     case PlayersPeriod::Last365Days: return "За 365 дней";
     case PlayersPeriod::AllTime: break;
   }
   return "За всё время";
+}
+
+bool PeriodSpan::Holds(const JournalMatch& match) const {
+  if (Period == PlayersPeriod::AllTime) return true;
+  if (Empty) return false;
+  const std::optional<DayNumber> day = SessionDay(match.Session);
+  if (!day || *day > Last) return false;
+  if (Period == PlayersPeriod::LastEvening) return SessionEvening(match.Session) == First;
+  return *day >= First;
+}
+
+PeriodSpan ResolvePeriod(PlayersPeriod period, const MatchesBySlot& matches, DayNumber today) {
+  PeriodSpan span{period, today, today, false};
+  const CivilDate date = CivilFromDays(today);
+  switch (period) {
+    case PlayersPeriod::AllTime: break;
+    case PlayersPeriod::LastEvening: {
+      std::optional<DayNumber> latest;
+      for (const std::vector<const JournalMatch*>& slot : matches) {
+        for (const JournalMatch* match : slot) {
+          const std::optional<DayNumber> day = SessionDay(match->Session);
+          if (!day || *day > today) continue;
+          const DayNumber evening = *SessionEvening(match->Session);
+          if (!latest || evening > *latest) latest = evening;
+        }
+      }
+      span.Empty = !latest;
+      if (latest) span.First = *latest;
+      break;
+    }
+    case PlayersPeriod::ThisWeek: span.First = today - ((today + 3) % 7 + 7) % 7; break;  // 1970-01-01 was a Thursday
+    case PlayersPeriod::ThisMonth: span.First = DaysFromCivil(date.Year, date.Month, 1); break;
+    case PlayersPeriod::ThisYear: span.First = DaysFromCivil(date.Year, 1, 1); break;
+    case PlayersPeriod::Last30Days: span.First = today - 29; break;
+    case PlayersPeriod::Last365Days: span.First = today - 364; break;
+  }
+  return span;
+}
+
+std::string PeriodText(const PeriodSpan& span) {
+  std::string text(PeriodCaption(span.Period));
+  if (span.Period == PlayersPeriod::AllTime) return text;
+  if (span.Empty) return text + ": игр нет";
+  text += ": " + DayText(span.First);
+  if (span.Period != PlayersPeriod::LastEvening && span.Last != span.First) text += " — " + DayText(span.Last);
+  return text;
+}
+
+MatchesBySlot MatchesIn(const MatchesBySlot& matches, const PeriodSpan& span) {
+  MatchesBySlot held(matches.size());
+  for (std::size_t slot = 0; slot < matches.size(); ++slot)
+    for (const JournalMatch* match : matches[slot])
+      if (span.Holds(*match)) held[slot].push_back(match);
+  return held;
 }
 
 namespace {
@@ -56,14 +149,14 @@ constexpr std::size_t kFrags = CounterIndex(&PlayerTable::Frags);
 constexpr std::size_t kDamageGiven = CounterIndex(&PlayerTable::DamageGiven);
 constexpr std::size_t kDamageReceived = CounterIndex(&PlayerTable::DamageReceived);
 
-int PeriodDays(PlayersPeriod period) {
-  switch (period) {
-    case PlayersPeriod::Last7Days: return 7;
-    case PlayersPeriod::Last30Days: return 30;
-    case PlayersPeriod::Last365Days: return 365;
-    case PlayersPeriod::AllTime: break;
+// All hits and all shots of the eight weapons.
+std::pair<std::int64_t, std::int64_t> AllHitsAndShots(const PlayerRow& row) {
+  std::int64_t hits = 0, shots = 0;
+  for (const Weapon& weapon : kWeapons) {
+    hits += row.Counters[CounterIndex(weapon.Hits)];
+    shots += row.Counters[CounterIndex(weapon.Shots)];
   }
-  return 0;
+  return {hits, shots};
 }
 
 // The ratings of a row's counters, by the report's own functions. A row
@@ -88,9 +181,34 @@ void Rate(PlayerRow& row) {
   attempt(row.DamageRating,
           [&] { return DamageRating(counters[kDamageGiven], counters[kDamageReceived], counters[kGames]); });
   attempt(row.AccuracyRating, [&] { return AccuracyRating(AccuracyCaptions(counters)); });
+  const auto [hits, shots] = AllHitsAndShots(row);
+  if (shots > 0) row.Accuracy = 100.0 * static_cast<double>(hits) / static_cast<double>(shots);
   if (row.Counters[kDeaths] != 0)
-    row.KillsPerDeath =
-        std::round(static_cast<double>(row.Counters[kKills]) / static_cast<double>(row.Counters[kDeaths]) * 100) / 100;
+    row.KillsPerDeath = static_cast<double>(row.Counters[kKills]) / static_cast<double>(row.Counters[kDeaths]);
+}
+
+// numerator / denominator in hundredths, rounded half away from zero:
+// exact in integers (a double quotient such as 201 / 200 = 1.00499999...
+// would round the wrong way), in floating point only beyond what they hold.
+std::string HundredthsText(std::int64_t numerator, std::int64_t denominator, const std::string& separator) {
+  if (denominator < 0) {
+    numerator = -numerator;
+    denominator = -denominator;
+  }
+  const bool negative = numerator < 0;
+  const std::uint64_t n = negative ? 0 - static_cast<std::uint64_t>(numerator) : static_cast<std::uint64_t>(numerator);
+  const std::uint64_t d = static_cast<std::uint64_t>(denominator);
+  constexpr std::uint64_t kExact = std::numeric_limits<std::uint64_t>::max() / 200;
+  const std::uint64_t hundredths =
+      n <= kExact && d <= kExact
+          ? (n * 200 + d) / (2 * d)
+          : static_cast<std::uint64_t>(std::floor(static_cast<long double>(n) * 100 / static_cast<long double>(d) + 0.5L));
+  std::string text = negative && hundredths != 0 ? "-" : "";
+  AppendNumber(text, static_cast<long long>(hundredths / 100));
+  text += separator;
+  text += static_cast<char>('0' + hundredths % 100 / 10);
+  text += static_cast<char>('0' + hundredths % 10);
+  return text;
 }
 
 std::size_t ColumnIndex(PlayersColumn column) { return static_cast<std::size_t>(column); }
@@ -107,6 +225,7 @@ std::optional<double> PlayerRow::Number(PlayersColumn column) const {
     case PlayersColumn::FragRating: return FragRating;
     case PlayersColumn::DamageRating: return DamageRating;
     case PlayersColumn::AccuracyRating: return AccuracyRating;
+    case PlayersColumn::Accuracy: return Accuracy;
     case PlayersColumn::KillsPerDeath: return KillsPerDeath;
     case PlayersColumn::Name:
     case PlayersColumn::LastPlayed: break;
@@ -127,30 +246,37 @@ MatchesBySlot GroupMatchesBySlot(const PlayerTable& table, const std::vector<Jou
   return matches;
 }
 
-std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, PlayersPeriod period,
-                                       DayNumber today) {
+std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span) {
   const int players = std::max<int>(table.PlayerCount, 0);
-  const int days = PeriodDays(period);
-  std::vector<PlayerRow> rows(static_cast<std::size_t>(players));
+  const bool all_time = span.Period == PlayersPeriod::AllTime;
+  std::vector<PlayerRow> rows;
+  rows.reserve(static_cast<std::size_t>(players));
+  const std::vector<const JournalMatch*> none;
   for (int slot = 1; slot <= players; ++slot) {
-    PlayerRow& row = rows[static_cast<std::size_t>(slot - 1)];
+    PlayerRow row;
     row.Slot = slot;
-    row.Name = table.PlayerName[slot];
-    if (days == 0) {
+    if (all_time) {
       const PlayerCounters totals = CountersOf(table, slot);
       std::copy(totals.begin(), totals.end(), row.Counters.begin());
     }
-    const std::vector<const JournalMatch*> none;
+    bool played = all_time;
     for (const JournalMatch* match : static_cast<std::size_t>(slot) <= matches.size() ? matches[slot - 1] : none) {
-      const std::optional<DayNumber> day = SessionDay(match->Session);
-      if (!day) continue;
-      if (match->Session > row.LastPlayed) row.LastPlayed = match->Session;
-      if (days != 0 && *day > today - days && *day <= today)
-        for (std::size_t i = 0; i < row.Counters.size(); ++i) row.Counters[i] += match->Added[i];
+      if (SessionDay(match->Session) && match->Session > row.LastPlayed) row.LastPlayed = match->Session;
+      if (all_time || !span.Holds(*match)) continue;
+      played = true;
+      for (std::size_t i = 0; i < row.Counters.size(); ++i) row.Counters[i] += match->Added[i];
     }
+    if (!played) continue;
+    row.Name = table.PlayerName[slot];
     Rate(row);
+    rows.push_back(std::move(row));
   }
   return rows;
+}
+
+std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, PlayersPeriod period,
+                                       DayNumber today) {
+  return BuildPlayerRows(table, matches, ResolvePeriod(period, matches, today));
 }
 
 void SortPlayerRows(std::vector<PlayerRow>& rows, PlayersColumn column, bool descending) {
@@ -177,17 +303,42 @@ void SortPlayerRows(std::vector<PlayerRow>& rows, PlayersColumn column, bool des
   });
 }
 
+std::vector<int> PlayerPlaces(const std::vector<PlayerRow>& rows, PlayersColumn column) {
+  std::vector<int> places(rows.size(), 0);
+  const SortKind kind = kPlayersColumns[ColumnIndex(column)].Sort;
+  const auto same = [&](const PlayerRow& a, const PlayerRow& b) {
+    if (kind == SortKind::Number) return a.Number(column) == b.Number(column);
+    return kind == SortKind::Text ? a.Name == b.Name : a.LastPlayed == b.LastPlayed;
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (kind == SortKind::Number ? !rows[i].Number(column) : kind == SortKind::Date && rows[i].LastPlayed.empty())
+      continue;
+    places[i] = i > 0 && places[i - 1] > 0 && same(rows[i], rows[i - 1]) ? places[i - 1] : static_cast<int>(i) + 1;
+  }
+  return places;
+}
+
 std::string PlayerCellText(const PlayerRow& row, PlayersColumn column, const std::string& decimal_separator) {
+  const auto& c = row.Counters;
   switch (column) {
     case PlayersColumn::Name: return row.Name;
     case PlayersColumn::LastPlayed: return row.LastPlayed.substr(0, 16);  // to the minute
+    case PlayersColumn::FragRating:
+      return row.FragRating ? HundredthsText(c[kFrags] - c[kDeaths], c[kGames], decimal_separator) : std::string();
+    case PlayersColumn::DamageRating:
+      return row.DamageRating ? HundredthsText(c[kDamageGiven] - c[kDamageReceived], c[kGames], decimal_separator)
+                              : std::string();
+    case PlayersColumn::Accuracy: {
+      if (!row.Accuracy) return {};
+      const auto [hits, shots] = AllHitsAndShots(row);
+      return HundredthsText(hits * 100, shots, decimal_separator);
+    }
+    case PlayersColumn::KillsPerDeath:
+      return row.KillsPerDeath ? HundredthsText(c[kKills], c[kDeaths], decimal_separator) : std::string();
     default: break;
   }
-  const std::optional<double> number = row.Number(column);
-  if (!number) return {};
-  if (kPlayersColumns[ColumnIndex(column)].Sort == SortKind::Number && column < PlayersColumn::FragRating)
-    return NumberText(static_cast<long long>(*number));
-  return FormatRatingValue(*number, decimal_separator);
+  const std::optional<double> number = row.Number(column);  // whole numbers
+  return number ? NumberText(static_cast<long long>(*number)) : std::string();
 }
 
 std::string MatchCellText(const JournalMatch& match, std::size_t column) {
@@ -312,6 +463,10 @@ PlayerPage BuildPlayerPage(std::string_view name, const std::vector<const Journa
   return page;
 }
 
+const MatchesBySlot& PlayersWindowModel::PeriodMatches() const {
+  return period_ == PlayersPeriod::AllTime ? matches_ : period_matches_;
+}
+
 void PlayersWindowModel::Refresh(const PlayerTable& table, std::vector<JournalMatch> journal, DayNumber today) {
   table_ = &table;
   journal_ = std::move(journal);
@@ -350,12 +505,14 @@ std::string PlayersWindowModel::CellText(int row, PlayersColumn column, const st
 
 PlayerPage PlayersWindowModel::Page(int row, const std::string& decimal_separator) const {
   const PlayerRow& shown = rows_.at(static_cast<std::size_t>(row));
-  return BuildPlayerPage(shown.Name, matches_.at(static_cast<std::size_t>(shown.Slot - 1)), decimal_separator);
+  return BuildPlayerPage(shown.Name, PeriodMatches().at(static_cast<std::size_t>(shown.Slot - 1)), decimal_separator);
 }
 
 void PlayersWindowModel::Rebuild() {
   if (table_ == nullptr) return;
-  rows_ = BuildPlayerRows(*table_, matches_, period_, today_);
+  span_ = ResolvePeriod(period_, matches_, today_);
+  period_matches_ = period_ == PlayersPeriod::AllTime ? MatchesBySlot() : MatchesIn(matches_, span_);
+  rows_ = BuildPlayerRows(*table_, matches_, span_);
   if (sort_column_) SortPlayerRows(rows_, *sort_column_, descending_);
 }
 

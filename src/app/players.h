@@ -23,15 +23,53 @@ namespace fragtally {
 // A calendar day: days since 1970-01-01.
 using DayNumber = std::int64_t;
 DayNumber DaysFromCivil(int year, int month, int day);
+struct CivilDate {
+  int Year = 1970, Month = 1, Day = 1;
+};
+CivilDate CivilFromDays(DayNumber day);
+// "YYYY-MM-DD".
+std::string DayText(DayNumber day);
 // The day of a session that starts with a date "YYYY-MM-DD"; none for a
 // session of raw text or none.
 std::optional<DayNumber> SessionDay(std::string_view session);
+// A club's evening runs on past midnight: a game session that starts before
+// this hour belongs to the evening of the day before.
+inline constexpr int kEveningEndsAtHour = 6;
+// The evening of a session "YYYY-MM-DD hh:mm:ss" (its day, or the day
+// before when it started in the small hours); none for an undated session.
+std::optional<DayNumber> SessionEvening(std::string_view session);
 
-enum class PlayersPeriod { AllTime, Last7Days, Last30Days, Last365Days };
-inline constexpr std::array<PlayersPeriod, 4> kPlayersPeriods{PlayersPeriod::AllTime, PlayersPeriod::Last7Days,
-                                                              PlayersPeriod::Last30Days, PlayersPeriod::Last365Days};
-// "За всё время", "За 7 дней", ...
+enum class PlayersPeriod { AllTime, LastEvening, ThisWeek, ThisMonth, ThisYear, Last30Days, Last365Days };
+inline constexpr std::array<PlayersPeriod, 7> kPlayersPeriods{
+    PlayersPeriod::AllTime,  PlayersPeriod::LastEvening, PlayersPeriod::ThisWeek,   PlayersPeriod::ThisMonth,
+    PlayersPeriod::ThisYear, PlayersPeriod::Last30Days,  PlayersPeriod::Last365Days};
+// "За всё время", "За последний вечер", ...
 std::string_view PeriodCaption(PlayersPeriod period);
+
+// The journal's matches of each slot (index slot - 1), oldest first. A
+// match belongs to the first slot with its name; names the statistics file
+// does not hold are left out.
+using MatchesBySlot = std::vector<std::vector<const JournalMatch*>>;
+
+// A period made concrete on a day: which game sessions it holds. A session
+// counts by its start-up line's date, so a match played past midnight
+// belongs to the day its session began.
+struct PeriodSpan {
+  PlayersPeriod Period = PlayersPeriod::AllTime;
+  // The sessions' days First..Last. The last evening is the latest
+  // evening (SessionEvening) up to today: First is its day, Last today.
+  DayNumber First = 0, Last = 0;
+  bool Empty = false;  // the last evening of a journal without a dated session
+  bool Holds(const JournalMatch& match) const;
+};
+// Weeks start on Monday; the periods of days end with `today` (sessions the
+// clock dated later are in none of them, as are undated ones).
+PeriodSpan ResolvePeriod(PlayersPeriod period, const MatchesBySlot& matches, DayNumber today);
+// What the report and the CSV say of their period, as "За эту неделю:
+// 2026-11-30 — 2026-12-02".
+std::string PeriodText(const PeriodSpan& span);
+// The matches of each slot that `span` holds.
+MatchesBySlot MatchesIn(const MatchesBySlot& matches, const PeriodSpan& span);
 
 enum class PlayersColumn {
   Name,
@@ -42,8 +80,9 @@ enum class PlayersColumn {
   Frags,
   FragRating,      // frags minus deaths per game, as the ratings report computes it
   DamageRating,    // damage given minus received per game, likewise
-  AccuracyRating,  // the mean of the eight weapons' accuracies, likewise
-  KillsPerDeath,   // kills / deaths, two decimals
+  AccuracyRating,  // the mean of the eight weapons' shown accuracies, likewise
+  Accuracy,        // all hits over all shots, %
+  KillsPerDeath,   // kills / deaths
   LastPlayed,      // the latest session date of the player's matches
 };
 enum class CellAlign { Left, Right };
@@ -53,20 +92,32 @@ struct PlayersColumnInfo {
   std::string_view Caption;  // UTF-8
   CellAlign Align;
   SortKind Sort;
+  std::string_view Tooltip;  // UTF-8: what the column shows, for its header
 };
-inline constexpr std::array<PlayersColumnInfo, 11> kPlayersColumns{{
-    {PlayersColumn::Name, "Игрок", CellAlign::Left, SortKind::Text},
-    {PlayersColumn::Games, "Игр", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::Kills, "Убийств", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::Deaths, "Смертей", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::Suicides, "Самоубийств", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::Frags, "Фрагов", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::FragRating, "Рейтинг фрагов", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::DamageRating, "Рейтинг повреждений", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::AccuracyRating, "Рейтинг точности", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::KillsPerDeath, "Убийств на смерть", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::LastPlayed, "Последняя игра", CellAlign::Left, SortKind::Date},
+inline constexpr std::array<PlayersColumnInfo, 12> kPlayersColumns{{
+    {PlayersColumn::Name, "Игрок", CellAlign::Left, SortKind::Text, "Имя игрока, как его пишет игра"},
+    {PlayersColumn::Games, "Игр", CellAlign::Right, SortKind::Number, "Сыгранных матчей"},
+    {PlayersColumn::Kills, "Убийств", CellAlign::Right, SortKind::Number, "Убитых соперников"},
+    {PlayersColumn::Deaths, "Смертей", CellAlign::Right, SortKind::Number, "Сколько раз игрока убили"},
+    {PlayersColumn::Suicides, "Самоубийств", CellAlign::Right, SortKind::Number,
+     "Сколько раз игрок погиб по своей вине"},
+    {PlayersColumn::Frags, "Фрагов", CellAlign::Right, SortKind::Number, "Фраги, как их считает игра"},
+    {PlayersColumn::FragRating, "Рейтинг фрагов", CellAlign::Right, SortKind::Number,
+     "(фраги − смерти) / игры: на сколько фрагов за матч игрок в среднем опережает свои смерти"},
+    {PlayersColumn::DamageRating, "Рейтинг повреждений", CellAlign::Right, SortKind::Number,
+     "(урон нанесён − урон получен) / игры: средний перевес в уроне за матч"},
+    {PlayersColumn::AccuracyRating, "Рейтинг точности", CellAlign::Right, SortKind::Number,
+     "Среднее восьми процентов точности по оружию, как их показывает панель; неиспользованное оружие идёт "
+     "как 0%, дробная часть отбрасывается"},
+    {PlayersColumn::Accuracy, "Точность", CellAlign::Right, SortKind::Number,
+     "Все попадания из всех выстрелов, в процентах"},
+    {PlayersColumn::KillsPerDeath, "Убийств на смерть", CellAlign::Right, SortKind::Number, "Убийства / смерти"},
+    {PlayersColumn::LastPlayed, "Последняя игра", CellAlign::Left, SortKind::Date,
+     "Начало игровой сессии последнего матча игрока, за всё время"},
 }};
+// The table's order until a header is clicked, and the report's ranking:
+// the frag rating, the highest first.
+inline constexpr PlayersColumn kDefaultSortColumn = PlayersColumn::FragRating;
 
 // One row of the table.
 struct PlayerRow {
@@ -77,30 +128,34 @@ struct PlayerRow {
   std::array<std::int64_t, kCounterColumns.size()> Counters{};
   // None when there is nothing to rate (no games in the period, no deaths
   // for kills per death) or the rating fails as it does in the report.
-  std::optional<double> FragRating, DamageRating, AccuracyRating, KillsPerDeath;
+  // Accuracy: none without a shot. The values are exact; a cell rounds them.
+  std::optional<double> FragRating, DamageRating, AccuracyRating, Accuracy, KillsPerDeath;
   std::string LastPlayed;  // "YYYY-MM-DD hh:mm:ss" of any period; empty without a dated match
 
   // The number a numeric column sorts by (none sorts last either way).
   std::optional<double> Number(PlayersColumn column) const;
 };
 
-// The journal's matches of each slot (index slot - 1), oldest first. A
-// match belongs to the first slot with its name; names the statistics file
-// does not hold are left out.
-using MatchesBySlot = std::vector<std::vector<const JournalMatch*>>;
 MatchesBySlot GroupMatchesBySlot(const PlayerTable& table, const std::vector<JournalMatch>& journal);
 
-// The rows of slots 1..PlayerCount in slot order. `today` is the last day
-// of a period of days (the period holds it and the days before it).
+// The rows in slot order: for all time every slot 1..PlayerCount with its
+// totals, for a period the players with a match in it (the sums of those
+// matches). `matches` are all of each slot's matches.
+std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span);
 std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, PlayersPeriod period,
                                        DayNumber today);
 
 // Sorts by `column`; rows that tie stay in slot order in both directions,
 // empty cells go last in both directions.
 void SortPlayerRows(std::vector<PlayerRow>& rows, PlayersColumn column, bool descending);
+// The places of rows sorted by `column`, from 1: rows with the same value
+// share a place (the next is then skipped), a row without one has 0.
+std::vector<int> PlayerPlaces(const std::vector<PlayerRow>& rows, PlayersColumn column);
 
 // A cell as the table shows it: names and dates as bytes (a window decodes
-// them), numbers with the user's decimal separator.
+// them), counts whole, the rating of accuracy whole as the report has it,
+// the other ratings and fractions rounded to two decimals (half away from
+// zero, of the exact quotient) with the user's decimal separator.
 std::string PlayerCellText(const PlayerRow& row, PlayersColumn column, const std::string& decimal_separator);
 
 // One personal record: what it is, its value, and the match that set it.
@@ -138,7 +193,8 @@ PlayerPage BuildPlayerPage(std::string_view name, const std::vector<const Journa
                            const std::string& decimal_separator);
 
 // What the Players window shows, for its widgets to bind to: the table of
-// the chosen period in the chosen order, and the page of a row.
+// the chosen period in the chosen order, and the page of a row (of the
+// period's matches).
 class PlayersWindowModel {
  public:
   // When the window opens and after every import and undo: the table and
@@ -148,12 +204,13 @@ class PlayersWindowModel {
 
   void SetPeriod(PlayersPeriod period);
   PlayersPeriod Period() const { return period_; }
+  const PeriodSpan& Span() const { return span_; }
 
   // A click on a column's header: sorts by it, descending first for numbers
   // and dates, ascending for names; a second click on it reverses the order.
   void ClickHeader(PlayersColumn column);
   void SortBy(PlayersColumn column, bool descending);
-  // Slot order until the first sort.
+  // kDefaultSortColumn, highest first, until a header is clicked.
   std::optional<PlayersColumn> SortColumn() const { return sort_column_; }
   bool SortDescending() const { return descending_; }
 
@@ -165,14 +222,16 @@ class PlayersWindowModel {
 
  private:
   void Rebuild();
+  const MatchesBySlot& PeriodMatches() const;
 
   const PlayerTable* table_ = nullptr;
   std::vector<JournalMatch> journal_;
-  MatchesBySlot matches_;
+  MatchesBySlot matches_, period_matches_;
   DayNumber today_ = 0;
   PlayersPeriod period_ = PlayersPeriod::AllTime;
-  std::optional<PlayersColumn> sort_column_;
-  bool descending_ = false;
+  PeriodSpan span_;
+  std::optional<PlayersColumn> sort_column_ = kDefaultSortColumn;
+  bool descending_ = true;
   std::vector<PlayerRow> rows_;
 };
 

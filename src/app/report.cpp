@@ -17,16 +17,74 @@ namespace {
 // A name, session or other bytes from the files, as HTML text.
 void AppendHtmlText(std::string& out, std::string_view bytes) { AppendEscapedXml(out, TextForFile(bytes)); }
 
+// A name that wraps between its words only; a run of more than
+// kLongRun characters without a space (which would otherwise widen its
+// column, or break anywhere) may also break after every kRunPiece of them.
+constexpr std::size_t kLongRun = 20, kRunPiece = 12;
+
+void AppendBreakableName(std::string& out, std::string_view bytes) {
+  const std::string text = TextForFile(bytes);
+  std::size_t run_start = 0;
+  // The run of characters from run_start to `end`, a character counted at its first byte.
+  const auto flush_run = [&](std::size_t end) {
+    const std::string_view run(text.data() + run_start, end - run_start);
+    std::size_t characters = 0;
+    for (char c : run) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    if (characters <= kLongRun) {
+      AppendEscapedXml(out, run);
+      return;
+    }
+    std::size_t count = 0, from = 0;
+    for (std::size_t i = 0; i < run.size(); ++i) {
+      if ((static_cast<unsigned char>(run[i]) & 0xC0) == 0x80) continue;  // inside a character
+      if (count > 0 && count % kRunPiece == 0) {
+        AppendEscapedXml(out, run.substr(from, i - from));
+        out += "<wbr>";
+        from = i;
+      }
+      ++count;
+    }
+    AppendEscapedXml(out, run.substr(from));
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != ' ') continue;
+    flush_run(i);
+    out += ' ';
+    run_start = i + 1;
+  }
+  flush_run(text.size());
+}
+
+// The page: a table that scrolls sideways on a narrow screen instead of
+// squeezing its names, and on paper a landscape A4 with the table across it
+// and each player's section kept on one page when it fits on one.
 constexpr std::string_view kStyle =
     "body{font-family:sans-serif;margin:16px;color:#202020;background:#fff}"
-    "h1{font-size:22px}h2{font-size:17px;margin:28px 0 6px;border-bottom:1px solid #ccc}"
+    "h1{font-size:22px;margin:0 0 6px}h2{font-size:17px;margin:26px 0 6px;border-bottom:1px solid #ccc}"
+    "p{margin:4px 0}.period{font-size:16px;font-weight:bold}"
+    ".wide{overflow-x:auto;max-width:100%}"
     "table{border-collapse:collapse;margin:6px 0}"
     "th,td{border:1px solid #c8c8c8;padding:2px 6px;white-space:nowrap}"
-    "th{background:#2f5d8a;color:#fff;font-weight:normal}"
+    "th{background:#2f5d8a;color:#fff;font-weight:normal;white-space:normal;vertical-align:bottom;min-width:3em}"
     "tr:nth-child(even) td{background:#eef3f8}"
     "td.n{text-align:right}td.t{text-align:left}"
-    "td.name,h2{word-break:break-all;white-space:normal}"
-    ".charts svg{margin:4px 12px 4px 0;border:1px solid #ddd;vertical-align:top}";
+    "td.name,h2{white-space:normal}td.name{min-width:6em}"
+    ".legend{margin:10px 0 0;font-size:13px;max-width:60em}.legend dt{font-weight:bold;margin-top:4px}"
+    ".legend dd{margin:0 0 0 1.5em}"
+    ".page{display:flex;flex-wrap:wrap;align-items:flex-start;gap:8px 12px}"
+    ".page svg{border:1px solid #ddd;max-width:100%;height:auto}.records td{white-space:normal}"
+    "@page{size:A4 landscape;margin:10mm}"
+    "@media print{"
+    "body{margin:0;font-size:9pt;-webkit-print-color-adjust:exact;print-color-adjust:exact}"
+    "h1{font-size:15pt}.period{font-size:11pt}"
+    ".wide{overflow:visible}table.players{width:100%;font-size:8pt}"
+    "th,td{padding:1px 3px}thead{display:table-header-group}tr{break-inside:avoid}"
+    ".legend{font-size:8pt;max-width:none}"
+    "section{break-inside:avoid;page-break-inside:avoid}"
+    "h2{font-size:11pt;margin:10px 0 3px;break-after:avoid}"
+    ".page{flex-wrap:nowrap;gap:6px}.page svg{width:35%}.records{font-size:7.5pt;flex:1}"
+    ".records td{white-space:nowrap}"
+    "}";
 
 std::string MatchText(const PlayerRecord& record) {
   std::string text = TextForFile(record.Session);
@@ -36,24 +94,40 @@ std::string MatchText(const PlayerRecord& record) {
   return text;
 }
 
+void AppendPlace(std::string& out, int place) {
+  if (place > 0) AppendNumber(out, place);
+}
+
+const PlayersColumnInfo& ColumnInfo(PlayersColumn column) {
+  return kPlayersColumns[static_cast<std::size_t>(column)];
+}
+
+// The columns the legend under the table explains.
+constexpr PlayersColumn kLegendColumns[] = {PlayersColumn::FragRating, PlayersColumn::DamageRating,
+                                            PlayersColumn::AccuracyRating, PlayersColumn::Accuracy};
+
 }  // namespace
 
-void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPage& page) {
+void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPage& page, int place, bool all_time) {
   out += "<section id=\"p";
   AppendNumber(out, row.Slot);
   out += "\"><h2>";
-  AppendHtmlText(out, page.Name);
+  if (place > 0) {
+    AppendNumber(out, place);
+    out += ". ";
+  }
+  AppendBreakableName(out, page.Name);
   out += "</h2>";
   if (page.MatchCount == 0) {
     out += "<p>В журнале нет матчей этого игрока.</p></section>\n";
     return;
   }
-  out += "<p>Матчей в журнале: ";
+  out += all_time ? "<p>Матчей в журнале: " : "<p>Матчей за период: ";
   AppendNumber(out, static_cast<long long>(page.MatchCount));
-  out += "</p><div class=\"charts\">";
+  out += "</p><div class=\"page\">";
   AppendChartSvg(out, page.Frags, 560, 240);
   AppendChartSvg(out, page.Accuracy, 560, 240);
-  out += "</div><table><tr><th>Рекорд</th><th>Значение</th><th>Матч</th></tr>";
+  out += "<table class=\"records\"><tr><th>Рекорд</th><th>Значение</th><th>Матч</th></tr>";
   for (const PlayerRecord& record : page.Records) {
     out += "<tr><td class=\"t\">";
     AppendEscapedXml(out, record.Caption);
@@ -67,43 +141,71 @@ void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPag
     AppendEscapedXml(out, MatchText(record));
     out += "</td></tr>";
   }
-  out += "</table></section>\n";
+  out += "</table></div></section>\n";
+}
+
+std::string PlacesCaption() { return "Место"; }
+
+std::string PlacesTooltip() {
+  return "Место по столбцу «" + std::string(ColumnInfo(kDefaultSortColumn).Caption) +
+         "», от большего к меньшему; у равных одно место";
 }
 
 std::string BuildHtmlReport(const PlayerTable& table, const std::vector<JournalMatch>& journal,
-                            const std::string& decimal_separator, const std::string& generated) {
-  const MatchesBySlot matches = GroupMatchesBySlot(table, journal);
-  const std::vector<PlayerRow> rows = BuildPlayerRows(table, matches, PlayersPeriod::AllTime, 0);
+                            const std::string& decimal_separator, const std::string& generated, PlayersPeriod period,
+                            DayNumber today) {
+  const MatchesBySlot all_matches = GroupMatchesBySlot(table, journal);
+  const PeriodSpan span = ResolvePeriod(period, all_matches, today);
+  const bool all_time = period == PlayersPeriod::AllTime;
+  const MatchesBySlot period_matches = all_time ? MatchesBySlot() : MatchesIn(all_matches, span);
+  const MatchesBySlot& matches = all_time ? all_matches : period_matches;
+  std::vector<PlayerRow> rows = BuildPlayerRows(table, all_matches, span);
+  SortPlayerRows(rows, kDefaultSortColumn, true);
+  const std::vector<int> places = PlayerPlaces(rows, kDefaultSortColumn);
 
   std::string out;
   // About what a player's section and a match's points take: the page is
   // written once, without being moved as it grows.
-  out.reserve(4096 + rows.size() * 6500 + journal.size() * 160);
+  out.reserve(8192 + rows.size() * 6500 + journal.size() * 160);
   // The policy forbids scripts and anything fetched: the page works offline,
   // and nothing a name holds can run.
   out += "<!DOCTYPE html>\n<html lang=\"ru\"><head><meta charset=\"utf-8\">"
+         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
          "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">"
          "<title>Fragtally: игроки</title><style>";
   out += kStyle;
-  out += "</style></head><body>\n<h1>Игроки</h1><p>Отчёт от ";
+  out += "</style></head><body>\n<h1>Игроки</h1><p class=\"period\">";
+  AppendEscapedXml(out, PeriodText(span));
+  out += "</p><p>Отчёт составлен ";
   AppendEscapedXml(out, generated);
   out += ". Игроков: ";
   AppendNumber(out, static_cast<long long>(rows.size()));
-  out += ".</p>\n<table class=\"players\"><thead><tr>";
+  out += ". ";
+  AppendEscapedXml(out, PlacesTooltip());
+  out += ".</p>\n<div class=\"wide\"><table class=\"players\"><thead><tr><th title=\"";
+  AppendEscapedXml(out, PlacesTooltip());
+  out += "\">";
+  AppendEscapedXml(out, PlacesCaption());
+  out += "</th>";
   for (const PlayersColumnInfo& column : kPlayersColumns) {
-    out += "<th>";
+    out += "<th title=\"";
+    AppendEscapedXml(out, column.Tooltip);
+    out += "\">";
     AppendEscapedXml(out, column.Caption);
     out += "</th>";
   }
   out += "</tr></thead><tbody>\n";
-  for (const PlayerRow& row : rows) {
-    out += "<tr>";
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const PlayerRow& row = rows[i];
+    out += "<tr><td class=\"n\">";
+    AppendPlace(out, places[i]);
+    out += "</td>";
     for (const PlayersColumnInfo& column : kPlayersColumns) {
       if (column.Column == PlayersColumn::Name) {
         out += "<td class=\"name\"><a href=\"#p";
         AppendNumber(out, row.Slot);
         out += "\">";
-        AppendHtmlText(out, row.Name);
+        AppendBreakableName(out, row.Name);
         out += "</a></td>";
         continue;
       }
@@ -113,10 +215,20 @@ std::string BuildHtmlReport(const PlayerTable& table, const std::vector<JournalM
     }
     out += "</tr>\n";
   }
-  out += "</tbody></table>\n";
-  for (const PlayerRow& row : rows)
-    AppendPlayerSection(out, row,
-                        BuildPlayerPage(row.Name, matches[static_cast<std::size_t>(row.Slot - 1)], decimal_separator));
+  out += "</tbody></table></div>\n<dl class=\"legend\">";
+  for (PlayersColumn column : kLegendColumns) {
+    out += "<dt>";
+    AppendEscapedXml(out, ColumnInfo(column).Caption);
+    out += "</dt><dd>";
+    AppendEscapedXml(out, ColumnInfo(column).Tooltip);
+    out += "</dd>";
+  }
+  out += "</dl>\n";
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    AppendPlayerSection(out, rows[i],
+                        BuildPlayerPage(rows[i].Name, matches[static_cast<std::size_t>(rows[i].Slot - 1)],
+                                        decimal_separator),
+                        places[i], all_time);
   out += "</body></html>\n";
   return out;
 }
@@ -142,24 +254,31 @@ void AppendCsvField(std::string& out, const std::string& text, const CsvFormat& 
 
 }  // namespace
 
-std::string BuildPlayersCsv(const std::vector<PlayerRow>& rows, const CsvFormat& format) {
+std::string BuildPlayersCsv(std::vector<PlayerRow> rows, const CsvFormat& format, const std::string& period) {
+  SortPlayerRows(rows, kDefaultSortColumn, true);
+  const std::vector<int> places = PlayerPlaces(rows, kDefaultSortColumn);
   std::string out = "\xEF\xBB\xBF";
-  out.reserve(rows.size() * 120 + 256);
+  out.reserve(rows.size() * (140 + period.size()) + 256);
+  AppendCsvField(out, PlacesCaption(), format);
   for (const PlayersColumnInfo& column : kPlayersColumns) {
-    if (column.Column != PlayersColumn::Name) out += format.ListSeparator;
+    out += format.ListSeparator;
     AppendCsvField(out, std::string(column.Caption), format);
   }
+  out += format.ListSeparator;
+  AppendCsvField(out, "Период", format);
   out += "\r\n";
-  for (const PlayerRow& row : rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (places[i] > 0) AppendNumber(out, places[i]);
     for (const PlayersColumnInfo& column : kPlayersColumns) {
-      std::string text = TextForFile(PlayerCellText(row, column.Column, format.DecimalSeparator));
-      if (column.Column != PlayersColumn::Name) {
-        out += format.ListSeparator;
-      } else if (!text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos) {
+      std::string text = TextForFile(PlayerCellText(rows[i], column.Column, format.DecimalSeparator));
+      if (column.Column == PlayersColumn::Name && !text.empty() &&
+          std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos)
         text.insert(0, 1, '\'');
-      }
+      out += format.ListSeparator;
       AppendCsvField(out, text, format);
     }
+    out += format.ListSeparator;
+    AppendCsvField(out, period, format);
     out += "\r\n";
   }
   return out;

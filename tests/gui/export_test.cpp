@@ -59,15 +59,15 @@ TEST_F(Export, TheCsvWithTheSeparatorsOfTheUsersLocale) {
                              " (игроков: 2, матчей в журнале: 0).\n");
   EXPECT_EQ(russian.err, "");
   EXPECT_EQ(ReadFile(dir.path() / "table.csv"),
-            "\xEF\xBB\xBFИгрок;Игр;Убийств;Смертей;Самоубийств;Фрагов;Рейтинг фрагов;Рейтинг повреждений;"
-            "Рейтинг точности;Убийств на смерть;Последняя игра\r\n"
-            "Alpha;4;13;4;1;12;2;162,5;6;3,25;\r\n"
-            "'=1+2</svg><script>;3;3;2;0;3;0,333333333333333;0;0;1,5;\r\n");
+            "\xEF\xBB\xBFМесто;Игрок;Игр;Убийств;Смертей;Самоубийств;Фрагов;Рейтинг фрагов;Рейтинг повреждений;"
+            "Рейтинг точности;Точность;Убийств на смерть;Последняя игра;Период\r\n"
+            "1;Alpha;4;13;4;1;12;2,00;162,50;6;50,00;3,25;;За всё время\r\n"
+            "2;'=1+2</svg><script>;3;3;2;0;3;0,33;0,00;0;;1,50;;За всё время\r\n");
 
   Outcome english = Run({"--export-csv", "table.csv"}, "en_US.UTF-8");
   EXPECT_EQ(english.code, 0) << english.err;
   const std::string csv = ReadFile(dir.path() / "table.csv");
-  EXPECT_NE(csv.find("\r\nAlpha,4,13,4,1,12,2,162.5,6,3.25,\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\r\n1,Alpha,4,13,4,1,12,2.00,162.50,6,50.00,3.25,,За всё время\r\n"), std::string::npos) << csv;
   // Reading is all the export does with the game's files.
   EXPECT_EQ(ReadFile(Stats()), kPlayers);
   EXPECT_FALSE(std::filesystem::exists(Game() / "basekrm" / "mSetup.ini"));
@@ -84,6 +84,20 @@ TEST_F(Export, TheHtmlReport) {
   EXPECT_EQ(html.find("<script>"), std::string::npos);
 }
 
+TEST_F(Export, APeriodOfTheCommandLine) {
+  WriteFile(Stats(), kPlayers);  // no journal: nobody played this week
+  for (const QStringList& week : {QStringList{"--export-csv", "week.csv", "--period", "week"},
+                                  QStringList{"--export-csv", "week.csv", "--period=week"}}) {
+    Outcome outcome = Run(week);
+    EXPECT_EQ(outcome.code, 0) << outcome.err;
+    EXPECT_EQ(outcome.out.rfind("Таблица сохранена: ", 0), 0u) << outcome.out;
+    EXPECT_NE(outcome.out.find(" (За эту неделю: "), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("; игроков: 0, матчей в журнале: 0).\n"), std::string::npos) << outcome.out;
+    const std::string csv = ReadFile(dir.path() / "week.csv");
+    EXPECT_TRUE(csv.ends_with("Период\r\n") && csv.find("\r\n") == csv.size() - 2) << "the captions alone";
+  }
+}
+
 TEST_F(Export, FailuresAreToldAndLeaveNoFile) {
   Outcome no_stats = Run({"--export-csv", "table.csv"});
   EXPECT_EQ(no_stats.code, 2);
@@ -93,7 +107,9 @@ TEST_F(Export, FailuresAreToldAndLeaveNoFile) {
 
   WriteFile(Stats(), kPlayers);
   for (const QStringList& wrong : {QStringList{"--export-csv"}, QStringList{"--export-pdf", "x"},
-                                   QStringList{"--export-csv", "a.csv", "--export-html", "b.html"}}) {
+                                   QStringList{"--export-csv", "a.csv", "--export-html", "b.html"},
+                                   QStringList{"--export-csv", "a.csv", "--period", "fortnight"},
+                                   QStringList{"--export-csv", "a.csv", "--period"}}) {
     Outcome usage = Run(wrong);
     EXPECT_EQ(usage.code, 1) << wrong.join(' ').toStdString();
     EXPECT_NE(usage.err.find("\n" + UsageText()), std::string::npos) << usage.err;

@@ -156,7 +156,7 @@ TEST_F(MenuTest, HeaderClickSortsWithItsArrowAndARowShowsItsPage) {
   win32::PlayersWindow& players = OpenPlayers();
   HWND table = players.Control(8002);
   ASSERT_EQ(ListView_GetItemCount(table), 3);
-  EXPECT_EQ(CellOf(table, 0, 0), L"Nika") << "slot order until the first sort";
+  EXPECT_EQ(CellOf(table, 0, 0), L"Tarn") << "ranked by the frag rating until a header is clicked";
 
   NMLISTVIEW click{};
   click.hdr = {table, 8002, LVN_COLUMNCLICK};
