@@ -53,19 +53,20 @@ struct PlayersColumnInfo {
   std::string_view Caption;  // UTF-8
   CellAlign Align;
   SortKind Sort;
+  std::string_view Tooltip;  // UTF-8: what the column holds, shown over its header; empty: none
 };
 inline constexpr std::array<PlayersColumnInfo, 11> kPlayersColumns{{
-    {PlayersColumn::Name, "Игрок", CellAlign::Left, SortKind::Text},
-    {PlayersColumn::Games, "Игр", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::Kills, "Убийств", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::Deaths, "Смертей", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::Suicides, "Самоубийств", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::Frags, "Фрагов", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::FragRating, "Рейтинг фрагов", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::DamageRating, "Рейтинг повреждений", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::AccuracyRating, "Рейтинг точности", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::KillsPerDeath, "Убийств на смерть", CellAlign::Right, SortKind::Number},
-    {PlayersColumn::LastPlayed, "Последняя игра", CellAlign::Left, SortKind::Date},
+    {PlayersColumn::Name, "Игрок", CellAlign::Left, SortKind::Text, ""},
+    {PlayersColumn::Games, "Игр", CellAlign::Right, SortKind::Number, ""},
+    {PlayersColumn::Kills, "Убийств", CellAlign::Right, SortKind::Number, ""},
+    {PlayersColumn::Deaths, "Смертей", CellAlign::Right, SortKind::Number, ""},
+    {PlayersColumn::Suicides, "Самоубийств", CellAlign::Right, SortKind::Number, ""},
+    {PlayersColumn::Frags, "Фрагов", CellAlign::Right, SortKind::Number, ""},
+    {PlayersColumn::FragRating, "Рейтинг фрагов", CellAlign::Right, SortKind::Number, ""},
+    {PlayersColumn::DamageRating, "Рейтинг повреждений", CellAlign::Right, SortKind::Number, ""},
+    {PlayersColumn::AccuracyRating, "Рейтинг точности", CellAlign::Right, SortKind::Number, ""},
+    {PlayersColumn::KillsPerDeath, "Убийств на смерть", CellAlign::Right, SortKind::Number, ""},
+    {PlayersColumn::LastPlayed, "Последняя игра", CellAlign::Left, SortKind::Date, ""},
 }};
 
 // One row of the table.

@@ -17,6 +17,11 @@ void PlayersSession::Refresh(const WindowState& state) {
   KeepSelection();
 }
 
+void PlayersSession::Open(const WindowState& state) {
+  Refresh(state);
+  if (SelectedRow() < 0 && RowCount() > 0) SelectRow(0);
+}
+
 void PlayersSession::SetPeriod(PlayersPeriod period) {
   model_.SetPeriod(period);
   KeepSelection();
@@ -38,6 +43,32 @@ void PlayersSession::KeepSelection() {
     return;
   }
   page_ = model_.Page(row, decimal_separator_);
+}
+
+PlayersPageView PlayersSession::PageView() const {
+  PlayersPageView view;
+  if (!page_) {
+    view.HeadingText = kPlayersWindowTexts.NoPlayer;
+    return view;
+  }
+  const PlayerPage& page = *page_;
+  view.HeadingName = page.Name;
+  view.HeadingText = page.MatchCount == 0 ? std::string(kPlayersWindowTexts.NoMatches)
+                                          : std::string(kPlayersWindowTexts.Matches) + std::to_string(page.MatchCount);
+  if (page.MatchCount > 0) {
+    view.Frags = &page.Frags;
+    view.Accuracy = &page.Accuracy;
+  }
+  for (const PlayerRecord& record : page.Records) {
+    const bool set = !record.Value.empty();
+    view.Records.push_back({record.Caption, set ? record.Value : std::string(kPlayersWindowTexts.NoRecord),
+                            set ? record.Session : std::string(), set ? std::to_string(record.Position) : std::string()});
+  }
+  for (const JournalMatch* match : page.LastMatches) {
+    std::vector<std::string>& cells = view.LastMatches.emplace_back();
+    for (std::size_t c = 0; c < kLastMatchColumns.size(); ++c) cells.push_back(MatchCellText(*match, c));
+  }
+  return view;
 }
 
 }  // namespace fragtally

@@ -24,6 +24,7 @@ enum PlayersId : int {
   kRecordsId = 8005,
   kLastMatchesId = 8006,
   kPlayerHeadingId = 8007,  // the selected player's name and number of matches
+  kPeriodLabelId = 8008,
 };
 inline constexpr wchar_t kWindowIdProperty[] = L"Fragtally.Id";
 
@@ -73,6 +74,10 @@ class PlayersWindow {
   HWND focus_ = nullptr;  // the control that had the focus when the window was deactivated
   bool showing_ = false;  // the window changes the table's selection itself
   std::wstring cell_;     // the text of the last cell the table asked for
+  HFONT bold_font_ = nullptr;  // the heading's
+  // The charts shown, in the session's page; null: the place stays blank.
+  const Chart* frags_ = nullptr;
+  const Chart* accuracy_ = nullptr;
 };
 
 }  // namespace fragtally::win32
