@@ -433,6 +433,21 @@ TEST_F(Presenter, ThePlayersWindowOpensOnItsFirstRowAndHandsBothWindowsTheSamePa
                               std::vector<PageListColumn>(kLastMatchColumns.begin(), kLastMatchColumns.end())})
     for (const PageListColumn& column : columns) EXPECT_FALSE(column.Caption.empty());
 
+  // Each column's longest cell, for the windows to size the column by.
+  const std::vector<std::string> longest = players.LongestCells();
+  ASSERT_EQ(longest.size(), kPlayersColumns.size());
+  for (std::size_t c = 0; c < kPlayersColumns.size(); ++c) {
+    const PlayersColumn column = kPlayersColumns[c].Column;
+    bool found = false;
+    for (int row = 0; row < players.RowCount(); ++row) {
+      EXPECT_LE(players.CellText(row, column).size(), longest[c].size()) << c;
+      found = found || players.CellText(row, column) == longest[c];
+    }
+    EXPECT_TRUE(found) << c;
+  }
+  EXPECT_EQ(longest[static_cast<std::size_t>(PlayersColumn::LastPlayed)], players.CellText(1, PlayersColumn::LastPlayed))
+      << "Cid's, as Ann has no dated match";
+
   // Opened again, the window keeps its player.
   players.Open(session.state());
   EXPECT_EQ(players.PageView().HeadingName, "Cid");

@@ -1,5 +1,7 @@
 #include "app/players_session.h"
 
+#include <algorithm>
+
 #include "files/journal.h"
 #include "files/paths.h"
 #include "platform/platform.h"
@@ -43,6 +45,26 @@ void PlayersSession::KeepSelection() {
     return;
   }
   page_ = model_.Page(row, decimal_separator_);
+}
+
+std::vector<std::string> PlayersSession::LongestCells() const {
+  // Characters counted as UTF-8 lead bytes: exact for UTF-8, near enough for a one-byte code page.
+  const auto characters = [](const std::string& text) {
+    return std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+  };
+  std::vector<std::string> longest(kPlayersColumns.size());
+  std::vector<std::ptrdiff_t> lengths(kPlayersColumns.size(), 0);
+  for (int row = 0; row < RowCount(); ++row) {
+    for (std::size_t c = 0; c < kPlayersColumns.size(); ++c) {
+      std::string cell = CellText(row, kPlayersColumns[c].Column);
+      const std::ptrdiff_t length = characters(cell);
+      if (length > lengths[c]) {
+        lengths[c] = length;
+        longest[c] = std::move(cell);
+      }
+    }
+  }
+  return longest;
 }
 
 PlayersPageView PlayersSession::PageView() const {

@@ -35,12 +35,13 @@ struct PlayersWindowShape {
   int MinWidth, MinHeight;  // the least a player can make it
   double TableShare;        // the table's share of the height below the period's choice
 };
-inline constexpr PlayersWindowShape kPlayersWindowShape{900, 640, 560, 440, 0.375};
+inline constexpr PlayersWindowShape kPlayersWindowShape{900, 640, 560, 440, 0.3};
 
 // A column of the page's lists.
 struct PageListColumn {
   std::string_view Caption;  // UTF-8
   CellAlign Align;
+  std::string_view Tooltip = {};  // UTF-8: what the column holds, shown over its header; empty: none
 };
 // The personal records: what, its value, and the session and match that set it.
 inline constexpr std::array<PageListColumn, 4> kRecordColumns{{
@@ -99,6 +100,10 @@ class PlayersSession {
   std::string CellText(int row, PlayersColumn column) const {
     return model_.CellText(row, column, decimal_separator_);
   }
+  // For each column of kPlayersColumns, its longest cell (in characters) in
+  // the rows shown: a window sizes the column to it and to its caption,
+  // without measuring every row.
+  std::vector<std::string> LongestCells() const;
   // The selected player's row (-1 when none), and page.
   int SelectedRow() const { return selected_slot_ > 0 ? model_.RowOfSlot(selected_slot_) : -1; }
   const std::optional<PlayerPage>& Page() const { return page_; }

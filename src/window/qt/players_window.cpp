@@ -141,13 +141,6 @@ void PlayersWindow::BuildWindow() {
   header->setSortIndicatorShown(true);
   header->setSortIndicator(-1, Qt::AscendingOrder);  // slot order until the first click
   header->setSectionResizeMode(QHeaderView::Interactive);
-  // Each column as wide as its caption and the sort arrow (measuring every
-  // row would cost too much with thousands of players); names and dates wider.
-  for (std::size_t c = 0; c < kPlayersColumns.size(); ++c) {
-    const int caption = header->fontMetrics().horizontalAdvance(Utf8(kPlayersColumns[c].Caption)) + 28;
-    const bool text = kPlayersColumns[c].Sort != SortKind::Number;
-    header->resizeSection(static_cast<int>(c), std::max(caption, text ? 140 : 56));
-  }
   connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
     session_.ClickHeader(kPlayersColumns[static_cast<std::size_t>(section)].Column);
     ShowTable();
@@ -209,11 +202,24 @@ void PlayersWindow::BuildWindow() {
 void PlayersWindow::Open() {
   session_.Open(state_);
   ShowTable();
+  FitColumns();
 }
 
 void PlayersWindow::Refresh() {
   session_.Refresh(state_);
   ShowTable();
+  FitColumns();
+}
+
+void PlayersWindow::FitColumns() {
+  // Each column as wide as its caption with the sort arrow, and its longest cell.
+  QHeaderView* header = table_->horizontalHeader();
+  const std::vector<std::string> longest = session_.LongestCells();
+  for (std::size_t c = 0; c < kPlayersColumns.size(); ++c) {
+    const int caption = header->fontMetrics().horizontalAdvance(Utf8(kPlayersColumns[c].Caption)) + 28;
+    const int cell = table_->fontMetrics().horizontalAdvance(ShownText(longest[c])) + 14;
+    header->resizeSection(static_cast<int>(c), std::max(caption, cell));
+  }
 }
 
 void PlayersWindow::ShowTable() {

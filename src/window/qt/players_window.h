@@ -44,6 +44,8 @@ class PlayersWindow : public QWidget {
   // header's sort indicator and the selected row put back.
   void ShowTable();
   void ShowPage();
+  // The columns sized to their captions and longest cells.
+  void FitColumns();
 
   const WindowState& state_;
   PlayersSession session_;

@@ -26,6 +26,13 @@ std::vector<ListColumn> ColumnsOf(const std::array<PageListColumn, N>& columns) 
   return made;
 }
 
+template <class Column, std::size_t N>
+std::vector<std::wstring> TooltipsOf(const std::array<Column, N>& columns) {
+  std::vector<std::wstring> texts;
+  for (const Column& column : columns) texts.push_back(FromUtf8(column.Tooltip));
+  return texts;
+}
+
 // Replaces the rows of `list` (each cell decoded by itself); the columns fit
 // their texts and captions.
 void Fill(HWND list, const std::vector<std::vector<std::string>>& rows) {
@@ -53,6 +60,7 @@ bool PlayersWindow::Open(const WindowState& state) {
   if (hwnd_ == nullptr && !Create()) return false;
   session_.Open(state);
   ShowTable();
+  FitColumns();
   if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
@@ -63,6 +71,22 @@ void PlayersWindow::Refresh(const WindowState& state) {
   if (hwnd_ == nullptr) return;
   session_.Refresh(state);
   ShowTable();
+  FitColumns();
+}
+
+void PlayersWindow::FitColumns() {
+  // Each column as wide as its caption with the sort arrow, and its longest cell.
+  HWND table = Control(kPlayersTableId);
+  const std::vector<std::string> longest = session_.LongestCells();
+  const auto width = [&](const std::wstring& text) {
+    return static_cast<int>(SendMessageW(table, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  };
+  for (std::size_t c = 0; c < kPlayersColumns.size(); ++c) {
+    const int caption = width(FromUtf8(kPlayersColumns[c].Caption)) + Scaled(28);
+    const int cell = width(Display(longest[c])) + Scaled(14);
+    ListView_SetColumnWidth(table, static_cast<int>(c), std::max(caption, cell));
+  }
+  PlaceTooltips();
 }
 
 bool PlayersWindow::HandleDialogMessage(MSG& message) {
@@ -100,15 +124,12 @@ void PlayersWindow::CreateControls() {
     SendMessageW(period, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromUtf8(PeriodCaption(p)).c_str()));
 
   HWND table = CreateListView(hwnd_, kPlayersTableId, true);
+  SendMessageW(table, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   std::vector<ListColumn> columns;
-  for (const PlayersColumnInfo& info : kPlayersColumns) {
-    const std::wstring caption = FromUtf8(info.Caption);
-    SendMessageW(table, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    const int text = static_cast<int>(SendMessageW(table, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(caption.c_str())));
-    const int least = info.Column == PlayersColumn::Name ? 150 : info.Column == PlayersColumn::LastPlayed ? 120 : 50;
-    columns.push_back({caption, std::max(Scaled(least), text + Scaled(24)), info.Align == CellAlign::Right});
-  }
+  for (const PlayersColumnInfo& info : kPlayersColumns)
+    columns.push_back({FromUtf8(info.Caption), 0, info.Align == CellAlign::Right});
   SetColumns(table, columns);
+  tooltips_[0] = CreateHeaderTooltips(table, TooltipsOf(kPlayersColumns));
 
   HWND records = CreateListView(hwnd_, kRecordsId, false);
   SendMessageW(records, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -116,6 +137,8 @@ void PlayersWindow::CreateControls() {
   HWND matches = CreateListView(hwnd_, kLastMatchesId, false);
   SendMessageW(matches, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   SetColumns(matches, ColumnsOf(kLastMatchColumns));
+  tooltips_[1] = CreateHeaderTooltips(records, TooltipsOf(kRecordColumns));
+  tooltips_[2] = CreateHeaderTooltips(matches, TooltipsOf(kLastMatchColumns));
 
   // The page's heading (bold, as a heading) and charts: no tab stops.
   LOGFONTW logfont{};
@@ -198,11 +221,23 @@ void PlayersWindow::ShowPage() {
   accuracy_ = view.Accuracy;
   Fill(Control(kRecordsId), view.Records);
   Fill(Control(kLastMatchesId), view.LastMatches);
+  PlaceTooltips();
   InvalidateRect(Control(kFragsChartId), nullptr, FALSE);
   InvalidateRect(Control(kAccuracyChartId), nullptr, FALSE);
 }
 
+void PlayersWindow::PlaceTooltips() {
+  constexpr int kLists[] = {kPlayersTableId, kRecordsId, kLastMatchesId};
+  for (std::size_t i = 0; i < tooltips_.size(); ++i)
+    if (tooltips_[i] != nullptr) PlaceHeaderTooltips(tooltips_[i], Control(kLists[i]));
+}
+
 LRESULT PlayersWindow::OnNotify(const NMHDR& header) {
+  // A column's width changed: the tooltips follow the captions.
+  if (header.code == HDN_ITEMCHANGEDW || header.code == HDN_ENDTRACKW) {
+    PlaceTooltips();
+    return 0;
+  }
   if (header.idFrom != kPlayersTableId) return 0;
   switch (header.code) {
     case LVN_GETDISPINFOW: {
@@ -240,6 +275,7 @@ void PlayersWindow::Destroyed() {
   hwnd_ = nullptr;
   focus_ = nullptr;
   frags_ = accuracy_ = nullptr;
+  tooltips_ = {};
   if (bold_font_ != nullptr) DeleteObject(bold_font_);
   bold_font_ = nullptr;
 }
