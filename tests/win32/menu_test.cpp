@@ -204,8 +204,11 @@ TEST_F(MenuTest, ThePresentersTextsAndColumnsAreShown) {
     const std::wstring caption = FromUtf8(kPlayersColumns[c].Caption);
     const int text = static_cast<int>(SendMessageW(table, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(caption.c_str())));
     EXPECT_GT(ListView_GetColumnWidth(table, static_cast<int>(c)), text) << c;
-    // (Wine keeps the first column of a report list at least 150 pixels wide.)
-    if (c > 0) EXPECT_LT(ListView_GetColumnWidth(table, static_cast<int>(c)), text + MulDiv(60, static_cast<int>(form_->dpi()), 96)) << c;
+    // (Under Wine the first column stays wider than asked: 150 pixels here.)
+    if (c > 0) {
+      EXPECT_LT(ListView_GetColumnWidth(table, static_cast<int>(c)), text + MulDiv(60, static_cast<int>(form_->dpi()), 96))
+          << c;
+    }
   }
 
   // Each caption with a tooltip text has its tooltip over it.
