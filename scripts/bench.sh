@@ -2,8 +2,8 @@
 # Builds the benchmarks (Release), writes the large inputs, times the core
 # operations against the line-reading floor, times wc -l and grep -c on the
 # same logs for an outside reference, times the program's start-up to the
-# shown window and the Players window's table, page and report, and prints
-# every figure.
+# shown window, the Players window's table, page and report and the skill
+# rating (a journal of 100,000 matches), and prints every figure.
 #
 #   bash scripts/bench.sh           full run: plain and dense logs of 256 MiB and 1 GiB,
 #                                   5000 and 9999 players
@@ -56,7 +56,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (
 echo "== build (Release) =="
 cmake -S . -B "$core_build" -DCMAKE_BUILD_TYPE=Release \
   -DFRAGTALLY_BUILD_WINDOW=OFF -DFRAGTALLY_BUILD_TESTS=OFF -DFRAGTALLY_BUILD_BENCH=ON > "$core_build/configure.log"
-cmake --build "$core_build" -j"$jobs" --target make_inputs core_bench players_bench
+cmake --build "$core_build" -j"$jobs" --target make_inputs core_bench players_bench rating_bench
 
 have_app=no
 if cmake -S . -B "$app_build" -DCMAKE_BUILD_TYPE=Release \
@@ -320,6 +320,18 @@ fi
 say "== Players window and report =="
 "$core_build/bin/players_bench" "${players_args[@]}" "${bench_flags[@]}" | tee -a "$results" || players_ok=no
 
+# The skill rating: 100,000 matches of 8 players out of 200 people (a smoke
+# run: 5,000 matches).
+say ""
+rating_ok=yes
+if [ "$mode" = smoke ]; then
+  rating_args=(--matches 5000)
+else
+  rating_args=()
+fi
+say "== Skill rating =="
+"$core_build/bin/rating_bench" "${rating_args[@]}" "${bench_flags[@]}" | tee -a "$results" || rating_ok=no
+
 say ""
 say "== Machine =="
 say "cores: $(nproc); CPU: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1); RAM: $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)"
@@ -333,6 +345,10 @@ if [ "$core_ok" != yes ]; then
 fi
 if [ "$players_ok" != yes ]; then
   echo "a Players benchmark failed or missed its budget" >&2
+  exit 1
+fi
+if [ "$rating_ok" != yes ]; then
+  echo "a skill rating benchmark failed or missed its budget" >&2
   exit 1
 fi
 if [ "$startup_ok" != yes ]; then

@@ -28,6 +28,7 @@ development=(
   locales-all                       # numbers under locales with other decimal points
   icoutils                          # icotool: the Windows icon's images (tools/make_icon.cpp)
   chromium                          # the HTML report's picture, headless (tests/html/report_picture_test.sh)
+  nodejs npm                        # the skill rating's reference package, openskill (tests/rating)
 )
 
 # Cross-building the Windows program.
@@ -54,9 +55,14 @@ else
   packages=("${program[@]}" "${development[@]}" "$@")
 fi
 
+# A package another one provides counts as installed: a Node.js build that
+# brings its own npm (and conflicts with Debian's) stands for nodejs and npm.
+provided=$(dpkg-query -W -f='${db:Status-Abbrev} ${Provides}\n' 2>/dev/null | sed -n 's/^ii *//p' |
+  tr ',' '\n' | sed 's/ *(.*//; s/^ *//')
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+    grep -qx -- "$p" <<< "$provided" || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0

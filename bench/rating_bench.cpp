@@ -1,0 +1,159 @@
+// The skill rating on a long journal: 100,000 matches of 8 players each out
+// of 200 people, places from made-up frags (ties included). After the Google
+// Benchmark output it prints each operation's median and its budget.
+// Every benchmark runs 7 repetitions of its own (a --benchmark_repetitions
+// flag does not change that).
+//
+//   rating_bench [--matches N] [--people N] [benchmark flags]
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "stats/skill_rating.h"
+
+using namespace fragtally;
+
+namespace {
+
+int g_matches = 100000;
+int g_people = 200;
+constexpr std::size_t kPlayersPerMatch = 8;
+constexpr int kChancesPerRun = 100000;
+constexpr int kRepetitions = 7;  // the head-to-head figure is per call: one call is too short to time
+
+const std::vector<MatchPlacings>& Journal() {
+  static const std::vector<MatchPlacings> matches = [] {
+    std::mt19937_64 random(1);
+    std::vector<std::uint32_t> people(static_cast<std::size_t>(g_people));
+    for (std::uint32_t i = 0; i < people.size(); ++i) people[i] = i;
+    std::vector<MatchPlacings> journal(static_cast<std::size_t>(g_matches));
+    for (MatchPlacings& match : journal) {
+      // The first 8 of a partial shuffle: 8 different people.
+      for (std::size_t k = 0; k < kPlayersPerMatch; ++k)
+        std::swap(people[k], people[k + random() % (people.size() - k)]);
+      std::uint32_t frags[kPlayersPerMatch];
+      for (std::uint32_t& f : frags) f = static_cast<std::uint32_t>(random() % 20);
+      for (std::size_t k = 0; k < kPlayersPerMatch; ++k) {
+        const auto above = std::count_if(std::begin(frags), std::end(frags), [&](std::uint32_t f) { return f > frags[k]; });
+        match.push_back({people[k], static_cast<std::uint32_t>(1 + above)});
+      }
+    }
+    return journal;
+  }();
+  return matches;
+}
+
+// The state after all but the newest 1% of the journal, as a cache keeps it.
+const SkillRatings& Cached() {
+  static const SkillRatings cached = [] {
+    SkillRatings ratings;
+    RateMatches(ratings, std::span(Journal()).first(Journal().size() - Journal().size() / 100));
+    return ratings;
+  }();
+  return cached;
+}
+
+struct Operation {
+  const char* name;
+  double budget_ms;
+  std::function<void()> run;  // one run, to be timed
+};
+
+std::vector<Operation> Operations() {
+  return {
+      {"ratings: every match, with history", 300,
+       [] {
+         SkillRatings ratings;
+         SkillHistory history;
+         RateMatches(ratings, Journal(), &history);
+         benchmark::DoNotOptimize(history.People.data());
+       }},
+      {"ratings: every match, current only", 300,
+       [] {
+         SkillRatings ratings;
+         RateMatches(ratings, Journal());
+         benchmark::DoNotOptimize(ratings.People.data());
+       }},
+      {"ratings: cached state + newest 1%", 30,
+       [] {
+         SkillRatings ratings = Cached();
+         RateMatches(ratings, std::span(Journal()).subspan(ratings.MatchesApplied));
+         benchmark::DoNotOptimize(ratings.People.data());
+       }},
+      {"head-to-head chance, 100,000 pairs", 50,
+       [] {
+         const std::vector<SkillRating>& people = Cached().People;
+         double sum = 0;
+         for (int i = 0; i < kChancesPerRun; ++i)
+           sum += ChanceToPlaceHigher(people[i % people.size()], people[(i * 7 + 3) % people.size()]).First;
+         benchmark::DoNotOptimize(sum);
+       }},
+  };
+}
+
+// The console output as usual, and each benchmark's median kept for the summary.
+class MedianReporter : public benchmark::ConsoleReporter {
+ public:
+  MedianReporter() : ConsoleReporter(OO_None) {}  // no colours: scripts/bench.sh keeps the output in a file
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+        medians_ms[run.run_name.function_name] = run.GetAdjustedRealTime();  // the unit is ms
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> medians_ms;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<char*> rest{argv[0]};
+  for (int i = 1; i < argc; ++i) {
+    const bool has_value = i + 1 < argc;
+    if (has_value && std::strcmp(argv[i], "--matches") == 0) g_matches = std::atoi(argv[++i]);
+    else if (has_value && std::strcmp(argv[i], "--people") == 0) g_people = std::atoi(argv[++i]);
+    else rest.push_back(argv[i]);
+  }
+  if (g_matches < 100 || g_people < static_cast<int>(kPlayersPerMatch)) {
+    std::fprintf(stderr, "rating_bench: at least 100 matches and %zu people\n", kPlayersPerMatch);
+    return 2;
+  }
+  int rest_count = static_cast<int>(rest.size());
+  benchmark::Initialize(&rest_count, rest.data());
+  const std::vector<Operation> operations = Operations();
+  for (const Operation& operation : operations)
+    benchmark::RegisterBenchmark(operation.name, [&operation](benchmark::State& state) {
+      for (auto _ : state) operation.run();
+    })->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+  Journal();
+  Cached();
+  MedianReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+
+  std::printf("\n== Skill rating: a journal of %d matches of %zu players out of %d people "
+              "(wall time, median of %d repetitions) ==\n",
+              g_matches, kPlayersPerMatch, g_people, kRepetitions);
+  bool within = true;
+  for (const Operation& operation : operations) {
+    const auto found = reporter.medians_ms.find(operation.name);
+    if (found == reporter.medians_ms.end()) continue;  // filtered out
+    const double ms = found->second;
+    within = within && ms <= operation.budget_ms;
+    std::printf("%-38s %9.2f ms   budget %6.0f ms   %s\n", operation.name, ms, operation.budget_ms,
+                ms <= operation.budget_ms ? "ok" : "OVER");
+    if (&operation == &operations.back())
+      std::printf("%-38s %9.3f us\n", "head-to-head chance, one pair", ms * 1000.0 / kChancesPerRun);
+  }
+  benchmark::Shutdown();
+  return within ? 0 : 1;
+}
