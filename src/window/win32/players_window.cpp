@@ -34,17 +34,33 @@ std::vector<std::wstring> TooltipsOf(const std::array<Column, N>& columns) {
 }
 
 // Replaces the rows of `list` (each cell decoded by itself); the columns fit
-// their texts and captions.
-void Fill(HWND list, const std::vector<std::vector<std::string>>& rows) {
+// their captions and cells, with `padding` beside the text.
+void Fill(HWND list, const std::vector<std::vector<std::string>>& rows, int padding) {
+  const auto width = [&](const wchar_t* text) {
+    return static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text)));
+  };
+  HWND header = ListView_GetHeader(list);
+  std::vector<int> widths(static_cast<std::size_t>(Header_GetItemCount(header)));
+  for (std::size_t c = 0; c < widths.size(); ++c) {
+    wchar_t caption[128] = L"";
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = caption;
+    item.cchTextMax = 128;
+    Header_GetItem(header, static_cast<int>(c), &item);
+    widths[c] = width(caption);
+  }
   std::vector<std::vector<std::wstring>> shown;
   shown.reserve(rows.size());
   for (const std::vector<std::string>& cells : rows) {
     std::vector<std::wstring>& row = shown.emplace_back();
-    for (const std::string& cell : cells) row.push_back(Display(cell));
+    for (const std::string& cell : cells) {
+      row.push_back(Display(cell));
+      if (row.size() <= widths.size()) widths[row.size() - 1] = std::max(widths[row.size() - 1], width(row.back().c_str()));
+    }
   }
   SetRows(list, shown);
-  const int columns = Header_GetItemCount(ListView_GetHeader(list));
-  for (int c = 0; c < columns; ++c) ListView_SetColumnWidth(list, c, LVSCW_AUTOSIZE_USEHEADER);
+  for (std::size_t c = 0; c < widths.size(); ++c) ListView_SetColumnWidth(list, static_cast<int>(c), widths[c] + padding);
 }
 
 }  // namespace
@@ -219,8 +235,8 @@ void PlayersWindow::ShowPage() {
   SetWindowTextW(Control(kPlayerHeadingId), (Display(view.HeadingName) + FromUtf8(view.HeadingText)).c_str());
   frags_ = view.Frags;
   accuracy_ = view.Accuracy;
-  Fill(Control(kRecordsId), view.Records);
-  Fill(Control(kLastMatchesId), view.LastMatches);
+  Fill(Control(kRecordsId), view.Records, Scaled(16));
+  Fill(Control(kLastMatchesId), view.LastMatches, Scaled(16));
   PlaceTooltips();
   InvalidateRect(Control(kFragsChartId), nullptr, FALSE);
   InvalidateRect(Control(kAccuracyChartId), nullptr, FALSE);
