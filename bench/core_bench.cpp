@@ -122,7 +122,9 @@ void ImportWithJournalBench(benchmark::State& bench, std::string log, std::uintm
     state->BlocksAfterMarker = 5;
     bench.ResumeTiming();
     try {
-      ImportLog(*state, kTailSearched, JournalAhead::Write);
+      ImportIntoStore(*state, [&](ImportedBlocks& read, ImportWatcher& watcher) {
+        ImportLog(*state, read, kTailSearched, &watcher);
+      });
       const auto start = std::chrono::steady_clock::now();
       JournalCommit commit;
       commit.Import = 1;

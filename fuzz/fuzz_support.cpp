@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "app/panels.h"
+#include "platform/utf8.h"
 
 namespace fragtally::fuzz {
 
@@ -108,12 +109,7 @@ void CheckTableInvariants(const WindowState& state) {
 
 void ResetWindowState(WindowState& state) {
   PlayerTable& table = state.Table;
-  for (int slot = 1; slot <= table.PlayerCount; ++slot) {
-    WriteSlot(table, slot, SlotCounters{});
-    table.PlayerName[slot].clear();
-  }
-  table.PlayerCount = 0;
-  table.NameSlot.clear();
+  TakeOutPlayers(table, 0);
   state.LogPath.clear();
   state.CurrentLine.clear();
   state.CurrentName.clear();
@@ -227,6 +223,59 @@ std::string_view InputReader::Rest() {
   std::string_view rest(reinterpret_cast<const char*>(data_) + pos_, pos_ < size_ ? size_ - pos_ : 0);
   pos_ = size_;
   return rest;
+}
+
+std::string MarkupOf(std::string_view html) {
+  std::string marks;
+  for (char c : html)
+    if (c == '<' || c == '>' || c == '"' || c == '\'') marks += c;
+  return marks;
+}
+
+bool IsCleanUtf8(std::string_view text, bool line_feeds) {
+  if (!platform::IsValidUtf8(text)) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if ((c < 0x20 && !(c == '\n' && line_feeds)) || c == 0x7F) return false;
+    // U+0080..U+009F are C2 80..C2 9F.
+    if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F) return false;
+  }
+  return true;
+}
+
+std::optional<std::string> UnescapedHtml(std::string_view html) {
+  static constexpr std::pair<std::string_view, char> kEntities[] = {
+      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&#39;", '\''}};
+  std::string text;
+  text.reserve(html.size());
+  for (std::size_t at = 0; at < html.size();) {
+    if (html[at] != '&') {
+      text += html[at++];
+      continue;
+    }
+    const auto* entity = std::find_if(std::begin(kEntities), std::end(kEntities),
+                                      [&](const auto& known) { return html.substr(at).starts_with(known.first); });
+    if (entity == std::end(kEntities)) return std::nullopt;
+    text += entity->second;
+    at += entity->first.size();
+  }
+  return text;
+}
+
+bool CsvHasShape(std::string_view csv, char separator, std::size_t fields, std::size_t lines) {
+  std::size_t seen_lines = 0, seen_fields = 1;
+  bool quoted = false;
+  for (std::size_t i = 3; i < csv.size(); ++i) {
+    if (csv[i] == '"') quoted = !quoted;
+    if (quoted) continue;
+    if (csv[i] == separator) ++seen_fields;
+    if (csv[i] == '\n') {
+      if (seen_fields != fields) return false;
+      seen_fields = 1;
+      ++seen_lines;
+    }
+  }
+  return !quoted && seen_lines == lines;
 }
 
 }  // namespace fragtally::fuzz

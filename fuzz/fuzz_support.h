@@ -70,6 +70,20 @@ using testing::RecordingSink;
 void CheckNoMessage(const RecordingSink& log);
 void CheckOneMessage(const RecordingSink& log, MessageIcon icon, const std::string& title, const std::string& text);
 
+// Checks of text the report and the table write. They scan whole pages, so
+// they are built without coverage instrumentation (fuzz/CMakeLists.txt).
+// The markup characters of HTML (< > " '), in order.
+std::string MarkupOf(std::string_view html);
+// Valid UTF-8 without C0, DEL or C1 control characters (line feeds allowed
+// when asked).
+bool IsCleanUtf8(std::string_view text, bool line_feeds = false);
+// Undoes the HTML escaping (&amp; &lt; &gt; &quot; &#39;); none when an
+// ampersand starts no such entity.
+std::optional<std::string> UnescapedHtml(std::string_view html);
+// Whether a CSV (after its 3-byte byte-order mark) has `lines` lines, each of
+// `fields` fields separated by `separator` outside double quotes.
+bool CsvHasShape(std::string_view csv, char separator, std::size_t fields, std::size_t lines);
+
 // The targets' files, in memory: emptied and installed for one input while
 // the guard lives.
 class FuzzFiles {

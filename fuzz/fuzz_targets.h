@@ -32,7 +32,9 @@ void FuzzImportHistory(const std::uint8_t* data, std::size_t size);
 void FuzzNumbers(const std::uint8_t* data, std::size_t size);
 
 // The input's lines are player names (up to an empty line) and then journal
-// sessions: the HTML report keeps its markup and the CSV its columns.
+// sessions: their escaping for HTML holds no markup, the first name's section
+// of the report (its matches in those sessions) keeps its markup, and the CSV
+// its columns.
 void FuzzReport(const std::uint8_t* data, std::size_t size);
 
 }  // namespace fragtally::fuzz

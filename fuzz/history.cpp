@@ -11,6 +11,8 @@
 #include "app/commands.h"
 #include "files/journal.h"
 #include "files/paths.h"
+#include "files/store.h"
+#include "import/log_import.h"
 #include "fuzz_support.h"
 #include "blocks.h"
 
@@ -238,9 +240,9 @@ class History {
       settings_path_ = SettingsFilePath(*state_);
       journal_path_ = JournalFilePath(*state_);
     }
-    RecordingSink sink;
-    Form_Load(*state_, sink);
-    FRAGTALLY_CHECK(state_->Table.PlayerCount == 0 || sink.messages.empty(), "a message at start-up");
+    const OpenOutcome opened = OpenStore(*state_);
+    FRAGTALLY_CHECK(state_->Table.PlayerCount == 0 || opened.Stats == OpenOutcome::StatsFile::Loaded,
+                    "the statistics file not read at start-up");
   }
 
   // Runs `action` with a kill armed at a random write (or none), or an
@@ -285,9 +287,21 @@ class History {
     if (!held.empty()) story_ += "  " + held + " is held by another program\n";
     bool saved = true;
     const bool survived = MaybeKilled(kill, [&] {
-      RecordingSink sink;
-      Command1_Click(*state_, sink);
-      saved = SavedOrTold(sink, held, kLogUnchangedTitle);
+      // As the import button does it: the log into the store, then a commit
+      // of what it added (or of what an earlier press could not save).
+      ImportOutcome outcome = ImportOutcome::Completed;
+      try {
+        ImportIntoStore(*state_, [&](ImportedBlocks& read, ImportWatcher& watcher) {
+          outcome = ImportLog(*state_, read, kTailSearched, &watcher);
+        });
+      } catch (const std::exception& error) {
+        const platform::FileFailure failure = FailureOf(error, platform::NativePath(state_->LogPath));
+        saved = SavedOrTold(&failure, held);
+        return;
+      }
+      if (outcome == ImportOutcome::LogUnchanged && !state_->SavePending) return;
+      const CommitOutcome commit = CommitStore(*state_);
+      saved = SavedOrTold(commit, held);
     });
     files_->Release(held);
     // Both files on disk hold them now, but for what the game was still writing.
@@ -295,22 +309,20 @@ class History {
   }
 
   // Whether the saves went through: with no file held, an import or closing
-  // says nothing but the unchanged notice; with one held, it tells which
-  // file failed.
-  bool SavedOrTold(const RecordingSink& sink, const std::string& held, const char* allowed) {
-    if (held.empty()) {
-      FRAGTALLY_CHECK(sink.messages.empty() || sink.messages[0].title == std::string(allowed),
-                      "ended with " + (sink.messages.empty() ? "" : sink.messages[0].text));
-      return true;
-    }
-    if (sink.messages.empty() || sink.messages[0].title == std::string(allowed)) return true;
-    FRAGTALLY_CHECK(sink.messages.size() == 1, "more than one message");
-    const std::string& text = sink.messages[0].text;
-    // The log's full path is the text's last line, or a cause follows it.
-    const std::string named = "\r\n" + (held == kLog ? platform::AbsolutePath(kLog) : held + "\r\n");
-    FRAGTALLY_CHECK(text.find(named) != std::string::npos, "the message does not name the held file " + held + ": " + text);
+  // fails nowhere; with one held, what failed is that file.
+  bool SavedOrTold(const platform::FileFailure* failed, const std::string& held) {
+    if (failed == nullptr) return true;
+    FRAGTALLY_CHECK(!held.empty(), "failed at " + failed->Path + " with no file held; the history:\n" + story_);
+    const bool named = held == kLog ? platform::AbsolutePath(failed->Path) == platform::AbsolutePath(kLog)
+                                    : failed->Path == held;
+    FRAGTALLY_CHECK(named, "the failure names " + failed->Path + ", not the held file " + held);
     if (held == settings_path_) ++tally_.settings_held_after_statistics;
     return false;
+  }
+  bool SavedOrTold(const CommitOutcome& commit, const std::string& held) {
+    FRAGTALLY_CHECK(commit.Backup.empty(), "a backup of the statistics file: " + commit.Backup);
+    FRAGTALLY_CHECK(!commit.ChangedOnDisk, "the statistics file changed on disk; the history:\n" + story_);
+    return SavedOrTold(commit.Saved() ? nullptr : &commit.Failure, held);
   }
 
   // The player undoes the last import (or answers No). Only an import whose
@@ -328,19 +340,17 @@ class History {
     const std::string held = HoldAFile(false);
     if (!held.empty()) story_ += "  " + held + " is held by another program\n";
     const bool survived = MaybeKilled(kill, [&] {
-      RecordingSink sink;
-      sink.answer = yes;
-      UndoLastImport(*state_, sink);
-      FRAGTALLY_CHECK(!sink.messages.empty() && sink.messages[0].asked,
-                      "no question before the undo: " + (sink.messages.empty() ? "" : sink.messages[0].text) +
-                          "; the history:\n" + story_);
-      if (!yes) FRAGTALLY_CHECK(sink.messages.size() == 1, "No still did something");
-      if (held.empty()) FRAGTALLY_CHECK(sink.messages.size() == 1, "the undo ended with " + sink.messages.back().text);
-      if (sink.messages.size() > 1) {
-        const std::string& text = sink.messages[1].text;
-        FRAGTALLY_CHECK(text.find("\r\n" + held + "\r\n") != std::string::npos,
-                        "the message does not name the held file " + held + ": " + text);
-      }
+      const ImportToUndo undo = ReadImportToUndo(*state_);
+      FRAGTALLY_CHECK(undo.Refused == ImportToUndo::Problem::None,
+                      "the journal gives no import to undo; the history:\n" + story_);
+      if (!yes) return;
+      const UndoOutcome outcome = UndoImport(*state_, undo);
+      if (held.empty())
+        FRAGTALLY_CHECK(outcome.Failed == UndoOutcome::Problem::None,
+                        "the undo failed at " + outcome.Failure.Path + "; the history:\n" + story_);
+      if (outcome.Failed != UndoOutcome::Problem::None)
+        FRAGTALLY_CHECK(outcome.Failure.Path == held,
+                        "the failure names " + outcome.Failure.Path + ", not the held file " + held);
     });
     files_->Release(held);
     // The undone matches are back in the log's keeping: a new log waits for an import.
@@ -377,11 +387,7 @@ class History {
     const std::string held = may_hold ? HoldAFile(false) : std::string();
     if (!held.empty()) ++tally_.files_held;
     if (!held.empty()) story_ += "  " + held + " is held by another program\n";
-    const bool survived = MaybeKilled(kill, [&] {
-      RecordingSink sink;
-      Form_Unload(*state_, sink);
-      SavedOrTold(sink, held, "");
-    });
+    const bool survived = MaybeKilled(kill, [&] { SavedOrTold(CommitStore(*state_), held); });
     files_->Release(held);
     if (survived) End(state_);
   }
@@ -409,7 +415,7 @@ class History {
     // Each of the regular player's blocks is the same: every total is as many
     // times one block's as there were matches, undos or not.
     if (matches_ > 0) {
-      const int slot = state_->Table.NameSlot.at("Regular");
+      const int slot = FindPlayer(state_->Table, "Regular");
       static std::optional<SlotCounters> one_block;
       SlotCounters per_match{};
       const SlotCounters totals = ReadSlot(state_->Table, slot);

@@ -12,6 +12,7 @@
 #include "reference_model.h"
 #include "stats/numbers.h"
 #include "stats/stats_line.h"
+#include "app/number_format.h"
 #include "app/ratings.h"
 
 namespace fragtally::fuzz {

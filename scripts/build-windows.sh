@@ -24,8 +24,9 @@ out=dist/fragtally-windows
 rm -rf "$out"
 mkdir -p "$out"
 x86_64-w64-mingw32-strip -o "$out/fragtally.exe" build-windows/bin/fragtally.exe
-# The README in CR LF with a UTF-8 byte order mark, for any Windows editor.
-{ printf '\xEF\xBB\xBF'; sed 's/$/\r/' packaging/windows/README.txt; } >"$out/README.txt"
+# The players' read-me (the Linux install's too) in CR LF with a UTF-8 byte
+# order mark, for any Windows editor.
+{ printf '\xEF\xBB\xBF'; sed 's/$/\r/' packaging/README.txt; } >"$out/README.txt"
 
 # Nothing beside the .exe: only the system's own DLLs may be imported.
 system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|ole32|oleaut32|msvcrt|advapi32|shell32|windowscodecs)\.dll$'

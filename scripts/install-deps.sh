@@ -16,6 +16,7 @@ program=(
   build-essential cmake g++ pkg-config
   qt6-base-dev libgl-dev            # Qt 6 Core, Gui, Widgets, Test
   qt6-qpa-plugins                   # the offscreen and xcb platforms
+  qt6-translations-l10n             # Qt's own Russian texts (qtbase_ru.qm: Yes/No, the file dialog)
   fonts-dejavu-core fonts-liberation  # fonts with Cyrillic; Liberation Sans fits the panel labels
 )
 # Testing, benchmarks, pictures and fuzzing besides.

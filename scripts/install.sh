@@ -3,11 +3,12 @@
 # basekrm/), for the current user, or removes it again:
 #
 #   bash scripts/install.sh GAME_FOLDER               install (again, over an earlier install)
-#   bash scripts/install.sh --uninstall GAME_FOLDER   remove the program, the launcher and the icon
+#   bash scripts/install.sh --uninstall GAME_FOLDER   remove the program, its read-me, the launcher and the icon
 #
 # Installing installs the Debian packages that building and running the
 # program need, builds it (Release, in build-release/), and puts
 #   GAME_FOLDER/fragtally                                     the program
+#   GAME_FOLDER/fragtally-README.txt                          the players' read-me
 #   $XDG_DATA_HOME/icons/hicolor/32x32/apps/fragtally.png     its icon
 #   $XDG_DATA_HOME/applications/fragtally.desktop             a launcher that starts it
 #                                                             with the game folder as the
@@ -70,6 +71,7 @@ fi
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 program=$game/fragtally
+readme=$game/fragtally-README.txt
 applications=$data_home/applications
 launcher=$applications/fragtally.desktop
 hicolor=$data_home/icons/hicolor
@@ -156,6 +158,11 @@ if [ "$mode" = uninstall ]; then
     echo "removed $program"
     removed=1
   fi
+  if [ -f "$readme" ]; then
+    rm -f -- "$readme"
+    echo "removed $readme"
+    removed=1
+  fi
   if [ -f "$launcher" ] && ! grep -qxF -- "$path_line" "$launcher"; then
     # Another game folder's launcher: it and its icon stay.
     echo "$me: the launcher $launcher starts Fragtally in another game folder; it and the icon were left in place." >&2
@@ -178,6 +185,7 @@ fi
 
 cd "$repo"
 [ -f src/window/resources/fragtally.png ] || refuse "the icon src/window/resources/fragtally.png is missing from $repo."
+[ -f packaging/README.txt ] || refuse "the players' read-me packaging/README.txt is missing from $repo."
 
 bash scripts/install-deps.sh --program
 
@@ -199,6 +207,12 @@ temporaries+=("$program_new")
 install -m 0755 "$built" "$program_new"
 mv -fT -- "$program_new" "$program"
 echo "installed $program"
+
+readme_new="$game/.fragtally-README.install.$$"
+temporaries+=("$readme_new")
+install -m 0644 packaging/README.txt "$readme_new"
+mv -fT -- "$readme_new" "$readme"
+echo "installed $readme"
 
 mkdir -p "$(dirname "$icon")" "$applications"
 icon_new="$icon.install.$$"

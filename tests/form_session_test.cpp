@@ -7,11 +7,13 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/form_session.h"
+#include "app/import_report.h"
 #include "app/messages.h"
 #include "app/players_session.h"
 #include "test_support.h"
@@ -41,6 +43,10 @@ class ScreenView : public FormView {
     caret = delta.TraceCaret;
     undo_enabled = delta.UndoImportEnabled;
     totals_changed = delta.TotalsChanged;
+    if (delta.StatusLine) {
+      status_line = std::string(*delta.StatusLine);
+      ++status_updates;
+    }
   }
   void SetBusy(bool on) override {
     EXPECT_NE(on, busy) << "the wait cursor goes on and off in pairs";
@@ -58,6 +64,8 @@ class ScreenView : public FormView {
   std::size_t caret = 0;
   bool undo_enabled = false;
   bool totals_changed = false;
+  std::string status_line;
+  int status_updates = 0;
   std::size_t last_new_entries = 0;
   std::vector<Panel> last_labels;
   bool busy = false;
@@ -346,6 +354,71 @@ TEST_F(Presenter, UndoIsOfferedOnlyForAJournaledImportAndTheWindowsOfTotalsAreTo
   session.Import();  // the same matches count again, once
   EXPECT_EQ(view.entries, (std::vector<std::string>{"Ann", "Bob"}));
   EXPECT_EQ(session.state().Table.GamesPlayed[1], 1);
+}
+
+// The status line with its time of day ("hh:mm") as "TT:TT".
+std::string WithoutTime(const std::string& text) {
+  static const std::regex kTime("в [0-2][0-9]:[0-5][0-9]");
+  return std::regex_replace(text, kTime, "в TT:TT");
+}
+
+TEST_F(Presenter, TheStatusLineTellsWhatEachImportEnteredNothingNewAnUndoAndAFailure) {
+  WriteStats(StatsFileOf({kAnn}));
+  session.Load();
+  EXPECT_EQ(view.status_updates, 0) << "empty until the first import";
+
+  const std::vector<std::string> first_session = Lines({{"--- Fs_startup : Mon Dec 07 21:15:03 2026"},
+                                                        MatchBlock("Bob", 2), MatchBlock("Ann", 1)});
+  const std::vector<std::string> second_session =
+      Lines({{"--- Fs_startup : Mon Dec 07 23:50:00 2026"}, MatchBlock("Dan", 1), MatchBlock("Bob", 1)});
+  WriteLog(Lines({first_session, second_session}));
+  session.Import();
+  EXPECT_EQ(WithoutTime(view.status_line), "Импорт в TT:TT занёс 4 игры из 2 игровых сессий, новых игроков: 2.");
+  const int updates = view.status_updates;
+  session.Refresh();
+  EXPECT_EQ(view.status_updates, updates) << "an unchanged line is not sent again";
+
+  session.Import();
+  EXPECT_EQ(WithoutTime(view.status_line), "Импорт в TT:TT: в ЛОГ файле нет новых игр.");
+  EXPECT_EQ(sink.messages.back().title, kLogUnchangedTitle);
+
+  WriteLog(Lines({first_session, second_session, MatchBlock("Ann", 3)}));
+  session.Import();
+  EXPECT_EQ(WithoutTime(view.status_line), "Импорт в TT:TT занёс 1 игру из 1 игровой сессии, новых игроков нет.");
+
+  sink.answer = true;
+  session.UndoImport();
+  EXPECT_EQ(WithoutTime(view.status_line), "Последний импорт отменён в TT:TT.");
+
+  std::filesystem::remove(Basekrm() / "LOG.txt");
+  session.Import();
+  EXPECT_EQ(WithoutTime(view.status_line), "Импорт в TT:TT не удался: ЛОГ файл не прочитан.");
+  EXPECT_EQ(sink.messages.back().title, kLogNotFoundTitle);
+}
+
+TEST(StatusLine, CountsTakeTheirRussianFormsAndMatchesComeFirstOnceKnown) {
+  ImportReport report;
+  report.Time = "23:50";
+  auto text = [&](std::int64_t games, std::int64_t sessions, std::int64_t players) {
+    report.Games = games;
+    report.Sessions = sessions;
+    report.NewPlayers = players;
+    return StatusLineText(report);
+  };
+  EXPECT_EQ(text(1, 1, 1), "Импорт в 23:50 занёс 1 игру из 1 игровой сессии, новых игроков: 1.");
+  EXPECT_EQ(text(22, 2, 0), "Импорт в 23:50 занёс 22 игры из 2 игровых сессий, новых игроков нет.");
+  EXPECT_EQ(text(11, 11, 3), "Импорт в 23:50 занёс 11 игр из 11 игровых сессий, новых игроков: 3.");
+  EXPECT_EQ(text(121, 21, 0), "Импорт в 23:50 занёс 121 игру из 21 игровой сессии, новых игроков нет.");
+  EXPECT_EQ(text(0, 1, 0), "Импорт в 23:50: в ЛОГ файле нет новых игр.") << "a start-up line with no game yet";
+  report.Matches = 5;
+  EXPECT_EQ(text(12, 1, 0), "Импорт в 23:50 занёс 5 матчей (12 игр) из 1 игровой сессии, новых игроков нет.");
+  report.Matches.reset();
+  report.What = ImportReport::Outcome::Failed;
+  EXPECT_EQ(text(3, 1, 2),
+            "Импорт в 23:50 прерван ошибкой чтения ЛОГ файла, успев занести 3 игры из 1 игровой сессии, новых "
+            "игроков: 2.");
+  report.What = ImportReport::Outcome::NothingNew;
+  EXPECT_EQ(text(0, 0, 0), "Импорт в 23:50: в ЛОГ файле нет новых игр.");
 }
 
 TEST_F(Presenter, TheAboutBoxAndTheExportsAreToldInABox) {

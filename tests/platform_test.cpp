@@ -1,6 +1,7 @@
 // The platform layer on POSIX systems: why a file could not be read,
-// replaced or copied (and which file), the full path for messages, and one
-// copy of the program per game folder.
+// replaced or copied (and which file), names that are no regular file and
+// symbolic links, the full path for messages, and one copy of the program
+// per game folder.
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,13 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <grp.h>
+#include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -131,27 +137,168 @@ TEST(PlatformFailures, AMissingFileOrFolderIsNotFound) {
   EXPECT_EQ(ReadFile(dir.path() / "a file"), "x");
 }
 
-TEST(PlatformFailures, AFolderWhereTheFileBelongs) {
+// --- names that are no regular file ------------------------------------------------------
+
+// `action` in a child process that is stopped after five seconds: whether it
+// ended by itself (an open that waits for a FIFO's other end waits for good).
+bool EndsWithoutWaiting(const std::function<bool()>& action) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::alarm(5);
+    _exit(action() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A folder, a FIFO, a socket, a device (where this user may make one) and
+// /dev/null, each under a file's name.
+struct SpecialNames {
   TempDir dir;
-  const std::string folder = dir.str() + "/Stats.krm";
-  std::filesystem::create_directories(folder + "/inside");
-  FileFailure failure = Stale();
-  EXPECT_EQ(Native().OpenForReading(folder, &failure), nullptr);
-  ExpectFailure(failure, FileFault::Other, folder, EISDIR);
-  // Replaced: refused, the folder stays with what it holds, no temporary file.
-  failure = Stale();
-  EXPECT_FALSE(Native().ReplaceFile(folder, "new", failure));
-  EXPECT_EQ(failure.Path, folder);
-  EXPECT_NE(failure.Code, 0);
-  EXPECT_FALSE(failure.SystemText.empty());
-  EXPECT_EQ(failure.Fault, FileFault::Other) << failure.Code << " " << failure.SystemText;
-  EXPECT_EQ(Listing(dir.path()), "Stats.krm\n");
-  EXPECT_EQ(Listing(folder), "inside\n");
+  std::vector<std::pair<std::string, FileFault>> names;
+  SpecialNames() {
+    std::filesystem::create_directories(dir.path() / "folder" / "inside");
+    names.emplace_back(dir.str() + "/folder", FileFault::Folder);
+    const std::string fifo = dir.str() + "/fifo";
+    EXPECT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    names.emplace_back(fifo, FileFault::NotRegular);
+    const std::string socket_path = dir.str() + "/socket";
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socket_path.copy(address.sun_path, sizeof address.sun_path - 1);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+      names.emplace_back(socket_path, FileFault::NotRegular);
+    ::close(fd);
+    const std::string device = dir.str() + "/null";  // another name for /dev/null
+    if (::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) names.emplace_back(device, FileFault::NotRegular);
+  }
+  // What is there now, to see that it was left alone.
+  std::string Kinds() const {
+    std::string kinds;
+    for (const auto& [name, fault] : names) {
+      struct stat info {};
+      ::lstat(name.c_str(), &info);
+      kinds += name + (S_ISDIR(info.st_mode) ? " folder" : S_ISFIFO(info.st_mode) ? " fifo" : S_ISSOCK(info.st_mode) ? " socket" : S_ISCHR(info.st_mode) ? " device" : " other") + "\n";
+    }
+    return kinds;
+  }
+};
+
+void ExpectNotAFile(const FileFailure& failure, FileFault fault, const std::string& path) {
+  EXPECT_EQ(failure.Fault, fault);
+  EXPECT_EQ(failure.Path, path);
+  EXPECT_EQ(failure.SystemText, fault == FileFault::Folder ? "is a folder" : "not a regular file");
+}
+
+// Only a regular file is read; a FIFO is refused at once, without waiting
+// for a writer that never comes; a device is not read either.
+TEST(PlatformSpecialFiles, OnlyARegularFileIsRead) {
+  SpecialNames special;
+  special.names.emplace_back("/dev/null", FileFault::NotRegular);
+  for (const auto& [name, fault] : special.names) {
+    SCOPED_TRACE(name);
+    FileFailure failure = Stale();
+    EXPECT_TRUE(EndsWithoutWaiting([&] { return Native().OpenForReading(name) == nullptr; }));
+    EXPECT_EQ(Native().OpenForReading(name, &failure), nullptr);
+    ExpectNotAFile(failure, fault, name);
+  }
+  // A FIFO that a writer holds open is refused all the same.
+  const std::string fifo = special.dir.str() + "/fifo";
+  const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(writer, 0);
+  EXPECT_EQ(Native().OpenForReading(fifo), nullptr);
+  ::close(writer);
+  // A link to a log elsewhere is read.
+  WriteFile(special.dir.path() / "real.txt", "log\r\n");
+  std::filesystem::create_symlink("real.txt", special.dir.path() / "LOG.txt");
+  auto log = Native().OpenForReading(special.dir.str() + "/LOG.txt");
+  ASSERT_NE(log, nullptr);
+  EXPECT_EQ(log->Size(), 5);
+}
+
+// Replaced, appended to or copied: refused at once with the fault, and the
+// name stays what it was, with nothing beside it.
+TEST(PlatformSpecialFiles, NothingButARegularFileIsReplacedAppendedToOrCopied) {
+  SpecialNames special;
+  const std::string kinds = special.Kinds();
+  const std::string listing = Listing(special.dir.path());
+  for (const auto& [name, fault] : special.names) {
+    SCOPED_TRACE(name);
+    FileFailure failure = Stale();
+    EXPECT_TRUE(EndsWithoutWaiting([&] {
+      FileFailure ignored;
+      return !Native().ReplaceFile(name, "new", ignored) && !Native().AppendToFile(name, "new", ignored);
+    }));
+    EXPECT_FALSE(Native().ReplaceFile(name, "new", failure));
+    ExpectNotAFile(failure, fault, name);
+    failure = Stale();
+    EXPECT_FALSE(Native().AppendToFile(name, "new", failure));
+    ExpectNotAFile(failure, fault, name);
+    failure = Stale();
+    EXPECT_FALSE(Native().KeepCopy(name, name + ".bak", failure));
+    ExpectNotAFile(failure, fault, name);
+  }
+  EXPECT_EQ(special.Kinds(), kinds);
+  EXPECT_EQ(Listing(special.dir.path()), listing);
+  EXPECT_EQ(Listing(special.dir.path() / "folder"), "inside\n");
   // A backup under a name that a folder has.
-  WriteFile(dir.path() / "mSetup.ini", "old");
+  WriteFile(special.dir.path() / "mSetup.ini", "old");
+  FileFailure failure = Stale();
+  EXPECT_FALSE(Native().KeepCopy(special.dir.str() + "/mSetup.ini", special.dir.str() + "/folder", failure));
+  ExpectFailure(failure, FileFault::Other, special.dir.str() + "/folder", EEXIST);
+}
+
+// A symbolic link is written through: the file it points to is replaced (in
+// its own folder, keeping its permissions) or appended to, and the link stays
+// a link; a backup of a link keeps what its file held.
+TEST(PlatformSpecialFiles, ALinkIsWrittenThroughToItsFile) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path() / "game" / "basekrm");
+  std::filesystem::create_directories(dir.path() / "saves");
+  const std::filesystem::path real = dir.path() / "saves" / "Stats.krm";
+  WriteFile(real, "old\r\n");
+  ::chmod(real.c_str(), 0640);
+  // A chain: an absolute link to a relative one.
+  std::filesystem::create_symlink("../saves/Stats.krm", dir.path() / "game" / "relative");
+  std::filesystem::create_symlink(dir.path() / "game" / "relative", dir.path() / "game" / "basekrm" / "Stats.krm");
+  const std::string stats = dir.str() + "/game/basekrm/Stats.krm";
+
+  FileFailure failure = Stale();
+  ASSERT_TRUE(Native().KeepCopy(stats, stats + ".bak", failure)) << failure.SystemText;
+  ASSERT_TRUE(Native().ReplaceFile(stats, "new\r\n", failure)) << failure.SystemText;
+  EXPECT_TRUE(std::filesystem::is_symlink(stats));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "game" / "relative"));
+  EXPECT_EQ(ReadFile(real), "new\r\n");
+  EXPECT_EQ(std::filesystem::status(real).permissions(), static_cast<std::filesystem::perms>(0640));
+  EXPECT_EQ(ReadFile(stats + ".bak"), "old\r\n") << "the backup is of the file, not of the link";
+  EXPECT_FALSE(std::filesystem::is_symlink(stats + ".bak"));
+  EXPECT_EQ(Listing(dir.path() / "saves"), "Stats.krm\n");
+  ASSERT_TRUE(Native().AppendToFile(stats, "more\r\n", failure)) << failure.SystemText;
+  EXPECT_EQ(ReadFile(real), "new\r\nmore\r\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(stats));
+  EXPECT_EQ(failure.Path, "stale");
+
+  // A link to a file not made yet: the file is made where it points.
+  std::filesystem::create_symlink("../../saves/Matches.txt", dir.path() / "game" / "basekrm" / "Matches.txt");
+  ASSERT_TRUE(Native().ReplaceFile(dir.str() + "/game/basekrm/Matches.txt", "journal\r\n", failure));
+  EXPECT_EQ(ReadFile(dir.path() / "saves" / "Matches.txt"), "journal\r\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "game" / "basekrm" / "Matches.txt"));
+
+  // A link to a FIFO is refused as the FIFO is; a loop of links as a failure.
+  ASSERT_EQ(::mkfifo((dir.str() + "/saves/fifo").c_str(), 0666), 0);
+  std::filesystem::create_symlink("../saves/fifo", dir.path() / "game" / "export.csv");
   failure = Stale();
-  EXPECT_FALSE(Native().KeepCopy(dir.str() + "/mSetup.ini", folder, failure));
-  ExpectFailure(failure, FileFault::Other, folder, EEXIST);
+  EXPECT_FALSE(Native().ReplaceFile(dir.str() + "/game/export.csv", "x", failure));
+  ExpectNotAFile(failure, FileFault::NotRegular, dir.str() + "/game/export.csv");
+  EXPECT_EQ(Native().OpenForReading(dir.str() + "/game/export.csv"), nullptr);
+  std::filesystem::create_symlink("loop2", dir.path() / "game" / "loop1");
+  std::filesystem::create_symlink("loop1", dir.path() / "game" / "loop2");
+  failure = Stale();
+  EXPECT_FALSE(Native().ReplaceFile(dir.str() + "/game/loop1", "x", failure));
+  ExpectFailure(failure, FileFault::Other, dir.str() + "/game/loop1", ELOOP);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "game" / "loop1"));
 }
 
 // A folder the user may not write and a file the user may not read: refused
@@ -257,8 +404,6 @@ bool ChildGetsLock(const std::string& folder) {
 
 class InstanceLockTest : public ::testing::Test {
  protected:
-  TempDir runtime_;  // the lock files' folder, so that the tests' locks meet no one else's
-  Environment xdg_{"XDG_RUNTIME_DIR", runtime_.str().c_str()};
   TempDir games_;
 };
 
@@ -268,6 +413,7 @@ TEST_F(InstanceLockTest, OneCopyPerGameFolderWhileTheFirstRuns) {
   std::filesystem::create_symlink(game, games_.path() / "shortcut");
   auto first = platform::LockGameFolder(game);
   ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(first->LocksFolder());
   // The same folder however it is named.
   for (const std::string& same : {game, game + "/", game + "/./", game + "/basekrm/..", games_.str() + "/shortcut"}) {
     EXPECT_EQ(platform::LockGameFolder(same), nullptr) << same;
@@ -277,12 +423,14 @@ TEST_F(InstanceLockTest, OneCopyPerGameFolderWhileTheFirstRuns) {
     CurrentFolder in(game);
     EXPECT_EQ(platform::LockGameFolder("."), nullptr);
   }
-  // Another game folder is free.
+  // Another game folder is free, and a folder inside the game folder is
+  // another folder.
   std::filesystem::create_directories(games_.path() / "Krellmar 2");
   auto other = platform::LockGameFolder(games_.str() + "/Krellmar 2");
   EXPECT_NE(other, nullptr);
   EXPECT_EQ(platform::LockGameFolder(games_.str() + "/Krellmar 2"), nullptr);
   EXPECT_EQ(platform::LockGameFolder(game), nullptr);
+  EXPECT_NE(platform::LockGameFolder(game + "/basekrm"), nullptr);
   // Free again when the first copy ends.
   first.reset();
   EXPECT_TRUE(ChildGetsLock(game));
@@ -290,10 +438,40 @@ TEST_F(InstanceLockTest, OneCopyPerGameFolderWhileTheFirstRuns) {
   EXPECT_NE(again, nullptr);
   // Nothing was written into the game folder.
   EXPECT_EQ(Listing(game), "basekrm\n");
-  std::vector<std::string> lock_files = {platform::InstanceName(game) + ".lock",
-                                         platform::InstanceName(games_.str() + "/Krellmar 2") + ".lock"};
-  std::sort(lock_files.begin(), lock_files.end());
-  EXPECT_EQ(Listing(runtime_.path()), lock_files[0] + "\n" + lock_files[1] + "\n");
+  EXPECT_EQ(Listing(game + "/basekrm"), "");
+}
+
+// The lock is the folder's, not the environment's: a copy started with
+// another runtime folder, none at all or another temporary folder (another
+// login, sudo) and a copy another user runs see it; so does a copy in a
+// folder nobody may write.
+TEST_F(InstanceLockTest, EveryCopySeesTheLockWhoeverRunsIt) {
+  const std::string game = games_.str() + "/Krellmar";
+  std::filesystem::create_directories(game + "/basekrm");
+  ::chmod(games_.str().c_str(), 0755);
+  ::chmod(game.c_str(), 0555);
+  auto first = platform::LockGameFolder(game);
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(first->LocksFolder());
+  for (const char* runtime : {"/tmp", static_cast<const char*>(nullptr)}) {
+    Environment xdg("XDG_RUNTIME_DIR", runtime);
+    Environment tmp("TMPDIR", runtime);
+    EXPECT_FALSE(ChildGetsLock(game)) << (runtime != nullptr ? runtime : "unset");
+  }
+  auto report = AsAnotherUser([&] { return platform::LockGameFolder(game) == nullptr ? "" : "another user got the lock"; });
+  if (report) {
+    EXPECT_EQ(*report, "");
+  }
+  first.reset();
+  report = AsAnotherUser([&] {
+    auto lock = platform::LockGameFolder(game);
+    return lock != nullptr && lock->LocksFolder() ? "" : "another user got no lock on a free folder";
+  });
+  if (report) {
+    EXPECT_EQ(*report, "");
+  }
+  ::chmod(game.c_str(), 0755);
+  EXPECT_EQ(Listing(game), "basekrm\n");
 }
 
 // A copy that another process runs holds the folder until that process
@@ -321,25 +499,13 @@ TEST_F(InstanceLockTest, AKilledCopyLetsGo) {
   EXPECT_NE(platform::LockGameFolder(game), nullptr);
 }
 
-TEST_F(InstanceLockTest, WithoutARuntimeFolderTheLockIsInTmpUnderTheUsersId) {
-  Environment no_runtime("XDG_RUNTIME_DIR", nullptr);
-  const std::string game = games_.str();
-  const std::string file = "/tmp/" + platform::InstanceName(game) + "-" + std::to_string(::getuid()) + ".lock";
-  auto lock = platform::LockGameFolder(game);
-  ASSERT_NE(lock, nullptr);
-  EXPECT_TRUE(std::filesystem::exists(file)) << file;
-  EXPECT_FALSE(ChildGetsLock(game));
-  lock.reset();
-  EXPECT_TRUE(ChildGetsLock(game));
-  std::filesystem::remove(file);
-}
-
-// Where no lock file can be made, the program runs as if alone.
-TEST_F(InstanceLockTest, NoLockAtAllRunsAsIfAlone) {
-  const std::string game = games_.str();
-  std::filesystem::create_directories(runtime_.path() / (platform::InstanceName(game) + ".lock"));
+// A folder that cannot be opened gives no lock: the program runs as if
+// alone, and knows it (the player is told).
+TEST_F(InstanceLockTest, NoLockAtAllRunsAsIfAloneAndSaysSo) {
+  const std::string game = games_.str() + "/not made";
   auto first = platform::LockGameFolder(game);
-  EXPECT_NE(first, nullptr);
+  ASSERT_NE(first, nullptr);
+  EXPECT_FALSE(first->LocksFolder());
   EXPECT_NE(platform::LockGameFolder(game), nullptr);
 }
 

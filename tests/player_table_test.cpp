@@ -1,6 +1,7 @@
 // Finding or adding players by name, the 9999-player limit, and the selector lists.
 #include <gtest/gtest.h>
 
+#include "app/ratings.h"
 #include "stats/stats_line.h"
 #include "test_support.h"
 
@@ -92,6 +93,51 @@ TEST(FindOrAddPlayer, FindsNamesOfATableFilledDirectly) {
   EXPECT_EQ(state->CurrentPlayer, 2);
   Header(*state, "Z");
   EXPECT_EQ(state->CurrentPlayer, 3);
+}
+
+// Taking the last players out and putting them back, as an undo does and
+// takes back: the name index follows, so the names are found where they are.
+TEST(PlayerTable, PlayersTakenOutAndPutBackAreFoundInTheirSlotsAgain) {
+  auto state = NewWindowState();
+  for (const char* name : {"A", "B", "C", "B"}) Header(*state, name);
+  state->Table.Kills[3] = 7;
+  std::vector<std::string> names;
+  TakeOutPlayers(state->Table, 1, &names);
+  EXPECT_EQ(names, (std::vector<std::string>{"B", "C"}));
+  EXPECT_EQ(state->Table.PlayerCount, 1);
+  EXPECT_EQ(state->Table.Kills[3], 0);
+  EXPECT_EQ(state->Table.PlayerName[2], "");
+  EXPECT_EQ(FindPlayer(state->Table, "C"), 0);
+
+  PutPlayersBack(state->Table, names);
+  EXPECT_EQ(FindPlayer(state->Table, "B"), 2);
+  EXPECT_EQ(FindPlayer(state->Table, "C"), 3);
+  Header(*state, "C");
+  EXPECT_EQ(state->CurrentPlayer, 3);
+  EXPECT_EQ(state->Table.PlayerCount, 3);
+
+  // Out for good: a name taken out comes back as a new player after the rest.
+  TakeOutPlayers(state->Table, 1);
+  Header(*state, "C");
+  EXPECT_EQ(state->CurrentPlayer, 2);
+  TakeOutPlayers(state->Table, 0);
+  EXPECT_EQ(state->Table.PlayerCount, 0);
+  EXPECT_EQ(FindPlayer(state->Table, "A"), 0);
+}
+
+TEST(PlayerTable, CountersAreTakenOffModulo2To32) {
+  auto state = NewWindowState();
+  PlayerTable& table = state->Table;
+  table.Kills[4] = 5;
+  table.Frags[4] = -2147483647 - 1;
+  CounterValues off{};
+  off[CounterIndex(&PlayerTable::Kills)] = 7;
+  off[CounterIndex(&PlayerTable::Frags)] = 1;
+  SubtractCounters(table, 4, off);
+  EXPECT_EQ(table.Kills[4], -2);
+  EXPECT_EQ(table.Frags[4], 2147483647);
+  SetCounters(table, 4, CountersInSlot(table, 4));
+  EXPECT_EQ(table.Frags[4], 2147483647);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "app/html_escape.h"
-#include "app/ratings.h"
+#include "app/number_format.h"
 #include "stats/numbers.h"
 
 namespace fragtally {

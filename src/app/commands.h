@@ -9,6 +9,7 @@
 #include "app/messages.h"
 #include "app/panels.h"
 #include "app/window_state.h"
+#include "files/store.h"
 
 namespace fragtally {
 
@@ -44,11 +45,6 @@ void Command2_Click(const WindowState& state, MessageSink& messages, const std::
 // user is told.
 void SelectPlayer(WindowState& state, MessageSink& messages, Panel panel, int index);
 
-// "Отменить последний импорт" can act: an import is in effect, everything
-// imported is saved, and the statistics file is as the journal's last commit
-// left it. A menu greys its item otherwise.
-bool CanUndoImport(const WindowState& state);
-
 // "Отменить последний импорт": asks (Yes/No, No the default) whether to take
 // the newest import still in effect out of the statistics, naming how many
 // matches of which game sessions it removes. Yes takes off every block it
@@ -56,7 +52,7 @@ bool CanUndoImport(const WindowState& state);
 // it found, and commits that as an import is committed (the journal's U line,
 // the statistics file, the settings file); a later import counts those
 // matches again. Whatever fails is told, and what was kept. Does nothing when
-// CanUndoImport is false.
+// the store's CanUndoImport is false (a menu greys its item then).
 void UndoLastImport(WindowState& state, MessageSink& messages);
 
 // The text of the "О программе" box (kAboutTitle): the version and the full

@@ -11,38 +11,19 @@ namespace fragtally {
 
 namespace {
 
-constexpr std::string_view kHtmlOption = "--export-html";
-constexpr std::string_view kCsvOption = "--export-csv";
-
 ExportResult Failed(int code, std::string message) { return {code, std::move(message) + "\n"}; }
 
-// " (why)" when the system said why a file failed.
+// " (why)": the cause of a file failure, in the player's words.
+std::string Why(const platform::FileFailure& failure) { return " (" + FailureCause(failure) + ")"; }
 std::string Why(const std::exception& error) {
   const auto* file_error = dynamic_cast<const Error*>(&error);
-  if (file_error == nullptr || file_error->failure().SystemText.empty()) return {};
-  return " (" + file_error->failure().SystemText + ")";
-}
-
-// The local date and time as "YYYY-MM-DD hh:mm:ss".
-std::string LocalDateTime() {
-  const std::string stamp = platform::LocalTimeStamp();  // YYYYMMDD-HHMMSS
-  if (stamp.size() != 15) return stamp;
-  return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " + stamp.substr(9, 2) + ":" +
-         stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
+  return file_error == nullptr ? std::string() : Why(file_error->failure());
 }
 
 }  // namespace
 
-std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments, const std::string& program_folder,
-                                      const CsvFormat& format) {
-  bool asked = false;
-  for (const std::string& argument : arguments) asked = asked || argument.rfind("--export-", 0) == 0;
-  if (!asked) return std::nullopt;
-  if (arguments.size() != 2 || (arguments[0] != kHtmlOption && arguments[0] != kCsvOption) || arguments[1].empty())
-    return Failed(kExportUsage, "Использование: fragtally --export-html ФАЙЛ | --export-csv ФАЙЛ");
-  const bool html = arguments[0] == kHtmlOption;
-  const std::string& target = arguments[1];
-
+ExportResult RunExport(ExportKind kind, const std::string& target, const std::string& program_folder,
+                       const CsvFormat& format) {
   const std::unique_ptr<WindowState> state = NewForm1State(program_folder);
   try {
     LoadStatsFile(*state);
@@ -51,23 +32,22 @@ std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments,
                                               platform::AbsolutePath(StatsFilePath(*state)) + Why(error) +
                                               "; файл " + target + " не записан.");
   }
-  return WriteExport(html ? ExportKind::Html : ExportKind::Csv, state->Table,
-                     ReadJournalMatches(JournalFilePath(*state)), target, format);
+  return WriteExport(kind, state->Table, ReadJournalMatches(JournalFilePath(*state)), target, format);
 }
 
 ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const std::vector<JournalMatch>& journal,
                          const std::string& target, const CsvFormat& format) {
   std::string contents;
   if (kind == ExportKind::Html) {
-    contents = BuildHtmlReport(table, journal, format.DecimalSeparator, LocalDateTime());
+    contents = BuildHtmlReport(table, journal, format.DecimalSeparator, platform::LocalDateTime());
   } else {
     const MatchesBySlot matches = GroupMatchesBySlot(table, journal);
     contents = BuildPlayersCsv(BuildPlayerRows(table, matches, PlayersPeriod::AllTime, 0), format);
   }
   platform::FileFailure failure;
   if (!platform::Files().ReplaceFile(target, contents, failure)) {
-    std::string why = failure.SystemText.empty() ? std::string() : " (" + failure.SystemText + ")";
-    return Failed(kExportWriteFailed, "Не удалось записать файл " + platform::AbsolutePath(target) + why + ".");
+    return Failed(kExportWriteFailed,
+                  "Не удалось записать файл " + platform::AbsolutePath(target) + Why(failure) + ".");
   }
   return ExportResult{kExportWritten, std::string(kind == ExportKind::Html ? "Отчёт сохранён: " : "Таблица сохранена: ") +
                                           platform::AbsolutePath(target) + " (игроков: " +

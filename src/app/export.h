@@ -16,7 +16,7 @@ namespace fragtally {
 
 enum ExportStatus {
   kExportWritten = 0,
-  kExportUsage = 1,          // an unknown option, or no FILE
+  kExportUsage = 1,          // an unknown option, or no FILE (command_line.h)
   kExportStatsUnreadable = 2,  // no statistics file, or one that could not be read completely
   kExportWriteFailed = 3,    // FILE could not be written
 };
@@ -26,13 +26,13 @@ struct ExportResult {
   std::string Message;  // UTF-8, one line and its LF: for stdout when written, stderr otherwise
 };
 
-// Runs the export that `arguments` (the program's arguments without its own
-// name) ask for; none when they ask for no export (the window opens).
-// `format` is the user's locale.
-std::optional<ExportResult> RunExport(const std::vector<std::string>& arguments, const std::string& program_folder,
-                                      const CsvFormat& format);
-
 enum class ExportKind { Html, Csv };
+
+// The export of the command line (command_line.h): the statistics file and
+// the journal of `program_folder`, as the window would read them at start,
+// written to `target`. `format` is the user's locale.
+ExportResult RunExport(ExportKind kind, const std::string& target, const std::string& program_folder,
+                       const CsvFormat& format);
 
 // Writes the HTML report or the CSV table of `table` and the journal's
 // matches to `target` (atomically: the old file stays when the write fails).

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/commands.h"
+#include "app/import_report.h"
 #include "files/paths.h"
 
 namespace fragtally {
@@ -106,7 +107,9 @@ void FormSession::Import() {
 
 void FormSession::UndoImport() {
   Run(Duration::Long, [this](WindowState& state, MessageSink& messages) {
+    const std::int64_t in_effect = state.Journal.InEffect;
     UndoLastImport(state, messages);
+    if (state.Journal.InEffect != in_effect) state.StatusLine = ImportUndoneText(LocalClockTime());
     totals_changed_ = true;
   });
 }
@@ -182,6 +185,10 @@ ViewDelta FormSession::TakeDelta() {
   delta.TraceCaret = state_->TraceCaret;
   delta.UndoImportEnabled = CanUndoImport(*state_);
   delta.TotalsChanged = std::exchange(totals_changed_, false);
+  if (state_->StatusLine != status_shown_) {
+    status_shown_ = state_->StatusLine;
+    delta.StatusLine = state_->StatusLine;
+  }
   return delta;
 }
 
@@ -190,6 +197,7 @@ void FormSession::Refresh() { view_.Apply(TakeDelta()); }
 void FormSession::ViewReset() {
   entries_shown_ = 0;
   labels_shown_ = {DesignPanelLabels(), DesignPanelLabels()};
+  status_shown_.clear();
   Refresh();
 }
 

@@ -49,6 +49,8 @@ struct ViewDelta {
   // The totals may have changed (a load, an import or an undo ran): a window
   // that shows them (the Players window) reads them again.
   bool TotalsChanged = false;
+  // The status line's new text (UTF-8), when it changed.
+  std::optional<std::string_view> StatusLine;
 };
 
 // What the menu's commands ask of the window itself.
@@ -150,6 +152,7 @@ class FormSession {
   // What the window shows now.
   int entries_shown_ = 0;
   std::array<PanelLabels, 2> labels_shown_;
+  std::string status_shown_;
 
   bool loaded_ = false;
   bool unloaded_ = false;

@@ -6,8 +6,6 @@
 #include <tuple>
 #include <vector>
 
-#include "app/panels.h"
-
 namespace fragtally {
 
 namespace {
@@ -120,6 +118,12 @@ std::vector<ControlSpec> BuildControls() {
 std::span<const ControlSpec> Form1Controls() {
   static const std::vector<ControlSpec> controls = BuildControls();
   return controls;
+}
+
+const ControlSpec& StatusLineControl() {
+  static const ControlSpec control{kStatusLineName, ControlKind::Label, kWindowName, kStatusLineRect, kNoColour,
+                                   FontKind::Window, "", TextAlign::Left, kNone, kStatusLineId, kNone, kNone};
+  return control;
 }
 
 const ControlSpec* FindControl(std::string_view name) {

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/version.h"
+
 namespace fragtally {
 
 // 15 twips make one pixel at 96 dots per inch.
@@ -44,6 +46,20 @@ enum class TextAlign { Left, Centre };
 // fill never changes, and a control that belongs to no panel.
 inline constexpr int kNone = -1;
 
+// The places of the 24 value labels in a panel's fill order (PanelLabels).
+struct PanelValue {
+  static constexpr int Title = 0;
+  static constexpr int Gauntlet = 1;
+  static constexpr int FirstHitsShots = 2;  // eight: the weapons in their order
+  static constexpr int FirstAccuracy = 10;  // eight: the weapons in their order
+  static constexpr int DamageGiven = 18;
+  static constexpr int DamageReceived = 19;
+  static constexpr int Kills = 20;
+  static constexpr int Deaths = 21;
+  static constexpr int Suicides = 22;
+  static constexpr int Frags = 23;
+};
+
 struct ControlSpec {
   const char* Name;
   ControlKind Kind;
@@ -56,13 +72,24 @@ struct ControlSpec {
   int TabIndex;   // within the container; kNone when not a tab stop
   int ControlId;  // the Win32 control ID
   int Panel;      // 1 or 2 for a panel's controls, kNone otherwise
-  int Fill;       // the label's place in the panel fill order, kNone if the fill never changes it
+  int Fill;       // the label's place in the panel fill order (PanelValue), kNone if the fill never changes it
 };
 
 inline constexpr const char* kWindowName = "Form1";
-inline constexpr const char* kWindowCaption = "Fragtally by Morvel version 050";
+// "... version 050" for 0.5.0.
+inline constexpr const char* kWindowCaption = "Fragtally by Morvel version " FRAGTALLY_VERSION_DIGITS;
 inline constexpr int kClientWidthTwips = 8175;
 inline constexpr int kClientHeightTwips = 6480;
+
+// Below the drawn window the client area has one more line, the status line
+// (StatusLine, Win32 control ID 6003): what the last import entered. The
+// window is taller by the line and the margin under it, as it is by the menu
+// bar above; every control of the table keeps its place. It is passive and
+// takes no part in the tab order.
+inline constexpr const char* kStatusLineName = "StatusLine";
+inline constexpr int kStatusLineId = 6003;
+inline constexpr TwipRect kStatusLineRect{120, kClientHeightTwips, kClientWidthTwips - 240, 300};
+inline constexpr int kClientHeightWithStatusTwips = kClientHeightTwips + 300 + 105;  // the margin under the buttons
 
 // The Win32 control ID of a control name: 1000 + n for Label<n>, 2000 + n for
 // Combo<n>, 3000 + n for Command<n>, 4000 + n for Frame<n>, 5000 + n for
@@ -93,6 +120,10 @@ const ControlSpec* FindControl(std::string_view name);
 // The tab stops in their tab order: by their container's tab index, then by
 // their own (a control on the window itself by its own).
 std::vector<const ControlSpec*> TabOrder();
+
+// The status line as a control: on the window itself, in the window's font,
+// its text empty until the first import.
+const ControlSpec& StatusLineControl();
 
 // A control's place in the window's client area: its container's place added.
 TwipRect WindowRect(const ControlSpec& control);

@@ -1,5 +1,8 @@
 #include "app/messages.h"
 
+#include <utility>
+#include <vector>
+
 namespace fragtally {
 
 namespace {
@@ -33,6 +36,11 @@ std::string FailureCause(const platform::FileFailure& failure) {
       return "нет доступа: файл только для чтения, или в эту папку нельзя записывать";
     case platform::FileFault::DiskFull:
       return "на диске нет места";
+    case platform::FileFault::Folder:
+      return "под этим именем папка, а не файл";
+    case platform::FileFault::NotRegular:
+      return "под этим именем не обычный файл, а устройство, именованный канал или сокет: такие программа не читает "
+             "и не заменяет";
     case platform::FileFault::None:
     case platform::FileFault::Other:
       break;
@@ -84,11 +92,70 @@ std::string UndoNotDoneText(const std::string& what, const platform::FileFailure
          "Импорт не отменён: статистика, файлы и журнал остались прежними.";
 }
 
+namespace {
+
+// "1 матч", "2 матча", "5 матчей".
+std::string Matches(std::size_t count) {
+  const std::size_t tens = count % 100, ones = count % 10;
+  const char* word = (tens >= 11 && tens <= 14) || ones == 0 || ones >= 5 ? "матчей" : ones == 1 ? "матч" : "матча";
+  return std::to_string(count) + " " + word;
+}
+
+}  // namespace
+
+std::string UndoQuestionText(const JournalImport& last) {
+  // Sessions in the order the import met them.
+  std::vector<std::pair<std::string, std::size_t>> sessions;
+  for (const JournalMatch& match : last.Matches) {
+    if (sessions.empty() || sessions.back().first != match.Session) sessions.emplace_back(match.Session, 0);
+    ++sessions.back().second;
+  }
+  std::string text = "Отменить импорт " + last.Commit.Time + "?\r\n";
+  if (sessions.empty()) {
+    text += "Он не занёс ни одного матча; будет отменено только то, докуда был прочитан ЛОГ файл.\r\n";
+  } else {
+    text += "Из статистики будут убраны:\r\n";
+    for (const auto& [session, count] : sessions)
+      text += Matches(count) + (session.empty() ? " без даты игры" : " игры " + session) + "\r\n";
+    text += "(матч здесь - статистика одного игрока за одну игру).\r\n";
+  }
+  text += "Следующий импорт занесёт эти матчи снова, если они ещё есть в ЛОГ файле.";
+  return text;
+}
+
+std::string UndoRefusedText(const ImportToUndo& undo) {
+  return UndoNotDoneText(undo.Refused == ImportToUndo::Problem::JournalUnreadable
+                             ? "Журнал матчей не прочитан:"
+                             : "Журнал матчей не совпадает со статистикой:",
+                         undo.Failure);
+}
+
+std::string UndoFailedText(const UndoOutcome& outcome) {
+  const char* what = "Журнал матчей не совпадает со статистикой:";
+  switch (outcome.Failed) {
+    case UndoOutcome::Problem::JournalWrite: what = "Журнал матчей не записан:"; break;
+    case UndoOutcome::Problem::StatsWrite: what = "Файл статистики не записан:"; break;
+    case UndoOutcome::Problem::StatsChanged:
+      what = "Файл статистики изменила другая программа; он оставлен как есть:";
+      break;
+    default: break;
+  }
+  return UndoNotDoneText(what, outcome.Failure);
+}
+
 std::string UndoSettingsFailedText(const platform::FileFailure& failure) {
   return std::string("Импорт отменён, и статистика записана, но файл настроек не записан:") + kLineEnd + failure.Path +
          kLineEnd + Cause(failure) + kLineEnd +
          "Программа попробует записать его ещё раз при следующем нажатии кнопки импорта и при закрытии, а если не "
          "удастся - допишет его по журналу матчей при следующем запуске.";
+}
+
+std::string GameFolderNotLockedText(const std::string& folder) {
+  return std::string("Программе не удалось занять папку игры (так бывает на сетевом диске, который не даёт "
+                     "блокировок), поэтому она не может проверить, не запущена ли в этой папке ещё одна копия Fragtally:") +
+         kLineEnd + folder + kLineEnd +
+         "Если другая копия запущена - здесь или на другом компьютере, - закройте одну из них: две копии занесли бы "
+         "одни и те же матчи дважды.";
 }
 
 std::string StatsChangedText(const std::string& stats_path, const std::string& kept_beside, SaveMoment moment) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "files/store.h"
 #include "platform/platform.h"
 
 namespace fragtally {
@@ -75,6 +76,14 @@ inline constexpr const char* kReportSavedTitle = "Отчёт сохранён";
 inline constexpr const char* kTableSavedTitle = "Таблица сохранена";
 inline constexpr const char* kExportFailedTitle = "Файл не сохранён";
 
+// No lock could be made on the game folder at start-up: another copy in the
+// same folder would not be noticed.
+inline constexpr const char* kGameFolderNotLockedTitle = "Не удалось проверить, одна ли копия программы запущена";
+std::string GameFolderNotLockedText(const std::string& folder);
+
+// The system refused to make the main window (the Windows program ends).
+inline constexpr const char* kWindowNotCreatedText = "Не удалось создать окно программы.";
+
 // When a save fails or is refused.
 enum class SaveMoment { Import, Closing };
 
@@ -91,6 +100,12 @@ std::string JournalWriteFailedText(const platform::FileFailure& failure, SaveMom
 // `what` failed (a sentence ending in a colon), at the file of `failure`.
 std::string UndoNotDoneText(const std::string& what, const platform::FileFailure& failure);
 std::string UndoSettingsFailedText(const platform::FileFailure& failure);
+// The undo's question: which matches of which game sessions `last` removes.
+std::string UndoQuestionText(const JournalImport& last);
+// Why the journal gave no import to undo (UndoNotDoneText).
+std::string UndoRefusedText(const ImportToUndo& undo);
+// Why an undo was not done (any failure but SettingsWrite; UndoNotDoneText).
+std::string UndoFailedText(const UndoOutcome& outcome);
 // Why a file could not be read or written, in the player's words.
 std::string FailureCause(const platform::FileFailure& failure);
 

@@ -6,24 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "stats/error.h"
+#include "app/layout.h"
 #include "app/window_state.h"
+#include "stats/error.h"
 
 namespace fragtally {
-
-// The places of the 24 value labels in a panel's fill order (PanelLabels).
-struct PanelValue {
-  static constexpr int Title = 0;
-  static constexpr int Gauntlet = 1;
-  static constexpr int FirstHitsShots = 2;  // eight: the weapons in their order
-  static constexpr int FirstAccuracy = 10;  // eight: the weapons in their order
-  static constexpr int DamageGiven = 18;
-  static constexpr int DamageReceived = 19;
-  static constexpr int Kills = 20;
-  static constexpr int Deaths = 21;
-  static constexpr int Suicides = 22;
-  static constexpr int Frags = 23;
-};
 
 // The value labels' design texts, shown until a panel's first fill.
 PanelLabels DesignPanelLabels();

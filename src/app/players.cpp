@@ -5,6 +5,7 @@
 #include <limits>
 #include <unordered_map>
 
+#include "app/number_format.h"
 #include "app/panels.h"
 #include "stats/numbers.h"
 #include "stats/weapons.h"

@@ -18,11 +18,6 @@ struct RatingsInput {
   std::array<std::string, kWeapons.size()> AccuracyCaptions;  // the weapons in their order
 };
 
-// At most 15 significant digits; positional for 1E-4 <= |x| < 1E15, else
-// mantissa, "E", sign and at least two exponent digits. Trailing zeros and a
-// bare separator are dropped. `decimal_separator` is the user's (UTF-8).
-std::string FormatRatingValue(double value, const std::string& decimal_separator);
-
 // A player's 24 counters, in the order of kCounterColumns: a slot's totals,
 // or the sums of journal matches.
 using PlayerCounters = std::array<std::int32_t, kCounterColumns.size()>;

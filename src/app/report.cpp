@@ -1,66 +1,16 @@
 #include "app/report.h"
 
 #include "app/html_escape.h"
+#include "app/text_decoding.h"
 #include "stats/numbers.h"
 
 namespace fragtally {
 
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-// The upper half of Windows-1251, 0x80 to 0xFF.
-constexpr std::u16string_view kWindows1251 =
-    u"ЂЃ‚ѓ„…†‡€‰Љ‹ЊЌЋЏђ‘’“”•–—\uFFFD™љ›њќћџ\u00A0ЎўЈ¤Ґ¦§Ё©Є«¬\u00AD®Ї°±Ііґµ¶·ё№є»јЅѕї"
-    u"АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдежзийклмнопрстуфхцчшщъыьэюя";
-static_assert(kWindows1251.size() == 128);
-
-// The code points of well-formed UTF-8 (no overlong forms, no surrogates,
-// nothing beyond U+10FFFF); false at the first byte that is not.
-bool DecodeUtf8(std::string_view bytes, std::u32string& out) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-    int length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                                                   : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-    if (length == 0 || i + static_cast<std::size_t>(length) > bytes.size()) return false;
-    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-    for (int k = 1; k < length; ++k) {
-      const unsigned char next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < smallest[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return false;
-    out.push_back(code);
-    i += static_cast<std::size_t>(length);
-  }
-  return true;
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-  // One byte up to U+007F, then two, three or four: a lead byte marking the
-  // count, and six bits in each byte after it.
-  const int extra = code < 0x80 ? 0 : code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
-  static constexpr unsigned char kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
-  out.push_back(static_cast<char>(kLead[extra] | (code >> (6 * extra))));
-  for (int k = extra - 1; k >= 0; --k) out.push_back(static_cast<char>(0x80 | ((code >> (6 * k)) & 0x3F)));
-}
-
-bool IsControl(char32_t code) { return code < 0x20 || (code >= 0x7F && code <= 0x9F); }
-
-}  // namespace
-
 std::string TextForFile(std::string_view bytes) {
-  std::u32string codes;
-  codes.reserve(bytes.size());
-  if (!DecodeUtf8(bytes, codes)) {
-    codes.clear();
-    for (unsigned char c : bytes) codes.push_back(c < 0x80 ? char32_t{c} : char32_t{kWindows1251[c - 0x80]});
-  }
-  std::string text;
-  text.reserve(bytes.size() + 8);
-  for (char32_t code : codes) AppendUtf8(text, IsControl(code) ? kReplacement : code);
-  return text;
+  std::u16string text = DisplayText(bytes);
+  for (char16_t& c : text)
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) c = 0xFFFD;  // C0, DEL and C1 controls
+  return ToUtf8(text);
 }
 
 namespace {
@@ -86,6 +36,8 @@ std::string MatchText(const PlayerRecord& record) {
   text += NumberText(record.Position);
   return text;
 }
+
+}  // namespace
 
 void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPage& page) {
   out += "<section id=\"p";
@@ -118,8 +70,6 @@ void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPag
   }
   out += "</table></section>\n";
 }
-
-}  // namespace
 
 std::string BuildHtmlReport(const PlayerTable& table, const std::vector<JournalMatch>& journal,
                             const std::string& decimal_separator, const std::string& generated) {

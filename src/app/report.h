@@ -24,6 +24,10 @@ std::string TextForFile(std::string_view bytes);
 std::string BuildHtmlReport(const PlayerTable& table, const std::vector<JournalMatch>& journal,
                             const std::string& decimal_separator, const std::string& generated);
 
+// One player's section of the report (`row` gives its anchor): the name,
+// the charts and the records, or a line saying the journal has no match.
+void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPage& page);
+
 // The separators of the user's locale for a spreadsheet: a Russian system
 // lists with ";" and writes decimals with ",", an English one "," and ".".
 struct CsvFormat {

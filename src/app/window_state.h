@@ -32,6 +32,10 @@ struct WindowState : FileState {
 
   Selector Combo1, Combo2;
   PanelLabels Panel1, Panel2;
+
+  // The status line under the panels (UTF-8): what the last import entered,
+  // or that it was undone (import_report.h). Empty until the first import.
+  std::string StatusLine;
 };
 
 // The state is large (24 columns of 9999 counters): keep it on the heap.

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "stats/journal_state.h"
+#include "files/journal_state.h"
 #include "stats/reading_state.h"
 
 namespace fragtally {

@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "files/journal.h"
 #include "files/line_reader.h"
 #include "files/paths.h"
 #include "files/stats_file.h"
@@ -79,8 +78,7 @@ class Snapshot {
         current_name_(state.CurrentName),
         current_player_(state.CurrentPlayer),
         scan_index_(state.ScanIndex),
-        kills_field_pos_(state.KillsFieldPos),
-        journaled_(state.Journal.Pending.size()) {
+        kills_field_pos_(state.KillsFieldPos) {
     counters_.reserve(kCounterColumns.size() * static_cast<std::size_t>(players_));
     for (const CounterColumn& column : kCounterColumns)
       for (int slot = 1; slot <= players_; ++slot) counters_.push_back((state.Table.*column.Member)[slot]);
@@ -89,15 +87,9 @@ class Snapshot {
   void Restore(FileState& state) const {
     PlayerTable& table = state.Table;
     std::size_t next = 0;
-    for (const CounterColumn& column : kCounterColumns) {
+    for (const CounterColumn& column : kCounterColumns)
       for (int slot = 1; slot <= players_; ++slot) (table.*column.Member)[slot] = counters_[next++];
-      for (int slot = players_ + 1; slot <= table.PlayerCount; ++slot) (table.*column.Member)[slot] = 0;
-    }
-    for (int slot = players_ + 1; slot <= table.PlayerCount; ++slot) {
-      table.NameSlot.erase(table.PlayerName[slot]);
-      table.PlayerName[slot].clear();
-    }
-    table.PlayerCount = players_;
+    TakeOutPlayers(table, players_);
     state.Trace.Truncate(trace_size_);
     state.StartupMarker = marker_;
     state.BlocksAfterMarker = counted_;
@@ -106,7 +98,6 @@ class Snapshot {
     state.CurrentPlayer = current_player_;
     state.ScanIndex = scan_index_;
     state.KillsFieldPos = kills_field_pos_;
-    state.Journal.Pending.resize(journaled_);
   }
 
  private:
@@ -117,7 +108,6 @@ class Snapshot {
   std::optional<std::int64_t> counted_;
   std::string current_line_, current_name_;
   std::int16_t current_player_, scan_index_, kills_field_pos_;
-  std::size_t journaled_;
 };
 
 // The log as far as the game had written whole lines when the import began:
@@ -140,31 +130,17 @@ class WrittenPart : public platform::InputFile {
 
 class LogImport {
  public:
-  LogImport(FileState& state, LineReader& log, std::uint64_t tail_searched, JournalAhead ahead)
+  LogImport(FileState& state, LineReader& log, std::uint64_t tail_searched, ImportedBlocks& read,
+            ImportWatcher* watcher)
       : state_(state),
         log_(log),
         marker_(state.StartupMarker),
         tail_searched_(tail_searched),
         unfinished_from_(UnfinishedBlocksFrom(log.File())),
-        ahead_wanted_(ahead == JournalAhead::Write) {}
+        read_(read),
+        watcher_(watcher) {}
 
   ImportOutcome Run() {
-    ImportOutcome outcome;
-    try {
-      outcome = Read();
-    } catch (...) {
-      try {
-        SettleAhead();
-      } catch (...) {  // what stopped the import is what it tells
-      }
-      throw;
-    }
-    SettleAhead();
-    return outcome;
-  }
-
- private:
-  ImportOutcome Read() {
     if (!marker_.empty()) {
       // The remembered line near the end: the common case of a log the game
       // appends to, found without reading the rest. Anywhere else, it is met
@@ -178,7 +154,6 @@ class LogImport {
         watching_ = true;
       }
     }
-    if (ahead_wanted_) StartWritingAhead();
     std::string_view line;
     while (log_.NextLine(line)) {
       if (watching_ && line == marker_) {
@@ -223,21 +198,12 @@ class LogImport {
   }
 
   // The remembered line met while reading: everything added before it was
-  // counted by an earlier import, and goes. So do the lines written ahead
-  // for it: their number is given up (no C line will follow them), and the
-  // writing starts again under the next one.
+  // counted by an earlier import, and goes (the watcher lets go of it first).
   void AnchorLate() {
-    const bool writing_ahead = ahead_.has_value();
-    if (writing_ahead) {
-      try {
-        ahead_->Settle();  // the helper thread is done with the names that go
-      } catch (const std::exception&) {
-      }
-      StopWritingAhead();
-    }
+    if (watcher_ != nullptr) watcher_->TakenBack();
     start_->Restore(state_);
+    read_.Blocks.clear();
     Anchor();
-    if (writing_ahead) StartWritingAhead();
   }
 
   void Block(std::string_view header) {
@@ -271,60 +237,18 @@ class LogImport {
   // What the block changed in its slot, for the journal.
   void Journal(const BlockStart& start, std::int64_t position) {
     if (start.Slot == 0) return;  // no player was found or added: nothing changed
-    PendingBlock& block = state_.Journal.Pending.emplace_back();
+    PendingBlock& block = read_.Blocks.emplace_back();
     block.Slot = start.Slot;
     block.Session = session_;
     block.Position = position;
     for (std::size_t i = 0; i < kCounterColumns.size(); ++i)
       block.Added[i] = static_cast<std::int32_t>(static_cast<std::uint32_t>((state_.Table.*kCounterColumns[i].Member)[start.Slot]) -
                                                  static_cast<std::uint32_t>(start.Counters[i]));
-    WriteAhead([&] { ahead_->Add(state_.Journal, state_.Table, block); });
-  }
-
-  // The journal's lines written as the blocks are read, when every block
-  // kept from before is in the journal already (under the number the next
-  // commit takes). Called before this import has kept a block: at its start,
-  // or once the remembered line took back all it had read.
-  void StartWritingAhead() {
-    JournalState& journal = state_.Journal;
-    const std::int64_t next = journal.LastNumber + 1;
-    if (journal.AheadBlocks != pending_before_ || (journal.AheadBlocks > 0 && journal.AheadImport != next)) return;
-    journal.AheadImport = next;
-    ahead_.emplace(JournalFilePath(state_), next);
-  }
-
-  // Hands lines to the journal; a refusal ends the writing ahead, and the
-  // number its lines carry is not used again (some may be in the journal):
-  // the commit writes every block under the next one.
-  template <class Write>
-  void WriteAhead(Write write) {
-    if (!ahead_) return;
-    try {
-      write();
-      state_.Journal.AheadBlocks = pending_before_ + ahead_->Appended();
-    } catch (const std::exception&) {
-      StopWritingAhead();
-    }
-  }
-
-  void StopWritingAhead() {
-    JournalState& journal = state_.Journal;
-    journal.LastNumber = journal.AheadImport;
-    journal.AheadImport = 0;
-    journal.AheadBlocks = 0;
-    ahead_.reset();
-  }
-
-  // However the import ends: the lines on their way are appended (or their
-  // number given up) before AheadBlocks is final; the blocks gathered since
-  // are left to the commit.
-  void SettleAhead() {
-    WriteAhead([&] { ahead_->Settle(); });
-    ahead_.reset();
+    if (watcher_ != nullptr) watcher_->BlockRead(read_, state_.Table);
   }
 
   void NewSession(std::string_view startup_line) {
-    std::vector<std::string>& sessions = state_.Journal.Sessions;
+    std::vector<std::string>& sessions = read_.Sessions;
     sessions.push_back(SessionOf(startup_line));
     session_ = static_cast<std::int32_t>(sessions.size() - 1);
   }
@@ -343,16 +267,15 @@ class LogImport {
   bool counting_ = false;  // blocks count towards BlocksAfterMarker
   bool anything_new_ = false;
   std::exception_ptr failure_;
-  std::int32_t session_ = -1;              // the game session being read (Journal.Sessions), for the journal
+  std::int32_t session_ = -1;              // the game session being read (read_.Sessions), for the journal
   std::int64_t before_first_session_ = 0;  // blocks read before the log's first start-up line
-  const bool ahead_wanted_;
-  const std::size_t pending_before_ = state_.Journal.Pending.size();  // blocks kept from before this import
-  std::optional<JournalLineWriter> ahead_;  // while the journal's lines are written ahead
+  ImportedBlocks& read_;
+  ImportWatcher* const watcher_;
 };
 
 }  // namespace
 
-ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched, JournalAhead ahead) {
+ImportOutcome ImportLog(FileState& state, ImportedBlocks& read, std::uint64_t tail_searched, ImportWatcher* watcher) {
   platform::FileFailure failure;
   std::unique_ptr<platform::InputFile> file =
       platform::Files().OpenForReading(platform::GameView(platform::NativePath(state.LogPath)), &failure);
@@ -361,13 +284,18 @@ ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched, JournalAh
   log.Open(std::make_unique<WrittenPart>(std::move(file)));
   // The trace grows by about a sixth of the log's size (the statistics lines,
   // shortened); room for a fifth is taken at once, in address space only.
-  // The journal's record of the blocks: one for every kilobyte at most in
-  // the logs the game writes, reserved at once rather than grown.
+  // The record of the blocks: one for every kilobyte at most in the logs the
+  // game writes, reserved at once rather than grown.
   if (const long long size = log.File().Size(); size > 0) {
     state.Trace.Reserve(static_cast<std::size_t>(size / 5));
-    state.Journal.Pending.reserve(state.Journal.Pending.size() + static_cast<std::size_t>(size / 1024));
+    read.Blocks.reserve(read.Blocks.size() + static_cast<std::size_t>(size / 1024));
   }
-  return LogImport(state, log, tail_searched, ahead).Run();
+  return LogImport(state, log, tail_searched, read, watcher).Run();
+}
+
+ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched) {
+  ImportedBlocks read;
+  return ImportLog(state, read, tail_searched);
 }
 
 }  // namespace fragtally

@@ -31,17 +31,15 @@ enum class ImportOutcome {
 // to); beyond them it is met while reading, and what was added before it is
 // taken back. Both ways give the same result.
 //
-// With JournalAhead::Write the blocks' lines go to the journal while the log
-// is read (JournalState::AheadBlocks), numbered for the next commit, so that
-// the commit has only its C line and the rest to add. It is not done when
-// blocks kept from before are not in the journal. When the remembered line
-// is met late, the lines written for what is taken back keep their number,
-// which no C line will follow (readers skip them), and the writing begins
-// again under the next number.
-// The journal refusing a write only ends the writing ahead, not the import.
-enum class JournalAhead { No, Write };
+// What it read goes to `read` (empty at first) as it reads, and stays when
+// it raises: every block added, with its slot, game session and what it
+// changed, for the journal. `watcher`, when given, is told of each block as
+// it is read, and of a remembered line met late, which takes back what was
+// read before it.
 inline constexpr std::uint64_t kTailSearched = 16u << 20;
-ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched = kTailSearched,
-                        JournalAhead ahead = JournalAhead::No);
+ImportOutcome ImportLog(FileState& state, ImportedBlocks& read, std::uint64_t tail_searched = kTailSearched,
+                        ImportWatcher* watcher = nullptr);
+// The same for a caller that keeps no journal.
+ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched = kTailSearched);
 
 }  // namespace fragtally

@@ -13,10 +13,11 @@
 #include <QObject>
 #include <QTimer>
 
-#include "app/export.h"
+#include "app/command_line.h"
 #include "platform/platform.h"
 #include "window/qt/form1.h"
 #include "window/qt/qt_message_sink.h"
+#include "window/qt/qt_translations.h"
 #include "window/qt/running_copy.h"
 
 namespace {
@@ -77,20 +78,22 @@ int main(int argc, char* argv[]) {
   QElapsedTimer since_start;
   since_start.start();
 
-  // --export-html FILE / --export-csv FILE: the file is written without a
-  // window (and without a display), the outcome told on stdout or stderr.
+  // --help, --version, the exports and a wrong option end here, without a
+  // window (and without a display).
   {
     const std::string decimal = QLocale::system().decimalPoint().toStdString();
-    const std::optional<fragtally::ExportResult> exported = fragtally::RunExport(
+    const std::optional<fragtally::ProgramExit> done = fragtally::RunWithoutWindow(
         std::vector<std::string>(argv + 1, argv + argc), fragtally::platform::ExecutableFolder(),
         {fragtally::ListSeparatorFor(decimal), decimal});
-    if (exported) {
-      std::fputs(exported->Message.c_str(), exported->ExitCode == 0 ? stdout : stderr);
-      return exported->ExitCode;
+    if (done) {
+      std::fputs(done->Out.c_str(), stdout);
+      std::fputs(done->Err.c_str(), stderr);
+      return done->ExitCode;
     }
   }
 
   QApplication app(argc, argv);
+  fragtally::InstallQtTranslations(app);
 
   // One copy per game folder, before anything is read: a second start brings
   // the running copy to the front and ends, touching no file (two copies
@@ -126,6 +129,9 @@ int main(int argc, char* argv[]) {
     QObject::connect(&running, &fragtally::RunningCopy::broughtToFront, [] { Print("brought to the front by a later start"); });
   }
 
+  if (!lock->LocksFolder())
+    messages.ShowMessage(fragtally::MessageIcon::Error, fragtally::kGameFolderNotLockedTitle,
+                         fragtally::GameFolderNotLockedText(fragtally::platform::AbsolutePath(folder)));
   form.session().Load();  // the statistics-file message, if any, comes before the window
   form.show();
   return app.exec();

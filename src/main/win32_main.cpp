@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "app/export.h"
+#include "app/command_line.h"
+#include "app/messages.h"
 #include "platform/platform.h"
 #include "window/win32/form1.h"
 #include "window/win32/message_box_sink.h"
 #include "window/win32/running_copy.h"
+#include "window/win32/text.h"
 #include "window/win32/user_locale.h"
 
 namespace {
@@ -32,10 +34,11 @@ std::string Utf8(const wchar_t* text) {
   return bytes;
 }
 
-// The export's message, where a script or the console it was started from
-// sees it. The program has no console of its own (a GUI program): when its
-// output was redirected (a pipe, a file) the handle is there already;
-// otherwise it writes to the console of the program that started it.
+// What the program says without a window, where a script or the console it
+// was started from sees it. The program has no console of its own (a GUI
+// program): when its output was redirected (a pipe, a file) the handle is
+// there already; otherwise it writes to the console of the program that
+// started it.
 void Tell(const std::string& message, bool error) {
   HANDLE out = GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
   if (out == nullptr || out == INVALID_HANDLE_VALUE) {
@@ -55,26 +58,27 @@ void Tell(const std::string& message, bool error) {
   }
 }
 
-// --export-html FILE / --export-csv FILE: the file is written without a
-// window; none when the program was started to open its window.
-std::optional<int> RunExportWithoutWindow() {
+// --help, --version, the exports and a wrong option: done without a window;
+// none when the program was started to open its window.
+std::optional<int> RunWithoutWindow() {
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
   if (wide == nullptr) return std::nullopt;
   std::vector<std::string> arguments;
   for (int i = 1; i < count; ++i) arguments.push_back(Utf8(wide[i]));
   LocalFree(wide);
-  const std::optional<fragtally::ExportResult> exported =
-      fragtally::RunExport(arguments, fragtally::platform::ExecutableFolder(), fragtally::win32::UserCsvFormat());
-  if (!exported) return std::nullopt;
-  Tell(exported->Message, exported->ExitCode != 0);
-  return exported->ExitCode;
+  const std::optional<fragtally::ProgramExit> done =
+      fragtally::RunWithoutWindow(arguments, fragtally::platform::ExecutableFolder(), fragtally::win32::UserCsvFormat());
+  if (!done) return std::nullopt;
+  if (!done->Out.empty()) Tell(done->Out, false);
+  if (!done->Err.empty()) Tell(done->Err, true);
+  return done->ExitCode;
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  if (const std::optional<int> exported = RunExportWithoutWindow()) return *exported;
+  if (const std::optional<int> done = RunWithoutWindow()) return *done;
 
   // One copy per game folder, before anything is read: a second start brings
   // the running copy to the front and ends, touching no file (two copies
@@ -97,7 +101,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     fragtally::win32::MessageBoxSink messages;
     fragtally::win32::Form1 form(messages);
     if (form.Create(instance) == nullptr) {
-      MessageBoxW(nullptr, L"Не удалось создать окно программы.", L"Fragtally", MB_OK | MB_ICONERROR);
+      MessageBoxW(nullptr, fragtally::win32::FromUtf8(fragtally::kWindowNotCreatedText).c_str(), L"Fragtally", MB_OK | MB_ICONERROR);
       CoUninitialize();
       return 1;
     }
@@ -105,6 +109,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     // From here a later start finds this copy, even while the start-up's
     // message box is up.
     fragtally::win32::RunningCopy running(instance, instance_name, form);
+    if (!lock->LocksFolder())
+      messages.ShowMessage(fragtally::MessageIcon::Error, fragtally::kGameFolderNotLockedTitle,
+                           fragtally::GameFolderNotLockedText(fragtally::platform::AbsolutePath(folder)));
     form.session().Load();  // the statistics-file message, if any, comes before the window
     form.Show(show);
 

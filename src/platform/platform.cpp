@@ -43,6 +43,15 @@ std::string HashedName(std::string_view bytes) {
   return name;
 }
 
+bool FailNotAFile(FileFailure& failure, const std::string& path, FileFault fault) {
+  failure.Fault = fault;
+  failure.Path = path;
+  failure.Code = 0;
+  failure.SystemText = fault == FileFault::Folder ? "is a folder" : "not a regular file";
+  failure.ProtectedFolder = false;
+  return false;
+}
+
 }  // namespace detail
 
 FileSystem& Files() { return g_files != nullptr ? *g_files : NativeFileSystem(); }

@@ -35,6 +35,8 @@ enum class FileFault {
   InUse,         // another program holds it (a sharing or lock violation), still after the retries
   AccessDenied,  // not allowed: a read-only file or disk, a folder the user may not write
   DiskFull,      // no room left on the disk
+  Folder,        // a folder where a file was meant
+  NotRegular,    // a device, a FIFO (named pipe) or a socket where a file was meant
   Other,         // anything else: Code and SystemText tell
 };
 
@@ -71,10 +73,12 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // The file for reading, or nullptr when it cannot be opened (missing, a
-  // folder, not allowed, held by another program); `failure`, when given,
-  // says why. The file stays readable while others read, write, rename or
-  // delete it.
+  // The file for reading, or nullptr when it cannot be opened (missing, not
+  // allowed, held by another program); `failure`, when given, says why. Only
+  // a regular file is opened (a symbolic link to one is followed): a folder
+  // is refused as Folder, a device, FIFO or socket as NotRegular, at once and
+  // without waiting for a writer. The file stays readable while others read,
+  // write, rename or delete it.
   virtual std::unique_ptr<InputFile> OpenForReading(const std::string& path, FileFailure* failure = nullptr) = 0;
 
   // Whether anything (file, folder, link) has this name.
@@ -82,20 +86,25 @@ class FileSystem {
 
   // Replaces the file at `path` by `contents`: a temporary file in the same
   // folder gets every byte, is flushed to the disk and renamed over `path`.
-  // A missing folder is created first. On failure the old file stays byte for
-  // byte, the temporary file is removed, `failure` says why and false is
-  // returned.
+  // A missing folder is created first. Only a regular file is replaced: a
+  // symbolic link is written through (its target is replaced, in the
+  // target's folder, and the link stays), and a folder, device, FIFO or
+  // socket is refused (Folder, NotRegular). On failure the old file stays
+  // byte for byte, the temporary file is removed, `failure` says why and
+  // false is returned.
   virtual bool ReplaceFile(const std::string& path, std::string_view contents, FileFailure& failure) = 0;
 
   // Gives the file at `path` the second name `copy` without changing it: a
   // hard link where the file system has them, otherwise a copy that is checked
-  // for its full size. Never replaces an existing `copy`; false (and
-  // `failure`) when the copy could not be made.
+  // for its full size. A symbolic link at `path` gives a copy of its target.
+  // Never replaces an existing `copy`; false (and `failure`) when the copy
+  // could not be made or `path` is no regular file.
   virtual bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) = 0;
 
   // Adds `bytes` at the end of the file at `path` (made, with its folder,
-  // when missing) and flushes them to the disk before returning true. A file
-  // another program holds is tried again as ReplaceFile does. On failure
+  // when missing) and flushes them to the disk before returning true. As
+  // ReplaceFile, it writes through a symbolic link and refuses anything but a
+  // regular file. A file another program holds is tried again as ReplaceFile does. On failure
   // `failure` says why and false is returned; a failure or a crash part-way
   // may leave a part of `bytes` at the end. A file system that does not say
   // otherwise appends to the disk with the native one.
@@ -137,12 +146,19 @@ std::string GameView(const std::string& path);
 class InstanceLock {
  public:
   virtual ~InstanceLock() = default;
+  // False when no lock could be made at all (a file system that has no
+  // locks, a folder that cannot be opened): the program runs as if alone,
+  // and the player should be told.
+  virtual bool LocksFolder() const = 0;
 };
 
 // Only one copy of the program runs per game folder: the lock, held until it
-// is destroyed, or nullptr when another running copy holds it for `folder`.
-// When no lock can be made at all, one is returned all the same, and the
-// program runs as if alone.
+// is destroyed (or the process ends, however it ends), or nullptr when
+// another running copy holds it for `folder`. Every copy that runs in the
+// folder sees the lock, whoever runs it and in whatever environment: on
+// Windows a mutex named after the folder in the global namespace, on POSIX
+// systems a lock on the folder itself. When no lock can be made at all, one
+// is returned all the same (LocksFolder() false).
 std::unique_ptr<InstanceLock> LockGameFolder(const std::string& folder);
 
 // A name for `folder` that every copy of the program derives alike (on

@@ -150,6 +150,72 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
 }
 
+// What a name that is no regular file is: Folder, NotRegular, or None for a
+// regular file.
+FileFault NotAFile(const struct stat& info) {
+  if (S_ISREG(info.st_mode)) return FileFault::None;
+  return S_ISDIR(info.st_mode) ? FileFault::Folder : FileFault::NotRegular;
+}
+
+// Opens `path` only when it is a regular file (a symbolic link to one is
+// followed). What the name is gets looked at before the open, so that no
+// device or FIFO is opened at all (opening a FIFO waits for a writer for
+// good, and opening a device may set it going); the open itself does not
+// wait either, and what it opened is looked at again. -1 when it failed:
+// `not_a_file` is then the fault for what the name is, or None with errno
+// set.
+int OpenRegular(const std::string& path, int flags, mode_t mode, FileFault& not_a_file) {
+  not_a_file = FileFault::None;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && (not_a_file = NotAFile(info)) != FileFault::None) return -1;
+  const int fd = OpenRetrying(path.c_str(), flags | O_NONBLOCK | O_NOCTTY, mode);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &info) != 0 || (not_a_file = NotAFile(info)) != FileFault::None) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return -1;
+  }
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status != -1) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+  return fd;
+}
+
+// Opens as OpenRegular does; on failure fills `failure` and returns -1.
+int OpenRegularOrFail(const std::string& path, int flags, mode_t mode, FileFailure& failure) {
+  FileFault not_a_file;
+  const int fd = OpenRegular(path, flags, mode, not_a_file);
+  if (fd >= 0) return fd;
+  if (not_a_file != FileFault::None) {
+    detail::FailNotAFile(failure, path, not_a_file);
+  } else {
+    Fail(failure, path, errno);
+  }
+  return -1;
+}
+
+// The file a write to `path` reaches: `path` itself, or, where it is a
+// symbolic link (or a chain of them), the name the last one points to, which
+// need not exist yet. 0, or ELOOP for a chain that does not end.
+int LinkTarget(const std::string& path, std::string& target) {
+  target = path;
+  for (int links = 0; links < 40; ++links) {
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return 0;
+    std::string to(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+    const ssize_t n = ::readlink(target.c_str(), to.data(), to.size());
+    if (n < 0) return 0;  // gone meanwhile: the name itself
+    to.resize(static_cast<std::size_t>(n));
+    if (to.empty() || to[0] == '/') {
+      target = to;
+    } else {
+      const std::string folder = FolderOf(target);
+      target = folder.empty() ? to : (folder == "/" ? folder + to : folder + "/" + to);
+    }
+  }
+  return ELOOP;
+}
+
 class PosixInputFile : public InputFile {
  public:
   explicit PosixInputFile(int fd) : fd_(fd) {}
@@ -173,17 +239,9 @@ class PosixInputFile : public InputFile {
 class PosixFileSystem : public FileSystem {
  public:
   std::unique_ptr<InputFile> OpenForReading(const std::string& path, FileFailure* failure) override {
-    int fd = OpenRetrying(path.c_str(), O_RDONLY);
-    if (fd < 0) {
-      if (failure != nullptr) Fail(*failure, path, errno);
-      return nullptr;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-      ::close(fd);
-      if (failure != nullptr) Fail(*failure, path, EISDIR);
-      return nullptr;
-    }
+    FileFailure ignored;
+    const int fd = OpenRegularOrFail(path, O_RDONLY, 0, failure != nullptr ? *failure : ignored);
+    if (fd < 0) return nullptr;
     return std::make_unique<PosixInputFile>(fd);
   }
 
@@ -193,19 +251,23 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool ReplaceFile(const std::string& path, std::string_view contents, FileFailure& failure) override {
-    const std::string folder = FolderOf(path);
+    // A link stays a link: its target is replaced, beside itself.
+    std::string target;
+    if (const int error = LinkTarget(path, target); error != 0) return Fail(failure, path, error);
+    // The new file keeps the old one's permissions; a new one gets the usual
+    // ones (0666 less the umask). Nothing but a regular file is replaced.
+    struct stat old {};
+    const bool replacing = ::lstat(target.c_str(), &old) == 0;
+    if (replacing && NotAFile(old) != FileFault::None) return detail::FailNotAFile(failure, path, NotAFile(old));
+    const std::string folder = FolderOf(target);
     std::error_code folder_error;  // why a missing folder could not be made
     if (!folder.empty()) std::filesystem::create_directories(folder, folder_error);
-    // The new file keeps the old one's permissions; a new one gets the usual
-    // ones (0666 less the umask).
-    struct stat old {};
-    const bool replacing = ::stat(path.c_str(), &old) == 0;
 
     std::string temporary;
     int fd = -1;
     std::random_device random;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-      temporary = path + ".new-" + std::to_string(random() % 1000000);
+      temporary = target + ".new-" + std::to_string(random() % 1000000);
       fd = OpenRetrying(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
       if (fd < 0 && errno != EEXIST) break;
     }
@@ -224,7 +286,7 @@ class PosixFileSystem : public FileSystem {
       write_errno = errno;
     }
     if (ok) {
-      write_errno = Retrying([&] { return ::rename(temporary.c_str(), path.c_str()); });
+      write_errno = Retrying([&] { return ::rename(temporary.c_str(), target.c_str()); });
       ok = write_errno == 0;
     }
     if (!ok) {
@@ -236,7 +298,14 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) override {
-    const int link_errno = Retrying([&] { return ::link(path.c_str(), copy.c_str()); });
+    // Of a link, the file it points to (a second name for the link itself
+    // would show whatever the link's target later becomes).
+    std::string original;
+    if (const int error = LinkTarget(path, original); error != 0) return Fail(failure, path, error);
+    struct stat info {};
+    if (::stat(original.c_str(), &info) == 0 && NotAFile(info) != FileFault::None)
+      return detail::FailNotAFile(failure, path, NotAFile(info));
+    const int link_errno = Retrying([&] { return ::link(original.c_str(), copy.c_str()); });
     if (link_errno == 0) {
       FlushFolder(FolderOf(copy));
       return true;
@@ -245,9 +314,10 @@ class PosixFileSystem : public FileSystem {
       return Fail(failure, copy, link_errno);
     }
     // No hard links here: copy, and check that every byte arrived.
-    int in = OpenRetrying(path.c_str(), O_RDONLY);
+    int in = OpenRegularOrFail(original, O_RDONLY, 0, failure);
     if (in < 0) {
-      return Fail(failure, path, errno);
+      failure.Path = path;
+      return false;
     }
     int out = OpenOnce(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (out < 0) {
@@ -269,8 +339,8 @@ class PosixFileSystem : public FileSystem {
       }
       copied += got;
     }
-    struct stat original {};
-    if (copy_errno == 0 && (::fstat(in, &original) != 0 || original.st_size != copied)) copy_errno = EIO;
+    struct stat copied_from {};
+    if (copy_errno == 0 && (::fstat(in, &copied_from) != 0 || copied_from.st_size != copied)) copy_errno = EIO;
     ::close(in);
     if (copy_errno != 0) {
       ::close(out);
@@ -292,9 +362,11 @@ class PosixFileSystem : public FileSystem {
     std::error_code folder_error;
     if (!folder.empty()) std::filesystem::create_directories(folder, folder_error);
     const bool existed = Exists(path);
-    int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
+    FileFault not_a_file;
+    int fd = OpenRegular(path, O_WRONLY | O_CREAT | O_APPEND, 0666, not_a_file);
     if (fd < 0) {
       const int error = errno;
+      if (not_a_file != FileFault::None) return detail::FailNotAFile(failure, path, not_a_file);
       return Fail(failure, path, error == ENOENT && folder_error ? folder_error.value() : error);
     }
     if (!WriteAll(fd, bytes)) {
@@ -362,24 +434,25 @@ std::string NormalFolder(const std::string& folder) {
   return text;
 }
 
-// Where the lock files live: the user's runtime folder (private to the user,
-// emptied at log-out), else the shared temporary folder with the user's id in
-// the name. Not the game folder: it may be read-only, or shared over a
-// network where locks do not hold.
-std::string LockFilePath(const std::string& name) {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  struct stat info {};
-  if (runtime != nullptr && runtime[0] == '/' && ::stat(runtime, &info) == 0 && S_ISDIR(info.st_mode))
-    return std::string(runtime) + "/" + name + ".lock";
-  return "/tmp/" + name + "-" + std::to_string(::getuid()) + ".lock";
+// flock without waiting: 0, or why not (EWOULDBLOCK: another holds it).
+int TryLock(int fd) {
+  int result;
+  do {
+    result = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  return result == 0 ? 0 : errno;
 }
 
-class FileLock : public InstanceLock {
+// On a network file system that has no locks on folders.
+constexpr char kLockFileName[] = "fragtally.lock";
+
+class FolderLock : public InstanceLock {
  public:
-  explicit FileLock(int fd) : fd_(fd) {}
-  ~FileLock() override {
+  explicit FolderLock(int fd) : fd_(fd) {}
+  ~FolderLock() override {
     if (fd_ >= 0) ::close(fd_);  // closing the last descriptor releases the lock
   }
+  bool LocksFolder() const override { return fd_ >= 0; }
 
  private:
   int fd_;
@@ -387,27 +460,38 @@ class FileLock : public InstanceLock {
 
 }  // namespace
 
+// The game folder itself is locked: every copy on this computer sees the
+// same lock, whoever runs it (another login, sudo) and whatever its
+// environment, and nothing is written, so a read-only folder is locked as
+// well and no file is left after a crash (the system lets go of a lock when
+// its process ends, however it ends). A network file system (NFS) locks no
+// folder opened for reading; there a lock file in basekrm takes its place,
+// which the server keeps for every computer. The choice is the file
+// system's, so every copy in one folder makes the same one.
 std::unique_ptr<InstanceLock> LockGameFolder(const std::string& folder) {
-  const std::string path = LockFilePath(InstanceName(folder));
-  // O_NOFOLLOW: in /tmp another user could have put a link under this name.
-  int fd = OpenOnce(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0600);
-  struct stat info {};
-  if (fd >= 0 && (::fstat(fd, &info) != 0 || info.st_uid != ::getuid())) {
-    ::close(fd);  // someone else's file: their lock would say nothing about this user's copies
-    fd = -1;
-  }
-  if (fd < 0) return std::make_unique<FileLock>(-1);  // no lock at all: run as if alone
-  int result;
-  do {
-    result = ::flock(fd, LOCK_EX | LOCK_NB);
-  } while (result != 0 && errno == EINTR);
-  if (result != 0) {
-    const int error = errno;
+  const std::string game = NormalFolder(folder);
+  int fd = OpenOnce(game.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    const int error = TryLock(fd);
+    if (error == 0) return std::make_unique<FolderLock>(fd);
     ::close(fd);
     if (error == EWOULDBLOCK) return nullptr;  // another copy holds it
-    return std::make_unique<FileLock>(-1);
   }
-  return std::make_unique<FileLock>(fd);
+  const std::string file = (game == "/" ? game : game + "/") + "basekrm/" + kLockFileName;
+  fd = OpenOnce(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666);
+  if (fd < 0 && errno == EACCES) fd = OpenOnce(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+  struct stat info {};
+  if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+    ::close(fd);
+    fd = -1;
+  }
+  if (fd >= 0) {
+    const int error = TryLock(fd);
+    if (error == 0) return std::make_unique<FolderLock>(fd);
+    ::close(fd);
+    if (error == EWOULDBLOCK) return nullptr;
+  }
+  return std::make_unique<FolderLock>(-1);  // no lock at all: run as if alone
 }
 
 std::string InstanceName(const std::string& folder) { return detail::HashedName(NormalFolder(folder)); }

@@ -18,6 +18,7 @@
 
 #include "platform/platform.h"
 #include "platform/retry.h"
+#include "platform/utf8.h"
 
 namespace fragtally::platform {
 
@@ -31,40 +32,6 @@ using detail::RetryPauses;
 
 // --- paths --------------------------------------------------------------------------------
 
-// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsUtf8(std::string_view bytes) {
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    int follow;
-    unsigned char low = 0x80, high = 0xBF;  // the range of the first continuation byte
-    if (c >= 0xC2 && c <= 0xDF) {
-      follow = 1;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      follow = 2;
-      if (c == 0xE0) low = 0xA0;
-      if (c == 0xED) high = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      follow = 3;
-      if (c == 0xF0) low = 0x90;
-      if (c == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (bytes.size() - i <= static_cast<std::size_t>(follow)) return false;
-    for (int k = 1; k <= follow; ++k) {
-      const unsigned char f = static_cast<unsigned char>(bytes[i + k]);
-      if (f < (k == 1 ? low : 0x80) || f > (k == 1 ? high : 0xBF)) return false;
-    }
-    i += static_cast<std::size_t>(follow) + 1;
-  }
-  return true;
-}
-
 std::wstring FromCodePage(UINT code_page, std::string_view bytes) {
   if (bytes.empty()) return {};
   const int n = ::MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
@@ -74,7 +41,7 @@ std::wstring FromCodePage(UINT code_page, std::string_view bytes) {
 }
 
 // A path as the program keeps it, in UTF-16.
-std::wstring Decode(std::string_view bytes) { return FromCodePage(IsUtf8(bytes) ? CP_UTF8 : CP_ACP, bytes); }
+std::wstring Decode(std::string_view bytes) { return FromCodePage(IsValidUtf8(bytes) ? CP_UTF8 : CP_ACP, bytes); }
 
 std::string Utf8(std::wstring_view wide) {
   if (wide.empty()) return {};
@@ -272,6 +239,74 @@ bool Fail(FileFailure& failure, const std::string& path, DWORD code) {
   return false;
 }
 
+// --- what a name is -----------------------------------------------------------------------
+
+// What an open handle is, when no regular file: Folder, NotRegular or None.
+FileFault NotAFile(HANDLE file) {
+  if (::GetFileType(file) != FILE_TYPE_DISK) return FileFault::NotRegular;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileInformationByHandle(file, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return FileFault::Folder;
+  return FileFault::None;
+}
+
+// The name for its attributes alone: no data is read or written, and no
+// other program's share mode stands in the way. INVALID_HANDLE_VALUE when
+// nothing has that name.
+HANDLE OpenForAttributes(const std::wstring& wide) {
+  return ::CreateFileW(SystemForm(wide).c_str(), FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// What `wide` names when it is no regular file: Folder (a folder, or a link
+// or junction to one), NotRegular (a device: CON, NUL, COM1 and the like,
+// which Windows finds in every folder, or a \\.\ name such as a pipe's; under
+// Wine also the host's devices and FIFOs, which have no attributes but open
+// for them); None for a file, a link to one, or nothing at all.
+FileFault NotAFile(const std::wstring& wide) {
+  const std::wstring full = FullPath(wide);
+  const bool drive = full.size() >= 6 && full[5] == L':';  // \\.\C: is a drive's files
+  if (StartsWith(full, L"\\\\.\\") && !drive) return FileFault::NotRegular;
+  const DWORD attributes = AttributesOf(wide);
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileFault::Folder : FileFault::None;
+  HANDLE file = OpenForAttributes(wide);
+  if (file == INVALID_HANDLE_VALUE) return FileFault::None;
+  const FileFault fault = NotAFile(file);
+  ::CloseHandle(file);
+  return fault;
+}
+
+// The file a write to `wide` reaches: where it is a symbolic link (a reparse
+// point, or under Wine a link of the host), the file the link leads to, in
+// the \\?\ form; otherwise `wide` itself. 0, or why a link's file cannot be
+// reached.
+DWORD LinkTarget(const std::wstring& wide, std::wstring& target) {
+  target = wide;
+  HANDLE file = OpenForAttributes(wide);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD code = ::GetLastError();
+    const DWORD attributes = AttributesOf(wide);
+    const bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return link ? code : 0;  // nothing there: the file is made
+  }
+  std::vector<wchar_t> buffer(MAX_PATH);
+  constexpr DWORD kForm = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+  DWORD n = ::GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), kForm);
+  if (n >= buffer.size()) {
+    buffer.resize(n + 1);
+    n = ::GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), kForm);
+  }
+  ::CloseHandle(file);
+  if (n == 0 || n >= buffer.size()) return 0;  // the system cannot tell: the name itself
+  const std::wstring final_path(buffer.data(), n);
+  // Another name than the one given (a link, a junction or a short name on
+  // the way): the file the system reached.
+  if (UpperCase(Unprefixed(final_path)) != UpperCase(Unprefixed(FullPath(wide)))) target = final_path;
+  return 0;
+}
+
 // --- files --------------------------------------------------------------------------------
 
 // Creates `folder` and the folders on the way to it: 0, or why a folder
@@ -347,7 +382,14 @@ class Win32InputFile : public InputFile {
 class Win32FileSystem : public FileSystem {
  public:
   std::unique_ptr<InputFile> OpenForReading(const std::string& path, FileFailure* failure) override {
-    const std::wstring name = SystemForm(Decode(path));
+    FileFailure ignored;
+    if (failure == nullptr) failure = &ignored;
+    const std::wstring wide = Decode(path);
+    if (const FileFault fault = NotAFile(wide); fault != FileFault::None) {
+      detail::FailNotAFile(*failure, path, fault);
+      return nullptr;
+    }
+    const std::wstring name = SystemForm(wide);
     HANDLE file = INVALID_HANDLE_VALUE;
     RetryPauses pauses;
     const DWORD code = Retrying(pauses, name, [&] {
@@ -356,13 +398,12 @@ class Win32FileSystem : public FileSystem {
       return file != INVALID_HANDLE_VALUE;
     });
     if (code != 0) {
-      if (failure != nullptr) Fail(*failure, path, code);
+      Fail(*failure, path, code);
       return nullptr;
     }
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (const FileFault fault = NotAFile(file); fault != FileFault::None) {
       ::CloseHandle(file);
-      if (failure != nullptr) Fail(*failure, path, ERROR_ACCESS_DENIED);
+      detail::FailNotAFile(*failure, path, fault);
       return nullptr;
     }
     return std::make_unique<Win32InputFile>(file);
@@ -371,7 +412,12 @@ class Win32FileSystem : public FileSystem {
   bool Exists(const std::string& path) override { return AttributesOf(Decode(path)) != INVALID_FILE_ATTRIBUTES; }
 
   bool ReplaceFile(const std::string& path, std::string_view contents, FileFailure& failure) override {
-    const std::wstring wide = Decode(path);
+    // Nothing but a file is replaced; a link stays a link, its file is replaced.
+    const std::wstring named = Decode(path);
+    if (const FileFault fault = NotAFile(named); fault != FileFault::None)
+      return detail::FailNotAFile(failure, path, fault);
+    std::wstring wide;
+    if (const DWORD code = LinkTarget(named, wide); code != 0) return Fail(failure, path, code);
     const DWORD folder_code = CreateFolders(WideFolderOf(wide));
     const std::wstring target = SystemForm(wide);
     // A file the player made read-only stays as it is (Windows itself
@@ -417,6 +463,8 @@ class Win32FileSystem : public FileSystem {
 
   bool AppendToFile(const std::string& path, std::string_view bytes, FileFailure& failure) override {
     const std::wstring wide = Decode(path);
+    if (const FileFault fault = NotAFile(wide); fault != FileFault::None)
+      return detail::FailNotAFile(failure, path, fault);
     const DWORD folder_code = CreateFolders(WideFolderOf(wide));
     const std::wstring target = SystemForm(wide);
     HANDLE file = INVALID_HANDLE_VALUE;
@@ -429,12 +477,23 @@ class Win32FileSystem : public FileSystem {
     });
     if (file == INVALID_HANDLE_VALUE)
       return Fail(failure, path, code == ERROR_PATH_NOT_FOUND && folder_code != 0 ? folder_code : code);
+    if (const FileFault fault = NotAFile(file); fault != FileFault::None) {
+      ::CloseHandle(file);
+      return detail::FailNotAFile(failure, path, fault);
+    }
     code = WriteFlushAndClose(file, bytes);
     return code == 0 || Fail(failure, path, code);
   }
 
   bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) override {
-    const std::wstring from = SystemForm(Decode(path)), to = SystemForm(Decode(copy));
+    // Of a link, the file it leads to: a second name for the link itself
+    // would show whatever its file later becomes.
+    const std::wstring named = Decode(path);
+    if (const FileFault fault = NotAFile(named); fault != FileFault::None)
+      return detail::FailNotAFile(failure, path, fault);
+    std::wstring original;
+    if (const DWORD code = LinkTarget(named, original); code != 0) return Fail(failure, path, code);
+    const std::wstring from = SystemForm(original), to = SystemForm(Decode(copy));
     RetryPauses pauses;  // one time for the link and the copy together
     DWORD code = Retrying(pauses, from, [&] { return ::CreateHardLinkW(to.c_str(), from.c_str(), nullptr) != 0; });
     if (code == 0) return true;
@@ -475,6 +534,7 @@ class MutexLock : public InstanceLock {
   ~MutexLock() override {
     if (mutex_ != nullptr) ::CloseHandle(mutex_);
   }
+  bool LocksFolder() const override { return mutex_ != nullptr; }
 
  private:
   HANDLE mutex_;
@@ -530,9 +590,13 @@ std::string GameView(const std::string& path) {
   return AttributesOf(store) != INVALID_FILE_ATTRIBUTES ? Utf8(store) : path;
 }
 
+// In the global namespace: a copy that another user runs in the same game
+// folder, in another session (a switch of users, a remote desktop), sees it
+// too. Any user may make a mutex there; one made by another user (or with
+// other rights) cannot be opened, which says as much as its being there.
 std::unique_ptr<InstanceLock> LockGameFolder(const std::string& folder) {
   const std::string name = InstanceName(folder);
-  const std::wstring mutex_name = L"Local\\" + std::wstring(name.begin(), name.end());
+  const std::wstring mutex_name = L"Global\\" + std::wstring(name.begin(), name.end());
   HANDLE mutex = ::CreateMutexW(nullptr, FALSE, mutex_name.c_str());
   const DWORD code = ::GetLastError();
   if (mutex != nullptr && code == ERROR_ALREADY_EXISTS) {

@@ -1,5 +1,6 @@
 #include "stats/error.h"
 
+#include <exception>
 #include <utility>
 
 namespace fragtally {
@@ -33,6 +34,16 @@ void RaiseFileError(ErrorKind kind, platform::FileFailure failure) {
   std::string detail = std::string(ErrorKindName(kind)) + ": " + failure.Path;
   if (!failure.SystemText.empty()) detail += " (" + failure.SystemText + ")";
   throw Error(kind, detail, std::move(failure));
+}
+
+const platform::FileFailure* FileFailureOf(const std::exception& error) {
+  const auto* file_error = dynamic_cast<const Error*>(&error);
+  return file_error != nullptr && !file_error->failure().Path.empty() ? &file_error->failure() : nullptr;
+}
+
+platform::FileFailure FailureOf(const std::exception& error, const std::string& path) {
+  const platform::FileFailure* failure = FileFailureOf(error);
+  return failure != nullptr ? *failure : platform::FailureAt(platform::FileFault::Other, path);
 }
 
 }  // namespace fragtally

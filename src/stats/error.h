@@ -41,4 +41,9 @@ class Error : public std::runtime_error {
 
 const char* ErrorKindName(ErrorKind kind) noexcept;
 
+// Which file a file error is about, and why; nullptr for any other error.
+const platform::FileFailure* FileFailureOf(const std::exception& error);
+// The same, or `path` with no known cause for any other error.
+platform::FileFailure FailureOf(const std::exception& error, const std::string& path);
+
 }  // namespace fragtally

@@ -52,6 +52,7 @@ struct PlayerTable {
 
   // Name -> slot for slots 1..PlayerCount. It only speeds up the name lookup;
   // the first exact match in slot order is what it returns, as a scan would.
+  // Kept by the table's operations below (player_table.cpp) and nothing else.
   std::unordered_map<std::string, std::int16_t> NameSlot;
 };
 
@@ -75,6 +76,21 @@ inline constexpr std::array<CounterColumn, 24> kCounterColumns{{
     {"Frags", &PlayerTable::Frags},                     {"GamesPlayed", &PlayerTable::GamesPlayed},
 }};
 
+// The 24 counters of a slot, in the order of kCounterColumns.
+using CounterValues = std::array<std::int32_t, kCounterColumns.size()>;
+
+CounterValues CountersInSlot(const PlayerTable& table, long slot);
+void SetCounters(PlayerTable& table, long slot, const CounterValues& counters);
+// Takes `values` off a slot's counters, modulo 2^32 (as adding them went).
+void SubtractCounters(PlayerTable& table, long slot, const CounterValues& values);
+
+// Takes the players after the first `keep` out of the table: their counters
+// become 0 and their names go, in slot order, to `names` when given.
+void TakeOutPlayers(PlayerTable& table, int keep, std::vector<std::string>* names = nullptr);
+// Puts players taken out back after the last slot, in order (their counters
+// are set apart).
+void PutPlayersBack(PlayerTable& table, const std::vector<std::string>& names);
+
 // Asks the processor to fetch a slot's 24 counters, which lie in 24 columns
 // far apart, before a block's lines add to them one after the other.
 inline void PrefetchSlot(const PlayerTable& table, long slot) {
@@ -83,5 +99,14 @@ inline void PrefetchSlot(const PlayerTable& table, long slot) {
   for (const CounterColumn& column : kCounterColumns) __builtin_prefetch(&(table.*column.Member)[slot], 1);
 #endif
 }
+
+// The slot of `name` among 1..PlayerCount (the first in slot order, as a
+// scan from slot 1 finds it), 0 when none.
+std::int16_t FindPlayer(PlayerTable& table, const std::string& name);
+
+// Makes `name` the player in the slot after the last one (slot 1 in an empty
+// table) and that slot the last; its counters are left as they are. Returns
+// the slot. The caller has checked that the table has room.
+std::int16_t AppendPlayer(PlayerTable& table, const std::string& name);
 
 }  // namespace fragtally

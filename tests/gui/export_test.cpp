@@ -5,6 +5,7 @@
 
 #include <QProcess>
 
+#include "app/command_line.h"
 #include "gui_support.h"
 
 namespace fragtally::testing {
@@ -95,13 +96,30 @@ TEST_F(Export, FailuresAreToldAndLeaveNoFile) {
                                    QStringList{"--export-csv", "a.csv", "--export-html", "b.html"}}) {
     Outcome usage = Run(wrong);
     EXPECT_EQ(usage.code, 1) << wrong.join(' ').toStdString();
-    EXPECT_EQ(usage.err.rfind("Использование: fragtally --export-html", 0), 0u) << usage.err;
+    EXPECT_NE(usage.err.find("\n" + UsageText()), std::string::npos) << usage.err;
   }
 
   WriteFile(dir.path() / "file", "");
   Outcome unwritable = Run({"--export-html", "file/report.html"});
   EXPECT_EQ(unwritable.code, 3);
   EXPECT_NE(unwritable.err.find("Не удалось записать файл"), std::string::npos) << unwritable.err;
+}
+
+// Without a display: --help and --version print and end with 0 (no window is
+// tried), a wrong option ends with 1 and the usage.
+TEST_F(Export, HelpVersionAndAWrongOptionEndWithoutAWindow) {
+  Outcome help = Run({"--help"});
+  EXPECT_EQ(help.code, 0) << help.err;
+  EXPECT_EQ(help.out, UsageText());
+  EXPECT_EQ(help.err, "");
+  Outcome version = Run({"--version"});
+  EXPECT_EQ(version.code, 0) << version.err;
+  EXPECT_EQ(version.out, VersionText());
+  Outcome wrong = Run({"--frobnicate"});
+  EXPECT_EQ(wrong.code, 1);
+  EXPECT_EQ(wrong.out, "");
+  EXPECT_EQ(wrong.err, "Неизвестный параметр: --frobnicate\n" + UsageText());
+  EXPECT_FALSE(std::filesystem::exists(Game() / "basekrm" / "mSetup.ini")) << "nothing started, nothing saved";
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <QGroupBox>
 
-#include "window/display_text.h"
+#include "app/text_decoding.h"
 
 namespace fragtally::testing {
 

@@ -5,14 +5,18 @@
 #include <cstdlib>
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "app/layout.h"
 #include "gui_support.h"
+#include "window/qt/qt_translations.h"
 
 namespace fragtally::testing {
 namespace {
@@ -39,7 +43,7 @@ TEST_F(WindowLayout, WindowHasItsCaptionFixedClientSizeAndIcon) {
   // The menu bar adds its height on top; the controls' area keeps its size.
   const QRect client = w.form.ClientArea();
   EXPECT_EQ(client.size(), QSize(545, 432));
-  EXPECT_EQ(client.bottomRight(), w.form.rect().bottomRight());
+  EXPECT_EQ(w.form.size(), QSize(545, client.top() + 432 + 27)) << "and the status line under the table's area";
   EXPECT_EQ(w.form.minimumSize(), w.form.size());
   EXPECT_EQ(w.form.maximumSize(), w.form.size());
   ASSERT_FALSE(w.form.windowIcon().isNull());
@@ -73,6 +77,37 @@ TEST_F(WindowLayout, EveryControlOfTheTableIsWhereTheTableSays) {
   auto* text2 = Control<QPlainTextEdit>(w.form, "Text2");
   EXPECT_EQ(text2->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
   EXPECT_TRUE(text2->toPlainText().isEmpty());
+}
+
+TEST_F(WindowLayout, TheStatusLineLiesUnderTheTableAndShowsThePresentersText) {
+  auto* status = Control<QLabel>(w.form, kStatusLineName);
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->parentWidget(), &w.form);
+  EXPECT_EQ(QRect(status->pos() - w.form.ClientArea().topLeft(), status->size()), Pixels(kStatusLineRect));
+  EXPECT_GT(status->geometry().top(), Control<QPushButton>(w.form, "Command2")->geometry().bottom());
+  EXPECT_LE(status->geometry().bottom(), w.form.rect().bottom());
+  EXPECT_EQ(status->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(status->text(), "") << "empty until the first import";
+
+  w.form.state().StatusLine = "Импорт в 21:15 занёс 2 игры из 1 игровой сессии, новых игроков: 2.";
+  w.form.session().Refresh();
+  EXPECT_EQ(status->text(), "Импорт в 21:15 занёс 2 игры из 1 игровой сессии, новых игроков: 2.");
+}
+
+TEST_F(WindowLayout, QtsOwnButtonsAndFileDialogSpeakRussian) {
+  ASSERT_TRUE(InstallQtTranslations(*QCoreApplication::instance())) << "Qt's Russian translations are installed";
+  QMessageBox question(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(question.button(QMessageBox::Yes)->text().remove('&'), "Да");
+  EXPECT_EQ(question.button(QMessageBox::No)->text().remove('&'), "Нет");
+  QFileDialog dialog(nullptr, "t");
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  auto* look_in = dialog.findChild<QLabel*>("lookInLabel");
+  ASSERT_NE(look_in, nullptr);
+  EXPECT_NE(look_in->text(), "Look in:");
+  auto* file_name = dialog.findChild<QLabel*>("fileNameLabel");
+  ASSERT_NE(file_name, nullptr);
+  EXPECT_NE(file_name->text(), "File &name:");
 }
 
 TEST_F(WindowLayout, TraceBoxNeverCoversAPanelLabel) {

@@ -85,18 +85,6 @@ TEST_F(PanelFill, ChoosingInOneSelectorNeverTouchesTheOtherPanel) {
   EXPECT_TRUE(w.sink.messages.empty());
 }
 
-TEST_F(PanelFill, NamesShowInUtf8OrInTheWindowsCyrillicCodePage) {
-  Totals cp1251 = kZed;
-  cp1251.name = "\xC3\xF0\xE0\xF7";  // Грач, as the game writes it
-  Totals utf8 = kZed;
-  utf8.name = "Ёжик";
-  Load({cp1251, utf8});
-  EXPECT_EQ(Combo("Combo1")->itemText(0), "Грач");
-  EXPECT_EQ(Combo("Combo1")->itemText(1), "Ёжик");
-  EXPECT_EQ(LabelText(w.form, "Label1"), "Stats for Грач");
-  EXPECT_EQ(LabelText(w.form, "Label74"), "Stats for Ёжик");
-}
-
 TEST_F(PanelFill, MarkupInANameIsShownAsTyped) {
   Totals player = kZed;
   player.name = "<b>Bold</b>";

@@ -29,7 +29,7 @@
 
 #include "app/layout.h"
 #include "transcript.h"
-#include "window/display_text.h"
+#include "app/text_decoding.h"
 #include "window/qt/form1.h"
 
 namespace {

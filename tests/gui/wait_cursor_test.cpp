@@ -7,6 +7,7 @@
 
 #include "gui_support.h"
 #include "memory_file_system.h"
+#include "pass_through_file_system.h"
 
 namespace fragtally::testing {
 namespace {
@@ -18,18 +19,11 @@ Qt::CursorShape Shown() {
 }
 
 // The disk as it is, noting the cursor whenever a file is opened.
-class WatchingFiles : public platform::FileSystem {
+class WatchingFiles : public PassThroughFileSystem {
  public:
   std::unique_ptr<platform::InputFile> OpenForReading(const std::string& path, platform::FileFailure* failure) override {
     seen.push_back(Shown());
-    return platform::NativeFileSystem().OpenForReading(path, failure);
-  }
-  bool Exists(const std::string& path) override { return platform::NativeFileSystem().Exists(path); }
-  bool ReplaceFile(const std::string& path, std::string_view contents, platform::FileFailure& failure) override {
-    return platform::NativeFileSystem().ReplaceFile(path, contents, failure);
-  }
-  bool KeepCopy(const std::string& path, const std::string& copy, platform::FileFailure& failure) override {
-    return platform::NativeFileSystem().KeepCopy(path, copy, failure);
+    return PassThroughFileSystem::OpenForReading(path, failure);
   }
   std::vector<Qt::CursorShape> seen;
 };

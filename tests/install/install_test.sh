@@ -167,6 +167,7 @@ pass "install.sh finished in ${install_seconds} s"
 canonical=$(realpath -e "$game")
 check "the program is in the game folder, executable" test -f "$game/fragtally" -a -x "$game/fragtally"
 check "the program is the Release build" cmp -s "$game/fragtally" build-release/bin/fragtally
+check "the players' read-me is beside the program" cmp -s "$game/fragtally-README.txt" packaging/README.txt
 check "the icon is the 32x32 PNG" cmp -s "$icon" src/window/resources/fragtally.png
 check "the launcher is written" [ -f "$launcher" ]
 check "no temporary files are left" [ -z "$(find "$work" -name '*.install.*')" ]
@@ -346,6 +347,7 @@ bash scripts/install.sh --uninstall "$game" > "$logs/uninstall.log" 2>&1 ||
   { cat "$logs/uninstall.log"; fatal "install.sh --uninstall failed (log above)"; }
 pass "install.sh --uninstall finished"
 check "the program is gone" [ ! -e "$game/fragtally" ]
+check "its read-me is gone" [ ! -e "$game/fragtally-README.txt" ]
 check "the launcher is gone" [ ! -e "$launcher" ]
 check "the icon is gone" [ ! -e "$icon" ]
 if [ "$(checksums)" = "$checksums_before" ]; then

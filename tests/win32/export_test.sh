@@ -2,8 +2,10 @@
 # The Windows program without its window: fragtally.exe --export-csv and
 # --export-html in a game folder write their files, say so on the redirected
 # output and end with status 0; a missing statistics file and a wrong option
-# end with 2 and 1 and a message on the error output. The table is the same,
-# byte for byte, as the Linux program's under the same (Russian) settings.
+# end with 2 and 1 and a message on the error output (the usage after a wrong
+# option); --help and --version print and end with 0. The table, the usage and
+# the version are the same, byte for byte, as the Linux program's under the
+# same (Russian) settings.
 #
 #   tests/win32/export_test.sh LINUX_BUILD WINDOWS_BUILD [PROGRAM]
 #
@@ -56,6 +58,18 @@ grep -q "Не удалось прочитать файл статистики" e
 status=0
 wine game/fragtally.exe --export-pdf x >out.txt 2>err.txt || status=$?
 check "the status of a wrong option" 1 "$status"
+check "a wrong option says which" "Неизвестный параметр: --export-pdf" "$(head -n 1 err.txt | tr -d '\r')"
+LC_ALL=ru_RU.UTF-8 QT_QPA_PLATFORM=offscreen linux/fragtally --help >linux-help.txt
+check "the usage follows a wrong option, as on Linux" "$(cat linux-help.txt)" "$(tail -n +2 err.txt | tr -d '\r')"
+
+# --help and --version print on the output and end with 0, as on Linux.
+for option in --help --version; do
+  status=0
+  wine game/fragtally.exe "$option" >out.txt 2>err.txt || status=$?
+  check "the status of $option" 0 "$status"
+  check "what $option prints" "$(LC_ALL=ru_RU.UTF-8 QT_QPA_PLATFORM=offscreen linux/fragtally "$option")" \
+    "$(tr -d '\r' <out.txt)"
+done
 
 if [ "$failed" -ne 0 ]; then
   echo "export: FAILED"

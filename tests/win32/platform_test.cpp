@@ -6,8 +6,8 @@
 // the program per game folder, and the same save failures the Linux
 // reliability tests inject, where Wine allows them: a full disk and a
 // read-only one (folders prepared by tests/win32/run_tests.sh, which mounts a
-// small and a read-only tmpfs), a read-only file, a folder where the file
-// belongs. Wine enforces share modes as Windows does, also within one process.
+// small and a read-only tmpfs), a read-only file, a folder or a device where
+// the file belongs, a symbolic link. Wine enforces share modes as Windows does, also within one process.
 
 #include <windows.h>
 #include <knownfolders.h>
@@ -30,6 +30,7 @@
 #include "files/stats_file.h"
 #include "stats/player_table.h"
 #include "platform/platform.h"
+#include "platform/utf8.h"
 #include "test_support.h"
 #include "window/win32/text.h"
 
@@ -121,7 +122,7 @@ TEST(Win32Platform, FileNamesAreBytesInTheAnsiCodePage) {
   EXPECT_TRUE(Native().Exists(Ansi(dir.path()) + "\\" + kGrach));
   failure = {};
   EXPECT_EQ(Native().OpenForReading(Ansi(dir.path()) + "\\" + kGrach, &failure), nullptr) << "a folder";
-  EXPECT_EQ(failure.Fault, FileFault::AccessDenied);
+  EXPECT_EQ(failure.Fault, FileFault::Folder);
   EXPECT_EQ(failure.Path, Ansi(dir.path()) + "\\" + kGrach);
   failure = {};
   EXPECT_EQ(Native().OpenForReading(name + ".missing", &failure), nullptr);
@@ -537,18 +538,13 @@ TEST(Win32Platform, AReadOnlyFileIsAccessDeniedAtOnce) {
 
 // --- names ----------------------------------------------------------------------------
 
-bool IsValidUtf8(const std::string& bytes) {
-  return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
-                                              static_cast<int>(bytes.size()), nullptr, 0) > 0;
-}
-
 // A settings file of an older program holds the ANSI bytes of a name, a newer
 // one (and the program's own folder) UTF-8: both name the same file.
 TEST(Win32Platform, Utf8AndAnsiBytesNameTheSameFile) {
   std::wstring name;
   for (const wchar_t* candidate : {L"Грач", L"Café", L"Ärger"}) {
     const std::string ansi = Ansi(candidate);
-    if (win32::FromAnsiCodePage(ansi) == candidate && !IsValidUtf8(ansi)) {
+    if (win32::FromAnsiCodePage(ansi) == candidate && !platform::IsValidUtf8(ansi)) {
       name = candidate;
       break;
     }
@@ -770,6 +766,102 @@ TEST(Win32Platform, TheGamesViewOfProgramFilesIsTheVirtualStore) {
   EXPECT_FALSE(failure.ProtectedFolder);
 }
 
+// --- names that are no regular file ----------------------------------------------------
+
+// A folder and the devices Windows finds under any name (NUL, CON, COM1, in
+// every folder) or under \\.\: never read, replaced, appended to or
+// copied, refused at once with what the name is (not a cause about writing),
+// and nothing left beside them.
+TEST(Win32SpecialFiles, AFolderOrADeviceIsNeitherReadNorWritten) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path() / "LOG.txt" / "inside");
+  const std::vector<std::pair<std::string, FileFault>> names = {
+      {Utf8(dir.path() / "LOG.txt"), FileFault::Folder},
+      {Utf8(dir.path() / "NUL"), FileFault::NotRegular},
+      {Ansi(dir.path() / "COM1"), FileFault::NotRegular},
+      {"CON", FileFault::NotRegular},
+      {"\\\\.\\NUL", FileFault::NotRegular},
+  };
+  for (const auto& [name, fault] : names) {
+    SCOPED_TRACE(name);
+    const auto start = std::chrono::steady_clock::now();
+    FileFailure failure;
+    EXPECT_EQ(Native().OpenForReading(name, &failure), nullptr);
+    EXPECT_EQ(failure.Fault, fault);
+    EXPECT_EQ(failure.Path, name);
+    EXPECT_EQ(failure.SystemText, fault == FileFault::Folder ? "is a folder" : "not a regular file");
+    failure = {};
+    EXPECT_FALSE(Native().ReplaceFile(name, "new\r\n", failure));
+    EXPECT_EQ(failure.Fault, fault);
+    failure = {};
+    EXPECT_FALSE(Native().AppendToFile(name, "new\r\n", failure));
+    EXPECT_EQ(failure.Fault, fault);
+    failure = {};
+    EXPECT_FALSE(Native().KeepCopy(name, Utf8(dir.path() / "copy"), failure));
+    EXPECT_EQ(failure.Fault, fault);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300)) << "tried again";
+  }
+  EXPECT_EQ(Listing(dir.path()), "LOG.txt\n");
+  EXPECT_EQ(Listing(dir.path() / "LOG.txt"), "inside\n");
+}
+
+// Through `link` to `real`: the file it leads to is replaced and appended
+// to, and the link stays; its backup keeps what the file held.
+void ExpectWrittenThrough(const std::filesystem::path& link, const std::filesystem::path& real) {
+  WriteFile(link, "old\r\n");  // through the link
+  const std::string backup = Utf8(link) + ".bak";
+  DeleteFileW(win32::FromUtf8(backup).c_str());
+  FileFailure failure;
+  ASSERT_TRUE(Native().KeepCopy(Utf8(link), backup, failure)) << failure.SystemText;
+  ASSERT_TRUE(Native().ReplaceFile(Utf8(link), "new\r\n", failure)) << failure.SystemText;
+  ASSERT_TRUE(Native().AppendToFile(Utf8(link), "more\r\n", failure)) << failure.SystemText;
+  EXPECT_EQ(ReadFile(real), "new\r\nmore\r\n");
+  EXPECT_EQ(ReadFile(win32::FromUtf8(backup)), "old\r\n");
+  EXPECT_EQ(Listing(real.parent_path()), Utf8(real.filename()) + "\n");
+  DeleteFileW(win32::FromUtf8(backup).c_str());
+}
+
+// A symbolic link to a file is written through. (Skipped where no link can
+// be made: Wine says it made one and makes none.)
+TEST(Win32SpecialFiles, ALinkIsWrittenThroughToItsFile) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path() / "saves");
+  std::filesystem::create_directories(dir.path() / "basekrm");
+  const auto real = dir.path() / "saves" / "Stats.krm";
+  WriteFile(real, "");
+  const auto link = dir.path() / "basekrm" / "Stats.krm";
+  if (!CreateSymbolicLinkW(link.wstring().c_str(), real.wstring().c_str(), 0x2 /* unprivileged */))
+    CreateSymbolicLinkW(link.wstring().c_str(), real.wstring().c_str(), 0);
+  const DWORD attributes = GetFileAttributesW(link.wstring().c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+    GTEST_SKIP() << "no symbolic link here";
+  ExpectWrittenThrough(link, real);
+  EXPECT_TRUE(GetFileAttributesW(link.wstring().c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) << "the link stays";
+}
+
+// Under Wine, what the host system made (tests/win32/run_tests.sh): a link,
+// which Wine shows as a plain file, is written through; a FIFO and a device,
+// which show no attributes, are refused as what they are.
+TEST(Win32SpecialFiles, TheHostsLinksFifosAndDevicesUnderWine) {
+  const char* host = std::getenv("FRAGTALLY_HOST_FOLDER");
+  if (host == nullptr) GTEST_SKIP() << "not under Wine (FRAGTALLY_HOST_FOLDER)";
+  const std::filesystem::path folder = win32::FromUtf8(host);
+  ExpectWrittenThrough(folder / "basekrm" / "Stats.krm", folder / "saves" / "Stats.krm");
+  for (const std::string& name : {Utf8(folder / "fifo"), std::string("Z:\\dev\\null")}) {
+    SCOPED_TRACE(name);
+    FileFailure failure;
+    EXPECT_EQ(Native().OpenForReading(name, &failure), nullptr);
+    EXPECT_EQ(failure.Fault, FileFault::NotRegular);
+    failure = {};
+    EXPECT_FALSE(Native().ReplaceFile(name, "new\r\n", failure));
+    EXPECT_EQ(failure.Fault, FileFault::NotRegular);
+    failure = {};
+    EXPECT_FALSE(Native().AppendToFile(name, "new\r\n", failure));
+    EXPECT_EQ(failure.Fault, FileFault::NotRegular);
+  }
+  EXPECT_EQ(Listing(folder), "basekrm\nfifo\nsaves\n");
+}
+
 // --- one copy per game folder ---------------------------------------------------------
 
 TEST(Win32Platform, OneCopyPerGameFolder) {
@@ -790,6 +882,13 @@ TEST(Win32Platform, OneCopyPerGameFolder) {
 
   auto first = platform::LockGameFolder(Utf8(game));
   ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(first->LocksFolder());
+  // In the global namespace, where a copy in another session (another user
+  // switched to, a remote desktop) finds it as well.
+  const std::wstring global = L"Global\\" + std::wstring(name.begin(), name.end());
+  HANDLE seen = OpenMutexW(SYNCHRONIZE, FALSE, global.c_str());
+  EXPECT_NE(seen, nullptr) << "no mutex " << name << " in the global namespace";
+  if (seen != nullptr) CloseHandle(seen);
   for (const std::string& other : same) EXPECT_EQ(platform::LockGameFolder(other), nullptr) << other;
   {
     CurrentFolder in(game);

@@ -1,5 +1,5 @@
 // The resources every program with the window carries (fragtally.rc): the
-// version the caption says, and an icon for every size the shell shows.
+// program's version, and an icon for every size the shell shows.
 
 #include <windows.h>
 
@@ -10,16 +10,19 @@
 #include <gtest/gtest.h>
 
 #include "app/layout.h"
+#include "app/version.h"
 #include "window/win32/resource.h"
 
 namespace fragtally::testing {
 namespace {
 
-// "... version 050" in the caption is 0,5,0,0 and "050" in the version resource.
-TEST(Resources, TheVersionIsTheCaptions) {
+// The version resource is the project's version (app/version.h), whose three
+// numbers the caption runs together: 0,5,0,0 and "0.5.0" for "... version 050".
+TEST(Resources, TheVersionIsTheProjectsAndTheCaptions) {
   const std::string caption = kWindowCaption;
   const std::string digits = caption.substr(caption.rfind(' ') + 1);
   ASSERT_EQ(digits.size(), 3u) << caption;
+  EXPECT_EQ(std::string(FRAGTALLY_VERSION), std::string() + digits[0] + "." + digits[1] + "." + digits[2]);
 
   wchar_t program[MAX_PATH];
   ASSERT_GT(GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
@@ -39,12 +42,12 @@ TEST(Resources, TheVersionIsTheCaptions) {
   EXPECT_EQ(fixed->dwProductVersionMS, ms);
   EXPECT_EQ(fixed->dwProductVersionLS, ls);
 
-  const std::wstring wide_digits(digits.begin(), digits.end());
+  const std::string version = FRAGTALLY_VERSION;
   for (const wchar_t* name : {L"FileVersion", L"ProductVersion"}) {
     wchar_t* text = nullptr;
     const std::wstring path = std::wstring(L"\\StringFileInfo\\041904B0\\") + name;
     ASSERT_TRUE(VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&text), &length)) << name;
-    EXPECT_EQ(std::wstring(text), wide_digits);
+    EXPECT_EQ(std::wstring(text), std::wstring(version.begin(), version.end()));
   }
 }
 

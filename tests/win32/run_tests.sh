@@ -44,6 +44,15 @@ else
   echo "run_tests: mounting is not allowed here; the full and read-only disk tests are skipped"
 fi
 
+# What the host system makes and Wine shows otherwise: a symbolic link to a
+# file (a plain file to Wine) and a FIFO (no attributes).
+mkdir -p "$faults/host/saves" "$faults/host/basekrm"
+: >"$faults/host/saves/Stats.krm"
+ln -s ../saves/Stats.krm "$faults/host/basekrm/Stats.krm"
+mkfifo "$faults/host/fifo"
+export FRAGTALLY_HOST_FOLDER
+FRAGTALLY_HOST_FOLDER=$(winepath -w "$faults/host")
+
 ctest --test-dir "$windows_build" --output-on-failure -j2
 
 # The window at 144 DPI (the prefix's display setting), then at 96 again.

@@ -73,7 +73,7 @@ void Form1::BuildWindow() {
   setFont(FontOf(FontKind::Window));
   BuildMenus();
   const int menu_height = menu_bar_->height();
-  setFixedSize(TwipsToPixels(kClientWidthTwips), menu_height + TwipsToPixels(kClientHeightTwips));
+  setFixedSize(TwipsToPixels(kClientWidthTwips), menu_height + TwipsToPixels(kClientHeightWithStatusTwips));
 
   const QPixmap built_in(kBuiltInPicture);
   std::map<std::string, QWidget*> containers = {{kWindowName, this}};
@@ -157,6 +157,15 @@ void Form1::BuildWindow() {
     if (control.Font == FontKind::PanelLabel) widget->setFont(FontOf(FontKind::PanelLabel));
   }
 
+  // Under the table's controls: what the last import entered.
+  const ControlSpec& status = StatusLineControl();
+  status_line_ = new QLabel(this);
+  status_line_->setObjectName(QString::fromLatin1(status.Name));
+  status_line_->setTextFormat(Qt::PlainText);
+  status_line_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  status_line_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  status_line_->setGeometry(Pixels(status.Rect).translated(0, menu_height));
+
   std::vector<QWidget*> tab_stops;
   for (const ControlSpec* control : TabOrder())
     tab_stops.push_back(findChild<QWidget*>(QString::fromLatin1(control->Name)));
@@ -194,7 +203,7 @@ void Form1::BuildMenus() {
 }
 
 QRect Form1::ClientArea() const {
-  return QRect(0, menu_bar_->height(), width(), height() - menu_bar_->height());
+  return QRect(0, menu_bar_->height(), width(), TwipsToPixels(kClientHeightTwips));
 }
 
 QAction* Form1::MenuAction(MenuCommand command) const { return actions_.at(command); }
@@ -280,6 +289,7 @@ void Form1::Apply(const ViewDelta& delta) {
     panels_[label.Which == Panel::First ? 0 : 1].Values[static_cast<std::size_t>(label.Fill)]->setText(ShownText(label.Text));
   actions_.at(MenuCommand::UndoImport)->setEnabled(delta.UndoImportEnabled);
   if (delta.TotalsChanged && players_ != nullptr && players_->isVisible()) players_->Refresh();
+  if (delta.StatusLine) status_line_->setText(ShownText(*delta.StatusLine));
   if (text2_->isVisible()) {
     SyncTrace();
     PlaceTraceCaret();

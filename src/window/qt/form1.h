@@ -26,9 +26,10 @@ class PlayersWindow;
 // The program's main window in Qt Widgets, built from the layout table. Its
 // presenter (FormSession) owns the state and runs the handlers; the window
 // forwards the user's events to it and applies the changes it hands back. Every control's objectName is its name (Frame1, Combo1, Image1,
-// Label1..Label74, Command1, Command2, Text2). The menu bar sits on top, and
-// the window is taller by its height: the controls keep the client area of
-// the layout table below it, each at its place.
+// Label1..Label74, Command1, Command2, Text2). The menu bar sits on top and
+// the status line (StatusLine) at the bottom, and the window is taller by
+// both: the controls keep the client area of the layout table between them,
+// each at its place.
 class Form1 : public QWidget, private FormView, private MenuWindow {
   Q_OBJECT
 
@@ -53,7 +54,8 @@ class Form1 : public QWidget, private FormView, private MenuWindow {
   // brought up to date only when it is shown or asked for here.
   QPlainTextEdit* SyncedText2();
 
-  // The area of the layout table's controls, below the menu bar.
+  // The area of the layout table's controls, below the menu bar and above the
+  // status line.
   QRect ClientArea() const;
   // The menu command's action (its objectName is the table's).
   QAction* MenuAction(MenuCommand command) const;
@@ -93,6 +95,7 @@ class Form1 : public QWidget, private FormView, private MenuWindow {
   FormSession session_;
   std::array<PanelWidgets, 2> panels_;
   QPlainTextEdit* text2_ = nullptr;
+  QLabel* status_line_ = nullptr;
   QMenuBar* menu_bar_ = nullptr;
   std::map<MenuCommand, QAction*> actions_;
   PlayersWindow* players_ = nullptr;

@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QString>
 
-#include "window/display_text.h"
+#include "app/text_decoding.h"
 
 namespace fragtally {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "window/display_text.h"
+#include "app/text_decoding.h"
 #include "window/win32/frame.h"
 #include "window/win32/newer_windows.h"
 #include "window/win32/panel_paint.h"
@@ -232,6 +232,15 @@ void Form1::CreateControls() {
     }
   }
 
+  // Under the table's controls: what the last import entered.
+  const ControlSpec& status = StatusLineControl();
+  HWND status_line = CreateWindowExW(0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFTNOWORDWRAP |
+                                                            SS_NOPREFIX | SS_CENTERIMAGE | SS_SUNKEN,
+                                     0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(status.ControlId)),
+                                     instance_, nullptr);
+  controls_[status.ControlId] = ControlInfo{&status, status_line};
+  others.insert(others.begin(), status_line);  // the frames stay below everything
+
   std::vector<HWND> top_to_bottom = labels;
   top_to_bottom.insert(top_to_bottom.end(), pictures.begin(), pictures.end());
   for (const ControlSpec* stop : TabOrder()) top_to_bottom.push_back(controls_.at(stop->ControlId).hwnd);
@@ -251,8 +260,9 @@ void Form1::ApplyDpi(UINT dpi) {
 
   const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
   const DWORD ex_style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-  // The client area below the menu bar keeps the table's size.
-  const int client_width = Pixels(kClientWidthTwips, dpi_), client_height = Pixels(kClientHeightTwips, dpi_);
+  // The client area below the menu bar keeps the table's size, and the
+  // status line's under it.
+  const int client_width = Pixels(kClientWidthTwips, dpi_), client_height = Pixels(kClientHeightWithStatusTwips, dpi_);
   RECT frame{0, 0, client_width, client_height};
   AdjustWindowRectForDpi(frame, style, ex_style, dpi_, GetMenu(hwnd_) != nullptr);
   SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -362,6 +372,7 @@ void Form1::Apply(const ViewDelta& delta) {
   EnableMenuItem(GetMenu(hwnd_), static_cast<UINT>(MenuCommand::UndoImport),
                  MF_BYCOMMAND | (delta.UndoImportEnabled ? MF_ENABLED : MF_GRAYED));
   if (delta.TotalsChanged && players_ != nullptr) players_->Refresh(session_.state());
+  if (delta.StatusLine) SetWindowTextW(Control(kStatusLineId), Wide(DisplayText(*delta.StatusLine)).c_str());
 }
 
 // --- painting ----------------------------------------------------------------------------

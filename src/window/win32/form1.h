@@ -29,7 +29,8 @@ struct FormOptions {
 // presenter (FormSession) owns the state and runs the handlers; the window
 // forwards the user's events to it and applies the changes it hands back.
 // Every control is a direct child of the main window with its control ID
-// from the table (ControlIdOf), so GetDlgItem(main, id) finds each one. The
+// from the table (ControlIdOf), so GetDlgItem(main, id) finds each one; the
+// status line (kStatusLineId) is under them, the window taller by it. The
 // panels' drawing, the trace box and the frames are in files of their own.
 class Form1 : private FormView, private MenuWindow {
  public:

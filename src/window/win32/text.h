@@ -1,6 +1,6 @@
 #pragma once
 
-// Strings between the program (bytes, UTF-16 from window/display_text.h) and
+// Strings between the program (bytes, UTF-16 from app/text_decoding.h) and
 // the system's wide-character calls.
 
 #include <string>
@@ -8,7 +8,7 @@
 
 namespace fragtally::win32 {
 
-// UTF-16 from display_text.h as the system's wide characters (both are UTF-16).
+// UTF-16 from text_decoding.h as the system's wide characters (both are UTF-16).
 std::wstring Wide(std::u16string_view text);
 
 // Bytes in the system's ANSI code page as wide characters. (File names go

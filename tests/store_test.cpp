@@ -1,6 +1,7 @@
-// The match journal against the handlers: what an import writes, how the
-// start-up settles a commit that a kill or a held file split, and undoing
-// imports. The random histories (fuzz/history.h) add kills at every write.
+// The store against the game folder's files: what an import journals, how
+// the start-up settles a commit that a kill or a held file split, commits
+// that fail part-way, and undoing imports. The random histories
+// (fuzz/history.h) add kills at every write.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -8,8 +9,10 @@
 #include <string>
 
 #include "app/commands.h"
+#include "app/messages.h"
 #include "files/journal.h"
 #include "files/paths.h"
+#include "files/store.h"
 #include "import/log_import.h"
 #include "memory_file_system.h"
 #include "test_support.h"
@@ -29,21 +32,41 @@ const std::string kStatsPath = InBasekrm("Stats.krm"), kSettingsPath = InBasekrm
 const std::string kLogPath = std::string("basekrm") + platform::kPathSeparator + "LOG.txt";
 const std::string kS1 = "--- Fs_startup : Sun Dec 06 20:00:00 2026", kS2 = "--- Fs_startup : Mon Dec 07 21:15:03 2026";
 
-class Journal : public ::testing::Test {
+class Store : public ::testing::Test {
  protected:
   void Start() {
-    state_ = NewForm1State("game");
-    sink_.messages.clear();
-    Form_Load(*state_, sink_);
+    state_ = std::make_unique<FileState>();
+    state_->ProgramFolder = "game";
+    opened_ = OpenStore(*state_);
   }
+  // The log into the store, without a commit (as by a program killed then).
+  ImportOutcome ImportWithoutCommit(std::uint64_t tail_searched = kTailSearched) {
+    ImportOutcome outcome = ImportOutcome::Completed;
+    ImportIntoStore(*state_, [&](ImportedBlocks& read, ImportWatcher& watcher) {
+      outcome = ImportLog(*state_, read, tail_searched, &watcher);
+    });
+    return outcome;
+  }
+  // As the import button: the log, then a commit of what it added (or of
+  // what an earlier press could not save).
   Result Import() {
-    sink_.messages.clear();
-    return testing::PressImport(*state_, sink_);
+    commit_ = CommitOutcome{};
+    ImportOutcome outcome;
+    try {
+      outcome = ImportWithoutCommit();
+    } catch (const Error&) {
+      return Result::Failed;
+    }
+    if (outcome == ImportOutcome::LogUnchanged && !state_->SavePending) return Result::LogUnchanged;
+    commit_ = CommitStore(*state_);
+    if (!commit_.Saved()) return Result::Failed;
+    return outcome == ImportOutcome::LogUnchanged ? Result::LogUnchanged : Result::Completed;
   }
-  void Undo(bool answer) {
-    sink_.messages.clear();
-    sink_.answer = answer;
-    UndoLastImport(*state_, sink_);
+  // The import an undo would take back, and the undo when the player says Yes.
+  UndoOutcome Undo(bool answer) {
+    undo_ = ReadImportToUndo(*state_);
+    EXPECT_EQ(undo_.Refused, ImportToUndo::Problem::None);
+    return answer ? UndoImport(*state_, undo_) : UndoOutcome{};
   }
   void Play(const std::string& line) { files_.Append(kLogPath, line + "\r\n"); }
   void Play(std::initializer_list<std::string> names) {
@@ -61,11 +84,13 @@ class Journal : public ::testing::Test {
 
   testing::MemoryFileSystem files_;
   testing::UsingFileSystem use_{files_};
-  std::unique_ptr<WindowState> state_;
-  testing::RecordingSink sink_;
+  std::unique_ptr<FileState> state_;
+  OpenOutcome opened_;
+  CommitOutcome commit_;
+  ImportToUndo undo_;
 };
 
-TEST_F(Journal, AnImportWritesItsBlocksAndCommitAsTabSeparatedLines) {
+TEST_F(Store, AnImportWritesItsBlocksAndCommitAsTabSeparatedLines) {
   Play(kS1);
   Play({"Ann", "B\tob\\x"});
   Start();
@@ -103,7 +128,7 @@ TEST_F(Journal, AnImportWritesItsBlocksAndCommitAsTabSeparatedLines) {
 
 // A kill between the two renames: the statistics file holds the import, the
 // settings do not. The start-up rolls them forward; nothing is counted twice.
-TEST_F(Journal, TheStartUpRollsTheSettingsForwardToAStatisticsFileThatHoldsTheImport) {
+TEST_F(Store, TheStartUpRollsTheSettingsForwardToAStatisticsFileThatHoldsTheImport) {
   Play(kS1);
   Play({"Ann"});
   Start();
@@ -117,6 +142,7 @@ TEST_F(Journal, TheStartUpRollsTheSettingsForwardToAStatisticsFileThatHoldsTheIm
   files_.OnWrite = nullptr;
   ASSERT_EQ(Read(kSettingsPath), settings);
   Start();
+  EXPECT_TRUE(opened_.SettingsRepaired);
   EXPECT_NE(Read(kSettingsPath), settings) << "rolled forward";
   EXPECT_EQ(Import(), Result::LogUnchanged);
   EXPECT_EQ(Games("Ann"), 2);
@@ -126,7 +152,7 @@ TEST_F(Journal, TheStartUpRollsTheSettingsForwardToAStatisticsFileThatHoldsTheIm
 
 // A kill right before the statistics file's rename, or part-way through the
 // journal's append: the import counts as not done, and the next one counts it.
-TEST_F(Journal, AnImportThatDidNotReachTheStatisticsFileIsTakenBackAtTheStartUp) {
+TEST_F(Store, AnImportThatDidNotReachTheStatisticsFileIsTakenBackAtTheStartUp) {
   for (bool torn : {false, true}) {
     SCOPED_TRACE(torn ? "torn append" : "killed before the rename");
     files_.Clear();
@@ -164,7 +190,7 @@ TEST_F(Journal, AnImportThatDidNotReachTheStatisticsFileIsTakenBackAtTheStartUp)
   }
 }
 
-TEST_F(Journal, AStatisticsFileEditedByHandIsTrustedAndNoImportCanBeUndone) {
+TEST_F(Store, AStatisticsFileEditedByHandIsTrustedAndNoImportCanBeUndone) {
   Play(kS1);
   Play({"Ann"});
   Start();
@@ -179,13 +205,12 @@ TEST_F(Journal, AStatisticsFileEditedByHandIsTrustedAndNoImportCanBeUndone) {
   EXPECT_FALSE(CanUndoImport(*state_));
 }
 
-TEST_F(Journal, UndoTakesBackEachImportInTurnAndALaterImportCountsItsMatchesOnce) {
+TEST_F(Store, UndoTakesBackEachImportInTurnAndALaterImportCountsItsMatchesOnce) {
   Play(kS1);
   Play({"Ann"});
   Start();
   Import();
   const std::string after_first = Files();
-  const PanelLabels panel = state_->Panel1;
   Play(kS2);
   Play({"Ann", "Bob", "Bob"});
   Import();
@@ -193,23 +218,23 @@ TEST_F(Journal, UndoTakesBackEachImportInTurnAndALaterImportCountsItsMatchesOnce
 
   // No changes nothing; the question says what would go.
   Undo(false);
-  ASSERT_EQ(sink_.messages.size(), 1u);
-  EXPECT_TRUE(sink_.messages[0].asked);
-  EXPECT_EQ(sink_.messages[0].title, kUndoImportTitle);
-  EXPECT_NE(sink_.messages[0].text.find("3 матча игры 2026-12-07 21:15:03"), std::string::npos)
-      << sink_.messages[0].text;
+  const std::string question = UndoQuestionText(undo_.Import);
+  EXPECT_NE(question.find("3 матча игры 2026-12-07 21:15:03"), std::string::npos) << question;
+  EXPECT_EQ(undo_.InEffectAfter, 1);
   EXPECT_EQ(Read(kStatsPath), stats_after_second);
 
   // Yes: the totals, the players, the marker and the files as before it.
-  Undo(true);
-  EXPECT_EQ(sink_.messages.size(), 1u);
+  const UndoOutcome undone = Undo(true);
+  EXPECT_TRUE(undone.Undone);
+  EXPECT_EQ(undone.Failed, UndoOutcome::Problem::None);
   EXPECT_EQ(state_->Table.PlayerCount, 1);
   EXPECT_EQ(Games("Ann"), 1);
-  EXPECT_EQ(state_->Panel1, panel);
+  EXPECT_EQ(FindPlayer(state_->Table, "Bob"), 0);
   EXPECT_EQ(Read(kStatsPath) + "|" + Read(kSettingsPath), after_first.substr(0, after_first.rfind('|')));
   EXPECT_TRUE(CanUndoImport(*state_)) << "the one before";
   Undo(true);
-  EXPECT_NE(sink_.messages[0].text.find("1 матч игры 2026-12-06 20:00:00"), std::string::npos);
+  EXPECT_NE(UndoQuestionText(undo_.Import).find("1 матч игры 2026-12-06 20:00:00"), std::string::npos);
+  EXPECT_EQ(undo_.InEffectAfter, 0);
   EXPECT_EQ(state_->Table.PlayerCount, 0);
   EXPECT_EQ(Read(kStatsPath), "") << "no player left";
   EXPECT_FALSE(CanUndoImport(*state_));
@@ -224,7 +249,7 @@ TEST_F(Journal, UndoTakesBackEachImportInTurnAndALaterImportCountsItsMatchesOnce
   ASSERT_TRUE(CanUndoImport(*state_));
 }
 
-TEST_F(Journal, AnUndoThatCannotBeSavedChangesNothingAndSaysWhy) {
+TEST_F(Store, AnUndoThatCannotBeSavedChangesNothingAndSaysWhy) {
   Play(kS1);
   Play({"Ann"});
   Start();
@@ -235,23 +260,29 @@ TEST_F(Journal, AnUndoThatCannotBeSavedChangesNothingAndSaysWhy) {
     const std::string files = Files();
     const std::int16_t players = state_->Table.PlayerCount;
     files_.Hold(held, true, false);
-    Undo(true);
+    const UndoOutcome outcome = Undo(true);
     files_.Release(held);
-    ASSERT_EQ(sink_.messages.size(), 2u) << held;
-    EXPECT_EQ(sink_.messages[1].title, kUndoFailedTitle);
-    EXPECT_NE(sink_.messages[1].text.find("\r\n" + held + "\r\n"), std::string::npos) << sink_.messages[1].text;
-    EXPECT_NE(sink_.messages[1].text.find("Импорт не отменён"), std::string::npos);
+    EXPECT_FALSE(outcome.Undone) << held;
+    EXPECT_EQ(outcome.Failed,
+              held == kJournalPath ? UndoOutcome::Problem::JournalWrite : UndoOutcome::Problem::StatsWrite);
+    EXPECT_EQ(outcome.Failure.Path, held);
+    const std::string text = UndoFailedText(outcome);
+    EXPECT_NE(text.find("\r\n" + held + "\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Импорт не отменён"), std::string::npos);
     EXPECT_EQ(state_->Table.PlayerCount, players);
+    EXPECT_EQ(Games("Bob"), 1);
     EXPECT_EQ(Read(kStatsPath) + Read(kSettingsPath), files.substr(0, files.rfind('|')).erase(files.find('|'), 1));
     EXPECT_TRUE(CanUndoImport(*state_));
     EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 2u);
   }
   // A held settings file: the undo is done and saved, the settings follow later.
   files_.Hold(kSettingsPath, true, false);
-  Undo(true);
+  const UndoOutcome outcome = Undo(true);
   files_.Release(kSettingsPath);
-  ASSERT_EQ(sink_.messages.size(), 2u);
-  EXPECT_EQ(sink_.messages[1].title, kSaveFailedTitle);
+  EXPECT_TRUE(outcome.Undone);
+  EXPECT_EQ(outcome.Failed, UndoOutcome::Problem::SettingsWrite);
+  EXPECT_EQ(outcome.Failure.Path, kSettingsPath);
+  EXPECT_TRUE(state_->SavePending);
   EXPECT_EQ(Games("Bob"), 0);
   Start();  // the settings rolled forward to the undo
   EXPECT_EQ(Import(), Result::Completed);
@@ -259,7 +290,7 @@ TEST_F(Journal, AnUndoThatCannotBeSavedChangesNothingAndSaysWhy) {
   EXPECT_EQ(Games("Ann"), 1);
 }
 
-TEST_F(Journal, AHeldJournalKeepsBothFilesAsTheyWereUntilItCanBeWritten) {
+TEST_F(Store, AHeldJournalKeepsBothFilesAsTheyWereUntilItCanBeWritten) {
   Play(kS1);
   Play({"Ann"});
   Start();
@@ -268,19 +299,72 @@ TEST_F(Journal, AHeldJournalKeepsBothFilesAsTheyWereUntilItCanBeWritten) {
   Play({"Bob"});
   files_.Hold(kJournalPath, true, false);
   EXPECT_EQ(Import(), Result::Failed);
-  ASSERT_EQ(sink_.messages.size(), 1u);
-  EXPECT_NE(sink_.messages[0].text.find("\r\n" + kJournalPath + "\r\n"), std::string::npos);
+  EXPECT_EQ(commit_.Failed, StoreFile::Journal);
+  EXPECT_EQ(commit_.Failure.Path, kJournalPath);
+  EXPECT_FALSE(commit_.Journaled);
   EXPECT_EQ(Files(), files);
   files_.Release(kJournalPath);
   EXPECT_EQ(Import(), Result::LogUnchanged) << "nothing new, but what was not saved is saved now";
   EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 2u);
 }
 
+// What opening tells: a statistics file that is missing, or there but held.
+TEST_F(Store, OpeningTellsWhetherTheStatisticsFileWasRead) {
+  Start();
+  EXPECT_EQ(opened_.Stats, OpenOutcome::StatsFile::NotLoaded);
+  EXPECT_TRUE(opened_.JournalRead);
+  Play(kS1);
+  Play({"Ann"});
+  ASSERT_EQ(Import(), Result::Completed);
+
+  files_.Hold(kStatsPath, false, false);
+  Start();
+  files_.Release(kStatsPath);
+  EXPECT_EQ(opened_.Stats, OpenOutcome::StatsFile::Unreadable);
+  EXPECT_EQ(opened_.StatsFailure.Path, kStatsPath);
+  EXPECT_EQ(opened_.StatsFailure.Fault, platform::FileFault::InUse);
+
+  Start();
+  EXPECT_EQ(opened_.Stats, OpenOutcome::StatsFile::Loaded);
+  EXPECT_TRUE(CanUndoImport(*state_));
+}
+
+// What a commit tells: a statistics file another program changed stays, the
+// table goes beside it, and the settings stay with the file on disk; after a
+// load that stopped part-way the old file is kept under a backup name.
+TEST_F(Store, ACommitSaysWhichFileFailedAndWhatWasKept) {
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  ASSERT_EQ(Import(), Result::Completed);
+  const std::string theirs = testing::StatsFileOf({{.name = "Zed", .kills = 9, .games = 4}});
+  files_.Write(kStatsPath, theirs);
+  const std::string settings = Read(kSettingsPath);
+  Play({"Bob"});
+  EXPECT_EQ(Import(), Result::Failed);
+  EXPECT_EQ(commit_.Failed, StoreFile::Stats);
+  EXPECT_TRUE(commit_.ChangedOnDisk);
+  EXPECT_EQ(commit_.Failure.Path, kStatsPath);
+  EXPECT_NE(commit_.KeptBeside.find("Stats-conflict-"), std::string::npos) << commit_.KeptBeside;
+  EXPECT_NE(Read(commit_.KeptBeside).find("Bob"), std::string::npos);
+  EXPECT_EQ(Read(kStatsPath), theirs);
+  EXPECT_EQ(Read(kSettingsPath), settings);
+  EXPECT_TRUE(commit_.Journaled) << "and taken back by an X line";
+  EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 1u);
+
+  files_.Write(kStatsPath, "not a statistics file\r\n");
+  Start();
+  EXPECT_EQ(opened_.Stats, OpenOutcome::StatsFile::NotLoaded);
+  ASSERT_EQ(Import(), Result::Completed);
+  ASSERT_FALSE(commit_.Backup.empty());
+  EXPECT_EQ(Read(commit_.Backup), "not a statistics file\r\n");
+}
+
 // A long import writes its lines while it reads the log, a batch at a time
 // on a helper thread, and its commit adds the rest and the C line. Lines that
 // a refused write or a crash left without a C line are never counted, and
 // their number is not used again.
-TEST_F(Journal, ALongImportsLinesWrittenAheadAreCountedOnceWhateverStopsThem) {
+TEST_F(Store, ALongImportsLinesWrittenAheadAreCountedOnceWhateverStopsThem) {
   Play(kS1);
   std::string log;
   for (int i = 0; i < 15000; ++i) log += testing::CrLf(testing::MatchBlock("P" + std::to_string(i % 50), 2));
@@ -299,7 +383,7 @@ TEST_F(Journal, ALongImportsLinesWrittenAheadAreCountedOnceWhateverStopsThem) {
   // Read without a save, as by a program killed before it: a batch is in the
   // journal, no reader takes it, and the restart's import numbers its lines
   // past it.
-  ASSERT_EQ(ImportLog(*state_, kTailSearched, JournalAhead::Write), ImportOutcome::Completed);
+  ASSERT_EQ(ImportWithoutCommit(), ImportOutcome::Completed);
   const std::size_t ahead = state_->Journal.AheadBlocks;
   EXPECT_GT(ahead, 0u);
   EXPECT_LT(ahead, 15000u) << "the last blocks are left to the commit";
@@ -318,7 +402,7 @@ TEST_F(Journal, ALongImportsLinesWrittenAheadAreCountedOnceWhateverStopsThem) {
   int writes = 0;
   files_.RefuseWrite = [&](const std::string& path) { return path == kJournalPath && ++writes == 1; };
   ASSERT_EQ(Import(), Result::Completed);
-  EXPECT_TRUE(sink_.messages.empty());
+  EXPECT_TRUE(commit_.Saved());
   EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 30000u);
   EXPECT_EQ(numbers(), (std::set<std::int64_t>{2, 4}));
   EXPECT_EQ(Games("P7"), 2 * 15000 / 50);
@@ -327,7 +411,7 @@ TEST_F(Journal, ALongImportsLinesWrittenAheadAreCountedOnceWhateverStopsThem) {
 // The remembered line far from the end is met late: the lines written ahead
 // for what it takes back keep a number no C line follows, and the writing
 // starts again after it under the next number. Every match counts once.
-TEST_F(Journal, ARememberedLineMetLateGivesUpTheLinesWrittenAheadBeforeIt) {
+TEST_F(Store, ARememberedLineMetLateGivesUpTheLinesWrittenAheadBeforeIt) {
   const auto blocks = [](const std::string& name, int count) {
     std::string text;
     for (int i = 0; i < count; ++i) text += testing::CrLf(testing::MatchBlock(name + std::to_string(i % 50), 2));
@@ -339,12 +423,12 @@ TEST_F(Journal, ARememberedLineMetLateGivesUpTheLinesWrittenAheadBeforeIt) {
   Start();
   ASSERT_EQ(Import(), Result::Completed);
   files_.Append(kLogPath, blocks("P", 15000));
-  ASSERT_EQ(ImportLog(*state_, 64 << 10, JournalAhead::Write), ImportOutcome::Completed);
+  ASSERT_EQ(ImportWithoutCommit(64 << 10), ImportOutcome::Completed);
   EXPECT_EQ(state_->Journal.AheadImport, 3) << "number 2 was given up at the remembered line";
   EXPECT_GT(state_->Journal.AheadBlocks, 0u);
   EXPECT_NE(Read(kJournalPath).find("\r\nM\t2\t\t1\tOld0\t"), std::string::npos) << "written ahead, then given up";
   const int p7 = Games("P7"), ann = Games("Ann"), old7 = Games("Old7");
-  Form_Unload(*state_, sink_);
+  ASSERT_TRUE(CommitStore(*state_).Saved());
   std::map<std::string, int> matches;
   for (const JournalMatch& m : ReadJournalMatches(kJournalPath)) ++matches[m.Name];
   EXPECT_EQ(matches["Old7"], 9000 / 50);
@@ -356,9 +440,8 @@ TEST_F(Journal, ARememberedLineMetLateGivesUpTheLinesWrittenAheadBeforeIt) {
   EXPECT_EQ(Games("Old7"), old7);
 }
 
-TEST_F(Journal, TheAboutBoxNamesTheVersionAndTheThreeFiles) {
-  Start();
-  const std::string text = AboutText(*state_);
+TEST_F(Store, TheAboutBoxNamesTheVersionAndTheThreeFiles) {
+  const std::string text = AboutText(*NewForm1State("game"));
   EXPECT_NE(text.find("версия "), std::string::npos);
   for (const std::string& path : {kStatsPath, kSettingsPath, kJournalPath})
     EXPECT_NE(text.find("\r\n" + platform::AbsolutePath(path)), std::string::npos) << path << " in " << text;

@@ -1,7 +1,8 @@
-// Bytes from the files become the text a window shows.
+// Bytes from the files become the text a window, the report and the table show.
 #include <gtest/gtest.h>
 
-#include "window/display_text.h"
+#include "app/text_decoding.h"
+#include "platform/utf8.h"
 
 namespace fragtally {
 namespace {
@@ -22,11 +23,11 @@ TEST(DisplayText, AnythingElseIsWindows1251) {
   EXPECT_EQ(DisplayText("\x98"), u"\uFFFD") << "unassigned in Windows-1251";
 }
 
-TEST(DisplayText, OnlyWellFormedUtf8CountsAsUtf8) {
-  EXPECT_TRUE(IsValidUtf8("Ёж \xE2\x82\xAC \xF4\x8F\xBF\xBF"));
+TEST(Utf8, OnlyWellFormedUtf8CountsAsUtf8) {
+  EXPECT_TRUE(platform::IsValidUtf8("Ёж \xE2\x82\xAC \xF4\x8F\xBF\xBF"));
   for (const char* bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80",
                           "\xE2\x82", "\x80", "\xC3\x28"})
-    EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+    EXPECT_FALSE(platform::IsValidUtf8(bad)) << bad;
 }
 
 TEST(DisplayText, LinesAreDecodedEachByItself) {

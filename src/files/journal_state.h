@@ -2,7 +2,8 @@
 
 // What an import records for the match journal (basekrm/Matches.txt), and
 // what the program knows of the journal while it runs. The journal's file
-// is read and written in src/files/journal.*.
+// is read and written in src/files/journal_*; JournalState is written by the
+// store (store.h) alone.
 
 #include <array>
 #include <cstdint>
@@ -13,9 +14,6 @@
 #include "stats/player_table.h"
 
 namespace fragtally {
-
-// The 24 counters of one slot, in the order of kCounterColumns.
-using CounterValues = std::array<std::int32_t, kCounterColumns.size()>;
 
 // One imported statistics block: what it added to its player's 24 counters,
 // in the order of kCounterColumns (for an ordinary block these are the
@@ -51,6 +49,28 @@ struct PendingBlock {
   std::int32_t Session = -1;
   std::int64_t Position = 0;
   CounterValues Added{};
+};
+
+// What one import read, for the journal: its blocks in the order read (each
+// still in the table) and the game sessions they came from (PendingBlock's
+// Session indexes these).
+struct ImportedBlocks {
+  std::vector<PendingBlock> Blocks;
+  std::vector<std::string> Sessions;
+};
+
+// Told by an import as it reads, so that the journal's lines can be on their
+// way while the log is read.
+class ImportWatcher {
+ public:
+  // `read.Blocks.back()` was just read (its player's name is in `table`).
+  virtual void BlockRead(const ImportedBlocks& read, const PlayerTable& table) = 0;
+  // The remembered start-up line was met late: every block read so far is
+  // taken back out of `read` and the table.
+  virtual void TakenBack() = 0;
+
+ protected:
+  ~ImportWatcher() = default;
 };
 
 // The journal as this run of the program knows it.

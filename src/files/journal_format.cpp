@@ -1,0 +1,274 @@
+#include "files/journal_format.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <system_error>
+
+#include "platform/platform.h"
+#include "stats/numbers.h"
+
+namespace fragtally {
+
+namespace {
+
+constexpr std::size_t kCommitFields = 14;
+constexpr std::size_t kCancelFields = 4;
+
+void AppendCount(std::string& out, const std::optional<std::int64_t>& count) {
+  if (count) AppendNumber(out, *count);
+}
+
+void AppendDigest(std::string& out, const std::optional<std::uint64_t>& digest) {
+  if (!digest) {
+    out.push_back('-');
+    return;
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  for (int shift = 60; shift >= 0; shift -= 4) out.push_back(kHex[(*digest >> shift) & 0xF]);
+}
+
+// The longest an M line can be, its session already escaped.
+std::size_t MatchLineMax(std::string_view escaped_session, std::string_view name) {
+  return escaped_session.size() + 2 * name.size() + (kCounterColumns.size() + 2) * (kNumberTextMax + 1) + 8;
+}
+
+// An M line, written at `at` (room for MatchLineMax); returns its end.
+char* PutMatchLine(char* at, std::int64_t import, std::string_view escaped_session, std::int64_t position,
+                   std::string_view name, const CounterValues& added) {
+  *at++ = 'M';
+  *at++ = '\t';
+  at = WriteNumber(at, import);
+  *at++ = '\t';
+  if (!escaped_session.empty()) {  // an empty view may have no bytes at all to copy from
+    std::memcpy(at, escaped_session.data(), escaped_session.size());
+    at += escaped_session.size();
+  }
+  *at++ = '\t';
+  at = WriteNumber(at, position);
+  *at++ = '\t';
+  at = PutEscaped(at, name);
+  for (const std::int32_t value : added) {
+    *at++ = '\t';
+    at = WriteNumber(at, value);
+  }
+  *at++ = '\r';
+  *at++ = '\n';
+  return at;
+}
+
+// A line's tab-separated fields; false when it does not have exactly N.
+template <std::size_t N>
+bool SplitFields(std::string_view line, std::array<std::string_view, N>& fields) {
+  std::size_t n = 0;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    if (n == N) return false;
+    fields[n++] = line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
+    if (tab == std::string_view::npos) break;
+    start = tab + 1;
+  }
+  return n == N;
+}
+
+bool Unescape(std::string_view text, std::string& out) {
+  out.clear();
+  if (text.find('\\') == std::string_view::npos) {
+    out.assign(text);
+    return true;
+  }
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      out.push_back(text[i]);
+      continue;
+    }
+    if (++i == text.size()) return false;
+    switch (text[i]) {
+      case 't': out.push_back('\t'); break;
+      case 'r': out.push_back('\r'); break;
+      case 'n': out.push_back('\n'); break;
+      case '\\': out.push_back('\\'); break;
+      default: return false;
+    }
+  }
+  return true;
+}
+
+template <class Int>
+bool ParseInt(std::string_view text, Int& value) {
+  if (text.empty()) return false;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+bool ParseCount(std::string_view text, std::optional<std::int64_t>& count) {
+  if (text.empty()) {
+    count.reset();
+    return true;
+  }
+  std::int64_t value = 0;
+  if (!ParseInt(text, value) || value < 0) return false;
+  count = value;
+  return true;
+}
+
+bool ParseDigest(std::string_view text, std::optional<std::uint64_t>& digest) {
+  if (text == "-") {
+    digest.reset();
+    return true;
+  }
+  std::uint64_t value = 0;
+  if (text.size() != 16) return false;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + 16, value, 16);
+  if (error != std::errc() || end != text.data() + 16) return false;
+  digest = value;
+  return true;
+}
+
+// "YYYY-MM-DD hh:mm:ss", as LocalDateTime writes it.
+bool IsTime(std::string_view text) {
+  static constexpr std::string_view kForm = "0000-00-00 00:00:00";
+  if (text.size() != kForm.size()) return false;
+  for (std::size_t i = 0; i < kForm.size(); ++i)
+    if (kForm[i] == '0' ? text[i] < '0' || text[i] > '9' : text[i] != kForm[i]) return false;
+  return true;
+}
+
+// The next tab-separated field of `rest`, which loses it and its tab; false
+// when there is none.
+bool NextField(std::string_view& rest, std::string_view& field, bool& last) {
+  if (last) return false;
+  const std::size_t tab = rest.find('\t');
+  if (tab == std::string_view::npos) {
+    field = rest;
+    last = true;
+  } else {
+    field = rest.substr(0, tab);
+    rest.remove_prefix(tab + 1);
+  }
+  return true;
+}
+
+}  // namespace
+
+char* PutEscaped(char* at, std::string_view bytes) {
+  for (const char c : bytes) {
+    switch (c) {
+      case '\t': *at++ = '\\', *at++ = 't'; break;
+      case '\r': *at++ = '\\', *at++ = 'r'; break;
+      case '\n': *at++ = '\\', *at++ = 'n'; break;
+      case '\\': *at++ = '\\', *at++ = '\\'; break;
+      default: *at++ = c;
+    }
+  }
+  return at;
+}
+
+
+void AppendEscaped(std::string& out, std::string_view bytes) {
+  const std::size_t start = out.size();
+  out.resize(start + 2 * bytes.size());
+  out.resize(static_cast<std::size_t>(PutEscaped(out.data() + start, bytes) - out.data()));
+}
+
+void AppendMatchLine(std::string& out, std::size_t& used, std::int64_t import, std::string_view escaped_session,
+                     std::int64_t position, std::string_view name, const CounterValues& added) {
+  const std::size_t most = MatchLineMax(escaped_session, name);
+  if (out.size() < used + most) out.resize(std::max(2 * out.size(), used + most));
+  char* const end = PutMatchLine(out.data() + used, import, escaped_session, position, name, added);
+  used = static_cast<std::size_t>(end - out.data());
+}
+
+void AppendCommit(std::string& out, const JournalCommit& c) {
+  out.push_back(c.Kind);
+  const auto field = [&out] { out.push_back('\t'); };
+  field(), AppendNumber(out, c.Import);
+  field(), out.append(c.Time);
+  field(), AppendEscaped(out, c.Marker);
+  field(), AppendCount(out, c.Count);
+  field(), AppendEscaped(out, c.PreviousMarker);
+  field(), AppendCount(out, c.PreviousCount);
+  field(), AppendNumber(out, c.PlayersBefore);
+  field(), AppendNumber(out, c.PlayersAfter);
+  field(), AppendDigest(out, c.DigestBefore);
+  field(), AppendDigest(out, c.DigestAfter);
+  field(), AppendNumber(out, c.InEffectBefore);
+  field(), AppendNumber(out, c.InEffectAfter);
+  field(), AppendNumber(out, c.LastNumber);
+  out.append("\r\n");
+}
+
+
+bool ParseCommit(std::string_view line, JournalCommit& c) {
+  std::array<std::string_view, kCommitFields> f;
+  if (line.size() < 2 || (line[0] != 'C' && line[0] != 'U') || line[1] != '\t') return false;
+  if (!SplitFields(line, f)) return false;
+  c.Kind = line[0];
+  c.Time.assign(f[2]);
+  return IsTime(f[2]) && ParseInt(f[1], c.Import) && Unescape(f[3], c.Marker) && ParseCount(f[4], c.Count) &&
+         Unescape(f[5], c.PreviousMarker) && ParseCount(f[6], c.PreviousCount) && ParseInt(f[7], c.PlayersBefore) &&
+         ParseInt(f[8], c.PlayersAfter) && ParseDigest(f[9], c.DigestBefore) && ParseDigest(f[10], c.DigestAfter) &&
+         ParseInt(f[11], c.InEffectBefore) && ParseInt(f[12], c.InEffectAfter) && ParseInt(f[13], c.LastNumber);
+}
+
+bool ParseCancel(std::string_view line, char& kind, std::int64_t& import) {
+  std::array<std::string_view, kCancelFields> f;
+  if (line.size() < 2 || line[0] != 'X' || line[1] != '\t' || !SplitFields(line, f)) return false;
+  if (f[1].size() != 1 || (f[1][0] != 'C' && f[1][0] != 'U')) return false;
+  kind = f[1][0];
+  return ParseInt(f[2], import) && IsTime(f[3]);
+}
+
+bool ParseMatchImport(std::string_view line, std::int64_t& import) {
+  if (line.size() < 2 || line[0] != 'M' || line[1] != '\t') return false;
+  const std::size_t tab = line.find('\t', 2);
+  return tab != std::string_view::npos && ParseInt(line.substr(2, tab - 2), import);
+}
+
+bool ParseMatch(std::string_view line, JournalMatch& m) {
+  if (line.size() < 2 || line[0] != 'M' || line[1] != '\t') return false;
+  std::string_view rest = line.substr(2), field;
+  bool last = false;
+  if (!NextField(rest, field, last) || !ParseInt(field, m.Import)) return false;
+  if (!NextField(rest, field, last) || !Unescape(field, m.Session)) return false;
+  if (!NextField(rest, field, last) || !ParseInt(field, m.Position)) return false;
+  if (!NextField(rest, field, last) || !Unescape(field, m.Name)) return false;
+  for (std::int32_t& added : m.Added)
+    if (!NextField(rest, field, last) || !ParseInt(field, added)) return false;
+  return last;
+}
+
+std::string JournalImportText(const std::vector<JournalMatch>& matches, const JournalCommit& commit) {
+  std::string out;
+  out.reserve(matches.size() * 160 + 256);
+  std::size_t used = 0;
+  std::string session;
+  for (const JournalMatch& m : matches) {
+    session.clear();
+    AppendEscaped(session, m.Session);
+    AppendMatchLine(out, used, commit.Import, session, m.Position, m.Name, m.Added);
+  }
+  out.resize(used);
+  AppendCommit(out, commit);
+  return out;
+}
+
+std::string JournalUndoText(const JournalCommit& undo) {
+  std::string out;
+  AppendCommit(out, undo);
+  return out;
+}
+
+const char* const kJournalLineCut = "\t!\r\n";
+
+std::string JournalCancelText(const JournalCommit& line) {
+  std::string out = "X\t";
+  out.push_back(line.Kind);
+  out.push_back('\t');
+  AppendNumber(out, line.Import);
+  out.append("\t").append(platform::LocalDateTime()).append("\r\n");
+  return out;
+}
+
+}  // namespace fragtally

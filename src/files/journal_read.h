@@ -1,0 +1,39 @@
+#pragma once
+
+// Reading the match journal (journal_format.h): its end at start-up, and the
+// imports still in effect.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "files/journal_format.h"
+
+namespace fragtally {
+
+// The journal's end, as the start-up reads it: without reading the rest.
+struct JournalTail {
+  bool Exists = false;
+  bool Torn = false;  // the last line has no line end: a crash part-way through an append
+  // The last C or U line, and whether an X line after it took it back.
+  std::optional<JournalCommit> Last;
+  bool Cancelled = false;
+  std::int64_t LastNumber = 0;  // the highest import number used, torn appends included
+};
+JournalTail ReadJournalTail(const std::string& path);
+
+// The imports still in effect, oldest first, each with its C line and its
+// blocks.
+struct JournalImport {
+  JournalCommit Commit;
+  std::vector<JournalMatch> Matches;
+};
+std::vector<JournalImport> ReadJournalImports(const std::string& path);
+
+// The matches of every import that is still in effect (neither undone nor
+// left undone by a crash), oldest first. No journal is no matches; a line
+// that cannot be read is skipped.
+std::vector<JournalMatch> ReadJournalMatches(const std::string& path);
+
+}  // namespace fragtally

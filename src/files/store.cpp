@@ -1,0 +1,448 @@
+#include "files/store.h"
+
+#include <exception>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "files/file_digest.h"
+#include "files/journal_format.h"
+#include "files/journal_writer.h"
+#include "files/paths.h"
+#include "files/settings_file.h"
+#include "files/stats_file.h"
+#include "stats/error.h"
+
+namespace fragtally {
+
+namespace {
+
+// Whether the table or the marker holds what the journal's last commit does not.
+bool Uncommitted(const FileState& state) {
+  const JournalState& journal = state.Journal;
+  return !journal.Pending.empty() || state.StartupMarker != journal.CommittedMarker ||
+         state.BlocksAfterMarker != journal.CommittedCount;
+}
+
+// The statistics file on disk as this program knows it (nullopt: none).
+std::optional<std::uint64_t> KnownStatsDigest(const FileState& state) {
+  if (!state.StatsOnDisk.Known || !state.StatsOnDisk.Exists) return std::nullopt;
+  return state.StatsOnDisk.Digest;
+}
+
+// The journal is where `line` left it: the statistics file holds it, and the
+// marker is saved with the settings next.
+void Committed(FileState& state, const JournalCommit& line) {
+  JournalState& journal = state.Journal;
+  journal.CommittedMarker = line.Marker;
+  journal.CommittedCount = line.Count;
+  journal.CommittedPlayers = static_cast<std::int16_t>(line.PlayersAfter);
+  journal.InEffect = line.InEffectAfter;
+  journal.StatsDigest = line.DigestAfter;
+  journal.Matches = true;
+}
+
+// `line` was journaled but did not reach the statistics file: an X line says
+// so. When even that cannot be written, the next start-up finds the file as
+// the line found it and writes it then.
+void TakeBack(const FileState& state, const JournalCommit& line) {
+  try {
+    AppendToJournal(JournalFilePath(state), JournalCancelText(line));
+  } catch (const std::exception&) {
+  }
+}
+
+// The journal's last commit against the statistics file on disk (loaded, or
+// found missing). A file that holds the commit has the settings rolled
+// forward to it; one that holds what the commit found has it taken back (the
+// next import reads those matches again) and the settings set to what it
+// found; a file that matches neither (edited by hand, or not read whole) is
+// trusted as it is, and no import can be undone. Only the journal's end is
+// read.
+void RepairFromJournal(FileState& state, OpenOutcome& outcome) {
+  JournalState& journal = state.Journal;
+  journal = JournalState{};
+  const std::string path = JournalFilePath(state);
+  JournalTail tail;
+  try {
+    tail = ReadJournalTail(path);
+  } catch (const std::exception&) {
+    outcome.JournalRead = false;
+    return;
+  }
+  journal.LastNumber = tail.LastNumber;
+  if (tail.Torn) {  // the rest of a cut append: closed, it is a line no reader takes
+    try {
+      AppendToJournal(path, kJournalLineCut);
+    } catch (const std::exception&) {
+    }
+  }
+  const std::optional<std::uint64_t> disk = KnownStatsDigest(state);
+  if (tail.Last && state.StatsOnDisk.Known) {
+    const JournalCommit& last = *tail.Last;
+    // Which side of the last line the file is on: the settings go with it.
+    const bool after = !tail.Cancelled && disk == last.DigestAfter;
+    if (after || disk == last.DigestBefore) {
+      if (!after && !tail.Cancelled) TakeBack(state, last);
+      const std::string& marker = after ? last.Marker : last.PreviousMarker;
+      const std::optional<std::int64_t>& count = after ? last.Count : last.PreviousCount;
+      if (state.StartupMarker != marker || state.BlocksAfterMarker != count) {
+        state.StartupMarker = marker;
+        state.BlocksAfterMarker = count;
+        outcome.SettingsRepaired = true;
+        try {
+          SaveSettings(state);
+        } catch (const std::exception&) {
+          state.SavePending = true;  // the next import or closing saves them
+        }
+      }
+      journal.InEffect = after ? last.InEffectAfter : last.InEffectBefore;
+      journal.Matches = true;
+    }
+  } else if (!tail.Last) {
+    journal.Matches = state.StatsOnDisk.Known;
+  }
+  journal.CommittedMarker = state.StartupMarker;
+  journal.CommittedCount = state.BlocksAfterMarker;
+  journal.CommittedPlayers = state.Table.PlayerCount;
+  journal.StatsDigest = disk;
+}
+
+// The journal's lines of one import, written while the log is read.
+class WritingAhead final : public ImportWatcher {
+ public:
+  explicit WritingAhead(FileState& state) : state_(state), pending_before_(state.Journal.Pending.size()) { Start(); }
+
+  void BlockRead(const ImportedBlocks& read, const PlayerTable& table) override {
+    Write([&] { lines_->Add(read.Sessions, table, read.Blocks.back()); });
+  }
+
+  // The lines written for what is taken back keep their number, which no C
+  // line will follow (readers skip them), and the writing begins again under
+  // the next one.
+  void TakenBack() override {
+    if (!lines_) return;
+    try {
+      lines_->Settle();  // the helper thread is done with the names that go
+    } catch (const std::exception&) {
+    }
+    Stop();
+    Start();
+  }
+
+  // However the import ended: the lines on their way are appended (or their
+  // number given up) before AheadBlocks is final; the blocks read since are
+  // left to the commit.
+  void Settle() {
+    Write([&] { lines_->Settle(); });
+    lines_.reset();
+  }
+
+ private:
+  // Only when every block kept from before is in the journal already, under
+  // the number the next commit takes.
+  void Start() {
+    JournalState& journal = state_.Journal;
+    const std::int64_t next = journal.LastNumber + 1;
+    if (journal.AheadBlocks != pending_before_ || (journal.AheadBlocks > 0 && journal.AheadImport != next)) return;
+    journal.AheadImport = next;
+    lines_.emplace(JournalFilePath(state_), next);
+  }
+
+  // A refusal ends the writing ahead, and the number its lines carry is not
+  // used again (some may be in the journal).
+  template <class Action>
+  void Write(Action action) {
+    if (!lines_) return;
+    try {
+      action();
+      state_.Journal.AheadBlocks = pending_before_ + lines_->Appended();
+    } catch (const std::exception&) {
+      Stop();
+    }
+  }
+
+  void Stop() {
+    JournalState& journal = state_.Journal;
+    journal.LastNumber = journal.AheadImport;
+    journal.AheadImport = 0;
+    journal.AheadBlocks = 0;
+    lines_.reset();
+  }
+
+  FileState& state_;
+  const std::size_t pending_before_;  // blocks kept from before this import
+  std::optional<JournalLineWriter> lines_;
+};
+
+// What an import read joins the blocks kept for the next commit.
+void Keep(JournalState& journal, ImportedBlocks& read) {
+  if (journal.Pending.empty() && journal.Sessions.empty()) {
+    journal.Pending = std::move(read.Blocks);
+    journal.Sessions = std::move(read.Sessions);
+    return;
+  }
+  const auto offset = static_cast<std::int32_t>(journal.Sessions.size());
+  for (std::string& session : read.Sessions) journal.Sessions.push_back(std::move(session));
+  journal.Pending.reserve(journal.Pending.size() + read.Blocks.size());
+  for (PendingBlock& block : read.Blocks) {
+    if (block.Session >= 0) block.Session += offset;
+    journal.Pending.push_back(block);
+  }
+}
+
+}  // namespace
+
+OpenOutcome OpenStore(FileState& state) {
+  OpenOutcome outcome;
+  LoadSettings(state);
+  try {
+    LoadStatsFile(state);
+  } catch (const std::exception& error) {
+    const platform::FileFailure* failure = FileFailureOf(error);
+    if (failure != nullptr && failure->Fault != platform::FileFault::NotFound && state.KeepOldStatsFile) {
+      outcome.Stats = OpenOutcome::StatsFile::Unreadable;
+      outcome.StatsFailure = *failure;
+    } else {
+      outcome.Stats = OpenOutcome::StatsFile::NotLoaded;
+    }
+  }
+  RepairFromJournal(state, outcome);
+  return outcome;
+}
+
+void ImportIntoStore(FileState& state, const ReadLog& read) {
+  ImportedBlocks blocks;
+  WritingAhead ahead(state);
+  try {
+    read(blocks, ahead);
+  } catch (...) {
+    try {
+      ahead.Settle();
+    } catch (...) {  // what stopped the import is what it tells
+    }
+    Keep(state.Journal, blocks);
+    throw;
+  }
+  ahead.Settle();
+  Keep(state.Journal, blocks);
+}
+
+CommitOutcome CommitStore(FileState& state) {
+  CommitOutcome outcome;
+  state.SavePending = true;
+  JournalState& journal = state.Journal;
+  const bool players = state.Table.PlayerCount > 0;
+  const std::string contents = players ? FormatStatsFile(state) : std::string();
+  std::optional<JournalCommit> commit;
+  if (Uncommitted(state)) {
+    JournalCommit& c = commit.emplace();
+    c.Kind = 'C';
+    c.Import = journal.LastNumber + 1;
+    c.Time = platform::LocalDateTime();
+    c.Marker = state.StartupMarker;
+    c.Count = state.BlocksAfterMarker;
+    c.PreviousMarker = journal.CommittedMarker;
+    c.PreviousCount = journal.CommittedCount;
+    c.PlayersBefore = journal.CommittedPlayers;
+    c.PlayersAfter = state.Table.PlayerCount;
+    if (state.StatsOnDisk.Known) {
+      c.DigestBefore = KnownStatsDigest(state);
+    } else {
+      try {
+        c.DigestBefore = DigestOfFile(StatsFilePath(state));
+      } catch (const std::exception&) {
+        // Unreadable: the start-up will find that the file matches neither digest, and trust it.
+      }
+    }
+    c.DigestAfter = players ? std::optional<std::uint64_t>(DigestOf(contents)) : c.DigestBefore;
+    c.InEffectBefore = journal.InEffect;
+    c.InEffectAfter = c.Import;
+    c.LastNumber = c.Import;
+    try {
+      AppendImportToJournal(JournalFilePath(state), journal, state.Table, c);
+      outcome.Journaled = true;
+    } catch (const std::exception& error) {
+      outcome.Failed = StoreFile::Journal;
+      outcome.Failure = FailureOf(error, JournalFilePath(state));
+    }
+    // Whatever happened, the number is used: some of its lines may be in the
+    // journal, and the next try writes them all again under a new number.
+    // Written, its lines have their C line (and an X line after it if the
+    // statistics file is not saved).
+    journal.LastNumber = c.Import;
+    journal.AheadImport = 0;
+    journal.AheadBlocks = 0;
+    if (!outcome.Journaled) return outcome;
+  }
+  if (players) {
+    try {
+      outcome.Backup = SaveStatsFile(state, contents);
+    } catch (const std::exception& error) {
+      if (commit) TakeBack(state, *commit);
+      outcome.Failed = StoreFile::Stats;
+      const auto* file_error = dynamic_cast<const Error*>(&error);
+      if (file_error != nullptr && file_error->kind() == ErrorKind::ChangedOnDisk) {
+        outcome.ChangedOnDisk = true;
+        outcome.KeptBeside = file_error->failure().Path;
+        outcome.Failure = platform::FailureAt(platform::FileFault::None, StatsFilePath(state));
+      } else {
+        outcome.Failure = FailureOf(error, StatsFilePath(state));
+      }
+      return outcome;
+    }
+  }
+  if (commit) {
+    journal.Pending.clear();
+    journal.Sessions.clear();
+    Committed(state, *commit);
+  }
+  try {
+    SaveSettings(state);
+    state.SavePending = false;
+  } catch (const std::exception& error) {
+    outcome.Failed = StoreFile::Settings;
+    outcome.Failure = FailureOf(error, SettingsFilePath(state));
+  }
+  return outcome;
+}
+
+bool CanUndoImport(const FileState& state) {
+  const JournalState& journal = state.Journal;
+  return journal.Matches && journal.InEffect > 0 && !state.SavePending && !Uncommitted(state) &&
+         state.StatsOnDisk.Known && KnownStatsDigest(state) == journal.StatsDigest;
+}
+
+ImportToUndo ReadImportToUndo(const FileState& state) {
+  ImportToUndo undo;
+  const std::string journal_path = JournalFilePath(state);
+  undo.Failure = platform::FailureAt(platform::FileFault::None, journal_path);
+  std::vector<JournalImport> imports;
+  try {
+    imports = ReadJournalImports(journal_path);
+  } catch (const std::exception& error) {
+    undo.Refused = ImportToUndo::Problem::JournalUnreadable;
+    undo.Failure = FailureOf(error, journal_path);
+    return undo;
+  }
+  if (imports.empty() || imports.back().Commit.Import != state.Journal.InEffect) {
+    undo.Refused = ImportToUndo::Problem::JournalDisagrees;
+    return undo;
+  }
+  undo.Import = std::move(imports.back());
+  undo.InEffectAfter = imports.size() >= 2 ? imports[imports.size() - 2].Commit.Import : 0;
+  return undo;
+}
+
+namespace {
+
+// The table as it was before an import: every block taken off its player,
+// and the players it added (the last slots) taken out. What it changed is
+// kept to be put back; Holds is false when the table does not hold the
+// import.
+struct Taken {
+  bool Holds = true;
+  std::vector<std::pair<int, CounterValues>> Slots;  // before any change, in the order first changed
+  std::vector<std::string> Names;                    // of the players taken out, in slot order
+};
+
+Taken Take(PlayerTable& table, const JournalImport& last) {
+  Taken taken;
+  std::vector<bool> kept(static_cast<std::size_t>(table.PlayerCount) + 1);
+  for (auto match = last.Matches.rbegin(); match != last.Matches.rend(); ++match) {
+    const int slot = FindPlayer(table, match->Name);
+    if (slot == 0) {
+      taken.Holds = false;
+      return taken;
+    }
+    if (!kept[static_cast<std::size_t>(slot)]) {
+      kept[static_cast<std::size_t>(slot)] = true;
+      taken.Slots.emplace_back(slot, CountersInSlot(table, slot));
+    }
+    SubtractCounters(table, slot, match->Added);
+  }
+  const int keep = static_cast<int>(last.Commit.PlayersBefore);
+  if (keep < 0 || keep > table.PlayerCount) {
+    taken.Holds = false;
+    return taken;
+  }
+  for (int slot = keep + 1; slot <= table.PlayerCount; ++slot)
+    if (!kept[static_cast<std::size_t>(slot)]) taken.Slots.emplace_back(slot, CountersInSlot(table, slot));
+  TakeOutPlayers(table, keep, &taken.Names);
+  return taken;
+}
+
+void PutBack(PlayerTable& table, const Taken& taken) {
+  for (const auto& [slot, counters] : taken.Slots) SetCounters(table, slot, counters);
+  PutPlayersBack(table, taken.Names);
+}
+
+}  // namespace
+
+UndoOutcome UndoImport(FileState& state, const ImportToUndo& undo_import) {
+  UndoOutcome outcome;
+  const JournalImport& last = undo_import.Import;
+  const std::string journal_path = JournalFilePath(state);
+  const std::int16_t players_before = state.Table.PlayerCount;
+  // What goes back when the undo cannot be saved: the slots it changes as they are.
+  const Taken taken = Take(state.Table, last);
+  if (!taken.Holds) {
+    PutBack(state.Table, taken);
+    outcome.Failed = UndoOutcome::Problem::TableDisagrees;
+    outcome.Failure = platform::FailureAt(platform::FileFault::None, journal_path);
+    return outcome;
+  }
+  const std::string contents = FormatStatsFile(state);
+  JournalCommit undo;
+  undo.Kind = 'U';
+  undo.Import = last.Commit.Import;
+  undo.Time = platform::LocalDateTime();
+  undo.Marker = last.Commit.PreviousMarker;
+  undo.Count = last.Commit.PreviousCount;
+  undo.PreviousMarker = state.StartupMarker;
+  undo.PreviousCount = state.BlocksAfterMarker;
+  undo.PlayersBefore = players_before;
+  undo.PlayersAfter = state.Table.PlayerCount;
+  undo.DigestBefore = state.Journal.StatsDigest;
+  undo.DigestAfter = DigestOf(contents);
+  undo.InEffectBefore = last.Commit.Import;
+  undo.InEffectAfter = undo_import.InEffectAfter;
+  undo.LastNumber = state.Journal.LastNumber;
+  try {
+    AppendToJournal(journal_path, JournalUndoText(undo));
+  } catch (const std::exception& error) {
+    PutBack(state.Table, taken);
+    outcome.Failed = UndoOutcome::Problem::JournalWrite;
+    outcome.Failure = FailureOf(error, journal_path);
+    return outcome;
+  }
+  try {
+    SaveStatsFile(state, contents);  // also when no player is left: the file must lose the import's
+  } catch (const std::exception& error) {
+    TakeBack(state, undo);
+    PutBack(state.Table, taken);
+    const auto* file_error = dynamic_cast<const Error*>(&error);
+    if (file_error != nullptr && file_error->kind() == ErrorKind::ChangedOnDisk) {
+      outcome.Failed = UndoOutcome::Problem::StatsChanged;
+      outcome.Failure = platform::FailureAt(platform::FileFault::None, StatsFilePath(state));
+    } else {
+      outcome.Failed = UndoOutcome::Problem::StatsWrite;
+      outcome.Failure = FailureOf(error, StatsFilePath(state));
+    }
+    return outcome;
+  }
+  state.StartupMarker = undo.Marker;
+  state.BlocksAfterMarker = undo.Count;
+  Committed(state, undo);
+  outcome.Undone = true;
+  try {
+    SaveSettings(state);
+  } catch (const std::exception& error) {
+    state.SavePending = true;
+    outcome.Failed = UndoOutcome::Problem::SettingsWrite;
+    outcome.Failure = FailureOf(error, SettingsFilePath(state));
+  }
+  return outcome;
+}
+
+}  // namespace fragtally
