@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/html_escape.h"
 #include "app/report.h"
 #include "fuzz_support.h"
 #include "fuzz_targets.h"

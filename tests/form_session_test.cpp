@@ -470,5 +470,74 @@ TEST_F(Presenter, ThePlayersWindowKeepsItsPlayerAcrossSortsAndRefreshesAndLetsGo
   EXPECT_FALSE(players.Page().has_value());
 }
 
+TEST_F(Presenter, ThePlayersWindowOpensOnItsFirstRowAndHandsBothWindowsTheSamePage) {
+  WriteStats(StatsFileOf({kAnn}));
+  session.Load();
+  WriteLog(Lines({{"--- Fs_startup : Mon Dec 07 21:15:03 2026"}, MatchBlock("Cid", 5)}));
+  session.Import();
+  const std::string no_record(kPlayersWindowTexts.NoRecord);
+
+  PlayersSession players(",");
+  players.Open(session.state());
+  EXPECT_EQ(players.SelectedRow(), 0) << "the first row is chosen at the opening";
+  PlayersPageView view = players.PageView();
+  EXPECT_EQ(view.HeadingName, "Ann");
+  EXPECT_EQ(view.HeadingText, " — в журнале нет матчей этого игрока.");
+  EXPECT_EQ(view.Frags, nullptr) << "no charts without matches";
+  EXPECT_EQ(view.Accuracy, nullptr);
+  ASSERT_EQ(view.Records.size(), 10u);
+  for (const std::vector<std::string>& record : view.Records)
+    EXPECT_EQ(record, (std::vector<std::string>{record[0], no_record, "", ""})) << record[0];
+  EXPECT_TRUE(view.LastMatches.empty());
+
+  players.SelectRow(1);
+  view = players.PageView();
+  EXPECT_EQ(view.HeadingName, "Cid");
+  EXPECT_EQ(view.HeadingText, " — матчей в журнале: 1");
+  ASSERT_NE(view.Frags, nullptr);
+  EXPECT_EQ(view.Frags->Title, players.Page()->Frags.Title);
+  ASSERT_NE(view.Accuracy, nullptr);
+  ASSERT_EQ(view.Records.size(), 10u);
+  EXPECT_EQ(view.Records[0][0], "Больше всего фрагов за матч");
+  EXPECT_EQ(view.Records[0][1], "5");
+  EXPECT_EQ(view.Records[0][2], players.Page()->LastMatches[0]->Session) << "the session that set it";
+  EXPECT_EQ(view.Records[0][3], std::to_string(players.Page()->LastMatches[0]->Position));
+  ASSERT_EQ(view.LastMatches.size(), 1u);
+  ASSERT_EQ(view.LastMatches[0].size(), kLastMatchColumns.size());
+  EXPECT_EQ(view.LastMatches[0][3], "5") << "Cid's kills";
+  for (const auto& columns : {std::vector<PageListColumn>(kRecordColumns.begin(), kRecordColumns.end()),
+                              std::vector<PageListColumn>(kLastMatchColumns.begin(), kLastMatchColumns.end())})
+    for (const PageListColumn& column : columns) EXPECT_FALSE(column.Caption.empty());
+
+  // Each column's longest cell, for the windows to size the column by.
+  const std::vector<std::string> longest = players.LongestCells();
+  ASSERT_EQ(longest.size(), kPlayersColumns.size());
+  for (std::size_t c = 0; c < kPlayersColumns.size(); ++c) {
+    const PlayersColumn column = kPlayersColumns[c].Column;
+    bool found = false;
+    for (int row = 0; row < players.RowCount(); ++row) {
+      EXPECT_LE(players.CellText(row, column).size(), longest[c].size()) << c;
+      found = found || players.CellText(row, column) == longest[c];
+    }
+    EXPECT_TRUE(found) << c;
+  }
+  EXPECT_EQ(longest[static_cast<std::size_t>(PlayersColumn::LastPlayed)], players.CellText(1, PlayersColumn::LastPlayed))
+      << "Cid's, as Ann has no dated match";
+
+  // Opened again, the window keeps its player.
+  players.Open(session.state());
+  EXPECT_EQ(players.PageView().HeadingName, "Cid");
+
+  sink.answer = true;
+  session.UndoImport();
+  players.Refresh(session.state());
+  view = players.PageView();
+  EXPECT_EQ(view.HeadingName, "");
+  EXPECT_EQ(view.HeadingText, "Выберите игрока в таблице.");
+  EXPECT_EQ(view.Frags, nullptr);
+  EXPECT_TRUE(view.Records.empty());
+  EXPECT_TRUE(view.LastMatches.empty());
+}
+
 }  // namespace
 }  // namespace fragtally::testing

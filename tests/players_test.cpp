@@ -384,5 +384,86 @@ TEST(ChartSvg, ScalesPointsIntoThePlotAndEscapesTexts) {
   EXPECT_EQ(svg.rfind("<svg", 0), 0u);
 }
 
+TEST(ChartPlace, LegendWrapsByTheRenderersMeasureAndEveryShapeStaysInside) {
+  Chart chart;
+  chart.Title = "T";
+  chart.X = NiceAxis(1, 4, 4, true, ",", "Матч");
+  chart.Y = NiceAxis(0, 10, 3, true, ",", "%");
+  chart.Series.push_back({"a", 0x010203, false, {{1, 0}, {2, 5}, {4, 10}}});
+  chart.Series.push_back({"b", 0x040506, true, {{1, 10}, {4, 0}}});
+  chart.Series.push_back({"c", 0x070809, false, {{3, 5}}});
+
+  // Narrow names: one legend row, and the plot 18 below it.
+  const PlacedChart narrow = PlaceChart(chart, 300, 200, [](std::string_view, double, bool) { return 5.0; });
+  ASSERT_EQ(narrow.Rects.size(), 3u);
+  EXPECT_EQ(narrow.Rects[2].Y, narrow.Rects[0].Y);
+  EXPECT_EQ(narrow.Rects[1].X, narrow.Rects[0].X + 29);  // the swatch, its gap, the name, the space after
+  // Wide names: a row each, and the plot moves down under them.
+  const PlacedChart wide = PlaceChart(chart, 300, 200, [](std::string_view, double, bool) { return 150.0; });
+  EXPECT_EQ(wide.Rects[1].X, wide.Rects[0].X);
+  EXPECT_EQ(wide.Rects[2].Y, wide.Rects[0].Y + 28);
+  const double narrow_top = narrow.Polylines[1].Points[0].Y, wide_top = wide.Polylines[1].Points[0].Y;
+  EXPECT_EQ(narrow_top, narrow.Rects[0].Y + 10 + 18);
+  EXPECT_EQ(wide_top, wide.Rects[2].Y + 10 + 18);
+  EXPECT_EQ(wide.Polylines[1].Points[1].Y, 200 - 36) << "the bottom stays";
+
+  // The series: a line each, dashed as given, and a single point as a dot.
+  ASSERT_EQ(narrow.Polylines.size(), 2u);
+  EXPECT_FALSE(narrow.Polylines[0].Dashed);
+  EXPECT_TRUE(narrow.Polylines[1].Dashed);
+  EXPECT_EQ(narrow.Polylines[1].Color, 0x040506u);
+  ASSERT_EQ(narrow.Dots.size(), 1u);
+  EXPECT_EQ(narrow.Dots[0].Color, 0x070809u);
+
+  // Tick labels: the Y ones end left of the plot, the X ones centred under their marks; the title centred.
+  const auto text = [&](std::string_view what) {
+    for (const ChartText& t : narrow.Texts)
+      if (t.Text == what) return t;
+    ADD_FAILURE() << what;
+    return ChartText{};
+  };
+  EXPECT_EQ(text("10").Anchor, TextAnchor::End);
+  EXPECT_EQ(text("10").At.X, 44);
+  EXPECT_EQ(text("10").At.Y, narrow_top + 4);
+  EXPECT_EQ(text("4").Anchor, TextAnchor::Middle);
+  EXPECT_EQ(text("4").At.X, 300 - 12);
+  EXPECT_EQ(text("T").At.X, 150);
+  EXPECT_TRUE(text("T").Bold);
+  EXPECT_GT(text("T").Size, text("Матч").Size);
+  for (const ChartLine& line : narrow.Lines)
+    for (const ChartPoint& end : {line.From, line.To}) {
+      EXPECT_GE(end.X, 0);
+      EXPECT_LE(end.X, 300);
+      EXPECT_GE(end.Y, 0);
+      EXPECT_LE(end.Y, 200);
+    }
+}
+
+TEST(ChartSvg, AllTheShapesOfAPlacedChartAreDrawn) {
+  PlacedChart placed;
+  placed.Width = 100;
+  placed.Height = 50;
+  placed.Lines = {{{0, 0}, {10, 0}, 0xe0e0e0, 1}, {{0, 5}, {10, 5}, 0xe0e0e0, 1}, {{1, 1}, {1, 9}, 0x808080, 1}};
+  placed.Rects = {{1, 2, 3, 4, 0x00ff00}};
+  placed.Texts = {{{5, 6}, "x<y", TextAnchor::Middle, 0x112233, 13, true}};
+  placed.Polylines = {{{{0, 0}, {2.25, 3}}, 0xff0000, 2, true}};
+  const std::string svg = [&] {
+    std::string out;
+    AppendPlacedChartSvg(out, placed);
+    return out;
+  }();
+  EXPECT_NE(svg.find("width=\"100\" height=\"50\" viewBox=\"0 0 100 50\""), std::string::npos) << svg;
+  EXPECT_NE(svg.find("stroke=\"#e0e0e0\" d=\"M0 0L10 0M0 5L10 5\""), std::string::npos) << "one path a pen: " << svg;
+  EXPECT_NE(svg.find("stroke=\"#808080\" d=\"M1 1L1 9\""), std::string::npos) << svg;
+  EXPECT_NE(svg.find("<rect x=\"1\" y=\"2\" width=\"3\" height=\"4\" fill=\"#00ff00\"/>"), std::string::npos) << svg;
+  EXPECT_NE(svg.find("<text x=\"5\" y=\"6\" text-anchor=\"middle\" font-size=\"13\" font-weight=\"bold\" "
+                     "fill=\"#112233\">x&lt;y</text>"),
+            std::string::npos)
+      << svg;
+  EXPECT_NE(svg.find("stroke-width=\"2\" stroke-dasharray=\"6 3\" stroke=\"#ff0000\" points=\"0,0 2.3,3\""),
+            std::string::npos)
+      << svg;
+}
+
 }  // namespace
 }  // namespace fragtally::testing

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/html_escape.h"
 #include "app/number_format.h"
 #include "stats/numbers.h"
 
@@ -48,21 +49,74 @@ std::uint32_t SeriesColor(std::size_t index) {
   return kColors[index % std::size(kColors)];
 }
 
-void AppendEscapedXml(std::string& out, std::string_view text) {
-  // Runs without a special character are copied whole.
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t special = std::min(text.find_first_of("&<>\"'", at), text.size());
-    out.append(text, at, special - at);
-    if (special == text.size()) break;
-    switch (text[special]) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += "&#39;"; break;
+double EstimatedTextWidth(std::string_view text, double size, bool bold) {
+  const auto characters = std::count_if(text.begin(), text.end(),
+                                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+  return static_cast<double>(characters) * size * (bold ? 0.65 : 0.59);
+}
+
+namespace {
+
+constexpr std::uint32_t kGridColor = 0xE0E0E0, kAxisColor = 0x808080, kTextColor = 0x000000;
+constexpr double kTextSize = 11, kTitleSize = 13;
+// The plot's margins: room for the Y tick labels on the left, the X tick
+// labels and the X axis's title below; the title and legend above.
+constexpr double kPlotLeft = 48, kPlotRight = 12, kPlotBottom = 36, kLeastPlotTop = 40;
+constexpr double kSwatch = 10, kLegendTop = 22, kLegendRow = 14;
+
+}  // namespace
+
+PlacedChart PlaceChart(const Chart& chart, double width, double height, const ChartTextWidth& text_width) {
+  PlacedChart placed;
+  placed.Width = width;
+  placed.Height = height;
+  const double left = kPlotLeft, right = width - kPlotRight;
+  const auto text = [&](double x, double y, std::string_view what, TextAnchor anchor, double size = kTextSize,
+                        bool bold = false) {
+    placed.Texts.push_back({{x, y}, std::string(what), anchor, kTextColor, size, bold});
+  };
+
+  // The legend's entries in rows from the plot's left edge, a swatch and the
+  // series' name each, wrapped to the width; the plot starts below them.
+  double x = left, y = kLegendTop;
+  for (const ChartSeries& series : chart.Series) {
+    const double entry = 2 * kSwatch + 4 + text_width(series.Name, kTextSize, false);
+    if (x > left && x + entry > right) {
+      x = left;
+      y += kLegendRow;
     }
-    at = special + 1;
+    placed.Rects.push_back({x, y, kSwatch, kSwatch, series.Color});
+    text(x + kSwatch + 3, y + kSwatch - 1, series.Name, TextAnchor::Start);
+    x += entry;
   }
+  const double top = std::max(kLeastPlotTop, y + kSwatch + 18), bottom = height - kPlotBottom;
+  const auto px = [&](double value) { return left + chart.X.Fraction(value) * (right - left); };
+  const auto py = [&](double value) { return bottom - chart.Y.Fraction(value) * (bottom - top); };
+
+  for (const ChartTick& tick : chart.Y.Ticks)
+    placed.Lines.push_back({{left, py(tick.Value)}, {right, py(tick.Value)}, kGridColor, 1});
+  placed.Lines.push_back({{left, top}, {left, bottom}, kAxisColor, 1});
+  placed.Lines.push_back({{left, bottom}, {right, bottom}, kAxisColor, 1});
+  for (const ChartTick& tick : chart.X.Ticks)
+    placed.Lines.push_back({{px(tick.Value), bottom}, {px(tick.Value), bottom + 4}, kAxisColor, 1});
+
+  for (const ChartTick& tick : chart.Y.Ticks) text(left - 4, py(tick.Value) + 4, tick.Label, TextAnchor::End);
+  for (const ChartTick& tick : chart.X.Ticks) text(px(tick.Value), bottom + 16, tick.Label, TextAnchor::Middle);
+  text((left + right) / 2, height - 4, chart.X.Title, TextAnchor::Middle);
+  text(4, top - 6, chart.Y.Title, TextAnchor::Start);
+  text(width / 2, 15, chart.Title, TextAnchor::Middle, kTitleSize, true);
+
+  for (const ChartSeries& series : chart.Series) {
+    if (series.Points.size() == 1) {
+      placed.Dots.push_back({{px(series.Points[0].X), py(series.Points[0].Y)}, 3, series.Color});
+    } else if (!series.Points.empty()) {
+      ChartPolyline line{{}, series.Color, series.Dashed ? 2 : 1.5, series.Dashed};
+      line.Points.reserve(series.Points.size());
+      for (const ChartPoint& point : series.Points) line.Points.push_back({px(point.X), py(point.Y)});
+      placed.Polylines.push_back(std::move(line));
+    }
+  }
+  return placed;
 }
 
 namespace {
@@ -78,10 +132,10 @@ void AppendCoordinate(std::string& out, double value) {
   }
 }
 
-void AppendPoint(std::string& out, double x, char separator, double y) {
-  AppendCoordinate(out, x);
+void AppendPoint(std::string& out, ChartPoint point, char separator) {
+  AppendCoordinate(out, point.X);
   out += separator;
-  AppendCoordinate(out, y);
+  AppendCoordinate(out, point.Y);
 }
 
 void AppendColor(std::string& out, std::uint32_t color) {
@@ -90,121 +144,106 @@ void AppendColor(std::string& out, std::uint32_t color) {
   for (int shift = 20; shift >= 0; shift -= 4) out += kHex[(color >> shift) & 0xF];
 }
 
-// A text at (x, y); its anchor comes from the group it stands in.
-void AppendText(std::string& out, double x, double y, std::string_view text) {
-  out += "<text x=\"";
-  AppendCoordinate(out, x);
-  out += "\" y=\"";
-  AppendCoordinate(out, y);
-  out += "\">";
-  AppendEscapedXml(out, text);
-  out += "</text>";
-}
-
-// The legend's entries in rows under the title, wrapped to the width: where
-// each swatch goes, and the height the rows take.
-struct LegendPlace {
-  double X, Y;
-};
-std::vector<LegendPlace> PlaceLegend(const Chart& chart, double left, double right, double& bottom) {
-  std::vector<LegendPlace> places;
-  double x = left, y = 22;
-  for (const ChartSeries& series : chart.Series) {
-    const auto characters = std::count_if(series.Name.begin(), series.Name.end(),
-                                          [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
-    const double width = 24 + 6.5 * static_cast<double>(characters);
-    if (x > left && x + width > right) {
-      x = left;
-      y += 14;
-    }
-    places.push_back({x, y});
-    x += width;
-  }
-  bottom = y + 10;
-  return places;
+// name="value" with a coordinate for its value.
+void AppendAttribute(std::string& out, const char* name, double value) {
+  out += ' ';
+  out += name;
+  out += "=\"";
+  AppendCoordinate(out, value);
+  out += '"';
 }
 
 }  // namespace
 
-void AppendChartSvg(std::string& out, const Chart& chart, int width, int height) {
-  // The plot area: room for the title and legend above, tick labels left and below.
-  double legend_bottom = 0;
-  const std::vector<LegendPlace> legend = PlaceLegend(chart, 48, width - 12.0, legend_bottom);
-  const double left = 48, right = width - 12.0, top = std::max(40.0, legend_bottom + 18), bottom = height - 36.0;
-  const auto px = [&](double x) { return left + chart.X.Fraction(x) * (right - left); };
-  const auto py = [&](double y) { return bottom - chart.Y.Fraction(y) * (bottom - top); };
-
-  const std::string w = std::to_string(width), h = std::to_string(height);
+void AppendPlacedChartSvg(std::string& out, const PlacedChart& placed) {
+  const auto size = [&](double value) {
+    std::string text;
+    AppendCoordinate(text, value);
+    return text;
+  };
+  const std::string w = size(placed.Width), h = size(placed.Height);
+  // The texts' usual font on the root: a text says only where it differs.
   out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + " " +
-         h + "\" font-family=\"sans-serif\" font-size=\"11\"><rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>";
-
-  // Grid lines, then the axes and their tick marks, each as one path.
-  out += "<path stroke=\"#e0e0e0\" d=\"";
-  for (const ChartTick& tick : chart.Y.Ticks) {
-    out += 'M';
-    AppendPoint(out, left, ' ', py(tick.Value));
-    out += 'H';
-    AppendCoordinate(out, right);
-  }
-  out += "\"/><path stroke=\"#808080\" fill=\"none\" d=\"M";
-  AppendPoint(out, left, ' ', top);
-  out += 'V';
-  AppendCoordinate(out, bottom);
-  out += 'H';
-  AppendCoordinate(out, right);
-  for (const ChartTick& tick : chart.X.Ticks) {
-    out += 'M';
-    AppendPoint(out, px(tick.Value), ' ', bottom);
-    out += "v4";
-  }
+         h + "\" font-family=\"sans-serif\" font-size=\"11\"><rect width=\"100%\" height=\"100%\" fill=\"";
+  AppendColor(out, placed.Background);
   out += "\"/>";
 
-  out += "<g text-anchor=\"end\">";
-  for (const ChartTick& tick : chart.Y.Ticks) AppendText(out, left - 4, py(tick.Value) + 4, tick.Label);
-  out += "</g><g text-anchor=\"middle\">";
-  for (const ChartTick& tick : chart.X.Ticks) AppendText(out, px(tick.Value), bottom + 16, tick.Label);
-  AppendText(out, (left + right) / 2, height - 4.0, chart.X.Title);
-  out += "<text x=\"" + std::to_string(width / 2) + "\" y=\"15\" font-size=\"13\" font-weight=\"bold\">";
-  AppendEscapedXml(out, chart.Title);
-  out += "</text></g><g>";
-  AppendText(out, 4, top - 6, chart.Y.Title);
-  for (std::size_t i = 0; i < chart.Series.size(); ++i) {
-    out += "<rect x=\"";
-    AppendCoordinate(out, legend[i].X);
-    out += "\" y=\"";
-    AppendCoordinate(out, legend[i].Y);
-    out += "\" width=\"10\" height=\"10\" fill=\"";
-    AppendColor(out, chart.Series[i].Color);
-    out += "\"/>";
-    AppendText(out, legend[i].X + 13, legend[i].Y + 9, chart.Series[i].Name);
-  }
-  out += "</g>";
-
-  for (const ChartSeries& series : chart.Series) {
-    if (series.Points.empty()) continue;
-    if (series.Points.size() == 1) {
-      out += "<circle cx=\"";
-      AppendCoordinate(out, px(series.Points[0].X));
-      out += "\" cy=\"";
-      AppendCoordinate(out, py(series.Points[0].Y));
-      out += "\" r=\"3\" fill=\"";
-      AppendColor(out, series.Color);
-      out += "\"/>";
-      continue;
+  // Lines of one pen after another go into one path.
+  for (std::size_t i = 0; i < placed.Lines.size();) {
+    const ChartLine& pen = placed.Lines[i];
+    out += "<path fill=\"none\" stroke=\"";
+    AppendColor(out, pen.Color);
+    out += '"';
+    if (pen.Width != 1) AppendAttribute(out, "stroke-width", pen.Width);
+    out += " d=\"";
+    for (; i < placed.Lines.size() && placed.Lines[i].Color == pen.Color && placed.Lines[i].Width == pen.Width; ++i) {
+      out += 'M';
+      AppendPoint(out, placed.Lines[i].From, ' ');
+      out += 'L';
+      AppendPoint(out, placed.Lines[i].To, ' ');
     }
-    out += "<polyline fill=\"none\" stroke-width=\"";
-    out += series.Dashed ? "2\" stroke-dasharray=\"6 3\"" : "1.5\"";
+    out += "\"/>";
+  }
+  for (const ChartRect& rect : placed.Rects) {
+    out += "<rect";
+    AppendAttribute(out, "x", rect.X);
+    AppendAttribute(out, "y", rect.Y);
+    AppendAttribute(out, "width", rect.Width);
+    AppendAttribute(out, "height", rect.Height);
+    out += " fill=\"";
+    AppendColor(out, rect.Fill);
+    out += "\"/>";
+  }
+  for (const ChartText& text : placed.Texts) {
+    out += "<text";
+    AppendAttribute(out, "x", text.At.X);
+    AppendAttribute(out, "y", text.At.Y);
+    if (text.Anchor != TextAnchor::Start) out += text.Anchor == TextAnchor::Middle ? " text-anchor=\"middle\"" : " text-anchor=\"end\"";
+    if (text.Size != 11) AppendAttribute(out, "font-size", text.Size);
+    if (text.Bold) out += " font-weight=\"bold\"";
+    if (text.Color != 0) {
+      out += " fill=\"";
+      AppendColor(out, text.Color);
+      out += '"';
+    }
+    out += '>';
+    AppendEscapedXml(out, text.Text);
+    out += "</text>";
+  }
+  for (const ChartPolyline& line : placed.Polylines) {
+    out += "<polyline fill=\"none\"";
+    AppendAttribute(out, "stroke-width", line.Width);
+    if (line.Dashed) {
+      out += " stroke-dasharray=\"";
+      AppendCoordinate(out, kChartDash);
+      out += ' ';
+      AppendCoordinate(out, kChartGap);
+      out += '"';
+    }
     out += " stroke=\"";
-    AppendColor(out, series.Color);
+    AppendColor(out, line.Color);
     out += "\" points=\"";
-    for (const ChartPoint& point : series.Points) {
-      AppendPoint(out, px(point.X), ',', py(point.Y));
+    for (const ChartPoint& point : line.Points) {
+      AppendPoint(out, point, ',');
       out += ' ';
     }
     out.back() = '"';
     out += "/>";
   }
+  for (const ChartDot& dot : placed.Dots) {
+    out += "<circle";
+    AppendAttribute(out, "cx", dot.Center.X);
+    AppendAttribute(out, "cy", dot.Center.Y);
+    AppendAttribute(out, "r", dot.Radius);
+    out += " fill=\"";
+    AppendColor(out, dot.Color);
+    out += "\"/>";
+  }
   out += "</svg>";
+}
+
+void AppendChartSvg(std::string& out, const Chart& chart, int width, int height) {
+  AppendPlacedChartSvg(out, PlaceChart(chart, width, height));
 }
 
 std::string RenderChartSvg(const Chart& chart, int width, int height) {

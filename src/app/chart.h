@@ -1,11 +1,12 @@
 #pragma once
 
 // A line chart as plain data: axes with their ranges, ticks and tick labels,
-// and series of points in data units. Every renderer (SVG here; the windows'
-// painters) maps an axis's range onto its own drawing area with Fraction()
-// and draws the same ticks, labels, colours and legend.
+// and series of points in data units. PlaceChart lays it out once, as the
+// shapes to draw (lines, polylines, rectangles, dots, texts) in the chart's
+// own units; the SVG here and the windows' painters only draw those shapes.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,12 +54,76 @@ ChartAxis NiceAxis(double low, double high, int ticks, bool whole_numbers, const
 // The colours of the series, one for each of up to ten series.
 std::uint32_t SeriesColor(std::size_t index);
 
-// Text for XML and HTML: & < > " ' as character references. The text must
-// be valid UTF-8 already.
-void AppendEscapedXml(std::string& out, std::string_view text);
+// --- The chart placed ---------------------------------------------------
+// Coordinates are in the chart's units (one unit is a pixel at 96 DPI; a
+// window scales them), from the top left corner, y downwards.
 
-// The chart as an SVG element of `width` x `height` user units (no XML
+enum class TextAnchor { Start, Middle, End };
+
+struct ChartLine {
+  ChartPoint From, To;
+  std::uint32_t Color = 0;
+  double Width = 1;
+};
+
+struct ChartPolyline {
+  std::vector<ChartPoint> Points;
+  std::uint32_t Color = 0;
+  double Width = 1;
+  bool Dashed = false;  // kChartDash on, kChartGap off, along the line
+};
+inline constexpr double kChartDash = 6, kChartGap = 3;
+
+struct ChartRect {
+  double X = 0, Y = 0, Width = 0, Height = 0;
+  std::uint32_t Fill = 0;
+};
+
+struct ChartDot {
+  ChartPoint Center;
+  double Radius = 0;
+  std::uint32_t Color = 0;
+};
+
+struct ChartText {
+  ChartPoint At;  // on the text's baseline, at its start, middle or end
+  std::string Text;  // UTF-8
+  TextAnchor Anchor = TextAnchor::Start;
+  std::uint32_t Color = 0;
+  double Size = 11;  // the font's pixel height in chart units, sans-serif
+  bool Bold = false;
+};
+
+// What a renderer draws, in this order: the background, the lines (grid,
+// axes, tick marks), the rectangles (legend swatches), the texts, the
+// polylines and dots (the series, over the grid).
+struct PlacedChart {
+  double Width = 0, Height = 0;
+  std::uint32_t Background = 0xFFFFFF;
+  std::vector<ChartLine> Lines;
+  std::vector<ChartRect> Rects;
+  std::vector<ChartText> Texts;
+  std::vector<ChartPolyline> Polylines;
+  std::vector<ChartDot> Dots;
+};
+
+// The width of a text (UTF-8) in chart units at a font size, as the
+// renderer will draw it; the legend's rows wrap by it.
+using ChartTextWidth = std::function<double(std::string_view text, double size, bool bold)>;
+// A measure without fonts, for the SVG: an average sans-serif letter.
+double EstimatedTextWidth(std::string_view text, double size, bool bold);
+
+// The chart laid out in `width` x `height`: the title on top, the legend in
+// rows under it, the Y tick labels left of the plot, the X tick labels and
+// the X axis's title below it, the Y axis's title above it, then the grid,
+// the axes and the series (a dashed one is a trend, a single point a dot).
+PlacedChart PlaceChart(const Chart& chart, double width, double height,
+                       const ChartTextWidth& text_width = EstimatedTextWidth);
+
+// The placed chart as an SVG element of its size in user units (no XML
 // declaration, to be placed inline in HTML or saved on its own).
+void AppendPlacedChartSvg(std::string& out, const PlacedChart& placed);
+// The chart placed in `width` x `height` as SVG.
 std::string RenderChartSvg(const Chart& chart, int width, int height);
 // The same, at the end of `out`.
 void AppendChartSvg(std::string& out, const Chart& chart, int width, int height);

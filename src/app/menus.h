@@ -38,6 +38,8 @@ struct ExportOffer {
   const char* FilterName;   // the kind of file, as the dialog lists it
   const char* Extension;    // without its dot; added to a name typed without one
 };
+// The dialog's second kind of file, after the export's own: every file.
+inline constexpr const char* kAllFilesFilterName = "Все файлы";
 // ExportHtml or ExportCsv.
 const ExportOffer& ExportOfferFor(MenuCommand command);
 

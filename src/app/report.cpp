@@ -1,5 +1,6 @@
 #include "app/report.h"
 
+#include "app/html_escape.h"
 #include "app/text_decoding.h"
 #include "stats/numbers.h"
 

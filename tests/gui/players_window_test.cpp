@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,7 +16,7 @@
 #include <QTreeWidget>
 
 #include "app/menus.h"
-#include "app/players.h"
+#include "app/players_session.h"
 #include "blocks.h"
 #include "gui_support.h"
 #include "window/qt/chart_painter.h"
@@ -128,18 +129,80 @@ TEST_F(MenusAndPlayers, PlayersWindowOpensOnceFromTheMenuWithItsControls) {
   ASSERT_EQ(matches->columnCount(), static_cast<int>(kMatchColumnCaptions.size()));
   EXPECT_EQ(matches->headerItem()->text(1), "Матч");
 
-  // The keyboard reaches the four controls in this order.
-  std::vector<QWidget*> order;
-  for (QWidget* widget = period; order.size() < 4; widget = widget->nextInFocusChain())
-    if (widget == period || widget == table || widget == records || widget == matches) order.push_back(widget);
-  EXPECT_EQ(order, (std::vector<QWidget*>{period, table, records, matches}));
-
   // The menu again brings the same window back after it was closed.
-  QTest::keyClick(table, Qt::Key_Escape);
+  players.close();
   EXPECT_FALSE(players.isVisible());
   EXPECT_EQ(&OpenPlayers(), &players);
   EXPECT_TRUE(players.isVisible());
   EXPECT_EQ(form.findChildren<PlayersWindow*>().size(), 1);
+}
+
+TEST_F(MenusAndPlayers, TabAndShiftTabWalkEveryControlAndEscapeClosesFromAnyOfThem) {
+  form.session().Load();
+  ImportSession({{"Nika", 3}, {"Tarn", 5}});
+  PlayersWindow& players = OpenPlayers();
+  players.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&players));
+  QWidget* period = players.findChild<QComboBox*>("cboPeriod");
+  QWidget* records = players.findChild<QTreeWidget*>("lstRecords");
+  QWidget* matches = players.findChild<QTreeWidget*>("lstMatches");
+  const std::vector<QWidget*> order{period, Table(), records, matches};
+
+  // Tab from each control to the next (the table's cells do not hold it), round again; Shift+Tab back.
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    order[i]->setFocus();
+    QTest::keyClick(order[i], Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), order[(i + 1) % order.size()]) << i;
+    order[i]->setFocus();
+    QTest::keyClick(order[i], Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), order[(i + order.size() - 1) % order.size()]) << i;
+  }
+
+  for (QWidget* control : order) {
+    OpenPlayers();
+    players.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&players));
+    control->setFocus();
+    QTest::keyClick(control, Qt::Key_Escape);
+    EXPECT_FALSE(players.isVisible()) << control->objectName().toStdString();
+  }
+}
+
+TEST_F(MenusAndPlayers, ThePresentersTextsAndColumnsAreShown) {
+  form.session().Load();
+  ImportSession({{"Nika", 3}});
+  PlayersWindow& players = OpenPlayers();
+  auto* label = players.findChild<QLabel*>("lblPeriod");
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->text(), Q(std::string(kPlayersWindowTexts.PeriodLabel)));
+  EXPECT_EQ(label->buddy(), players.findChild<QComboBox*>("cboPeriod"));
+  for (std::size_t c = 0; c < kPlayersColumns.size(); ++c) {
+    const QVariant tip = Table()->model()->headerData(static_cast<int>(c), Qt::Horizontal, Qt::ToolTipRole);
+    EXPECT_EQ(tip.toString(), Q(std::string(kPlayersColumns[c].Tooltip))) << c;
+  }
+  auto* records = players.findChild<QTreeWidget*>("lstRecords");
+  ASSERT_EQ(records->columnCount(), static_cast<int>(kRecordColumns.size()));
+  for (std::size_t c = 0; c < kRecordColumns.size(); ++c)
+    EXPECT_EQ(records->headerItem()->text(static_cast<int>(c)), Q(std::string(kRecordColumns[c].Caption)));
+
+  // The first row is chosen at the opening; the page is the presenter's, cell for cell.
+  EXPECT_EQ(Table()->currentIndex().row(), 0);
+  const PlayersPageView view = players.session().PageView();
+  auto* heading = players.findChild<QLabel*>("lblPlayer");
+  ASSERT_NE(heading, nullptr);
+  EXPECT_EQ(heading->text(), Q(view.HeadingName + view.HeadingText));
+  ASSERT_EQ(records->topLevelItemCount(), static_cast<int>(view.Records.size()));
+  for (std::size_t r = 0; r < view.Records.size(); ++r)
+    for (std::size_t c = 0; c < kRecordColumns.size(); ++c)
+      EXPECT_EQ(records->topLevelItem(static_cast<int>(r))->text(static_cast<int>(c)), Q(view.Records[r][c]));
+  EXPECT_TRUE(players.findChild<ChartView*>("chtAccuracy")->HasChart());
+
+  // No player: the hint, and blank charts.
+  sink.answer = true;
+  form.MenuAction(MenuCommand::UndoImport)->trigger();
+  EXPECT_EQ(heading->text(), Q(std::string(kPlayersWindowTexts.NoPlayer)));
+  EXPECT_FALSE(players.findChild<ChartView*>("chtFrags")->HasChart());
+  EXPECT_EQ(records->topLevelItemCount(), 0);
 }
 
 TEST_F(MenusAndPlayers, HeaderClickSortsAndSelectedRowShowsThePage) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "app/menus.h"
+#include "app/players_session.h"
 #include "blocks.h"
 #include "window/win32/players_window.h"
 #include "window/win32/text.h"
@@ -105,7 +106,7 @@ TEST_F(MenuTest, AboutAndTheExportsGoThroughThePresenter) {
   EXPECT_NE(ReadFile(target).find("Tarn"), std::string::npos);
 }
 
-TEST_F(MenuTest, PlayersWindowOpensOnceWithItsControlsAndTabOrderAndEscapeClosesIt) {
+TEST_F(MenuTest, PlayersWindowOpensOnceWithItsControls) {
   ImportThreePlayers();
   win32::PlayersWindow& players = OpenPlayers();
   HWND window = players.hwnd();
@@ -130,25 +131,117 @@ TEST_F(MenuTest, PlayersWindowOpensOnceWithItsControlsAndTabOrderAndEscapeCloses
   EXPECT_NEAR(client.right, MulDiv(900, static_cast<int>(form_->dpi()), 96), 2);
   EXPECT_NEAR(client.bottom, MulDiv(640, static_cast<int>(form_->dpi()), 96), 2);
 
-  // Tab goes period, table, records, last matches and round again.
-  std::vector<int> order;
-  HWND stop = GetDlgItem(window, 8001);
-  for (int i = 0; i < 5; ++i, stop = GetNextDlgTabItem(window, stop, FALSE)) order.push_back(GetDlgCtrlID(stop));
-  EXPECT_EQ(order, (std::vector<int>{8001, 8002, 8005, 8006, 8001}));
-
   Choose(MenuCommand::Players);
   EXPECT_EQ(players.hwnd(), window) << "one window, brought to the front";
-
-  ShowActive();
-  SetForegroundWindow(window);
-  SetFocus(GetDlgItem(window, 8002));
-  Pump();
-  PressKey(VK_ESCAPE);
-  Pump(300);
-  EXPECT_FALSE(IsWindow(window));
-  EXPECT_TRUE(IsWindow(main_));
+  DestroyWindow(window);
   OpenPlayers();
   EXPECT_TRUE(IsWindowVisible(players.hwnd())) << "the menu opens it again";
+}
+
+TEST_F(MenuTest, TabAndShiftTabWalkEveryControlAndEscapeClosesFromAnyOfThem) {
+  ImportThreePlayers();
+  ShowActive();
+  win32::PlayersWindow& players = OpenPlayers();
+  SetForegroundWindow(players.hwnd());
+  Pump();
+  const std::vector<int> order{8001, 8002, 8005, 8006};
+  const auto press = [&](int id, bool shift, WORD key) {
+    SetFocus(players.Control(id));
+    Pump(50);
+    if (shift) {
+      INPUT down{};
+      down.type = INPUT_KEYBOARD;
+      down.ki.wVk = VK_SHIFT;
+      SendInput(1, &down, sizeof down);
+    }
+    PressKey(key);
+    if (shift) {
+      INPUT up{};
+      up.type = INPUT_KEYBOARD;
+      up.ki.wVk = VK_SHIFT;
+      up.ki.dwFlags = KEYEVENTF_KEYUP;
+      SendInput(1, &up, sizeof up);
+    }
+    Pump(100);
+  };
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    press(order[i], false, VK_TAB);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), order[(i + 1) % order.size()]) << "Tab from " << order[i];
+    press(order[i], true, VK_TAB);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), order[(i + order.size() - 1) % order.size()]) << "Shift+Tab from " << order[i];
+  }
+
+  for (int id : order) {
+    OpenPlayers();
+    SetForegroundWindow(players.hwnd());
+    Pump();
+    press(id, false, VK_ESCAPE);
+    EXPECT_FALSE(players.IsOpen()) << "Escape in " << id;
+  }
+  EXPECT_TRUE(IsWindow(main_));
+}
+
+TEST_F(MenuTest, ThePresentersTextsAndColumnsAreShown) {
+  ImportThreePlayers();
+  win32::PlayersWindow& players = OpenPlayers();
+  EXPECT_EQ(TextOf(players.Control(win32::kPeriodLabelId)), FromUtf8(kPlayersWindowTexts.PeriodLabel));
+  HWND records = players.Control(8005);
+  HWND header = ListView_GetHeader(records);
+  ASSERT_EQ(Header_GetItemCount(header), static_cast<int>(kRecordColumns.size()));
+  for (std::size_t c = 0; c < kRecordColumns.size(); ++c) {
+    wchar_t caption[64] = L"";
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = caption;
+    item.cchTextMax = 64;
+    Header_GetItem(header, static_cast<int>(c), &item);
+    EXPECT_EQ(std::wstring(caption), FromUtf8(kRecordColumns[c].Caption));
+  }
+
+  // The table's columns fit their captions and longest cells, and no more.
+  HWND table = players.Control(8002);
+  for (std::size_t c = 0; c < kPlayersColumns.size(); ++c) {
+    const std::wstring caption = FromUtf8(kPlayersColumns[c].Caption);
+    const int text = static_cast<int>(SendMessageW(table, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(caption.c_str())));
+    EXPECT_GT(ListView_GetColumnWidth(table, static_cast<int>(c)), text) << c;
+    // (Under Wine the first column stays wider than asked: 150 pixels here.)
+    if (c > 0) {
+      EXPECT_LT(ListView_GetColumnWidth(table, static_cast<int>(c)), text + MulDiv(60, static_cast<int>(form_->dpi()), 96))
+          << c;
+    }
+  }
+
+  // Each caption with a tooltip text has its tooltip over it.
+  HWND tooltips = players.HeaderTooltips(8002);
+  ASSERT_NE(tooltips, nullptr);
+  std::vector<std::wstring> shown, expected;
+  for (const PlayersColumnInfo& column : kPlayersColumns)
+    if (!column.Tooltip.empty()) expected.push_back(FromUtf8(column.Tooltip));
+  const int tools = static_cast<int>(SendMessageW(tooltips, TTM_GETTOOLCOUNT, 0, 0));
+  for (int t = 0; t < tools; ++t) {
+    wchar_t text[512] = L"";
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.lpszText = text;
+    SendMessageW(tooltips, TTM_ENUMTOOLSW, static_cast<WPARAM>(t), reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(tool.hwnd, ListView_GetHeader(players.Control(8002)));
+    shown.push_back(text);
+  }
+  EXPECT_EQ(shown, expected);
+
+  // The first row is chosen at the opening; the page is the presenter's, cell for cell.
+  const PlayersPageView view = players.session().PageView();
+  EXPECT_EQ(players.session().SelectedRow(), 0);
+  EXPECT_EQ(TextOf(players.Control(win32::kPlayerHeadingId)), FromUtf8(view.HeadingName + view.HeadingText));
+  ASSERT_EQ(ListView_GetItemCount(records), static_cast<int>(view.Records.size()));
+  for (std::size_t r = 0; r < view.Records.size(); ++r)
+    for (std::size_t c = 0; c < kRecordColumns.size(); ++c)
+      EXPECT_EQ(CellOf(records, static_cast<int>(r), static_cast<int>(c)), FromUtf8(view.Records[r][c]));
+
+  sink_.answer = true;
+  Choose(MenuCommand::UndoImport);
+  EXPECT_EQ(TextOf(players.Control(win32::kPlayerHeadingId)), FromUtf8(kPlayersWindowTexts.NoPlayer));
+  EXPECT_EQ(ListView_GetItemCount(records), 0);
 }
 
 TEST_F(MenuTest, HeaderClickSortsWithItsArrowAndARowShowsItsPage) {
@@ -174,7 +267,7 @@ TEST_F(MenuTest, HeaderClickSortsWithItsArrowAndARowShowsItsPage) {
   EXPECT_TRUE(header.fmt & HDF_SORTUP);
   EXPECT_EQ(CellOf(table, 0, 0), L"Ode");
 
-  EXPECT_EQ(TextOf(players.Control(win32::kPlayerHeadingId)), L"");
+  EXPECT_EQ(TextOf(players.Control(win32::kPlayerHeadingId)).rfind(L"Nika", 0), 0u) << "the first row, chosen at the opening";
   ListView_SetItemState(table, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);  // Tarn
   EXPECT_EQ(players.session().SelectedRow(), 2);
   EXPECT_EQ(TextOf(players.Control(win32::kPlayerHeadingId)).rfind(L"Tarn", 0), 0u);

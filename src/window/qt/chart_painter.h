@@ -6,10 +6,8 @@
 
 namespace fragtally {
 
-// Draws a chart of the chart model with QPainter into `area`, laid out as the
-// report's SVG charts are: title on top, the legend under it, Y tick labels
-// on the left, X tick labels and the X title below, grid lines, then the
-// series (a dashed one is a trend; a single point is a dot).
+// Draws the chart, placed by the chart model in `area` (texts measured with
+// the fonts they are drawn in), with QPainter.
 void PaintChart(QPainter& painter, const Chart& chart, const QRect& area);
 
 // A control that shows one chart; without a chart it stays blank.

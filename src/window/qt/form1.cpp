@@ -29,6 +29,7 @@
 #include "platform/platform.h"
 #include "window/display_text.h"
 #include "window/qt/players_window.h"
+#include "window/qt/shown_text.h"
 
 namespace fragtally {
 
@@ -55,8 +56,6 @@ QString Utf8(const char* text) { return QString::fromUtf8(text); }
 const char* kBuiltInPicture = ":/fragtally/stats.jpg";
 
 }  // namespace
-
-QString ShownText(std::string_view bytes) { return QString::fromStdU16String(DisplayText(bytes)); }
 
 Form1::Form1(MessageSink& messages, const QString& program_folder, QWidget* parent)
     : QWidget(parent),
@@ -215,7 +214,7 @@ void Form1::ShowPlayers() {
   if (players_ == nullptr)
     players_ = new PlayersWindow(state(), this);
   else if (players_->isHidden())
-    players_->Refresh();  // closed windows are not kept up to date
+    players_->Open();  // closed windows are not kept up to date
   if (players_->isMinimized()) players_->showNormal();
   players_->show();
   players_->raise();

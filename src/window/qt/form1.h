@@ -104,7 +104,4 @@ class Form1 : public QWidget, private FormView, private MenuWindow {
   std::size_t trace_synced_ = 0;  // bytes of state.Trace already in Text2
 };
 
-// Bytes from the files as the window shows them.
-QString ShownText(std::string_view bytes);
-
 }  // namespace fragtally

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include <QAbstractTableModel>
+#include <QAction>
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QSignalBlocker>
@@ -15,7 +15,7 @@
 #include <QTreeWidget>
 
 #include "window/qt/chart_painter.h"
-#include "window/qt/form1.h"
+#include "window/qt/shown_text.h"
 
 namespace fragtally {
 
@@ -23,15 +23,37 @@ namespace {
 
 QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-QTreeWidget* ListOf(const QStringList& captions, const char* name, QWidget* parent) {
+Qt::Alignment AlignmentOf(CellAlign align) {
+  return Qt::AlignVCenter | (align == CellAlign::Right ? Qt::AlignRight : Qt::AlignLeft);
+}
+
+template <std::size_t N>
+QTreeWidget* ListOf(const std::array<PageListColumn, N>& columns, const char* name, QWidget* parent) {
   auto* list = new QTreeWidget(parent);
   list->setObjectName(QString::fromLatin1(name));
   list->setRootIsDecorated(false);
   list->setUniformRowHeights(true);
   list->setAllColumnsShowFocus(true);
-  list->setColumnCount(static_cast<int>(captions.size()));
+  list->setColumnCount(static_cast<int>(N));
+  QStringList captions;
+  for (const PageListColumn& column : columns) captions.append(Utf8(column.Caption));
   list->setHeaderLabels(captions);
   return list;
+}
+
+// Replaces the rows of `list` with `rows` (each cell decoded by itself).
+template <std::size_t N>
+void Fill(QTreeWidget* list, const std::array<PageListColumn, N>& columns, const std::vector<std::vector<std::string>>& rows) {
+  list->clear();
+  for (const std::vector<std::string>& cells : rows) {
+    auto* item = new QTreeWidgetItem(list);
+    for (std::size_t c = 0; c < N && c < cells.size(); ++c) {
+      item->setText(static_cast<int>(c), ShownText(cells[c]));
+      item->setTextAlignment(static_cast<int>(c), AlignmentOf(columns[c].Align));
+    }
+  }
+  // A few rows each: the columns fit their texts.
+  for (int c = 0; c < list->columnCount(); ++c) list->resizeColumnToContents(c);
 }
 
 }  // namespace
@@ -49,13 +71,15 @@ class PlayersTableModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override {
     const PlayersColumnInfo& column = kPlayersColumns[static_cast<std::size_t>(index.column())];
     if (role == Qt::DisplayRole) return ShownText(session_.CellText(index.row(), column.Column));
-    if (role == Qt::TextAlignmentRole)
-      return QVariant::fromValue(Qt::AlignVCenter | (column.Align == CellAlign::Right ? Qt::AlignRight : Qt::AlignLeft));
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(AlignmentOf(column.Align));
     return {};
   }
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-      return Utf8(kPlayersColumns[static_cast<std::size_t>(section)].Caption);
+    if (orientation == Qt::Horizontal && section >= 0 && section < static_cast<int>(kPlayersColumns.size())) {
+      const PlayersColumnInfo& column = kPlayersColumns[static_cast<std::size_t>(section)];
+      if (role == Qt::DisplayRole) return Utf8(column.Caption);
+      if (role == Qt::ToolTipRole && !column.Tooltip.empty()) return Utf8(column.Tooltip);
+    }
     return QAbstractTableModel::headerData(section, orientation, role);
   }
 
@@ -71,15 +95,22 @@ class PlayersTableModel : public QAbstractTableModel {
 PlayersWindow::PlayersWindow(const WindowState& state, QWidget* parent)
     : QWidget(parent, Qt::Window), state_(state), session_(QLocale::system().decimalPoint().toStdString()) {
   BuildWindow();
-  Refresh();
+  Open();
 }
 
 PlayersWindow::~PlayersWindow() = default;
 
 void PlayersWindow::BuildWindow() {
   setObjectName(QStringLiteral("frmPlayers"));
-  setWindowTitle(QStringLiteral("Игроки"));
-  resize(900, 640);
+  setWindowTitle(Utf8(kPlayersWindowTexts.Title));
+  resize(kPlayersWindowShape.Width, kPlayersWindowShape.Height);
+  setMinimumSize(kPlayersWindowShape.MinWidth, kPlayersWindowShape.MinHeight);
+  // Escape closes the window whichever of its controls has the focus.
+  auto* close_action = new QAction(this);
+  close_action->setShortcut(Qt::Key_Escape);
+  close_action->setShortcutContext(Qt::WindowShortcut);
+  connect(close_action, &QAction::triggered, this, &QWidget::close);
+  addAction(close_action);
 
   period_ = new QComboBox(this);
   period_->setObjectName(QStringLiteral("cboPeriod"));
@@ -89,7 +120,8 @@ void PlayersWindow::BuildWindow() {
     session_.SetPeriod(kPlayersPeriods[static_cast<std::size_t>(index)]);
     ShowTable();
   });
-  auto* period_label = new QLabel(QStringLiteral("&Период:"), this);
+  auto* period_label = new QLabel(Utf8(kPlayersWindowTexts.PeriodLabel), this);
+  period_label->setObjectName(QStringLiteral("lblPeriod"));
   period_label->setBuddy(period_);
 
   model_ = new PlayersTableModel(session_, this);
@@ -101,6 +133,7 @@ void PlayersWindow::BuildWindow() {
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setAlternatingRowColors(true);
   table_->setWordWrap(false);
+  table_->setTabKeyNavigation(false);  // Tab goes on to the next control, the arrows move between cells
   table_->verticalHeader()->hide();
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
   QHeaderView* header = table_->horizontalHeader();
@@ -108,13 +141,6 @@ void PlayersWindow::BuildWindow() {
   header->setSortIndicatorShown(true);
   header->setSortIndicator(-1, Qt::AscendingOrder);  // slot order until the first click
   header->setSectionResizeMode(QHeaderView::Interactive);
-  // Each column as wide as its caption and the sort arrow (measuring every
-  // row would cost too much with thousands of players); names and dates wider.
-  for (std::size_t c = 0; c < kPlayersColumns.size(); ++c) {
-    const int caption = header->fontMetrics().horizontalAdvance(Utf8(kPlayersColumns[c].Caption)) + 28;
-    const bool text = kPlayersColumns[c].Sort != SortKind::Number;
-    header->resizeSection(static_cast<int>(c), std::max(caption, text ? 140 : 56));
-  }
   connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
     session_.ClickHeader(kPlayersColumns[static_cast<std::size_t>(section)].Column);
     ShowTable();
@@ -127,6 +153,7 @@ void PlayersWindow::BuildWindow() {
 
   auto* page = new QWidget;
   player_ = new QLabel(page);
+  player_->setObjectName(QStringLiteral("lblPlayer"));
   player_->setTextFormat(Qt::PlainText);
   QFont bold = player_->font();
   bold.setBold(true);
@@ -135,10 +162,8 @@ void PlayersWindow::BuildWindow() {
   frags_->setObjectName(QStringLiteral("chtFrags"));
   accuracy_ = new ChartView(page);
   accuracy_->setObjectName(QStringLiteral("chtAccuracy"));
-  records_ = ListOf({QStringLiteral("Рекорд"), QStringLiteral("Значение"), QStringLiteral("Матч")}, "lstRecords", page);
-  QStringList match_captions;
-  for (std::string_view caption : kMatchColumnCaptions) match_captions.append(Utf8(caption));
-  matches_ = ListOf(match_captions, "lstMatches", page);
+  records_ = ListOf(kRecordColumns, "lstRecords", page);
+  matches_ = ListOf(kLastMatchColumns, "lstMatches", page);
 
   auto* charts = new QHBoxLayout;
   charts->addWidget(frags_);
@@ -156,7 +181,9 @@ void PlayersWindow::BuildWindow() {
   splitter->setChildrenCollapsible(false);
   splitter->addWidget(table_);
   splitter->addWidget(page);
-  splitter->setSizes({180, 420});
+  const int shared = kPlayersWindowShape.Height - 40;
+  const int table = static_cast<int>(shared * kPlayersWindowShape.TableShare);
+  splitter->setSizes({table, shared - table});
 
   auto* top = new QHBoxLayout;
   top->addWidget(period_label);
@@ -172,9 +199,27 @@ void PlayersWindow::BuildWindow() {
   period_->setFocus();
 }
 
+void PlayersWindow::Open() {
+  session_.Open(state_);
+  ShowTable();
+  FitColumns();
+}
+
 void PlayersWindow::Refresh() {
   session_.Refresh(state_);
   ShowTable();
+  FitColumns();
+}
+
+void PlayersWindow::FitColumns() {
+  // Each column as wide as its caption with the sort arrow, and its longest cell.
+  QHeaderView* header = table_->horizontalHeader();
+  const std::vector<std::string> longest = session_.LongestCells();
+  for (std::size_t c = 0; c < kPlayersColumns.size(); ++c) {
+    const int caption = header->fontMetrics().horizontalAdvance(Utf8(kPlayersColumns[c].Caption)) + 28;
+    const int cell = table_->fontMetrics().horizontalAdvance(ShownText(longest[c])) + 14;
+    header->resizeSection(static_cast<int>(c), std::max(caption, cell));
+  }
 }
 
 void PlayersWindow::ShowTable() {
@@ -194,49 +239,12 @@ void PlayersWindow::ShowTable() {
 }
 
 void PlayersWindow::ShowPage() {
-  records_->clear();
-  matches_->clear();
-  const std::optional<PlayerPage>& page = session_.Page();
-  const bool charts = page && page->MatchCount > 0;
-  frags_->SetChart(charts ? &page->Frags : nullptr);
-  accuracy_->SetChart(charts ? &page->Accuracy : nullptr);
-  if (!page) {
-    player_->setText(QStringLiteral("Выберите игрока в таблице."));
-    return;
-  }
-  player_->setText(page->MatchCount == 0
-                       ? ShownText(page->Name) + QStringLiteral(": в журнале нет матчей этого игрока.")
-                       : ShownText(page->Name) + QStringLiteral(", матчей в журнале: ") + QString::number(page->MatchCount));
-  for (const PlayerRecord& record : page->Records) {
-    QString match;
-    if (!record.Value.empty()) {
-      match = ShownText(record.Session);
-      if (!match.isEmpty()) match += QStringLiteral(", ");
-      match += QStringLiteral("матч ") + QString::number(record.Position);
-    }
-    auto* item = new QTreeWidgetItem(records_, {Utf8(record.Caption),
-                                                record.Value.empty() ? QStringLiteral("—") : Utf8(record.Value), match});
-    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-  }
-  for (const JournalMatch* match : page->LastMatches) {
-    auto* item = new QTreeWidgetItem(matches_);
-    for (std::size_t column = 0; column < kMatchColumnCaptions.size(); ++column) {
-      const int c = static_cast<int>(column);
-      item->setText(c, ShownText(MatchCellText(*match, column)));
-      if (column > 0) item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-    }
-  }
-  // A few rows each: the columns fit their texts.
-  for (QTreeWidget* list : {records_, matches_})
-    for (int c = 0; c < list->columnCount(); ++c) list->resizeColumnToContents(c);
-}
-
-void PlayersWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    close();
-    return;
-  }
-  QWidget::keyPressEvent(event);
+  const PlayersPageView view = session_.PageView();
+  player_->setText(ShownText(view.HeadingName) + Utf8(view.HeadingText));
+  frags_->SetChart(view.Frags);
+  accuracy_->SetChart(view.Accuracy);
+  Fill(records_, kRecordColumns, view.Records);
+  Fill(matches_, kLastMatchColumns, view.LastMatches);
 }
 
 }  // namespace fragtally

@@ -14,12 +14,12 @@ namespace fragtally {
 class ChartView;
 class PlayersTableModel;
 
-// The Players window ("Игроки"): every player in a table sorted by a click
+// The Players window: every player in a table sorted by a click
 // on a header, a period choice above it, and below it the selected player's
 // charts, records and last matches. Modeless and one of its kind: the main
 // window makes it once, shows it again on its menu command, and refreshes it
-// after every load, import and undo. Object names: frmPlayers, cboPeriod,
-// tblPlayers, chtFrags, chtAccuracy, lstRecords, lstMatches.
+// after every load, import and undo. Escape closes it. Object names: frmPlayers, lblPeriod,
+// cboPeriod, tblPlayers, lblPlayer, chtFrags, chtAccuracy, lstRecords, lstMatches.
 class PlayersWindow : public QWidget {
   Q_OBJECT
 
@@ -29,14 +29,14 @@ class PlayersWindow : public QWidget {
   explicit PlayersWindow(const WindowState& state, QWidget* parent = nullptr);
   ~PlayersWindow() override;
 
+  // Shown again after it was closed: reads the players and the journal
+  // afresh and chooses the first row when no player is chosen.
+  void Open();
   // Reads the players and the journal afresh; the period, order and
   // selected player stay.
   void Refresh();
 
   PlayersSession& session() { return session_; }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildWindow();
@@ -44,6 +44,8 @@ class PlayersWindow : public QWidget {
   // header's sort indicator and the selected row put back.
   void ShowTable();
   void ShowPage();
+  // The columns sized to their captions and longest cells.
+  void FitColumns();
 
   const WindowState& state_;
   PlayersSession session_;

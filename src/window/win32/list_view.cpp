@@ -63,4 +63,38 @@ void SetSortArrow(HWND list, int column, bool descending) {
 
 int SelectedItem(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
 
+HWND CreateHeaderTooltips(HWND list, const std::vector<std::wstring>& texts) {
+  HWND tooltips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, list, nullptr,
+                                  reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(list, GWLP_HINSTANCE)), nullptr);
+  if (tooltips == nullptr) return nullptr;
+  SendMessageW(tooltips, TTM_SETMAXTIPWIDTH, 0, 400);  // long texts wrap
+  HWND header = ListView_GetHeader(list);
+  for (std::size_t c = 0; c < texts.size(); ++c) {
+    if (texts[c].empty()) continue;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = header;
+    tool.uId = c;
+    Header_GetItemRect(header, static_cast<int>(c), &tool.rect);
+    tool.lpszText = const_cast<wchar_t*>(texts[c].c_str());  // copied by the control
+    SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  return tooltips;
+}
+
+void PlaceHeaderTooltips(HWND tooltips, HWND list) {
+  HWND header = ListView_GetHeader(list);
+  const int count = Header_GetItemCount(header);
+  for (int c = 0; c < count; ++c) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = header;
+    tool.uId = static_cast<UINT_PTR>(c);
+    Header_GetItemRect(header, c, &tool.rect);
+    SendMessageW(tooltips, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
 }  // namespace fragtally::win32

@@ -1,8 +1,8 @@
 #pragma once
 
 // The few things the Players window does with its three report-style list
-// views: create one, give it its columns, fill it with rows of text, and
-// show the sort order in its header.
+// views: create one, give it its columns, fill it with rows of text, show
+// the sort order in its header and tooltips over its captions.
 
 #include <windows.h>
 
@@ -27,5 +27,10 @@ void SetRows(HWND list, const std::vector<std::vector<std::wstring>>& rows);
 void SetSortArrow(HWND list, int column, bool descending);
 // The selected row, or -1.
 int SelectedItem(HWND list);
+// A tooltip over each header caption of `list` whose text in `texts` (in
+// column order) is not empty; it goes with the list's window. PlaceHeaderTooltips follows
+// the captions after their widths changed.
+HWND CreateHeaderTooltips(HWND list, const std::vector<std::wstring>& texts);
+void PlaceHeaderTooltips(HWND tooltips, HWND list);
 
 }  // namespace fragtally::win32

@@ -19,6 +19,50 @@ constexpr wchar_t kWindowClass[] = L"Fragtally.Players";
 
 std::wstring Display(std::string_view bytes) { return Wide(DisplayText(bytes)); }
 
+template <std::size_t N>
+std::vector<ListColumn> ColumnsOf(const std::array<PageListColumn, N>& columns) {
+  std::vector<ListColumn> made;
+  for (const PageListColumn& column : columns) made.push_back({FromUtf8(column.Caption), 0, column.Align == CellAlign::Right});
+  return made;
+}
+
+template <class Column, std::size_t N>
+std::vector<std::wstring> TooltipsOf(const std::array<Column, N>& columns) {
+  std::vector<std::wstring> texts;
+  for (const Column& column : columns) texts.push_back(FromUtf8(column.Tooltip));
+  return texts;
+}
+
+// Replaces the rows of `list` (each cell decoded by itself); the columns fit
+// their captions and cells, with `padding` beside the text.
+void Fill(HWND list, const std::vector<std::vector<std::string>>& rows, int padding) {
+  const auto width = [&](const wchar_t* text) {
+    return static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text)));
+  };
+  HWND header = ListView_GetHeader(list);
+  std::vector<int> widths(static_cast<std::size_t>(Header_GetItemCount(header)));
+  for (std::size_t c = 0; c < widths.size(); ++c) {
+    wchar_t caption[128] = L"";
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = caption;
+    item.cchTextMax = 128;
+    Header_GetItem(header, static_cast<int>(c), &item);
+    widths[c] = width(caption);
+  }
+  std::vector<std::vector<std::wstring>> shown;
+  shown.reserve(rows.size());
+  for (const std::vector<std::string>& cells : rows) {
+    std::vector<std::wstring>& row = shown.emplace_back();
+    for (const std::string& cell : cells) {
+      row.push_back(Display(cell));
+      if (row.size() <= widths.size()) widths[row.size() - 1] = std::max(widths[row.size() - 1], width(row.back().c_str()));
+    }
+  }
+  SetRows(list, shown);
+  for (std::size_t c = 0; c < widths.size(); ++c) ListView_SetColumnWidth(list, static_cast<int>(c), widths[c] + padding);
+}
+
 }  // namespace
 
 PlayersWindow::PlayersWindow(HINSTANCE instance, HWND owner, UINT dpi, HFONT font, std::string decimal_separator)
@@ -30,7 +74,9 @@ PlayersWindow::~PlayersWindow() {
 
 bool PlayersWindow::Open(const WindowState& state) {
   if (hwnd_ == nullptr && !Create()) return false;
-  Refresh(state);
+  session_.Open(state);
+  ShowTable();
+  FitColumns();
   if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
@@ -41,6 +87,22 @@ void PlayersWindow::Refresh(const WindowState& state) {
   if (hwnd_ == nullptr) return;
   session_.Refresh(state);
   ShowTable();
+  FitColumns();
+}
+
+void PlayersWindow::FitColumns() {
+  // Each column as wide as its caption with the sort arrow, and its longest cell.
+  HWND table = Control(kPlayersTableId);
+  const std::vector<std::string> longest = session_.LongestCells();
+  const auto width = [&](const std::wstring& text) {
+    return static_cast<int>(SendMessageW(table, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  };
+  for (std::size_t c = 0; c < kPlayersColumns.size(); ++c) {
+    const int caption = width(FromUtf8(kPlayersColumns[c].Caption)) + Scaled(28);
+    const int cell = width(Display(longest[c])) + Scaled(14);
+    ListView_SetColumnWidth(table, static_cast<int>(c), std::max(caption, cell));
+  }
+  PlaceTooltips();
 }
 
 bool PlayersWindow::HandleDialogMessage(MSG& message) {
@@ -49,12 +111,11 @@ bool PlayersWindow::HandleDialogMessage(MSG& message) {
 
 bool PlayersWindow::Create() {
   if (!RegisterObjectWindowClass<PlayersWindow>(instance_, kWindowClass)) return false;
-  // About 900 x 640 at 96 DPI, resizable; owned by the main window, so it
-  // stays above it and goes with it.
+  // Resizable, owned by the main window, so it stays above it and goes with it.
   constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  RECT frame{0, 0, Scaled(900), Scaled(640)};
+  RECT frame{0, 0, Scaled(kPlayersWindowShape.Width), Scaled(kPlayersWindowShape.Height)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  if (!CreateWindowExW(0, kWindowClass, FromUtf8("Игроки").c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+  if (!CreateWindowExW(0, kWindowClass, FromUtf8(kPlayersWindowTexts.Title).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                        frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr, instance_, this)) {
     return false;
   }
@@ -65,44 +126,43 @@ bool PlayersWindow::Create() {
 }
 
 void PlayersWindow::CreateControls() {
-  // Created in the tab order: period, table, records, last matches.
-  const auto child = [&](const wchar_t* window_class, DWORD style, int id) {
-    HWND control = CreateWindowExW(0, window_class, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
+  // Created in the tab order: period (its label just before it, so that
+  // Alt and the label's letter reach it), table, records, last matches.
+  const auto child = [&](const wchar_t* window_class, DWORD style, int id, const std::wstring& text = {}) {
+    HWND control = CreateWindowExW(0, window_class, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return control;
   };
+  child(WC_STATICW, SS_LEFT | SS_CENTERIMAGE, kPeriodLabelId, FromUtf8(kPlayersWindowTexts.PeriodLabel));
   HWND period = child(WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, kPeriodId);
   for (PlayersPeriod p : kPlayersPeriods)
     SendMessageW(period, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromUtf8(PeriodCaption(p)).c_str()));
 
   HWND table = CreateListView(hwnd_, kPlayersTableId, true);
+  SendMessageW(table, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   std::vector<ListColumn> columns;
-  for (const PlayersColumnInfo& info : kPlayersColumns) {
-    const std::wstring caption = FromUtf8(info.Caption);
-    SendMessageW(table, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    const int text = static_cast<int>(SendMessageW(table, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(caption.c_str())));
-    const int least = info.Column == PlayersColumn::Name ? 150 : info.Column == PlayersColumn::LastPlayed ? 120 : 50;
-    columns.push_back({caption, std::max(Scaled(least), text + Scaled(24)), info.Align == CellAlign::Right});
-  }
+  for (const PlayersColumnInfo& info : kPlayersColumns)
+    columns.push_back({FromUtf8(info.Caption), 0, info.Align == CellAlign::Right});
   SetColumns(table, columns);
+  tooltips_[0] = CreateHeaderTooltips(table, TooltipsOf(kPlayersColumns));
 
   HWND records = CreateListView(hwnd_, kRecordsId, false);
   SendMessageW(records, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  SetColumns(records, {{FromUtf8("Рекорд"), Scaled(190), false},
-                       {FromUtf8("Значение"), Scaled(70), true},
-                       {FromUtf8(kMatchColumnCaptions[0]), Scaled(130), false},
-                       {FromUtf8(kMatchColumnCaptions[1]), Scaled(50), true}});
-
+  SetColumns(records, ColumnsOf(kRecordColumns));
   HWND matches = CreateListView(hwnd_, kLastMatchesId, false);
   SendMessageW(matches, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  std::vector<ListColumn> match_columns;
-  for (std::size_t c = 0; c < kMatchColumnCaptions.size(); ++c)
-    match_columns.push_back({FromUtf8(kMatchColumnCaptions[c]), Scaled(c == 0 ? 130 : 70), c > 0});
-  SetColumns(matches, match_columns);
+  SetColumns(matches, ColumnsOf(kLastMatchColumns));
+  tooltips_[1] = CreateHeaderTooltips(records, TooltipsOf(kRecordColumns));
+  tooltips_[2] = CreateHeaderTooltips(matches, TooltipsOf(kLastMatchColumns));
 
-  // The page's heading and charts: no tab stops.
-  child(WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kPlayerHeadingId);
+  // The page's heading (bold, as a heading) and charts: no tab stops.
+  LOGFONTW logfont{};
+  GetObjectW(font_, sizeof logfont, &logfont);
+  logfont.lfWeight = FW_BOLD;
+  bold_font_ = CreateFontIndirectW(&logfont);
+  HWND heading = child(WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kPlayerHeadingId);
+  SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(bold_font_), FALSE);
   child(WC_STATICW, SS_OWNERDRAW, kFragsChartId);
   child(WC_STATICW, SS_OWNERDRAW, kAccuracyChartId);
 }
@@ -115,15 +175,26 @@ void PlayersWindow::Layout() {
   const auto place = [&](int id, int x, int y, int w, int h) {
     SetWindowPos(Control(id), nullptr, x, y, std::max(w, 0), std::max(h, 0), SWP_NOZORDER | SWP_NOACTIVATE);
   };
-  // The combo box's height holds its drop-down list.
-  place(kPeriodId, margin, margin, Scaled(180), Scaled(160));
+  // The period's label as wide as its text; the combo box's height holds
+  // its drop-down list.
+  HWND label = Control(kPeriodLabelId);
+  wchar_t label_text[64] = L"";
+  GetWindowTextW(label, label_text, 64);
+  HDC dc = GetDC(label);
+  SelectObject(dc, font_);
+  RECT text{0, 0, 0, 0};
+  DrawTextW(dc, label_text, -1, &text, DT_CALCRECT | DT_SINGLELINE);
+  ReleaseDC(label, dc);
+  const int label_width = text.right + Scaled(2);
+  place(kPeriodId, margin + label_width + gap, margin, Scaled(180), Scaled(160));
   RECT combo;
   GetWindowRect(Control(kPeriodId), &combo);
+  place(kPeriodLabelId, margin, margin, label_width, combo.bottom - combo.top);
   const int table_top = margin + (combo.bottom - combo.top) + gap;
   // The table takes the upper third and more; the page has the rest: the
   // heading, the charts side by side, the records beside the last matches.
   const int page_height = height - table_top - margin;
-  const int table_height = std::max(Scaled(80), page_height * 3 / 8);
+  const int table_height = std::max(Scaled(80), static_cast<int>(page_height * kPlayersWindowShape.TableShare));
   place(kPlayersTableId, margin, table_top, width, table_height);
   const int heading_top = table_top + table_height + gap, heading_height = Scaled(18);
   place(kPlayerHeadingId, margin, heading_top, width, heading_height);
@@ -160,30 +231,29 @@ void PlayersWindow::ShowTable() {
 }
 
 void PlayersWindow::ShowPage() {
-  const std::optional<PlayerPage>& page = session_.Page();
-  std::vector<std::vector<std::wstring>> records, matches;
-  std::wstring heading;
-  if (page) {
-    heading = Display(page->Name) + FromUtf8(" — матчей в журнале: ") + std::to_wstring(page->MatchCount);
-    for (const PlayerRecord& record : page->Records) {
-      const bool set = !record.Value.empty();
-      records.push_back({FromUtf8(record.Caption), FromUtf8(record.Value), set ? Display(record.Session) : L"",
-                         set ? std::to_wstring(record.Position) : L""});
-    }
-    for (const JournalMatch* match : page->LastMatches) {
-      std::vector<std::wstring> cells;
-      for (std::size_t c = 0; c < kMatchColumnCaptions.size(); ++c) cells.push_back(Display(MatchCellText(*match, c)));
-      matches.push_back(std::move(cells));
-    }
-  }
-  SetWindowTextW(Control(kPlayerHeadingId), heading.c_str());
-  SetRows(Control(kRecordsId), records);
-  SetRows(Control(kLastMatchesId), matches);
+  const PlayersPageView view = session_.PageView();
+  SetWindowTextW(Control(kPlayerHeadingId), (Display(view.HeadingName) + FromUtf8(view.HeadingText)).c_str());
+  frags_ = view.Frags;
+  accuracy_ = view.Accuracy;
+  Fill(Control(kRecordsId), view.Records, Scaled(16));
+  Fill(Control(kLastMatchesId), view.LastMatches, Scaled(16));
+  PlaceTooltips();
   InvalidateRect(Control(kFragsChartId), nullptr, FALSE);
   InvalidateRect(Control(kAccuracyChartId), nullptr, FALSE);
 }
 
+void PlayersWindow::PlaceTooltips() {
+  constexpr int kLists[] = {kPlayersTableId, kRecordsId, kLastMatchesId};
+  for (std::size_t i = 0; i < tooltips_.size(); ++i)
+    if (tooltips_[i] != nullptr) PlaceHeaderTooltips(tooltips_[i], Control(kLists[i]));
+}
+
 LRESULT PlayersWindow::OnNotify(const NMHDR& header) {
+  // A column's width changed: the tooltips follow the captions.
+  if (header.code == HDN_ITEMCHANGEDW || header.code == HDN_ENDTRACKW) {
+    PlaceTooltips();
+    return 0;
+  }
   if (header.idFrom != kPlayersTableId) return 0;
   switch (header.code) {
     case LVN_GETDISPINFOW: {
@@ -220,6 +290,10 @@ void PlayersWindow::Destroyed() {
   RemovePropW(hwnd_, kWindowIdProperty);
   hwnd_ = nullptr;
   focus_ = nullptr;
+  frags_ = accuracy_ = nullptr;
+  tooltips_ = {};
+  if (bold_font_ != nullptr) DeleteObject(bold_font_);
+  bold_font_ = nullptr;
 }
 
 LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -239,11 +313,11 @@ LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       return OnNotify(*reinterpret_cast<const NMHDR*>(lparam));
     case WM_DRAWITEM: {
       const DRAWITEMSTRUCT& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-      const std::optional<PlayerPage>& page = session_.Page();
-      if (!page) {
+      const Chart* chart = item.CtlID == kFragsChartId ? frags_ : accuracy_;
+      if (chart == nullptr) {
         FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
       } else {
-        PaintChart(item.hDC, item.rcItem, item.CtlID == kFragsChartId ? page->Frags : page->Accuracy, dpi_, font_);
+        PaintChart(item.hDC, item.rcItem, *chart, dpi_, font_);
       }
       return TRUE;
     }
@@ -252,7 +326,10 @@ LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       return 0;
     case WM_GETMINMAXINFO: {
       auto& limits = *reinterpret_cast<MINMAXINFO*>(lparam);
-      limits.ptMinTrackSize = POINT{Scaled(560), Scaled(440)};
+      // The least size of the client area, with the frame around it.
+      RECT least{0, 0, Scaled(kPlayersWindowShape.MinWidth), Scaled(kPlayersWindowShape.MinHeight)};
+      AdjustWindowRectEx(&least, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE, 0);
+      limits.ptMinTrackSize = POINT{least.right - least.left, least.bottom - least.top};
       return 0;
     }
     case WM_ACTIVATE:

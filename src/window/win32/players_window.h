@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 
 #include "app/players_session.h"
@@ -24,6 +25,7 @@ enum PlayersId : int {
   kRecordsId = 8005,
   kLastMatchesId = 8006,
   kPlayerHeadingId = 8007,  // the selected player's name and number of matches
+  kPeriodLabelId = 8008,
 };
 inline constexpr wchar_t kWindowIdProperty[] = L"Fragtally.Id";
 
@@ -51,6 +53,10 @@ class PlayersWindow {
   bool HandleDialogMessage(MSG& message);
 
   PlayersSession& session() { return session_; }
+  // The tooltips over the captions of the list `id` (the table, the records, the last matches).
+  HWND HeaderTooltips(int id) const {
+    return tooltips_[id == kPlayersTableId ? 0 : id == kRecordsId ? 1 : 2];
+  }
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
@@ -62,6 +68,9 @@ class PlayersWindow {
   // The table after a change of rows or order, with the selection kept; then the page.
   void ShowTable();
   void ShowPage();
+  void PlaceTooltips();
+  // The table's columns sized to their captions and longest cells.
+  void FitColumns();
   int Scaled(int pixels_at_96) const { return MulDiv(pixels_at_96, static_cast<int>(dpi_), 96); }
 
   HINSTANCE instance_;
@@ -73,6 +82,11 @@ class PlayersWindow {
   HWND focus_ = nullptr;  // the control that had the focus when the window was deactivated
   bool showing_ = false;  // the window changes the table's selection itself
   std::wstring cell_;     // the text of the last cell the table asked for
+  HFONT bold_font_ = nullptr;  // the heading's
+  std::array<HWND, 3> tooltips_{};  // over the captions of the table, the records, the last matches
+  // The charts shown, in the session's page; null: the place stays blank.
+  const Chart* frags_ = nullptr;
+  const Chart* accuracy_ = nullptr;
 };
 
 }  // namespace fragtally::win32

@@ -18,7 +18,7 @@ std::wstring WideText(const char* utf8) { return Wide(DisplayText(utf8)); }
 SaveRequest SaveRequestFor(const ExportOffer& offer) {
   const std::wstring pattern = L"*." + WideText(offer.Extension);
   std::wstring filter = WideText(offer.FilterName) + L" (" + pattern + L")" + L'\0' + pattern + L'\0';
-  filter += L"Все файлы (*.*)";
+  filter += WideText(kAllFilesFilterName) + L" (*.*)";
   filter += L'\0';
   filter += L"*.*";
   filter += L'\0';

@@ -15,7 +15,7 @@ namespace fragtally::win32 {
 // What the dialog offers for one kind of export.
 struct SaveRequest {
   std::wstring Title;
-  std::wstring DefaultName;  // "Отчёт Fragtally.html", "Игроки Fragtally.csv"
+  std::wstring DefaultName;  // the file name proposed
   std::wstring Filter;       // "description\0*.ext\0" pairs, as GetSaveFileNameW takes them
   std::wstring Extension;    // added when the player types a name without one
 };
