@@ -480,6 +480,9 @@ TEST_F(Presenter, ThePlayersWindowOpensOnItsFirstRowAndHandsBothWindowsTheSamePa
   PlayersSession players(",");
   players.Open(session.state());
   EXPECT_EQ(players.SelectedRow(), 0) << "the first row is chosen at the opening";
+  EXPECT_EQ(players.PageView().HeadingName, "Cid") << "the best frag rating first";
+  players.ClickHeader(PlayersColumn::Name);
+  players.SelectRow(0);
   PlayersPageView view = players.PageView();
   EXPECT_EQ(view.HeadingName, "Ann");
   EXPECT_EQ(view.HeadingText, " — в журнале нет матчей этого игрока.");
