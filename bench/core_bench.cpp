@@ -24,16 +24,16 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
+#include "app/main_window/commands.h"
 #include "files/file_digest.h"
 #include "files/journal.h"
 #include "files/line_reader.h"
 #include "files/paths.h"
 #include "files/stats_file.h"
 #include "import/log_import.h"
-#include "app/window_state.h"
-#include "app/panels.h"
-#include "app/ratings.h"
+#include "app/main_window/window_state.h"
+#include "app/main_window/panels.h"
+#include "app/main_window/ratings.h"
 
 namespace fs = std::filesystem;
 using namespace fragtally;

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/players.h"
-#include "app/report.h"
+#include "app/players_window/players.h"
+#include "app/exports/report.h"
 #include "sample_players.h"
 
 using namespace fragtally;

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "app/panels.h"
+#include "app/main_window/panels.h"
 #include "platform/utf8.h"
 
 namespace fragtally::fuzz {

@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/messages.h"
+#include "app/text/messages.h"
 #include "memory_file_system.h"
 #include "recording_sink.h"
 #include "stats/player_table.h"
-#include "app/window_state.h"
+#include "app/main_window/window_state.h"
 
 namespace fragtally::fuzz {
 

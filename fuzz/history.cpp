@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/commands.h"
+#include "app/main_window/commands.h"
 #include "files/journal.h"
 #include "files/paths.h"
 #include "files/store.h"

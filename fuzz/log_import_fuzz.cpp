@@ -10,8 +10,8 @@
 #include "fuzz_support.h"
 #include "fuzz_targets.h"
 #include "reference_model.h"
-#include "app/commands.h"
-#include "app/panels.h"
+#include "app/main_window/commands.h"
+#include "app/main_window/panels.h"
 
 namespace fragtally::fuzz {
 

@@ -12,8 +12,8 @@
 #include "reference_model.h"
 #include "stats/numbers.h"
 #include "stats/stats_line.h"
-#include "app/number_format.h"
-#include "app/ratings.h"
+#include "app/text/number_format.h"
+#include "app/main_window/ratings.h"
 
 namespace fragtally::fuzz {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/html_escape.h"
-#include "app/report.h"
+#include "app/text/html_escape.h"
+#include "app/exports/report.h"
 #include "fuzz_support.h"
 #include "fuzz_targets.h"
 

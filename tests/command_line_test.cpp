@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/commands.h"
-#include "app/layout.h"
-#include "app/menus.h"
-#include "app/version.h"
+#include "app/program/command_line.h"
+#include "app/main_window/commands.h"
+#include "app/main_window/layout.h"
+#include "app/main_window/menus.h"
+#include "app/program/version.h"
 #include "test_support.h"
 
 namespace fragtally::testing {

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/form_session.h"
-#include "app/import_report.h"
-#include "app/messages.h"
-#include "app/players_session.h"
+#include "app/main_window/form_session.h"
+#include "app/main_window/import_report.h"
+#include "app/text/messages.h"
+#include "app/players_window/players_session.h"
 #include "test_support.h"
 
 namespace fragtally::testing {

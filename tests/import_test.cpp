@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "app/commands.h"
+#include "app/main_window/commands.h"
 #include "files/paths.h"
 #include "files/settings_file.h"
 #include "platform/platform.h"
@@ -15,7 +15,7 @@
 #include "import/log_import.h"
 #include "memory_file_system.h"
 #include "test_support.h"
-#include "app/panels.h"
+#include "app/main_window/panels.h"
 
 namespace fragtally {
 namespace {

@@ -7,8 +7,8 @@
 #include <set>
 #include <string>
 
-#include "app/layout.h"
-#include "app/panels.h"
+#include "app/main_window/layout.h"
+#include "app/main_window/panels.h"
 
 namespace fragtally {
 namespace {

@@ -4,7 +4,7 @@
 #include <clocale>
 #include <string>
 
-#include "app/number_format.h"
+#include "app/text/number_format.h"
 
 namespace fragtally {
 namespace {

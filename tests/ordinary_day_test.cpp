@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/commands.h"
+#include "app/main_window/commands.h"
 #include "files/paths.h"
 #include "files/settings_file.h"
 #include "files/stats_file.h"

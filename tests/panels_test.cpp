@@ -3,8 +3,8 @@
 
 #include "stats/stats_line.h"
 #include "test_support.h"
-#include "app/commands.h"
-#include "app/panels.h"
+#include "app/main_window/commands.h"
+#include "app/main_window/panels.h"
 
 namespace fragtally {
 namespace {

@@ -1,7 +1,7 @@
 // Finding or adding players by name, the 9999-player limit, and the selector lists.
 #include <gtest/gtest.h>
 
-#include "app/ratings.h"
+#include "app/main_window/ratings.h"
 #include "stats/stats_line.h"
 #include "test_support.h"
 

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/chart.h"
-#include "app/players.h"
-#include "app/ratings.h"
+#include "app/players_window/chart.h"
+#include "app/players_window/players.h"
+#include "app/main_window/ratings.h"
 #include "test_support.h"
 
 namespace fragtally::testing {

@@ -6,9 +6,9 @@
 
 #include "stats/stats_line.h"
 #include "test_support.h"
-#include "app/commands.h"
-#include "app/panels.h"
-#include "app/ratings.h"
+#include "app/main_window/commands.h"
+#include "app/main_window/panels.h"
+#include "app/main_window/ratings.h"
 
 namespace fragtally {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/report.h"
+#include "app/exports/report.h"
 #include "test_support.h"
 
 namespace fragtally::testing {

@@ -14,8 +14,8 @@
 #include <sys/stat.h>
 #endif
 
-#include "app/export.h"
-#include "app/messages.h"
+#include "app/exports/export.h"
+#include "app/text/messages.h"
 #include "files/paths.h"
 #include "test_support.h"
 

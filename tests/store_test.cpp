@@ -8,8 +8,8 @@
 #include <set>
 #include <string>
 
-#include "app/commands.h"
-#include "app/messages.h"
+#include "app/main_window/commands.h"
+#include "app/text/messages.h"
 #include "files/journal.h"
 #include "files/paths.h"
 #include "files/store.h"

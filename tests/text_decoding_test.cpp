@@ -1,7 +1,7 @@
 // Bytes from the files become the text a window, the report and the table show.
 #include <gtest/gtest.h>
 
-#include "app/text_decoding.h"
+#include "app/text/text_decoding.h"
 #include "platform/utf8.h"
 
 namespace fragtally {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/report.h"
+#include "app/exports/report.h"
 #include "sample_players.h"
 
 int main(int argc, char* argv[]) {

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "app/players.h"
-#include "app/ratings.h"
+#include "app/players_window/players.h"
+#include "app/main_window/ratings.h"
 #include "files/journal.h"
 #include "stats/weapons.h"
-#include "app/window_state.h"
+#include "app/main_window/window_state.h"
 
 namespace fragtally::sample {
 

@@ -19,7 +19,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 
-#include "app/players.h"
+#include "app/players_window/players.h"
 #include "window/qt/form1.h"
 #include "window/qt/players_window.h"
 #include "window/qt/qt_message_sink.h"

@@ -13,7 +13,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "app/command_line.h"
+#include "app/program/command_line.h"
 #include "platform/platform.h"
 #include "window/qt/form1.h"
 #include "window/qt/qt_message_sink.h"

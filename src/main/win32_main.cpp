@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/messages.h"
+#include "app/program/command_line.h"
+#include "app/text/messages.h"
 #include "platform/platform.h"
 #include "window/win32/form1.h"
 #include "window/win32/message_box_sink.h"

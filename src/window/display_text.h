@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/text_decoding.h"
+#include "app/text/text_decoding.h"
 
 namespace fragtally {
 

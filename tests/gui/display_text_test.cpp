@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/text_decoding.h"
+#include "app/text/text_decoding.h"
 
 namespace fragtally {
 namespace {

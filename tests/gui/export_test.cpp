@@ -5,7 +5,7 @@
 
 #include <QProcess>
 
-#include "app/command_line.h"
+#include "app/program/command_line.h"
 #include "gui_support.h"
 
 namespace fragtally::testing {

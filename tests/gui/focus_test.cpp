@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/messages.h"
+#include "app/text/messages.h"
 #include "gui_support.h"
 #include "window/qt/qt_message_sink.h"
 

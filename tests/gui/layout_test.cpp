@@ -14,7 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "app/layout.h"
+#include "app/main_window/layout.h"
 #include "gui_support.h"
 #include "window/qt/qt_translations.h"
 

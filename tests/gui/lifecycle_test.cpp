@@ -5,7 +5,7 @@
 #include <QEvent>
 #include <QImage>
 
-#include "app/messages.h"
+#include "app/text/messages.h"
 #include "gui_support.h"
 
 namespace fragtally::testing {

@@ -3,7 +3,7 @@
 
 #include <QComboBox>
 
-#include "app/messages.h"
+#include "app/text/messages.h"
 #include "gui_support.h"
 
 namespace fragtally::testing {

@@ -15,8 +15,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "app/menus.h"
-#include "app/players_session.h"
+#include "app/main_window/menus.h"
+#include "app/players_window/players_session.h"
 #include "blocks.h"
 #include "gui_support.h"
 #include "window/qt/chart_painter.h"

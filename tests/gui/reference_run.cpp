@@ -27,9 +27,9 @@
 #include <QPushButton>
 #include <QTextCursor>
 
-#include "app/layout.h"
+#include "app/main_window/layout.h"
 #include "transcript.h"
-#include "app/text_decoding.h"
+#include "app/text/text_decoding.h"
 #include "window/qt/form1.h"
 
 namespace {

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "app/text/messages.h"
 #include "files/paths.h"
 #include "fuzz_support.h"
 #include "reliability_support.h"
 #include "test_support.h"
-#include "app/commands.h"
+#include "app/main_window/commands.h"
 
 namespace fragtally {
 namespace {

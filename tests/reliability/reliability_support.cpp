@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/commands.h"
+#include "app/main_window/commands.h"
 #include "files/stats_file.h"
 #include "stats/stats_line.h"
 

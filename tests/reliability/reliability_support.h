@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "app/window_state.h"
+#include "app/main_window/window_state.h"
 
 namespace fragtally::testing {
 

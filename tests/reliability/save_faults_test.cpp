@@ -22,7 +22,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/commands.h"
+#include "app/main_window/commands.h"
 #include "files/stats_file.h"
 #include "reliability_support.h"
 #include "test_support.h"

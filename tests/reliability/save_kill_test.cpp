@@ -20,7 +20,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/commands.h"
+#include "app/main_window/commands.h"
 #include "blocks.h"
 #include "files/journal.h"
 #include "files/paths.h"

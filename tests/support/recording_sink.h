@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "app/text/messages.h"
 
 namespace fragtally::testing {
 

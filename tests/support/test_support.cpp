@@ -4,7 +4,7 @@
 #include <random>
 #include <sstream>
 
-#include "app/commands.h"
+#include "app/main_window/commands.h"
 #include "files/paths.h"
 #include "stats/stats_line.h"
 

@@ -14,7 +14,7 @@
 #include "blocks.h"
 #include "recording_sink.h"
 #include "stats/error.h"
-#include "app/window_state.h"
+#include "app/main_window/window_state.h"
 
 namespace fragtally::testing {
 

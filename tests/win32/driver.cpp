@@ -44,7 +44,7 @@
 #include <string>
 #include <vector>
 
-#include "app/layout.h"
+#include "app/main_window/layout.h"
 #include "control_reading.h"
 #include "platform/platform.h"
 #include "transcript.h"

@@ -3,7 +3,7 @@
 // after a message box and after the window was minimised and restored, and
 // Space and Enter press the focused button.
 
-#include "app/messages.h"
+#include "app/text/messages.h"
 #include "window_support.h"
 
 namespace fragtally::testing {

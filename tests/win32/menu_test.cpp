@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "app/menus.h"
-#include "app/players_session.h"
+#include "app/main_window/menus.h"
+#include "app/players_window/players_session.h"
 #include "blocks.h"
 #include "window/win32/players_window.h"
 #include "window/win32/text.h"

@@ -25,7 +25,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/commands.h"
+#include "app/main_window/commands.h"
 #include "files/paths.h"
 #include "files/stats_file.h"
 #include "stats/player_table.h"

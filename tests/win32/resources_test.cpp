@@ -9,14 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/layout.h"
-#include "app/version.h"
+#include "app/main_window/layout.h"
+#include "app/program/version.h"
 #include "window/win32/resource.h"
 
 namespace fragtally::testing {
 namespace {
 
-// The version resource is the project's version (app/version.h), whose three
+// The version resource is the project's version (app/program/version.h), whose three
 // numbers the caption runs together: 0,5,0,0 and "0.5.0" for "... version 050".
 TEST(Resources, TheVersionIsTheProjectsAndTheCaptions) {
   const std::string caption = kWindowCaption;

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/messages.h"
+#include "app/text/messages.h"
 #include "platform/platform.h"
 #include "window/win32/message_box_sink.h"
 #include "window/win32/running_copy.h"

@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "app/text_decoding.h"
+#include "app/text/text_decoding.h"
 #include "window/win32/message_box_sink.h"
 #include "window/win32/text.h"
 

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/layout.h"
+#include "app/main_window/layout.h"
 #include "control_reading.h"
 #include "test_support.h"
 #include "window/win32/form1.h"

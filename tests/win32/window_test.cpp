@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/messages.h"
+#include "app/text/messages.h"
 #include "files/paths.h"
 #include "memory_file_system.h"
 #include "pass_through_file_system.h"

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "app/chart.h"
+#include "app/players_window/chart.h"
 
 namespace fragtally {
 

@@ -9,9 +9,9 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/form_session.h"
-#include "app/layout.h"
-#include "app/menus.h"
+#include "app/main_window/form_session.h"
+#include "app/main_window/layout.h"
+#include "app/main_window/menus.h"
 
 class QAction;
 class QComboBox;

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "app/players_session.h"
+#include "app/players_window/players_session.h"
 
 class QComboBox;
 class QLabel;

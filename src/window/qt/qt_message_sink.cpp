@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QString>
 
-#include "app/text_decoding.h"
+#include "app/text/text_decoding.h"
 
 namespace fragtally {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/messages.h"
+#include "app/text/messages.h"
 
 namespace fragtally {
 

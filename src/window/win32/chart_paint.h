@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/chart.h"
+#include "app/players_window/chart.h"
 
 namespace fragtally::win32 {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "app/text_decoding.h"
+#include "app/text/text_decoding.h"
 #include "window/win32/frame.h"
 #include "window/win32/newer_windows.h"
 #include "window/win32/panel_paint.h"

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "app/form_session.h"
-#include "app/layout.h"
-#include "app/menus.h"
+#include "app/main_window/form_session.h"
+#include "app/main_window/layout.h"
+#include "app/main_window/menus.h"
 #include "window/win32/picture.h"
 #include "window/win32/players_window.h"
 #include "window/win32/save_dialog.h"

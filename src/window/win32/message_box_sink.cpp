@@ -1,6 +1,6 @@
 #include "window/win32/message_box_sink.h"
 
-#include "app/text_decoding.h"
+#include "app/text/text_decoding.h"
 #include "window/win32/text.h"
 
 namespace fragtally::win32 {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/messages.h"
+#include "app/text/messages.h"
 
 namespace fragtally::win32 {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/layout.h"
+#include "app/main_window/layout.h"
 
 namespace fragtally::win32 {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/text_decoding.h"
+#include "app/text/text_decoding.h"
 #include "window/win32/chart_paint.h"
 #include "window/win32/list_view.h"
 #include "window/win32/text.h"

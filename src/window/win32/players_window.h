@@ -11,7 +11,7 @@
 #include <array>
 #include <string>
 
-#include "app/players_session.h"
+#include "app/players_window/players_session.h"
 
 namespace fragtally::win32 {
 

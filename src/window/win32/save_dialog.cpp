@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/text_decoding.h"
+#include "app/text/text_decoding.h"
 #include "window/win32/text.h"
 
 namespace fragtally::win32 {

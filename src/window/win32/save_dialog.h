@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/menus.h"
+#include "app/main_window/menus.h"
 
 namespace fragtally::win32 {
 

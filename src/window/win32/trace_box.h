@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/window_state.h"
+#include "app/main_window/window_state.h"
 
 namespace fragtally::win32 {
 

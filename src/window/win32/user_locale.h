@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/report.h"
+#include "app/exports/report.h"
 
 namespace fragtally::win32 {
 

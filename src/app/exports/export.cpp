@@ -1,9 +1,9 @@
-#include "app/export.h"
+#include "app/exports/export.h"
 
 #include <exception>
 
-#include "app/commands.h"
-#include "app/players_session.h"
+#include "app/main_window/commands.h"
+#include "app/players_window/players_session.h"
 #include "files/paths.h"
 #include "files/stats_file.h"
 #include "stats/numbers.h"

@@ -1,4 +1,4 @@
-#include "app/players_session.h"
+#include "app/players_window/players_session.h"
 
 #include <algorithm>
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/version.h"
+#include "app/program/version.h"
 
 namespace fragtally {
 

@@ -1,4 +1,4 @@
-#include "app/import_report.h"
+#include "app/main_window/import_report.h"
 
 #include <set>
 

@@ -1,4 +1,4 @@
-#include "app/messages.h"
+#include "app/text/messages.h"
 
 #include <utility>
 #include <vector>

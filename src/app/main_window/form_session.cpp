@@ -1,9 +1,9 @@
-#include "app/form_session.h"
+#include "app/main_window/form_session.h"
 
 #include <utility>
 
-#include "app/commands.h"
-#include "app/import_report.h"
+#include "app/main_window/commands.h"
+#include "app/main_window/import_report.h"
 #include "files/paths.h"
 
 namespace fragtally {

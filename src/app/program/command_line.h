@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/export.h"
+#include "app/exports/export.h"
 
 namespace fragtally {
 

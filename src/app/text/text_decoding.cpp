@@ -1,4 +1,4 @@
-#include "app/text_decoding.h"
+#include "app/text/text_decoding.h"
 
 #include "platform/utf8.h"
 

@@ -1,10 +1,10 @@
-#include "app/chart.h"
+#include "app/players_window/chart.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "app/html_escape.h"
-#include "app/number_format.h"
+#include "app/text/html_escape.h"
+#include "app/text/number_format.h"
 #include "stats/numbers.h"
 
 namespace fragtally {

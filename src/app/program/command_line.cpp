@@ -1,10 +1,10 @@
-#include "app/command_line.h"
+#include "app/program/command_line.h"
 
 #include <algorithm>
 #include <iterator>
 #include <string_view>
 
-#include "app/version.h"
+#include "app/program/version.h"
 
 namespace fragtally {
 

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/chart.h"
-#include "app/ratings.h"
+#include "app/players_window/chart.h"
+#include "app/main_window/ratings.h"
 #include "files/journal.h"
 #include "stats/player_table.h"
 

@@ -1,4 +1,4 @@
-#include "app/layout.h"
+#include "app/main_window/layout.h"
 
 #include <algorithm>
 #include <array>

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/players.h"
-#include "app/window_state.h"
+#include "app/players_window/players.h"
+#include "app/main_window/window_state.h"
 
 namespace fragtally {
 

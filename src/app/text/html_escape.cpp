@@ -1,4 +1,4 @@
-#include "app/html_escape.h"
+#include "app/text/html_escape.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/players.h"
+#include "app/players_window/players.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,8 +6,8 @@
 #include <unordered_map>
 #include <utility>
 
-#include "app/number_format.h"
-#include "app/panels.h"
+#include "app/text/number_format.h"
+#include "app/main_window/panels.h"
 #include "stats/numbers.h"
 #include "stats/weapons.h"
 

@@ -17,11 +17,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/export.h"
-#include "app/menus.h"
-#include "app/messages.h"
-#include "app/panels.h"
-#include "app/window_state.h"
+#include "app/exports/export.h"
+#include "app/main_window/menus.h"
+#include "app/text/messages.h"
+#include "app/main_window/panels.h"
+#include "app/main_window/window_state.h"
 
 namespace fragtally {
 

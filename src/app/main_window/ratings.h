@@ -7,7 +7,7 @@
 
 #include "stats/player_table.h"
 #include "stats/weapons.h"
-#include "app/window_state.h"
+#include "app/main_window/window_state.h"
 
 namespace fragtally {
 

@@ -1,4 +1,4 @@
-#include "app/number_format.h"
+#include "app/text/number_format.h"
 
 #include <charconv>
 #include <cmath>

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
-#include "app/report.h"
-#include "app/window_state.h"
+#include "app/text/messages.h"
+#include "app/exports/report.h"
+#include "app/main_window/window_state.h"
 
 namespace fragtally {
 

@@ -1,10 +1,10 @@
-#include "app/commands.h"
+#include "app/main_window/commands.h"
 
 #include <exception>
 
-#include "app/import_report.h"
-#include "app/ratings.h"
-#include "app/version.h"
+#include "app/main_window/import_report.h"
+#include "app/main_window/ratings.h"
+#include "app/program/version.h"
 #include "files/paths.h"
 #include "files/store.h"
 #include "import/log_import.h"

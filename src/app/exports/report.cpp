@@ -1,7 +1,7 @@
-#include "app/report.h"
+#include "app/exports/report.h"
 
-#include "app/html_escape.h"
-#include "app/text_decoding.h"
+#include "app/text/html_escape.h"
+#include "app/text/text_decoding.h"
 #include "stats/numbers.h"
 
 namespace fragtally {

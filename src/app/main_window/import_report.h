@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/window_state.h"
+#include "app/main_window/window_state.h"
 
 namespace fragtally {
 

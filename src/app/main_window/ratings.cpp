@@ -1,10 +1,10 @@
-#include "app/ratings.h"
+#include "app/main_window/ratings.h"
 
 #include <cmath>
 #include <limits>
 
-#include "app/number_format.h"
-#include "app/panels.h"
+#include "app/text/number_format.h"
+#include "app/main_window/panels.h"
 #include "stats/numbers.h"
 
 namespace fragtally {

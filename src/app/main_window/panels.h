@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/layout.h"
-#include "app/window_state.h"
+#include "app/main_window/layout.h"
+#include "app/main_window/window_state.h"
 #include "stats/error.h"
 
 namespace fragtally {

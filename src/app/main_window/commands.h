@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "app/messages.h"
-#include "app/panels.h"
-#include "app/window_state.h"
+#include "app/text/messages.h"
+#include "app/main_window/panels.h"
+#include "app/main_window/window_state.h"
 #include "files/store.h"
 
 namespace fragtally {

@@ -1,4 +1,4 @@
-#include "app/menus.h"
+#include "app/main_window/menus.h"
 
 #include <array>
 

@@ -1,10 +1,10 @@
-#include "app/panels.h"
+#include "app/main_window/panels.h"
 
 #include <cmath>
 #include <optional>
 #include <utility>
 
-#include "app/layout.h"
+#include "app/main_window/layout.h"
 #include "stats/numbers.h"
 #include "stats/weapons.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/players.h"
+#include "app/players_window/players.h"
 
 namespace fragtally {
 
