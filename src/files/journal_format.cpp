@@ -19,38 +19,59 @@ void AppendCount(std::string& out, const std::optional<std::int64_t>& count) {
   if (count) AppendNumber(out, *count);
 }
 
+char* PutDigest(char* at, const std::optional<std::uint64_t>& digest);
+
 void AppendDigest(std::string& out, const std::optional<std::uint64_t>& digest) {
-  if (!digest) {
-    out.push_back('-');
-    return;
-  }
-  static constexpr char kHex[] = "0123456789abcdef";
-  for (int shift = 60; shift >= 0; shift -= 4) out.push_back(kHex[(*digest >> shift) & 0xF]);
+  char text[16];
+  out.append(text, static_cast<std::size_t>(PutDigest(text, digest) - text));
 }
 
-// The longest an M line can be, its session already escaped.
-std::size_t MatchLineMax(std::string_view escaped_session, std::string_view name) {
-  return escaped_session.size() + 2 * name.size() + (kCounterColumns.size() + 2) * (kNumberTextMax + 1) + 8;
+// The longest an M line can be.
+std::size_t MatchLineMax(const MatchLineFields& f) {
+  return f.EscapedSession.size() + f.EscapedMap.size() + 2 * f.Name.size() +
+         (kCounterColumns.size() + 3) * (kNumberTextMax + 1) + 16 + 12;
+}
+
+char* PutDigest(char* at, const std::optional<std::uint64_t>& digest) {
+  if (!digest) {
+    *at++ = '-';
+    return at;
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  for (int shift = 60; shift >= 0; shift -= 4) *at++ = kHex[(*digest >> shift) & 0xF];
+  return at;
+}
+
+char* PutBytes(char* at, std::string_view bytes) {
+  if (!bytes.empty()) {  // an empty view may have no bytes at all to copy from
+    std::memcpy(at, bytes.data(), bytes.size());
+    at += bytes.size();
+  }
+  return at;
 }
 
 // An M line, written at `at` (room for MatchLineMax); returns its end.
-char* PutMatchLine(char* at, std::int64_t import, std::string_view escaped_session, std::int64_t position,
-                   std::string_view name, const CounterValues& added) {
+char* PutMatchLine(char* at, std::int64_t import, const MatchLineFields& f) {
   *at++ = 'M';
   *at++ = '\t';
   at = WriteNumber(at, import);
   *at++ = '\t';
-  if (!escaped_session.empty()) {  // an empty view may have no bytes at all to copy from
-    std::memcpy(at, escaped_session.data(), escaped_session.size());
-    at += escaped_session.size();
-  }
+  at = PutBytes(at, f.EscapedSession);
   *at++ = '\t';
-  at = WriteNumber(at, position);
+  at = WriteNumber(at, f.Position);
   *at++ = '\t';
-  at = PutEscaped(at, name);
-  for (const std::int32_t value : added) {
+  at = PutEscaped(at, f.Name);
+  for (const std::int32_t value : *f.Added) {
     *at++ = '\t';
     at = WriteNumber(at, value);
+  }
+  if (f.Match > 0) {  // a block without a match is written as before matches were told apart
+    *at++ = '\t';
+    at = WriteNumber(at, f.Match);
+    *at++ = '\t';
+    at = PutBytes(at, f.EscapedMap);
+    *at++ = '\t';
+    at = PutDigest(at, f.Digest);
   }
   *at++ = '\r';
   *at++ = '\n';
@@ -172,11 +193,10 @@ void AppendEscaped(std::string& out, std::string_view bytes) {
   out.resize(static_cast<std::size_t>(PutEscaped(out.data() + start, bytes) - out.data()));
 }
 
-void AppendMatchLine(std::string& out, std::size_t& used, std::int64_t import, std::string_view escaped_session,
-                     std::int64_t position, std::string_view name, const CounterValues& added) {
-  const std::size_t most = MatchLineMax(escaped_session, name);
+void AppendMatchLine(std::string& out, std::size_t& used, std::int64_t import, const MatchLineFields& fields) {
+  const std::size_t most = MatchLineMax(fields);
   if (out.size() < used + most) out.resize(std::max(2 * out.size(), used + most));
-  char* const end = PutMatchLine(out.data() + used, import, escaped_session, position, name, added);
+  char* const end = PutMatchLine(out.data() + used, import, fields);
   used = static_cast<std::size_t>(end - out.data());
 }
 
@@ -236,18 +256,26 @@ bool ParseMatch(std::string_view line, JournalMatch& m) {
   if (!NextField(rest, field, last) || !Unescape(field, m.Name)) return false;
   for (std::int32_t& added : m.Added)
     if (!NextField(rest, field, last) || !ParseInt(field, added)) return false;
-  return last;
+  m.Match = 0;
+  m.Map.clear();
+  m.Digest.reset();
+  if (last) return true;  // written before matches were told apart
+  if (!NextField(rest, field, last) || !ParseInt(field, m.Match) || m.Match < 1) return false;
+  if (!NextField(rest, field, last) || !Unescape(field, m.Map)) return false;
+  return NextField(rest, field, last) && ParseDigest(field, m.Digest) && last;
 }
 
 std::string JournalImportText(const std::vector<JournalMatch>& matches, const JournalCommit& commit) {
   std::string out;
   out.reserve(matches.size() * 160 + 256);
   std::size_t used = 0;
-  std::string session;
+  std::string session, map;
   for (const JournalMatch& m : matches) {
     session.clear();
     AppendEscaped(session, m.Session);
-    AppendMatchLine(out, used, commit.Import, session, m.Position, m.Name, m.Added);
+    map.clear();
+    AppendEscaped(map, m.Map);
+    AppendMatchLine(out, used, commit.Import, {session, m.Position, m.Name, &m.Added, m.Match, map, m.Digest});
   }
   out.resize(used);
   AppendCommit(out, commit);

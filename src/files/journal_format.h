@@ -9,7 +9,11 @@
 // that a spreadsheet opens it; the first field of a line is its kind:
 //
 //   M  import  session  position  name  24 counters (kCounterColumns' order)
-//      one imported block: what it added to its player's counters
+//      match  map  digest
+//      one imported block: what it added to its player's counters, the
+//      match it belongs to (its number in the session), the map and the
+//      digest of its lines. A line written before matches were told apart
+//      ends after the counters: its block has no match, map or digest.
 //   C  import  time  marker  counted  previous marker  previous counted
 //      players before  players after  digest before  digest after
 //      import in effect before  import in effect after  highest import number
@@ -75,8 +79,17 @@ void AppendEscaped(std::string& out, std::string_view bytes);
 // Appends an M line at the end of `out`, whose size it keeps in `used` (the
 // room beyond is grown as needed, and cut only by the caller). The session
 // is escaped already.
-void AppendMatchLine(std::string& out, std::size_t& used, std::int64_t import, std::string_view escaped_session,
-                     std::int64_t position, std::string_view name, const CounterValues& added);
+// The same for the map.
+struct MatchLineFields {
+  std::string_view EscapedSession;
+  std::int64_t Position = 0;
+  std::string_view Name;
+  const CounterValues* Added = nullptr;
+  std::int64_t Match = 0;
+  std::string_view EscapedMap;
+  std::optional<std::uint64_t> Digest;
+};
+void AppendMatchLine(std::string& out, std::size_t& used, std::int64_t import, const MatchLineFields& fields);
 // Appends a C or U line.
 void AppendCommit(std::string& out, const JournalCommit& commit);
 

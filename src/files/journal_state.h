@@ -27,6 +27,15 @@ struct JournalMatch {
   std::string Session;
   std::int64_t Position = 0;  // the block's place in its session, from 1
   std::string Name;           // the player's name, bytes as in the log
+  // The match the block belongs to: its number in the game session, from 1
+  // (0 for a block journaled before matches were told apart: it takes no
+  // part in places, wins or ratings), and the map it was played on (bytes,
+  // empty when the log did not say).
+  std::int64_t Match = 0;
+  std::string Map;
+  // A digest of the block's lines (line ends left out), which with the
+  // session and position makes the block's key; none for an older line.
+  std::optional<std::uint64_t> Digest;
   // What the block changed, modulo 2^32: the counter after it minus the
   // counter before it (the games line sets a total instead of adding, and a
   // block that failed part-way keeps what it added before the failure).
@@ -42,21 +51,26 @@ struct BlockStart {
 
 // A block imported and not journaled yet, kept small (an import may read
 // hundreds of thousands): its player's slot, its game session (an index into
-// JournalState::Sessions, -1 for none), its place in the session and what it
-// changed (as JournalMatch::Added).
+// JournalState::Sessions, -1 for none), its place in the session, its match
+// and map (an index into JournalState::Maps, -1 for none), the digest of its
+// lines and what it changed (as JournalMatch).
 struct PendingBlock {
   std::int16_t Slot = 0;
   std::int32_t Session = -1;
   std::int64_t Position = 0;
+  std::int32_t Match = 0;
+  std::int32_t Map = -1;
+  std::uint64_t Digest = 0;
   CounterValues Added{};
 };
 
 // What one import read, for the journal: its blocks in the order read (each
-// still in the table) and the game sessions they came from (PendingBlock's
-// Session indexes these).
+// still in the table), the game sessions they came from and the maps they
+// were played on (PendingBlock's Session and Map index these).
 struct ImportedBlocks {
   std::vector<PendingBlock> Blocks;
   std::vector<std::string> Sessions;
+  std::vector<std::string> Maps;
 };
 
 // Told by an import as it reads, so that the journal's lines can be on their
@@ -75,10 +89,11 @@ class ImportWatcher {
 
 // The journal as this run of the program knows it.
 struct JournalState {
-  // Blocks imported since the last commit, and the game sessions they came
-  // from; they are journaled by the next save.
+  // Blocks imported since the last commit, and the game sessions and maps
+  // they came from; they are journaled by the next save.
   std::vector<PendingBlock> Pending;
   std::vector<std::string> Sessions;
+  std::vector<std::string> Maps;
   // The first AheadBlocks of Pending are in the journal already, as M lines
   // of import AheadImport that no C line follows yet: an import writes its
   // lines while it reads the log, and its commit adds the rest.

@@ -21,9 +21,11 @@ constexpr std::size_t kJournalBatch = 8192;
 // Makes the lines of `lines` at the end of `text`.
 void MakeLines(std::int64_t import, const std::vector<JournalLineWriter::Line>& lines, std::string& text) {
   std::size_t used = text.size();
+  const auto view = [](const std::string* text) { return text != nullptr ? std::string_view(*text) : std::string_view(); };
   for (const JournalLineWriter::Line& line : lines)
-    AppendMatchLine(text, used, import, line.Session != nullptr ? std::string_view(*line.Session) : std::string_view(),
-                    line.Position, *line.Name, line.Added);
+    AppendMatchLine(text, used, import,
+                    {view(line.Session), line.Position, *line.Name, &line.Added, line.Match, view(line.Map),
+                     line.Match > 0 ? std::optional<std::uint64_t>(line.Digest) : std::nullopt});
   text.resize(used);
 }
 
@@ -98,17 +100,27 @@ JournalLineWriter::JournalLineWriter(std::string path, std::int64_t import) : pa
 
 JournalLineWriter::~JournalLineWriter() = default;
 
-void JournalLineWriter::Add(const std::vector<std::string>& sessions, const PlayerTable& table, const PendingBlock& block) {
-  const std::string* session = nullptr;
-  if (block.Session >= 0) {
-    const std::size_t index = static_cast<std::size_t>(block.Session);
-    while (sessions_.size() <= index) {
-      std::string& escaped = sessions_.emplace_back();
-      AppendEscaped(escaped, sessions[sessions_.size() - 1]);
-    }
-    session = &sessions_[index];
+namespace {
+
+// `names[index]` escaped, from `escaped`, which grows as far as needed;
+// nullptr for index -1.
+const std::string* Escaped(std::deque<std::string>& escaped, const std::vector<std::string>& names,
+                           std::int32_t index) {
+  if (index < 0) return nullptr;
+  const auto at = static_cast<std::size_t>(index);
+  while (escaped.size() <= at) {
+    const std::string& name = names[escaped.size()];
+    AppendEscaped(escaped.emplace_back(), name);
   }
-  gathered_.push_back({&table.PlayerName[block.Slot], session, block.Position, block.Added});
+  return &escaped[at];
+}
+
+}  // namespace
+
+void JournalLineWriter::Add(const std::vector<std::string>& sessions, const std::vector<std::string>& maps,
+                            const PlayerTable& table, const PendingBlock& block) {
+  gathered_.push_back({&table.PlayerName[block.Slot], Escaped(sessions_, sessions, block.Session), block.Position,
+                       block.Added, block.Match, Escaped(maps_, maps, block.Map), block.Digest});
   if (gathered_.size() < kJournalBatch) return;
   // To the helper thread, once the batch before is appended; without one
   // (the system would not start it), appended here.
@@ -150,7 +162,7 @@ void AppendImportToJournal(const std::string& path, const JournalState& journal,
                            const JournalCommit& commit) {
   JournalLineWriter lines(path, commit.Import);
   const std::size_t ahead = journal.AheadImport == commit.Import ? journal.AheadBlocks : 0;
-  for (std::size_t i = ahead; i < journal.Pending.size(); ++i) lines.Add(journal.Sessions, table, journal.Pending[i]);
+  for (std::size_t i = ahead; i < journal.Pending.size(); ++i) lines.Add(journal.Sessions, journal.Maps, table, journal.Pending[i]);
   lines.Finish(commit);
 }
 

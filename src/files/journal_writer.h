@@ -32,8 +32,10 @@ class JournalLineWriter {
   JournalLineWriter& operator=(const JournalLineWriter&) = delete;
   // One block kept until the commit (its name is that of its slot in
   // `table`, which must not change while the writer lives; its session is
-  // one of `sessions`, whose strings must not change either).
-  void Add(const std::vector<std::string>& sessions, const PlayerTable& table, const PendingBlock& block);
+  // one of `sessions` and its map one of `maps`, whose strings must not
+  // change either).
+  void Add(const std::vector<std::string>& sessions, const std::vector<std::string>& maps, const PlayerTable& table,
+           const PendingBlock& block);
   // Waits until the batch the helper has is appended; the blocks gathered
   // since stay to be written by the commit.
   void Settle();
@@ -48,6 +50,9 @@ class JournalLineWriter {
     const std::string* Session;  // escaped; nullptr for none
     std::int64_t Position;
     CounterValues Added;
+    std::int64_t Match;
+    const std::string* Map;  // escaped; nullptr for none
+    std::uint64_t Digest;
   };
   class Maker;
 
@@ -58,6 +63,7 @@ class JournalLineWriter {
   std::string path_;
   std::int64_t import_;
   std::deque<std::string> sessions_;  // JournalState::Sessions escaped, as far as met
+  std::deque<std::string> maps_;      // and JournalState::Maps
   std::vector<Line> gathered_;
   std::unique_ptr<Maker> maker_;  // started with the first full batch
   bool without_helper_ = false;   // the system would not start it

@@ -95,6 +95,7 @@ bool LineReader::NextLine(std::string_view& line) {
       std::size_t stop = (at > begin_ && start[at - 1] == '\r') ? at - 1 : at;
       line = std::string_view(start + begin_, stop - begin_);
       begin_ = at + 1;
+      if (line_digest_ != nullptr) DigestLine(line);
       return true;
     }
     std::size_t unread = end_ - begin_;
@@ -107,10 +108,16 @@ bool LineReader::NextLine(std::string_view& line) {
       std::size_t stop = buffer_[end_ - 1] == '\r' ? end_ - 1 : end_;
       line = std::string_view(buffer_.get() + begin_, stop - begin_);
       begin_ = end_;
+      if (line_digest_ != nullptr) DigestLine(line);
       return true;
     }
     searched = begin_ + unread;
   }
+}
+
+void LineReader::DigestLine(std::string_view line) {
+  line_digest_->Update(line);
+  line_digest_->Update("\n");
 }
 
 bool LineReader::ReadLine(std::string& line) {

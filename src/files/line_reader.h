@@ -43,9 +43,13 @@ class LineReader {
   // Every byte read from now on also goes into `digest` (nullptr: none);
   // read to the end from the start, it is the file's digest.
   void DigestInto(ContentDigest* digest) { digest_ = digest; }
+  // Every line returned from now on also goes into `digest` (nullptr: none),
+  // each followed by one LF whatever its line end was.
+  void DigestLinesInto(ContentDigest* digest) { line_digest_ = digest; }
 
  private:
   bool Fill();
+  void DigestLine(std::string_view line);
 
   std::unique_ptr<platform::InputFile> file_;
   std::unique_ptr<char[]> buffer_;  // not zeroed: only bytes read are looked at
@@ -55,6 +59,7 @@ class LineReader {
   std::uint64_t file_offset_ = 0;  // where the bytes after end_ start in the file
   bool eof_ = true;
   ContentDigest* digest_ = nullptr;
+  ContentDigest* line_digest_ = nullptr;
 };
 
 }  // namespace fragtally

@@ -114,7 +114,7 @@ class WritingAhead final : public ImportWatcher {
   explicit WritingAhead(FileState& state) : state_(state), pending_before_(state.Journal.Pending.size()) { Start(); }
 
   void BlockRead(const ImportedBlocks& read, const PlayerTable& table) override {
-    Write([&] { lines_->Add(read.Sessions, table, read.Blocks.back()); });
+    Write([&] { lines_->Add(read.Sessions, read.Maps, table, read.Blocks.back()); });
   }
 
   // The lines written for what is taken back keep their number, which no C
@@ -177,16 +177,20 @@ class WritingAhead final : public ImportWatcher {
 
 // What an import read joins the blocks kept for the next commit.
 void Keep(JournalState& journal, ImportedBlocks& read) {
-  if (journal.Pending.empty() && journal.Sessions.empty()) {
+  if (journal.Pending.empty() && journal.Sessions.empty() && journal.Maps.empty()) {
     journal.Pending = std::move(read.Blocks);
     journal.Sessions = std::move(read.Sessions);
+    journal.Maps = std::move(read.Maps);
     return;
   }
-  const auto offset = static_cast<std::int32_t>(journal.Sessions.size());
+  const auto session_offset = static_cast<std::int32_t>(journal.Sessions.size());
+  const auto map_offset = static_cast<std::int32_t>(journal.Maps.size());
   for (std::string& session : read.Sessions) journal.Sessions.push_back(std::move(session));
+  for (std::string& map : read.Maps) journal.Maps.push_back(std::move(map));
   journal.Pending.reserve(journal.Pending.size() + read.Blocks.size());
   for (PendingBlock& block : read.Blocks) {
-    if (block.Session >= 0) block.Session += offset;
+    if (block.Session >= 0) block.Session += session_offset;
+    if (block.Map >= 0) block.Map += map_offset;
     journal.Pending.push_back(block);
   }
 }
@@ -295,6 +299,7 @@ CommitOutcome CommitStore(FileState& state) {
   if (commit) {
     journal.Pending.clear();
     journal.Sessions.clear();
+    journal.Maps.clear();
     Committed(state, *commit);
   }
   try {

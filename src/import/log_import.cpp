@@ -25,6 +25,23 @@ bool IsStartupLine(std::string_view line) {
          std::memcmp(line.data(), kStartupPrefix.data(), kStartupPrefix.size()) == 0;
 }
 
+// A line that does not end a match: empty or blanks, or "console:" followed
+// by nothing but blanks (the block terminator among them). Between the
+// blocks of one match the game writes nothing else.
+bool IsBlankLine(std::string_view line) {
+  if (line.starts_with("console:")) line.remove_prefix(8);
+  return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// The map a line "map: NAME" names, or none.
+constexpr std::string_view kMapPrefix = "map: ";
+std::optional<std::string_view> MapOf(std::string_view line) {
+  if (!line.starts_with(kMapPrefix)) return std::nullopt;
+  line.remove_prefix(kMapPrefix.size());
+  const std::size_t end = line.find_last_not_of(" \t");
+  return line.substr(0, end == std::string_view::npos ? 0 : end + 1);
+}
+
 // The game session a start-up line opens, as the journal names it: the date
 // and time "Www Mmm dd hh:mm:ss yyyy" after the prefix as "yyyy-mm-dd
 // hh:mm:ss", anything else as it stands (without the blanks before it).
@@ -168,6 +185,10 @@ class LogImport {
         if (IsStatsHeader(line)) SkipStatsBlock(log_);
         continue;
       }
+      if (IsStatsHeader(line)) {
+        Block(line);
+        continue;
+      }
       if (IsStartupLine(line)) {
         state_.StartupMarker.assign(line);
         NewSession(line);
@@ -175,8 +196,10 @@ class LogImport {
         in_marker_session_ = false;
         counting_ = true;
         anything_new_ = true;
+      } else if (!IsBlankLine(line)) {
+        in_match_ = false;  // chat, a kill, "Fraglimit hit.", a map: the match is over
+        if (std::optional<std::string_view> map = MapOf(line)) SetMap(*map);
       }
-      if (IsStatsHeader(line)) Block(line);
     }
     if (failure_) std::rethrow_exception(failure_);
     return anchored_ && !anything_new_ ? ImportOutcome::LogUnchanged : ImportOutcome::Completed;
@@ -207,6 +230,8 @@ class LogImport {
   }
 
   void Block(std::string_view header) {
+    if (!in_match_) ++match_;
+    in_match_ = true;
     if (in_marker_session_ && (skip_whole_session_ || to_skip_ > 0)) {
       SkipStatsBlock(log_);
       if (skip_whole_session_)
@@ -221,26 +246,35 @@ class LogImport {
     const std::int64_t position = counting_ ? *state_.BlocksAfterMarker : ++before_first_session_;
     state_.CurrentLine.assign(header);
     BlockStart start;
+    ContentDigest digest;
+    digest.Update(header);
+    digest.Update("\n");
+    log_.DigestLinesInto(&digest);
     try {
       AddStatsBlock(state_, log_, &start);
     } catch (const std::exception&) {
-      Journal(start, position);
+      log_.DigestLinesInto(nullptr);
+      Journal(start, position, digest.Value());
       // A failure is final only if the remembered line does not come later.
       if (!watching_) throw;
       failure_ = std::current_exception();
       if (!IsStatsTerminator(state_.CurrentLine)) SkipStatsBlock(log_);
       return;
     }
-    Journal(start, position);
+    log_.DigestLinesInto(nullptr);
+    Journal(start, position, digest.Value());
   }
 
   // What the block changed in its slot, for the journal.
-  void Journal(const BlockStart& start, std::int64_t position) {
+  void Journal(const BlockStart& start, std::int64_t position, std::uint64_t digest) {
     if (start.Slot == 0) return;  // no player was found or added: nothing changed
     PendingBlock& block = read_.Blocks.emplace_back();
     block.Slot = start.Slot;
     block.Session = session_;
     block.Position = position;
+    block.Match = match_;
+    block.Map = map_;
+    block.Digest = digest;
     for (std::size_t i = 0; i < kCounterColumns.size(); ++i)
       block.Added[i] = static_cast<std::int32_t>(static_cast<std::uint32_t>((state_.Table.*kCounterColumns[i].Member)[start.Slot]) -
                                                  static_cast<std::uint32_t>(start.Counters[i]));
@@ -251,6 +285,16 @@ class LogImport {
     std::vector<std::string>& sessions = read_.Sessions;
     sessions.push_back(SessionOf(startup_line));
     session_ = static_cast<std::int32_t>(sessions.size() - 1);
+    match_ = 0;
+    in_match_ = false;
+    map_ = -1;
+  }
+
+  void SetMap(std::string_view map) {
+    std::vector<std::string>& maps = read_.Maps;
+    if (map_ >= 0 && maps[static_cast<std::size_t>(map_)] == map) return;
+    if (maps.empty() || maps.back() != map) maps.emplace_back(map);
+    map_ = static_cast<std::int32_t>(maps.size() - 1);
   }
 
   FileState& state_;
@@ -269,6 +313,12 @@ class LogImport {
   std::exception_ptr failure_;
   std::int32_t session_ = -1;              // the game session being read (read_.Sessions), for the journal
   std::int64_t before_first_session_ = 0;  // blocks read before the log's first start-up line
+  // The matches of the game session being read: the last one's number, and
+  // whether nothing but blank lines came since its last block (the next
+  // block is then of the same match). The map: an index into read_.Maps.
+  std::int32_t match_ = 0;
+  bool in_match_ = false;
+  std::int32_t map_ = -1;
   ImportedBlocks& read_;
   ImportWatcher* const watcher_;
 };
