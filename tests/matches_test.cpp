@@ -102,6 +102,15 @@ TEST_F(MatchesTest, BlocksWithNothingButBlankLinesBetweenThemAreOneMatch) {
   const MatchTally bob_tally = TallyGames(book, book.ByPerson[bob]);
   EXPECT_EQ(bob_tally.Matches, 3);
   EXPECT_EQ(bob_tally.Wins, 2);
+
+  // A newcomer's match alone leaves the newcomer's rating, with a point in its history.
+  SkillCache skills;
+  skills.Update(book);
+  std::uint32_t dan = 0;
+  ASSERT_TRUE(people_.Find("Dan", dan));
+  EXPECT_EQ(ShownSkill(skills.RatingOf(dan)), 0.0);
+  ASSERT_EQ(skills.History().People.at(dan).size(), 1u);
+  EXPECT_EQ(skills.History().People[dan][0].Match, 2u);
 }
 
 TEST_F(MatchesTest, AMatchTwoImportsReadIsOneMatch) {

@@ -156,10 +156,12 @@ void SkillCache::Update(const MatchBook& book) {
     TrimSkillHistory(history_, from);
   }
   if (checkpoints_.empty()) checkpoints_.push_back(ratings_);
-  for (std::size_t m = from; m < placings.size(); ++m) {
-    RateMatches(ratings_, std::span<const MatchPlacings>(&placings[m], 1), &history_);
-    if ((m + 1) % kSkillCheckpointEvery == 0 && checkpoints_.size() == (m + 1) / kSkillCheckpointEvery)
-      checkpoints_.push_back(ratings_);
+  // Up to each saved state's place in turn.
+  for (std::size_t m = from; m < placings.size();) {
+    const std::size_t end = std::min(placings.size(), (m / kSkillCheckpointEvery + 1) * kSkillCheckpointEvery);
+    RateMatches(ratings_, std::span<const MatchPlacings>(placings.data() + m, end - m), &history_);
+    m = end;
+    if (m % kSkillCheckpointEvery == 0 && checkpoints_.size() == m / kSkillCheckpointEvery) checkpoints_.push_back(ratings_);
   }
   last_rated_ = placings.size() - from;
   keys_ = std::move(keys);
