@@ -27,6 +27,15 @@ void SetColumns(HWND list, const std::vector<ListColumn>& columns) {
   }
 }
 
+void SetColumnCaptions(HWND list, const std::vector<std::wstring>& captions) {
+  for (std::size_t i = 0; i < captions.size(); ++i) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = const_cast<wchar_t*>(captions[i].c_str());
+    ListView_SetColumn(list, static_cast<int>(i), &column);
+  }
+}
+
 void SetRows(HWND list, const std::vector<std::vector<std::wstring>>& rows) {
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   ListView_DeleteAllItems(list);
