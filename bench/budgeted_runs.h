@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,6 +63,7 @@ class MedianReporter : public benchmark::ConsoleReporter {
 struct BudgetedResult {
   std::map<std::string, double> medians_ms;
   bool within = true;
+  int name_width = 0;  // the names' column in the summary
 };
 inline BudgetedResult RunBudgeted(const std::vector<Operation>& operations, int repetitions, const std::string& title) {
   for (const Operation& operation : operations)
@@ -72,13 +74,15 @@ inline BudgetedResult RunBudgeted(const std::vector<Operation>& operations, int 
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
   std::printf("\n== %s (wall time, median of %d repetitions) ==\n", title.c_str(), repetitions);
-  BudgetedResult result{reporter.medians_ms, true};
+  BudgetedResult result{reporter.medians_ms, true, 0};
+  for (const Operation& operation : operations)
+    result.name_width = std::max(result.name_width, static_cast<int>(std::strlen(operation.name)));
   for (const Operation& operation : operations) {
     const auto found = reporter.medians_ms.find(operation.name);
     if (found == reporter.medians_ms.end()) continue;  // filtered out
     const double ms = found->second;
     result.within = result.within && ms <= operation.budget_ms;
-    std::printf("%-40s %9.3f ms   budget %6.0f ms   %s\n", operation.name, ms, operation.budget_ms,
+    std::printf("%-*s %9.3f ms   budget %6.0f ms   %s\n", result.name_width, operation.name, ms, operation.budget_ms,
                 ms <= operation.budget_ms ? "ok" : "OVER");
   }
   benchmark::Shutdown();

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -28,14 +29,18 @@ namespace fragtally {
 // Names to person numbers, and back.
 class PersonIndex {
  public:
-  std::uint32_t PersonOf(const std::string& name);
+  std::uint32_t PersonOf(std::string_view name);
   // The number of a known name; false when it is unknown.
   bool Find(std::string_view name, std::uint32_t& person) const;
   const std::string& NameOf(std::uint32_t person) const { return names_[person]; }
   std::size_t Size() const { return names_.size(); }
 
  private:
-  std::unordered_map<std::string, std::uint32_t> numbers_;
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+  };
+  std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> numbers_;
   std::vector<std::string> names_;
 };
 
