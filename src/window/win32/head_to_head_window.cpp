@@ -18,7 +18,8 @@ constexpr wchar_t kWindowClass[] = L"Fragtally.HeadToHead";
 
 // The list's captions and rows (UTF-8), each column as wide as its caption and cells.
 template <std::size_t N>
-void Fill(HWND list, const std::array<std::string, N>& captions, const std::vector<std::array<std::string, N>>& rows) {
+void Fill(HWND list, const std::array<std::string, N>& captions, const std::vector<std::array<std::string, N>>& rows,
+          int padding) {
   std::vector<std::wstring> header;
   for (const std::string& caption : captions) header.push_back(FromUtf8(caption));
   SetColumnCaptions(list, header);
@@ -28,7 +29,7 @@ void Fill(HWND list, const std::array<std::string, N>& captions, const std::vect
     for (const std::string& cell : cells) row.push_back(FromUtf8(cell));
   }
   SetRows(list, shown);
-  for (std::size_t c = 0; c < N; ++c) ListView_SetColumnWidth(list, static_cast<int>(c), LVSCW_AUTOSIZE_USEHEADER);
+  FitColumnsToTexts(list, padding);
 }
 
 }  // namespace
@@ -121,8 +122,8 @@ void HeadToHeadWindow::CreateControls() {
   child(WC_STATICW, SS_LEFT | SS_NOPREFIX, kLastSharedLabelId, FromUtf8(kHeadToHeadTexts.LastHeading));
   HWND matches = CreateListView(hwnd_, kLastSharedId, false);
   SendMessageW(matches, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  std::vector<ListColumn> match_columns(7, ListColumn{L"", 0, true});
-  match_columns[0].RightAligned = match_columns[2].RightAligned = false;
+  std::vector<ListColumn> match_columns;
+  for (bool right : kHeadToHeadMatchRightAligned) match_columns.push_back({L"", 0, right});
   SetColumns(matches, match_columns);
   child(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kHeadToHeadCloseId, FromUtf8(kHeadToHeadTexts.Close));
 }
@@ -191,8 +192,8 @@ void HeadToHeadWindow::Show(bool entries_changed) {
   }
   const HeadToHeadView& view = session_.View();
   SetWindowTextW(Control(kSharedHeadingId), FromUtf8(view.Heading).c_str());
-  Fill(Control(kFiguresId), view.FigureColumns, view.Figures);
-  Fill(Control(kLastSharedId), view.MatchColumns, view.Matches);
+  Fill(Control(kFiguresId), view.FigureColumns, view.Figures, Scaled(16));
+  Fill(Control(kLastSharedId), view.MatchColumns, view.Matches, Scaled(16));
 }
 
 void HeadToHeadWindow::Destroyed() {
