@@ -6,6 +6,7 @@
 
 #include "app/main_window/ratings.h"
 #include "app/matches/match_view.h"
+#include "app/matches/people.h"
 #include "files/journal.h"
 #include "files/paths.h"
 #include "files/settings_file.h"
@@ -145,6 +146,45 @@ TEST_F(PeopleStoreTest, AChangeIsSeenAtOnceAndARefusedOneChangesNothing) {
   const PeopleOutcome refused = CommitPeopleChange(*state_, Of(PeopleAction::Split, "B"));
   EXPECT_FALSE(refused.Saved);
   EXPECT_NE(refused.Failure.Path.find("Matches.txt"), std::string::npos);
+}
+
+TEST_F(PeopleStoreTest, TheOrganisersCommandsMergeSplitHideAndTellWhatFailed) {
+  WriteLog(Lines({{"--- Fs_startup : Sun Dec 06 20:00:00 2026"}, MatchBlock("A", 1), MatchBlock("B", 2),
+                  MatchBlock("C", 3)}));
+  testing::PressImport(*state_, sink_);
+  EXPECT_FALSE(MergeNames(*state_, sink_, {"A"}, "A"));
+  EXPECT_EQ(sink_.messages.back().text, kMergeTooFewText);
+  EXPECT_FALSE(MergeNames(*state_, sink_, {"A", "B"}, "C"));  // the shown name must be one of them
+  ASSERT_TRUE(MergeNames(*state_, sink_, {"A", "B", "C"}, "B"));
+  EXPECT_EQ(Snapshot()->Book.Matches[0].Placings().size(), 1u);
+  EXPECT_EQ(Snapshot()->Who.OtherNames("B"), (std::vector<std::string>{"A", "C"}));
+  ASSERT_TRUE(SplitPerson(*state_, sink_, "B"));
+  EXPECT_EQ(Snapshot()->Book.Matches[0].Placings().size(), 3u);
+  ASSERT_TRUE(HideName(*state_, sink_, "C"));
+  EXPECT_TRUE(Snapshot()->Who.Hidden.contains("C"));
+  ASSERT_TRUE(ShowName(*state_, sink_, "C"));
+  ASSERT_TRUE(SetRankMinimum(*state_, sink_, 3));
+  EXPECT_TRUE(Snapshot()->Who.Hidden.empty());
+  EXPECT_EQ(Snapshot()->Who.RankMinimum, 3);
+
+  const fs::path journal = dir_.path() / "basekrm" / "Matches.txt";
+  fs::rename(journal, dir_.path() / "kept");
+  fs::create_directory(journal);
+  const std::size_t before = sink_.messages.size();
+  EXPECT_FALSE(HideName(*state_, sink_, "A"));
+  ASSERT_EQ(sink_.messages.size(), before + 1);
+  EXPECT_EQ(sink_.messages.back().icon, MessageIcon::Error);
+  EXPECT_NE(sink_.messages.back().text.find("Matches.txt"), std::string::npos);
+  EXPECT_NE(sink_.messages.back().text.find("Всё осталось как было."), std::string::npos);
+}
+
+TEST(LookAlikeNames, TheSameLettersInTwoEncodingsAreMarkedWithTheirs) {
+  const std::string wolf_utf8 = "\xD0\x92\xD0\xBE\xD0\xBB\xD0\xBA";  // Волк
+  const std::string wolf_1251 = "\xC2\xEE\xEB\xEA";
+  const auto alike = LookAlikeNames({wolf_utf8, "Tarn", wolf_1251, "T4rn", "Nika"});
+  ASSERT_EQ(alike.size(), 2u);
+  EXPECT_EQ(alike.at(wolf_utf8), "UTF-8");
+  EXPECT_EQ(alike.at(wolf_1251), "Windows-1251");
 }
 
 }  // namespace
