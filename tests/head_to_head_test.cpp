@@ -11,6 +11,8 @@
 #include "app/main_window/form_session.h"
 #include "app/main_window/ratings.h"
 #include "app/matches/head_to_head_session.h"
+#include "files/journal_people.h"
+#include "files/journal_read.h"
 #include "recording_sink.h"
 #include "test_support.h"
 
@@ -173,6 +175,21 @@ TEST_F(HeadToHeadTest, ChoosersKeepTheirPlayersUntilTheSlotIsGone) {
   EXPECT_EQ(session.ChosenEntry(0), 1);
   EXPECT_EQ(session.ChosenEntry(1), -1);
   EXPECT_EQ(session.View().Heading, "Выберите двух разных игроков.");
+}
+
+TEST_F(HeadToHeadTest, AJoinedNameCountsAsItsPerson) {
+  // Igor's name joined to Cid: against Ann he is Cid (Sunday's 1, 4 and 5), and Cid against Igor is one person.
+  JournalHistory history{journal, {}};
+  ApplyPeopleChange(history.People, {PeopleAction::Join, "2026-12-08 12:00:00", kIgor, "Cid", 0});
+  session.Refresh(table, SnapshotMatches(history));
+  session.Choose(1, 4);
+  EXPECT_EQ(session.View().Heading, "Общих матчей в журнале: 3");
+  const HeadToHeadView as_igor = session.View();
+  session.Choose(1, 3);
+  EXPECT_EQ(session.View().Figures, as_igor.Figures);
+  session.Choose(3, 4);
+  EXPECT_EQ(session.View().Heading, "Выберите двух разных игроков.");
+  EXPECT_TRUE(session.View().Figures.empty());
 }
 
 // The main window's menu command opens the window for its two lists' players, or says why not.

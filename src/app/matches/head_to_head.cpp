@@ -61,9 +61,10 @@ HeadToHead BuildHeadToHead(const MatchSnapshot& snapshot, std::uint32_t first, s
 }
 
 HeadToHead BuildHeadToHead(const MatchSnapshot& snapshot, std::string_view first, std::string_view second) {
+  // A name counts as the person it was joined to.
   std::uint32_t a = kNobody, b = kNobody;
-  if (!snapshot.People.Find(first, a)) a = kNobody;
-  if (!snapshot.People.Find(second, b)) b = kNobody;
+  if (!snapshot.People.Find(snapshot.Who.PersonOf(std::string(first)), a)) a = kNobody;
+  if (!snapshot.People.Find(snapshot.Who.PersonOf(std::string(second)), b)) b = kNobody;
   return BuildHeadToHead(snapshot, a, b);
 }
 

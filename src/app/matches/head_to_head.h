@@ -37,8 +37,8 @@ struct HeadToHead {
 // The figures of two people of `snapshot` (numbers of its PersonIndex; a
 // number it never rated is a newcomer without matches).
 HeadToHead BuildHeadToHead(const MatchSnapshot& snapshot, std::uint32_t first, std::uint32_t second);
-// The same by name: a name the journal does not hold has no matches and a
-// newcomer's rating.
+// The same by name (each counts as the person it was joined to): a name the
+// journal does not hold has no matches and a newcomer's rating.
 HeadToHead BuildHeadToHead(const MatchSnapshot& snapshot, std::string_view first, std::string_view second);
 
 }  // namespace fragtally

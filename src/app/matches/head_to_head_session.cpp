@@ -94,7 +94,10 @@ void HeadToHeadSession::Rebuild() {
     view_.MatchColumns[3 + 2 * p] = std::string(kHeadToHeadPlaceCaption) + names[p];
     view_.MatchColumns[4 + 2 * p] = std::string(kHeadToHeadFragsCaption) + names[p];
   }
-  if (!TwoChosen() || snapshot_ == nullptr) {
+  // Two names joined into one person are not two players.
+  if (!TwoChosen() || snapshot_ == nullptr ||
+      snapshot_->Who.PersonOf(names_[static_cast<std::size_t>(slots_[0] - 1)]) ==
+          snapshot_->Who.PersonOf(names_[static_cast<std::size_t>(slots_[1] - 1)])) {
     view_.Heading = std::string(kHeadToHeadTexts.ChooseTwo);
     return;
   }
