@@ -1,5 +1,7 @@
 // The Players window and the report on a full table: 9,999 players and a
-// journal of 100,000 matches (tools/sample_players.h). After the Google
+// journal of 100,000 blocks (tools/sample_players.h), and the window again
+// with a journal of 100,000 matches of 8 players each (800,000 blocks), its
+// matches read and rated beforehand as after an import. After the Google
 // Benchmark output it prints each operation's median and its budget.
 //
 //   players_bench [--players N] [--matches N] [benchmark flags]
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "app/players_window/players.h"
+#include "app/players_window/players_session.h"
 #include "app/exports/report.h"
 #include "sample_players.h"
 
@@ -35,7 +38,27 @@ const sample::SamplePlayers& OnePlayer() {
   static const sample::SamplePlayers sample = sample::MakeSamplePlayers(1, g_matches);
   return sample;
 }
+// 100,000 matches of 8 players each, read and rated once (what an import leaves for the window).
+constexpr int kPlayersPerMatch = 8;
+const sample::SamplePlayers& InMatches() {
+  static const sample::SamplePlayers sample = sample::MakeSamplePlayers(g_players, g_matches, kPlayersPerMatch);
+  return sample;
+}
+const std::shared_ptr<const MatchSnapshot>& InMatchesSnapshot() {
+  static const std::shared_ptr<const MatchSnapshot> snapshot = SnapshotMatches(InMatches().Journal);
+  return snapshot;
+}
 const DayNumber kToday = DaysFromCivil(2026, 12, 8);
+
+// Opening the window as PlayersSession::Open does: the rows of the period
+// (matches, wins and skill included) and the first row's page.
+void OpenWindow(PlayersPeriod period) {
+  PlayersSession session(",");
+  session.SetPeriod(period);
+  session.Show(InMatches().State->Table, InMatchesSnapshot(), kToday);
+  session.SelectRow(0);
+  benchmark::DoNotOptimize(session.PageView());
+}
 
 // Opening the window: the journal grouped by player, the rows built (the
 // journal's reading is the journal's own figure).
@@ -57,6 +80,10 @@ std::vector<Operation> Operations() {
       {"table: open, all time", 150, [] { PlayersWindowModel m; OpenTable(m, PlayersPeriod::AllTime); }},
       {"table: open, last 30 days", 150, [] { PlayersWindowModel m; OpenTable(m, PlayersPeriod::Last30Days); }},
       {"table: open, last evening", 150, [] { PlayersWindowModel m; OpenTable(m, PlayersPeriod::LastEvening); }},
+      {"window: open, 100,000 matches of 8", 150, [] { OpenWindow(PlayersPeriod::AllTime); }},
+      {"window: open, 8 x 100,000, 30 days", 150, [] { OpenWindow(PlayersPeriod::Last30Days); }},
+      {"window: sort 8 x 100,000 by skill", 50, [] { model.SortBy(PlayersColumn::Skill, true); },
+       [] { model.Refresh(InMatches().State->Table, InMatchesSnapshot(), kToday); }},
       {"table: sort by name", 50, [] { model.SortBy(PlayersColumn::Name, false); },
        [] { OpenTable(model, PlayersPeriod::AllTime); }},
       {"table: sort by frag rating", 50, [] { model.SortBy(PlayersColumn::FragRating, true); },
@@ -120,12 +147,14 @@ int main(int argc, char** argv) {
   }
   Full();
   OnePlayer();
+  InMatchesSnapshot();
   benchmark::RunSpecifiedBenchmarks();
 
   const std::string html = BuildHtmlReport(Full().State->Table, Full().Journal, ",", "now");
-  std::printf("\n== Players: %d players, a journal of %d matches (the page: one player with all of them); "
-              "the report %.1f MB ==\n",
-              g_players, g_matches, static_cast<double>(html.size()) / 1e6);
+  std::printf("\n== Players: %d players, a journal of %d blocks (the page: one player with all of them); "
+              "the report %.1f MB; \"window\": %d matches of %d players each (%zu blocks) ==\n",
+              g_players, g_matches, static_cast<double>(html.size()) / 1e6, g_matches, kPlayersPerMatch,
+              InMatches().Journal.size());
   bool within = true;
   for (const Operation& operation : Operations()) {
     const double ms = MedianMs(operation, 7);
