@@ -1,7 +1,7 @@
 // Renders the main window to a PNG file, the way a new user sees it after the
 // first import of a game log: start-up without files, then the import button.
 // With a third file, the Players window too, opened from the menu, sorted by
-// games with the first player selected.
+// skill with the first player selected (the page shows the newest match's scoreboard).
 //
 //   QT_QPA_PLATFORM=offscreen window_picture docs/window.png demo/basekrm/LOG.txt [docs/players.png]
 //
@@ -65,7 +65,7 @@ int main(int argc, char* argv[]) {
   form.RunMenuCommand(fragtally::MenuCommand::Players);
   fragtally::PlayersWindow& players = *form.Players();
   auto* table = players.findChild<QTableView*>(QStringLiteral("tblPlayers"));
-  emit table->horizontalHeader()->sectionClicked(static_cast<int>(fragtally::PlayersColumn::Games));
+  emit table->horizontalHeader()->sectionClicked(static_cast<int>(fragtally::PlayersColumn::Skill));
   table->selectRow(0);
   QApplication::processEvents();
   return save(players, players_output) ? 0 : 1;

@@ -265,8 +265,8 @@ TEST_F(MenusAndPlayers, HeaderClickSortsAndSelectedRowShowsThePage) {
   Table()->selectRow(0);
   auto* matches = form.Players()->findChild<QTreeWidget*>("lstMatches");
   ASSERT_EQ(matches->topLevelItemCount(), 2);
-  EXPECT_EQ(matches->topLevelItem(0)->text(3), "2");
-  EXPECT_EQ(matches->topLevelItem(1)->text(3), "5");
+  EXPECT_EQ(matches->topLevelItem(0)->text(5), "2");
+  EXPECT_EQ(matches->topLevelItem(1)->text(5), "5");
   EXPECT_GT(form.Players()->findChild<QTreeWidget*>("lstRecords")->topLevelItemCount(), 0);
   EXPECT_TRUE(form.Players()->findChild<ChartView*>("chtFrags")->HasChart());
   EXPECT_EQ(form.Players()->session().SelectedRow(), 0);
