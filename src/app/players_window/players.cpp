@@ -150,15 +150,17 @@ constexpr std::size_t kFrags = CounterIndex(&PlayerTable::Frags);
 constexpr std::size_t kDamageGiven = CounterIndex(&PlayerTable::DamageGiven);
 constexpr std::size_t kDamageReceived = CounterIndex(&PlayerTable::DamageReceived);
 
-// All hits and all shots of the eight weapons.
-std::pair<std::int64_t, std::int64_t> AllHitsAndShots(const PlayerRow& row) {
+// All hits and all shots of the eight weapons, of a row's or a block's counters.
+template <class Counters>
+std::pair<std::int64_t, std::int64_t> HitsAndShotsOf(const Counters& counters) {
   std::int64_t hits = 0, shots = 0;
   for (const Weapon& weapon : kWeapons) {
-    hits += row.Counters[CounterIndex(weapon.Hits)];
-    shots += row.Counters[CounterIndex(weapon.Shots)];
+    hits += counters[CounterIndex(weapon.Hits)];
+    shots += counters[CounterIndex(weapon.Shots)];
   }
   return {hits, shots};
 }
+std::pair<std::int64_t, std::int64_t> AllHitsAndShots(const PlayerRow& row) { return HitsAndShotsOf(row.Counters); }
 
 // The ratings of a row's counters, by the report's own functions. A row
 // without games has none; a failure (sums beyond 32 bits, an accuracy too
@@ -221,14 +223,7 @@ std::string TwoDecimals(double value, const std::string& separator) {
   return HundredthsText(static_cast<std::int64_t>(hundredths), 100, separator);
 }
 
-std::pair<std::int64_t, std::int64_t> HitsAndShots(const JournalMatch& block) {
-  std::int64_t hits = 0, shots = 0;
-  for (const Weapon& weapon : kWeapons) {
-    hits += block.Added[CounterIndex(weapon.Hits)];
-    shots += block.Added[CounterIndex(weapon.Shots)];
-  }
-  return {hits, shots};
-}
+std::pair<std::int64_t, std::int64_t> HitsAndShots(const JournalMatch& block) { return HitsAndShotsOf(block.Added); }
 
 }  // namespace
 
