@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -109,16 +110,24 @@ std::vector<Operation> Operations() {
   };
 }
 
-double MedianMs(const Operation& operation, int runs) {
-  std::vector<double> times;
+// The medians of wall time and of the process's CPU time (the program runs
+// one thread: on a loaded machine the CPU time is what the operation costs).
+struct Medians {
+  double wall_ms = 0, cpu_ms = 0;
+};
+Medians MedianMs(const Operation& operation, int runs) {
+  std::vector<double> times, cpu;
   for (int i = 0; i < runs; ++i) {
     operation.prepare();
     const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpu_start = std::clock();
     operation.run();
+    cpu.push_back(1000.0 * static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC);
     times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   }
   std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+  std::sort(cpu.begin(), cpu.end());
+  return {times[times.size() / 2], cpu[cpu.size() / 2]};
 }
 
 }  // namespace
@@ -157,10 +166,10 @@ int main(int argc, char** argv) {
               InMatches().Journal.size());
   bool within = true;
   for (const Operation& operation : Operations()) {
-    const double ms = MedianMs(operation, 7);
-    within = within && ms <= operation.budget_ms;
-    std::printf("%-34s %9.2f ms   budget %6.0f ms   %s\n", operation.name, ms, operation.budget_ms,
-                ms <= operation.budget_ms ? "ok" : "OVER");
+    const Medians ms = MedianMs(operation, 7);
+    within = within && ms.wall_ms <= operation.budget_ms;
+    std::printf("%-36s %9.2f ms (CPU %8.2f ms)   budget %6.0f ms   %s\n", operation.name, ms.wall_ms, ms.cpu_ms,
+                operation.budget_ms, ms.wall_ms <= operation.budget_ms ? "ok" : ms.cpu_ms <= operation.budget_ms ? "CPU ok" : "OVER");
   }
   benchmark::Shutdown();
   return within ? 0 : 1;

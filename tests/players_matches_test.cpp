@@ -160,8 +160,10 @@ TEST_F(PlayersMatches, ThePageShowsPlacesMapsTheSkillChartAndTheChosenMatchsScor
   EXPECT_EQ(view.Scoreboard[3][1], "Ghost");  // not in the statistics file, yet in the match
   session.SelectMatch(3);  // the older block: no match to show
   view = session.PageView();
-  EXPECT_EQ(view.ScoreboardTitle, kPlayersWindowTexts.NoScoreboard);
+  EXPECT_EQ(view.ScoreboardTitle, kPlayersWindowTexts.NoMatch);
   EXPECT_TRUE(view.Scoreboard.empty());
+  session.SelectMatch(-1);
+  EXPECT_EQ(session.PageView().ScoreboardTitle, kPlayersWindowTexts.NoScoreboard);
 
   // Maps: dm6 twice, both won, (10 + 7) / 2 frags, (5 + 3) / (10 + 6) hits; dm17 once.
   ASSERT_EQ(view.Maps.size(), 2u);

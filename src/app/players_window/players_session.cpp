@@ -113,6 +113,8 @@ PlayersPageView PlayersSession::PageView() const {
     if (const PlayedMatch* match = page.LastPlayed[static_cast<std::size_t>(chosen_match_)]) {
       view.ScoreboardTitle = ScoreboardTitle(*match);
       view.Scoreboard = ScoreboardRows(*match, decimal_separator_);
+    } else {
+      view.ScoreboardTitle = kPlayersWindowTexts.NoMatch;
     }
   }
   return view;

@@ -24,11 +24,13 @@ struct PlayersWindowTexts {
   std::string_view Matches;      // after the chosen player's name, before the number of matches
   std::string_view NoMatches;    // after the name of a player without matches in the journal
   std::string_view NoRecord;     // the value of a record that no match set
-  std::string_view NoScoreboard;  // the scoreboard's title while no match is chosen
+  std::string_view NoScoreboard;  // the scoreboard's title while no game is chosen
+  std::string_view NoMatch;       // its title for a chosen game without a match
 };
 inline constexpr PlayersWindowTexts kPlayersWindowTexts{
     "Игроки", "&Период:", "Выберите игрока в таблице.", " — игр в журнале: ",
-    " — в журнале нет игр этого игрока.", "—", "Выберите матч в списке последних игр."};
+    " — в журнале нет игр этого игрока.", "—", "Выберите игру в списке последних игр.",
+    "Эта игра записана до того, как программа стала различать матчи: таблицы матча нет."};
 
 // Sizes in pixels at 96 DPI.
 struct PlayersWindowShape {
