@@ -4,7 +4,9 @@
 // matches read and rated beforehand as after an import. After the Google
 // Benchmark output it prints each operation's median and its budget.
 //
-//   players_bench [--players N] [--matches N] [benchmark flags]
+//   players_bench [--players N] [--matches N] [--only TEXT] [benchmark flags]
+//
+// --only times only the operations whose name holds TEXT.
 
 #include <benchmark/benchmark.h>
 
@@ -29,6 +31,7 @@ namespace {
 
 int g_players = kMaxPlayers;
 int g_matches = 100000;
+std::string g_only;
 
 const sample::SamplePlayers& Full() {
   static const sample::SamplePlayers sample = sample::MakeSamplePlayers(g_players, g_matches);
@@ -139,12 +142,15 @@ int main(int argc, char** argv) {
       g_players = std::atoi(argv[++i]);
     else if (std::strcmp(argv[i], "--matches") == 0 && i + 1 < argc)
       g_matches = std::atoi(argv[++i]);
+    else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
+      g_only = argv[++i];
     else
       rest.push_back(argv[i]);
   }
   int rest_count = static_cast<int>(rest.size());
   benchmark::Initialize(&rest_count, rest.data());
   for (const Operation& operation : Operations()) {
+    if (std::string(operation.name).find(g_only) == std::string::npos) continue;
     benchmark::RegisterBenchmark(operation.name, [operation](benchmark::State& state) {
       for (auto _ : state) {
         state.PauseTiming();
@@ -154,18 +160,21 @@ int main(int argc, char** argv) {
       }
     })->Unit(benchmark::kMillisecond);
   }
-  Full();
-  OnePlayer();
+  if (g_only.empty() || g_only.find("window") == std::string::npos) {
+    Full();
+    OnePlayer();
+  }
   InMatchesSnapshot();
   benchmark::RunSpecifiedBenchmarks();
 
-  const std::string html = BuildHtmlReport(Full().State->Table, Full().Journal, ",", "now");
+  const std::string html = g_only.empty() ? BuildHtmlReport(Full().State->Table, Full().Journal, ",", "now") : std::string();
   std::printf("\n== Players: %d players, a journal of %d blocks (the page: one player with all of them); "
               "the report %.1f MB; \"window\": %d matches of %d players each (%zu blocks) ==\n",
               g_players, g_matches, static_cast<double>(html.size()) / 1e6, g_matches, kPlayersPerMatch,
               InMatches().Journal.size());
   bool within = true;
   for (const Operation& operation : Operations()) {
+    if (std::string(operation.name).find(g_only) == std::string::npos) continue;
     const Medians ms = MedianMs(operation, 7);
     within = within && ms.wall_ms <= operation.budget_ms;
     std::printf("%-36s %9.2f ms (CPU %8.2f ms)   budget %6.0f ms   %s\n", operation.name, ms.wall_ms, ms.cpu_ms,
