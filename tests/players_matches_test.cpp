@@ -66,8 +66,9 @@ class PlayersMatches : public ::testing::Test {
 
   // The journal as an import or undo leaves it: a snapshot rated by the same cache.
   std::shared_ptr<const MatchSnapshot> Snapshot(std::size_t blocks) {
-    return SnapshotMatches(std::vector<JournalMatch>(journal_.begin(), journal_.begin() + static_cast<std::ptrdiff_t>(blocks)),
-                           people_, skills_);
+    return SnapshotMatches(
+        JournalHistory{std::vector<JournalMatch>(journal_.begin(), journal_.begin() + static_cast<std::ptrdiff_t>(blocks)), {}},
+        people_, skills_);
   }
 
   // The skill shown after replaying `matches` (placings by person: Alpha 0, Bravo 1, Charlie 2, Ghost 3).

@@ -264,10 +264,16 @@ MatchesBySlot GroupMatchesBySlot(const PlayerTable& table, const std::vector<Jou
 
 namespace {
 
-// The row's matches, wins and skill from the journal's matches.
+// The person a name of the statistics file counts as (the organiser may have
+// joined it to others); false when the journal's matches do not know it.
+bool PersonOfName(const MatchSnapshot& snapshot, const std::string& name, std::uint32_t& person) {
+  return snapshot.People.Find(snapshot.Who.PersonOf(name), person) && person < snapshot.Book.ByPerson.size();
+}
+
+// The row's matches, wins and skill from the journal's matches (the person's, of every name joined to it).
 void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const PeriodSpan& span) {
   std::uint32_t person = 0;
-  if (!snapshot.People.Find(row.Name, person) || person >= snapshot.Book.ByPerson.size()) return;
+  if (!PersonOfName(snapshot, row.Name, person)) return;
   const MatchBook& book = snapshot.Book;
   const bool all_time = span.Period == PlayersPeriod::AllTime;
   std::uint32_t last = 0;  // the period's last match of the player, in the order played
@@ -534,7 +540,7 @@ Chart SkillChart(const MatchSnapshot& snapshot, std::uint32_t person, const Peri
                  const std::string& separator) {
   Chart chart;
   chart.Title = "Мастерство после каждого матча";
-  ChartSeries skill{"Мастерство (mu − 3·sigma)", SeriesColor(0), false, {}};
+  ChartSeries skill{"Мастерство (mu - 3 sigma)", SeriesColor(0), false, {}};
   double low = 0, high = 0;
   if (person < snapshot.History.People.size()) {
     for (const SkillPoint& point : snapshot.History.People[person]) {
@@ -618,8 +624,7 @@ PlayerPage BuildPlayerPage(std::string_view name, const std::vector<const Journa
   for (std::size_t i = 0; i < last; ++i) page.LastMatches.push_back(matches[matches.size() - 1 - i]);
 
   std::uint32_t person = 0;
-  const bool known = snapshot != nullptr && snapshot->People.Find(name, person) &&
-                     person < snapshot->Book.ByPerson.size();
+  const bool known = snapshot != nullptr && PersonOfName(*snapshot, std::string(name), person);
   for (const JournalMatch* block : page.LastMatches)
     page.LastPlayed.push_back(known ? MatchOfBlock(*snapshot, person, block) : nullptr);
   if (known) {
