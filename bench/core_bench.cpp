@@ -122,8 +122,8 @@ void ImportWithJournalBench(benchmark::State& bench, std::string log, std::uintm
     state->BlocksAfterMarker = 5;
     bench.ResumeTiming();
     try {
-      ImportIntoStore(*state, [&](ImportedBlocks& read, ImportWatcher& watcher) {
-        ImportLog(*state, read, kTailSearched, &watcher);
+      ImportIntoStore(*state, [&](ImportedBlocks& read, ImportWatcher& watcher, const CountedBlocks& counted) {
+        ImportLog(*state, read, kTailSearched, &watcher, &counted);
       });
       const auto start = std::chrono::steady_clock::now();
       JournalCommit commit;

@@ -291,8 +291,8 @@ class History {
       // of what it added (or of what an earlier press could not save).
       ImportOutcome outcome = ImportOutcome::Completed;
       try {
-        ImportIntoStore(*state_, [&](ImportedBlocks& read, ImportWatcher& watcher) {
-          outcome = ImportLog(*state_, read, kTailSearched, &watcher);
+        ImportIntoStore(*state_, [&](ImportedBlocks& read, ImportWatcher& watcher, const CountedBlocks& counted) {
+          outcome = ImportLog(*state_, read, kTailSearched, &watcher, &counted);
         });
       } catch (const std::exception& error) {
         const platform::FileFailure failure = FailureOf(error, platform::NativePath(state_->LogPath));

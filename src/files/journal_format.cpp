@@ -216,14 +216,24 @@ void AppendCommit(std::string& out, const JournalCommit& c) {
   field(), AppendNumber(out, c.InEffectBefore);
   field(), AppendNumber(out, c.InEffectAfter);
   field(), AppendNumber(out, c.LastNumber);
+  if (c.Kind == 'C') field(), AppendNumber(out, c.Skipped);
   out.append("\r\n");
 }
 
 
 bool ParseCommit(std::string_view line, JournalCommit& c) {
-  std::array<std::string_view, kCommitFields> f;
+  std::array<std::string_view, kCommitFields + 1> f;
   if (line.size() < 2 || (line[0] != 'C' && line[0] != 'U') || line[1] != '\t') return false;
-  if (!SplitFields(line, f)) return false;
+  // A C line ends with the blocks it skipped, but for one written before blocks had keys.
+  std::array<std::string_view, kCommitFields> older;
+  c.Skipped = 0;
+  if (line[0] == 'C' && SplitFields(line, f)) {
+    if (!ParseInt(f[kCommitFields], c.Skipped) || c.Skipped < 0) return false;
+  } else if (SplitFields(line, older)) {
+    std::copy(older.begin(), older.end(), f.begin());
+  } else {
+    return false;
+  }
   c.Kind = line[0];
   c.Time.assign(f[2]);
   return IsTime(f[2]) && ParseInt(f[1], c.Import) && Unescape(f[3], c.Marker) && ParseCount(f[4], c.Count) &&
@@ -264,6 +274,25 @@ bool ParseMatch(std::string_view line, JournalMatch& m) {
   if (!NextField(rest, field, last) || !Unescape(field, m.Map)) return false;
   return NextField(rest, field, last) && ParseDigest(field, m.Digest) && last;
 }
+
+bool ParseMatchKey(std::string_view line, JournalKeyFields& key) {
+  if (line.size() < 2 || line[0] != 'M' || line[1] != '\t') return false;
+  std::string_view rest = line.substr(2), field;
+  bool last = false;
+  if (!NextField(rest, field, last) || !ParseInt(field, key.Import)) return false;
+  if (!NextField(rest, key.EscapedSession, last)) return false;
+  if (!NextField(rest, field, last) || !ParseInt(field, key.Position)) return false;
+  key.Digest.reset();
+  if (last) return false;
+  // The name, the counters and, on a line with a key, the match, the map and
+  // the digest: the digest is the last of 28 fields after the position.
+  const auto tabs = std::count(rest.begin(), rest.end(), '\t');
+  if (tabs == static_cast<std::ptrdiff_t>(kCounterColumns.size())) return true;  // written before blocks had keys
+  if (tabs != static_cast<std::ptrdiff_t>(kCounterColumns.size()) + 3) return false;
+  return ParseDigest(rest.substr(rest.rfind('\t') + 1), key.Digest);
+}
+
+bool UnescapeField(std::string_view text, std::string& out) { return Unescape(text, out); }
 
 std::string JournalImportText(const std::vector<JournalMatch>& matches, const JournalCommit& commit) {
   std::string out;
