@@ -149,16 +149,13 @@ void ImportWithJournalBench(benchmark::State& bench, std::string log, std::uintm
   bench.counters["matches"] = static_cast<double>(matches);
 }
 
-// A journal of `matches` blocks in imports of 1000, whose last commit left
-// the statistics file of `folder` as it is.
-void WriteJournal(const std::string& folder, int matches) {
-  auto state = StateIn(folder);
-  const std::string path = JournalFilePath(*state);
-  fs::remove(path);
-  const std::optional<std::uint64_t> digest = DigestOfFile(StatsFilePath(*state));
+// The journal's lines of imports `first` to `last`, of 1000 blocks each, that
+// leave the statistics file with `digest`; `keyed`: the blocks have their
+// match, map and key (of game sessions no log of the benchmarks holds).
+std::string JournalImports(int first, int last, std::optional<std::uint64_t> digest, bool keyed) {
   std::string text;
   std::vector<JournalMatch> block(1000);
-  for (int import = 1; import * 1000 <= matches; ++import) {
+  for (int import = first; import <= last; ++import) {
     for (std::size_t i = 0; i < block.size(); ++i) {
       JournalMatch& m = block[i];
       m.Session = "2026-12-" + std::to_string(1 + import % 28) + " 20:00:00";
@@ -166,6 +163,11 @@ void WriteJournal(const std::string& folder, int matches) {
       m.Name = "Player " + std::to_string((import * 7 + static_cast<int>(i)) % 5000 + 1);
       for (std::size_t c = 0; c < m.Added.size(); ++c) m.Added[c] = static_cast<std::int32_t>((i * 31 + c * 7) % 400);
       m.Added.back() = 1;
+      if (keyed) {
+        m.Match = static_cast<std::int64_t>(i / 4 + 1);
+        m.Map = "krmdm1";
+        m.Digest = static_cast<std::uint64_t>(import) * 1000003u + i;
+      }
     }
     JournalCommit commit;
     commit.Import = commit.InEffectAfter = commit.LastNumber = import;
@@ -176,7 +178,18 @@ void WriteJournal(const std::string& folder, int matches) {
     commit.DigestBefore = commit.DigestAfter = digest;
     text += JournalImportText(block, commit);
   }
-  AppendToJournal(path, text);
+  return text;
+}
+
+// A journal of `matches` blocks in imports of 1000, whose last commit left
+// the statistics file of `folder` as it is.
+void WriteJournal(const std::string& folder, int matches) {
+  auto state = StateIn(folder);
+  const std::string path = JournalFilePath(*state);
+  fs::remove(path);
+  const std::optional<std::uint64_t> digest = DigestOfFile(StatsFilePath(*state));
+  std::string text;
+  AppendToJournal(path, JournalImports(1, matches / 1000, digest, false));
 }
 
 // A log whose every block is in the journal already, imported from another
@@ -204,28 +217,9 @@ void ImportCountedAlreadyBench(benchmark::State& bench, std::string log, std::ui
       return;
     }
     // Imports of other game sessions after it, as a long history gives.
-    std::string text;
-    std::vector<JournalMatch> block(1000);
-    for (std::int64_t import = 2; static_cast<int>(blocks) + (import - 1) * 1000 <= matches; ++import) {
-      for (std::size_t i = 0; i < block.size(); ++i) {
-        JournalMatch& m = block[i];
-        m.Import = import;
-        m.Session = "2025-01-01 00:00:" + std::to_string(import);
-        m.Position = static_cast<std::int64_t>(i + 1);
-        m.Name = "Player " + std::to_string(i % 500);
-        m.Match = static_cast<std::int64_t>(i / 4 + 1);
-        m.Digest = import * 1000003u + i;
-        m.Added.back() = 1;
-      }
-      JournalCommit commit;
-      commit.Import = commit.InEffectAfter = commit.LastNumber = import;
-      commit.InEffectBefore = import - 1;
-      commit.Time = "2026-12-08 00:00:00";
-      commit.Marker = "--- Fs_startup : Mon Dec 07 21:15:03 2026";
-      commit.DigestBefore = commit.DigestAfter = state->StatsOnDisk.Digest;
-      text += JournalImportText(block, commit);
-    }
-    AppendToJournal(JournalFilePath(*state), text);
+    const int others = (matches - static_cast<int>(blocks)) / 1000;
+    if (others > 0)
+      AppendToJournal(JournalFilePath(*state), JournalImports(2, others + 1, state->StatsOnDisk.Digest, true));
   }
   for (auto _ : bench) {
     bench.PauseTiming();

@@ -147,15 +147,6 @@ bool ParseDigest(std::string_view text, std::optional<std::uint64_t>& digest) {
   return true;
 }
 
-// "YYYY-MM-DD hh:mm:ss", as LocalDateTime writes it.
-bool IsTime(std::string_view text) {
-  static constexpr std::string_view kForm = "0000-00-00 00:00:00";
-  if (text.size() != kForm.size()) return false;
-  for (std::size_t i = 0; i < kForm.size(); ++i)
-    if (kForm[i] == '0' ? text[i] < '0' || text[i] > '9' : text[i] != kForm[i]) return false;
-  return true;
-}
-
 // The next tab-separated field of `rest`, which loses it and its tab; false
 // when there is none.
 bool NextField(std::string_view& rest, std::string_view& field, bool& last) {
@@ -172,6 +163,15 @@ bool NextField(std::string_view& rest, std::string_view& field, bool& last) {
 }
 
 }  // namespace
+
+// "YYYY-MM-DD hh:mm:ss", as LocalDateTime writes it and as a game session is named by its date.
+bool IsJournalTime(std::string_view text) {
+  static constexpr std::string_view kForm = "0000-00-00 00:00:00";
+  if (text.size() != kForm.size()) return false;
+  for (std::size_t i = 0; i < kForm.size(); ++i)
+    if (kForm[i] == '0' ? text[i] < '0' || text[i] > '9' : text[i] != kForm[i]) return false;
+  return true;
+}
 
 char* PutEscaped(char* at, std::string_view bytes) {
   for (const char c : bytes) {
@@ -236,7 +236,7 @@ bool ParseCommit(std::string_view line, JournalCommit& c) {
   }
   c.Kind = line[0];
   c.Time.assign(f[2]);
-  return IsTime(f[2]) && ParseInt(f[1], c.Import) && Unescape(f[3], c.Marker) && ParseCount(f[4], c.Count) &&
+  return IsJournalTime(f[2]) && ParseInt(f[1], c.Import) && Unescape(f[3], c.Marker) && ParseCount(f[4], c.Count) &&
          Unescape(f[5], c.PreviousMarker) && ParseCount(f[6], c.PreviousCount) && ParseInt(f[7], c.PlayersBefore) &&
          ParseInt(f[8], c.PlayersAfter) && ParseDigest(f[9], c.DigestBefore) && ParseDigest(f[10], c.DigestAfter) &&
          ParseInt(f[11], c.InEffectBefore) && ParseInt(f[12], c.InEffectAfter) && ParseInt(f[13], c.LastNumber);
@@ -247,7 +247,7 @@ bool ParseCancel(std::string_view line, char& kind, std::int64_t& import) {
   if (line.size() < 2 || line[0] != 'X' || line[1] != '\t' || !SplitFields(line, f)) return false;
   if (f[1].size() != 1 || (f[1][0] != 'C' && f[1][0] != 'U')) return false;
   kind = f[1][0];
-  return ParseInt(f[2], import) && IsTime(f[3]);
+  return ParseInt(f[2], import) && IsJournalTime(f[3]);
 }
 
 bool ParseMatchImport(std::string_view line, std::int64_t& import) {

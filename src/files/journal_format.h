@@ -102,6 +102,9 @@ void AppendMatchLine(std::string& out, std::size_t& used, std::int64_t import, c
 // Appends a C or U line.
 void AppendCommit(std::string& out, const JournalCommit& commit);
 
+// Whether `text` is a time as the journal writes it: "YYYY-MM-DD hh:mm:ss".
+bool IsJournalTime(std::string_view text);
+
 // Each parser reads one line without its line end; false when the line is
 // not of its kind or not whole.
 bool ParseCommit(std::string_view line, JournalCommit& commit);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/journal_format.h"
 #include "files/line_reader.h"
 #include "files/paths.h"
 #include "files/stats_file.h"
@@ -73,16 +74,6 @@ std::string SessionOf(std::string_view line) {
     }
   }
   return std::string(text);
-}
-
-// Whether a session, as SessionOf names it, is a start-up line's date: then
-// it names one game session alone.
-bool IsDatedSession(std::string_view session) {
-  static constexpr std::string_view kForm = "0000-00-00 00:00:00";
-  if (session.size() != kForm.size()) return false;
-  for (std::size_t i = 0; i < kForm.size(); ++i)
-    if (kForm[i] == '0' ? session[i] < '0' || session[i] > '9' : session[i] != kForm[i]) return false;
-  return true;
 }
 
 // Reads past a block that is not added: its lines up to and including the
@@ -177,7 +168,8 @@ class LogImport {
       // sessions; when the journal holds its session, their blocks before
       // the last such line are read too, and their keys tell which are new.
       const std::string marker_session = SessionOf(marker_);
-      const bool read_before = counted_ != nullptr && !IsDatedSession(marker_session) &&
+      // (A date, as the journal writes times, names one session alone.)
+      const bool read_before = counted_ != nullptr && !IsJournalTime(marker_session) &&
                                counted_->HoldsSession(marker_session);
       // The remembered line near the end: the common case of a log the game
       // appends to, found without reading the rest. Anywhere else, it is met
