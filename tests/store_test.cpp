@@ -549,6 +549,8 @@ TEST_F(Keys, StartUpLinesWithoutADateLoseNoMatch) {
   ASSERT_EQ(ImportFrom(kLogPath), Result::Completed);
   Play({"Cid"});  // played on after the import
   Play(undated);  // the game started again
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed) << "Cid is new, though before the last remembered line";
+  EXPECT_EQ(Games("Cid"), 1);
   Play({"Dan", "Eve", "Fay"});
   ASSERT_EQ(ImportFrom(kLogPath), Result::Completed);
   ExpectOnce({"Ann", "Bob", "Cid", "Dan", "Eve", "Fay"});

@@ -169,7 +169,7 @@ class LogImport {
       // the last such line are read too, and their keys tell which are new.
       const std::string marker_session = SessionOf(marker_);
       // (A date, as the journal writes times, names one session alone.)
-      const bool read_before = counted_ != nullptr && !IsJournalTime(marker_session) &&
+      const bool read_before = counted_ != nullptr && IsStartupLine(marker_) && !IsJournalTime(marker_session) &&
                                counted_->HoldsSession(marker_session);
       // The remembered line near the end: the common case of a log the game
       // appends to, found without reading the rest. Anywhere else, it is met
@@ -247,7 +247,6 @@ class LogImport {
     counting_ = true;
     counted_in_session_ = state_.BlocksAfterMarker.value_or(INT64_MAX);
     if (!state_.BlocksAfterMarker) state_.BlocksAfterMarker = 0;
-    anything_new_ = false;
     failure_ = nullptr;
   }
 
@@ -257,6 +256,8 @@ class LogImport {
     if (watcher_ != nullptr) watcher_->TakenBack();
     start_->Restore(state_);
     read_.Blocks.clear();
+    read_.Skipped = 0;  // the remembered line counts what came before it
+    anything_new_ = false;
     Anchor();
   }
 
