@@ -104,6 +104,8 @@ void AppendCommit(std::string& out, const JournalCommit& commit);
 
 // Whether `text` is a time as the journal writes it: "YYYY-MM-DD hh:mm:ss".
 bool IsJournalTime(std::string_view text);
+// Undoes PutEscaped; false for an escape it does not write.
+bool UnescapeField(std::string_view text, std::string& out);
 
 // Each parser reads one line without its line end; false when the line is
 // not of its kind or not whole.
@@ -122,7 +124,5 @@ struct JournalKeyFields {
   std::optional<std::uint64_t> Digest;
 };
 bool ParseMatchKey(std::string_view line, JournalKeyFields& key);
-// The bytes of an escaped field; false when it is not well escaped.
-bool UnescapeField(std::string_view text, std::string& out);
 
 }  // namespace fragtally

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/journal_format.h"
+#include "files/journal_people.h"
 
 namespace fragtally {
 
@@ -45,5 +46,12 @@ struct JournalKey {
   std::uint64_t Digest = 0;
 };
 std::vector<JournalKey> ReadJournalKeys(const std::string& path);
+
+// The same matches, and the people as the journal's P lines leave them.
+struct JournalHistory {
+  std::vector<JournalMatch> Matches;
+  PeopleBook People;
+};
+JournalHistory ReadJournalHistory(const std::string& path);
 
 }  // namespace fragtally

@@ -163,6 +163,9 @@ struct JournalState {
   std::int64_t Skipped = 0;
   // The keys of the imports in effect and of Pending.
   BlockKeys Keys;
+  // The people changes (P lines) this run appended: what the window reads
+  // of the journal is read again after one.
+  std::int64_t PeopleChanges = 0;
 };
 
 }  // namespace fragtally
