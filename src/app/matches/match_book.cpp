@@ -130,7 +130,10 @@ MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& 
 
 MatchTally TallyGames(const MatchBook& book, const std::vector<PersonGame>& games) {
   MatchTally tally;
+  std::uint32_t last = UINT32_MAX;
   for (const PersonGame& game : games) {
+    if (game.Match == last) continue;  // two names of a person in one match: once, at the better place
+    last = game.Match;
     ++tally.Matches;
     if (book.GameOf(game).Place == 1) ++tally.Wins;
   }

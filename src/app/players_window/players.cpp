@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "app/matches/people.h"
 #include "app/text/number_format.h"
 #include "app/text/text_decoding.h"
 #include "app/main_window/panels.h"
@@ -276,8 +277,10 @@ void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const Period
   if (!PersonOfName(snapshot, row.Name, person)) return;
   const MatchBook& book = snapshot.Book;
   const bool all_time = span.Period == PlayersPeriod::AllTime;
-  std::uint32_t last = 0;  // the period's last match of the player, in the order played
+  std::uint32_t last = UINT32_MAX;  // the period's last match of the player, in the order played
   for (const PersonGame& game : book.ByPerson[person]) {
+    // Two names of the person in one match: one match, at the better place (its first game).
+    if (game.Match == last) continue;
     const MatchGame& played = book.GameOf(game);
     if (!all_time && !span.Holds(*played.Block)) continue;
     ++row.MatchCount;
@@ -294,6 +297,36 @@ void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const Period
   const std::vector<SkillPoint>& points = snapshot.History.People[person];
   const auto after = std::find_if(points.rbegin(), points.rend(), [&](const SkillPoint& point) { return point.Match == last; });
   if (after != points.rend()) row.Skill = ShownSkill(after->Rating);
+}
+
+// The name rows gathered into people: each person's names summed into the
+// row of the first of them, shown under the person's name; hidden people left out.
+std::vector<PlayerRow> GatherPeople(std::vector<PlayerRow> names, const PeopleBook& who) {
+  std::vector<PlayerRow> people;
+  people.reserve(names.size());
+  std::unordered_map<std::string, std::size_t> row_of_person;
+  row_of_person.reserve(names.size());
+  for (PlayerRow& name : names) {
+    const std::string& person = who.PersonOf(name.Name);
+    if (who.Hidden.contains(person)) continue;
+    const auto [at, added] = row_of_person.try_emplace(person, people.size());
+    if (added) {
+      people.push_back(std::move(name));
+      continue;
+    }
+    PlayerRow& row = people[at->second];
+    for (std::size_t i = 0; i < row.Counters.size(); ++i) row.Counters[i] += name.Counters[i];
+    row.LastPlayed = std::max(row.LastPlayed, name.LastPlayed);
+    row.Slots.push_back(name.Slot);
+    if (name.Name == person) row.Slot = name.Slot;
+  }
+  for (PlayerRow& row : people) {
+    if (row.Slots.size() == 1 && row.Name == who.PersonOf(row.Name)) continue;
+    row.Name = who.PersonOf(row.Name);
+    row.FragRating = row.DamageRating = row.AccuracyRating = row.Accuracy = row.KillsPerDeath = std::nullopt;
+    Rate(row);
+  }
+  return people;
 }
 
 }  // namespace
@@ -321,10 +354,23 @@ std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBy
     }
     if (!played) continue;
     row.Name = table.PlayerName[slot];
+    row.Slots = {slot};
     Rate(row);
-    if (snapshot != nullptr) AddMatchFigures(row, *snapshot, span);
     rows.push_back(std::move(row));
   }
+  if (snapshot == nullptr) return rows;
+  rows = GatherPeople(std::move(rows), snapshot->Who);
+  std::vector<std::string> shown;
+  shown.reserve(rows.size());
+  for (PlayerRow& row : rows) {
+    AddMatchFigures(row, *snapshot, span);
+    row.Ranked = row.MatchCount >= snapshot->Who.RankMinimum;
+    shown.push_back(row.Name);
+  }
+  const std::unordered_map<std::string, std::string> alike = LookAlikeNames(shown);
+  if (!alike.empty())
+    for (PlayerRow& row : rows)
+      if (const auto found = alike.find(row.Name); found != alike.end()) row.LookAlike = found->second;
   return rows;
 }
 
@@ -349,6 +395,7 @@ void SortPlayerRows(std::vector<PlayerRow>& rows, PlayersColumn column, bool des
     return kind == SortKind::Number ? !row.Number(column).has_value() : kind == SortKind::Date && row.LastPlayed.empty();
   };
   std::sort(rows.begin(), rows.end(), [&](const PlayerRow& a, const PlayerRow& b) {
+    if (a.Ranked != b.Ranked) return a.Ranked;
     const bool a_empty = empty(a), b_empty = empty(b);
     if (a_empty != b_empty) return b_empty;
     const int order = a_empty ? 0 : compare(a, b);
@@ -365,7 +412,8 @@ std::vector<int> PlayerPlaces(const std::vector<PlayerRow>& rows, PlayersColumn 
     return kind == SortKind::Text ? a.Name == b.Name : a.LastPlayed == b.LastPlayed;
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (kind == SortKind::Number ? !rows[i].Number(column) : kind == SortKind::Date && rows[i].LastPlayed.empty())
+    if (!rows[i].Ranked ||
+        (kind == SortKind::Number ? !rows[i].Number(column) : kind == SortKind::Date && rows[i].LastPlayed.empty()))
       continue;
     places[i] = i > 0 && places[i - 1] > 0 && same(rows[i], rows[i - 1]) ? places[i - 1] : static_cast<int>(i) + 1;
   }
@@ -375,7 +423,7 @@ std::vector<int> PlayerPlaces(const std::vector<PlayerRow>& rows, PlayersColumn 
 std::string PlayerCellText(const PlayerRow& row, PlayersColumn column, const std::string& decimal_separator) {
   const auto& c = row.Counters;
   switch (column) {
-    case PlayersColumn::Name: return row.Name;
+    case PlayersColumn::Name: return row.LookAlike.empty() ? row.Name : row.Name + " (" + row.LookAlike + ")";
     case PlayersColumn::LastPlayed: return row.LastPlayed.substr(0, 16);  // to the minute
     case PlayersColumn::FragRating:
       return row.FragRating ? HundredthsText(c[kFrags] - c[kDeaths], c[kGames], decimal_separator) : std::string();
@@ -562,7 +610,10 @@ Chart SkillChart(const MatchSnapshot& snapshot, std::uint32_t person, const Peri
 std::vector<MapFigures> MapsOf(const MatchSnapshot& snapshot, std::uint32_t person, const PeriodSpan& span) {
   std::vector<MapFigures> maps;
   std::unordered_map<std::string_view, std::size_t> map_at;
+  std::uint32_t last = UINT32_MAX;
   for (const PersonGame& game : snapshot.Book.ByPerson[person]) {
+    if (game.Match == last) continue;  // a second name of the person in the match: its better game counts
+    last = game.Match;
     const MatchGame& played = snapshot.Book.GameOf(game);
     if (!span.Holds(*played.Block)) continue;
     const std::string& name = *snapshot.Book.Matches[game.Match].Map;
@@ -670,6 +721,8 @@ void PlayersWindowModel::SortBy(PlayersColumn column, bool descending) {
 int PlayersWindowModel::RowOfSlot(int slot) const {
   for (std::size_t i = 0; i < rows_.size(); ++i)
     if (rows_[i].Slot == slot) return static_cast<int>(i);
+  for (std::size_t i = 0; i < rows_.size(); ++i)  // a name joined to another person since
+    if (std::find(rows_[i].Slots.begin(), rows_[i].Slots.end(), slot) != rows_[i].Slots.end()) return static_cast<int>(i);
   return -1;
 }
 
@@ -679,8 +732,29 @@ std::string PlayersWindowModel::CellText(int row, PlayersColumn column, const st
 
 PlayerPage PlayersWindowModel::Page(int row, const std::string& decimal_separator) const {
   const PlayerRow& shown = rows_.at(static_cast<std::size_t>(row));
-  return BuildPlayerPage(shown.Name, PeriodMatches().at(static_cast<std::size_t>(shown.Slot - 1)), decimal_separator,
-                         snapshot_.get(), span_);
+  const MatchesBySlot& period = PeriodMatches();
+  std::vector<const JournalMatch*> blocks = period.at(static_cast<std::size_t>(shown.Slot - 1));
+  if (shown.Slots.size() > 1) {
+    // Every name's blocks in the journal's order (they all point into one journal).
+    for (int slot : shown.Slots)
+      if (slot != shown.Slot) blocks.insert(blocks.end(), period[static_cast<std::size_t>(slot - 1)].begin(),
+                                            period[static_cast<std::size_t>(slot - 1)].end());
+    std::sort(blocks.begin(), blocks.end(), std::less<const JournalMatch*>());
+  }
+  PlayerPage page = BuildPlayerPage(shown.Name, blocks, decimal_separator, snapshot_.get(), span_);
+  // Each name with its first and last dated games, of all time; the shown name first.
+  std::vector<int> slots = shown.Slots;
+  std::stable_partition(slots.begin(), slots.end(), [&](int slot) { return slot == shown.Slot; });
+  for (int slot : slots) {
+    PersonName& name = page.Names.emplace_back();
+    name.Name = table_->PlayerName[slot];
+    for (const JournalMatch* block : matches_[static_cast<std::size_t>(slot - 1)]) {
+      if (!SessionDay(block->Session)) continue;
+      if (name.First.empty() || block->Session < name.First) name.First = block->Session;
+      name.Last = std::max(name.Last, block->Session);
+    }
+  }
+  return page;
 }
 
 void PlayersWindowModel::Rebuild() {

@@ -6,6 +6,7 @@
 // charts and lists to it and forwards its events here.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 
 #include "app/players_window/players.h"
 #include "app/main_window/window_state.h"
+#include "app/text/messages.h"
 
 namespace fragtally {
 
@@ -31,6 +33,40 @@ inline constexpr PlayersWindowTexts kPlayersWindowTexts{
     "Игроки", "&Период:", "Выберите игрока в таблице.", " — игр в журнале: ",
     " — в журнале нет игр этого игрока.", "—", "Выберите игру в списке последних игр.",
     "Эта игра записана до того, как программа стала различать матчи: таблицы матча нет."};
+
+// The people's controls and dialogs (UTF-8), the same in both windows.
+struct PeopleTexts {
+  std::string_view Merge;        // the button: merge the chosen rows
+  std::string_view Split;        // the button: a merged person's names their own again
+  std::string_view Hide;         // the button: the chosen rows out of the table and the report
+  std::string_view HiddenNames;  // the button: the hidden names' list
+  std::string_view MinimumLabel;  // before the matches needed to be ranked; "&" as in PeriodLabel
+  std::string_view MergeTitle, MergePrompt;    // the dialog asking which name is shown
+  std::string_view HiddenTitle, HiddenPrompt;  // the hidden names' dialog
+  std::string_view ShowButton;   // its button: the chosen name back in the table
+  std::string_view Cancel;       // the list dialog's other button
+  std::string_view NoHidden;     // its text while no name is hidden
+  std::string_view NamesTitle;   // the page's list of the person's names
+};
+inline constexpr PeopleTexts kPeopleTexts{"Объединить…",
+                                          "Разделить",
+                                          "Скрыть",
+                                          "Скрытые имена…",
+                                          "&Матчей для рейтинга:",
+                                          "Объединить имена",
+                                          "Под каким именем показывать игрока?",
+                                          "Скрытые имена",
+                                          "Выберите имя, чтобы снова показывать его в таблице и отчёте:",
+                                          "Показать",
+                                          "Отмена",
+                                          "Скрытых имён нет.",
+                                          "Имена игрока"};
+// The most matches the minimum can be set to.
+inline constexpr std::int64_t kMaxRankMinimum = 9999;
+// "меньше 10 матчей": why a row is listed after the ranked ones.
+std::string BelowMinimumText(std::int64_t minimum);
+// The text beside the minimum: what a greyed row means.
+std::string RankLegendText(std::int64_t minimum);
 
 // Sizes in pixels at 96 DPI.
 struct PlayersWindowShape {
@@ -66,6 +102,12 @@ inline constexpr std::array<PageListColumn, kMatchColumnCaptions.size()> kLastMa
     {kMatchColumnCaptions[8], CellAlign::Right},
     {kMatchColumnCaptions[9], CellAlign::Right},
 }};
+// The person's names, each with its first and last games.
+inline constexpr std::array<PageListColumn, 3> kNameColumns{{
+    {"Имя", CellAlign::Left, "Имена игрока в журнале; первое — то, под которым он показан"},
+    {"Первая игра", CellAlign::Left, "Начало игровой сессии первой игры под этим именем"},
+    {"Последняя игра", CellAlign::Left, "Начало игровой сессии последней игры под этим именем"},
+}};
 // The maps of the player's matches, most matches first.
 inline constexpr std::array<PageListColumn, kMapColumnCaptions.size()> kMapColumns{{
     {kMapColumnCaptions[0], CellAlign::Left},
@@ -100,6 +142,7 @@ struct PlayersPageView {
   std::vector<std::vector<std::string>> Records;      // in kRecordColumns' order
   std::vector<std::vector<std::string>> LastMatches;  // in kLastMatchColumns' order
   std::vector<std::vector<std::string>> Maps;         // in kMapColumns' order
+  std::vector<std::vector<std::string>> Names;        // in kNameColumns' order
   int ChosenMatch = -1;  // the row of LastMatches whose scoreboard is shown, or -1
   std::string ScoreboardTitle;  // UTF-8
   std::vector<std::vector<std::string>> Scoreboard;  // in kScoreboardColumns' order
@@ -130,6 +173,25 @@ class PlayersSession {
   // A row of the page's last games chosen (-1: none): its match's scoreboard
   // is shown (none for a game without a match).
   void SelectMatch(int row);
+
+  // The organiser's commands on people (app/matches/people.h) for rows of
+  // the table; after each the players and journal are read afresh from
+  // `state`. False when nothing changed (`messages` told why).
+  // The names a merge of `rows` can be shown under: each row's shown name (bytes), in the rows' order.
+  std::vector<std::string> MergeChoices(const std::vector<int>& rows) const;
+  bool Merge(WindowState& state, MessageSink& messages, const std::vector<int>& rows, const std::string& shown);
+  // A row of a merged person (one that "Разделить" splits).
+  bool CanSplit(int row) const;
+  bool Split(WindowState& state, MessageSink& messages, int row);
+  bool Hide(WindowState& state, MessageSink& messages, const std::vector<int>& rows);
+  // The hidden names (bytes), sorted, and one shown again.
+  std::vector<std::string> HiddenNames() const;
+  bool Show(WindowState& state, MessageSink& messages, const std::string& name);
+  std::int64_t RankMinimum() const;
+  bool SetRankMinimum(WindowState& state, MessageSink& messages, std::int64_t minimum);
+  // Whether a row is ranked, and what a window says over an unranked one (UTF-8; empty for a ranked one).
+  bool Ranked(int row) const { return model_.Rows().at(static_cast<std::size_t>(row)).Ranked; }
+  std::string RowNote(int row) const;
 
   const PlayersWindowModel& model() const { return model_; }
   int RowCount() const { return static_cast<int>(model_.Rows().size()); }
