@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
+#include "app/matches/people.h"
 #include "app/players_window/players_session.h"
 #include "files/journal.h"
 #include "files/settings_file.h"
@@ -198,6 +200,39 @@ TEST_F(PeopleWindowTest, AnUndoneImportTakesAMergedNameOutOfThePersonAndAnotherB
   EXPECT_EQ(Column(PlayersColumn::Name), (std::vector<std::string>{"Nika", "Tarn"}));
   EXPECT_EQ(Cell("Tarn", PlayersColumn::Kills), "12");
   EXPECT_EQ(Cell("Tarn", PlayersColumn::Matches), "2");
+}
+
+TEST_F(PeopleWindowTest, TheListDialogsAskWhatTheyNeedAndTellWhenThereIsNothingToChoose) {
+  Import(Evening());
+  Open();
+  std::vector<std::string> asked;
+  std::optional<int> answer;  // cancelled
+  const PlayersSession::NameChooser choose = [&](std::string_view title, std::string_view, std::string_view button,
+                                                 const std::vector<std::string>& names) {
+    asked = {std::string(title), std::string(button)};
+    asked.insert(asked.end(), names.begin(), names.end());
+    return answer;
+  };
+  EXPECT_FALSE(session_.MergeChosen(*state_, sink_, {RowOf("Nika")}, choose));
+  ASSERT_EQ(sink_.messages.size(), 1u);
+  EXPECT_EQ(sink_.messages.back().text, kMergeTooFewText);
+  EXPECT_TRUE(asked.empty());
+  EXPECT_FALSE(session_.MergeChosen(*state_, sink_, {RowOf("Nika"), RowOf("Tarn")}, choose));  // cancelled
+  EXPECT_EQ(asked, (std::vector<std::string>{std::string(kPeopleTexts.MergeTitle), std::string(kPeopleTexts.MergeButton),
+                                             "Nika", "Tarn"}));
+  EXPECT_EQ(session_.RowCount(), 3);
+  answer = 1;
+  ASSERT_TRUE(session_.MergeChosen(*state_, sink_, {RowOf("Nika"), RowOf("Tarn")}, choose));
+  EXPECT_EQ(Column(PlayersColumn::Name), (std::vector<std::string>{"T4rn", "Tarn"}));
+
+  EXPECT_FALSE(session_.ShowHiddenChosen(*state_, sink_, choose));
+  ASSERT_EQ(sink_.messages.size(), 2u);
+  EXPECT_EQ(sink_.messages.back().text, kPeopleTexts.NoHidden);
+  ASSERT_TRUE(session_.Hide(*state_, sink_, {RowOf("T4rn")}));
+  answer = 0;
+  ASSERT_TRUE(session_.ShowHiddenChosen(*state_, sink_, choose));
+  EXPECT_EQ(asked.back(), "T4rn");
+  EXPECT_EQ(session_.RowCount(), 2);
 }
 
 }  // namespace

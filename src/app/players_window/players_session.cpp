@@ -88,6 +88,29 @@ bool PlayersSession::Merge(WindowState& state, MessageSink& messages, const std:
   return merged;
 }
 
+bool PlayersSession::MergeChosen(WindowState& state, MessageSink& messages, const std::vector<int>& rows,
+                                 const NameChooser& choose) {
+  const std::vector<std::string> names = MergeChoices(rows);
+  if (names.size() < 2) {
+    messages.ShowMessage(MessageIcon::Information, kPeopleFailedTitle, kMergeTooFewText);
+    return false;
+  }
+  const std::optional<int> shown = choose(kPeopleTexts.MergeTitle, kPeopleTexts.MergePrompt, kPeopleTexts.MergeButton, names);
+  if (!shown || *shown < 0 || *shown >= static_cast<int>(names.size())) return false;
+  return Merge(state, messages, rows, names[static_cast<std::size_t>(*shown)]);
+}
+
+bool PlayersSession::ShowHiddenChosen(WindowState& state, MessageSink& messages, const NameChooser& choose) {
+  const std::vector<std::string> names = HiddenNames();
+  if (names.empty()) {
+    messages.ShowMessage(MessageIcon::Information, std::string(kPeopleTexts.HiddenTitle), std::string(kPeopleTexts.NoHidden));
+    return false;
+  }
+  const std::optional<int> shown = choose(kPeopleTexts.HiddenTitle, kPeopleTexts.HiddenPrompt, kPeopleTexts.ShowButton, names);
+  if (!shown || *shown < 0 || *shown >= static_cast<int>(names.size())) return false;
+  return Show(state, messages, names[static_cast<std::size_t>(*shown)]);
+}
+
 bool PlayersSession::CanSplit(int row) const {
   const MatchSnapshot* snapshot = model_.Matches();
   if (row < 0 || row >= RowCount() || snapshot == nullptr) return false;

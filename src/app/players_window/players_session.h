@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,7 @@ struct PeopleTexts {
   std::string_view HiddenNames;  // the button: the hidden names' list
   std::string_view MinimumLabel;  // before the matches needed to be ranked; "&" as in PeriodLabel
   std::string_view MergeTitle, MergePrompt;    // the dialog asking which name is shown
+  std::string_view MergeButton;                // its button that merges
   std::string_view HiddenTitle, HiddenPrompt;  // the hidden names' dialog
   std::string_view ShowButton;   // its button: the chosen name back in the table
   std::string_view Cancel;       // the list dialog's other button
@@ -55,6 +57,7 @@ inline constexpr PeopleTexts kPeopleTexts{"Объединить…",
                                           "&Матчей для рейтинга:",
                                           "Объединить имена",
                                           "Под каким именем показывать игрока?",
+                                          "Объединить",
                                           "Скрытые имена",
                                           "Выберите имя, чтобы снова показывать его в таблице и отчёте:",
                                           "Показать",
@@ -180,6 +183,14 @@ class PlayersSession {
   // The names a merge of `rows` can be shown under: each row's shown name (bytes), in the rows' order.
   std::vector<std::string> MergeChoices(const std::vector<int>& rows) const;
   bool Merge(WindowState& state, MessageSink& messages, const std::vector<int>& rows, const std::string& shown);
+  // What a window's list dialog does: asks for one of `names` (bytes), with
+  // `button` to take it; its index, or none when cancelled.
+  using NameChooser = std::function<std::optional<int>(std::string_view title, std::string_view prompt,
+                                                       std::string_view button, const std::vector<std::string>& names)>;
+  // "Объединить…" on the chosen rows: fewer than two is told; else `choose` asks which name is shown.
+  bool MergeChosen(WindowState& state, MessageSink& messages, const std::vector<int>& rows, const NameChooser& choose);
+  // "Скрытые имена…": none hidden is told; else `choose` asks which one to show again.
+  bool ShowHiddenChosen(WindowState& state, MessageSink& messages, const NameChooser& choose);
   // A row of a merged person (one that "Разделить" splits).
   bool CanSplit(int row) const;
   bool Split(WindowState& state, MessageSink& messages, int row);

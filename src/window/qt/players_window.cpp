@@ -221,7 +221,14 @@ void PlayersWindow::BuildWindow() {
   lists->addWidget(names_, 7);
   auto* page_layout = new QVBoxLayout(page);
   page_layout->setContentsMargins(0, 0, 0, 0);
-  page_layout->addWidget(player_);
+  // What a greyed row means, at the right of the heading.
+  legend_ = new QLabel(page);
+  legend_->setObjectName(QStringLiteral("lblRankLegend"));
+  legend_->setEnabled(false);  // greyed as the rows it speaks of
+  auto* heading = new QHBoxLayout;
+  heading->addWidget(player_, 1);
+  heading->addWidget(legend_);
+  page_layout->addLayout(heading);
   page_layout->addLayout(charts, 5);
   page_layout->addLayout(games, 4);
   page_layout->addLayout(lists, 3);
@@ -248,7 +255,10 @@ void PlayersWindow::BuildWindow() {
     connect(made, &QPushButton::clicked, this, handler);
     return made;
   };
-  merge_ = button(kPeopleTexts.Merge, "cmdMerge", [this] { Merge(); });
+  merge_ = button(kPeopleTexts.Merge, "cmdMerge", [this] {
+    session_.MergeChosen(state_, messages_, ChosenRows(), Chooser());
+    PeopleChanged();
+  });
   split_ = button(kPeopleTexts.Split, "cmdSplit", [this] {
     session_.Split(state_, messages_, session_.SelectedRow());
     PeopleChanged();
@@ -257,7 +267,10 @@ void PlayersWindow::BuildWindow() {
     session_.Hide(state_, messages_, ChosenRows());
     PeopleChanged();
   });
-  hidden_names_ = button(kPeopleTexts.HiddenNames, "cmdHiddenNames", [this] { ShowHiddenNames(); });
+  hidden_names_ = button(kPeopleTexts.HiddenNames, "cmdHiddenNames", [this] {
+    session_.ShowHiddenChosen(state_, messages_, Chooser());
+    PeopleChanged();
+  });
   minimum_ = new QSpinBox(this);
   minimum_->setObjectName(QStringLiteral("txtRankMinimum"));
   minimum_->setRange(0, static_cast<int>(kMaxRankMinimum));
@@ -270,9 +283,6 @@ void PlayersWindow::BuildWindow() {
   auto* minimum_label = new QLabel(Utf8(kPeopleTexts.MinimumLabel), this);
   minimum_label->setObjectName(QStringLiteral("lblRankMinimum"));
   minimum_label->setBuddy(minimum_);
-  legend_ = new QLabel(this);
-  legend_->setObjectName(QStringLiteral("lblRankLegend"));
-  legend_->setEnabled(false);  // greyed as the rows it speaks of
 
   auto* top = new QHBoxLayout;
   top->addWidget(period_label);
@@ -286,7 +296,6 @@ void PlayersWindow::BuildWindow() {
   top->addSpacing(12);
   top->addWidget(minimum_label);
   top->addWidget(minimum_);
-  top->addWidget(legend_);
   top->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
@@ -386,6 +395,7 @@ QDialog* PlayersWindow::MakeNameDialog(QWidget* parent, std::string_view title, 
   list->setCurrentRow(0);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
   buttons->button(QDialogButtonBox::Ok)->setText(Utf8(button));
+  buttons->button(QDialogButtonBox::Cancel)->setText(Utf8(kPeopleTexts.Cancel));
   connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
   connect(list, &QListWidget::itemDoubleClicked, dialog, &QDialog::accept);
@@ -411,32 +421,10 @@ std::optional<int> AskName(QWidget* parent, std::string_view title, std::string_
 
 }  // namespace
 
-void PlayersWindow::Merge() {
-  const std::vector<int> rows = ChosenRows();
-  const std::vector<std::string> names = session_.MergeChoices(rows);
-  if (names.size() < 2) {
-    messages_.ShowMessage(MessageIcon::Information, kPeopleFailedTitle, kMergeTooFewText);
-    return;
-  }
-  const NameChooser ask = choose_name_ ? choose_name_ : NameChooser([this](auto... args) { return AskName(this, args...); });
-  const std::optional<int> shown = ask(kPeopleTexts.MergeTitle, kPeopleTexts.MergePrompt, kPeopleTexts.Merge, names);
-  if (!shown) return;
-  session_.Merge(state_, messages_, rows, names[static_cast<std::size_t>(*shown)]);
-  PeopleChanged();
-}
-
-void PlayersWindow::ShowHiddenNames() {
-  const std::vector<std::string> names = session_.HiddenNames();
-  if (names.empty()) {
-    messages_.ShowMessage(MessageIcon::Information, std::string(kPeopleTexts.HiddenTitle),
-                          std::string(kPeopleTexts.NoHidden));
-    return;
-  }
-  const NameChooser ask = choose_name_ ? choose_name_ : NameChooser([this](auto... args) { return AskName(this, args...); });
-  const std::optional<int> shown = ask(kPeopleTexts.HiddenTitle, kPeopleTexts.HiddenPrompt, kPeopleTexts.ShowButton, names);
-  if (!shown) return;
-  session_.Show(state_, messages_, names[static_cast<std::size_t>(*shown)]);
-  PeopleChanged();
+PlayersSession::NameChooser PlayersWindow::Chooser() {
+  if (choose_name_) return choose_name_;
+  return [this](std::string_view title, std::string_view prompt, std::string_view button,
+                const std::vector<std::string>& names) { return AskName(this, title, prompt, button, names); };
 }
 
 void PlayersWindow::ShowPage() {

@@ -57,8 +57,7 @@ class PlayersWindow : public QWidget {
   void SetPeopleChanged(std::function<void()> changed) { people_changed_ = std::move(changed); }
   // Asks for one of `names` (bytes) in the list dialog: its index, or none
   // when cancelled. The dialog unless replaced (a test, the picture tool).
-  using NameChooser = std::function<std::optional<int>(std::string_view title, std::string_view prompt,
-                                                       std::string_view button, const std::vector<std::string>& names)>;
+  using NameChooser = PlayersSession::NameChooser;
   void SetNameChooser(NameChooser chooser) { choose_name_ = std::move(chooser); }
   // The list dialog itself, with `names` and the first chosen; a caller shows it.
   static class QDialog* MakeNameDialog(QWidget* parent, std::string_view title, std::string_view prompt,
@@ -78,8 +77,8 @@ class PlayersWindow : public QWidget {
   std::vector<int> ChosenRows() const;
   // After a command on people: the table again, and the other windows told.
   void PeopleChanged();
-  void Merge();
-  void ShowHiddenNames();
+  // The list dialog, or the chooser that replaces it.
+  PlayersSession::NameChooser Chooser();
 
   WindowState& state_;
   MessageSink& messages_;
