@@ -9,7 +9,10 @@
 
 #include "app/matches/people.h"
 #include "app/players_window/players_session.h"
+#include "app/matches/match_view.h"
 #include "files/journal.h"
+#include "files/journal_read.h"
+#include "files/paths.h"
 #include "files/settings_file.h"
 #include "files/store.h"
 #include "test_support.h"
@@ -233,6 +236,41 @@ TEST_F(PeopleWindowTest, TheListDialogsAskWhatTheyNeedAndTellWhenThereIsNothingT
   ASSERT_TRUE(session_.ShowHiddenChosen(*state_, sink_, choose));
   EXPECT_EQ(asked.back(), "T4rn");
   EXPECT_EQ(session_.RowCount(), 2);
+}
+
+// Each match's places and each person's rating, by shown name.
+std::vector<std::string> PlacesAndRatings(const MatchSnapshot& snapshot) {
+  std::vector<std::string> seen;
+  for (const PlayedMatch& match : snapshot.Book.Matches) {
+    std::string line;
+    for (const Placing& placing : match.Placings()) {
+      const std::string& name = snapshot.People.NameOf(placing.Person);
+      line += name + " " + std::to_string(placing.Place) + " " +
+              std::to_string(RatingOf(snapshot.Ratings, placing.Person).Mu) + "; ";
+    }
+    seen.push_back(line);
+  }
+  return seen;
+}
+
+TEST_F(PeopleWindowTest, AChangeOfPeopleTakenWithoutReadingTheJournalAgreesWithAFreshReading) {
+  Import(Evening());
+  Open();
+  const auto fresh = [&] { return SnapshotMatches(ReadJournalHistory(JournalFilePath(*state_))); };
+  const auto kept = [&] { return state_->Matches->Current(*state_); };
+  const std::shared_ptr<const MatchSnapshot> before = kept();
+  ASSERT_TRUE(session_.Merge(*state_, sink_, {RowOf("T4rn"), RowOf("Tarn")}, "Tarn"));
+  const std::shared_ptr<const MatchSnapshot> merged = kept();
+  EXPECT_EQ(merged->Blocks, before->Blocks);  // not read again
+  EXPECT_EQ(PlacesAndRatings(*merged), PlacesAndRatings(*fresh()));
+  ASSERT_TRUE(session_.Merge(*state_, sink_, {RowOf("Nika"), RowOf("Tarn")}, "Nika"));
+  EXPECT_EQ(PlacesAndRatings(*kept()), PlacesAndRatings(*fresh()));
+  ASSERT_TRUE(session_.Split(*state_, sink_, RowOf("Nika")));
+  EXPECT_EQ(PlacesAndRatings(*kept()), PlacesAndRatings(*fresh()));
+  EXPECT_EQ(PlacesAndRatings(*kept()), PlacesAndRatings(*before));
+  ASSERT_TRUE(session_.Hide(*state_, sink_, {RowOf("Nika")}));
+  EXPECT_EQ(kept()->Who.Hidden, fresh()->Who.Hidden);
+  EXPECT_EQ(kept()->Blocks, before->Blocks);
 }
 
 }  // namespace

@@ -39,8 +39,10 @@ std::shared_ptr<const MatchSnapshot> SnapshotMatches(JournalHistory history, Per
 // The same from nothing before it (for a journal read once).
 std::shared_ptr<const MatchSnapshot> SnapshotMatches(JournalHistory history);
 std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> journal);
-// The snapshot `before` with one more change of people: its blocks shared,
-// the book built and rated again (the cache takes up what did not change).
+// The snapshot `before` (the last one `people` and `skills` made) with one
+// more change of people: its blocks shared, its book's places kept, the games
+// of the people a join or split touches given their new people and rated
+// again (the cache takes up what did not change).
 std::shared_ptr<const MatchSnapshot> WithPeopleChange(const MatchSnapshot& before, const PeopleChange& change,
                                                       PersonIndex& people, SkillCache& skills);
 

@@ -693,9 +693,19 @@ const MatchesBySlot& PlayersWindowModel::PeriodMatches() const {
 
 void PlayersWindowModel::Refresh(const PlayerTable& table, std::shared_ptr<const MatchSnapshot> matches,
                                  DayNumber today) {
+  // The same blocks and names as last time (a change of people, the window
+  // opened again): each slot's blocks stay as they were grouped.
+  const int players = std::max<int>(table.PlayerCount, 0);
+  bool same = snapshot_ != nullptr && matches != nullptr && snapshot_->Blocks == matches->Blocks && table_ == &table &&
+              grouped_names_.size() == static_cast<std::size_t>(players);
+  for (int slot = 1; same && slot <= players; ++slot) same = grouped_names_[static_cast<std::size_t>(slot - 1)] == table.PlayerName[slot];
   table_ = &table;
   snapshot_ = std::move(matches);
-  matches_ = GroupMatchesBySlot(table, snapshot_->Journal);
+  if (!same) {
+    matches_ = GroupMatchesBySlot(table, snapshot_->Journal);
+    grouped_names_.clear();
+    for (int slot = 1; slot <= players; ++slot) grouped_names_.push_back(table.PlayerName[slot]);
+  }
   today_ = today;
   Rebuild();
 }

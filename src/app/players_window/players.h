@@ -304,6 +304,7 @@ class PlayersWindowModel {
   const PlayerTable* table_ = nullptr;
   std::shared_ptr<const MatchSnapshot> snapshot_;
   MatchesBySlot matches_, period_matches_;
+  std::vector<std::string> grouped_names_;  // the table's names matches_ was grouped by
   DayNumber today_ = 0;
   PlayersPeriod period_ = PlayersPeriod::AllTime;
   PeriodSpan span_;
