@@ -331,8 +331,16 @@ std::vector<PlayerRow> GatherPeople(std::vector<PlayerRow> names, const PeopleBo
 
 }  // namespace
 
+std::vector<std::string> LastPlayedBySlot(const MatchesBySlot& matches) {
+  std::vector<std::string> last(matches.size());
+  for (std::size_t slot = 0; slot < matches.size(); ++slot)
+    for (const JournalMatch* match : matches[slot])
+      if (match->Session > last[slot] && SessionDay(match->Session)) last[slot] = match->Session;
+  return last;
+}
+
 std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span,
-                                       const MatchSnapshot* snapshot) {
+                                       const MatchSnapshot* snapshot, const std::vector<std::string>* last_played) {
   const int players = std::max<int>(table.PlayerCount, 0);
   const bool all_time = span.Period == PlayersPeriod::AllTime;
   std::vector<PlayerRow> rows;
@@ -346,8 +354,11 @@ std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBy
       std::copy(totals.begin(), totals.end(), row.Counters.begin());
     }
     bool played = all_time;
+    const bool known = last_played != nullptr && static_cast<std::size_t>(slot) <= last_played->size();
+    if (known) row.LastPlayed = (*last_played)[static_cast<std::size_t>(slot - 1)];
     for (const JournalMatch* match : static_cast<std::size_t>(slot) <= matches.size() ? matches[slot - 1] : none) {
-      if (SessionDay(match->Session) && match->Session > row.LastPlayed) row.LastPlayed = match->Session;
+      if (all_time && known) break;  // nothing more to learn from the blocks
+      if (!known && match->Session > row.LastPlayed && SessionDay(match->Session)) row.LastPlayed = match->Session;
       if (all_time || !span.Holds(*match)) continue;
       played = true;
       for (std::size_t i = 0; i < row.Counters.size(); ++i) row.Counters[i] += match->Added[i];
@@ -703,6 +714,7 @@ void PlayersWindowModel::Refresh(const PlayerTable& table, std::shared_ptr<const
   snapshot_ = std::move(matches);
   if (!same) {
     matches_ = GroupMatchesBySlot(table, snapshot_->Journal);
+    last_played_ = LastPlayedBySlot(matches_);
     grouped_names_.clear();
     for (int slot = 1; slot <= players; ++slot) grouped_names_.push_back(table.PlayerName[slot]);
   }
@@ -771,7 +783,7 @@ void PlayersWindowModel::Rebuild() {
   if (table_ == nullptr) return;
   span_ = ResolvePeriod(period_, matches_, today_);
   period_matches_ = period_ == PlayersPeriod::AllTime ? MatchesBySlot() : MatchesIn(matches_, span_);
-  rows_ = BuildPlayerRows(*table_, matches_, span_, snapshot_.get());
+  rows_ = BuildPlayerRows(*table_, matches_, span_, snapshot_.get(), &last_played_);
   if (sort_column_) SortPlayerRows(rows_, *sort_column_, descending_);
 }
 

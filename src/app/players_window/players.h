@@ -175,8 +175,13 @@ MatchesBySlot GroupMatchesBySlot(const PlayerTable& table, const std::vector<Jou
 // them, hidden people are left out, and each row has its matches, wins,
 // skill, rank and look-alike mark; without it each name is a row of its own
 // and those stay empty.
+// `last_played`, when given, is LastPlayedBySlot(matches) (a window keeps it
+// between refreshes).
 std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span,
-                                       const MatchSnapshot* snapshot = nullptr);
+                                       const MatchSnapshot* snapshot = nullptr,
+                                       const std::vector<std::string>* last_played = nullptr);
+// Each slot's latest dated session of `matches` (empty without one).
+std::vector<std::string> LastPlayedBySlot(const MatchesBySlot& matches);
 std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, PlayersPeriod period,
                                        DayNumber today, const MatchSnapshot* snapshot = nullptr);
 
@@ -305,6 +310,7 @@ class PlayersWindowModel {
   std::shared_ptr<const MatchSnapshot> snapshot_;
   MatchesBySlot matches_, period_matches_;
   std::vector<std::string> grouped_names_;  // the table's names matches_ was grouped by
+  std::vector<std::string> last_played_;    // LastPlayedBySlot(matches_)
   DayNumber today_ = 0;
   PlayersPeriod period_ = PlayersPeriod::AllTime;
   PeriodSpan span_;
