@@ -42,9 +42,10 @@ inline constexpr PlayersWindowTexts kPlayersWindowTexts{
 struct PlayersWindowShape {
   int Width, Height;        // at its first opening
   int MinWidth, MinHeight;  // the least a player can make it
-  double TableShare;        // the table's share of the height below the period's choice
+  double TableShare;        // the table's share of the height below the period's choice, until the splitter moves
+  int LeastTableHeight, LeastPageHeight;  // what the splitter leaves each
 };
-inline constexpr PlayersWindowShape kPlayersWindowShape{1100, 820, 640, 560, 0.28};
+inline constexpr PlayersWindowShape kPlayersWindowShape{1100, 820, 640, 560, 0.28, 80, 300};
 
 // A column of the page's lists.
 struct PageListColumn {
