@@ -7,6 +7,7 @@
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -196,15 +197,19 @@ void PlayersWindow::BuildWindow() {
 
   // The charts side by side; the last games with the chosen match's
   // scoreboard beside them; the records beside the maps.
-  // The weapon's choice over the accuracy chart, at its right.
-  auto* accuracy = new QVBoxLayout;
-  accuracy->setSpacing(2);
-  accuracy->addWidget(weapon_, 0, Qt::AlignRight);
-  accuracy->addWidget(accuracy_, 1);
-  auto* charts = new QHBoxLayout;
-  charts->addWidget(frags_, 1);
-  charts->addLayout(accuracy, 1);
-  charts->addWidget(skill_, 1);
+  // The heading over the charts side by side; the weapon's choice in the
+  // heading's row, over the accuracy chart's right edge.
+  auto* charts = new QGridLayout;
+  charts->setVerticalSpacing(2);
+  charts->addWidget(player_, 0, 0, 1, 2);
+  charts->addWidget(weapon_, 0, 1, Qt::AlignRight);
+  charts->addWidget(frags_, 1, 0);
+  charts->addWidget(accuracy_, 1, 1);
+  charts->addWidget(skill_, 1, 2);
+  for (int column = 0; column < 3; ++column) charts->setColumnStretch(column, 1);
+  charts->setRowStretch(1, 1);
+  // A long heading is cut rather than widening the window.
+  player_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   auto* scoreboard = new QVBoxLayout;
   scoreboard->setSpacing(2);
   scoreboard->addWidget(scoreboard_title_);
@@ -217,7 +222,6 @@ void PlayersWindow::BuildWindow() {
   lists->addWidget(maps_, 9);
   auto* page_layout = new QVBoxLayout(page);
   page_layout->setContentsMargins(0, 0, 0, 0);
-  page_layout->addWidget(player_);
   page_layout->addLayout(charts, 5);
   page_layout->addLayout(games, 4);
   page_layout->addLayout(lists, 3);
