@@ -146,7 +146,8 @@ TEST_F(MenuTest, TheSplitterBarMovesTheTableAndThePageAndComesBackWithThePlace) 
   win32::PlayersWindow& players = OpenPlayers();
   HWND bar = players.Control(8040);
   ASSERT_NE(bar, nullptr);
-  const RECT table = RectInParent(players.Control(8002)), heading = RectInParent(players.Control(8007));
+  // The page's first row: the heading and the accuracy chart's weapon.
+  const RECT table = RectInParent(players.Control(8002)), heading = RectInParent(players.Control(8041));
   const RECT placed = RectInParent(bar);
   EXPECT_EQ(placed.top, table.bottom) << "right under the table";
   EXPECT_EQ(placed.bottom, heading.top) << "right over the page";
@@ -158,7 +159,7 @@ TEST_F(MenuTest, TheSplitterBarMovesTheTableAndThePageAndComesBackWithThePlace) 
   SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(20, 62));
   const RECT taller = RectInParent(players.Control(8002));
   EXPECT_EQ(taller.bottom - taller.top, table.bottom - table.top + 60);
-  EXPECT_EQ(RectInParent(players.Control(8007)).top, heading.top + 60);
+  EXPECT_EQ(RectInParent(players.Control(8041)).top, heading.top + 60);
   EXPECT_EQ(RectInParent(bar).top, taller.bottom);
   // Dragged far down, the page keeps its least height.
   SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 2));

@@ -240,16 +240,19 @@ void PlayersWindow::Layout() {
                                             Scaled(kPlayersWindowShape.LeastPageHeight));
   place(kPlayersTableId, margin, table_top, width, table_height);
   place(kSplitterId, margin, table_top + table_height, width, gap);
+  // The heading's row holds the accuracy chart's weapon at the right edge
+  // of that chart's column; the heading has the room left of it.
   const int heading_top = table_top + table_height + gap, heading_height = Scaled(18);
-  place(kPlayerHeadingId, margin, heading_top, width, heading_height);
-  const int charts_top = heading_top + heading_height + gap / 2;
+  const int row_height = std::max(heading_height, static_cast<int>(combo.bottom - combo.top));
+  const int chart_width = (width - 2 * gap) / 3, weapon_width = std::min(Scaled(150), chart_width);
+  const int weapon_x = margin + 2 * chart_width + gap - weapon_width;
+  place(kPlayerHeadingId, margin, heading_top + (row_height - heading_height) / 2, weapon_x - gap - margin, heading_height);
+  place(kAccuracyWeaponId, weapon_x, heading_top, weapon_width, Scaled(200));
+  const int charts_top = heading_top + row_height + gap / 2;
   const int rest = height - margin - charts_top;
-  const int chart_height = rest * 5 / 12, chart_width = (width - 2 * gap) / 3;
+  const int chart_height = rest * 5 / 12;
   place(kFragsChartId, margin, charts_top, chart_width, chart_height);
-  const int combo_height = combo.bottom - combo.top, weapon_width = std::min(Scaled(150), chart_width);
-  place(kAccuracyWeaponId, margin + 2 * chart_width + gap - weapon_width, charts_top, weapon_width, Scaled(200));
-  place(kAccuracyChartId, margin + chart_width + gap, charts_top + combo_height + Scaled(2), chart_width,
-        chart_height - combo_height - Scaled(2));
+  place(kAccuracyChartId, margin + chart_width + gap, charts_top, chart_width, chart_height);
   place(kSkillChartId, margin + 2 * (chart_width + gap), charts_top, width - 2 * (chart_width + gap), chart_height);
   const int games_top = charts_top + chart_height + gap;
   const int games_height = (height - margin - games_top - gap) * 4 / 7;
