@@ -112,6 +112,13 @@ struct JournalState {
   // Set when the start-up read the journal and found the statistics file as
   // its last commit left it: only then can an import be undone.
   bool Matches = false;
+  // The journal is there but its end could not be read (held by another
+  // program, not allowed): its numbers are unknown, so nothing is appended
+  // until a commit reads it.
+  bool Unread = false;
+  // The journal was there at start-up (or an append made it): an append
+  // never makes a new one where it went away.
+  bool OnDisk = false;
 };
 
 }  // namespace fragtally
