@@ -465,19 +465,19 @@ TEST_F(Store, AJournalThatCannotBeReadAtStartUpIsNoEmptyJournal) {
   const std::string told = JournalUnreadableText(opened_.JournalFailure);
   EXPECT_NE(told.find("отменить импорт нельзя"), std::string::npos) << told;
 
-  // Its end still unread: the commit writes nothing, and keeps the matches.
+  // Still unread at the import: nothing is imported, nothing written.
   Play({"Bob"});
-  files_.Release(kJournalPath);
-  files_.Hold(kJournalPath, false, true);  // readable by none, though an append would pass
   EXPECT_EQ(Import(), Result::Failed);
-  EXPECT_EQ(commit_.Failed, StoreFile::Journal);
-  EXPECT_TRUE(commit_.JournalUnread);
+  EXPECT_EQ(check_.Refused, ImportCheck::Problem::JournalUnreadable);
+  EXPECT_EQ(check_.Failure.Path, kJournalPath);
   EXPECT_EQ(Files(), files);
-  EXPECT_EQ(Games("Bob"), 1);
+  EXPECT_EQ(Games("Bob"), 0);
+  CommitStore(*state_);  // closing
+  EXPECT_EQ(Files(), files);
   files_.Release(kJournalPath);
 
   // Readable again: the next number, every earlier import still in effect.
-  EXPECT_EQ(Import(), Result::LogUnchanged);
+  EXPECT_EQ(Import(), Result::Completed);
   ASSERT_TRUE(commit_.Saved());
   const JournalTail tail = ReadJournalTail(kJournalPath);
   EXPECT_EQ(tail.Last->Import, 2);

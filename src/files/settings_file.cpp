@@ -29,8 +29,11 @@ bool LoadSettings(FileState& state, platform::FileFailure* failure) {
     LineReader file;
     platform::FileFailure why;
     if (!file.Open(path, &why)) {
-      // Missing is a first start; anything else (held, not allowed) is a file this run could not read.
-      if (why.Fault != platform::FileFault::NotFound && why.Fault != platform::FileFault::None) {
+      // Missing is a first start, and so is a folder or a device in its place
+      // (which no save replaces: the player is told then); a file held or not
+      // allowed is one this run could not read.
+      if (why.Fault != platform::FileFault::NotFound && why.Fault != platform::FileFault::None &&
+          why.Fault != platform::FileFault::Folder && why.Fault != platform::FileFault::NotRegular) {
         read = false;
         if (failure != nullptr) *failure = why;
       }

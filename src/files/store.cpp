@@ -301,7 +301,7 @@ OpenOutcome OpenStore(FileState& state) {
 
 ImportCheck CheckBeforeImport(FileState& state) {
   ImportCheck check;
-  if (!state.StatsUnread && !state.SettingsUnread) return check;
+  if (!state.StatsUnread && !state.SettingsUnread && !state.Journal.Unread) return check;
   // Nothing was imported since the start-up: the table is as the load left
   // it, and the journal's repair can be done again on what is read now.
   OpenOutcome again;
@@ -321,6 +321,9 @@ ImportCheck CheckBeforeImport(FileState& state) {
   RepairFromJournal(state, again);
   if (state.StatsUnread) {
     check.Refused = ImportCheck::Problem::StatsUnreadable;
+  } else if (!again.JournalRead) {
+    check.Refused = ImportCheck::Problem::JournalUnreadable;
+    check.Failure = again.JournalFailure;
   } else if (state.SettingsUnread) {
     check.Refused = ImportCheck::Problem::SettingsUnreadable;
     check.PlaceFromJournal = again.JournalRead && state.Journal.LastNumber > 0;

@@ -43,8 +43,7 @@ struct OpenOutcome {
   StatsFile Stats = StatsFile::Loaded;
   platform::FileFailure StatsFailure;
   // The journal's end could be read. When it could not (JournalFailure says
-  // why), imports go on but their commits wait until it can be read (its
-  // numbers must not be used twice), and no import can be undone.
+  // why), imports wait until it can be (CheckBeforeImport), and so does undo.
   bool JournalRead = true;
   platform::FileFailure JournalFailure;
   // The settings file is there but could not be read (SettingsFailure says
@@ -65,14 +64,16 @@ OpenOutcome OpenStore(FileState& state);
 
 // --- importing -------------------------------------------------------------------------
 
-// Before an import: a statistics or settings file that was there but could
-// not be read at start-up is read again. While the statistics file still
-// cannot be read, no import is done (a save would write a file without its
-// totals); while the settings file cannot, none is done either (it holds the
-// place in the log up to which matches are counted) until the player chooses
-// to start over (StartOverWithoutSettings).
+// Before an import: a statistics file, settings file or journal that was
+// there but could not be read at start-up is read again (and the journal's
+// repair done then). While the statistics file still cannot be read, no
+// import is done (a save would write a file without its totals); nor while
+// the journal cannot (its last commit may have to put the settings right,
+// and its numbers must not be used twice); while the settings file cannot,
+// none is done either (it holds the place in the log up to which matches are
+// counted) until the player chooses to start over (StartOverWithoutSettings).
 struct ImportCheck {
-  enum class Problem { None, StatsUnreadable, SettingsUnreadable };
+  enum class Problem { None, StatsUnreadable, JournalUnreadable, SettingsUnreadable };
   Problem Refused = Problem::None;
   platform::FileFailure Failure;
   // For SettingsUnreadable: the journal knows the place in the log, which a

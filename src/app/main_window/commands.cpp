@@ -83,6 +83,9 @@ bool MayImport(WindowState& state, MessageSink& messages) {
     case ImportCheck::Problem::StatsUnreadable:
       messages.ShowMessage(MessageIcon::Error, kStatsUnreadableTitle, StatsStillUnreadableText(check.Failure));
       return false;
+    case ImportCheck::Problem::JournalUnreadable:
+      messages.ShowMessage(MessageIcon::Error, kJournalUnreadableTitle, JournalStillUnreadableText(check.Failure));
+      return false;
     case ImportCheck::Problem::SettingsUnreadable:
       if (!messages.AskYesNo(kSettingsUnreadableTitle, StartOverQuestionText(check.Failure, check.PlaceFromJournal)))
         return false;

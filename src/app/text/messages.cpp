@@ -94,9 +94,16 @@ std::string StartOverQuestionText(const platform::FileFailure& failure, bool pla
 std::string JournalUnreadableText(const platform::FileFailure& failure) {
   return std::string("Журнал матчей есть, но прочитать его не удалось:") + kLineEnd + failure.Path + kLineEnd +
          Cause(failure) + kLineEnd +
-         "Пока его не удастся прочитать, отменить импорт нельзя, а новые матчи остаются в памяти программы: она "
-         "запишет их, когда журнал удастся прочитать (попробует при каждом нажатии кнопки и при закрытии). Закройте "
-         "программу, которая держит журнал.";
+         "Пока его не удастся прочитать, новые матчи не заносятся (программа попробует ещё раз при нажатии кнопки "
+         "импорта), и отменить импорт нельзя. Закройте программу, которая держит журнал.";
+}
+
+std::string JournalStillUnreadableText(const platform::FileFailure& failure) {
+  return std::string("Журнал матчей по-прежнему не удаётся прочитать:") + kLineEnd + failure.Path + kLineEnd +
+         Cause(failure) + kLineEnd +
+         "Новые матчи не занесены, файлы не изменены: без журнала программа не знает номера импортов и не может "
+         "проверить, всё ли записано после прошлого раза. Матчи остались в ЛОГ файле: закройте программу, которая "
+         "держит журнал, и нажмите кнопку снова.";
 }
 
 std::string JournalUnreadText(const platform::FileFailure& failure, SaveMoment moment) {
@@ -110,7 +117,8 @@ std::string FileVanishedText(const std::string& path, SaveMoment moment) {
   return std::string("Файл, который был на диске при запуске программы, пропал (например, вынута флешка или "
                      "отключён сетевой диск с игрой):") +
          kLineEnd + path + kLineEnd +
-         "Программа ничего не записала, чтобы не создать вместо него новый файл. Верните диск на место. " +
+         "Программа ничего не записала, чтобы не создать вместо него новый файл. Верните диск на место; если же вы "
+         "удалили файл нарочно, перезапустите программу - она начнёт новый. " +
          KeptWhenNotSaved(moment);
 }
 

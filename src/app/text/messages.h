@@ -108,6 +108,8 @@ std::string SettingsUnreadableText(const platform::FileFailure& failure);
 // or, without one, the whole log again.
 std::string StartOverQuestionText(const platform::FileFailure& failure, bool place_from_journal);
 std::string JournalUnreadableText(const platform::FileFailure& failure);
+// At an import: the journal still cannot be read, so nothing was imported.
+std::string JournalStillUnreadableText(const platform::FileFailure& failure);
 // A commit that waits for the journal to be read.
 std::string JournalUnreadText(const platform::FileFailure& failure, SaveMoment moment);
 // A file that was there at start-up is gone at a save.
