@@ -239,7 +239,7 @@ TEST_F(Periods, TheSelectedPlayersPageRecordsAndChartsFollowThePeriod) {
   Play("Ann", "2026-12-07 21:00:00", 3);
   Play("Bob", "2026-11-20 20:00:00", 1);
   PlayersWindowModel model;
-  model.Refresh(state->Table, journal, DaysFromCivil(2026, 12, 8));
+  model.Refresh(state->Table, SnapshotMatches(journal), DaysFromCivil(2026, 12, 8));
   const PlayerPage all = model.Page(model.RowOfSlot(1), ",");
   EXPECT_EQ(all.MatchCount, 3u);
   EXPECT_EQ(all.Records[0].Value, "9");
@@ -276,7 +276,7 @@ TEST_F(PlayersTable, SortsEitherWayWithTiesInSlotOrderAndEmptyCellsLast) {
   // The window: ranked by the frag rating at first; a click sorts numbers
   // from the largest, a second reverses; a refresh keeps the order and the period.
   PlayersWindowModel model;
-  model.Refresh(table, journal, kToday);
+  model.Refresh(table, SnapshotMatches(journal), kToday);
   EXPECT_EQ(model.SortColumn(), PlayersColumn::FragRating);
   EXPECT_TRUE(model.SortDescending());
   EXPECT_EQ(Slots(model.Rows()), (std::vector<int>{1, 5, 4, 3, 2}));  // 2, 0, -1,33, -2,33, none
@@ -285,7 +285,7 @@ TEST_F(PlayersTable, SortsEitherWayWithTiesInSlotOrderAndEmptyCellsLast) {
   model.ClickHeader(PlayersColumn::Games);
   EXPECT_EQ(Slots(model.Rows()), (std::vector<int>{2, 3, 4, 1, 5}));
   model.SetPeriod(PlayersPeriod::Last365Days);
-  model.Refresh(table, journal, kToday);
+  model.Refresh(table, SnapshotMatches(journal), kToday);
   EXPECT_EQ(Slots(model.Rows()), std::vector<int>{1}) << "nobody else has a journaled match";
   // The sums of its days' matches: not the undated ones, not the one the clock dated tomorrow.
   EXPECT_EQ(model.CellText(0, PlayersColumn::Games, ","), "4");

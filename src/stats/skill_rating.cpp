@@ -138,7 +138,7 @@ void RateMatches(SkillRatings& ratings, std::span<const MatchPlacings> matches, 
     Rate(ratings, match, scratch);
     if (history == nullptr) continue;
     for (const Placing& placing : match)
-      history->People[placing.Person].push_back({index, ratings.People[placing.Person]});
+      history->People[placing.Person].push_back({index, RatingOf(ratings, placing.Person)});
   }
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/matches/match_view.h"
 #include "files/file_state.h"
 
 namespace fragtally {
@@ -36,6 +37,11 @@ struct WindowState : FileState {
   // The status line under the panels (UTF-8): what the last import entered,
   // or that it was undone (import_report.h). Empty until the first import.
   std::string StatusLine;
+
+  // The journal's matches and their ratings, for the windows and exports: a
+  // cache (read again only after an import or undo), shared so that it can
+  // be brought up to date through a window that only reads the state.
+  std::shared_ptr<MatchView> Matches = std::make_shared<MatchView>();
 };
 
 // The state is large (24 columns of 9999 counters): keep it on the heap.

@@ -467,10 +467,11 @@ const MatchesBySlot& PlayersWindowModel::PeriodMatches() const {
   return period_ == PlayersPeriod::AllTime ? matches_ : period_matches_;
 }
 
-void PlayersWindowModel::Refresh(const PlayerTable& table, std::vector<JournalMatch> journal, DayNumber today) {
+void PlayersWindowModel::Refresh(const PlayerTable& table, std::shared_ptr<const MatchSnapshot> matches,
+                                 DayNumber today) {
   table_ = &table;
-  journal_ = std::move(journal);
-  matches_ = GroupMatchesBySlot(table, journal_);
+  snapshot_ = std::move(matches);
+  matches_ = GroupMatchesBySlot(table, snapshot_->Journal);
   today_ = today;
   Rebuild();
 }

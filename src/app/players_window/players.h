@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 
 #include "app/players_window/chart.h"
 #include "app/main_window/ratings.h"
+#include "app/matches/match_view.h"
 #include "files/journal.h"
 #include "stats/player_table.h"
 
@@ -200,7 +202,9 @@ class PlayersWindowModel {
   // When the window opens and after every import and undo: the table and
   // journal are read afresh (the model keeps its own copy of the journal and
   // reads the table until the next refresh); the period and the order stay.
-  void Refresh(const PlayerTable& table, std::vector<JournalMatch> journal, DayNumber today);
+  void Refresh(const PlayerTable& table, std::shared_ptr<const MatchSnapshot> matches, DayNumber today);
+  // The journal's matches the model shows (null before the first refresh).
+  const MatchSnapshot* Matches() const { return snapshot_.get(); }
 
   void SetPeriod(PlayersPeriod period);
   PlayersPeriod Period() const { return period_; }
@@ -225,7 +229,7 @@ class PlayersWindowModel {
   const MatchesBySlot& PeriodMatches() const;
 
   const PlayerTable* table_ = nullptr;
-  std::vector<JournalMatch> journal_;
+  std::shared_ptr<const MatchSnapshot> snapshot_;
   MatchesBySlot matches_, period_matches_;
   DayNumber today_ = 0;
   PlayersPeriod period_ = PlayersPeriod::AllTime;

@@ -15,7 +15,7 @@ DayNumber LocalToday() {
 }
 
 void PlayersSession::Refresh(const WindowState& state) {
-  model_.Refresh(state.Table, ReadJournalMatches(JournalFilePath(state)), LocalToday());
+  model_.Refresh(state.Table, state.Matches->Current(state), LocalToday());
   KeepSelection();
 }
 

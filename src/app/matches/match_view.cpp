@@ -1,0 +1,33 @@
+#include "app/matches/match_view.h"
+
+#include "files/journal.h"
+#include "files/paths.h"
+
+namespace fragtally {
+
+std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> journal, PersonIndex& people,
+                                                     SkillCache& skills) {
+  auto snapshot = std::make_shared<MatchSnapshot>();
+  snapshot->Journal = std::move(journal);
+  snapshot->Book = BuildMatchBook(snapshot->Journal, people);
+  snapshot->People = people;
+  skills.Update(snapshot->Book);
+  snapshot->Ratings = skills.Ratings();
+  return snapshot;
+}
+
+std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> journal) {
+  PersonIndex people;
+  SkillCache skills;
+  return SnapshotMatches(std::move(journal), people, skills);
+}
+
+std::shared_ptr<const MatchSnapshot> MatchView::Current(const FileState& state) {
+  Key key{JournalFilePath(state), state.Journal.LastNumber, state.Journal.InEffect};
+  if (snapshot_ != nullptr && key == key_) return snapshot_;
+  snapshot_ = SnapshotMatches(ReadJournalMatches(key.Path), people_, skills_);
+  key_ = std::move(key);
+  return snapshot_;
+}
+
+}  // namespace fragtally

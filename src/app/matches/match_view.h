@@ -1,0 +1,57 @@
+#pragma once
+
+// The journal's matches as the windows and the exports see them: read once
+// after each import or undo (not every time a window opens), grouped, with
+// the skill ratings brought up to date by the cache.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/matches/match_book.h"
+#include "files/file_state.h"
+
+namespace fragtally {
+
+// The journal as one reading found it. The book points into Journal; both
+// live as long as anyone holds the snapshot.
+struct MatchSnapshot {
+  std::vector<JournalMatch> Journal;
+  PersonIndex People;  // every name of the journal (and of earlier snapshots)
+  MatchBook Book;
+  SkillRatings Ratings;  // after every match of the book
+};
+
+// A snapshot of `journal`: people numbered by `people`, ratings by `skills`
+// (which carry over from one snapshot to the next).
+std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> journal, PersonIndex& people,
+                                                     SkillCache& skills);
+// The same from nothing before it (for a journal read once).
+std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> journal);
+
+class MatchView {
+ public:
+  // The journal of `state` as it is now: the last snapshot while no import
+  // or undo changed the journal since, else read afresh (the ratings rate
+  // only what changed).
+  std::shared_ptr<const MatchSnapshot> Current(const FileState& state);
+
+  // People are numbered for every snapshot alike; their ratings' history
+  // follows the newest snapshot.
+  const PersonIndex& People() const { return people_; }
+  const SkillCache& Skills() const { return skills_; }
+
+ private:
+  struct Key {
+    std::string Path;
+    std::int64_t LastNumber = -1, InEffect = -1;
+    bool operator==(const Key&) const = default;
+  };
+  Key key_;
+  std::shared_ptr<const MatchSnapshot> snapshot_;
+  PersonIndex people_;
+  SkillCache skills_;
+};
+
+}  // namespace fragtally
