@@ -416,6 +416,9 @@ class History {
         return;
       }
       case 1: {
+        // After a run that closed normally (the settings with the statistics).
+        Start();
+        Close(false, false);
         std::string stats = files_->Read(stats_path_).value_or("");
         const std::size_t player = stats.find("Stats for: M");
         const std::size_t number = player == std::string::npos ? player : stats.find("Dmggiven: ", player);

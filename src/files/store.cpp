@@ -63,15 +63,18 @@ enum class Side {
 };
 
 // Takes the journal's numbers from its end, and the import in effect as the
-// statistics file on disk tells it. A file on neither side of the last line
-// (edited by hand: a byte-order mark, a number changed) keeps the history as
-// the journal tells it; the settings, saved only after the statistics file,
-// say which side the line is on (no undo reaches past such a file: an undo
-// must give back the file its import found). A torn last line is closed.
-Side TakeJournalEnd(FileState& state, const JournalTail& tail) {
+// statistics file on disk tells it (`after`: the last line is in effect). A
+// file on neither side of the last line (edited by hand: a byte-order mark, a
+// number changed) keeps the history as the journal tells it: the line is in
+// effect when the table has as many players as it left (where it added
+// some), or else when the settings, saved only after the statistics file,
+// hold it; no undo reaches past such a file (an undo must give back the file
+// its import found). A torn last line is closed.
+Side TakeJournalEnd(FileState& state, const JournalTail& tail, bool& after) {
   JournalState& journal = state.Journal;
   journal.LastNumber = std::max(journal.LastNumber, tail.LastNumber);
   journal.OnDisk = tail.Exists;
+  after = false;
   if (tail.Torn) {  // the rest of a cut append: closed, it is a line no reader takes
     try {
       AppendToJournal(JournalFilePath(state), kJournalLineCut);
@@ -92,15 +95,27 @@ Side TakeJournalEnd(FileState& state, const JournalTail& tail) {
       side = Side::Before;
   }
   if (side == Side::Neither) {
+    // The table as this program writes it: an edit that changed no number (a
+    // byte-order mark, blank lines) still tells the side.
+    const std::optional<std::uint64_t> table =
+        state.StatsOnDisk.Known && state.Table.PlayerCount > 0 ? std::optional(DigestOf(FormatStatsFile(state)))
+                                                               : std::nullopt;
+    const bool told_by_table = table && (table == last.DigestAfter || table == last.DigestBefore);
+    const std::int64_t players = state.Table.PlayerCount;
+    const bool told_by_players = state.StatsOnDisk.Known && last.PlayersAfter != last.PlayersBefore &&
+                                 (players == last.PlayersAfter || players == last.PlayersBefore);
     const bool settings_before = !state.SettingsUnread && state.StartupMarker == last.PreviousMarker &&
                                  state.BlocksAfterMarker == last.PreviousCount;
-    const bool settings_after =
-        state.StartupMarker == last.Marker && state.BlocksAfterMarker == last.Count;
-    journal.InEffect = tail.Cancelled || (settings_before && !settings_after) ? last.InEffectBefore : last.InEffectAfter;
+    const bool settings_after = state.StartupMarker == last.Marker && state.BlocksAfterMarker == last.Count;
+    after = !tail.Cancelled && (told_by_table     ? table == last.DigestAfter
+                                : told_by_players ? players == last.PlayersAfter
+                                                  : !(settings_before && !settings_after));
+    journal.InEffect = after ? last.InEffectAfter : last.InEffectBefore;
     return side;
   }
   if (side == Side::Before && !tail.Cancelled) TakeBack(state, last);
-  journal.InEffect = side == Side::After ? last.InEffectAfter : last.InEffectBefore;
+  after = side == Side::After;
+  journal.InEffect = after ? last.InEffectAfter : last.InEffectBefore;
   journal.Matches = true;
   return side;
 }
@@ -128,10 +143,11 @@ void RepairFromJournal(FileState& state, OpenOutcome& outcome) {
     journal.OnDisk = true;
     read = false;
   }
-  const Side side = read ? TakeJournalEnd(state, tail) : Side::Neither;
-  if (side != Side::Neither) {
+  bool after = false;
+  if (read) TakeJournalEnd(state, tail, after);
+  if (read && tail.Last) {
+    // The settings go with the side the last line is on.
     const JournalCommit& last = *tail.Last;
-    const bool after = side == Side::After;
     const std::string& marker = after ? last.Marker : last.PreviousMarker;
     const std::optional<std::int64_t>& count = after ? last.Count : last.PreviousCount;
     if (state.StartupMarker != marker || state.BlocksAfterMarker != count) {
@@ -147,10 +163,6 @@ void RepairFromJournal(FileState& state, OpenOutcome& outcome) {
         }
       }
     }
-  } else if (read && tail.Last && state.SettingsUnread) {
-    // The settings are unknown: the place in the log is the journal's.
-    state.StartupMarker = tail.Cancelled ? tail.Last->PreviousMarker : tail.Last->Marker;
-    state.BlocksAfterMarker = tail.Cancelled ? tail.Last->PreviousCount : tail.Last->Count;
   }
   journal.CommittedMarker = state.StartupMarker;
   journal.CommittedCount = state.BlocksAfterMarker;
@@ -368,7 +380,8 @@ CommitOutcome CommitStore(FileState& state) {
     try {
       const JournalTail tail = ReadJournalTail(path);
       journal.Unread = false;
-      TakeJournalEnd(state, tail);
+      bool after = false;
+      TakeJournalEnd(state, tail, after);
       journal.Matches = false;  // no undo before a start-up that reads it
     } catch (const std::exception& error) {
       outcome.Failed = StoreFile::Journal;
