@@ -119,6 +119,9 @@ struct JournalState {
   // The journal was there at start-up (or an append made it): an append
   // never makes a new one where it went away.
   bool OnDisk = false;
+  // The people changes (P lines) this run appended: what the window reads
+  // of the journal is read again after one.
+  std::int64_t PeopleChanges = 0;
 };
 
 }  // namespace fragtally

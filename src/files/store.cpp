@@ -640,4 +640,24 @@ UndoOutcome UndoImport(FileState& state, const ImportToUndo& undo_import) {
   return outcome;
 }
 
+PeopleOutcome CommitPeopleChange(FileState& state, PeopleChange change) {
+  PeopleOutcome outcome;
+  change.Time = platform::LocalDateTime();
+  const std::string path = JournalFilePath(state);
+  if (state.Journal.OnDisk && !platform::Files().Exists(path)) {  // gone with the game folder: not made again
+    outcome.Saved = false;
+    outcome.Failure = platform::FailureAt(platform::FileFault::NotFound, path);
+    return outcome;
+  }
+  try {
+    AppendToJournal(path, PeopleLineText(change));
+    ++state.Journal.PeopleChanges;
+    state.Journal.OnDisk = true;
+  } catch (const std::exception& error) {
+    outcome.Saved = false;
+    outcome.Failure = FailureOf(error, path);
+  }
+  return outcome;
+}
+
 }  // namespace fragtally

@@ -58,7 +58,7 @@ MatchPlacings PlayedMatch::Placings() const {
   return placings;
 }
 
-MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& people) {
+MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& people, const PeopleBook* who) {
   MatchBook book;
   // The matches in the order the journal first holds them, with the order
   // of their sessions.
@@ -93,7 +93,8 @@ MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& 
   for (std::size_t m = 0; m < book.Matches.size(); ++m) book.Matches[m].Games.reserve(games_in[m]);
   for (std::size_t b = 0; b < journal.size(); ++b)
     if (match_of[b] != UINT32_MAX)
-      book.Matches[match_of[b]].Games.push_back({&journal[b], people.PersonOf(journal[b].Name), 1});
+      book.Matches[match_of[b]].Games.push_back(
+          {&journal[b], people.PersonOf(who != nullptr ? who->PersonOf(journal[b].Name) : journal[b].Name), 1});
   // In the order played.
   std::vector<std::uint32_t> order(book.Matches.size());
   for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;

@@ -21,6 +21,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "files/journal_people.h"
 #include "files/journal_state.h"
 #include "stats/skill_rating.h"
 
@@ -76,7 +77,10 @@ struct MatchBook {
 
 // The matches of `journal` (which must outlive the book: games point into
 // it), people numbered by `people`, which learns the names it did not know.
-MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& people);
+// With `who`, each name counts as its person (numbered by the person's shown
+// name); a person twice in one match is rated once, at the better place.
+MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& people,
+                         const PeopleBook* who = nullptr);
 
 // A person's figures over a set of their games.
 struct MatchTally {
