@@ -222,7 +222,7 @@ std::vector<JournalImport> ReadJournalImports(const std::string& path) {
 
 JournalHistory ReadJournalHistory(const std::string& path) {
   JournalReplay replay;
-  ReadJournal(path, replay);
+  ReadJournal(path, replay, false);
   JournalHistory history;
   history.Matches = replay.Matches();
   for (const PeopleChange& change : replay.People()) ApplyPeopleChange(history.People, change);
