@@ -320,6 +320,9 @@ class History {
         saved = SavedOrTold(&check.Failure, held);
         return;
       }
+      // Settings read only now give the same log path as at a start: the
+      // saved one is relative to the folder the program was started in.
+      state_->LogPath = Here().log;
       try {
         ImportIntoStore(*state_, [&](ImportedBlocks& read, ImportWatcher& watcher, const CountedBlocks& counted) {
           outcome = ImportLog(*state_, read, kTailSearched, &watcher, &counted);
