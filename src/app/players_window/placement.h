@@ -18,8 +18,9 @@ struct ScreenRect {
 };
 
 struct PlayersPlacement {
-  // The window's rectangle when it was last closed; none: the default size
-  // where the system puts it.
+  // The window when it was last closed: its frame's top left corner and its
+  // size as the front end sets it (Qt's inside the frame, Win32's with it);
+  // none: the default size where the system puts it.
   std::optional<ScreenRect> Window;
   // The table's height above the splitter; none: kPlayersWindowShape's share.
   std::optional<int> TableHeight;

@@ -271,7 +271,9 @@ void PlayersWindow::RestorePlacement() {
     if (screen != nullptr) {
       const QRect area = screen->availableGeometry();
       const ScreenRect fitted = FitOnWorkArea(window, {area.x(), area.y(), area.width(), area.height()});
-      setGeometry(fitted.X, fitted.Y, std::max(fitted.Width, minimumWidth()), std::max(fitted.Height, minimumHeight()));
+      // The frame's corner where it was: its title bar stays on the screen.
+      move(fitted.X, fitted.Y);
+      resize(std::max(fitted.Width, minimumWidth()), std::max(fitted.Height, minimumHeight()));
     }
   }
   // The splitter's share from the height it has at this size.
@@ -283,9 +285,13 @@ void PlayersWindow::RestorePlacement() {
 }
 
 void PlayersWindow::closeEvent(QCloseEvent* event) {
-  const QRect window = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+  // The frame's corner (as move() takes it) and the size inside the frame.
+  const bool normal = !isMaximized() && !isMinimized();
+  const QPoint corner = normal ? pos() : normalGeometry().topLeft() - (geometry().topLeft() - pos());
+  const QSize size = normal ? this->size() : normalGeometry().size();
   PlayersPlacement placement;
-  if (window.isValid()) placement.Window = ScreenRect{window.x(), window.y(), window.width(), window.height()};
+  if (size.isValid() && !size.isEmpty())
+    placement.Window = ScreenRect{corner.x(), corner.y(), size.width(), size.height()};
   placement.TableHeight = splitter_->sizes().value(0);
   SavePlayersPlacement(state_, placement);  // a refusal only loses the place
   QWidget::closeEvent(event);
