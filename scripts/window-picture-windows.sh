@@ -3,11 +3,12 @@
 # dist/fragtally-windows/fragtally.exe in an empty game folder, then the
 # import of the demo log (demo/basekrm/LOG.txt), taken from the screen of a
 # private Xvfb display by the test driver (Russian locale, Wine's own fonts).
-# Then the Players window with the first player of the table selected (Home
-# in the table), as docs/players-windows.png. Then, started again after
-# demo/basekrm/LOG-more-evenings.txt was appended to the log: an import and
-# the head-to-head window of Nika and Tarn (the first and third entries of the
-# lists), as docs/head-to-head-windows.png. Then, with the organiser's lines
+# Then, started again after demo/basekrm/LOG-more-evenings.txt was appended
+# to the log: an import, the Players window at its opening size with the
+# first player of the table selected (Home in the table), as
+# docs/players-windows.png, closed with Escape; and the head-to-head window
+# of Nika and Tarn (the first and third entries of the lists), as
+# docs/head-to-head-windows.png. Then, with the organiser's lines
 # for Tarn and T4rn as one person and a minimum of 8 matches appended to the
 # journal, and demo/basekrm/LOG-names.txt (T4rn, a name in two encodings)
 # imported: the Players window with the merged person chosen, as
@@ -28,13 +29,13 @@ export PEOPLE_ROW=${PEOPLE_ROW:-0}
 scripts/wine-run.sh bash -c '
   w=$(winepath -w "$game")
   wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript.txt" \
-    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; menu 7001; players-key 8002 36; players-screenshot $w\\players.png; close" 2>/dev/null
+    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; close" 2>/dev/null
 '
 cat demo/basekrm/LOG-more-evenings.txt >> "$game/basekrm/LOG.txt"
 scripts/wine-run.sh bash -c '
   w=$(winepath -w "$game")
   wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript2.txt" \
-    "start; shown; click 3001; no-box; select 2001 0; select 2002 2; menu 7006; head-to-head-screenshot $w\\head-to-head.png; close" 2>/dev/null
+    "start; shown; click 3001; no-box; menu 7001; players-key 8002 36; players-screenshot $w\\players.png; players-key 8002 27; select 2001 0; select 2002 2; menu 7006; head-to-head-screenshot $w\\head-to-head.png; close" 2>/dev/null
 '
 printf 'P\t2026-03-19 21:00:00\tjoin\tT4rn\tTarn\r\nP\t2026-03-19 21:00:00\tminimum\t8\r\n' >> "$game/basekrm/Matches.txt"
 cat demo/basekrm/LOG-names.txt >> "$game/basekrm/LOG.txt"

@@ -13,6 +13,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
+class QSplitter;
 class QTableView;
 class QTreeWidget;
 
@@ -26,11 +27,13 @@ class PlayersTableModel;
 // charts (frags, accuracy, skill), records, last games with their matches,
 // the chosen match's scoreboard and the maps. Modeless and one of its kind: the main
 // window makes it once, shows it again on its menu command, and refreshes it
-// after every load, import and undo. Escape closes it. Object names: frmPlayers, lblPeriod,
-// cboPeriod, cmdHeadToHead, tblPlayers, lblPlayer, chtFrags, chtAccuracy, chtSkill, lstRecords,
-// lstMatches, lblScoreboard, lstScoreboard, lstMaps; the people's: cmdMerge, cmdSplit, cmdHide,
-// cmdHiddenNames, lblRankMinimum, txtRankMinimum, lblRankLegend, lstNames, and the list
-// dialog's dlgChooseName, lblChoice, lstChoice.
+// after every load, import and undo. Escape closes it. The table and the page share the
+// height by a splitter; the window's place and the splitter's are kept in the game folder's
+// window file when it closes and come back when it is made. Object names: frmPlayers, lblPeriod,
+// cboPeriod, cmdHeadToHead, splPlayers, tblPlayers, lblPlayer, chtFrags, cboAccuracyWeapon,
+// chtAccuracy, chtSkill, lstRecords, lstMatches, lblScoreboard, lstScoreboard, lstMaps; the people's:
+// cmdMerge, cmdSplit, cmdHide, cmdHiddenNames, lblRankMinimum, txtRankMinimum, lblRankLegend,
+// lstNames, and the list dialog's dlgChooseName, lblChoice, lstChoice.
 class PlayersWindow : public QWidget {
   Q_OBJECT
 
@@ -63,7 +66,15 @@ class PlayersWindow : public QWidget {
   static class QDialog* MakeNameDialog(QWidget* parent, std::string_view title, std::string_view prompt,
                                        std::string_view button, const std::vector<std::string>& names);
 
+ protected:
+  // Closing keeps the window's place and the splitter's for the next run.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  // The place the window file holds, on the screen it fits, and the splitter's.
+  void RestorePlacement();
+  // The accuracy chart's weapons, and its chart.
+  void ShowWeapons(const PlayersPageView& view);
   void BuildWindow();
   // The table's rows changed (refresh, period, sort): the model reset, the
   // header's sort indicator and the selected row put back.
@@ -89,6 +100,8 @@ class PlayersWindow : public QWidget {
   QLabel* player_ = nullptr;
   ChartView* frags_ = nullptr;
   ChartView* accuracy_ = nullptr;
+  QComboBox* weapon_ = nullptr;
+  QSplitter* splitter_ = nullptr;
   ChartView* skill_ = nullptr;
   QTreeWidget* records_ = nullptr;
   QTreeWidget* matches_ = nullptr;
@@ -106,7 +119,7 @@ class PlayersWindow : public QWidget {
   std::function<void()> people_changed_;
   NameChooser choose_name_;
   bool showing_table_ = false;  // selections made while the rows are put back are no user's
-  bool showing_page_ = false;   // likewise for the last games' list
+  bool showing_page_ = false;   // likewise for the last games' list and the weapon's choice
 };
 
 }  // namespace fragtally

@@ -6,6 +6,9 @@
 // charts of frags, accuracy and skill, the last games with the chosen match's
 // scoreboard, the records, the maps). It reads the main window's state
 // when it opens and whenever the totals change, and closes with Escape.
+// A splitter bar shares the height between the table and the page; the
+// window's place and the splitter's are kept in the game folder's window
+// file when it closes and come back when it opens.
 
 #include <windows.h>
 
@@ -34,6 +37,8 @@ enum PlayersId : int {
   kMapsId = 8031,
   kScoreboardId = 8032,
   kScoreboardTitleId = 8033,
+  kSplitterId = 8040,        // between the table and the page
+  kAccuracyWeaponId = 8041,  // the accuracy chart's weapon
   // The people's controls (the list dialog's are in name_dialog.h).
   kMergeButtonId = 8090,
   kSplitButtonId = 8091,
@@ -89,7 +94,11 @@ class PlayersWindow {
  private:
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void Destroyed();
-  bool Create();
+  bool Create(const FileState& files);
+  // The window's place and the splitter's into the window file.
+  void SavePlacement();
+  // The accuracy chart's weapons and chart.
+  void ShowWeapons(const PlayersPageView& view);
   void CreateControls();
   void Layout();
   LRESULT OnNotify(const NMHDR& header);
@@ -129,6 +138,8 @@ class PlayersWindow {
   const Chart* frags_ = nullptr;
   const Chart* accuracy_ = nullptr;
   const Chart* skill_ = nullptr;
+  const FileState* files_ = nullptr;  // the main window's, for the window file
+  std::optional<int> table_height_;   // where the splitter was put; none: the default share
 };
 
 }  // namespace fragtally::win32
