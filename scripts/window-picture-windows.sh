@@ -4,7 +4,8 @@
 # import of the demo log (demo/basekrm/LOG.txt), taken from the screen of a
 # private Xvfb display by the test driver (Russian locale, Wine's own fonts).
 # Then the Players window with the first player of the table selected (Home
-# in the table), as docs/players-windows.png.
+# in the table), as docs/players-windows.png; and the main window with its
+# "Игроки" menu open, as docs/menu-windows.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,8 +20,9 @@ export game
 scripts/wine-run.sh bash -c '
   w=$(winepath -w "$game")
   wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript.txt" \
-    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; menu 7001; players-key 8002 36; players-screenshot $w\\players.png; close" 2>/dev/null
+    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; open-menu и; menu-screenshot $w\\menu.png; menu 7001; players-key 8002 36; players-screenshot $w\\players.png; close" 2>/dev/null
 '
 cp "$game/window.png" docs/window-windows.png
 cp "$game/players.png" docs/players-windows.png
-echo "wrote docs/window-windows.png and docs/players-windows.png"
+cp "$game/menu.png" docs/menu-windows.png
+echo "wrote docs/window-windows.png, docs/players-windows.png and docs/menu-windows.png"

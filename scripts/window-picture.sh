@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the window offscreen to docs/window.png: a first start in an empty
 # game folder, then an import of the demo log (demo/basekrm/LOG.txt); and the
-# Players window opened from its menu after it, to docs/players.png.
+# Players window opened from its menu after it, to docs/players.png; the
+# window with its "Игроки" menu open, to docs/menu.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,5 +10,6 @@ bash scripts/install-deps.sh
 cmake -S . -B build -DFRAGTALLY_BUILD_WINDOW=ON
 cmake --build build -j"$(nproc)" --target window_picture
 mkdir -p docs
-QT_QPA_PLATFORM=offscreen ./build/bin/window_picture docs/window.png demo/basekrm/LOG.txt docs/players.png 2> /dev/null
-echo "wrote docs/window.png and docs/players.png"
+QT_QPA_PLATFORM=offscreen ./build/bin/window_picture docs/window.png demo/basekrm/LOG.txt docs/players.png docs/menu.png \
+  2> /dev/null
+echo "wrote docs/window.png, docs/players.png and docs/menu.png"

@@ -504,7 +504,8 @@ TEST_F(Presenter, ThePlayersWindowOpensOnItsFirstRowAndHandsBothWindowsTheSamePa
   EXPECT_EQ(view.Records[0][0], "Больше всего фрагов за матч");
   EXPECT_EQ(view.Records[0][1], "5");
   EXPECT_EQ(view.Records[0][2], players.Page()->LastMatches[0]->Session) << "the session that set it";
-  EXPECT_EQ(view.Records[0][3], std::to_string(players.Page()->LastMatches[0]->Position));
+  EXPECT_EQ(view.Records[0][3], std::to_string(players.Page()->LastMatches[0]->Match)) << "its match in the session";
+  EXPECT_GT(players.Page()->LastMatches[0]->Match, 0);
   ASSERT_EQ(view.LastMatches.size(), 1u);
   ASSERT_EQ(view.LastMatches[0].size(), kLastMatchColumns.size());
   EXPECT_EQ(view.LastMatches[0][3], "5") << "Cid's kills";

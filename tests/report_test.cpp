@@ -71,7 +71,7 @@ class HostileNames : public ::testing::Test {
 };
 
 TEST_F(HostileNames, ShowAsTextInTheHtmlReport) {
-  const std::string html = BuildHtmlReport(state->Table, journal, ",", "2026-12-08 01:00:00");
+  const std::string html = BuildHtmlReport(state->Table, *SnapshotMatches(journal), ",", "2026-12-08 01:00:00");
   EXPECT_TRUE(IsUtf8(html));
   for (const char* markup : {"<script", "<img", "<b>", "<i>", "onerror=alert(1)>"})
     EXPECT_EQ(html.find(markup), std::string::npos) << markup;
@@ -115,9 +115,9 @@ TEST_F(HostileNames, StayTextInTheCsv) {
   std::vector<std::string> lines = CsvLines(russian.substr(3));
   ASSERT_EQ(lines.size(), kHostileNames.size() + 1);
   EXPECT_EQ(lines[0], "Место;Игрок;Игр;Убийств;Смертей;Самоубийств;Фрагов;Рейтинг фрагов;Рейтинг повреждений;"
-                      "Рейтинг точности;Точность;Убийств на смерть;Последняя игра;Период");
+                      "Рейтинг точности;Точность;Убийств на смерть;Последняя игра;Матчей;Побед;Мастерство;Период");
   // Ranked: slot k has k frags in two games, so the last slot comes first.
-  EXPECT_EQ(lines[10], "10;<script>alert(1)</script>;2;0;0;0;1;0,50;0,00;0;;;2026-12-01 20:00;За всё время");
+  EXPECT_EQ(lines[10], "10;<script>alert(1)</script>;2;0;0;0;1;0,50;0,00;0;;;2026-12-01 20:00;0;0;;За всё время");
   EXPECT_EQ(lines[9].substr(0, 36), "9;\"\"\"><img src=x onerror=alert(1)>\";");
   EXPECT_EQ(lines[7].substr(0, 14), "7;\"a'b\"\"c&d\";2");
   EXPECT_EQ(lines[4].substr(0, 36), "4;\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\";");
@@ -126,12 +126,12 @@ TEST_F(HostileNames, StayTextInTheCsv) {
   EXPECT_EQ(lines[1].substr(0, 12), "1;'@SUM(A1);");
 
   const std::vector<std::string> english = CsvLines(BuildPlayersCsv(rows, {",", "."}, "За этот месяц: 2026-12-01 — 2026-12-08").substr(3));
-  EXPECT_EQ(english[10], "10,<script>alert(1)</script>,2,0,0,0,1,0.50,0.00,0,,,2026-12-01 20:00,"
+  EXPECT_EQ(english[10], "10,<script>alert(1)</script>,2,0,0,0,1,0.50,0.00,0,,,2026-12-01 20:00,0,0,,"
                          "За этот месяц: 2026-12-01 — 2026-12-08");
   EXPECT_EQ(english[3].substr(0, 12), "3,\"'+1;2,3\",");
   // A locale that writes decimals with the list separator gets them quoted.
   EXPECT_EQ(CsvLines(BuildPlayersCsv(rows, {",", ","}).substr(3))[10],
-            "10,<script>alert(1)</script>,2,0,0,0,1,\"0,50\",\"0,00\",0,,,2026-12-01 20:00,За всё время");
+            "10,<script>alert(1)</script>,2,0,0,0,1,\"0,50\",\"0,00\",0,,,2026-12-01 20:00,0,0,,За всё время");
   EXPECT_EQ(ListSeparatorFor(","), ";");
   EXPECT_EQ(ListSeparatorFor("."), ",");
 }
@@ -161,7 +161,7 @@ TEST(HtmlReport, RanksThePeriodsPlayersAndSaysWhichPeriodAndWhen) {
   table.PlayerCount = static_cast<std::int16_t>(names.size());
 
   const std::string html =
-      BuildHtmlReport(table, journal, ",", "2026-12-08 21:05:00", PlayersPeriod::ThisWeek, DaysFromCivil(2026, 12, 8));
+      BuildHtmlReport(table, *SnapshotMatches(journal), ",", "2026-12-08 21:05:00", PlayersPeriod::ThisWeek, DaysFromCivil(2026, 12, 8));
   EXPECT_NE(html.find("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"), std::string::npos);
   EXPECT_NE(html.find("За эту неделю: 2026-12-07 — 2026-12-08"), std::string::npos);
   EXPECT_NE(html.find("Отчёт составлен 2026-12-08 21:05:00. Игроков: 3."), std::string::npos);
@@ -187,7 +187,7 @@ TEST(HtmlReport, RanksThePeriodsPlayersAndSaysWhichPeriodAndWhen) {
   // On paper: landscape A4, sections kept whole where they fit.
   EXPECT_NE(html.find("@page{size:A4 landscape"), std::string::npos);
   EXPECT_NE(html.find("section{break-inside:avoid"), std::string::npos);
-  EXPECT_NE(html.find("Матчей за период: 1"), std::string::npos);
+  EXPECT_NE(html.find("Игр за период: 1"), std::string::npos);
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
 // Renders the main window to a PNG file, the way a new user sees it after the
 // first import of a game log: start-up without files, then the import button.
 // With a third file, the Players window too, opened from the menu, sorted by
-// games with the first player selected.
+// games with the first player selected; with a fourth, the main window with
+// its "Игроки" menu open.
 //
-//   QT_QPA_PLATFORM=offscreen window_picture docs/window.png demo/basekrm/LOG.txt [docs/players.png]
+//   QT_QPA_PLATFORM=offscreen window_picture docs/window.png demo/basekrm/LOG.txt [docs/players.png [docs/menu.png]]
 //
 // Works in a fresh temporary folder (program folder and current folder); the
 // message boxes are printed instead of shown.
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -15,6 +17,9 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPixmap>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -26,13 +31,14 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  if (argc != 3 && argc != 4) {
-    std::fprintf(stderr, "usage: %s OUTPUT.png GAME_LOG.txt [PLAYERS.png]\n", argv[0]);
+  if (argc < 3 || argc > 5) {
+    std::fprintf(stderr, "usage: %s OUTPUT.png GAME_LOG.txt [PLAYERS.png [MENU.png]]\n", argv[0]);
     return 2;
   }
   const std::filesystem::path output = std::filesystem::absolute(argv[1]);
   const std::filesystem::path log = std::filesystem::absolute(argv[2]);
-  const std::filesystem::path players_output = argc == 4 ? std::filesystem::absolute(argv[3]) : std::filesystem::path();
+  const std::filesystem::path players_output = argc >= 4 ? std::filesystem::absolute(argv[3]) : std::filesystem::path();
+  const std::filesystem::path menu_output = argc == 5 ? std::filesystem::absolute(argv[4]) : std::filesystem::path();
 
   QTemporaryDir folder;
   if (!folder.isValid()) return 1;
@@ -60,6 +66,25 @@ int main(int argc, char* argv[]) {
     return false;
   };
   if (!save(form, output)) return 1;
+  if (!menu_output.empty()) {
+    // The menu is a window of its own: drawn over the main window under its title.
+    auto* bar = form.findChild<QMenuBar*>();
+    auto* menu = form.findChild<QMenu*>(QStringLiteral("mnuPlayersMenu"));
+    if (bar == nullptr || menu == nullptr) return 1;
+    const QPoint at = bar->mapTo(&form, bar->actionGeometry(menu->menuAction()).bottomLeft());
+    bar->setActiveAction(menu->menuAction());
+    menu->popup(form.mapToGlobal(at));
+    QApplication::processEvents();
+    const QPixmap window = form.grab(), popup = menu->grab();
+    QPixmap canvas(std::max(window.width(), at.x() + popup.width()), std::max(window.height(), at.y() + popup.height()));
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    painter.drawPixmap(0, 0, window);
+    painter.drawPixmap(at, popup);
+    painter.end();
+    menu->hide();
+    if (!canvas.save(QString::fromStdString(menu_output.string()), "PNG")) return 1;
+  }
   if (players_output.empty()) return 0;
 
   form.RunMenuCommand(fragtally::MenuCommand::Players);

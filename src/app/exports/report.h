@@ -4,6 +4,8 @@
 // page (inline style and SVG, no script, nothing fetched from elsewhere) and
 // a CSV table for spreadsheets.
 
+#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,21 +26,58 @@ std::string TextForFile(std::string_view bytes);
 std::string PlacesCaption();
 std::string PlacesTooltip();
 
+// What the journal's matches say of a player in a period: the period's
+// matches and wins (first places, shared ones included), and the skill
+// rating ("Мастерство", mu - 3 sigma) after every match of the journal, none
+// for a player without a match. Blocks of older journal lines have no match
+// and count in none of these.
+struct MatchFigures {
+  std::int64_t Matches = 0, Wins = 0;
+  std::optional<double> Skill;
+};
+// The figures of every slot of `table` (index slot; a name's matches are its
+// first slot's, as GroupMatchesBySlot gives them).
+std::vector<MatchFigures> MatchFiguresBySlot(const PlayerTable& table, const MatchSnapshot& matches,
+                                             const PeriodSpan& span);
+
+// The columns the report and the CSV add after the table's: "Матчей",
+// "Побед", "Мастерство".
+struct MatchColumnInfo {
+  std::string_view Caption;  // UTF-8
+  std::string_view Tooltip;  // UTF-8
+};
+inline constexpr std::size_t kMatchColumnCount = 3;
+extern const std::array<MatchColumnInfo, kMatchColumnCount> kMatchColumns;
+// A cell of those columns: counts whole, the rating with two decimals.
+std::string MatchFigureText(const MatchFigures& figures, std::size_t column, const std::string& decimal_separator);
+
+// One of a player's games as the report lists the last ones: the match and
+// the player's game in it.
+struct GameInMatch {
+  const PlayedMatch* Match = nullptr;
+  const MatchGame* Game = nullptr;
+};
+inline constexpr std::size_t kReportLastMatches = 10;
+// The last `count` games of `name` in `span`, newest first.
+std::vector<GameInMatch> LastGames(const MatchSnapshot& matches, std::string_view name, const PeriodSpan& span,
+                                   std::size_t count = kReportLastMatches);
+
 // The HTML report of a period (`today` the last day of a period of days):
 // which period and when (`generated`, UTF-8), the players with a game in
 // it ranked, with their places and a legend of the ratings, then one
 // section per player in that order with the charts and records of the
 // period's matches.
-std::string BuildHtmlReport(const PlayerTable& table, const std::vector<JournalMatch>& journal,
+std::string BuildHtmlReport(const PlayerTable& table, const MatchSnapshot& matches,
                             const std::string& decimal_separator, const std::string& generated,
                             PlayersPeriod period = PlayersPeriod::AllTime, DayNumber today = 0);
 
 // One player's section of the report (`row` gives its anchor): its place
-// (none when 0) and name, the number of its matches (in the journal, or in
-// the period when `all_time` is false), the charts and the records, or a
-// line saying the journal has no match.
+// (none when 0) and name, the number of its games (in the journal, or in
+// the period when `all_time` is false), the charts, the records and its
+// last matches (`last`: place "2 из 8", map, frags), or a line saying the
+// journal has no game of the player.
 void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPage& page, int place = 0,
-                         bool all_time = true);
+                         bool all_time = true, const std::vector<GameInMatch>& last = {});
 
 // The separators of the user's locale for a spreadsheet: a Russian system
 // lists with ";" and writes decimals with ",", an English one "," and ".".
@@ -58,7 +97,21 @@ std::string ListSeparatorFor(const std::string& decimal_separator);
 // break is quoted (quotes doubled); a name that a spreadsheet would take for
 // a formula (= + - @, a tab or CR first) gets a leading apostrophe and stays
 // text.
+// The match columns (kMatchColumns) follow the table's, from `figures` by
+// slot (MatchFiguresBySlot; a slot beyond them has no match).
 std::string BuildPlayersCsv(std::vector<PlayerRow> rows, const CsvFormat& format,
-                            const std::string& period = std::string(PeriodCaption(PlayersPeriod::AllTime)));
+                            const std::string& period = std::string(PeriodCaption(PlayersPeriod::AllTime)),
+                            const std::vector<MatchFigures>& figures = {});
+
+// The journal's matches for a spreadsheet: the same byte-order mark,
+// separators, quoting and formula guard as the table, one line per player
+// per match in the order played (best place first within a match): the
+// session's date, the match's number, map, player, place, players, frags,
+// kills, deaths, suicides, damage given and received, each weapon's hits and
+// shots, then mu and sigma after the match (six decimals). Blocks of older
+// journal lines (no match) are left out.
+std::string BuildMatchesCsv(const MatchSnapshot& matches, const CsvFormat& format);
+// The captions of its columns, in order.
+std::vector<std::string> MatchesCsvCaptions();
 
 }  // namespace fragtally

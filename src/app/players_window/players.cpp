@@ -341,6 +341,10 @@ std::string PlayerCellText(const PlayerRow& row, PlayersColumn column, const std
   return number ? NumberText(static_cast<long long>(*number)) : std::string();
 }
 
+std::string RecordMatchText(const PlayerRecord& record) {
+  return record.Match > 0 ? NumberText(record.Match) : "игра " + NumberText(record.Position);
+}
+
 std::string MatchCellText(const JournalMatch& match, std::size_t column) {
   static constexpr std::size_t kCounters[] = {kFrags, kKills, kDeaths, kSuicides, kDamageGiven, kDamageReceived};
   if (column == 0) return match.Session;
@@ -349,15 +353,14 @@ std::string MatchCellText(const JournalMatch& match, std::size_t column) {
   return {};
 }
 
-namespace {
-
-// "Machinegun" of "console: Machinegun:".
 std::string_view WeaponName(const Weapon& weapon) {
   std::string_view name = weapon.LinePrefix;
   name.remove_prefix(name.find(' ') + 1);
   name.remove_suffix(1);
   return name;
 }
+
+namespace {
 
 Chart FragsChart(const std::vector<const JournalMatch*>& matches, const std::string& separator) {
   Chart chart;
@@ -414,11 +417,12 @@ const JournalMatch* Best(const std::vector<const JournalMatch*>& matches, Better
 }
 
 PlayerRecord Record(std::string caption, const JournalMatch* match, std::string value) {
-  PlayerRecord record{std::move(caption), {}, {}, 0};
+  PlayerRecord record{std::move(caption), {}, {}, 0, 0};
   if (match != nullptr) {
     record.Value = std::move(value);
     record.Session = match->Session;
     record.Position = match->Position;
+    record.Match = match->Match;
   }
   return record;
 }

@@ -84,7 +84,7 @@ PlayersPageView PlayersSession::PageView() const {
   for (const PlayerRecord& record : page.Records) {
     const bool set = !record.Value.empty();
     view.Records.push_back({record.Caption, set ? record.Value : std::string(kPlayersWindowTexts.NoRecord),
-                            set ? record.Session : std::string(), set ? std::to_string(record.Position) : std::string()});
+                            set ? record.Session : std::string(), set ? RecordMatchText(record) : std::string()});
   }
   for (const JournalMatch* match : page.LastMatches) {
     std::vector<std::string>& cells = view.LastMatches.emplace_back();

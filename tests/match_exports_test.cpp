@@ -1,0 +1,312 @@
+// The exports of matches: the players' table and report with matches, wins
+// and the skill rating, the matches' CSV (one line per player per match, in
+// the order played, with the rating after each match), the command line that
+// writes it, and the undo question's words.
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/exports/export.h"
+#include "app/main_window/ratings.h"
+#include "app/program/command_line.h"
+#include "app/text/number_format.h"
+#include "files/journal.h"
+#include "files/paths.h"
+#include "files/settings_file.h"
+#include "test_support.h"
+
+namespace fragtally::testing {
+namespace {
+
+const std::string kS1 = "2026-12-06 20:00:00", kS2 = "2026-12-07 21:15:03";
+
+JournalMatch Game(const std::string& session, std::int64_t position, std::int64_t match, const std::string& map,
+                  const std::string& name, int frags) {
+  JournalMatch game;
+  game.Import = 1;
+  game.Session = session;
+  game.Position = position;
+  game.Match = match;
+  game.Map = map;
+  game.Name = name;
+  game.Added[CounterIndex(&PlayerTable::GamesPlayed)] = 1;
+  game.Added[CounterIndex(&PlayerTable::Frags)] = frags;
+  game.Added[CounterIndex(&PlayerTable::Kills)] = frags + 1;
+  game.Added[CounterIndex(&PlayerTable::Deaths)] = 2;
+  game.Added[CounterIndex(&PlayerTable::Suicides)] = 1;
+  game.Added[CounterIndex(&PlayerTable::DamageGiven)] = 100 * frags;
+  game.Added[CounterIndex(&PlayerTable::DamageReceived)] = 50;
+  game.Added[CounterIndex(&PlayerTable::RailgunShots)] = 10;
+  game.Added[CounterIndex(&PlayerTable::RailgunHits)] = frags;
+  game.Added[CounterIndex(&PlayerTable::BfgShots)] = 3;
+  return game;
+}
+
+// Two evenings: on the first, match 1 on krmdm6 (Ann 5, Bob 3, Cid 3: Bob
+// and Cid share second place) and match 2 on a map named like a formula (Bob
+// and Ann 4 each: both first); on the second, Cid alone (a win). An older
+// journal line of Ann's (no match, 9 frags) takes part in none of it. The
+// journal holds the second evening first: the export goes by the order played.
+std::vector<JournalMatch> ClubJournal() {
+  return {Game(kS2, 1, 1, "", "Cid", 2),
+          Game(kS1, 1, 0, "", "Ann", 9),
+          Game(kS1, 2, 1, "krmdm6", "Ann", 5),
+          Game(kS1, 3, 1, "krmdm6", "Bob", 3),
+          Game(kS1, 4, 1, "krmdm6", "Cid", 3),
+          Game(kS1, 5, 2, "=cmd|x", "Bob", 4),
+          Game(kS1, 6, 2, "=cmd|x", "Ann", 4)};
+}
+
+// The statistics file of the journal's players, and Dan, whose only game is
+// an older line's.
+void FillTable(PlayerTable& table) {
+  const char* names[] = {"Ann", "Bob", "Cid", "Dan"};
+  for (int slot = 1; slot <= 4; ++slot) {
+    table.PlayerName[slot] = names[slot - 1];
+    table.GamesPlayed[slot] = 3;
+    table.Frags[slot] = 6;
+  }
+  table.PlayerCount = 4;
+}
+
+// The engine's ratings of the three matches, people 0 Ann, 1 Bob, 2 Cid:
+// after each match in the order played.
+std::vector<SkillRatings> EngineRatings() {
+  const std::vector<MatchPlacings> matches = {{{0, 1}, {1, 2}, {2, 2}}, {{1, 1}, {0, 1}}, {{2, 1}}};
+  std::vector<SkillRatings> after;
+  SkillRatings ratings;
+  ratings.People.resize(3);
+  for (const MatchPlacings& match : matches) {
+    RateMatch(ratings, match);
+    after.push_back(ratings);
+  }
+  return after;
+}
+
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t end = text.find(separator); end != std::string::npos; end = text.find(separator, start)) {
+    parts.push_back(text.substr(start, end - start));
+    start = end + separator.size();
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+// The CSV's lines after its byte-order mark, each split at ";" (no field of
+// these journals holds one).
+std::vector<std::vector<std::string>> CsvCells(const std::string& csv) {
+  EXPECT_EQ(csv.rfind("\xEF\xBB\xBF", 0), 0u);
+  std::vector<std::string> lines = Split(csv.substr(3), "\r\n");
+  EXPECT_EQ(lines.back(), "") << "CR LF after the last line";
+  lines.pop_back();
+  std::vector<std::vector<std::string>> cells;
+  for (const std::string& line : lines) cells.push_back(Split(line, ";"));
+  return cells;
+}
+
+TEST(MatchesCsv, OneLinePerPlayerPerMatchInTheOrderPlayedWithPlacesAndTheRatingAfterEachMatch) {
+  const auto snapshot = SnapshotMatches(ClubJournal());
+  const std::vector<std::vector<std::string>> cells = CsvCells(BuildMatchesCsv(*snapshot, {";", ","}));
+  ASSERT_EQ(cells.size(), 7u) << "the captions and six games: the older line is left out";
+  const std::vector<std::string> captions = {
+      "Сессия", "Матч", "Карта", "Игрок", "Место", "Игроков", "Фрагов", "Убийств", "Смертей", "Самоубийств",
+      "Урон нанесён", "Урон получен", "Machinegun попаданий", "Machinegun выстрелов", "Shotgun попаданий",
+      "Shotgun выстрелов", "Grenade L попаданий", "Grenade L выстрелов", "Rocket L попаданий", "Rocket L выстрелов",
+      "Shaft попаданий", "Shaft выстрелов", "Railgun попаданий", "Railgun выстрелов", "Plasma gun попаданий",
+      "Plasma gun выстрелов", "BFG попаданий", "BFG выстрелов", "mu", "sigma"};
+  EXPECT_EQ(cells[0], captions);
+  EXPECT_EQ(MatchesCsvCaptions(), captions);
+
+  // Session, match, map, player, place, players, then the counters.
+  const std::vector<std::vector<std::string>> first_columns = {
+      {kS1, "1", "krmdm6", "Ann", "1", "3", "5", "6", "2", "1", "500", "50"},
+      {kS1, "1", "krmdm6", "Bob", "2", "3", "3", "4", "2", "1", "300", "50"},
+      {kS1, "1", "krmdm6", "Cid", "2", "3", "3", "4", "2", "1", "300", "50"},
+      {kS1, "2", "'=cmd|x", "Bob", "1", "2", "4", "5", "2", "1", "400", "50"},
+      {kS1, "2", "'=cmd|x", "Ann", "1", "2", "4", "5", "2", "1", "400", "50"},
+      {kS2, "1", "", "Cid", "1", "1", "2", "3", "2", "1", "200", "50"},
+  };
+  // Each line's rating: the engine's after that line's match.
+  const std::vector<SkillRatings> engine = EngineRatings();
+  const std::size_t match_of_line[] = {0, 0, 0, 1, 1, 2};
+  const std::uint32_t person_of_line[] = {0, 1, 2, 1, 0, 2};
+  for (std::size_t line = 1; line < cells.size(); ++line) {
+    SCOPED_TRACE(line);
+    const std::vector<std::string>& row = cells[line];
+    ASSERT_EQ(row.size(), captions.size());
+    EXPECT_EQ(std::vector<std::string>(row.begin(), row.begin() + 12), first_columns[line - 1]);
+    EXPECT_EQ(row[22], row[6]) << "railgun hits";
+    EXPECT_EQ(row[23], "10") << "railgun shots";
+    EXPECT_EQ(row[26], "0");
+    EXPECT_EQ(row[27], "3") << "BFG shots";
+    const SkillRating rating = RatingOf(engine[match_of_line[line - 1]], person_of_line[line - 1]);
+    EXPECT_EQ(row[28], FixedText(rating.Mu, 6, ",")) << "mu";
+    EXPECT_EQ(row[29], FixedText(rating.Sigma, 6, ",")) << "sigma";
+  }
+  // The winner of the first match gained, the others lost; Cid's lone match
+  // changed nothing.
+  EXPECT_GT(RatingOf(engine[0], 0).Mu, kSkillMu);
+  EXPECT_LT(RatingOf(engine[0], 1).Mu, kSkillMu);
+  EXPECT_EQ(cells[6][28], cells[3][28]);
+  EXPECT_EQ(cells[6][29], cells[3][29]);
+  EXPECT_EQ(cells[3][28], cells[2][28]) << "equal places rate alike";
+  EXPECT_EQ(CsvCells(BuildMatchesCsv(*SnapshotMatches({Game(kS1, 1, 1, "", "Ann", 3)}), {";", ","}))[1][28],
+            "25,000000")
+      << "a newcomer alone";
+
+  // An English spreadsheet: its separators, decimals with a point.
+  const SkillRating cid = RatingOf(engine[2], 2);
+  const std::string english = BuildMatchesCsv(*snapshot, {",", "."});
+  EXPECT_NE(english.find("\r\n2026-12-07 21:15:03,1,,Cid,1,1,2,3,2,1,200,50,"), std::string::npos) << english;
+  EXPECT_NE(english.find("," + FixedText(cid.Mu, 6, ".") + "," + FixedText(cid.Sigma, 6, ".") + "\r\n"),
+            std::string::npos);
+  // Decimals written with the list separator are quoted.
+  EXPECT_NE(BuildMatchesCsv(*snapshot, {",", ","})
+                .find(",\"" + FixedText(cid.Mu, 6, ",") + "\",\"" + FixedText(cid.Sigma, 6, ",") + "\"\r\n"),
+            std::string::npos);
+}
+
+TEST(MatchesCsv, NamesAndMapsStayTextAndAJournalWithoutMatchesGivesTheCaptionsOnly) {
+  std::vector<JournalMatch> journal = {Game(kS1, 1, 1, "dm;\"7\"", "+Ann;1", 3), Game(kS1, 2, 1, "dm;\"7\"", "@Bob", 1)};
+  const std::string csv = BuildMatchesCsv(*SnapshotMatches(journal), {";", ","});
+  EXPECT_NE(csv.find("\r\n" + kS1 + ";1;\"dm;\"\"7\"\"\";\"'+Ann;1\";1;2;3;"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\r\n" + kS1 + ";1;\"dm;\"\"7\"\"\";'@Bob;2;2;1;"), std::string::npos) << csv;
+
+  const std::string old = BuildMatchesCsv(*SnapshotMatches({Game(kS1, 1, 0, "", "Ann", 3)}), {";", ","});
+  EXPECT_EQ(CsvCells(old).size(), 1u);
+}
+
+TEST(PlayersCsv, AddsMatchesWinsAndTheSkillRatingOfThePeriod) {
+  std::unique_ptr<WindowState> state = NewWindowState();
+  FillTable(state->Table);
+  const auto snapshot = SnapshotMatches(ClubJournal());
+  const MatchesBySlot by_slot = GroupMatchesBySlot(state->Table, snapshot->Journal);
+  const PeriodSpan all = ResolvePeriod(PlayersPeriod::AllTime, by_slot, DaysFromCivil(2026, 12, 8));
+  const std::vector<MatchFigures> figures = MatchFiguresBySlot(state->Table, *snapshot, all);
+
+  const std::vector<std::vector<std::string>> cells =
+      CsvCells(BuildPlayersCsv(BuildPlayerRows(state->Table, by_slot, all), {";", ","}, "За всё время", figures));
+  ASSERT_EQ(cells.size(), 5u);
+  const std::size_t matches_column = kPlayersColumns.size() + 1;
+  EXPECT_EQ(std::vector<std::string>(cells[0].begin() + static_cast<std::ptrdiff_t>(matches_column), cells[0].end()),
+            (std::vector<std::string>{"Матчей", "Побед", "Мастерство", "Период"}));
+  // Ann: both matches won (the second shared); Bob second then shared first;
+  // Cid second, then alone; Dan no match, no rating.
+  const std::vector<SkillRatings> engine = EngineRatings();
+  const std::map<std::string, std::vector<std::string>> expected = {
+      {"Ann", {"2", "2", FixedText(ShownSkill(RatingOf(engine[2], 0)), 2, ",")}},
+      {"Bob", {"2", "1", FixedText(ShownSkill(RatingOf(engine[2], 1)), 2, ",")}},
+      {"Cid", {"2", "1", FixedText(ShownSkill(RatingOf(engine[2], 2)), 2, ",")}},
+      {"Dan", {"0", "0", ""}},
+  };
+  for (std::size_t line = 1; line < cells.size(); ++line) {
+    const std::string& name = cells[line][1];
+    SCOPED_TRACE(name);
+    EXPECT_EQ(std::vector<std::string>(cells[line].begin() + static_cast<std::ptrdiff_t>(matches_column),
+                                       cells[line].end() - 1),
+              expected.at(name));
+  }
+  EXPECT_GT(ShownSkill(RatingOf(engine[2], 0)), ShownSkill(RatingOf(engine[2], 1)));
+
+  // This week (from Monday 2026-12-07): Cid's lone match only; the rating is
+  // still the one after every match.
+  const PeriodSpan week = ResolvePeriod(PlayersPeriod::ThisWeek, by_slot, DaysFromCivil(2026, 12, 8));
+  const std::vector<MatchFigures> week_figures = MatchFiguresBySlot(state->Table, *snapshot, week);
+  EXPECT_EQ(week_figures[3].Matches, 1);
+  EXPECT_EQ(week_figures[3].Wins, 1);
+  EXPECT_EQ(week_figures[3].Skill, figures[3].Skill);
+  EXPECT_EQ(week_figures[1].Matches, 0);
+}
+
+TEST(HtmlReport, ShowsMatchesWinsTheRatingAndEachPlayersLastMatchesWithPlaceAndMap) {
+  std::unique_ptr<WindowState> state = NewWindowState();
+  FillTable(state->Table);
+  const auto snapshot = SnapshotMatches(ClubJournal());
+  const std::string html = BuildHtmlReport(state->Table, *snapshot, ",", "2026-12-08 21:05:00");
+  for (const MatchColumnInfo& column : kMatchColumns)
+    EXPECT_NE(html.find("\">" + std::string(column.Caption) + "</th>"), std::string::npos) << column.Caption;
+  const std::string ann_skill = FixedText(ShownSkill(RatingOf(EngineRatings()[2], 0)), 2, ",");
+  EXPECT_NE(html.find("<td class=\"n\">2</td><td class=\"n\">2</td><td class=\"n\">" + ann_skill + "</td></tr>"),
+            std::string::npos);
+  EXPECT_NE(html.find("<td class=\"n\">0</td><td class=\"n\">0</td><td class=\"n\"></td></tr>"), std::string::npos)
+      << "Dan: no match, no rating";
+
+  // Ann's section: her last matches newest first, with place and map; the
+  // older line is no match of hers. Her most frags came in that older line:
+  // the record names the game by its place in the session.
+  const std::size_t ann = html.find("<section id=\"p1\">"), bob = html.find("<section id=\"p2\">");
+  ASSERT_NE(ann, std::string::npos);
+  ASSERT_NE(bob, std::string::npos);
+  const std::string ann_section = html.substr(ann, html.find("</section>", ann) - ann);
+  const std::string row = "<tr><td class=\"t\">" + kS1 + "</td><td class=\"n\">";
+  const std::size_t second = ann_section.find(row + "2</td><td class=\"t\">=cmd|x</td><td class=\"n\">1 из 2</td>"
+                                              "<td class=\"n\">4</td></tr>");
+  const std::size_t first = ann_section.find(row + "1</td><td class=\"t\">krmdm6</td><td class=\"n\">1 из 3</td>"
+                                             "<td class=\"n\">5</td></tr>");
+  ASSERT_NE(second, std::string::npos) << ann_section;
+  EXPECT_GT(first, second);
+  EXPECT_NE(ann_section.find("<p>Игр в журнале: 3</p>"), std::string::npos);
+  EXPECT_NE(ann_section.find(kS1 + ", игра 1</td>"), std::string::npos);
+  const std::string bob_section = html.substr(bob, html.find("</section>", bob) - bob);
+  EXPECT_NE(bob_section.find("<td class=\"n\">2 из 3</td>"), std::string::npos);
+  EXPECT_NE(bob_section.find(kS1 + ", матч 2</td>"), std::string::npos) << "his record: 4 frags in match 2";
+}
+
+TEST(ExportMatches, TheCommandLineWritesEveryJournaledMatch) {
+  TempDir dir;
+  CurrentFolder folder(dir.path());
+  RecordingSink sink;
+  auto state = StateIn(dir.path());
+  LoadSettings(*state);
+  WriteFile(dir.path() / "basekrm" / "LOG.txt",
+            CrLf(Lines({{"--- Fs_startup : Sun Dec 06 20:00:00 2026", "map: krmdm6"}, MatchBlock("Ann", 2),
+                        MatchBlock("Bob", 5), {"Bob: gg"}, MatchBlock("Ann", 1)})));
+  PressImport(*state, sink);
+
+  const CommandLine line = ParseCommandLine({"--export-matches", "матчи.csv"});
+  EXPECT_EQ(line.Kind, ExportKind::Matches);
+  EXPECT_EQ(line.Target, "матчи.csv");
+  EXPECT_EQ(ParseCommandLine({"--export-matches", "m.csv", "--period", "week"}).Problem, "Лишний параметр: --period")
+      << "every match, of no period";
+  EXPECT_NE(UsageText().find("--export-matches ФАЙЛ"), std::string::npos);
+
+  const std::string target = (dir.path() / "матчи.csv").string();
+  const auto exit = RunWithoutWindow({"--export-matches", target}, dir.str(), {";", ","});
+  ASSERT_TRUE(exit);
+  EXPECT_EQ(exit->ExitCode, kExportWritten) << exit->Err;
+  EXPECT_NE(exit->Out.find("Матчи сохранены: "), std::string::npos);
+  EXPECT_NE(exit->Out.find("игр в журнале: 3, матчей: 2)"), std::string::npos) << exit->Out;
+  const std::vector<std::vector<std::string>> cells = CsvCells(ReadFile(dir.path() / "матчи.csv"));
+  ASSERT_EQ(cells.size(), 4u);
+  const auto head = [](const std::vector<std::string>& row) { return std::vector<std::string>(row.begin(), row.begin() + 7); };
+  EXPECT_EQ(head(cells[1]), (std::vector<std::string>{kS1, "1", "krmdm6", "Bob", "1", "2", "5"}));
+  EXPECT_EQ(head(cells[2]), (std::vector<std::string>{kS1, "1", "krmdm6", "Ann", "2", "2", "2"}));
+  EXPECT_EQ(head(cells[3]), (std::vector<std::string>{kS1, "2", "krmdm6", "Ann", "1", "1", "1"}));
+}
+
+TEST(UndoQuestion, NamesTheMatchesAndGamesTheImportBrought) {
+  JournalImport last;
+  last.Commit.Time = "2026-12-07 23:40:00";
+  for (int match = 1; match <= 6; ++match)
+    for (int player = 0; player < 6; ++player)
+      last.Matches.push_back(Game(kS2, match * 6 + player, match, "krmdm6", "P" + std::to_string(player), player));
+  last.Matches.push_back(Game("", 1, 1, "", "Ann", 1));
+  last.Matches.push_back(Game(kS1, 1, 0, "", "Ann", 1));  // an older line: a game without a match
+  last.Matches.push_back(Game(kS1, 2, 0, "", "Bob", 1));
+  const std::string question = UndoQuestionText(last);
+  EXPECT_EQ(question,
+            "Отменить последний импорт (2026-12-07 23:40:00): 7 матчей, 39 игр?\r\n"
+            "Из статистики будут убраны:\r\n"
+            "игровая сессия 2026-12-07 21:15:03: 6 матчей, 36 игр\r\n"
+            "без даты игровой сессии: 1 матч, 1 игра\r\n"
+            "игровая сессия 2026-12-06 20:00:00: 2 игры\r\n"
+            "(игра - результат одного игрока в одном матче).\r\n"
+            "Следующий импорт занесёт эти игры снова, если они ещё есть в ЛОГ файле.");
+  EXPECT_NE(UndoQuestionText(JournalImport{}).find("?\r\nОн не занёс ни одной игры;"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fragtally::testing
