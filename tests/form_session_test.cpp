@@ -373,7 +373,8 @@ TEST_F(Presenter, TheStatusLineTellsWhatEachImportEnteredNothingNewAnUndoAndAFai
       Lines({{"--- Fs_startup : Mon Dec 07 23:50:00 2026"}, MatchBlock("Dan", 1), MatchBlock("Bob", 1)});
   WriteLog(Lines({first_session, second_session}));
   session.Import();
-  EXPECT_EQ(WithoutTime(view.status_line), "Импорт в TT:TT занёс 4 игры из 2 игровых сессий, новых игроков: 2.");
+  EXPECT_EQ(WithoutTime(view.status_line),
+            "Импорт в TT:TT занёс 2 матча (4 игры) из 2 игровых сессий, новых игроков: 2.");
   const int updates = view.status_updates;
   session.Refresh();
   EXPECT_EQ(view.status_updates, updates) << "an unchanged line is not sent again";
@@ -384,7 +385,8 @@ TEST_F(Presenter, TheStatusLineTellsWhatEachImportEnteredNothingNewAnUndoAndAFai
 
   WriteLog(Lines({first_session, second_session, MatchBlock("Ann", 3)}));
   session.Import();
-  EXPECT_EQ(WithoutTime(view.status_line), "Импорт в TT:TT занёс 1 игру из 1 игровой сессии, новых игроков нет.");
+  EXPECT_EQ(WithoutTime(view.status_line), "Импорт в TT:TT занёс 1 матч (1 игра) из 1 игровой сессии, новых игроков нет.")
+      << "Ann's block ends the second session's match";
 
   sink.answer = true;
   session.UndoImport();

@@ -229,10 +229,15 @@ TEST(HtmlReport, ShowsMatchesWinsTheRatingAndEachPlayersLastMatchesWithPlaceAndM
   for (const MatchColumnInfo& column : kMatchColumns)
     EXPECT_NE(html.find("\">" + std::string(column.Caption) + "</th>"), std::string::npos) << column.Caption;
   const std::string ann_skill = FixedText(ShownSkill(RatingOf(EngineRatings()[2], 0)), 2, ",");
-  EXPECT_NE(html.find("<td class=\"n\">2</td><td class=\"n\">2</td><td class=\"n\">" + ann_skill + "</td></tr>"),
+  // Beside the name.
+  EXPECT_NE(html.find("<a href=\"#p1\">Ann</a></td><td class=\"n\">2</td><td class=\"n\">2</td><td class=\"n\">" +
+                      ann_skill + "</td>"),
             std::string::npos);
-  EXPECT_NE(html.find("<td class=\"n\">0</td><td class=\"n\">0</td><td class=\"n\"></td></tr>"), std::string::npos)
+  EXPECT_NE(html.find("<a href=\"#p4\">Dan</a></td><td class=\"n\">0</td><td class=\"n\">0</td><td class=\"n\"></td>"),
+            std::string::npos)
       << "Dan: no match, no rating";
+  EXPECT_NE(html.find(">Игрок</th><th title=\"" + std::string(kMatchColumns[0].Tooltip) + "\">Матчей</th>"),
+            std::string::npos);
 
   // Ann's section: her last matches newest first, with place and map; the
   // older line is no match of hers. Her most frags came in that older line:

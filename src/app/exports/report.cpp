@@ -289,19 +289,19 @@ std::string BuildHtmlReport(const PlayerTable& table, const MatchSnapshot& snaps
   out += "\">";
   AppendEscapedXml(out, PlacesCaption());
   out += "</th>";
+  // The match columns read best beside the name: on a narrow screen they
+  // stay in sight while the table scrolls sideways.
+  const auto header = [&out](std::string_view caption, std::string_view tooltip) {
+    out += "<th title=\"";
+    AppendEscapedXml(out, tooltip);
+    out += "\">";
+    AppendEscapedXml(out, caption);
+    out += "</th>";
+  };
   for (const PlayersColumnInfo& column : kPlayersColumns) {
-    out += "<th title=\"";
-    AppendEscapedXml(out, column.Tooltip);
-    out += "\">";
-    AppendEscapedXml(out, column.Caption);
-    out += "</th>";
-  }
-  for (const MatchColumnInfo& column : kMatchColumns) {
-    out += "<th title=\"";
-    AppendEscapedXml(out, column.Tooltip);
-    out += "\">";
-    AppendEscapedXml(out, column.Caption);
-    out += "</th>";
+    header(column.Caption, column.Tooltip);
+    if (column.Column == PlayersColumn::Name)
+      for (const MatchColumnInfo& match_column : kMatchColumns) header(match_column.Caption, match_column.Tooltip);
   }
   out += "</tr></thead><tbody>\n";
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -316,15 +316,15 @@ std::string BuildHtmlReport(const PlayerTable& table, const MatchSnapshot& snaps
         out += "\">";
         AppendBreakableName(out, row.Name);
         out += "</a></td>";
+        for (std::size_t c = 0; c < kMatchColumnCount; ++c) {
+          out += "<td class=\"n\">";
+          AppendEscapedXml(out, MatchFigureText(FiguresOf(figures, row.Slot), c, decimal_separator));
+          out += "</td>";
+        }
         continue;
       }
       out += column.Align == CellAlign::Right ? "<td class=\"n\">" : "<td class=\"t\">";
       AppendHtmlText(out, PlayerCellText(row, column.Column, decimal_separator));
-      out += "</td>";
-    }
-    for (std::size_t c = 0; c < kMatchColumnCount; ++c) {
-      out += "<td class=\"n\">";
-      AppendEscapedXml(out, MatchFigureText(FiguresOf(figures, row.Slot), c, decimal_separator));
       out += "</td>";
     }
     out += "</tr>\n";

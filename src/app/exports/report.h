@@ -40,8 +40,8 @@ struct MatchFigures {
 std::vector<MatchFigures> MatchFiguresBySlot(const PlayerTable& table, const MatchSnapshot& matches,
                                              const PeriodSpan& span);
 
-// The columns the report and the CSV add after the table's: "Матчей",
-// "Побед", "Мастерство".
+// The columns the report adds after the name and the CSV after the table's
+// columns: "Матчей", "Побед", "Мастерство".
 struct MatchColumnInfo {
   std::string_view Caption;  // UTF-8
   std::string_view Tooltip;  // UTF-8

@@ -35,7 +35,12 @@ ImportReport ImportTally::Report(const WindowState& state, ImportReport::Outcome
   report.Time = LocalClockTime();
   const auto& pending = state.Journal.Pending;
   std::set<std::int32_t> sessions;
-  for (std::size_t i = pending_before_; i < pending.size(); ++i) sessions.insert(pending[i].Session);
+  std::set<std::pair<std::int32_t, std::int32_t>> matches;  // (session, match): a match is numbered in its session
+  for (std::size_t i = pending_before_; i < pending.size(); ++i) {
+    sessions.insert(pending[i].Session);
+    if (pending[i].Match > 0) matches.emplace(pending[i].Session, pending[i].Match);
+  }
+  if (!matches.empty()) report.Matches = static_cast<std::int64_t>(matches.size());
   report.Games = pending.size() > pending_before_ ? static_cast<std::int64_t>(pending.size() - pending_before_) : 0;
   report.Sessions = static_cast<std::int64_t>(sessions.size());
   report.NewPlayers = state.Table.PlayerCount > players_before_ ? state.Table.PlayerCount - players_before_ : 0;
