@@ -41,6 +41,16 @@ const MatchSnapshot& FullMatches() {
   static const std::shared_ptr<const MatchSnapshot> snapshot = SnapshotMatches(Full().Journal);
   return *snapshot;
 }
+// The same number of blocks in matches of 8 players: places, wins, ratings.
+constexpr int kPlayersPerMatch = 8;
+const sample::SamplePlayers& InMatches() {
+  static const sample::SamplePlayers sample = sample::MakeSamplePlayers(g_players, g_matches, kPlayersPerMatch);
+  return sample;
+}
+const MatchSnapshot& InMatchesSnapshot() {
+  static const std::shared_ptr<const MatchSnapshot> snapshot = SnapshotMatches(InMatches().Journal);
+  return *snapshot;
+}
 
 // Opening the window: the journal grouped by player, the rows built (the
 // journal's reading is the journal's own figure).
@@ -78,7 +88,12 @@ std::vector<Operation> Operations() {
          benchmark::DoNotOptimize(
              BuildHtmlReport(Full().State->Table, FullMatches(), ",", "now", PlayersPeriod::ThisMonth, kToday));
        }},
-      {"matches: CSV", 1000, [] { benchmark::DoNotOptimize(BuildMatchesCsv(FullMatches(), {";", ","})); }},
+      {"report: HTML, the journal in matches of 8", 1000,
+       [] {
+         benchmark::DoNotOptimize(BuildHtmlReport(InMatches().State->Table, InMatchesSnapshot(), ",", "now"));
+       }},
+      {"matches: CSV, the journal in matches of 8", 1000,
+       [] { benchmark::DoNotOptimize(BuildMatchesCsv(InMatchesSnapshot(), {";", ","})); }},
       {"report: CSV", 1000,
        [] {
          PlayersWindowModel m;
@@ -127,6 +142,7 @@ int main(int argc, char** argv) {
   Full();
   OnePlayer();
   FullMatches();
+  InMatchesSnapshot();
   benchmark::RunSpecifiedBenchmarks();
 
   const std::string html = BuildHtmlReport(Full().State->Table, FullMatches(), ",", "now");
