@@ -12,6 +12,7 @@
 #include "app/program/command_line.h"
 #include "app/text/number_format.h"
 #include "files/journal.h"
+#include "files/journal_read.h"
 #include "files/paths.h"
 #include "files/settings_file.h"
 #include "test_support.h"
@@ -219,6 +220,28 @@ TEST(PlayersCsv, AddsMatchesWinsAndTheSkillRatingOfThePeriod) {
   EXPECT_EQ(week_figures[3].Wins, 1);
   EXPECT_EQ(week_figures[3].Skill, figures[3].Skill);
   EXPECT_EQ(week_figures[1].Matches, 0);
+}
+
+TEST(PlayersCsv, ANameJoinedToAnotherCountsAsThatPerson) {
+  std::unique_ptr<WindowState> state = NewWindowState();
+  FillTable(state->Table);
+  JournalHistory history{ClubJournal(), {}};
+  history.People.PersonOfName["Cid"] = "Bob";  // the organiser joined Cid to Bob
+  const auto snapshot = SnapshotMatches(std::move(history));
+  const MatchesBySlot by_slot = GroupMatchesBySlot(state->Table, snapshot->Journal);
+  const std::vector<MatchFigures> figures = MatchFiguresBySlot(
+      state->Table, *snapshot, ResolvePeriod(PlayersPeriod::AllTime, by_slot, DaysFromCivil(2026, 12, 8)));
+  // Bob: the first match (second place, with his other name beside him), the
+  // second (won), the lone one (won); his other name's slot has none.
+  EXPECT_EQ(figures[2].Matches, 3);
+  EXPECT_EQ(figures[2].Wins, 2);
+  EXPECT_TRUE(figures[2].Skill);
+  EXPECT_EQ(figures[3].Matches, 0);
+  EXPECT_FALSE(figures[3].Skill);
+  const std::vector<std::vector<std::string>> cells = CsvCells(BuildMatchesCsv(*snapshot, {";", ","}));
+  ASSERT_EQ(cells.size(), 7u);
+  EXPECT_EQ(cells[3][3], "Bob") << "the person's shown name";
+  EXPECT_EQ(cells[6][3], "Bob");
 }
 
 TEST(HtmlReport, ShowsMatchesWinsTheRatingAndEachPlayersLastMatchesWithPlaceAndMap) {

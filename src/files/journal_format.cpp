@@ -220,6 +220,8 @@ void AppendCommit(std::string& out, const JournalCommit& c) {
 }
 
 
+bool UnescapeField(std::string_view text, std::string& out) { return Unescape(text, out); }
+
 bool ParseCommit(std::string_view line, JournalCommit& c) {
   std::array<std::string_view, kCommitFields> f;
   if (line.size() < 2 || (line[0] != 'C' && line[0] != 'U') || line[1] != '\t') return false;

@@ -93,6 +93,9 @@ void AppendMatchLine(std::string& out, std::size_t& used, std::int64_t import, c
 // Appends a C or U line.
 void AppendCommit(std::string& out, const JournalCommit& commit);
 
+// Undoes PutEscaped; false for an escape it does not write.
+bool UnescapeField(std::string_view text, std::string& out);
+
 // Each parser reads one line without its line end; false when the line is
 // not of its kind or not whole.
 bool ParseCommit(std::string_view line, JournalCommit& commit);

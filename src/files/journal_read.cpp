@@ -35,6 +35,11 @@ class JournalReplay {
         history_.push_back(std::move(c));
         break;
       }
+      case 'P': {
+        PeopleChange change;
+        if (ParsePeopleLine(line, change)) people_.push_back(std::move(change));
+        break;
+      }
       case 'X': {
         char kind = 0;
         std::int64_t import = 0;
@@ -62,6 +67,8 @@ class JournalReplay {
     }
     return imports;
   }
+
+  const std::vector<PeopleChange>& People() const { return people_; }
 
   std::vector<JournalMatch> Matches() {
     std::vector<std::int64_t> numbers;
@@ -113,6 +120,7 @@ class JournalReplay {
   }
 
   std::vector<JournalMatch> matches_;
+  std::vector<PeopleChange> people_;
   std::vector<JournalCommit> history_;  // the C and U lines not taken back, for X lines
   std::vector<std::shared_ptr<const JournalCommit>> undone_;  // by history_ entry: what a U line undid
   std::vector<InEffect> in_effect_;                           // by import number
@@ -196,6 +204,15 @@ std::vector<JournalImport> ReadJournalImports(const std::string& path) {
   JournalReplay replay;
   ReadJournal(path, replay);
   return replay.Imports();
+}
+
+JournalHistory ReadJournalHistory(const std::string& path) {
+  JournalReplay replay;
+  ReadJournal(path, replay);
+  JournalHistory history;
+  history.Matches = replay.Matches();
+  for (const PeopleChange& change : replay.People()) ApplyPeopleChange(history.People, change);
+  return history;
 }
 
 std::vector<JournalMatch> ReadJournalMatches(const std::string& path) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/journal_format.h"
+#include "files/journal_people.h"
 
 namespace fragtally {
 
@@ -35,5 +36,12 @@ std::vector<JournalImport> ReadJournalImports(const std::string& path);
 // left undone by a crash), oldest first. No journal is no matches; a line
 // that cannot be read is skipped.
 std::vector<JournalMatch> ReadJournalMatches(const std::string& path);
+
+// The same matches, and the people as the journal's P lines leave them.
+struct JournalHistory {
+  std::vector<JournalMatch> Matches;
+  PeopleBook People;
+};
+JournalHistory ReadJournalHistory(const std::string& path);
 
 }  // namespace fragtally

@@ -112,6 +112,9 @@ struct JournalState {
   // Set when the start-up read the journal and found the statistics file as
   // its last commit left it: only then can an import be undone.
   bool Matches = false;
+  // The people changes (P lines) this run appended: what the window reads
+  // of the journal is read again after one.
+  std::int64_t PeopleChanges = 0;
 };
 
 }  // namespace fragtally

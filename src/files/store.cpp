@@ -450,4 +450,18 @@ UndoOutcome UndoImport(FileState& state, const ImportToUndo& undo_import) {
   return outcome;
 }
 
+PeopleOutcome CommitPeopleChange(FileState& state, PeopleChange change) {
+  PeopleOutcome outcome;
+  change.Time = platform::LocalDateTime();
+  const std::string path = JournalFilePath(state);
+  try {
+    AppendToJournal(path, PeopleLineText(change));
+    ++state.Journal.PeopleChanges;
+  } catch (const std::exception& error) {
+    outcome.Saved = false;
+    outcome.Failure = FailureOf(error, path);
+  }
+  return outcome;
+}
+
 }  // namespace fragtally

@@ -139,4 +139,15 @@ struct UndoOutcome {
 // again.
 UndoOutcome UndoImport(FileState& state, const ImportToUndo& undo);
 
+// --- people --------------------------------------------------------------------------
+
+// An organiser's change to who is who (journal_people.h), appended to the
+// journal with the time it is made. Failure says why when the journal
+// refused it; nothing else changes then.
+struct PeopleOutcome {
+  bool Saved = true;
+  platform::FileFailure Failure;
+};
+PeopleOutcome CommitPeopleChange(FileState& state, PeopleChange change);
+
 }  // namespace fragtally

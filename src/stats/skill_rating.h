@@ -36,6 +36,7 @@ inline double ShownSkill(const SkillRating& rating) { return rating.Mu - 3.0 * r
 struct Placing {
   std::uint32_t Person = 0;
   std::uint32_t Place = 1;
+  bool operator==(const Placing&) const = default;
 };
 using MatchPlacings = std::vector<Placing>;
 

@@ -34,7 +34,7 @@ ExportResult RunExport(ExportKind kind, const std::string& target, const std::st
                                               platform::AbsolutePath(StatsFilePath(*state)) + Why(error) +
                                               "; файл " + target + " не записан.");
   }
-  return WriteExport(kind, state->Table, *SnapshotMatches(ReadJournalMatches(JournalFilePath(*state))), target, format,
+  return WriteExport(kind, state->Table, *SnapshotMatches(ReadJournalHistory(JournalFilePath(*state))), target, format,
                      period);
 }
 

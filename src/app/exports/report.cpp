@@ -1,5 +1,7 @@
 #include "app/exports/report.h"
 
+#include <iterator>
+
 #include "app/main_window/ratings.h"
 #include "app/text/html_escape.h"
 #include "app/text/number_format.h"
@@ -208,13 +210,23 @@ std::string MatchFigureText(const MatchFigures& figures, std::size_t column, con
   }
 }
 
+namespace {
+
+// The person a name of the table or the journal counts as (its own, or the
+// one the organiser joined it to); false for a name of no match.
+bool PersonOfName(const MatchSnapshot& matches, const std::string& name, std::uint32_t& person) {
+  return matches.People.Find(matches.Who.PersonOf(name), person) && person < matches.Book.ByPerson.size();
+}
+
+}  // namespace
+
 std::vector<MatchFigures> MatchFiguresBySlot(const PlayerTable& table, const MatchSnapshot& matches,
                                              const PeriodSpan& span) {
   std::vector<MatchFigures> figures(static_cast<std::size_t>(table.PlayerCount) + 1);
   std::vector<bool> taken(matches.Book.ByPerson.size());
   for (int slot = 1; slot <= table.PlayerCount; ++slot) {
     std::uint32_t person = 0;
-    if (!matches.People.Find(table.PlayerName[slot], person) || person >= taken.size() || taken[person]) continue;
+    if (!PersonOfName(matches, table.PlayerName[slot], person) || taken[person]) continue;
     taken[person] = true;
     const std::vector<PersonGame>& games = matches.Book.ByPerson[person];
     if (games.empty()) continue;
@@ -235,9 +247,11 @@ std::vector<GameInMatch> LastGames(const MatchSnapshot& matches, std::string_vie
                                    std::size_t count) {
   std::vector<GameInMatch> last;
   std::uint32_t person = 0;
-  if (!matches.People.Find(name, person) || person >= matches.Book.ByPerson.size()) return last;
+  if (!PersonOfName(matches, std::string(name), person)) return last;
   const std::vector<PersonGame>& games = matches.Book.ByPerson[person];
   for (auto game = games.rbegin(); game != games.rend() && last.size() < count; ++game) {
+    // A person with two names in one match: its better place, the first of its games there.
+    if (std::next(game) != games.rend() && std::next(game)->Match == game->Match) continue;
     const MatchGame& played = matches.Book.GameOf(*game);
     if (span.Holds(*played.Block)) last.push_back({&matches.Book.Matches[game->Match], &played});
   }
@@ -479,7 +493,7 @@ std::string BuildMatchesCsv(const MatchSnapshot& matches, const CsvFormat& forma
       out += format.ListSeparator;
       AppendCsvField(out, map, format);
       out += format.ListSeparator;
-      AppendCsvField(out, FormulaSafe(TextForFile(block.Name)), format);
+      AppendCsvField(out, FormulaSafe(TextForFile(matches.People.NameOf(game.Person))), format);
       out += format.ListSeparator;
       AppendNumber(out, game.Place);
       out += format.ListSeparator;

@@ -35,8 +35,9 @@ struct MatchFigures {
   std::int64_t Matches = 0, Wins = 0;
   std::optional<double> Skill;
 };
-// The figures of every slot of `table` (index slot; a name's matches are its
-// first slot's, as GroupMatchesBySlot gives them).
+// The figures of every slot of `table` (index slot): a name counts as the
+// person the organiser joined it to, and a person's figures go to the first
+// slot with one of its names (the others have none).
 std::vector<MatchFigures> MatchFiguresBySlot(const PlayerTable& table, const MatchSnapshot& matches,
                                              const PeriodSpan& span);
 
@@ -58,7 +59,8 @@ struct GameInMatch {
   const MatchGame* Game = nullptr;
 };
 inline constexpr std::size_t kReportLastMatches = 10;
-// The last `count` games of `name` in `span`, newest first.
+// The last `count` games in `span` of the person `name` counts as, newest
+// first.
 std::vector<GameInMatch> LastGames(const MatchSnapshot& matches, std::string_view name, const PeriodSpan& span,
                                    std::size_t count = kReportLastMatches);
 
@@ -106,7 +108,8 @@ std::string BuildPlayersCsv(std::vector<PlayerRow> rows, const CsvFormat& format
 // The journal's matches for a spreadsheet: the same byte-order mark,
 // separators, quoting and formula guard as the table, one line per player
 // per match in the order played (best place first within a match): the
-// session's date, the match's number, map, player, place, players, frags,
+// session's date, the match's number, map, player (the person's shown name),
+// place, players, frags,
 // kills, deaths, suicides, damage given and received, each weapon's hits and
 // shots, then mu and sigma after the match (six decimals). Blocks of older
 // journal lines (no match) are left out.

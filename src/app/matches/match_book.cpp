@@ -32,14 +32,16 @@ struct MatchKeyHash {
 
 }  // namespace
 
-std::uint32_t PersonIndex::PersonOf(const std::string& name) {
-  const auto [at, added] = numbers_.try_emplace(name, static_cast<std::uint32_t>(names_.size()));
-  if (added) names_.push_back(name);
-  return at->second;
+std::uint32_t PersonIndex::PersonOf(std::string_view name) {
+  if (const auto at = numbers_.find(name); at != numbers_.end()) return at->second;
+  const auto person = static_cast<std::uint32_t>(names_.size());
+  numbers_.emplace(std::string(name), person);
+  names_.emplace_back(name);
+  return person;
 }
 
 bool PersonIndex::Find(std::string_view name, std::uint32_t& person) const {
-  const auto at = numbers_.find(std::string(name));
+  const auto at = numbers_.find(name);
   if (at == numbers_.end()) return false;
   person = at->second;
   return true;
@@ -56,48 +58,76 @@ MatchPlacings PlayedMatch::Placings() const {
   return placings;
 }
 
-MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& people) {
+MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& people, const PeopleBook* who) {
   MatchBook book;
   // The matches in the order the journal first holds them, with the order
   // of their sessions.
   std::unordered_map<std::pair<std::string_view, std::int64_t>, std::uint32_t, MatchKeyHash> match_at;
   std::unordered_map<std::string_view, std::size_t> session_order;
   std::vector<std::size_t> order_of_session;
-  for (const JournalMatch& block : journal) {
+  // Each block's match, then each match's games in one allocation.
+  std::vector<std::uint32_t> match_of(journal.size(), UINT32_MAX);
+  std::vector<std::uint32_t> games_in;
+  const JournalMatch* last = nullptr;  // the block before, whose match the next one is mostly of
+  std::uint32_t last_match = 0;
+  for (std::size_t b = 0; b < journal.size(); ++b) {
+    const JournalMatch& block = journal[b];
     if (block.Match <= 0) continue;
-    const auto [at, added] =
-        match_at.try_emplace({block.Session, block.Match}, static_cast<std::uint32_t>(book.Matches.size()));
-    if (added) {
-      PlayedMatch& match = book.Matches.emplace_back();
-      match.Session = &block.Session;
-      match.Number = block.Match;
-      match.Map = &block.Map;
-      order_of_session.push_back(session_order.try_emplace(block.Session, session_order.size()).first->second);
+    if (last == nullptr || block.Match != last->Match || block.Session != last->Session) {
+      const auto [at, added] =
+          match_at.try_emplace({block.Session, block.Match}, static_cast<std::uint32_t>(book.Matches.size()));
+      if (added) {
+        PlayedMatch& match = book.Matches.emplace_back();
+        match.Session = &block.Session;
+        match.Number = block.Match;
+        match.Map = &block.Map;
+        order_of_session.push_back(session_order.try_emplace(block.Session, session_order.size()).first->second);
+        games_in.push_back(0);
+      }
+      last_match = at->second;
     }
-    book.Matches[at->second].Games.push_back({&block, people.PersonOf(block.Name), 1});
+    last = &block;
+    match_of[b] = last_match;
+    ++games_in[last_match];
   }
+  for (std::size_t m = 0; m < book.Matches.size(); ++m) book.Matches[m].Games.reserve(games_in[m]);
+  for (std::size_t b = 0; b < journal.size(); ++b)
+    if (match_of[b] != UINT32_MAX)
+      book.Matches[match_of[b]].Games.push_back(
+          {&journal[b], people.PersonOf(who != nullptr ? who->PersonOf(journal[b].Name) : journal[b].Name), 1});
   // In the order played.
   std::vector<std::uint32_t> order(book.Matches.size());
   for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-  const auto key = [&](std::uint32_t i) {
+  using SortKey = std::tuple<bool, std::string_view, std::size_t, std::int64_t>;
+  std::vector<SortKey> keys(order.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) {
     const PlayedMatch& match = book.Matches[i];
     const bool dated = IsDated(*match.Session);
-    return std::make_tuple(dated, dated ? std::string_view(*match.Session) : std::string_view(),
-                           order_of_session[i], match.Number);
-  };
-  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
+    keys[i] = {dated, dated ? std::string_view(*match.Session) : std::string_view(), order_of_session[i], match.Number};
+  }
+  if (!std::is_sorted(keys.begin(), keys.end()))
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
   std::vector<PlayedMatch> played;
   played.reserve(order.size());
   for (const std::uint32_t i : order) played.push_back(std::move(book.Matches[i]));
   book.Matches = std::move(played);
 
-  // Places: by frags, equal frags sharing the better place.
-  book.ByPerson.assign(people.Size(), {});
+  // Places: by frags, equal frags sharing the better place. A match has a
+  // handful of players: an insertion sort, stable and without a buffer.
+  std::vector<std::uint32_t> games_of(people.Size(), 0);
+  for (const PlayedMatch& match : book.Matches)
+    for (const MatchGame& game : match.Games) ++games_of[game.Person];
+  book.ByPerson.resize(people.Size());
+  for (std::size_t person = 0; person < people.Size(); ++person) book.ByPerson[person].reserve(games_of[person]);
+  const auto frags = [](const MatchGame& game) { return game.Block->Added[kFrags]; };
   for (std::uint32_t m = 0; m < book.Matches.size(); ++m) {
     std::vector<MatchGame>& games = book.Matches[m].Games;
-    const auto frags = [](const MatchGame& game) { return game.Block->Added[kFrags]; };
-    std::stable_sort(games.begin(), games.end(),
-                     [&](const MatchGame& a, const MatchGame& b) { return frags(a) > frags(b); });
+    for (std::size_t g = 1; g < games.size(); ++g) {
+      const MatchGame game = games[g];
+      std::size_t at = g;
+      for (; at > 0 && frags(games[at - 1]) < frags(game); --at) games[at] = games[at - 1];
+      games[at] = game;
+    }
     for (std::size_t g = 0; g < games.size(); ++g) {
       games[g].Place = g > 0 && frags(games[g]) == frags(games[g - 1]) ? games[g - 1].Place : static_cast<int>(g) + 1;
       book.ByPerson[games[g].Person].push_back({m, static_cast<std::uint32_t>(g)});
@@ -108,7 +138,11 @@ MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& 
 
 MatchTally TallyGames(const MatchBook& book, const std::vector<PersonGame>& games) {
   MatchTally tally;
-  for (const PersonGame& game : games) {
+  for (std::size_t i = 0; i < games.size(); ++i) {
+    const PersonGame& game = games[i];
+    // A person with two names in one match played it once, at the better
+    // place: the first of its games there (a match's games go best first).
+    if (i > 0 && games[i - 1].Match == game.Match) continue;
     ++tally.Matches;
     if (book.GameOf(game).Place == 1) ++tally.Wins;
   }
@@ -119,7 +153,7 @@ namespace {
 
 // What the rating learns from a match, as a digest: its session, number and
 // its people with their places.
-std::uint64_t MatchKey(const PlayedMatch& match, const MatchPlacings& placings) {
+std::uint64_t MatchKey(const PlayedMatch& match) {
   ContentDigest digest;
   digest.Update(*match.Session);
   digest.Update(std::string_view("\0", 1));
@@ -129,21 +163,16 @@ std::uint64_t MatchKey(const PlayedMatch& match, const MatchPlacings& placings) 
     digest.Update(std::string_view(bytes, 8));
   };
   put(static_cast<std::uint64_t>(match.Number));
-  for (const Placing& placing : placings) put((std::uint64_t{placing.Person} << 32) | placing.Place);
+  for (const MatchGame& game : match.Games) put((std::uint64_t{game.Person} << 32) | static_cast<std::uint32_t>(game.Place));
   return digest.Value();
 }
 
 }  // namespace
 
 void SkillCache::Update(const MatchBook& book) {
-  std::vector<MatchPlacings> placings;
-  placings.reserve(book.Matches.size());
   std::vector<std::uint64_t> keys;
   keys.reserve(book.Matches.size());
-  for (const PlayedMatch& match : book.Matches) {
-    placings.push_back(match.Placings());
-    keys.push_back(MatchKey(match, placings.back()));
-  }
+  for (const PlayedMatch& match : book.Matches) keys.push_back(MatchKey(match));
   // The same matches at the start as last time, and the state to go on from.
   const std::size_t same =
       static_cast<std::size_t>(std::mismatch(keys_.begin(), keys_.end(), keys.begin(), keys.end()).first - keys_.begin());
@@ -156,6 +185,8 @@ void SkillCache::Update(const MatchBook& book) {
     TrimSkillHistory(history_, from);
   }
   if (checkpoints_.empty()) checkpoints_.push_back(ratings_);
+  std::vector<MatchPlacings> placings(book.Matches.size());
+  for (std::size_t m = from; m < placings.size(); ++m) placings[m] = book.Matches[m].Placings();
   // Up to each saved state's place in turn.
   for (std::size_t m = from; m < placings.size();) {
     const std::size_t end = std::min(placings.size(), (m / kSkillCheckpointEvery + 1) * kSkillCheckpointEvery);

@@ -15,11 +15,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "files/journal_people.h"
 #include "files/journal_state.h"
 #include "stats/skill_rating.h"
 
@@ -28,14 +30,18 @@ namespace fragtally {
 // Names to person numbers, and back.
 class PersonIndex {
  public:
-  std::uint32_t PersonOf(const std::string& name);
+  std::uint32_t PersonOf(std::string_view name);
   // The number of a known name; false when it is unknown.
   bool Find(std::string_view name, std::uint32_t& person) const;
   const std::string& NameOf(std::uint32_t person) const { return names_[person]; }
   std::size_t Size() const { return names_.size(); }
 
  private:
-  std::unordered_map<std::string, std::uint32_t> numbers_;
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+  };
+  std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> numbers_;
   std::vector<std::string> names_;
 };
 
@@ -71,7 +77,10 @@ struct MatchBook {
 
 // The matches of `journal` (which must outlive the book: games point into
 // it), people numbered by `people`, which learns the names it did not know.
-MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& people);
+// With `who`, each name counts as its person (numbered by the person's shown
+// name); a person twice in one match is rated once, at the better place.
+MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& people,
+                         const PeopleBook* who = nullptr);
 
 // A person's figures over a set of their games.
 struct MatchTally {

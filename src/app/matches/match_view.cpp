@@ -5,27 +5,31 @@
 
 namespace fragtally {
 
-std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> journal, PersonIndex& people,
-                                                     SkillCache& skills) {
+std::shared_ptr<const MatchSnapshot> SnapshotMatches(JournalHistory history, PersonIndex& people, SkillCache& skills) {
   auto snapshot = std::make_shared<MatchSnapshot>();
-  snapshot->Journal = std::move(journal);
-  snapshot->Book = BuildMatchBook(snapshot->Journal, people);
+  snapshot->Journal = std::move(history.Matches);
+  snapshot->Who = std::move(history.People);
+  snapshot->Book = BuildMatchBook(snapshot->Journal, people, &snapshot->Who);
   snapshot->People = people;
   skills.Update(snapshot->Book);
   snapshot->Ratings = skills.Ratings();
   return snapshot;
 }
 
-std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> journal) {
+std::shared_ptr<const MatchSnapshot> SnapshotMatches(JournalHistory history) {
   PersonIndex people;
   SkillCache skills;
-  return SnapshotMatches(std::move(journal), people, skills);
+  return SnapshotMatches(std::move(history), people, skills);
+}
+
+std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> journal) {
+  return SnapshotMatches(JournalHistory{std::move(journal), {}});
 }
 
 std::shared_ptr<const MatchSnapshot> MatchView::Current(const FileState& state) {
-  Key key{JournalFilePath(state), state.Journal.LastNumber, state.Journal.InEffect};
+  Key key{JournalFilePath(state), state.Journal.LastNumber, state.Journal.InEffect, state.Journal.PeopleChanges};
   if (snapshot_ != nullptr && key == key_) return snapshot_;
-  snapshot_ = SnapshotMatches(ReadJournalMatches(key.Path), people_, skills_);
+  snapshot_ = SnapshotMatches(ReadJournalHistory(key.Path), people_, skills_);
   key_ = std::move(key);
   return snapshot_;
 }

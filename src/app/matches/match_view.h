@@ -11,6 +11,7 @@
 
 #include "app/matches/match_book.h"
 #include "files/file_state.h"
+#include "files/journal_read.h"
 
 namespace fragtally {
 
@@ -18,16 +19,17 @@ namespace fragtally {
 // live as long as anyone holds the snapshot.
 struct MatchSnapshot {
   std::vector<JournalMatch> Journal;
-  PersonIndex People;  // every name of the journal (and of earlier snapshots)
+  PeopleBook Who;      // whose names are one person's, and which are hidden
+  PersonIndex People;  // every person of the journal (and of earlier snapshots) by shown name
   MatchBook Book;
   SkillRatings Ratings;  // after every match of the book
 };
 
 // A snapshot of `journal`: people numbered by `people`, ratings by `skills`
 // (which carry over from one snapshot to the next).
-std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> journal, PersonIndex& people,
-                                                     SkillCache& skills);
+std::shared_ptr<const MatchSnapshot> SnapshotMatches(JournalHistory history, PersonIndex& people, SkillCache& skills);
 // The same from nothing before it (for a journal read once).
+std::shared_ptr<const MatchSnapshot> SnapshotMatches(JournalHistory history);
 std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> journal);
 
 class MatchView {
@@ -45,7 +47,7 @@ class MatchView {
  private:
   struct Key {
     std::string Path;
-    std::int64_t LastNumber = -1, InEffect = -1;
+    std::int64_t LastNumber = -1, InEffect = -1, PeopleChanges = -1;
     bool operator==(const Key&) const = default;
   };
   Key key_;
