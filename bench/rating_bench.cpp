@@ -21,6 +21,7 @@
 
 #include "app/main_window/ratings.h"
 #include "app/matches/match_book.h"
+#include "budgeted_runs.h"
 #include "stats/skill_rating.h"
 
 using namespace fragtally;
@@ -111,11 +112,7 @@ CachedBook& Book() {
   return book;
 }
 
-struct Operation {
-  const char* name;
-  double budget_ms;
-  std::function<void()> run;  // one run, to be timed
-};
+using bench::Operation;
 
 std::vector<Operation> Operations() {
   return {
@@ -174,60 +171,21 @@ std::vector<Operation> Operations() {
   };
 }
 
-// The console output as usual, and each benchmark's median kept for the summary.
-class MedianReporter : public benchmark::ConsoleReporter {
- public:
-  MedianReporter() : ConsoleReporter(OO_None) {}  // no colours: scripts/bench.sh keeps the output in a file
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-        medians_ms[run.run_name.function_name] = run.GetAdjustedRealTime();  // the unit is ms
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> medians_ms;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<char*> rest{argv[0]};
-  for (int i = 1; i < argc; ++i) {
-    const bool has_value = i + 1 < argc;
-    if (has_value && std::strcmp(argv[i], "--matches") == 0) g_matches = std::atoi(argv[++i]);
-    else if (has_value && std::strcmp(argv[i], "--people") == 0) g_people = std::atoi(argv[++i]);
-    else rest.push_back(argv[i]);
-  }
-  if (g_matches < 100 || g_people < static_cast<int>(kPlayersPerMatch)) {
-    std::fprintf(stderr, "rating_bench: at least 100 matches and %zu people\n", kPlayersPerMatch);
-    return 2;
-  }
-  int rest_count = static_cast<int>(rest.size());
-  benchmark::Initialize(&rest_count, rest.data());
+  if (!bench::ReadJournalOptions(argc, argv, "rating_bench", kPlayersPerMatch, g_matches, g_people)) return 2;
   const std::vector<Operation> operations = Operations();
-  for (const Operation& operation : operations)
-    benchmark::RegisterBenchmark(operation.name, [&operation](benchmark::State& state) {
-      for (auto _ : state) operation.run();
-    })->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
   Journal();
   Cached();
   Book();
-  MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-
-  std::printf("\n== Skill rating: a journal of %d matches of %zu players out of %d people "
-              "(wall time, median of %d repetitions) ==\n",
-              g_matches, kPlayersPerMatch, g_people, kRepetitions);
-  bool within = true;
-  for (const Operation& operation : operations) {
-    const auto found = reporter.medians_ms.find(operation.name);
-    if (found == reporter.medians_ms.end()) continue;  // filtered out
-    const double ms = found->second;
-    within = within && ms <= operation.budget_ms;
-    std::printf("%-42s %9.2f ms   budget %6.0f ms   %s\n", operation.name, ms, operation.budget_ms,
-                ms <= operation.budget_ms ? "ok" : "OVER");
-    if (&operation == &operations.back())
-      std::printf("%-42s %9.3f us\n", "head-to-head chance, one pair", ms * 1000.0 / kChancesPerRun);
-  }
-  benchmark::Shutdown();
-  return within ? 0 : 1;
+  const bench::BudgetedResult result = bench::RunBudgeted(
+      operations, kRepetitions,
+      "Skill rating: a journal of " + std::to_string(g_matches) + " matches of " + std::to_string(kPlayersPerMatch) +
+          " players out of " + std::to_string(g_people) + " people");
+  const auto pairs = result.medians_ms.find(operations.back().name);
+  if (pairs != result.medians_ms.end())
+    std::printf("%-*s %9.3f us\n", result.name_width, "head-to-head chance, one pair",
+                pairs->second * 1000.0 / kChancesPerRun);
+  return result.within ? 0 : 1;
 }

@@ -56,7 +56,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (
 echo "== build (Release) =="
 cmake -S . -B "$core_build" -DCMAKE_BUILD_TYPE=Release \
   -DFRAGTALLY_BUILD_WINDOW=OFF -DFRAGTALLY_BUILD_TESTS=OFF -DFRAGTALLY_BUILD_BENCH=ON > "$core_build/configure.log"
-cmake --build "$core_build" -j"$jobs" --target make_inputs core_bench players_bench rating_bench
+cmake --build "$core_build" -j"$jobs" --target make_inputs core_bench players_bench rating_bench head_to_head_bench
 
 have_app=no
 if cmake -S . -B "$app_build" -DCMAKE_BUILD_TYPE=Release \
@@ -331,6 +331,11 @@ else
 fi
 say "== Skill rating =="
 "$core_build/bin/rating_bench" "${rating_args[@]}" "${bench_flags[@]}" | tee -a "$results" || rating_ok=no
+
+# Head-to-head: two players of a club of 16 on the same length of journal.
+say ""
+say "== Head-to-head =="
+"$core_build/bin/head_to_head_bench" "${rating_args[@]}" "${bench_flags[@]}" | tee -a "$results" || rating_ok=no
 
 say ""
 say "== Machine =="

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Renders the window offscreen to docs/window.png: a first start in an empty
 # game folder, then an import of the demo log (demo/basekrm/LOG.txt); and the
-# Players window opened from its menu after it, to docs/players.png; the
+# Players window opened from its menu after it, to docs/players.png; then
+# demo/basekrm/LOG-more-evenings.txt appended and imported, and the
+# head-to-head window of Nika and Tarn, to docs/head-to-head.png; and the
 # window with its "Игроки" menu open, to docs/menu.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,6 +12,6 @@ bash scripts/install-deps.sh
 cmake -S . -B build -DFRAGTALLY_BUILD_WINDOW=ON
 cmake --build build -j"$(nproc)" --target window_picture
 mkdir -p docs
-QT_QPA_PLATFORM=offscreen ./build/bin/window_picture docs/window.png demo/basekrm/LOG.txt docs/players.png docs/menu.png \
-  2> /dev/null
-echo "wrote docs/window.png, docs/players.png and docs/menu.png"
+QT_QPA_PLATFORM=offscreen ./build/bin/window_picture docs/window.png demo/basekrm/LOG.txt docs/players.png \
+  docs/head-to-head.png demo/basekrm/LOG-more-evenings.txt docs/menu.png 2> /dev/null
+echo "wrote docs/window.png, docs/players.png, docs/head-to-head.png and docs/menu.png"

@@ -1,10 +1,14 @@
 // Renders the main window to a PNG file, the way a new user sees it after the
 // first import of a game log: start-up without files, then the import button.
 // With a third file, the Players window too, opened from the menu, sorted by
-// games with the first player selected; with a fourth, the main window with
-// its "Игроки" menu open.
+// games with the first player selected. With two more, the head-to-head
+// window of the first and the third player of the main window's lists,
+// after the second log (more evenings of the same players) is appended to
+// the game's log and imported; with one more after those, the main window
+// with its "Игроки" menu open, before the Players window.
 //
-//   QT_QPA_PLATFORM=offscreen window_picture docs/window.png demo/basekrm/LOG.txt [docs/players.png [docs/menu.png]]
+//   QT_QPA_PLATFORM=offscreen window_picture docs/window.png demo/basekrm/LOG.txt [docs/players.png
+//     [docs/head-to-head.png demo/basekrm/LOG-more-evenings.txt [docs/menu.png]]]
 //
 // Works in a fresh temporary folder (program folder and current folder); the
 // message boxes are printed instead of shown.
@@ -12,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -26,19 +31,24 @@
 
 #include "app/players_window/players.h"
 #include "window/qt/form1.h"
+#include "window/qt/head_to_head_window.h"
 #include "window/qt/players_window.h"
 #include "window/qt/qt_message_sink.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  if (argc < 3 || argc > 5) {
-    std::fprintf(stderr, "usage: %s OUTPUT.png GAME_LOG.txt [PLAYERS.png [MENU.png]]\n", argv[0]);
+  if (argc != 3 && argc != 4 && argc != 6 && argc != 7) {
+    std::fprintf(stderr, "usage: %s OUTPUT.png GAME_LOG.txt [PLAYERS.png [HEAD_TO_HEAD.png MORE_LOG.txt [MENU.png]]]\n",
+                 argv[0]);
     return 2;
   }
   const std::filesystem::path output = std::filesystem::absolute(argv[1]);
   const std::filesystem::path log = std::filesystem::absolute(argv[2]);
   const std::filesystem::path players_output = argc >= 4 ? std::filesystem::absolute(argv[3]) : std::filesystem::path();
-  const std::filesystem::path menu_output = argc == 5 ? std::filesystem::absolute(argv[4]) : std::filesystem::path();
+  const std::filesystem::path head_to_head_output =
+      argc >= 6 ? std::filesystem::absolute(argv[4]) : std::filesystem::path();
+  const std::filesystem::path more_log = argc >= 6 ? std::filesystem::absolute(argv[5]) : std::filesystem::path();
+  const std::filesystem::path menu_output = argc == 7 ? std::filesystem::absolute(argv[6]) : std::filesystem::path();
 
   QTemporaryDir folder;
   if (!folder.isValid()) return 1;
@@ -93,5 +103,24 @@ int main(int argc, char* argv[]) {
   emit table->horizontalHeader()->sectionClicked(static_cast<int>(fragtally::PlayersColumn::Games));
   table->selectRow(0);
   QApplication::processEvents();
-  return save(players, players_output) ? 0 : 1;
+  if (!save(players, players_output)) return 1;
+  players.close();
+  if (head_to_head_output.empty()) return 0;
+
+  // More evenings of the same players, appended to the log and imported.
+  {
+    std::ifstream more(more_log, std::ios::binary);
+    std::ofstream log_file(base / "basekrm" / "LOG.txt", std::ios::binary | std::ios::app);
+    log_file << more.rdbuf();
+    if (!more || !log_file) {
+      std::fprintf(stderr, "cannot append %s\n", more_log.c_str());
+      return 1;
+    }
+  }
+  form.session().Import();
+  form.session().Select(fragtally::Panel::First, 0);
+  form.session().Select(fragtally::Panel::Second, 2);
+  form.RunMenuCommand(fragtally::MenuCommand::HeadToHead);
+  QApplication::processEvents();
+  return save(*form.HeadToHead(), head_to_head_output) ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
@@ -82,7 +83,7 @@ TEST_F(MenusAndPlayers, MenuBarHoldsTheTablesMenusAboveTheClientArea) {
       EXPECT_EQ(form.MenuAction(menu.Items[i].Command), action);
     }
   }
-  EXPECT_EQ(items, 6u);
+  EXPECT_EQ(items, 7u);
 }
 
 TEST_F(MenusAndPlayers, UndoItemIsGreyWhenThereIsNothingToUndo) {
@@ -146,7 +147,8 @@ TEST_F(MenusAndPlayers, TabAndShiftTabWalkEveryControlAndEscapeClosesFromAnyOfTh
   QWidget* period = players.findChild<QComboBox*>("cboPeriod");
   QWidget* records = players.findChild<QTreeWidget*>("lstRecords");
   QWidget* matches = players.findChild<QTreeWidget*>("lstMatches");
-  const std::vector<QWidget*> order{period, Table(), records, matches};
+  QWidget* head_to_head = players.findChild<QPushButton*>("cmdHeadToHead");
+  const std::vector<QWidget*> order{period, head_to_head, Table(), records, matches};
 
   // Tab from each control to the next (the table's cells do not hold it), round again; Shift+Tab back.
   for (std::size_t i = 0; i < order.size(); ++i) {

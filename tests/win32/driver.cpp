@@ -35,6 +35,7 @@
 //                    and that letter open it
 //   menu-screenshot PATH  save the main window with its open menu as a PNG,
 //                    then close the menu (Escape twice)
+//   head-to-head-screenshot PATH  save the head-to-head window as a PNG
 // Exit code 0 when every step could be done.
 
 #include <windows.h>
@@ -167,6 +168,12 @@ class Driver {
       HWND players = PlayersWindow();
       if (players == nullptr) return Fail("no Players window");
       Capture(players, FromUtf8(path));
+    } else if (verb == "head-to-head-screenshot") {
+      std::string path;
+      std::getline(words >> std::ws, path);
+      HWND window = OwnWindow(L"Fragtally.HeadToHead");
+      if (window == nullptr) return Fail("no head-to-head window");
+      Capture(window, FromUtf8(path));
     } else Fail("unknown step " + step);
   }
 
@@ -400,10 +407,12 @@ class Driver {
   void Screenshot(const std::wstring& path) { Capture(main_, path); }
 
   // The program's Players window on the screen (within 10 s), or nullptr.
-  HWND PlayersWindow() {
+  HWND PlayersWindow() { return OwnWindow(L"Fragtally.Players"); }
+  // The program's visible window of that class, once there is one.
+  HWND OwnWindow(const wchar_t* window_class) {
     return WaitFor(
         [&]() -> HWND {
-          HWND w = FindWindowW(L"Fragtally.Players", nullptr);
+          HWND w = FindWindowW(window_class, nullptr);
           DWORD pid = 0;
           if (w != nullptr) GetWindowThreadProcessId(w, &pid);
           return pid == process_.dwProcessId && IsWindowVisible(w) ? w : nullptr;

@@ -153,7 +153,7 @@ TEST_F(MenuTest, TabAndShiftTabWalkEveryControlAndEscapeClosesFromAnyOfThem) {
   win32::PlayersWindow& players = OpenPlayers();
   SetForegroundWindow(players.hwnd());
   Pump();
-  const std::vector<int> order{8001, 8002, 8005, 8006};
+  const std::vector<int> order{8001, 8060, 8002, 8005, 8006};  // 8060: the head-to-head button
   const auto press = [&](int id, bool shift, WORD key) {
     SetFocus(players.Control(id));
     Pump(50);

@@ -4,6 +4,7 @@
 
 #include "app/main_window/commands.h"
 #include "app/main_window/import_report.h"
+#include "app/matches/head_to_head_session.h"
 #include "files/paths.h"
 
 namespace fragtally {
@@ -151,6 +152,19 @@ void FormSession::Menu(MenuCommand command, MenuWindow& window) {
                                                                   : ExportKind::Matches;
       if (const std::optional<std::string> target = window.ChooseExportFile(ExportOfferFor(command)))
         Export(kind, *target, window.UserCsvFormat());
+      break;
+    }
+    case MenuCommand::HeadToHead: {
+      if (running_) return;
+      const int first = state_->Combo1.ListIndex + 1, second = state_->Combo2.ListIndex + 1;
+      if (first > 0 && second > 0 && first != second) {
+        window.ShowHeadToHead(first, second);
+      } else {
+        Run(Duration::Short, [](WindowState&, MessageSink& messages) {
+          messages.ShowMessage(MessageIcon::Information, std::string(kHeadToHeadTexts.MenuTitle),
+                               std::string(kHeadToHeadTexts.MenuChooseTwo));
+        });
+      }
       break;
     }
     case MenuCommand::UndoImport:

@@ -59,6 +59,9 @@ class MenuWindow {
   virtual ~MenuWindow() = default;
   // Opens the Players window, or brings it to the front.
   virtual void ShowPlayers() = 0;
+  // Opens the head-to-head window for the players of two different slots
+  // (from 1), or brings it to the front with them.
+  virtual void ShowHeadToHead(int first_slot, int second_slot) = 0;
   // The file the player chose in the save dialog, or none (cancelled).
   virtual std::optional<std::string> ChooseExportFile(const ExportOffer& offer) = 0;
   // The separators of the user's locale for a spreadsheet.

@@ -9,8 +9,9 @@ namespace {
 constexpr std::array<MenuItem, 1> kStatisticsItems{{
     {MenuCommand::UndoImport, "mnuUndoImport", "&Отменить последний импорт"},
 }};
-constexpr std::array<MenuItem, 4> kPlayersItems{{
+constexpr std::array<MenuItem, 5> kPlayersItems{{
     {MenuCommand::Players, "mnuPlayers", "&Таблица игроков…"},
+    {MenuCommand::HeadToHead, "mnuHeadToHead", "&Личные встречи…"},
     {MenuCommand::ExportHtml, "mnuExportHtml", "Сохранить &отчёт…"},
     {MenuCommand::ExportCsv, "mnuExportCsv", "Сохранить т&аблицу…"},
     {MenuCommand::ExportMatches, "mnuExportMatches", "Сохранить &матчи…"},

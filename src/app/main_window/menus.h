@@ -17,6 +17,7 @@ enum class MenuCommand {
   ExportCsv = 7003,   // the table as CSV, likewise
   UndoImport = 7004,  // takes the last import back
   About = 7005,       // the version, and where the files are
+  HeadToHead = 7006,  // the two players of the main window's lists against each other
   ExportMatches = 7007,  // every journaled match as CSV, to a file the player chooses
 };
 // Whether a Win32 command ID is one of the menu's commands.

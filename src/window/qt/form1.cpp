@@ -28,6 +28,7 @@
 
 #include "platform/platform.h"
 #include "window/display_text.h"
+#include "window/qt/head_to_head_window.h"
 #include "window/qt/players_window.h"
 #include "window/qt/shown_text.h"
 
@@ -211,15 +212,23 @@ QAction* Form1::MenuAction(MenuCommand command) const { return actions_.at(comma
 void Form1::RunMenuCommand(MenuCommand command) { session_.Menu(command, *this); }
 
 void Form1::ShowPlayers() {
-  if (players_ == nullptr)
+  if (players_ == nullptr) {
     players_ = new PlayersWindow(state(), this);
-  else if (players_->isHidden())
+    players_->SetHeadToHead([this](int slot) { MadeHeadToHead()->OpenFor(slot); });
+  } else if (players_->isHidden())
     players_->Open();  // closed windows are not kept up to date
   if (players_->isMinimized()) players_->showNormal();
   players_->show();
   players_->raise();
   players_->activateWindow();
 }
+
+HeadToHeadWindow* Form1::MadeHeadToHead() {
+  if (head_to_head_ == nullptr) head_to_head_ = new HeadToHeadWindow(state(), this);
+  return head_to_head_;
+}
+
+void Form1::ShowHeadToHead(int first_slot, int second_slot) { MadeHeadToHead()->Open(first_slot, second_slot); }
 
 std::optional<std::string> Form1::ChooseExportFile(const ExportOffer& offer) {
   QString target;
@@ -289,6 +298,7 @@ void Form1::Apply(const ViewDelta& delta) {
     panels_[label.Which == Panel::First ? 0 : 1].Values[static_cast<std::size_t>(label.Fill)]->setText(ShownText(label.Text));
   actions_.at(MenuCommand::UndoImport)->setEnabled(delta.UndoImportEnabled);
   if (delta.TotalsChanged && players_ != nullptr && players_->isVisible()) players_->Refresh();
+  if (delta.TotalsChanged && head_to_head_ != nullptr) head_to_head_->Refresh();
   if (delta.StatusLine) status_line_->setText(ShownText(*delta.StatusLine));
   if (text2_->isVisible()) {
     SyncTrace();

@@ -21,6 +21,7 @@ class QPlainTextEdit;
 
 namespace fragtally {
 
+class HeadToHeadWindow;
 class PlayersWindow;
 
 // The program's main window in Qt Widgets, built from the layout table. Its
@@ -63,6 +64,8 @@ class Form1 : public QWidget, private FormView, private MenuWindow {
   void RunMenuCommand(MenuCommand command);
   // The Players window once the menu made it, else null.
   PlayersWindow* Players() const { return players_; }
+  // The head-to-head window once it was opened, else null.
+  HeadToHeadWindow* HeadToHead() const { return head_to_head_; }
 
   // Asks for the file an export writes (empty: cancelled). The save dialog
   // unless replaced (a test, the picture tool).
@@ -86,6 +89,8 @@ class Form1 : public QWidget, private FormView, private MenuWindow {
   void BuildMenus();
   // MenuWindow
   void ShowPlayers() override;
+  void ShowHeadToHead(int first_slot, int second_slot) override;
+  HeadToHeadWindow* MadeHeadToHead();
   std::optional<std::string> ChooseExportFile(const ExportOffer& offer) override;
   CsvFormat UserCsvFormat() override;
 
@@ -99,6 +104,7 @@ class Form1 : public QWidget, private FormView, private MenuWindow {
   QMenuBar* menu_bar_ = nullptr;
   std::map<MenuCommand, QAction*> actions_;
   PlayersWindow* players_ = nullptr;
+  HeadToHeadWindow* head_to_head_ = nullptr;
   SaveFileChooser choose_save_file_;
 
   std::size_t trace_synced_ = 0;  // bytes of state.Trace already in Text2

@@ -9,11 +9,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTableView>
 #include <QTreeWidget>
 
+#include "app/matches/head_to_head_session.h"
 #include "window/qt/chart_painter.h"
 #include "window/qt/shown_text.h"
 
@@ -185,15 +187,24 @@ void PlayersWindow::BuildWindow() {
   const int table = static_cast<int>(shared * kPlayersWindowShape.TableShare);
   splitter->setSizes({table, shared - table});
 
+  auto* head_to_head = new QPushButton(Utf8(kHeadToHeadTexts.OpenButton), this);
+  head_to_head->setObjectName(QStringLiteral("cmdHeadToHead"));
+  connect(head_to_head, &QPushButton::clicked, this, [this] {
+    const int row = session_.SelectedRow();
+    if (open_head_to_head_) open_head_to_head_(row >= 0 ? session_.model().Rows()[static_cast<std::size_t>(row)].Slot : 0);
+  });
+
   auto* top = new QHBoxLayout;
   top->addWidget(period_label);
   top->addWidget(period_);
+  top->addWidget(head_to_head);
   top->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(splitter, 1);
 
-  setTabOrder(period_, table_);
+  setTabOrder(period_, head_to_head);
+  setTabOrder(head_to_head, table_);
   setTabOrder(table_, records_);
   setTabOrder(records_, matches_);
   period_->setFocus();

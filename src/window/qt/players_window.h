@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QWidget>
 
 #include "app/players_window/players_session.h"
@@ -19,7 +21,7 @@ class PlayersTableModel;
 // charts, records and last matches. Modeless and one of its kind: the main
 // window makes it once, shows it again on its menu command, and refreshes it
 // after every load, import and undo. Escape closes it. Object names: frmPlayers, lblPeriod,
-// cboPeriod, tblPlayers, lblPlayer, chtFrags, chtAccuracy, lstRecords, lstMatches.
+// cboPeriod, cmdHeadToHead, tblPlayers, lblPlayer, chtFrags, chtAccuracy, lstRecords, lstMatches.
 class PlayersWindow : public QWidget {
   Q_OBJECT
 
@@ -37,6 +39,9 @@ class PlayersWindow : public QWidget {
   void Refresh();
 
   PlayersSession& session() { return session_; }
+  // What the head-to-head button does: opens that window for the slot of
+  // the selected player (0: none).
+  void SetHeadToHead(std::function<void(int slot)> open) { open_head_to_head_ = std::move(open); }
 
  private:
   void BuildWindow();
@@ -57,6 +62,7 @@ class PlayersWindow : public QWidget {
   ChartView* accuracy_ = nullptr;
   QTreeWidget* records_ = nullptr;
   QTreeWidget* matches_ = nullptr;
+  std::function<void(int slot)> open_head_to_head_;
   bool showing_table_ = false;  // selections made while the rows are put back are no user's
 };
 

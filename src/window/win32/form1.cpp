@@ -89,6 +89,7 @@ Form1::Form1(MessageSink& messages, std::string program_folder, FormOptions opti
       options_(options) {}
 
 Form1::~Form1() {
+  head_to_head_.reset();
   players_.reset();
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
   if (window_font_ != nullptr) DeleteObject(window_font_);
@@ -322,9 +323,21 @@ void Form1::OnCommand(int id, int code) {
 }
 
 void Form1::ShowPlayers() {
-  if (players_ == nullptr)
+  if (players_ == nullptr) {
     players_ = std::make_unique<PlayersWindow>(instance_, hwnd_, dpi_, window_font_, DecimalSeparator());
+    players_->SetHeadToHead([this](int slot) { MadeHeadToHead().OpenFor(session_.state(), slot); });
+  }
   players_->Open(session_.state());
+}
+
+HeadToHeadWindow& Form1::MadeHeadToHead() {
+  if (head_to_head_ == nullptr)
+    head_to_head_ = std::make_unique<HeadToHeadWindow>(instance_, hwnd_, dpi_, window_font_, DecimalSeparator());
+  return *head_to_head_;
+}
+
+void Form1::ShowHeadToHead(int first_slot, int second_slot) {
+  MadeHeadToHead().Open(session_.state(), first_slot, second_slot);
 }
 
 std::optional<std::string> Form1::ChooseExportFile(const ExportOffer& offer) {
@@ -340,6 +353,7 @@ CsvFormat Form1::UserCsvFormat() { return win32::UserCsvFormat(); }
 
 bool Form1::HandleDialogMessage(MSG& message) {
   if (players_ != nullptr && players_->HandleDialogMessage(message)) return true;
+  if (head_to_head_ != nullptr && head_to_head_->HandleDialogMessage(message)) return true;
   return hwnd_ != nullptr && IsDialogMessageW(hwnd_, &message);
 }
 
@@ -372,6 +386,7 @@ void Form1::Apply(const ViewDelta& delta) {
   EnableMenuItem(GetMenu(hwnd_), static_cast<UINT>(MenuCommand::UndoImport),
                  MF_BYCOMMAND | (delta.UndoImportEnabled ? MF_ENABLED : MF_GRAYED));
   if (delta.TotalsChanged && players_ != nullptr) players_->Refresh(session_.state());
+  if (delta.TotalsChanged && head_to_head_ != nullptr) head_to_head_->Refresh(session_.state());
   if (delta.StatusLine) SetWindowTextW(Control(kStatusLineId), Wide(DisplayText(*delta.StatusLine)).c_str());
 }
 

@@ -11,6 +11,7 @@
 #include "app/main_window/layout.h"
 #include "app/main_window/menus.h"
 #include "window/win32/picture.h"
+#include "window/win32/head_to_head_window.h"
 #include "window/win32/players_window.h"
 #include "window/win32/save_dialog.h"
 
@@ -54,6 +55,8 @@ class Form1 : private FormView, private MenuWindow {
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
   // The Players window, once the menu opened it (it may have been closed since).
   PlayersWindow* players() const { return players_.get(); }
+  // The head-to-head window, once it was opened (it may have been closed since).
+  HeadToHeadWindow* head_to_head() const { return head_to_head_.get(); }
   // The dialog keys (Tab, Enter, Escape) of this window and the Players
   // window, as the message loop hands them over; true when one took `message`.
   bool HandleDialogMessage(MSG& message);
@@ -112,6 +115,8 @@ class Form1 : private FormView, private MenuWindow {
   void OnCommand(int id, int code);
   // MenuWindow
   void ShowPlayers() override;
+  void ShowHeadToHead(int first_slot, int second_slot) override;
+  HeadToHeadWindow& MadeHeadToHead();
   std::optional<std::string> ChooseExportFile(const ExportOffer& offer) override;
   CsvFormat UserCsvFormat() override;
   void OnDrawItem(const DRAWITEMSTRUCT& item);
@@ -133,6 +138,7 @@ class Form1 : private FormView, private MenuWindow {
   HFONT label_font_ = nullptr;
   PanelPicture picture_;
   std::unique_ptr<PlayersWindow> players_;
+  std::unique_ptr<HeadToHeadWindow> head_to_head_;
 
   bool busy_ = false;
   HCURSOR cursor_before_busy_ = nullptr;

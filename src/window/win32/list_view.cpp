@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace fragtally::win32 {
 
 HWND CreateListView(HWND parent, int id, bool owner_data) {
@@ -24,6 +26,35 @@ void SetColumns(HWND list, const std::vector<ListColumn>& columns) {
     column.pszText = const_cast<wchar_t*>(columns[i].Caption.c_str());
     column.iSubItem = static_cast<int>(i);
     ListView_InsertColumn(list, static_cast<int>(i), &column);
+  }
+}
+
+void SetColumnCaptions(HWND list, const std::vector<std::wstring>& captions) {
+  for (std::size_t i = 0; i < captions.size(); ++i) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = const_cast<wchar_t*>(captions[i].c_str());
+    ListView_SetColumn(list, static_cast<int>(i), &column);
+  }
+}
+
+void FitColumnsToTexts(HWND list, int padding) {
+  HWND header = ListView_GetHeader(list);
+  const int columns = Header_GetItemCount(header), rows = ListView_GetItemCount(list);
+  wchar_t text[512];
+  for (int c = 0; c < columns; ++c) {
+    HDITEMW caption{};
+    caption.mask = HDI_TEXT;
+    caption.pszText = text;
+    caption.cchTextMax = 512;
+    text[0] = L'\0';
+    Header_GetItem(header, c, &caption);
+    int widest = ListView_GetStringWidth(list, text);
+    for (int r = 0; r < rows; ++r) {
+      ListView_GetItemText(list, r, c, text, 512);
+      widest = std::max(widest, ListView_GetStringWidth(list, text));
+    }
+    ListView_SetColumnWidth(list, c, widest + padding);
   }
 }
 

@@ -21,6 +21,10 @@ struct ListColumn {
 // `owner_data` it asks its parent for each cell (LVN_GETDISPINFO).
 HWND CreateListView(HWND parent, int id, bool owner_data);
 void SetColumns(HWND list, const std::vector<ListColumn>& columns);
+// The columns' captions replaced, in column order.
+void SetColumnCaptions(HWND list, const std::vector<std::wstring>& captions);
+// Each column as wide as its caption and its widest cell, with `padding` beside the text.
+void FitColumnsToTexts(HWND list, int padding);
 // Replaces every row with `rows` (cells in column order).
 void SetRows(HWND list, const std::vector<std::vector<std::wstring>>& rows);
 // The header's sort arrow on `column` (none when -1), down when descending.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/text/text_decoding.h"
+#include "window/win32/head_to_head_window.h"
 #include "window/win32/chart_paint.h"
 #include "window/win32/list_view.h"
 #include "window/win32/text.h"
@@ -138,6 +139,7 @@ void PlayersWindow::CreateControls() {
   HWND period = child(WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, kPeriodId);
   for (PlayersPeriod p : kPlayersPeriods)
     SendMessageW(period, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromUtf8(PeriodCaption(p)).c_str()));
+  child(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kHeadToHeadButtonId, FromUtf8(kHeadToHeadTexts.OpenButton));
 
   HWND table = CreateListView(hwnd_, kPlayersTableId, true);
   SendMessageW(table, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -190,6 +192,7 @@ void PlayersWindow::Layout() {
   RECT combo;
   GetWindowRect(Control(kPeriodId), &combo);
   place(kPeriodLabelId, margin, margin, label_width, combo.bottom - combo.top);
+  place(kHeadToHeadButtonId, margin + label_width + gap + Scaled(180) + gap, margin, Scaled(130), combo.bottom - combo.top);
   const int table_top = margin + (combo.bottom - combo.top) + gap;
   // The table takes the upper third and more; the page has the rest: the
   // heading, the charts side by side, the records beside the last matches.
@@ -301,6 +304,10 @@ LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_COMMAND:
       if (LOWORD(wparam) == IDCANCEL) {  // Escape
         DestroyWindow(hwnd_);
+      } else if (LOWORD(wparam) == kHeadToHeadButtonId && HIWORD(wparam) == BN_CLICKED) {
+        const int row = session_.SelectedRow();
+        if (open_head_to_head_)
+          open_head_to_head_(row >= 0 ? session_.model().Rows()[static_cast<std::size_t>(row)].Slot : 0);
       } else if (LOWORD(wparam) == kPeriodId && HIWORD(wparam) == CBN_SELCHANGE) {
         const LRESULT index = SendMessageW(Control(kPeriodId), CB_GETCURSEL, 0, 0);
         if (index >= 0 && index < static_cast<LRESULT>(kPlayersPeriods.size())) {
@@ -324,29 +331,9 @@ LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_SIZE:
       if (wparam != SIZE_MINIMIZED) Layout();
       return 0;
-    case WM_GETMINMAXINFO: {
-      auto& limits = *reinterpret_cast<MINMAXINFO*>(lparam);
-      // The least size of the client area, with the frame around it.
-      RECT least{0, 0, Scaled(kPlayersWindowShape.MinWidth), Scaled(kPlayersWindowShape.MinHeight)};
-      AdjustWindowRectEx(&least, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE, 0);
-      limits.ptMinTrackSize = POINT{least.right - least.left, least.bottom - least.top};
-      return 0;
-    }
-    case WM_ACTIVATE:
-      // The focus comes back to the control that had it, as in a dialog box.
-      if (LOWORD(wparam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
-      } else if (HIWORD(wparam) == 0) {
-        SetFocus(focus_ != nullptr && IsWindow(focus_) ? focus_ : Control(kPlayersTableId));
-        return 0;
-      }
-      break;
-    case WM_CLOSE:
-      DestroyWindow(hwnd_);
-      return 0;
   }
-  return DefWindowProcW(hwnd_, message, wparam, lparam);
+  const SIZE least{Scaled(kPlayersWindowShape.MinWidth), Scaled(kPlayersWindowShape.MinHeight)};
+  return ModelessWindowDefault(hwnd_, message, wparam, lparam, least, focus_, Control(kPlayersTableId));
 }
 
 }  // namespace fragtally::win32

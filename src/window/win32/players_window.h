@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "app/players_window/players_session.h"
@@ -53,6 +54,9 @@ class PlayersWindow {
   bool HandleDialogMessage(MSG& message);
 
   PlayersSession& session() { return session_; }
+  // What the head-to-head button (kHeadToHeadButtonId) does: opens that
+  // window for the slot of the selected player (0: none).
+  void SetHeadToHead(std::function<void(int slot)> open) { open_head_to_head_ = std::move(open); }
   // The tooltips over the captions of the list `id` (the table, the records, the last matches).
   HWND HeaderTooltips(int id) const {
     return tooltips_[id == kPlayersTableId ? 0 : id == kRecordsId ? 1 : 2];
@@ -73,6 +77,7 @@ class PlayersWindow {
   void FitColumns();
   int Scaled(int pixels_at_96) const { return MulDiv(pixels_at_96, static_cast<int>(dpi_), 96); }
 
+  std::function<void(int slot)> open_head_to_head_;
   HINSTANCE instance_;
   HWND owner_;
   UINT dpi_;
