@@ -30,6 +30,7 @@
 #include "files/line_reader.h"
 #include "files/paths.h"
 #include "files/stats_file.h"
+#include "files/store.h"
 #include "import/log_import.h"
 #include "app/main_window/window_state.h"
 #include "app/main_window/panels.h"
@@ -122,8 +123,8 @@ void ImportWithJournalBench(benchmark::State& bench, std::string log, std::uintm
     state->BlocksAfterMarker = 5;
     bench.ResumeTiming();
     try {
-      ImportIntoStore(*state, [&](ImportedBlocks& read, ImportWatcher& watcher) {
-        ImportLog(*state, read, kTailSearched, &watcher);
+      ImportIntoStore(*state, [&](ImportedBlocks& read, ImportWatcher& watcher, const CountedBlocks& counted) {
+        ImportLog(*state, read, kTailSearched, &watcher, &counted);
       });
       const auto start = std::chrono::steady_clock::now();
       JournalCommit commit;
@@ -148,16 +149,13 @@ void ImportWithJournalBench(benchmark::State& bench, std::string log, std::uintm
   bench.counters["matches"] = static_cast<double>(matches);
 }
 
-// A journal of `matches` blocks in imports of 1000, whose last commit left
-// the statistics file of `folder` as it is.
-void WriteJournal(const std::string& folder, int matches) {
-  auto state = StateIn(folder);
-  const std::string path = JournalFilePath(*state);
-  fs::remove(path);
-  const std::optional<std::uint64_t> digest = DigestOfFile(StatsFilePath(*state));
+// The journal's lines of imports `first` to `last`, of 1000 blocks each, that
+// leave the statistics file with `digest`; `keyed`: the blocks have their
+// match, map and key (of game sessions no log of the benchmarks holds).
+std::string JournalImports(int first, int last, std::optional<std::uint64_t> digest, bool keyed) {
   std::string text;
   std::vector<JournalMatch> block(1000);
-  for (int import = 1; import * 1000 <= matches; ++import) {
+  for (int import = first; import <= last; ++import) {
     for (std::size_t i = 0; i < block.size(); ++i) {
       JournalMatch& m = block[i];
       m.Session = "2026-12-" + std::to_string(1 + import % 28) + " 20:00:00";
@@ -165,6 +163,11 @@ void WriteJournal(const std::string& folder, int matches) {
       m.Name = "Player " + std::to_string((import * 7 + static_cast<int>(i)) % 5000 + 1);
       for (std::size_t c = 0; c < m.Added.size(); ++c) m.Added[c] = static_cast<std::int32_t>((i * 31 + c * 7) % 400);
       m.Added.back() = 1;
+      if (keyed) {
+        m.Match = static_cast<std::int64_t>(i / 4 + 1);
+        m.Map = "krmdm1";
+        m.Digest = static_cast<std::uint64_t>(import) * 1000003u + i;
+      }
     }
     JournalCommit commit;
     commit.Import = commit.InEffectAfter = commit.LastNumber = import;
@@ -175,7 +178,81 @@ void WriteJournal(const std::string& folder, int matches) {
     commit.DigestBefore = commit.DigestAfter = digest;
     text += JournalImportText(block, commit);
   }
-  AppendToJournal(path, text);
+  return text;
+}
+
+// A journal of `matches` blocks in imports of 1000, whose last commit left
+// the statistics file of `folder` as it is.
+void WriteJournal(const std::string& folder, int matches) {
+  auto state = StateIn(folder);
+  const std::string path = JournalFilePath(*state);
+  fs::remove(path);
+  const std::optional<std::uint64_t> digest = DigestOfFile(StatsFilePath(*state));
+  std::string text;
+  AppendToJournal(path, JournalImports(1, matches / 1000, digest, false));
+}
+
+// A log whose every block is in the journal already, imported from another
+// game folder (the remembered start-up line is not in it): every block is
+// read and left out by its key, and the log counts as unchanged. The journal
+// holds the log's import, then imports of other sessions up to `matches`
+// blocks in all. `keys_loaded`: the program has imported before in this run
+// (the journal's keys are in memory); otherwise the import reads them first.
+void ImportCountedAlreadyBench(benchmark::State& bench, std::string log, std::uintmax_t bytes, std::string folder,
+                               int matches, bool keys_loaded) {
+  std::size_t blocks = 0;
+  {
+    auto state = StateIn(folder);
+    fs::remove(JournalFilePath(*state));
+    fs::remove(StatsFilePath(*state));
+    fs::remove(SettingsFilePath(*state));
+    OpenStore(*state);
+    state->LogPath = log;
+    ImportIntoStore(*state, [&](ImportedBlocks& read, ImportWatcher& watcher, const CountedBlocks& counted) {
+      ImportLog(*state, read, kTailSearched, &watcher, &counted);
+    });
+    blocks = state->Journal.Pending.size();
+    if (!CommitStore(*state).Saved()) {
+      bench.SkipWithError("the first import was not saved");
+      return;
+    }
+    // Imports of other game sessions after it, as a long history gives.
+    const int others = (matches - static_cast<int>(blocks)) / 1000;
+    if (others > 0)
+      AppendToJournal(JournalFilePath(*state), JournalImports(2, others + 1, state->StatsOnDisk.Digest, true));
+  }
+  for (auto _ : bench) {
+    bench.PauseTiming();
+    auto state = StateIn(folder);
+    OpenStore(*state);
+    state->LogPath = log;
+    state->StartupMarker = "--- Fs_startup : Sun Dec 31 23:59:59 2023";  // another folder's
+    state->BlocksAfterMarker = 5;
+    ImportOutcome outcome{};
+    const auto import = [&] {
+      ImportIntoStore(*state, [&](ImportedBlocks& read, ImportWatcher& watcher, const CountedBlocks& counted) {
+        outcome = ImportLog(*state, read, kTailSearched, &watcher, &counted);
+      });
+    };
+    if (keys_loaded) import();
+    bench.ResumeTiming();
+    try {
+      import();
+    } catch (const std::exception& error) {
+      bench.SkipWithError(error.what());
+      return;
+    }
+    bench.PauseTiming();
+    if (outcome != ImportOutcome::LogUnchanged || !state->Journal.Pending.empty()) {
+      bench.SkipWithError("a block counted again");
+      return;
+    }
+    state.reset();
+    bench.ResumeTiming();
+  }
+  bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations() * bytes));
+  bench.counters["blocks"] = static_cast<double>(blocks);
+  bench.counters["journal_matches"] = static_cast<double>(std::max<std::size_t>(blocks, static_cast<std::size_t>(matches)));
 }
 
 // The start-up: the settings, the statistics file, the journal's end.
@@ -491,6 +568,12 @@ int main(int argc, char** argv) {
                                  import_folder)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+    const std::string counted_folder = MakeProgramFolder(work, "counted-" + log.label);
+    for (const bool loaded : {false, true})
+      benchmark::RegisterBenchmark(((loaded ? "ImportCountedAlready/" : "ImportCountedAlreadyFirst/") + log.label).c_str(),
+                                   ImportCountedAlreadyBench, log.path, log.bytes, counted_folder, 100000, loaded)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
   }
   if (biggest) {
     for (const Input& log : logs) {
@@ -593,6 +676,11 @@ int main(int argc, char** argv) {
                     verdict(with_journal - without <= 0.10 * with_journal).c_str());
     }
     row("ImportAgain/" + log.label, log.bytes, floor, within("ImportAgain/" + log.label, floor, 1.3));
+    // Every block counted already, in a journal of 100,000 matches: the
+    // journal's keys read by this import, and held from an earlier one.
+    row("ImportCountedAlreadyFirst/" + log.label, log.bytes, floor,
+        within("ImportCountedAlreadyFirst/" + log.label, floor, 2.0));
+    row("ImportCountedAlready/" + log.label, log.bytes, floor, within("ImportCountedAlready/" + log.label, floor, 2.0));
     auto trace = reporter.extra.find("ImportLog/" + log.label);
     if (trace != reporter.extra.end()) std::printf("%-34s %12.1f MiB of trace after the import\n", "", trace->second);
   }

@@ -1,6 +1,7 @@
 #include "history.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <optional>
@@ -31,6 +32,8 @@ struct Killed {};
 const std::string kSep(1, platform::kPathSeparator);
 const std::string kProgram = "game";
 const std::string kLog = kProgram + kSep + "basekrm" + kSep + "LOG.txt";
+// A second game folder the program is used from as well (another shortcut's "Start in").
+const std::string kOtherLog = "other" + kSep + "basekrm" + kSep + "LOG.txt";
 
 // Window states are large (a megabyte of empty columns); a history starts
 // the program many times, so the states are emptied and used again.
@@ -89,7 +92,7 @@ class History {
     files_->OnWrite = [this](const std::string& path, bool after) { OnWrite(path, after); };
     NewGame(true);
     for (int step = 0; step < steps && !exhausted_; ++step) {
-      switch (Pick(11)) {
+      switch (Pick(13)) {
         case 0:
           NewGame(Pick(2) == 0);
           break;
@@ -111,13 +114,24 @@ class History {
         case 10:
           Undo(Pick(3) == 0);
           break;
+        case 11:
+          CopyOrPutBackTheLog();
+          break;
+        case 12:
+          SwitchFolder(Pick(3) == 0);
+          break;
       }
     }
-    // The game finishes what it was writing; the last import, then closing,
-    // and a fresh start reads the totals.
+    // The game finishes what it was writing; the last import from each game
+    // folder, then closing, and a fresh start reads the totals.
     FinishWriting();
     Import(false, false);
     Close(false, false);
+    if (files_->Exists(folders_[1 - here_].log)) {
+      here_ = 1 - here_;
+      Import(false, false);
+      Close(false, false);
+    }
     Start();
     Check();
     End(state_);
@@ -145,13 +159,13 @@ class History {
       default:
         break;
     }
-    files_->Append(kLog, std::string_view(text).substr(0, cut));
+    files_->Append(Here().log, std::string_view(text).substr(0, cut));
     unwritten_.assign(text, cut);
     if (!unwritten_.empty()) story_ += "  the game is still writing (" + std::to_string(unwritten_.size()) + " bytes to go)\n";
   }
   void FinishWriting() {
     if (unwritten_.empty()) return;
-    files_->Append(kLog, unwritten_);
+    files_->Append(Here().log, unwritten_);
     unwritten_.clear();
   }
 
@@ -169,8 +183,8 @@ class History {
         return journal_path_;
       case 3:
         if (!log_too) return {};
-        files_->Hold(kLog, false, false);
-        return kLog;
+        files_->Hold(Here().log, false, false);
+        return Here().log;
       default: return {};
     }
   }
@@ -179,14 +193,14 @@ class History {
   // is only thrown away once its matches were imported, as a player would.
   void NewGame(bool rewrite) {
     const std::string startup = "--- Fs_startup : game " + std::to_string(++games_);
-    if (rewrite) sessions_in_log_.clear();
-    sessions_in_log_.push_back("game " + std::to_string(games_));
+    GameFolder& here = Here();
+    if (rewrite) here.sessions.clear();
+    here.sessions.emplace_back("game " + std::to_string(games_), 0);
     story_ += rewrite ? "game starts, new log\n" : "game starts, appending\n";
-    if (rewrite && files_->Exists(kLog)) {
+    if (rewrite && files_->Exists(here.log)) {
       FinishWriting();
-      if (unsafe_) Import(false, false);
-      files_->Write(kLog, CrLf({startup, "map: krmdm" + std::to_string(games_ % 9)}));
-      in_log_.clear();
+      if (here.unsafe) Import(false, false);
+      files_->Write(here.log, CrLf({startup, "map: krmdm" + std::to_string(games_ % 9)}));
     } else {
       AppendToLog(startup + "\r\n");
     }
@@ -199,8 +213,8 @@ class History {
     text_.clear();
     AppendMatchText(text_, name, 1 + static_cast<int>(Pick(5)));
     AppendToLog(text_);
-    in_log_.push_back(matches_);
-    ++unsafe_;
+    Here().sessions.back().second += 2;
+    ++Here().unsafe;
     ++tally_.matches;
     story_ += "match " + name + "\n";
   }
@@ -241,6 +255,7 @@ class History {
       journal_path_ = JournalFilePath(*state_);
     }
     const OpenOutcome opened = OpenStore(*state_);
+    state_->LogPath = Here().log;  // the settings' log path, from the folder the program was started in
     FRAGTALLY_CHECK(state_->Table.PlayerCount == 0 || opened.Stats == OpenOutcome::StatsFile::Loaded,
                     "the statistics file not read at start-up");
   }
@@ -291,8 +306,8 @@ class History {
       // of what it added (or of what an earlier press could not save).
       ImportOutcome outcome = ImportOutcome::Completed;
       try {
-        ImportIntoStore(*state_, [&](ImportedBlocks& read, ImportWatcher& watcher) {
-          outcome = ImportLog(*state_, read, kTailSearched, &watcher);
+        ImportIntoStore(*state_, [&](ImportedBlocks& read, ImportWatcher& watcher, const CountedBlocks& counted) {
+          outcome = ImportLog(*state_, read, kTailSearched, &watcher, &counted);
         });
       } catch (const std::exception& error) {
         const platform::FileFailure failure = FailureOf(error, platform::NativePath(state_->LogPath));
@@ -305,7 +320,7 @@ class History {
     });
     files_->Release(held);
     // Both files on disk hold them now, but for what the game was still writing.
-    if (survived && saved && unwritten_.empty()) unsafe_ = 0;
+    if (survived && saved && unwritten_.empty()) Here().unsafe = 0;
   }
 
   // Whether the saves went through: with no file held, an import or closing
@@ -313,7 +328,7 @@ class History {
   bool SavedOrTold(const platform::FileFailure* failed, const std::string& held) {
     if (failed == nullptr) return true;
     FRAGTALLY_CHECK(!held.empty(), "failed at " + failed->Path + " with no file held; the history:\n" + story_);
-    const bool named = held == kLog ? platform::AbsolutePath(failed->Path) == platform::AbsolutePath(kLog)
+    const bool named = held == Here().log ? platform::AbsolutePath(failed->Path) == platform::AbsolutePath(held)
                                     : failed->Path == held;
     FRAGTALLY_CHECK(named, "the failure names " + failed->Path + ", not the held file " + held);
     if (held == settings_path_) ++tally_.settings_held_after_statistics;
@@ -354,11 +369,13 @@ class History {
     });
     files_->Release(held);
     // The undone matches are back in the log's keeping: a new log waits for an import.
-    if (yes || !survived) unsafe_ = std::max(unsafe_, 1);
+    if (yes || !survived) Here().unsafe = std::max(Here().unsafe, 1);
   }
 
-  // Whether every block of import `number` came from a game session still in
-  // the log: its M lines, wherever they stand, but for a line that a crash
+  // Whether every block of import `number` is still in the log: its game
+  // session is, at least as far as the block's place (a log put back from a
+  // copy may hold a session only in part). Its M lines, wherever they
+  // stand, but for a line that a crash
   // cut short (closed with kJournalLineCut, or not closed yet), which no
   // reading of the journal takes. A look at the lines' first fields instead
   // of reading the whole journal on every undo; the sessions the game writes
@@ -374,8 +391,12 @@ class History {
       at = end + 1;
       if (line.compare(0, prefix.size(), prefix) != 0 || line.ends_with(cut)) continue;
       const std::string_view fields = line.substr(prefix.size());
-      const std::string_view session = fields.substr(0, fields.find('\t'));
-      if (std::find(sessions_in_log_.begin(), sessions_in_log_.end(), session) == sessions_in_log_.end()) return false;
+      const std::size_t tab = fields.find('\t');
+      const std::string_view session = fields.substr(0, tab);
+      const int position = std::atoi(std::string(fields.substr(tab + 1, fields.find('\t', tab + 1) - tab - 1)).c_str());
+      const auto& sessions = Here().sessions;
+      const auto it = std::find_if(sessions.begin(), sessions.end(), [&](const auto& s) { return s.first == session; });
+      if (it == sessions.end() || position > it->second) return false;
     }
     return true;
   }
@@ -390,6 +411,39 @@ class History {
     const bool survived = MaybeKilled(kill, [&] { SavedOrTold(CommitStore(*state_), held); });
     files_->Release(held);
     if (survived) End(state_);
+  }
+
+  // The player keeps a copy of the log, or puts an earlier copy back (only
+  // once every match of the log is imported, as a player would throw a log
+  // away); the game then starts again on it.
+  void CopyOrPutBackTheLog() {
+    GameFolder& here = Here();
+    if (!files_->Exists(here.log)) return;
+    FinishWriting();
+    if (here.copies.empty() || Pick(2) == 0) {
+      here.copies.push_back({std::string(files_->View(here.log)), here.sessions});
+      story_ += "a copy of the log is kept\n";
+      return;
+    }
+    if (here.unsafe > 0) return;
+    const GameFolder::Copy& copy = here.copies[Pick(static_cast<unsigned>(here.copies.size()))];
+    files_->Write(here.log, copy.text);
+    here.sessions = copy.sessions;
+    story_ += "an earlier copy of the log is put back\n";
+    ++tally_.logs_put_back;
+    NewGame(false);
+  }
+
+  // The player closes the program (or it is killed) and starts it from the
+  // other game folder, where the game is played from now on.
+  void SwitchFolder(bool kill) {
+    FinishWriting();
+    Close(kill);
+    End(state_);
+    here_ = 1 - here_;
+    ++tally_.folder_switches;
+    story_ += "the program is started from game folder " + std::to_string(here_) + "\n";
+    if (!files_->Exists(Here().log)) NewGame(true);
   }
 
   void KillIdle() {
@@ -456,9 +510,22 @@ class History {
   std::string stats_path_, settings_path_, journal_path_;    // where the program saves, known from its first start
   std::string last_written_;                 // the last write the running operation began
   bool stats_written_ = false, settings_written_ = false;  // and whether it finished these
-  int unsafe_ = 0;                   // matches not yet on disk through a finished import
-  std::vector<int> in_log_;          // the matches of the log as it is now
-  std::vector<std::string> sessions_in_log_;  // its game sessions, as the journal names them
+  // A game folder: its log, the log's game sessions (as the journal names
+  // them) with how many blocks the game wrote in each, the matches not yet
+  // on disk through a finished import, and the copies the player kept.
+  struct GameFolder {
+    std::string log;
+    std::vector<std::pair<std::string, int>> sessions;
+    int unsafe = 0;
+    struct Copy {
+      std::string text;
+      std::vector<std::pair<std::string, int>> sessions;
+    };
+    std::vector<Copy> copies;
+  };
+  GameFolder folders_[2] = {{kLog, {}, 0, {}}, {kOtherLog, {}, 0, {}}};
+  int here_ = 0;  // the folder the program is started from, and the game played in
+  GameFolder& Here() { return folders_[here_]; }
   std::string text_;                 // what the game writes next
   std::string unwritten_;            // the rest of what the game is writing
   std::string story_;                // what happened, for a failure message

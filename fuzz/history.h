@@ -7,8 +7,10 @@
 // saves included (also right before either rename, and part-way through the
 // journal's append), then starts it again; other programs hold the files
 // (the journal too) at imports, undos and closing; the player undoes the last
-// import now and then, or answers No. After the last import every match ever
-// played must be in the totals exactly once.
+// import now and then, or answers No; keeps copies of the log and puts an
+// earlier one back; and starts the program from a second game folder, whose
+// game has a log of its own, and back. After the last import from each
+// folder every match ever played must be in the totals exactly once.
 //
 // Choices come from a source: random numbers in the property test, the input
 // bytes in the fuzz target. Failed checks go to the fuzz failure handler.
@@ -28,6 +30,8 @@ struct HistoryTally {
   long settings_held_after_statistics = 0;  // the same window, left by a held settings file
   long torn_appends = 0;                    // kills part-way through the journal's append
   long undos = 0;                           // undos asked for (answered Yes or No)
+  long logs_put_back = 0;                   // an earlier copy of the log put back
+  long folder_switches = 0;                 // the program started from the other game folder
 };
 
 // Returns a choice in [0, n); `exhausted` becomes true when the source has

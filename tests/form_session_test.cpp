@@ -487,7 +487,7 @@ TEST_F(Presenter, ThePlayersWindowOpensOnItsFirstRowAndHandsBothWindowsTheSamePa
   players.SelectRow(0);
   PlayersPageView view = players.PageView();
   EXPECT_EQ(view.HeadingName, "Ann");
-  EXPECT_EQ(view.HeadingText, " — в журнале нет матчей этого игрока.");
+  EXPECT_EQ(view.HeadingText, " — в журнале нет игр этого игрока.");
   EXPECT_EQ(view.Frags, nullptr) << "no charts without matches";
   EXPECT_EQ(view.Accuracy, nullptr);
   ASSERT_EQ(view.Records.size(), 10u);
@@ -498,19 +498,19 @@ TEST_F(Presenter, ThePlayersWindowOpensOnItsFirstRowAndHandsBothWindowsTheSamePa
   players.SelectRow(1);
   view = players.PageView();
   EXPECT_EQ(view.HeadingName, "Cid");
-  EXPECT_EQ(view.HeadingText, " — матчей в журнале: 1");
+  EXPECT_EQ(view.HeadingText, " — игр в журнале: 1");
   ASSERT_NE(view.Frags, nullptr);
   EXPECT_EQ(view.Frags->Title, players.Page()->Frags.Title);
   ASSERT_NE(view.Accuracy, nullptr);
   ASSERT_EQ(view.Records.size(), 10u);
-  EXPECT_EQ(view.Records[0][0], "Больше всего фрагов за матч");
+  EXPECT_EQ(view.Records[0][0], "Больше всего фрагов за игру");
   EXPECT_EQ(view.Records[0][1], "5");
   EXPECT_EQ(view.Records[0][2], players.Page()->LastMatches[0]->Session) << "the session that set it";
   EXPECT_EQ(view.Records[0][3], std::to_string(players.Page()->LastMatches[0]->Match)) << "its match in the session";
   EXPECT_GT(players.Page()->LastMatches[0]->Match, 0);
   ASSERT_EQ(view.LastMatches.size(), 1u);
   ASSERT_EQ(view.LastMatches[0].size(), kLastMatchColumns.size());
-  EXPECT_EQ(view.LastMatches[0][3], "5") << "Cid's kills";
+  EXPECT_EQ(view.LastMatches[0][5], "5") << "Cid's kills";
   for (const auto& columns : {std::vector<PageListColumn>(kRecordColumns.begin(), kRecordColumns.end()),
                               std::vector<PageListColumn>(kLastMatchColumns.begin(), kLastMatchColumns.end())})
     for (const PageListColumn& column : columns) EXPECT_FALSE(column.Caption.empty());

@@ -83,11 +83,11 @@ class PlayersTable : public ::testing::Test {
 TEST_F(PlayersTable, AllTimeRowsAreTheTotalsWithTheReportsRatings) {
   const std::vector<PlayerRow> rows = Rows(PlayersPeriod::AllTime);
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(Cells(rows[0]), (std::vector<std::string>{"Alpha", "4", "13", "4", "1", "12", "2,00", "162,50", "18",
+  EXPECT_EQ(Cells(rows[0]), (std::vector<std::string>{"Alpha", "4", "0", "0", "", "", "13", "4", "1", "12", "2,00", "162,50", "18",
                                                        "50,00", "3,25", "2026-12-09 08:00"}));
   // No games: nothing to rate; no shots: no accuracy; no deaths: no kills per death. No dated match.
-  EXPECT_EQ(Cells(rows[1]), (std::vector<std::string>{"Zero", "0", "2", "0", "0", "0", "", "", "", "", "", ""}));
-  EXPECT_EQ(Cells(rows[2]), (std::vector<std::string>{"Bravo", "3", "10", "17", "0", "10", "-2,33", "-200,00", "0",
+  EXPECT_EQ(Cells(rows[1]), (std::vector<std::string>{"Zero", "0", "0", "0", "", "", "2", "0", "0", "0", "", "", "", "", "", ""}));
+  EXPECT_EQ(Cells(rows[2]), (std::vector<std::string>{"Bravo", "3", "0", "0", "", "", "10", "17", "0", "10", "-2,33", "-200,00", "0",
                                                        "", "0,59", ""}));
 
   // The ratings report says the same of the same players, in its own digits.
@@ -317,7 +317,7 @@ TEST(PlayerPage, ChartsRecordsAndTheLastMatches) {
   EXPECT_DOUBLE_EQ(page.Accuracy.Series[0].Points[0].Y, 5);
 
   ASSERT_EQ(page.Records.size(), 10u);
-  EXPECT_EQ(page.Records[0].Caption, "Больше всего фрагов за матч");
+  EXPECT_EQ(page.Records[0].Caption, "Больше всего фрагов за игру");
   EXPECT_EQ(page.Records[0].Value, "6");
   EXPECT_EQ(page.Records[0].Position, 6);  // the first of three
   EXPECT_EQ(page.Records[6].Caption, "Лучшая точность: Railgun");
@@ -330,7 +330,7 @@ TEST(PlayerPage, ChartsRecordsAndTheLastMatches) {
   ASSERT_EQ(page.LastMatches.size(), 20u);
   EXPECT_EQ(page.LastMatches.front()->Position, 25);
   EXPECT_EQ(page.LastMatches.back()->Position, 6);
-  EXPECT_EQ(MatchCellText(*page.LastMatches.front(), 2), "4");
+  EXPECT_EQ(MatchCellText(*page.LastMatches.front(), 4), "4");
 }
 
 TEST(PlayerPage, WithoutMatchesTheChartsAreEmptyAndNoRecordIsSet) {

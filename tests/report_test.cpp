@@ -114,10 +114,10 @@ TEST_F(HostileNames, StayTextInTheCsv) {
   EXPECT_TRUE(IsUtf8(russian));
   std::vector<std::string> lines = CsvLines(russian.substr(3));
   ASSERT_EQ(lines.size(), kHostileNames.size() + 1);
-  EXPECT_EQ(lines[0], "Место;Игрок;Игр;Убийств;Смертей;Самоубийств;Фрагов;Рейтинг фрагов;Рейтинг повреждений;"
-                      "Рейтинг точности;Точность;Убийств на смерть;Последняя игра;Матчей;Побед;Мастерство;Период");
+  EXPECT_EQ(lines[0], "Место;Игрок;Игр;Матчей;Побед;Доля побед;Мастерство;Убийств;Смертей;Самоубийств;Фрагов;Рейтинг фрагов;Рейтинг повреждений;"
+                      "Рейтинг точности;Точность;Убийств на смерть;Последняя игра;Период");
   // Ranked: slot k has k frags in two games, so the last slot comes first.
-  EXPECT_EQ(lines[10], "10;<script>alert(1)</script>;2;0;0;0;1;0,50;0,00;0;;;2026-12-01 20:00;0;0;;За всё время");
+  EXPECT_EQ(lines[10], "10;<script>alert(1)</script>;2;0;0;;;0;0;0;1;0,50;0,00;0;;;2026-12-01 20:00;За всё время");
   EXPECT_EQ(lines[9].substr(0, 36), "9;\"\"\"><img src=x onerror=alert(1)>\";");
   EXPECT_EQ(lines[7].substr(0, 14), "7;\"a'b\"\"c&d\";2");
   EXPECT_EQ(lines[4].substr(0, 36), "4;\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\";");
@@ -126,12 +126,12 @@ TEST_F(HostileNames, StayTextInTheCsv) {
   EXPECT_EQ(lines[1].substr(0, 12), "1;'@SUM(A1);");
 
   const std::vector<std::string> english = CsvLines(BuildPlayersCsv(rows, {",", "."}, "За этот месяц: 2026-12-01 — 2026-12-08").substr(3));
-  EXPECT_EQ(english[10], "10,<script>alert(1)</script>,2,0,0,0,1,0.50,0.00,0,,,2026-12-01 20:00,0,0,,"
+  EXPECT_EQ(english[10], "10,<script>alert(1)</script>,2,0,0,,,0,0,0,1,0.50,0.00,0,,,2026-12-01 20:00,"
                          "За этот месяц: 2026-12-01 — 2026-12-08");
   EXPECT_EQ(english[3].substr(0, 12), "3,\"'+1;2,3\",");
   // A locale that writes decimals with the list separator gets them quoted.
   EXPECT_EQ(CsvLines(BuildPlayersCsv(rows, {",", ","}).substr(3))[10],
-            "10,<script>alert(1)</script>,2,0,0,0,1,\"0,50\",\"0,00\",0,,,2026-12-01 20:00,0,0,,За всё время");
+            "10,<script>alert(1)</script>,2,0,0,,,0,0,0,1,\"0,50\",\"0,00\",0,,,2026-12-01 20:00,За всё время");
   EXPECT_EQ(ListSeparatorFor(","), ";");
   EXPECT_EQ(ListSeparatorFor("."), ",");
 }

@@ -42,8 +42,8 @@ class Store : public ::testing::Test {
   // The log into the store, without a commit (as by a program killed then).
   ImportOutcome ImportWithoutCommit(std::uint64_t tail_searched = kTailSearched) {
     ImportOutcome outcome = ImportOutcome::Completed;
-    ImportIntoStore(*state_, [&](ImportedBlocks& read, ImportWatcher& watcher) {
-      outcome = ImportLog(*state_, read, tail_searched, &watcher);
+    ImportIntoStore(*state_, [&](ImportedBlocks& read, ImportWatcher& watcher, const CountedBlocks& counted) {
+      outcome = ImportLog(*state_, read, tail_searched, &watcher, &counted);
     });
     return outcome;
   }
@@ -417,9 +417,11 @@ TEST_F(Store, ARememberedLineMetLateGivesUpTheLinesWrittenAheadBeforeIt) {
     for (int i = 0; i < count; ++i) text += testing::CrLf(testing::MatchBlock(name + std::to_string(i % 50), 2));
     return text;
   };
+  // The old blocks were counted before the journal existed (no key holds them).
   files_.Append(kLogPath, blocks("Old", 9000));
   Play(kS1);
   Play({"Ann"});
+  files_.Write(kSettingsPath, kLogPath + "\r\n" + kS1 + "\r\n0\r\n");
   Start();
   ASSERT_EQ(Import(), Result::Completed);
   files_.Append(kLogPath, blocks("P", 15000));
@@ -431,13 +433,171 @@ TEST_F(Store, ARememberedLineMetLateGivesUpTheLinesWrittenAheadBeforeIt) {
   ASSERT_TRUE(CommitStore(*state_).Saved());
   std::map<std::string, int> matches;
   for (const JournalMatch& m : ReadJournalMatches(kJournalPath)) ++matches[m.Name];
-  EXPECT_EQ(matches["Old7"], 9000 / 50);
+  EXPECT_EQ(matches["Old7"], 0) << "counted before the journal, and not again";
   EXPECT_EQ(matches["Ann"], 1);
   EXPECT_EQ(matches["P7"], 15000 / 50);
   Start();
   EXPECT_EQ(Games("P7"), p7);
   EXPECT_EQ(Games("Ann"), ann);
   EXPECT_EQ(Games("Old7"), old7);
+}
+
+// --- every block counted once by its key (game session, place, digest) ---
+
+class Keys : public Store {
+ protected:
+  // A log of another game folder (another "Start in"), by the path the settings give it.
+  static std::string LogIn(const std::string& folder) {
+    return folder + platform::kPathSeparator + "basekrm" + platform::kPathSeparator + "LOG.txt";
+  }
+  void PlayIn(const std::string& log, const std::string& line) { files_.Append(log, line + "\r\n"); }
+  void PlayIn(const std::string& log, std::initializer_list<std::string> names) {
+    for (const std::string& name : names) files_.Append(log, testing::CrLf(testing::MatchBlock(name, 2)));
+  }
+  // A fresh start of the program reading `log`, and a press of the button.
+  Result ImportFrom(const std::string& log) {
+    Start();
+    state_->LogPath = log;
+    return Import();
+  }
+  std::int64_t LastSkipped() {
+    const JournalTail tail = ReadJournalTail(kJournalPath);
+    return tail.Last ? tail.Last->Skipped : -1;
+  }
+  // Every player's games, the journal's in-effect blocks by name included.
+  void ExpectOnce(std::initializer_list<std::string> names) {
+    std::map<std::string, int> journaled;
+    for (const JournalMatch& m : ReadJournalMatches(kJournalPath)) ++journaled[m.Name];
+    for (const std::string& name : names) {
+      EXPECT_EQ(Games(name), 1) << name;
+      EXPECT_EQ(journaled[name], 1) << name;
+    }
+  }
+};
+
+// One program used from two game folders: A, B, then A again. Each time the
+// remembered line is the other log's; the keys keep A's matches counted once.
+TEST_F(Keys, TwoGameFoldersTakenInTurnCountEachMatchOnce) {
+  const std::string a = LogIn("A"), b = LogIn("B");
+  PlayIn(a, kS1);
+  PlayIn(a, {"Ann", "Bob"});
+  PlayIn(b, kS2);
+  PlayIn(b, {"Cid"});
+  ASSERT_EQ(ImportFrom(a), Result::Completed);
+  ASSERT_EQ(ImportFrom(b), Result::Completed);
+  const std::string files = Files();
+  EXPECT_EQ(ImportFrom(a), Result::LogUnchanged) << "every block of A is counted already";
+  EXPECT_EQ(Files(), files) << "nothing written, the remembered line kept";
+  // A's game plays on: only the new match counts, and the C line tells how
+  // many blocks the remembered line alone would have counted again.
+  PlayIn(a, {"Dan"});
+  ASSERT_EQ(ImportFrom(a), Result::Completed);
+  EXPECT_EQ(LastSkipped(), 2);
+  EXPECT_EQ(state_->StartupMarker, kS1);
+  EXPECT_EQ(state_->BlocksAfterMarker, 3);
+  ASSERT_EQ(ImportFrom(b), Result::LogUnchanged);
+  ExpectOnce({"Ann", "Bob", "Cid", "Dan"});
+}
+
+// A log put back from a backup after later sessions were imported: nothing
+// in it counts again, and what the game adds to it afterwards counts once.
+TEST_F(Keys, ALogPutBackFromABackupCountsNothingAgain) {
+  Play(kS1);
+  Play({"Ann"});
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed);
+  Play({"Bob"});
+  const std::string backup = Read(kLogPath);
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed);
+  Play(kS2);
+  Play({"Cid"});
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed);
+  files_.Write(kLogPath, backup);
+  EXPECT_EQ(ImportFrom(kLogPath), Result::LogUnchanged);
+  EXPECT_EQ(state_->StartupMarker, kS2) << "the settings stay as they were";
+  const std::string s3 = "--- Fs_startup : Tue Dec 08 18:00:00 2026";
+  Play(s3);
+  Play({"Dan"});
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed);
+  EXPECT_EQ(LastSkipped(), 2) << "Ann and Bob";
+  ExpectOnce({"Ann", "Bob", "Cid", "Dan"});
+}
+
+// A log copied from a friend's PC that shares game sessions with ours: only
+// the friend's own matches count.
+TEST_F(Keys, ALogFromAnotherPcCountsOnlyTheSessionsNotCountedYet) {
+  const std::string friends = LogIn("Friend");
+  Play(kS1);
+  Play({"Ann", "Bob"});
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed);
+  files_.Write(friends, Read(kLogPath));
+  PlayIn(friends, {"Cid"});  // the same session, on after our import
+  PlayIn(friends, kS2);
+  PlayIn(friends, {"Dan"});
+  ASSERT_EQ(ImportFrom(friends), Result::Completed);
+  EXPECT_EQ(LastSkipped(), 0) << "the remembered line is in the friend's log";
+  ASSERT_EQ(ImportFrom(kLogPath), Result::LogUnchanged);
+  ExpectOnce({"Ann", "Bob", "Cid", "Dan"});
+}
+
+// Start-up lines without a date: one line for every game session. The
+// blocks of an earlier session played after an import, and the first blocks
+// of a later one (at places the earlier one's hold), are never lost.
+TEST_F(Keys, StartUpLinesWithoutADateLoseNoMatch) {
+  const std::string undated = "--- Fs_startup : version 1.32";
+  Play(undated);
+  Play({"Ann", "Bob"});
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed);
+  Play({"Cid"});  // played on after the import
+  Play(undated);  // the game started again
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed) << "Cid is new, though before the last remembered line";
+  EXPECT_EQ(Games("Cid"), 1);
+  Play({"Dan", "Eve", "Fay"});
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed);
+  ExpectOnce({"Ann", "Bob", "Cid", "Dan", "Eve", "Fay"});
+  EXPECT_EQ(state_->BlocksAfterMarker, 3);
+  Play({"Gus"});
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed);
+  ASSERT_EQ(ImportFrom(kLogPath), Result::LogUnchanged);
+  ExpectOnce({"Ann", "Bob", "Cid", "Dan", "Eve", "Fay", "Gus"});
+}
+
+// An undone import's blocks are no longer held: the next import counts them
+// again, once, in the same run and after a new start.
+TEST_F(Keys, AnUndoneImportsBlocksCountAgainOnce) {
+  Play(kS1);
+  Play({"Ann"});
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed);
+  Play({"Bob", "Cid"});
+  ASSERT_EQ(Import(), Result::Completed);
+  ASSERT_TRUE(Undo(true).Undone);
+  EXPECT_EQ(Games("Bob"), 0);
+  ASSERT_EQ(Import(), Result::Completed) << "in the same run";
+  ExpectOnce({"Ann", "Bob", "Cid"});
+  ASSERT_TRUE(Undo(true).Undone);
+  Start();
+  ASSERT_EQ(Undo(true).Undone, true) << "back to no import at all";
+  EXPECT_EQ(Games("Ann"), 0);
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed) << "after a new start";
+  ExpectOnce({"Ann", "Bob", "Cid"});
+}
+
+// Blocks counted before the journal had keys (older lines, or no journal):
+// the remembered line decides for them, as before.
+TEST_F(Keys, BlocksWithoutAKeyAreLeftToTheRememberedLine) {
+  Play(kS1);
+  Play({"Ann", "Bob"});
+  files_.Write(kSettingsPath, kLogPath + "\r\n" + kS1 + "\r\n2\r\n");  // counted before the journal
+  Play({"Cid"});
+  ASSERT_EQ(ImportFrom(kLogPath), Result::Completed);
+  EXPECT_EQ(Games("Ann"), 0);
+  ASSERT_EQ(ImportFrom(kLogPath), Result::LogUnchanged);
+  // A C line written before blocks had keys reads with none skipped.
+  JournalCommit older;
+  std::string line = JournalImportText({}, ReadJournalTail(kJournalPath).Last.value());
+  line.erase(line.rfind('\t'));
+  ASSERT_TRUE(ParseCommit(line, older)) << line;
+  EXPECT_EQ(older.Skipped, 0);
+  EXPECT_EQ(older.Marker, kS1);
 }
 
 TEST_F(Store, TheAboutBoxNamesTheVersionAndTheThreeFiles) {

@@ -3,8 +3,8 @@
 //
 //   report_sample OUTPUT.html [PLAYERS [BLOCKS [PLAYERS_PER_MATCH]]]
 //
-// (matches of 6 players by default; 0 for blocks of no match, as an older
-// journal holds them).
+// (BLOCKS in matches of 6 players by default; 0 or 1 for blocks of no match,
+// as an older journal holds them).
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +21,8 @@ int main(int argc, char* argv[]) {
   const int players = argc > 2 ? std::atoi(argv[2]) : 12;
   const int blocks = argc > 3 ? std::atoi(argv[3]) : 600;
   const int per_match = argc > 4 ? std::atoi(argv[4]) : 6;
-  const fragtally::sample::SamplePlayers sample = fragtally::sample::MakeSamplePlayers(players, blocks, per_match);
+  const int matches = per_match > 1 ? blocks / per_match : blocks;
+  const fragtally::sample::SamplePlayers sample = fragtally::sample::MakeSamplePlayers(players, matches, per_match);
   const std::string html = fragtally::BuildHtmlReport(sample.State->Table, *fragtally::SnapshotMatches(sample.Journal),
                                                       ",", "2026-12-08 21:00:00");
   std::ofstream out(argv[1], std::ios::binary);

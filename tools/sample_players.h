@@ -3,9 +3,10 @@
 // A made-up table and journal: the report's sample picture and the Players
 // benchmarks. Block k of the journal is player (k mod players) + 1's, on one
 // of the last 365 days; the table's totals are the sums of each player's
-// blocks. With `per_match` > 0 the blocks come in matches of that many
-// players (at most `players`) on a map of four, its players varying from
-// match to match. Among the names are ones that anyone could choose in the game:
+// blocks. With more than one player per match, the blocks come in matches of
+// that many players (different ones while there are enough), one game
+// session a day with its matches numbered from 1, on one of a few maps;
+// with one, the blocks have no match, as in a journal from before matches. Among the names are ones that anyone could choose in the game:
 // markup, quotes, control bytes, Windows-1251 bytes, formula starts.
 
 #include <algorithm>
@@ -43,8 +44,7 @@ inline std::string SampleName(int slot) {
   return name;
 }
 
-inline SamplePlayers MakeSamplePlayers(int players, int matches, int per_match = 0) {
-  per_match = std::min(per_match, players);
+inline SamplePlayers MakeSamplePlayers(int players, int matches, int players_per_match = 1) {
   SamplePlayers sample{NewWindowState(), {}};
   PlayerTable& table = sample.State->Table;
   table.PlayerCount = static_cast<std::int16_t>(players);
@@ -56,29 +56,38 @@ inline SamplePlayers MakeSamplePlayers(int players, int matches, int per_match =
     random = random * 1664525u + 1013904223u;
     return static_cast<std::int32_t>((random >> 8) % range);
   };
-  sample.Journal.reserve(static_cast<std::size_t>(matches));
-  for (int k = 0; k < matches; ++k) {
-    // The block's match, and the k of its session and time.
-    const int played = per_match > 0 ? k / per_match : k, at = per_match > 0 ? played * per_match : k;
-    const int slot = per_match > 0 ? (k % per_match + played * 5) % players + 1 : k % players + 1;
+  const int per_match = std::max(players_per_match, 1);
+  const int blocks = matches * per_match;
+  static const char* const kMaps[] = {"krmdm6", "krmdm17", "krmtourney4", "krmctf1"};
+  std::int64_t day_seen = -1, match_in_day = 0;
+  sample.Journal.reserve(static_cast<std::size_t>(blocks));
+  for (int k = 0; k < blocks; ++k) {
+    const int slot = k % players + 1;
     JournalMatch match;
-    if (per_match > 0) {
-      match.Match = played + 1;  // numbered on across sessions, so that no two matches merge
-      match.Map = "krmdm" + std::to_string(played % 4 + 1);
-    }
     match.Import = k / 4 + 1;
     match.Name = table.PlayerName[slot];
     // Days from a year ago up to today, in order, and a time of day.
-    const DayNumber day = today - 364 + static_cast<DayNumber>(at) * 365 / std::max(matches, 1);
+    const int match_index = k / per_match;
+    const DayNumber day = today - 364 + static_cast<DayNumber>(match_index) * 365 / std::max(matches, 1);
     const std::int64_t z = day + 719468, era = z / 146097, doe = z - era * 146097;
     const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
     const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
     const std::int64_t d = doy - (153 * mp + 2) / 5 + 1, m = mp < 10 ? mp + 3 : mp - 9, y = yoe + era * 400 + (m <= 2);
     char session[32];
     std::snprintf(session, sizeof session, "%04d-%02d-%02d %02d:%02d:00", static_cast<int>(y), static_cast<int>(m),
-                  static_cast<int>(d), 18 + at % 5, at % 60);
+                  static_cast<int>(d), 18 + k % 5, k % 60);
     match.Session = session;
-    match.Position = per_match > 0 ? k - at + 1 : k % 6 + 1;
+    match.Position = k % 6 + 1;
+    if (per_match > 1) {
+      if (k % per_match == 0) match_in_day = day == day_seen ? match_in_day + 1 : 1;
+      day_seen = day;
+      std::snprintf(session, sizeof session, "%04d-%02d-%02d 20:00:00", static_cast<int>(y), static_cast<int>(m),
+                    static_cast<int>(d));
+      match.Session = session;
+      match.Position = k % per_match + 1 + (match_in_day - 1) * per_match;
+      match.Match = match_in_day;
+      match.Map = kMaps[match_index % 4];
+    }
     auto& added = match.Added;
     const int skill = 5 + slot % 20;
     for (std::size_t w = 0; w < kWeapons.size(); ++w) {

@@ -1,11 +1,12 @@
 // Renders the main window to a PNG file, the way a new user sees it after the
 // first import of a game log: start-up without files, then the import button.
 // With a third file, the Players window too, opened from the menu, sorted by
-// games with the first player selected. With two more, the head-to-head
-// window of the first and the third player of the main window's lists,
-// after the second log (more evenings of the same players) is appended to
-// the game's log and imported; with one more after those, the main window
-// with its "Игроки" menu open, before the Players window.
+// skill with the first player selected (the page shows the newest match's
+// scoreboard). With two more, the head-to-head window of the first and the
+// third player of the main window's lists, after the second log (more
+// evenings of the same players) is appended to the game's log and imported;
+// with one more after those, the main window with its "Игроки" menu open,
+// before the Players window.
 //
 //   QT_QPA_PLATFORM=offscreen window_picture docs/window.png demo/basekrm/LOG.txt [docs/players.png
 //     [docs/head-to-head.png demo/basekrm/LOG-more-evenings.txt [docs/menu.png]]]
@@ -100,7 +101,7 @@ int main(int argc, char* argv[]) {
   form.RunMenuCommand(fragtally::MenuCommand::Players);
   fragtally::PlayersWindow& players = *form.Players();
   auto* table = players.findChild<QTableView*>(QStringLiteral("tblPlayers"));
-  emit table->horizontalHeader()->sectionClicked(static_cast<int>(fragtally::PlayersColumn::Games));
+  emit table->horizontalHeader()->sectionClicked(static_cast<int>(fragtally::PlayersColumn::Skill));
   table->selectRow(0);
   QApplication::processEvents();
   if (!save(players, players_output)) return 1;

@@ -147,15 +147,6 @@ bool ParseDigest(std::string_view text, std::optional<std::uint64_t>& digest) {
   return true;
 }
 
-// "YYYY-MM-DD hh:mm:ss", as LocalDateTime writes it.
-bool IsTime(std::string_view text) {
-  static constexpr std::string_view kForm = "0000-00-00 00:00:00";
-  if (text.size() != kForm.size()) return false;
-  for (std::size_t i = 0; i < kForm.size(); ++i)
-    if (kForm[i] == '0' ? text[i] < '0' || text[i] > '9' : text[i] != kForm[i]) return false;
-  return true;
-}
-
 // The next tab-separated field of `rest`, which loses it and its tab; false
 // when there is none.
 bool NextField(std::string_view& rest, std::string_view& field, bool& last) {
@@ -172,6 +163,15 @@ bool NextField(std::string_view& rest, std::string_view& field, bool& last) {
 }
 
 }  // namespace
+
+// "YYYY-MM-DD hh:mm:ss", as LocalDateTime writes it and as a game session is named by its date.
+bool IsJournalTime(std::string_view text) {
+  static constexpr std::string_view kForm = "0000-00-00 00:00:00";
+  if (text.size() != kForm.size()) return false;
+  for (std::size_t i = 0; i < kForm.size(); ++i)
+    if (kForm[i] == '0' ? text[i] < '0' || text[i] > '9' : text[i] != kForm[i]) return false;
+  return true;
+}
 
 char* PutEscaped(char* at, std::string_view bytes) {
   for (const char c : bytes) {
@@ -216,19 +216,27 @@ void AppendCommit(std::string& out, const JournalCommit& c) {
   field(), AppendNumber(out, c.InEffectBefore);
   field(), AppendNumber(out, c.InEffectAfter);
   field(), AppendNumber(out, c.LastNumber);
+  if (c.Kind == 'C') field(), AppendNumber(out, c.Skipped);
   out.append("\r\n");
 }
 
 
-bool UnescapeField(std::string_view text, std::string& out) { return Unescape(text, out); }
-
 bool ParseCommit(std::string_view line, JournalCommit& c) {
-  std::array<std::string_view, kCommitFields> f;
+  std::array<std::string_view, kCommitFields + 1> f;
   if (line.size() < 2 || (line[0] != 'C' && line[0] != 'U') || line[1] != '\t') return false;
-  if (!SplitFields(line, f)) return false;
+  // A C line ends with the blocks it skipped, but for one written before blocks had keys.
+  std::array<std::string_view, kCommitFields> older;
+  c.Skipped = 0;
+  if (line[0] == 'C' && SplitFields(line, f)) {
+    if (!ParseInt(f[kCommitFields], c.Skipped) || c.Skipped < 0) return false;
+  } else if (SplitFields(line, older)) {
+    std::copy(older.begin(), older.end(), f.begin());
+  } else {
+    return false;
+  }
   c.Kind = line[0];
   c.Time.assign(f[2]);
-  return IsTime(f[2]) && ParseInt(f[1], c.Import) && Unescape(f[3], c.Marker) && ParseCount(f[4], c.Count) &&
+  return IsJournalTime(f[2]) && ParseInt(f[1], c.Import) && Unescape(f[3], c.Marker) && ParseCount(f[4], c.Count) &&
          Unescape(f[5], c.PreviousMarker) && ParseCount(f[6], c.PreviousCount) && ParseInt(f[7], c.PlayersBefore) &&
          ParseInt(f[8], c.PlayersAfter) && ParseDigest(f[9], c.DigestBefore) && ParseDigest(f[10], c.DigestAfter) &&
          ParseInt(f[11], c.InEffectBefore) && ParseInt(f[12], c.InEffectAfter) && ParseInt(f[13], c.LastNumber);
@@ -239,7 +247,7 @@ bool ParseCancel(std::string_view line, char& kind, std::int64_t& import) {
   if (line.size() < 2 || line[0] != 'X' || line[1] != '\t' || !SplitFields(line, f)) return false;
   if (f[1].size() != 1 || (f[1][0] != 'C' && f[1][0] != 'U')) return false;
   kind = f[1][0];
-  return ParseInt(f[2], import) && IsTime(f[3]);
+  return ParseInt(f[2], import) && IsJournalTime(f[3]);
 }
 
 bool ParseMatchImport(std::string_view line, std::int64_t& import) {
@@ -266,6 +274,25 @@ bool ParseMatch(std::string_view line, JournalMatch& m) {
   if (!NextField(rest, field, last) || !Unescape(field, m.Map)) return false;
   return NextField(rest, field, last) && ParseDigest(field, m.Digest) && last;
 }
+
+bool ParseMatchKey(std::string_view line, JournalKeyFields& key) {
+  if (line.size() < 2 || line[0] != 'M' || line[1] != '\t') return false;
+  std::string_view rest = line.substr(2), field;
+  bool last = false;
+  if (!NextField(rest, field, last) || !ParseInt(field, key.Import)) return false;
+  if (!NextField(rest, key.EscapedSession, last)) return false;
+  if (!NextField(rest, field, last) || !ParseInt(field, key.Position)) return false;
+  key.Digest.reset();
+  if (last) return false;
+  // The name, the counters and, on a line with a key, the match, the map and
+  // the digest: the digest is the last of 28 fields after the position.
+  const auto tabs = std::count(rest.begin(), rest.end(), '\t');
+  if (tabs == static_cast<std::ptrdiff_t>(kCounterColumns.size())) return true;  // written before blocks had keys
+  if (tabs != static_cast<std::ptrdiff_t>(kCounterColumns.size()) + 3) return false;
+  return ParseDigest(rest.substr(rest.rfind('\t') + 1), key.Digest);
+}
+
+bool UnescapeField(std::string_view text, std::string& out) { return Unescape(text, out); }
 
 std::string JournalImportText(const std::vector<JournalMatch>& matches, const JournalCommit& commit) {
   std::string out;

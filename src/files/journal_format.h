@@ -17,9 +17,14 @@
 //   C  import  time  marker  counted  previous marker  previous counted
 //      players before  players after  digest before  digest after
 //      import in effect before  import in effect after  highest import number
-//      an import's commit, after its M lines
+//      blocks skipped
+//      an import's commit, after its M lines; the last field, how many
+//      blocks of the log it left out because an import in effect holds
+//      their keys, is missing from lines written before blocks had keys
+//      (read as 0)
 //   U  the same fields for the undo of the import it names: the marker and
 //      counted blocks it restores, then the ones it replaces, and so on
+//      (without blocks skipped)
 //   X  C or U  import  time
 //      the line before it did not reach the statistics file: the journal
 //      is back where that line found it
@@ -58,6 +63,10 @@ struct JournalCommit {
   std::optional<std::uint64_t> DigestBefore, DigestAfter;  // of the statistics file; nullopt: none
   std::int64_t InEffectBefore = 0, InEffectAfter = 0;      // the newest import in effect, 0 for none
   std::int64_t LastNumber = 0;                            // the highest import number used so far
+  // C lines: the blocks of the log left out because an import in effect
+  // holds their keys though the remembered start-up line would have counted
+  // them (0 on a line written before blocks had keys).
+  std::int64_t Skipped = 0;
 };
 
 // The lines of an import: its blocks as read back (numbered `commit.Import`),
@@ -93,6 +102,8 @@ void AppendMatchLine(std::string& out, std::size_t& used, std::int64_t import, c
 // Appends a C or U line.
 void AppendCommit(std::string& out, const JournalCommit& commit);
 
+// Whether `text` is a time as the journal writes it: "YYYY-MM-DD hh:mm:ss".
+bool IsJournalTime(std::string_view text);
 // Undoes PutEscaped; false for an escape it does not write.
 bool UnescapeField(std::string_view text, std::string& out);
 
@@ -104,5 +115,14 @@ bool ParseCancel(std::string_view line, char& kind, std::int64_t& import);
 // Only the import number of an M line.
 bool ParseMatchImport(std::string_view line, std::int64_t& import);
 bool ParseMatch(std::string_view line, JournalMatch& match);
+// Only the fields of an M line that make its block's key (the session left
+// escaped; no digest on an older line).
+struct JournalKeyFields {
+  std::int64_t Import = 0;
+  std::string_view EscapedSession;
+  std::int64_t Position = 0;
+  std::optional<std::uint64_t> Digest;
+};
+bool ParseMatchKey(std::string_view line, JournalKeyFields& key);
 
 }  // namespace fragtally

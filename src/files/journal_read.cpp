@@ -16,15 +16,29 @@ namespace {
 // last commit is not in it.
 constexpr std::uint64_t kTailChunk = 64 * 1024;
 
-// The journal's state lines as the whole file gives them, and its blocks.
+// An M line read whole, or only for its block's key (kept only when it has one).
+bool ReadMatchLine(std::string_view line, JournalMatch& m) { return ParseMatch(line, m); }
+bool ReadMatchLine(std::string_view line, JournalKey& key) {
+  JournalKeyFields fields;
+  if (!ParseMatchKey(line, fields) || !fields.Digest || !UnescapeField(fields.EscapedSession, key.Session))
+    return false;
+  key.Import = fields.Import;
+  key.Position = fields.Position;
+  key.Digest = *fields.Digest;
+  return true;
+}
+
+// The journal's state lines as the whole file gives them, and its blocks
+// (JournalMatch, or JournalKey for their keys alone).
+template <class Match>
 class JournalReplay {
  public:
   void Line(std::string_view line) {
     if (line.empty()) return;
     switch (line[0]) {
       case 'M': {
-        JournalMatch& m = matches_.emplace_back();
-        if (!ParseMatch(line, m)) matches_.pop_back();
+        Match& m = matches_.emplace_back();
+        if (!ReadMatchLine(line, m)) matches_.pop_back();
         break;
       }
       case 'C':
@@ -70,10 +84,10 @@ class JournalReplay {
 
   const std::vector<PeopleChange>& People() const { return people_; }
 
-  std::vector<JournalMatch> Matches() {
+  std::vector<Match> Matches() {
     std::vector<std::int64_t> numbers;
     for (const InEffect& e : in_effect_) numbers.push_back(e.import);
-    std::erase_if(matches_, [&](const JournalMatch& m) { return !std::binary_search(numbers.begin(), numbers.end(), m.Import); });
+    std::erase_if(matches_, [&](const Match& m) { return !std::binary_search(numbers.begin(), numbers.end(), m.Import); });
     return std::move(matches_);
   }
 
@@ -119,7 +133,7 @@ class JournalReplay {
     if (auto it = Find(import); it != in_effect_.end()) in_effect_.erase(it);
   }
 
-  std::vector<JournalMatch> matches_;
+  std::vector<Match> matches_;
   std::vector<PeopleChange> people_;
   std::vector<JournalCommit> history_;  // the C and U lines not taken back, for X lines
   std::vector<std::shared_ptr<const JournalCommit>> undone_;  // by history_ entry: what a U line undid
@@ -201,13 +215,13 @@ JournalTail ReadJournalTail(const std::string& path) {
 }
 
 std::vector<JournalImport> ReadJournalImports(const std::string& path) {
-  JournalReplay replay;
+  JournalReplay<JournalMatch> replay;
   ReadJournal(path, replay);
   return replay.Imports();
 }
 
 JournalHistory ReadJournalHistory(const std::string& path) {
-  JournalReplay replay;
+  JournalReplay<JournalMatch> replay;
   ReadJournal(path, replay);
   JournalHistory history;
   history.Matches = replay.Matches();
@@ -216,7 +230,13 @@ JournalHistory ReadJournalHistory(const std::string& path) {
 }
 
 std::vector<JournalMatch> ReadJournalMatches(const std::string& path) {
-  JournalReplay replay;
+  JournalReplay<JournalMatch> replay;
+  ReadJournal(path, replay);
+  return replay.Matches();
+}
+
+std::vector<JournalKey> ReadJournalKeys(const std::string& path) {
+  JournalReplay<JournalKey> replay;
   ReadJournal(path, replay);
   return replay.Matches();
 }

@@ -7,8 +7,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "stats/player_table.h"
@@ -71,6 +74,50 @@ struct ImportedBlocks {
   std::vector<PendingBlock> Blocks;
   std::vector<std::string> Sessions;
   std::vector<std::string> Maps;
+  // Blocks left out because their key is counted already, though the
+  // remembered start-up line alone would have counted them again.
+  std::int64_t Skipped = 0;
+};
+
+// A block's key: its game session, its place in it and the digest of its
+// lines. What the journal knows of keys, asked by an import before it counts
+// a block; the store answers it from the keys of the imports in effect and
+// of the blocks imported since the last commit.
+class CountedBlocks {
+ public:
+  enum class Verdict {
+    Counted,  // the key is held: the block is counted already
+    New,      // never counted: the session is held from its first block on,
+              // or another block is held at this place
+    Unknown,  // no key tells (blocks from before keys): the remembered line decides
+  };
+  // Whether some block of the session is held.
+  virtual bool HoldsSession(std::string_view session) const = 0;
+  // Whether a block is held at this place: only then does the verdict depend
+  // on the block's digest.
+  virtual bool HoldsPlace(std::string_view session, std::int64_t position) const = 0;
+  virtual Verdict Look(std::string_view session, std::int64_t position, std::uint64_t digest) const = 0;
+
+ protected:
+  ~CountedBlocks() = default;
+};
+
+// The keys held, by game session: built from the journal once a run (at the
+// first import), then kept up to date by imports and undos.
+struct BlockKeys {
+  bool Loaded = false;
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+  };
+  std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> SessionIds;
+  struct Session {
+    std::int64_t Keys = 0;     // keys held of the session
+    std::int64_t AtStart = 0;  // of them at its first place
+  };
+  std::vector<Session> Sessions;  // by id
+  // The digests held at each place: (session id << 40) | position.
+  std::unordered_multimap<std::uint64_t, std::uint64_t> Places;
 };
 
 // Told by an import as it reads, so that the journal's lines can be on their
@@ -112,6 +159,10 @@ struct JournalState {
   // Set when the start-up read the journal and found the statistics file as
   // its last commit left it: only then can an import be undone.
   bool Matches = false;
+  // The blocks skipped by the imports since the last commit (ImportedBlocks::Skipped).
+  std::int64_t Skipped = 0;
+  // The keys of the imports in effect and of Pending.
+  BlockKeys Keys;
   // The people changes (P lines) this run appended: what the window reads
   // of the journal is read again after one.
   std::int64_t PeopleChanges = 0;

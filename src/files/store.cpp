@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "files/block_keys.h"
 #include "files/file_digest.h"
 #include "files/journal_format.h"
 #include "files/journal_writer.h"
@@ -216,20 +217,27 @@ OpenOutcome OpenStore(FileState& state) {
 }
 
 void ImportIntoStore(FileState& state, const ReadLog& read) {
+  JournalState& journal = state.Journal;
+  if (!journal.Keys.Loaded) LoadBlockKeys(journal.Keys, JournalFilePath(state), journal.InEffect);
   ImportedBlocks blocks;
   WritingAhead ahead(state);
+  const auto keep = [&] {
+    HoldKeysOf(journal.Keys, blocks);
+    journal.Skipped += blocks.Skipped;
+    Keep(journal, blocks);
+  };
   try {
-    read(blocks, ahead);
+    read(blocks, ahead, BlockKeysView(journal.Keys));
   } catch (...) {
     try {
       ahead.Settle();
     } catch (...) {  // what stopped the import is what it tells
     }
-    Keep(state.Journal, blocks);
+    keep();
     throw;
   }
   ahead.Settle();
-  Keep(state.Journal, blocks);
+  keep();
 }
 
 CommitOutcome CommitStore(FileState& state) {
@@ -263,6 +271,7 @@ CommitOutcome CommitStore(FileState& state) {
     c.InEffectBefore = journal.InEffect;
     c.InEffectAfter = c.Import;
     c.LastNumber = c.Import;
+    c.Skipped = journal.Skipped;
     try {
       AppendImportToJournal(JournalFilePath(state), journal, state.Table, c);
       outcome.Journaled = true;
@@ -297,6 +306,7 @@ CommitOutcome CommitStore(FileState& state) {
     }
   }
   if (commit) {
+    journal.Skipped = 0;
     journal.Pending.clear();
     journal.Sessions.clear();
     journal.Maps.clear();
@@ -439,6 +449,7 @@ UndoOutcome UndoImport(FileState& state, const ImportToUndo& undo_import) {
   state.StartupMarker = undo.Marker;
   state.BlocksAfterMarker = undo.Count;
   Committed(state, undo);
+  ReleaseKeysOf(state.Journal.Keys, last.Matches);  // the next import counts them again
   outcome.Undone = true;
   try {
     SaveSettings(state);

@@ -58,13 +58,16 @@ OpenOutcome OpenStore(FileState& state);
 // --- importing -------------------------------------------------------------------------
 
 // Runs `read`: the log's import, which records each block it reads in the
-// ImportedBlocks it is given and tells the watcher of it. The journal's lines
+// ImportedBlocks it is given and tells the watcher of it. `counted` answers
+// whether a block's key is counted already: held by an import in effect or
+// read since the last commit (the journal's keys are read once a run, at the
+// first import). The journal's lines
 // go out while it reads when every block kept from before is in the journal
 // already (under the number the next commit takes). What it read is kept
 // for the next commit, also when it raises (and what it raised passes on).
 // A journal that refuses a write only ends the writing ahead: the commit
 // writes every block under the next number then.
-using ReadLog = std::function<void(ImportedBlocks& read, ImportWatcher& watcher)>;
+using ReadLog = std::function<void(ImportedBlocks& read, ImportWatcher& watcher, const CountedBlocks& counted)>;
 void ImportIntoStore(FileState& state, const ReadLog& read);
 
 // --- committing ------------------------------------------------------------------------

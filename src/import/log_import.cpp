@@ -1,12 +1,14 @@
 #include "import/log_import.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "files/journal_format.h"
 #include "files/line_reader.h"
 #include "files/paths.h"
 #include "files/stats_file.h"
@@ -148,33 +150,53 @@ class WrittenPart : public platform::InputFile {
 class LogImport {
  public:
   LogImport(FileState& state, LineReader& log, std::uint64_t tail_searched, ImportedBlocks& read,
-            ImportWatcher* watcher)
+            ImportWatcher* watcher, const CountedBlocks* counted)
       : state_(state),
         log_(log),
         marker_(state.StartupMarker),
+        counted_before_(state.BlocksAfterMarker),
         tail_searched_(tail_searched),
         unfinished_from_(UnfinishedBlocksFrom(log.File())),
         read_(read),
-        watcher_(watcher) {}
+        watcher_(watcher),
+        counted_(counted) {}
 
   ImportOutcome Run() {
+    session_held_ = counted_ != nullptr && counted_->HoldsSession({});
     if (!marker_.empty()) {
+      // A remembered line without a date may stand for several game
+      // sessions; when the journal holds its session, their blocks before
+      // the last such line are read too, and their keys tell which are new.
+      const std::string marker_session = SessionOf(marker_);
+      // (A date, as the journal writes times, names one session alone.)
+      const bool read_before = counted_ != nullptr && IsStartupLine(marker_) && !IsJournalTime(marker_session) &&
+                               counted_->HoldsSession(marker_session);
       // The remembered line near the end: the common case of a log the game
       // appends to, found without reading the rest. Anywhere else, it is met
       // on the way, and what was added before it is taken back.
-      if (std::optional<std::uint64_t> after = FindMarkerLine(log_.File(), marker_, tail_searched_)) {
-        log_.StartAt(*after);
-        Anchor();
-        if (IsStatsHeader(marker_)) SkipStatsBlock(log_);  // the line itself heads a block
-      } else {
+      if (std::optional<std::uint64_t> after =
+              FindMarkerLine(log_.File(), marker_, read_before ? UINT64_MAX : tail_searched_)) {
+        if (read_before) {
+          anchor_at_ = *after;
+        } else {
+          log_.StartAt(*after);
+          Anchor();
+          if (IsStatsHeader(marker_)) SkipStatsBlock(log_);  // the line itself heads a block
+        }
+      } else if (!read_before) {
         start_.emplace(state_);
         watching_ = true;
       }
     }
     std::string_view line;
     while (log_.NextLine(line)) {
-      if (watching_ && line == marker_) {
-        AnchorLate();
+      if ((watching_ && line == marker_) || (anchor_at_ && log_.Position() == *anchor_at_)) {
+        if (anchor_at_) {
+          anchor_at_.reset();
+          Anchor();
+        } else {
+          AnchorLate();
+        }
         if (IsStatsHeader(marker_)) SkipStatsBlock(log_);  // the line itself heads a block
         continue;
       }
@@ -190,19 +212,29 @@ class LogImport {
         continue;
       }
       if (IsStartupLine(line)) {
-        state_.StartupMarker.assign(line);
         NewSession(line);
+        if (anchor_at_) continue;  // before the remembered line: only its blocks' keys count
+        state_.StartupMarker.assign(line);
         state_.BlocksAfterMarker = 0;
         in_marker_session_ = false;
         counting_ = true;
-        anything_new_ = true;
+        if (!session_held_) anything_new_ = true;  // a session the journal holds is not new
       } else if (!IsBlankLine(line)) {
         in_match_ = false;  // chat, a kill, "Fraglimit hit.", a map: the match is over
         if (std::optional<std::string_view> map = MapOf(line)) SetMap(*map);
       }
     }
     if (failure_) std::rethrow_exception(failure_);
-    return anchored_ && !anything_new_ ? ImportOutcome::LogUnchanged : ImportOutcome::Completed;
+    if (anything_new_ || (!anchored_ && !counted_by_key_)) return ImportOutcome::Completed;
+    // Nothing new: the log holds the remembered line and nothing after it,
+    // or every block it holds is counted already. The settings stay as they
+    // were then, and nothing was skipped that needs telling.
+    if (!anchored_) {
+      state_.StartupMarker = marker_;
+      state_.BlocksAfterMarker = counted_before_;
+    }
+    read_.Skipped = 0;
+    return ImportOutcome::LogUnchanged;
   }
 
   // Reading goes on right after the remembered line: what follows in its game
@@ -213,10 +245,8 @@ class LogImport {
     NewSession(marker_);
     in_marker_session_ = true;
     counting_ = true;
-    skip_whole_session_ = !state_.BlocksAfterMarker;
-    to_skip_ = state_.BlocksAfterMarker.value_or(0);
-    if (skip_whole_session_) state_.BlocksAfterMarker = 0;
-    anything_new_ = false;
+    counted_in_session_ = state_.BlocksAfterMarker.value_or(INT64_MAX);
+    if (!state_.BlocksAfterMarker) state_.BlocksAfterMarker = 0;
     failure_ = nullptr;
   }
 
@@ -226,43 +256,88 @@ class LogImport {
     if (watcher_ != nullptr) watcher_->TakenBack();
     start_->Restore(state_);
     read_.Blocks.clear();
+    read_.Skipped = 0;  // the remembered line counts what came before it
+    anything_new_ = false;
     Anchor();
   }
 
+  // A block is counted already when the journal holds its key. Otherwise
+  // the journal may know it as new (its session held from the first block
+  // on, or another block held at its place); and where no key tells, the
+  // remembered line decides: the blocks before it, and of its own session
+  // as many as were counted.
   void Block(std::string_view header) {
     if (!in_match_) ++match_;
     in_match_ = true;
-    if (in_marker_session_ && (skip_whole_session_ || to_skip_ > 0)) {
-      SkipStatsBlock(log_);
-      if (skip_whole_session_)
-        ++*state_.BlocksAfterMarker;
-      else
-        --to_skip_;
+    const std::int64_t position = ++position_;
+    const bool counted_by_line = anchor_at_.has_value() || (in_marker_session_ && position <= counted_in_session_);
+    using Verdict = CountedBlocks::Verdict;
+    Verdict verdict = Verdict::Unknown;
+    std::optional<std::uint64_t> digest;
+    if (session_held_) {
+      const std::string_view session = read_.Sessions.empty() || session_ < 0
+                                           ? std::string_view()
+                                           : std::string_view(read_.Sessions[static_cast<std::size_t>(session_)]);
+      if (counted_->HoldsPlace(session, position)) {  // the block's digest tells: read it first
+        const std::uint64_t body = log_.Position();
+        ContentDigest lines;
+        StartDigest(lines, header);
+        SkipStatsBlock(log_);
+        log_.DigestLinesInto(nullptr);
+        digest = lines.Value();
+        verdict = counted_->Look(session, position, *digest);
+        if (verdict == Verdict::New || (verdict == Verdict::Unknown && !counted_by_line)) log_.StartAt(body);
+      } else {
+        verdict = counted_->Look(session, position, 0);  // no digest is held here
+      }
+    }
+    if (verdict == Verdict::Counted || (verdict == Verdict::Unknown && counted_by_line)) {
+      if (!digest) SkipStatsBlock(log_);
+      if (verdict == Verdict::Counted) {
+        counted_by_key_ = true;
+        if (!counted_by_line) ++read_.Skipped;
+      }
+      if (counting_) CountedUpTo(position);
       return;
     }
     anything_new_ = true;
     // Counted before it is read: a block that fails part-way was read.
-    if (counting_) ++*state_.BlocksAfterMarker;
-    const std::int64_t position = counting_ ? *state_.BlocksAfterMarker : ++before_first_session_;
+    if (counting_) CountedUpTo(position);
     state_.CurrentLine.assign(header);
     BlockStart start;
-    ContentDigest digest;
-    digest.Update(header);
-    digest.Update("\n");
-    log_.DigestLinesInto(&digest);
+    ContentDigest lines;
+    if (!digest) StartDigest(lines, header);
     try {
       AddStatsBlock(state_, log_, &start);
     } catch (const std::exception&) {
+      std::exception_ptr failure = std::current_exception();
+      // The block counts as read, and its key is that of all its lines.
+      if (!IsStatsTerminator(state_.CurrentLine)) {
+        try {
+          SkipStatsBlock(log_);
+        } catch (const std::exception&) {  // the log cannot be read on: what failed first is told
+        }
+      }
       log_.DigestLinesInto(nullptr);
-      Journal(start, position, digest.Value());
+      Journal(start, position, digest.value_or(lines.Value()));
       // A failure is final only if the remembered line does not come later.
-      if (!watching_) throw;
-      failure_ = std::current_exception();
-      if (!IsStatsTerminator(state_.CurrentLine)) SkipStatsBlock(log_);
+      if (!watching_) std::rethrow_exception(failure);
+      failure_ = failure;
       return;
     }
     log_.DigestLinesInto(nullptr);
-    Journal(start, position, digest.Value());
+    Journal(start, position, digest.value_or(lines.Value()));
+  }
+
+  // The block's digest: its header, then each of its lines as the reader goes.
+  void StartDigest(ContentDigest& lines, std::string_view header) {
+    lines.Update(header);
+    lines.Update("\n");
+    log_.DigestLinesInto(&lines);
+  }
+
+  void CountedUpTo(std::int64_t position) {
+    state_.BlocksAfterMarker = std::max(state_.BlocksAfterMarker.value_or(0), position);
   }
 
   // What the block changed in its slot, for the journal.
@@ -285,6 +360,8 @@ class LogImport {
     std::vector<std::string>& sessions = read_.Sessions;
     sessions.push_back(SessionOf(startup_line));
     session_ = static_cast<std::int32_t>(sessions.size() - 1);
+    session_held_ = counted_ != nullptr && counted_->HoldsSession(sessions.back());
+    position_ = 0;
     match_ = 0;
     in_match_ = false;
     map_ = -1;
@@ -300,19 +377,24 @@ class LogImport {
   FileState& state_;
   LineReader& log_;
   const std::string marker_;
+  const std::optional<std::int64_t> counted_before_;  // BlocksAfterMarker when the import began
   const std::uint64_t tail_searched_;
   const std::uint64_t unfinished_from_;
   std::optional<Snapshot> start_;
   bool watching_ = false;           // the remembered line may still come
   bool anchored_ = false;           // it came
+  // Where the remembered line ends, while the blocks before it are read for
+  // their keys alone.
+  std::optional<std::uint64_t> anchor_at_;
   bool in_marker_session_ = false;  // reading its game session
-  bool skip_whole_session_ = false;
-  std::int64_t to_skip_ = 0;
+  std::int64_t counted_in_session_ = 0;  // of which the first so many blocks were counted
   bool counting_ = false;  // blocks count towards BlocksAfterMarker
   bool anything_new_ = false;
+  bool counted_by_key_ = false;  // a block was left out because its key is counted
   std::exception_ptr failure_;
-  std::int32_t session_ = -1;              // the game session being read (read_.Sessions), for the journal
-  std::int64_t before_first_session_ = 0;  // blocks read before the log's first start-up line
+  std::int32_t session_ = -1;   // the game session being read (read_.Sessions), for the journal
+  bool session_held_ = false;   // the journal holds keys of it
+  std::int64_t position_ = 0;   // the last block's place in it
   // The matches of the game session being read: the last one's number, and
   // whether nothing but blank lines came since its last block (the next
   // block is then of the same match). The map: an index into read_.Maps.
@@ -321,11 +403,13 @@ class LogImport {
   std::int32_t map_ = -1;
   ImportedBlocks& read_;
   ImportWatcher* const watcher_;
+  const CountedBlocks* const counted_;
 };
 
 }  // namespace
 
-ImportOutcome ImportLog(FileState& state, ImportedBlocks& read, std::uint64_t tail_searched, ImportWatcher* watcher) {
+ImportOutcome ImportLog(FileState& state, ImportedBlocks& read, std::uint64_t tail_searched, ImportWatcher* watcher,
+                        const CountedBlocks* counted) {
   platform::FileFailure failure;
   std::unique_ptr<platform::InputFile> file =
       platform::Files().OpenForReading(platform::GameView(platform::NativePath(state.LogPath)), &failure);
@@ -340,7 +424,7 @@ ImportOutcome ImportLog(FileState& state, ImportedBlocks& read, std::uint64_t ta
     state.Trace.Reserve(static_cast<std::size_t>(size / 5));
     read.Blocks.reserve(read.Blocks.size() + static_cast<std::size_t>(size / 1024));
   }
-  return LogImport(state, log, tail_searched, read, watcher).Run();
+  return LogImport(state, log, tail_searched, read, watcher, counted).Run();
 }
 
 ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched) {

@@ -22,6 +22,15 @@ enum class ImportOutcome {
 //   Without such a line the whole log is read.
 // - Every other block is added; a start-up line becomes the new
 //   StartupMarker, and BlocksAfterMarker counts the blocks after it.
+// - `counted`, when given, knows blocks by their keys (game session, place
+//   in it, digest of its lines): a block whose key it holds is never added,
+//   wherever it stands, and one it knows as new is added even where the
+//   remembered line would skip it; the remembered line decides only where
+//   no key tells. A log whose blocks are all counted already is unchanged
+//   (and the settings stay as they were); the blocks left out that the
+//   remembered line would have counted go to `read.Skipped`. A remembered
+//   line without a date, whose session the journal holds, may stand for
+//   several sessions: the blocks before it are read for their keys too.
 // A log that cannot be opened raises NotFound; any other error ends the
 // import where it happened and passes on, keeping the blocks added before it
 // (the failing block counts as read).
@@ -38,7 +47,7 @@ enum class ImportOutcome {
 // read before it.
 inline constexpr std::uint64_t kTailSearched = 16u << 20;
 ImportOutcome ImportLog(FileState& state, ImportedBlocks& read, std::uint64_t tail_searched = kTailSearched,
-                        ImportWatcher* watcher = nullptr);
+                        ImportWatcher* watcher = nullptr, const CountedBlocks* counted = nullptr);
 // The same for a caller that keeps no journal.
 ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched = kTailSearched);
 

@@ -59,15 +59,15 @@ TEST_F(Export, TheCsvWithTheSeparatorsOfTheUsersLocale) {
                              " (игроков: 2, игр в журнале: 0, матчей: 0).\n");
   EXPECT_EQ(russian.err, "");
   EXPECT_EQ(ReadFile(dir.path() / "table.csv"),
-            "\xEF\xBB\xBFМесто;Игрок;Игр;Убийств;Смертей;Самоубийств;Фрагов;Рейтинг фрагов;Рейтинг повреждений;"
-            "Рейтинг точности;Точность;Убийств на смерть;Последняя игра;Матчей;Побед;Мастерство;Период\r\n"
-            "1;Alpha;4;13;4;1;12;2,00;162,50;6;50,00;3,25;;0;0;;За всё время\r\n"
-            "2;'=1+2</svg><script>;3;3;2;0;3;0,33;0,00;0;;1,50;;0;0;;За всё время\r\n");
+            "\xEF\xBB\xBFМесто;Игрок;Игр;Матчей;Побед;Доля побед;Мастерство;Убийств;Смертей;Самоубийств;Фрагов;Рейтинг фрагов;Рейтинг повреждений;"
+            "Рейтинг точности;Точность;Убийств на смерть;Последняя игра;Период\r\n"
+            "1;Alpha;4;0;0;;;13;4;1;12;2,00;162,50;6;50,00;3,25;;За всё время\r\n"
+            "2;'=1+2</svg><script>;3;0;0;;;3;2;0;3;0,33;0,00;0;;1,50;;За всё время\r\n");
 
   Outcome english = Run({"--export-csv", "table.csv"}, "en_US.UTF-8");
   EXPECT_EQ(english.code, 0) << english.err;
   const std::string csv = ReadFile(dir.path() / "table.csv");
-  EXPECT_NE(csv.find("\r\n1,Alpha,4,13,4,1,12,2.00,162.50,6,50.00,3.25,,0,0,,За всё время\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\r\n1,Alpha,4,0,0,,,13,4,1,12,2.00,162.50,6,50.00,3.25,,За всё время\r\n"), std::string::npos) << csv;
   // Reading is all the export does with the game's files.
   EXPECT_EQ(ReadFile(Stats()), kPlayers);
   EXPECT_FALSE(std::filesystem::exists(Game() / "basekrm" / "mSetup.ini"));

@@ -107,7 +107,7 @@ TEST_F(MenusAndPlayers, PlayersWindowOpensOnceFromTheMenuWithItsControls) {
   EXPECT_FALSE(players.isModal());
   EXPECT_EQ(players.objectName(), "frmPlayers");
   EXPECT_EQ(players.windowTitle(), "Игроки");
-  EXPECT_EQ(players.size(), QSize(900, 640));
+  EXPECT_EQ(players.size(), QSize(kPlayersWindowShape.Width, kPlayersWindowShape.Height));
 
   auto* period = players.findChild<QComboBox*>("cboPeriod");
   ASSERT_NE(period, nullptr);
@@ -148,7 +148,9 @@ TEST_F(MenusAndPlayers, TabAndShiftTabWalkEveryControlAndEscapeClosesFromAnyOfTh
   QWidget* records = players.findChild<QTreeWidget*>("lstRecords");
   QWidget* matches = players.findChild<QTreeWidget*>("lstMatches");
   QWidget* head_to_head = players.findChild<QPushButton*>("cmdHeadToHead");
-  const std::vector<QWidget*> order{period, head_to_head, Table(), records, matches};
+  QWidget* scoreboard = players.findChild<QTreeWidget*>("lstScoreboard");
+  QWidget* maps = players.findChild<QTreeWidget*>("lstMaps");
+  const std::vector<QWidget*> order{period, head_to_head, Table(), matches, scoreboard, records, maps};
 
   // Tab from each control to the next (the table's cells do not hold it), round again; Shift+Tab back.
   for (std::size_t i = 0; i < order.size(); ++i) {
@@ -207,6 +209,44 @@ TEST_F(MenusAndPlayers, ThePresentersTextsAndColumnsAreShown) {
   EXPECT_EQ(records->topLevelItemCount(), 0);
 }
 
+TEST_F(MenusAndPlayers, ChoosingALastGameShowsItsMatchsScoreboardBesideTheMapsAndTheSkillChart) {
+  form.session().Load();
+  ImportSession({{"Nika", 3}, {"Tarn", 5}, {"Oryx", 1}});
+  ImportSession({{"Nika", 2}, {"Tarn", 4}});
+  PlayersWindow& players = OpenPlayers();
+  auto* matches = players.findChild<QTreeWidget*>("lstMatches");
+  auto* scoreboard = players.findChild<QTreeWidget*>("lstScoreboard");
+  auto* title = players.findChild<QLabel*>("lblScoreboard");
+  auto* maps = players.findChild<QTreeWidget*>("lstMaps");
+  auto* skill = players.findChild<ChartView*>("chtSkill");
+  ASSERT_TRUE(matches && scoreboard && title && maps && skill);
+  for (std::size_t c = 0; c < kScoreboardColumns.size(); ++c)
+    EXPECT_EQ(scoreboard->headerItem()->text(static_cast<int>(c)), Q(std::string(kScoreboardColumns[c].Caption)));
+  EXPECT_EQ(maps->headerItem()->toolTip(1), Q(std::string(kMapColumns[1].Tooltip)));
+
+  // The list shows what the presenter says, row for row, for the match chosen at first and for a click.
+  const auto same_as_presenter = [&] {
+    const PlayersPageView view = players.session().PageView();
+    EXPECT_EQ(matches->indexOfTopLevelItem(matches->currentItem()), view.ChosenMatch);
+    EXPECT_EQ(title->text(), Q(view.ScoreboardTitle));
+    ASSERT_EQ(scoreboard->topLevelItemCount(), static_cast<int>(view.Scoreboard.size()));
+    for (std::size_t r = 0; r < view.Scoreboard.size(); ++r)
+      for (std::size_t c = 0; c < kScoreboardColumns.size(); ++c)
+        EXPECT_EQ(scoreboard->topLevelItem(static_cast<int>(r))->text(static_cast<int>(c)), Q(view.Scoreboard[r][c]));
+    ASSERT_EQ(maps->topLevelItemCount(), static_cast<int>(view.Maps.size()));
+    EXPECT_EQ(skill->HasChart(), view.Skill != nullptr);
+  };
+  ASSERT_EQ(matches->topLevelItemCount(), 2);
+  EXPECT_EQ(players.session().PageView().ChosenMatch, 0);
+  same_as_presenter();
+  EXPECT_EQ(scoreboard->topLevelItemCount(), 2);
+  matches->setCurrentItem(matches->topLevelItem(1));
+  EXPECT_EQ(players.session().PageView().ChosenMatch, 1);
+  same_as_presenter();
+  EXPECT_EQ(scoreboard->topLevelItemCount(), 3);
+  EXPECT_TRUE(skill->HasChart());
+}
+
 TEST_F(MenusAndPlayers, HeaderClickSortsAndSelectedRowShowsThePage) {
   form.session().Load();
   ImportSession({{"Nika", 3}, {"Tarn", 5}, {"Oryx", 1}});
@@ -227,8 +267,8 @@ TEST_F(MenusAndPlayers, HeaderClickSortsAndSelectedRowShowsThePage) {
   Table()->selectRow(0);
   auto* matches = form.Players()->findChild<QTreeWidget*>("lstMatches");
   ASSERT_EQ(matches->topLevelItemCount(), 2);
-  EXPECT_EQ(matches->topLevelItem(0)->text(3), "2");
-  EXPECT_EQ(matches->topLevelItem(1)->text(3), "5");
+  EXPECT_EQ(matches->topLevelItem(0)->text(5), "2");
+  EXPECT_EQ(matches->topLevelItem(1)->text(5), "5");
   EXPECT_GT(form.Players()->findChild<QTreeWidget*>("lstRecords")->topLevelItemCount(), 0);
   EXPECT_TRUE(form.Players()->findChild<ChartView*>("chtFrags")->HasChart());
   EXPECT_EQ(form.Players()->session().SelectedRow(), 0);

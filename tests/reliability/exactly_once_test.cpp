@@ -3,7 +3,9 @@
 // them while the player imports, and of a player who imports at random
 // moments and closes the program or has it killed at random points, saves
 // included, then starts it again, while other programs hold the files now
-// and then, and who undoes the last import now and then. The history and its checks are the import_history fuzz target's
+// and then, and who undoes the last import now and then, puts an earlier copy
+// of the log back, and uses the program from two game folders in turn. The
+// history and its checks are the import_history fuzz target's
 // (fuzz/history.h).
 
 #include <gtest/gtest.h>
@@ -36,6 +38,9 @@ TEST(ExactlyOnce, RandomHistoriesOfGamesImportsClosesAndKills) {
   std::printf("%ld imports were pressed while the game was still writing a match; %ld imports and closes met a file "
               "held by another program\n",
               tally.imports_while_writing, tally.files_held);
+  std::printf("%ld times an earlier copy of the log was put back; %ld times the program was started from the other "
+              "game folder\n",
+              tally.logs_put_back, tally.folder_switches);
   EXPECT_GT(tally.kills, 500);
   EXPECT_GT(tally.imports_while_writing, 500);
   EXPECT_GT(tally.files_held, 500);
@@ -43,6 +48,8 @@ TEST(ExactlyOnce, RandomHistoriesOfGamesImportsClosesAndKills) {
   EXPECT_GT(tally.settings_held_after_statistics, 20);
   EXPECT_GT(tally.torn_appends, 20);
   EXPECT_GT(tally.undos, 100);
+  EXPECT_GT(tally.logs_put_back, 100);
+  EXPECT_GT(tally.folder_switches, 500);
 }
 
 }  // namespace

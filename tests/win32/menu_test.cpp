@@ -124,7 +124,9 @@ TEST_F(MenuTest, PlayersWindowOpensOnceWithItsControls) {
   EXPECT_EQ(GetWindow(window, GW_OWNER), main_);
   EXPECT_EQ(reinterpret_cast<INT_PTR>(GetPropW(window, win32::kWindowIdProperty)), 8000);
   const std::pair<int, const wchar_t*> controls[] = {{8001, WC_COMBOBOXW}, {8002, WC_LISTVIEWW}, {8003, WC_STATICW},
-                                                     {8004, WC_STATICW},   {8005, WC_LISTVIEWW}, {8006, WC_LISTVIEWW}};
+                                                     {8004, WC_STATICW},   {8005, WC_LISTVIEWW}, {8006, WC_LISTVIEWW},
+                                                     {8030, WC_STATICW},   {8031, WC_LISTVIEWW}, {8032, WC_LISTVIEWW},
+                                                     {8033, WC_STATICW}};
   for (const auto& [id, window_class] : controls) {
     HWND control = GetDlgItem(window, id);
     ASSERT_NE(control, nullptr) << id;
@@ -137,8 +139,8 @@ TEST_F(MenuTest, PlayersWindowOpensOnceWithItsControls) {
   EXPECT_EQ(TextOf(period), L"За всё время");
   RECT client;
   GetClientRect(window, &client);
-  EXPECT_NEAR(client.right, MulDiv(900, static_cast<int>(form_->dpi()), 96), 2);
-  EXPECT_NEAR(client.bottom, MulDiv(640, static_cast<int>(form_->dpi()), 96), 2);
+  EXPECT_NEAR(client.right, MulDiv(kPlayersWindowShape.Width, static_cast<int>(form_->dpi()), 96), 2);
+  EXPECT_NEAR(client.bottom, MulDiv(kPlayersWindowShape.Height, static_cast<int>(form_->dpi()), 96), 2);
 
   Choose(MenuCommand::Players);
   EXPECT_EQ(players.hwnd(), window) << "one window, brought to the front";
@@ -153,7 +155,7 @@ TEST_F(MenuTest, TabAndShiftTabWalkEveryControlAndEscapeClosesFromAnyOfThem) {
   win32::PlayersWindow& players = OpenPlayers();
   SetForegroundWindow(players.hwnd());
   Pump();
-  const std::vector<int> order{8001, 8060, 8002, 8005, 8006};  // 8060: the head-to-head button
+  const std::vector<int> order{8001, 8060, 8002, 8006, 8032, 8005, 8031};  // 8060: the head-to-head button
   const auto press = [&](int id, bool shift, WORD key) {
     SetFocus(players.Control(id));
     Pump(50);
@@ -283,12 +285,43 @@ TEST_F(MenuTest, HeaderClickSortsWithItsArrowAndARowShowsItsPage) {
   EXPECT_EQ(TextOf(players.Control(win32::kPlayerHeadingId)).rfind(L"Tarn", 0), 0u);
   HWND matches = players.Control(8006);
   ASSERT_EQ(ListView_GetItemCount(matches), 1);
-  EXPECT_EQ(CellOf(matches, 0, 3), L"9") << "Tarn's kills";
+  EXPECT_EQ(CellOf(matches, 0, 5), L"9") << "Tarn's kills";
   EXPECT_GT(ListView_GetItemCount(players.Control(8005)), 0);
 
   SendMessageW(players.hwnd(), WM_NOTIFY, 8002, reinterpret_cast<LPARAM>(&click));
   EXPECT_EQ(SendMessageW(table, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0)
       << "the selection follows the player across a sort";
+}
+
+TEST_F(MenuTest, ALastGameShowsItsMatchsScoreboardBesideTheMapsAndTheSkillChart) {
+  ImportThreePlayers();
+  WriteFile(Basekrm() / "LOG.txt", ReadFile(Basekrm() / "LOG.txt") +
+                                       CrLf(Lines({{"map: krmdm17", "Fraglimit hit."}, MatchBlock("Tarn", 4), MatchBlock("Nika", 5)})));
+  Click("Command1");
+  win32::PlayersWindow& players = OpenPlayers();
+  HWND matches = players.Control(win32::kLastMatchesId), scoreboard = players.Control(win32::kScoreboardId);
+  HWND maps = players.Control(win32::kMapsId);
+  const auto same_as_presenter = [&] {
+    const PlayersPageView view = players.session().PageView();
+    EXPECT_EQ(SendMessageW(matches, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), view.ChosenMatch);
+    EXPECT_EQ(TextOf(players.Control(win32::kScoreboardTitleId)), FromUtf8(view.ScoreboardTitle));
+    ASSERT_EQ(ListView_GetItemCount(scoreboard), static_cast<int>(view.Scoreboard.size()));
+    for (std::size_t r = 0; r < view.Scoreboard.size(); ++r)
+      for (std::size_t c = 0; c < kScoreboardColumns.size(); ++c)
+        EXPECT_EQ(CellOf(scoreboard, static_cast<int>(r), static_cast<int>(c)), FromUtf8(view.Scoreboard[r][c]));
+    ASSERT_EQ(ListView_GetItemCount(maps), static_cast<int>(view.Maps.size()));
+    for (std::size_t r = 0; r < view.Maps.size(); ++r) EXPECT_EQ(CellOf(maps, static_cast<int>(r), 0), FromUtf8(view.Maps[r][0]));
+    EXPECT_NE(view.Skill, nullptr);
+  };
+  ASSERT_EQ(ListView_GetItemCount(matches), 2);  // Tarn's two games, newest first
+  EXPECT_EQ(players.session().PageView().ChosenMatch, 0);
+  same_as_presenter();
+  EXPECT_EQ(ListView_GetItemCount(scoreboard), 2);
+  ListView_SetItemState(matches, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(players.session().PageView().ChosenMatch, 1);
+  same_as_presenter();
+  EXPECT_EQ(ListView_GetItemCount(scoreboard), 3);
+  EXPECT_NE(players.HeaderTooltips(win32::kScoreboardId), nullptr);
 }
 
 TEST_F(MenuTest, AnImportOrUndoRefreshesAnOpenPlayersWindow) {

@@ -107,8 +107,8 @@ void Command1_Click(WindowState& state, MessageSink& messages) {
   const ImportTally tally(state);  // the status line tells what this press entered
   try {
     ImportOutcome outcome = ImportOutcome::Completed;
-    ImportIntoStore(state, [&](ImportedBlocks& read, ImportWatcher& watcher) {
-      outcome = ImportLog(state, read, kTailSearched, &watcher);
+    ImportIntoStore(state, [&](ImportedBlocks& read, ImportWatcher& watcher, const CountedBlocks& counted) {
+      outcome = ImportLog(state, read, kTailSearched, &watcher, &counted);
     });
     if (outcome == ImportOutcome::LogUnchanged) {
       state.StatusLine = StatusLineText(tally.Report(state, ImportReport::Outcome::NothingNew));

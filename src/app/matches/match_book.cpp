@@ -5,6 +5,7 @@
 
 #include "app/main_window/ratings.h"
 #include "files/file_digest.h"
+#include "files/journal_format.h"
 #include "stats/player_table.h"
 
 namespace fragtally {
@@ -12,17 +13,6 @@ namespace fragtally {
 namespace {
 
 constexpr std::size_t kFrags = CounterIndex(&PlayerTable::Frags);
-
-// A session named by its start-up line's date "YYYY-MM-DD hh:mm:ss" sorts by
-// it; one without a date sorts before the dated ones, in the order the
-// journal first holds it.
-bool IsDated(const std::string& session) {
-  static constexpr std::string_view kForm = "0000-00-00 00:00:00";
-  if (session.size() != kForm.size()) return false;
-  for (std::size_t i = 0; i < kForm.size(); ++i)
-    if (kForm[i] == '0' ? session[i] < '0' || session[i] > '9' : session[i] != kForm[i]) return false;
-  return true;
-}
 
 struct MatchKeyHash {
   std::size_t operator()(const std::pair<std::string_view, std::int64_t>& key) const {
@@ -102,7 +92,9 @@ MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& 
   std::vector<SortKey> keys(order.size());
   for (std::uint32_t i = 0; i < order.size(); ++i) {
     const PlayedMatch& match = book.Matches[i];
-    const bool dated = IsDated(*match.Session);
+    // A dated session sorts by its date; one without a date before the dated
+    // ones, in the order the journal first holds it.
+    const bool dated = IsJournalTime(*match.Session);
     keys[i] = {dated, dated ? std::string_view(*match.Session) : std::string_view(), order_of_session[i], match.Number};
   }
   if (!std::is_sorted(keys.begin(), keys.end()))

@@ -13,6 +13,7 @@ std::shared_ptr<const MatchSnapshot> SnapshotMatches(JournalHistory history, Per
   snapshot->People = people;
   skills.Update(snapshot->Book);
   snapshot->Ratings = skills.Ratings();
+  snapshot->History = skills.History();
   return snapshot;
 }
 

@@ -23,6 +23,7 @@ struct MatchSnapshot {
   PersonIndex People;  // every person of the journal (and of earlier snapshots) by shown name
   MatchBook Book;
   SkillRatings Ratings;  // after every match of the book
+  SkillHistory History;  // each person's rating after each of their matches (indices into Book.Matches)
 };
 
 // A snapshot of `journal`: people numbered by `people`, ratings by `skills`

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/text/number_format.h"
+#include "app/text/text_decoding.h"
 #include "app/main_window/panels.h"
 #include "stats/numbers.h"
 #include "stats/weapons.h"
@@ -149,15 +150,17 @@ constexpr std::size_t kFrags = CounterIndex(&PlayerTable::Frags);
 constexpr std::size_t kDamageGiven = CounterIndex(&PlayerTable::DamageGiven);
 constexpr std::size_t kDamageReceived = CounterIndex(&PlayerTable::DamageReceived);
 
-// All hits and all shots of the eight weapons.
-std::pair<std::int64_t, std::int64_t> AllHitsAndShots(const PlayerRow& row) {
+// All hits and all shots of the eight weapons, of a row's or a block's counters.
+template <class Counters>
+std::pair<std::int64_t, std::int64_t> HitsAndShotsOf(const Counters& counters) {
   std::int64_t hits = 0, shots = 0;
   for (const Weapon& weapon : kWeapons) {
-    hits += row.Counters[CounterIndex(weapon.Hits)];
-    shots += row.Counters[CounterIndex(weapon.Shots)];
+    hits += counters[CounterIndex(weapon.Hits)];
+    shots += counters[CounterIndex(weapon.Shots)];
   }
   return {hits, shots};
 }
+std::pair<std::int64_t, std::int64_t> AllHitsAndShots(const PlayerRow& row) { return HitsAndShotsOf(row.Counters); }
 
 // The ratings of a row's counters, by the report's own functions. A row
 // without games has none; a failure (sums beyond 32 bits, an accuracy too
@@ -213,11 +216,24 @@ std::string HundredthsText(std::int64_t numerator, std::int64_t denominator, con
 
 std::size_t ColumnIndex(PlayersColumn column) { return static_cast<std::size_t>(column); }
 
+// A fractional value to two decimals, half away from zero ("-0,00" shows as "0,00").
+std::string TwoDecimals(double value, const std::string& separator) {
+  const double hundredths = std::round(value * 100);
+  if (!std::isfinite(hundredths) || std::fabs(hundredths) >= 9e15) return {};
+  return HundredthsText(static_cast<std::int64_t>(hundredths), 100, separator);
+}
+
+std::pair<std::int64_t, std::int64_t> HitsAndShots(const JournalMatch& block) { return HitsAndShotsOf(block.Added); }
+
 }  // namespace
 
 std::optional<double> PlayerRow::Number(PlayersColumn column) const {
   switch (column) {
     case PlayersColumn::Games: return static_cast<double>(Counters[kGames]);
+    case PlayersColumn::Matches: return static_cast<double>(MatchCount);
+    case PlayersColumn::Wins: return static_cast<double>(Wins);
+    case PlayersColumn::WinShare: return WinShare;
+    case PlayersColumn::Skill: return Skill;
     case PlayersColumn::Kills: return static_cast<double>(Counters[kKills]);
     case PlayersColumn::Deaths: return static_cast<double>(Counters[kDeaths]);
     case PlayersColumn::Suicides: return static_cast<double>(Counters[kSuicides]);
@@ -246,7 +262,44 @@ MatchesBySlot GroupMatchesBySlot(const PlayerTable& table, const std::vector<Jou
   return matches;
 }
 
-std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span) {
+namespace {
+
+// The person a name of the statistics file counts as (the organiser may have
+// joined it to others); false when the journal's matches do not know it.
+bool PersonOfName(const MatchSnapshot& snapshot, const std::string& name, std::uint32_t& person) {
+  return snapshot.People.Find(snapshot.Who.PersonOf(name), person) && person < snapshot.Book.ByPerson.size();
+}
+
+// The row's matches, wins and skill from the journal's matches (the person's, of every name joined to it).
+void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const PeriodSpan& span) {
+  std::uint32_t person = 0;
+  if (!PersonOfName(snapshot, row.Name, person)) return;
+  const MatchBook& book = snapshot.Book;
+  const bool all_time = span.Period == PlayersPeriod::AllTime;
+  std::uint32_t last = 0;  // the period's last match of the player, in the order played
+  for (const PersonGame& game : book.ByPerson[person]) {
+    const MatchGame& played = book.GameOf(game);
+    if (!all_time && !span.Holds(*played.Block)) continue;
+    ++row.MatchCount;
+    if (played.Place == 1) ++row.Wins;
+    last = game.Match;
+  }
+  if (row.MatchCount == 0) return;
+  row.WinShare = 100.0 * static_cast<double>(row.Wins) / static_cast<double>(row.MatchCount);
+  if (all_time) {
+    row.Skill = ShownSkill(RatingOf(snapshot.Ratings, person));
+    return;
+  }
+  if (person >= snapshot.History.People.size()) return;
+  const std::vector<SkillPoint>& points = snapshot.History.People[person];
+  const auto after = std::find_if(points.rbegin(), points.rend(), [&](const SkillPoint& point) { return point.Match == last; });
+  if (after != points.rend()) row.Skill = ShownSkill(after->Rating);
+}
+
+}  // namespace
+
+std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span,
+                                       const MatchSnapshot* snapshot) {
   const int players = std::max<int>(table.PlayerCount, 0);
   const bool all_time = span.Period == PlayersPeriod::AllTime;
   std::vector<PlayerRow> rows;
@@ -269,14 +322,15 @@ std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBy
     if (!played) continue;
     row.Name = table.PlayerName[slot];
     Rate(row);
+    if (snapshot != nullptr) AddMatchFigures(row, *snapshot, span);
     rows.push_back(std::move(row));
   }
   return rows;
 }
 
 std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, PlayersPeriod period,
-                                       DayNumber today) {
-  return BuildPlayerRows(table, matches, ResolvePeriod(period, matches, today));
+                                       DayNumber today, const MatchSnapshot* snapshot) {
+  return BuildPlayerRows(table, matches, ResolvePeriod(period, matches, today), snapshot);
 }
 
 void SortPlayerRows(std::vector<PlayerRow>& rows, PlayersColumn column, bool descending) {
@@ -335,6 +389,9 @@ std::string PlayerCellText(const PlayerRow& row, PlayersColumn column, const std
     }
     case PlayersColumn::KillsPerDeath:
       return row.KillsPerDeath ? HundredthsText(c[kKills], c[kDeaths], decimal_separator) : std::string();
+    case PlayersColumn::WinShare:
+      return row.WinShare ? HundredthsText(row.Wins * 100, row.MatchCount, decimal_separator) : std::string();
+    case PlayersColumn::Skill: return row.Skill ? TwoDecimals(*row.Skill, decimal_separator) : std::string();
     default: break;
   }
   const std::optional<double> number = row.Number(column);  // whole numbers
@@ -345,12 +402,55 @@ std::string RecordMatchText(const PlayerRecord& record) {
   return record.Match > 0 ? NumberText(record.Match) : "игра " + NumberText(record.Position);
 }
 
-std::string MatchCellText(const JournalMatch& match, std::size_t column) {
+std::string MatchCellText(const JournalMatch& match, std::size_t column, const PlayedMatch* played) {
   static constexpr std::size_t kCounters[] = {kFrags, kKills, kDeaths, kSuicides, kDamageGiven, kDamageReceived};
-  if (column == 0) return match.Session;
-  if (column == 1) return NumberText(match.Position);
-  if (column - 2 < std::size(kCounters)) return NumberText(match.Added[kCounters[column - 2]]);
+  switch (column) {
+    case 0: return match.Session;
+    case 1: return match.Match > 0 ? NumberText(match.Match) : std::string();
+    case 2: return match.Map;
+    case 3: {
+      if (played == nullptr) return {};
+      const auto game = std::find_if(played->Games.begin(), played->Games.end(),
+                                     [&](const MatchGame& g) { return g.Block == &match; });
+      if (game == played->Games.end()) return {};
+      return NumberText(game->Place) + " из " + NumberText(static_cast<long long>(played->Games.size()));
+    }
+    default: break;
+  }
+  if (column - 4 < std::size(kCounters)) return NumberText(match.Added[kCounters[column - 4]]);
   return {};
+}
+
+std::string MapCellText(const MapFigures& map, std::size_t column, const std::string& decimal_separator) {
+  switch (column) {
+    case 0: return map.Map.empty() ? std::string(kUnnamedMap) : map.Map;
+    case 1: return NumberText(map.Matches);
+    case 2: return NumberText(map.Wins);
+    case 3: return map.Matches > 0 ? HundredthsText(map.Frags, map.Matches, decimal_separator) : std::string();
+    case 4: return map.Shots > 0 ? HundredthsText(map.Hits * 100, map.Shots, decimal_separator) : std::string();
+    default: return {};
+  }
+}
+
+std::vector<std::vector<std::string>> ScoreboardRows(const PlayedMatch& match, const std::string& decimal_separator) {
+  std::vector<std::vector<std::string>> rows;
+  rows.reserve(match.Games.size());
+  for (const MatchGame& game : match.Games) {
+    const JournalMatch& block = *game.Block;
+    const auto [hits, shots] = HitsAndShots(block);
+    rows.push_back({NumberText(game.Place), block.Name, NumberText(block.Added[kFrags]), NumberText(block.Added[kKills]),
+                    NumberText(block.Added[kDeaths]),
+                    shots > 0 ? HundredthsText(hits * 100, shots, decimal_separator) : std::string(),
+                    NumberText(block.Added[kDamageGiven]), NumberText(block.Added[kDamageReceived])});
+  }
+  return rows;
+}
+
+std::string ScoreboardTitle(const PlayedMatch& match) {
+  // The session and map decoded here: the title is one text, all UTF-8.
+  std::string title = "Матч " + NumberText(match.Number) + ", " + ToUtf8(DisplayText(*match.Session));
+  if (!match.Map->empty()) title += ", карта " + ToUtf8(DisplayText(*match.Map));
+  return title;
 }
 
 std::string_view WeaponName(const Weapon& weapon) {
@@ -364,9 +464,9 @@ namespace {
 
 Chart FragsChart(const std::vector<const JournalMatch*>& matches, const std::string& separator) {
   Chart chart;
-  chart.Title = "Фраги за матч";
+  chart.Title = "Фраги за игру";
   ChartSeries frags{"Фраги", SeriesColor(0), false, {}};
-  ChartSeries average{"Среднее за " + std::to_string(kMovingAverageMatches) + " матчей", SeriesColor(1), true, {}};
+  ChartSeries average{"Среднее за " + std::to_string(kMovingAverageMatches) + " игр", SeriesColor(1), true, {}};
   frags.Points.reserve(matches.size());
   average.Points.reserve(matches.size());
   double low = 0, high = 0, window_sum = 0;
@@ -380,7 +480,7 @@ Chart FragsChart(const std::vector<const JournalMatch*>& matches, const std::str
     low = std::min(low, value);
     high = std::max(high, value);
   }
-  chart.X = NiceAxis(1, static_cast<double>(std::max<std::size_t>(matches.size(), 1)), 6, true, separator, "Матч");
+  chart.X = NiceAxis(1, static_cast<double>(std::max<std::size_t>(matches.size(), 1)), 6, true, separator, "Игра");
   chart.Y = NiceAxis(low, high, 5, true, separator, "Фраги");
   chart.Series.push_back(std::move(frags));
   chart.Series.push_back(std::move(average));
@@ -402,7 +502,7 @@ Chart AccuracyChart(const std::vector<const JournalMatch*>& matches, const std::
     }
     if (!series.Points.empty()) chart.Series.push_back(std::move(series));
   }
-  chart.X = NiceAxis(1, static_cast<double>(std::max<std::size_t>(matches.size(), 1)), 6, true, separator, "Матч");
+  chart.X = NiceAxis(1, static_cast<double>(std::max<std::size_t>(matches.size(), 1)), 6, true, separator, "Игра");
   chart.Y = NiceAxis(0, high, 6, true, separator, "%");
   return chart;
 }
@@ -436,15 +536,76 @@ PlayerRecord MostOf(const std::vector<const JournalMatch*>& matches, std::size_t
 
 }  // namespace
 
+namespace {
+
+// The skill rating shown after each of the person's matches that `span` holds.
+Chart SkillChart(const MatchSnapshot& snapshot, std::uint32_t person, const PeriodSpan& span,
+                 const std::string& separator) {
+  Chart chart;
+  chart.Title = "Мастерство после каждого матча";
+  ChartSeries skill{"Мастерство (mu - 3 sigma)", SeriesColor(0), false, {}};
+  double low = 0, high = 0;
+  if (person < snapshot.History.People.size()) {
+    for (const SkillPoint& point : snapshot.History.People[person]) {
+      const PlayedMatch& match = snapshot.Book.Matches[point.Match];
+      if (match.Games.empty() || !span.Holds(*match.Games.front().Block)) continue;
+      const double value = ShownSkill(point.Rating);
+      skill.Points.push_back({static_cast<double>(skill.Points.size() + 1), value});
+      low = std::min(low, value);
+      high = std::max(high, value);
+    }
+  }
+  chart.X = NiceAxis(1, static_cast<double>(std::max<std::size_t>(skill.Points.size(), 1)), 6, true, separator, "Матч");
+  chart.Y = NiceAxis(low, high, 5, false, separator, "Мастерство");
+  if (!skill.Points.empty()) chart.Series.push_back(std::move(skill));
+  return chart;
+}
+
+// Each map of the person's matches that `span` holds, most matches first.
+std::vector<MapFigures> MapsOf(const MatchSnapshot& snapshot, std::uint32_t person, const PeriodSpan& span) {
+  std::vector<MapFigures> maps;
+  std::unordered_map<std::string_view, std::size_t> map_at;
+  for (const PersonGame& game : snapshot.Book.ByPerson[person]) {
+    const MatchGame& played = snapshot.Book.GameOf(game);
+    if (!span.Holds(*played.Block)) continue;
+    const std::string& name = *snapshot.Book.Matches[game.Match].Map;
+    const auto [at, added] = map_at.try_emplace(name, maps.size());
+    if (added) maps.push_back({name, 0, 0, 0, 0, 0});
+    MapFigures& map = maps[at->second];
+    ++map.Matches;
+    if (played.Place == 1) ++map.Wins;
+    map.Frags += played.Block->Added[kFrags];
+    const auto [hits, shots] = HitsAndShots(*played.Block);
+    map.Hits += hits;
+    map.Shots += shots;
+  }
+  std::stable_sort(maps.begin(), maps.end(), [](const MapFigures& a, const MapFigures& b) {
+    return a.Matches != b.Matches ? a.Matches > b.Matches : a.Map < b.Map;
+  });
+  return maps;
+}
+
+// The match a block of the person belongs to: looked for from the newest game back.
+const PlayedMatch* MatchOfBlock(const MatchSnapshot& snapshot, std::uint32_t person, const JournalMatch* block) {
+  if (block->Match <= 0) return nullptr;
+  const std::vector<PersonGame>& games = snapshot.Book.ByPerson[person];
+  for (auto game = games.rbegin(); game != games.rend(); ++game)
+    if (snapshot.Book.GameOf(*game).Block == block) return &snapshot.Book.Matches[game->Match];
+  return nullptr;
+}
+
+}  // namespace
+
 PlayerPage BuildPlayerPage(std::string_view name, const std::vector<const JournalMatch*>& matches,
-                           const std::string& decimal_separator) {
+                           const std::string& decimal_separator, const MatchSnapshot* snapshot,
+                           const PeriodSpan& span) {
   PlayerPage page;
   page.Name = std::string(name);
   page.MatchCount = matches.size();
   page.Frags = FragsChart(matches, decimal_separator);
   page.Accuracy = AccuracyChart(matches, decimal_separator);
 
-  page.Records.push_back(MostOf(matches, kFrags, "Больше всего фрагов за матч"));
+  page.Records.push_back(MostOf(matches, kFrags, "Больше всего фрагов за игру"));
   for (const Weapon& weapon : kWeapons) {
     const std::size_t hits = CounterIndex(weapon.Hits), shots = CounterIndex(weapon.Shots);
     // hits / shots compared as fractions: exact, and no division.
@@ -460,10 +621,21 @@ PlayerPage BuildPlayerPage(std::string_view name, const std::vector<const Journa
     }
     page.Records.push_back(Record("Лучшая точность: " + std::string(WeaponName(weapon)), best, std::move(value)));
   }
-  page.Records.push_back(MostOf(matches, kDamageGiven, "Больше всего урона за матч"));
+  page.Records.push_back(MostOf(matches, kDamageGiven, "Больше всего урона за игру"));
 
   const std::size_t last = std::min(matches.size(), kLastMatches);
   for (std::size_t i = 0; i < last; ++i) page.LastMatches.push_back(matches[matches.size() - 1 - i]);
+
+  std::uint32_t person = 0;
+  const bool known = snapshot != nullptr && PersonOfName(*snapshot, std::string(name), person);
+  for (const JournalMatch* block : page.LastMatches)
+    page.LastPlayed.push_back(known ? MatchOfBlock(*snapshot, person, block) : nullptr);
+  if (known) {
+    page.Skill = SkillChart(*snapshot, person, span, decimal_separator);
+    page.Maps = MapsOf(*snapshot, person, span);
+  } else {
+    page.Skill.Title = "Мастерство после каждого матча";
+  }
   return page;
 }
 
@@ -510,14 +682,15 @@ std::string PlayersWindowModel::CellText(int row, PlayersColumn column, const st
 
 PlayerPage PlayersWindowModel::Page(int row, const std::string& decimal_separator) const {
   const PlayerRow& shown = rows_.at(static_cast<std::size_t>(row));
-  return BuildPlayerPage(shown.Name, PeriodMatches().at(static_cast<std::size_t>(shown.Slot - 1)), decimal_separator);
+  return BuildPlayerPage(shown.Name, PeriodMatches().at(static_cast<std::size_t>(shown.Slot - 1)), decimal_separator,
+                         snapshot_.get(), span_);
 }
 
 void PlayersWindowModel::Rebuild() {
   if (table_ == nullptr) return;
   span_ = ResolvePeriod(period_, matches_, today_);
   period_matches_ = period_ == PlayersPeriod::AllTime ? MatchesBySlot() : MatchesIn(matches_, span_);
-  rows_ = BuildPlayerRows(*table_, matches_, span_);
+  rows_ = BuildPlayerRows(*table_, matches_, span_, snapshot_.get());
   if (sort_column_) SortPlayerRows(rows_, *sort_column_, descending_);
 }
 

@@ -76,6 +76,10 @@ MatchesBySlot MatchesIn(const MatchesBySlot& matches, const PeriodSpan& span);
 enum class PlayersColumn {
   Name,
   Games,
+  Matches,   // matches with a match number (journaled since matches were told apart)
+  Wins,      // first places among them
+  WinShare,  // wins / matches, %
+  Skill,     // the skill rating shown: mu - 3 sigma
   Kills,
   Deaths,
   Suicides,
@@ -96,18 +100,27 @@ struct PlayersColumnInfo {
   SortKind Sort;
   std::string_view Tooltip;  // UTF-8: what the column shows, for its header
 };
-inline constexpr std::array<PlayersColumnInfo, 12> kPlayersColumns{{
+inline constexpr std::array<PlayersColumnInfo, 16> kPlayersColumns{{
     {PlayersColumn::Name, "Игрок", CellAlign::Left, SortKind::Text, "Имя игрока, как его пишет игра"},
-    {PlayersColumn::Games, "Игр", CellAlign::Right, SortKind::Number, "Сыгранных матчей"},
+    {PlayersColumn::Games, "Игр", CellAlign::Right, SortKind::Number,
+     "Сыгранных игр: сколько раз игра вывела статистику игрока"},
+    {PlayersColumn::Matches, "Матчей", CellAlign::Right, SortKind::Number,
+     "Матчей с номером в журнале: игр, записанных до того, как программа стала различать матчи, здесь нет"},
+    {PlayersColumn::Wins, "Побед", CellAlign::Right, SortKind::Number,
+     "Первых мест в этих матчах (по фрагам; при равенстве фрагов первое место делится)"},
+    {PlayersColumn::WinShare, "Доля побед", CellAlign::Right, SortKind::Number, "Победы / матчи, в процентах"},
+    {PlayersColumn::Skill, "Мастерство", CellAlign::Right, SortKind::Number,
+     "Рейтинг мастерства mu − 3·sigma (Weng-Lin, Plackett-Luce) после последнего матча игрока за период; "
+     "растёт с каждым местом выше ожидаемого"},
     {PlayersColumn::Kills, "Убийств", CellAlign::Right, SortKind::Number, "Убитых соперников"},
     {PlayersColumn::Deaths, "Смертей", CellAlign::Right, SortKind::Number, "Сколько раз игрока убили"},
     {PlayersColumn::Suicides, "Самоубийств", CellAlign::Right, SortKind::Number,
      "Сколько раз игрок погиб по своей вине"},
     {PlayersColumn::Frags, "Фрагов", CellAlign::Right, SortKind::Number, "Фраги, как их считает игра"},
     {PlayersColumn::FragRating, "Рейтинг фрагов", CellAlign::Right, SortKind::Number,
-     "(фраги − смерти) / игры: на сколько фрагов за матч игрок в среднем опережает свои смерти"},
+     "(фраги − смерти) / игры: на сколько фрагов за игру игрок в среднем опережает свои смерти"},
     {PlayersColumn::DamageRating, "Рейтинг повреждений", CellAlign::Right, SortKind::Number,
-     "(урон нанесён − урон получен) / игры: средний перевес в уроне за матч"},
+     "(урон нанесён − урон получен) / игры: средний перевес в уроне за игру"},
     {PlayersColumn::AccuracyRating, "Рейтинг точности", CellAlign::Right, SortKind::Number,
      "Среднее восьми процентов точности по оружию, как их показывает панель; неиспользованное оружие идёт "
      "как 0%, дробная часть отбрасывается"},
@@ -115,7 +128,7 @@ inline constexpr std::array<PlayersColumnInfo, 12> kPlayersColumns{{
      "Все попадания из всех выстрелов, в процентах"},
     {PlayersColumn::KillsPerDeath, "Убийств на смерть", CellAlign::Right, SortKind::Number, "Убийства / смерти"},
     {PlayersColumn::LastPlayed, "Последняя игра", CellAlign::Left, SortKind::Date,
-     "Начало игровой сессии последнего матча игрока, за всё время"},
+     "Начало игровой сессии последней игры игрока, за всё время"},
 }};
 // The table's order until a header is clicked, and the report's ranking:
 // the frag rating, the highest first.
@@ -133,6 +146,12 @@ struct PlayerRow {
   // Accuracy: none without a shot. The values are exact; a cell rounds them.
   std::optional<double> FragRating, DamageRating, AccuracyRating, Accuracy, KillsPerDeath;
   std::string LastPlayed;  // "YYYY-MM-DD hh:mm:ss" of any period; empty without a dated match
+  // The period's matches (journal blocks with a match number) and first
+  // places among them; the share of wins (%) and the skill rating shown
+  // (mu - 3 sigma) as it stood after the player's last match of the period
+  // (for all time the rating now). Both none without a match.
+  std::int64_t MatchCount = 0, Wins = 0;
+  std::optional<double> WinShare, Skill;
 
   // The number a numeric column sorts by (none sorts last either way).
   std::optional<double> Number(PlayersColumn column) const;
@@ -143,9 +162,12 @@ MatchesBySlot GroupMatchesBySlot(const PlayerTable& table, const std::vector<Jou
 // The rows in slot order: for all time every slot 1..PlayerCount with its
 // totals, for a period the players with a match in it (the sums of those
 // matches). `matches` are all of each slot's matches.
-std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span);
+// With `snapshot` (the journal's matches and ratings), each row's matches,
+// wins and skill; without it those stay empty.
+std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span,
+                                       const MatchSnapshot* snapshot = nullptr);
 std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, PlayersPeriod period,
-                                       DayNumber today);
+                                       DayNumber today, const MatchSnapshot* snapshot = nullptr);
 
 // Sorts by `column`; rows that tie stay in slot order in both directions,
 // empty cells go last in both directions.
@@ -179,10 +201,32 @@ struct PlayerRecord {
 std::string RecordMatchText(const PlayerRecord& record);
 
 // The columns of the last matches' list.
-inline constexpr std::array<std::string_view, 8> kMatchColumnCaptions{
-    "Сессия", "Матч", "Фрагов", "Убийств", "Смертей", "Самоубийств", "Урон нанесён", "Урон получен"};
-// A cell of that list: the session as bytes, the rest as whole numbers.
-std::string MatchCellText(const JournalMatch& match, std::size_t column);
+inline constexpr std::array<std::string_view, 10> kMatchColumnCaptions{
+    "Сессия", "Матч", "Карта", "Место", "Фрагов", "Убийств", "Смертей", "Самоубийств", "Урон нанесён", "Урон получен"};
+// A cell of that list: the session and map as bytes, the match's number
+// (empty for a block journaled before matches), the place as "2 из 8" when
+// `played` (the match of the block) is given, the rest as whole numbers.
+std::string MatchCellText(const JournalMatch& match, std::size_t column, const PlayedMatch* played = nullptr);
+
+// One map of a player's page: the player's matches on it and their figures.
+struct MapFigures {
+  std::string Map;  // bytes; empty when the log did not name it
+  std::int64_t Matches = 0, Wins = 0, Frags = 0, Hits = 0, Shots = 0;
+};
+inline constexpr std::array<std::string_view, 5> kMapColumnCaptions{"Карта", "Матчей", "Побед", "Фрагов в среднем",
+                                                                    "Точность"};
+inline constexpr std::string_view kUnnamedMap = "(не указана)";
+// A cell of the maps' list: the map as bytes (kUnnamedMap for none), the
+// averages and accuracy (all hits over all shots, %) to two decimals.
+std::string MapCellText(const MapFigures& map, std::size_t column, const std::string& decimal_separator);
+
+// The columns of a match's scoreboard, best place first.
+inline constexpr std::array<std::string_view, 8> kScoreboardColumnCaptions{
+    "Место", "Игрок", "Фрагов", "Убийств", "Смертей", "Точность", "Урон нанесён", "Урон получен"};
+// The scoreboard's rows: every game of `match` (names as bytes).
+std::vector<std::vector<std::string>> ScoreboardRows(const PlayedMatch& match, const std::string& decimal_separator);
+// "Матч 3, 2026-03-14 20:31:07, карта krmdm6", UTF-8 (the session and map decoded).
+std::string ScoreboardTitle(const PlayedMatch& match);
 
 inline constexpr std::size_t kLastMatches = 20;
 inline constexpr int kMovingAverageMatches = 10;
@@ -198,11 +242,20 @@ struct PlayerPage {
   // each weapon, most damage given in one match.
   std::vector<PlayerRecord> Records;
   std::vector<const JournalMatch*> LastMatches;  // newest first, at most 20
+  // With the journal's matches: the match of each of LastMatches (null for
+  // a block without one); the skill rating shown after each of the period's
+  // matches; each map's figures, most matches first.
+  std::vector<const PlayedMatch*> LastPlayed;
+  Chart Skill;
+  std::vector<MapFigures> Maps;
 };
 
-// The page of a player whose journal matches (oldest first) are `matches`.
+// The page of a player whose journal matches (oldest first) are `matches`;
+// with `snapshot`, the places, maps and skill of the player's matches that
+// `span` holds.
 PlayerPage BuildPlayerPage(std::string_view name, const std::vector<const JournalMatch*>& matches,
-                           const std::string& decimal_separator);
+                           const std::string& decimal_separator, const MatchSnapshot* snapshot = nullptr,
+                           const PeriodSpan& span = PeriodSpan{});
 
 // What the Players window shows, for its widgets to bind to: the table of
 // the chosen period in the chosen order, and the page of a row (of the

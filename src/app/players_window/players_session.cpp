@@ -14,8 +14,10 @@ DayNumber LocalToday() {
   return DaysFromCivil(number(0, 4), number(4, 2), number(6, 2));
 }
 
-void PlayersSession::Refresh(const WindowState& state) {
-  model_.Refresh(state.Table, state.Matches->Current(state), LocalToday());
+void PlayersSession::Refresh(const WindowState& state) { Show(state.Table, state.Matches->Current(state), LocalToday()); }
+
+void PlayersSession::Show(const PlayerTable& table, std::shared_ptr<const MatchSnapshot> matches, DayNumber today) {
+  model_.Refresh(table, std::move(matches), today);
   KeepSelection();
 }
 
@@ -36,15 +38,23 @@ void PlayersSession::SelectRow(int row) {
   KeepSelection();
 }
 
+void PlayersSession::SelectMatch(int row) {
+  chosen_match_ = page_ && row >= 0 && row < static_cast<int>(page_->LastMatches.size()) ? row : -1;
+}
+
 // The page follows the selected player; an undo may have taken the player away.
 void PlayersSession::KeepSelection() {
   const int row = SelectedRow();
   if (row < 0) {
     selected_slot_ = 0;
     page_.reset();
+    chosen_match_ = -1;
     return;
   }
   page_ = model_.Page(row, decimal_separator_);
+  const auto& played = page_->LastPlayed;
+  const auto newest = std::find_if(played.begin(), played.end(), [](const PlayedMatch* match) { return match != nullptr; });
+  chosen_match_ = newest != played.end() ? static_cast<int>(newest - played.begin()) : -1;
 }
 
 std::vector<std::string> PlayersSession::LongestCells() const {
@@ -69,6 +79,7 @@ std::vector<std::string> PlayersSession::LongestCells() const {
 
 PlayersPageView PlayersSession::PageView() const {
   PlayersPageView view;
+  view.ScoreboardTitle = kPlayersWindowTexts.NoScoreboard;
   if (!page_) {
     view.HeadingText = kPlayersWindowTexts.NoPlayer;
     return view;
@@ -81,14 +92,29 @@ PlayersPageView PlayersSession::PageView() const {
     view.Frags = &page.Frags;
     view.Accuracy = &page.Accuracy;
   }
+  if (!page.Skill.Series.empty()) view.Skill = &page.Skill;
   for (const PlayerRecord& record : page.Records) {
     const bool set = !record.Value.empty();
     view.Records.push_back({record.Caption, set ? record.Value : std::string(kPlayersWindowTexts.NoRecord),
                             set ? record.Session : std::string(), set ? RecordMatchText(record) : std::string()});
   }
-  for (const JournalMatch* match : page.LastMatches) {
+  for (std::size_t i = 0; i < page.LastMatches.size(); ++i) {
     std::vector<std::string>& cells = view.LastMatches.emplace_back();
-    for (std::size_t c = 0; c < kLastMatchColumns.size(); ++c) cells.push_back(MatchCellText(*match, c));
+    for (std::size_t c = 0; c < kLastMatchColumns.size(); ++c)
+      cells.push_back(MatchCellText(*page.LastMatches[i], c, page.LastPlayed[i]));
+  }
+  for (const MapFigures& map : page.Maps) {
+    std::vector<std::string>& cells = view.Maps.emplace_back();
+    for (std::size_t c = 0; c < kMapColumns.size(); ++c) cells.push_back(MapCellText(map, c, decimal_separator_));
+  }
+  view.ChosenMatch = chosen_match_;
+  if (chosen_match_ >= 0) {
+    if (const PlayedMatch* match = page.LastPlayed[static_cast<std::size_t>(chosen_match_)]) {
+      view.ScoreboardTitle = ScoreboardTitle(*match);
+      view.Scoreboard = ScoreboardRows(*match, decimal_separator_);
+    } else {
+      view.ScoreboardTitle = kPlayersWindowTexts.NoMatch;
+    }
   }
   return view;
 }

@@ -24,10 +24,13 @@ struct PlayersWindowTexts {
   std::string_view Matches;      // after the chosen player's name, before the number of matches
   std::string_view NoMatches;    // after the name of a player without matches in the journal
   std::string_view NoRecord;     // the value of a record that no match set
+  std::string_view NoScoreboard;  // the scoreboard's title while no game is chosen
+  std::string_view NoMatch;       // its title for a chosen game without a match
 };
 inline constexpr PlayersWindowTexts kPlayersWindowTexts{
-    "Игроки", "&Период:", "Выберите игрока в таблице.", " — матчей в журнале: ",
-    " — в журнале нет матчей этого игрока.", "—"};
+    "Игроки", "&Период:", "Выберите игрока в таблице.", " — игр в журнале: ",
+    " — в журнале нет игр этого игрока.", "—", "Выберите игру в списке последних игр.",
+    "Эта игра записана до того, как программа стала различать матчи: таблицы матча нет."};
 
 // Sizes in pixels at 96 DPI.
 struct PlayersWindowShape {
@@ -35,7 +38,7 @@ struct PlayersWindowShape {
   int MinWidth, MinHeight;  // the least a player can make it
   double TableShare;        // the table's share of the height below the period's choice
 };
-inline constexpr PlayersWindowShape kPlayersWindowShape{900, 640, 560, 440, 0.3};
+inline constexpr PlayersWindowShape kPlayersWindowShape{1100, 820, 640, 560, 0.28};
 
 // A column of the page's lists.
 struct PageListColumn {
@@ -50,16 +53,37 @@ inline constexpr std::array<PageListColumn, 4> kRecordColumns{{
     {kMatchColumnCaptions[0], CellAlign::Left},
     {kMatchColumnCaptions[1], CellAlign::Right},
 }};
-// The last matches, newest first.
+// The last games, newest first, each with its match.
 inline constexpr std::array<PageListColumn, kMatchColumnCaptions.size()> kLastMatchColumns{{
-    {kMatchColumnCaptions[0], CellAlign::Left},
-    {kMatchColumnCaptions[1], CellAlign::Right},
-    {kMatchColumnCaptions[2], CellAlign::Right},
-    {kMatchColumnCaptions[3], CellAlign::Right},
+    {kMatchColumnCaptions[0], CellAlign::Left, "Начало игровой сессии"},
+    {kMatchColumnCaptions[1], CellAlign::Right, "Номер матча в сессии; пусто у игры, записанной до того, как программа стала различать матчи"},
+    {kMatchColumnCaptions[2], CellAlign::Left, "Карта матча"},
+    {kMatchColumnCaptions[3], CellAlign::Right, "Место игрока по фрагам из числа игроков матча"},
     {kMatchColumnCaptions[4], CellAlign::Right},
     {kMatchColumnCaptions[5], CellAlign::Right},
     {kMatchColumnCaptions[6], CellAlign::Right},
     {kMatchColumnCaptions[7], CellAlign::Right},
+    {kMatchColumnCaptions[8], CellAlign::Right},
+    {kMatchColumnCaptions[9], CellAlign::Right},
+}};
+// The maps of the player's matches, most matches first.
+inline constexpr std::array<PageListColumn, kMapColumnCaptions.size()> kMapColumns{{
+    {kMapColumnCaptions[0], CellAlign::Left},
+    {kMapColumnCaptions[1], CellAlign::Right, "Матчей игрока на этой карте"},
+    {kMapColumnCaptions[2], CellAlign::Right, "Первых мест в них"},
+    {kMapColumnCaptions[3], CellAlign::Right, "Фраги / матчи"},
+    {kMapColumnCaptions[4], CellAlign::Right, "Все попадания из всех выстрелов на этой карте, в процентах"},
+}};
+// The chosen match's scoreboard: every player of it, best place first.
+inline constexpr std::array<PageListColumn, kScoreboardColumnCaptions.size()> kScoreboardColumns{{
+    {kScoreboardColumnCaptions[0], CellAlign::Right, "Место по фрагам; равные фраги делят место"},
+    {kScoreboardColumnCaptions[1], CellAlign::Left},
+    {kScoreboardColumnCaptions[2], CellAlign::Right},
+    {kScoreboardColumnCaptions[3], CellAlign::Right},
+    {kScoreboardColumnCaptions[4], CellAlign::Right},
+    {kScoreboardColumnCaptions[5], CellAlign::Right, "Все попадания из всех выстрелов, в процентах"},
+    {kScoreboardColumnCaptions[6], CellAlign::Right},
+    {kScoreboardColumnCaptions[7], CellAlign::Right},
 }};
 
 // The page of the chosen player as both windows show it. The heading's name
@@ -72,8 +96,13 @@ struct PlayersPageView {
   // matches in the journal is chosen.
   const Chart* Frags = nullptr;
   const Chart* Accuracy = nullptr;
+  const Chart* Skill = nullptr;  // null also while the player has no match with a number
   std::vector<std::vector<std::string>> Records;      // in kRecordColumns' order
   std::vector<std::vector<std::string>> LastMatches;  // in kLastMatchColumns' order
+  std::vector<std::vector<std::string>> Maps;         // in kMapColumns' order
+  int ChosenMatch = -1;  // the row of LastMatches whose scoreboard is shown, or -1
+  std::string ScoreboardTitle;  // UTF-8
+  std::vector<std::vector<std::string>> Scoreboard;  // in kScoreboardColumns' order
 };
 
 // Today's date on this computer's clock.
@@ -89,11 +118,18 @@ class PlayersSession {
   // After every import and undo: the table of `state` (read until the next
   // refresh) and the journal read afresh.
   void Refresh(const WindowState& state);
+  // The same from a table (read until the next refresh) and the journal's
+  // matches as given, on `today`.
+  void Show(const PlayerTable& table, std::shared_ptr<const MatchSnapshot> matches, DayNumber today);
 
   void SetPeriod(PlayersPeriod period);
   void ClickHeader(PlayersColumn column);
-  // The player of a row chosen (-1: none).
+  // The player of a row chosen (-1: none); the newest of the player's games
+  // with a match is chosen on the page.
   void SelectRow(int row);
+  // A row of the page's last games chosen (-1: none): its match's scoreboard
+  // is shown (none for a game without a match).
+  void SelectMatch(int row);
 
   const PlayersWindowModel& model() const { return model_; }
   int RowCount() const { return static_cast<int>(model_.Rows().size()); }
@@ -118,6 +154,7 @@ class PlayersSession {
   PlayersWindowModel model_;
   int selected_slot_ = 0;
   std::optional<PlayerPage> page_;
+  int chosen_match_ = -1;
 };
 
 }  // namespace fragtally

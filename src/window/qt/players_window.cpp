@@ -40,6 +40,8 @@ QTreeWidget* ListOf(const std::array<PageListColumn, N>& columns, const char* na
   QStringList captions;
   for (const PageListColumn& column : columns) captions.append(Utf8(column.Caption));
   list->setHeaderLabels(captions);
+  for (std::size_t c = 0; c < N; ++c)
+    if (!columns[c].Tooltip.empty()) list->headerItem()->setToolTip(static_cast<int>(c), Utf8(columns[c].Tooltip));
   return list;
 }
 
@@ -164,20 +166,43 @@ void PlayersWindow::BuildWindow() {
   frags_->setObjectName(QStringLiteral("chtFrags"));
   accuracy_ = new ChartView(page);
   accuracy_->setObjectName(QStringLiteral("chtAccuracy"));
+  skill_ = new ChartView(page);
+  skill_->setObjectName(QStringLiteral("chtSkill"));
   records_ = ListOf(kRecordColumns, "lstRecords", page);
   matches_ = ListOf(kLastMatchColumns, "lstMatches", page);
+  scoreboard_title_ = new QLabel(page);
+  scoreboard_title_->setObjectName(QStringLiteral("lblScoreboard"));
+  scoreboard_title_->setTextFormat(Qt::PlainText);
+  scoreboard_ = ListOf(kScoreboardColumns, "lstScoreboard", page);
+  maps_ = ListOf(kMapColumns, "lstMaps", page);
+  connect(matches_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+    if (showing_page_) return;
+    session_.SelectMatch(current != nullptr ? matches_->indexOfTopLevelItem(current) : -1);
+    ShowScoreboard(session_.PageView());
+  });
 
+  // The charts side by side; the last games with the chosen match's
+  // scoreboard beside them; the records beside the maps.
   auto* charts = new QHBoxLayout;
   charts->addWidget(frags_);
   charts->addWidget(accuracy_);
+  charts->addWidget(skill_);
+  auto* scoreboard = new QVBoxLayout;
+  scoreboard->setSpacing(2);
+  scoreboard->addWidget(scoreboard_title_);
+  scoreboard->addWidget(scoreboard_, 1);
+  auto* games = new QHBoxLayout;
+  games->addWidget(matches_, 11);
+  games->addLayout(scoreboard, 9);
   auto* lists = new QHBoxLayout;
-  lists->addWidget(records_, 1);
-  lists->addWidget(matches_, 1);
+  lists->addWidget(records_, 11);
+  lists->addWidget(maps_, 9);
   auto* page_layout = new QVBoxLayout(page);
   page_layout->setContentsMargins(0, 0, 0, 0);
   page_layout->addWidget(player_);
   page_layout->addLayout(charts, 5);
-  page_layout->addLayout(lists, 4);
+  page_layout->addLayout(games, 4);
+  page_layout->addLayout(lists, 3);
 
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->setChildrenCollapsible(false);
@@ -205,8 +230,10 @@ void PlayersWindow::BuildWindow() {
 
   setTabOrder(period_, head_to_head);
   setTabOrder(head_to_head, table_);
-  setTabOrder(table_, records_);
-  setTabOrder(records_, matches_);
+  setTabOrder(table_, matches_);
+  setTabOrder(matches_, scoreboard_);
+  setTabOrder(scoreboard_, records_);
+  setTabOrder(records_, maps_);
   period_->setFocus();
 }
 
@@ -254,8 +281,19 @@ void PlayersWindow::ShowPage() {
   player_->setText(ShownText(view.HeadingName) + Utf8(view.HeadingText));
   frags_->SetChart(view.Frags);
   accuracy_->SetChart(view.Accuracy);
+  skill_->SetChart(view.Skill);
   Fill(records_, kRecordColumns, view.Records);
+  Fill(maps_, kMapColumns, view.Maps);
+  showing_page_ = true;
   Fill(matches_, kLastMatchColumns, view.LastMatches);
+  if (view.ChosenMatch >= 0) matches_->setCurrentItem(matches_->topLevelItem(view.ChosenMatch));
+  showing_page_ = false;
+  ShowScoreboard(view);
+}
+
+void PlayersWindow::ShowScoreboard(const PlayersPageView& view) {
+  scoreboard_title_->setText(ShownText(view.ScoreboardTitle));
+  Fill(scoreboard_, kScoreboardColumns, view.Scoreboard);
 }
 
 }  // namespace fragtally

@@ -18,10 +18,12 @@ class PlayersTableModel;
 
 // The Players window: every player in a table sorted by a click
 // on a header, a period choice above it, and below it the selected player's
-// charts, records and last matches. Modeless and one of its kind: the main
+// charts (frags, accuracy, skill), records, last games with their matches,
+// the chosen match's scoreboard and the maps. Modeless and one of its kind: the main
 // window makes it once, shows it again on its menu command, and refreshes it
 // after every load, import and undo. Escape closes it. Object names: frmPlayers, lblPeriod,
-// cboPeriod, cmdHeadToHead, tblPlayers, lblPlayer, chtFrags, chtAccuracy, lstRecords, lstMatches.
+// cboPeriod, cmdHeadToHead, tblPlayers, lblPlayer, chtFrags, chtAccuracy, chtSkill, lstRecords,
+// lstMatches, lblScoreboard, lstScoreboard, lstMaps.
 class PlayersWindow : public QWidget {
   Q_OBJECT
 
@@ -49,6 +51,7 @@ class PlayersWindow : public QWidget {
   // header's sort indicator and the selected row put back.
   void ShowTable();
   void ShowPage();
+  void ShowScoreboard(const PlayersPageView& view);
   // The columns sized to their captions and longest cells.
   void FitColumns();
 
@@ -60,10 +63,15 @@ class PlayersWindow : public QWidget {
   QLabel* player_ = nullptr;
   ChartView* frags_ = nullptr;
   ChartView* accuracy_ = nullptr;
+  ChartView* skill_ = nullptr;
   QTreeWidget* records_ = nullptr;
   QTreeWidget* matches_ = nullptr;
   std::function<void(int slot)> open_head_to_head_;
+  QLabel* scoreboard_title_ = nullptr;
+  QTreeWidget* scoreboard_ = nullptr;
+  QTreeWidget* maps_ = nullptr;
   bool showing_table_ = false;  // selections made while the rows are put back are no user's
+  bool showing_page_ = false;   // likewise for the last games' list
 };
 
 }  // namespace fragtally

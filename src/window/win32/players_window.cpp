@@ -17,6 +17,8 @@ namespace fragtally::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"Fragtally.Players";
+// The lists with tooltips over their captions, in the order of tooltips_.
+constexpr int kTooltipLists[] = {kPlayersTableId, kRecordsId, kLastMatchesId, kMapsId, kScoreboardId};
 
 std::wstring Display(std::string_view bytes) { return Wide(DisplayText(bytes)); }
 
@@ -68,6 +70,12 @@ void Fill(HWND list, const std::vector<std::vector<std::string>>& rows, int padd
 
 PlayersWindow::PlayersWindow(HINSTANCE instance, HWND owner, UINT dpi, HFONT font, std::string decimal_separator)
     : instance_(instance), owner_(owner), dpi_(dpi), font_(font), session_(std::move(decimal_separator)) {}
+
+HWND PlayersWindow::HeaderTooltips(int id) const {
+  for (std::size_t i = 0; i < tooltips_.size(); ++i)
+    if (kTooltipLists[i] == id) return tooltips_[i];
+  return nullptr;
+}
 
 PlayersWindow::~PlayersWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -128,7 +136,8 @@ bool PlayersWindow::Create() {
 
 void PlayersWindow::CreateControls() {
   // Created in the tab order: period (its label just before it, so that
-  // Alt and the label's letter reach it), table, records, last matches.
+  // Alt and the label's letter reach it), table, last games, scoreboard,
+  // records, maps.
   const auto child = [&](const wchar_t* window_class, DWORD style, int id, const std::wstring& text = {}) {
     HWND control = CreateWindowExW(0, window_class, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
@@ -149,14 +158,21 @@ void PlayersWindow::CreateControls() {
   SetColumns(table, columns);
   tooltips_[0] = CreateHeaderTooltips(table, TooltipsOf(kPlayersColumns));
 
-  HWND records = CreateListView(hwnd_, kRecordsId, false);
-  SendMessageW(records, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  SetColumns(records, ColumnsOf(kRecordColumns));
-  HWND matches = CreateListView(hwnd_, kLastMatchesId, false);
-  SendMessageW(matches, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  SetColumns(matches, ColumnsOf(kLastMatchColumns));
+  const auto list = [&](int id, const auto& list_columns) {
+    HWND made = CreateListView(hwnd_, id, false);
+    SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SetColumns(made, ColumnsOf(list_columns));
+    return made;
+  };
+  HWND matches = list(kLastMatchesId, kLastMatchColumns);
+  child(WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS | SS_CENTERIMAGE, kScoreboardTitleId);
+  HWND scoreboard = list(kScoreboardId, kScoreboardColumns);
+  HWND records = list(kRecordsId, kRecordColumns);
+  HWND maps = list(kMapsId, kMapColumns);
   tooltips_[1] = CreateHeaderTooltips(records, TooltipsOf(kRecordColumns));
   tooltips_[2] = CreateHeaderTooltips(matches, TooltipsOf(kLastMatchColumns));
+  tooltips_[3] = CreateHeaderTooltips(maps, TooltipsOf(kMapColumns));
+  tooltips_[4] = CreateHeaderTooltips(scoreboard, TooltipsOf(kScoreboardColumns));
 
   // The page's heading (bold, as a heading) and charts: no tab stops.
   LOGFONTW logfont{};
@@ -167,6 +183,7 @@ void PlayersWindow::CreateControls() {
   SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(bold_font_), FALSE);
   child(WC_STATICW, SS_OWNERDRAW, kFragsChartId);
   child(WC_STATICW, SS_OWNERDRAW, kAccuracyChartId);
+  child(WC_STATICW, SS_OWNERDRAW, kSkillChartId);
 }
 
 void PlayersWindow::Layout() {
@@ -194,8 +211,9 @@ void PlayersWindow::Layout() {
   place(kPeriodLabelId, margin, margin, label_width, combo.bottom - combo.top);
   place(kHeadToHeadButtonId, margin + label_width + gap + Scaled(180) + gap, margin, Scaled(130), combo.bottom - combo.top);
   const int table_top = margin + (combo.bottom - combo.top) + gap;
-  // The table takes the upper third and more; the page has the rest: the
-  // heading, the charts side by side, the records beside the last matches.
+  // The table takes the upper part; the page has the rest: the heading, the
+  // charts side by side, the last games beside the chosen match's
+  // scoreboard, the records beside the maps.
   const int page_height = height - table_top - margin;
   const int table_height = std::max(Scaled(80), static_cast<int>(page_height * kPlayersWindowShape.TableShare));
   place(kPlayersTableId, margin, table_top, width, table_height);
@@ -203,13 +221,19 @@ void PlayersWindow::Layout() {
   place(kPlayerHeadingId, margin, heading_top, width, heading_height);
   const int charts_top = heading_top + heading_height + gap / 2;
   const int rest = height - margin - charts_top;
-  const int chart_height = rest * 11 / 20, chart_width = (width - gap) / 2;
+  const int chart_height = rest * 5 / 12, chart_width = (width - 2 * gap) / 3;
   place(kFragsChartId, margin, charts_top, chart_width, chart_height);
-  place(kAccuracyChartId, margin + chart_width + gap, charts_top, width - chart_width - gap, chart_height);
-  const int lists_top = charts_top + chart_height + gap, lists_height = height - margin - lists_top;
-  const int records_width = std::min(Scaled(440), (width - gap) * 2 / 5);
-  place(kRecordsId, margin, lists_top, records_width, lists_height);
-  place(kLastMatchesId, margin + records_width + gap, lists_top, width - records_width - gap, lists_height);
+  place(kAccuracyChartId, margin + chart_width + gap, charts_top, chart_width, chart_height);
+  place(kSkillChartId, margin + 2 * (chart_width + gap), charts_top, width - 2 * (chart_width + gap), chart_height);
+  const int games_top = charts_top + chart_height + gap;
+  const int games_height = (height - margin - games_top - gap) * 4 / 7;
+  const int left_width = (width - gap) * 11 / 20, right_x = margin + left_width + gap, right_width = width - left_width - gap;
+  place(kLastMatchesId, margin, games_top, left_width, games_height);
+  place(kScoreboardTitleId, right_x, games_top, right_width, heading_height);
+  place(kScoreboardId, right_x, games_top + heading_height, right_width, games_height - heading_height);
+  const int lists_top = games_top + games_height + gap, lists_height = height - margin - lists_top;
+  place(kRecordsId, margin, lists_top, left_width, lists_height);
+  place(kMapsId, right_x, lists_top, right_width, lists_height);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -238,23 +262,44 @@ void PlayersWindow::ShowPage() {
   SetWindowTextW(Control(kPlayerHeadingId), (Display(view.HeadingName) + FromUtf8(view.HeadingText)).c_str());
   frags_ = view.Frags;
   accuracy_ = view.Accuracy;
+  skill_ = view.Skill;
   Fill(Control(kRecordsId), view.Records, Scaled(16));
-  Fill(Control(kLastMatchesId), view.LastMatches, Scaled(16));
+  Fill(Control(kMapsId), view.Maps, Scaled(16));
+  HWND matches = Control(kLastMatchesId);
+  showing_page_ = true;
+  Fill(matches, view.LastMatches, Scaled(16));
+  if (view.ChosenMatch >= 0)
+    ListView_SetItemState(matches, view.ChosenMatch, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  showing_page_ = false;
+  ShowScoreboard(view);
+  for (int chart : {kFragsChartId, kAccuracyChartId, kSkillChartId}) InvalidateRect(Control(chart), nullptr, FALSE);
+}
+
+void PlayersWindow::ShowScoreboard(const PlayersPageView& view) {
+  SetWindowTextW(Control(kScoreboardTitleId), FromUtf8(view.ScoreboardTitle).c_str());
+  Fill(Control(kScoreboardId), view.Scoreboard, Scaled(16));
   PlaceTooltips();
-  InvalidateRect(Control(kFragsChartId), nullptr, FALSE);
-  InvalidateRect(Control(kAccuracyChartId), nullptr, FALSE);
 }
 
 void PlayersWindow::PlaceTooltips() {
-  constexpr int kLists[] = {kPlayersTableId, kRecordsId, kLastMatchesId};
   for (std::size_t i = 0; i < tooltips_.size(); ++i)
-    if (tooltips_[i] != nullptr) PlaceHeaderTooltips(tooltips_[i], Control(kLists[i]));
+    if (tooltips_[i] != nullptr) PlaceHeaderTooltips(tooltips_[i], Control(kTooltipLists[i]));
 }
 
 LRESULT PlayersWindow::OnNotify(const NMHDR& header) {
   // A column's width changed: the tooltips follow the captions.
   if (header.code == HDN_ITEMCHANGEDW || header.code == HDN_ENDTRACKW) {
     PlaceTooltips();
+    return 0;
+  }
+  if (header.idFrom == kLastMatchesId) {
+    if (header.code == LVN_ITEMCHANGED && !showing_page_) {
+      const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+      if ((change.uChanged & LVIF_STATE) != 0 && (change.uNewState & LVIS_SELECTED) != 0) {
+        session_.SelectMatch(change.iItem);
+        ShowScoreboard(session_.PageView());
+      }
+    }
     return 0;
   }
   if (header.idFrom != kPlayersTableId) return 0;
@@ -293,7 +338,7 @@ void PlayersWindow::Destroyed() {
   RemovePropW(hwnd_, kWindowIdProperty);
   hwnd_ = nullptr;
   focus_ = nullptr;
-  frags_ = accuracy_ = nullptr;
+  frags_ = accuracy_ = skill_ = nullptr;
   tooltips_ = {};
   if (bold_font_ != nullptr) DeleteObject(bold_font_);
   bold_font_ = nullptr;
@@ -320,7 +365,7 @@ LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       return OnNotify(*reinterpret_cast<const NMHDR*>(lparam));
     case WM_DRAWITEM: {
       const DRAWITEMSTRUCT& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-      const Chart* chart = item.CtlID == kFragsChartId ? frags_ : accuracy_;
+      const Chart* chart = item.CtlID == kFragsChartId ? frags_ : item.CtlID == kSkillChartId ? skill_ : accuracy_;
       if (chart == nullptr) {
         FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
       } else {

@@ -2,8 +2,9 @@
 
 // The Players window: one modeless window, owned by the main window, that
 // shows every player of the statistics file (PlayersSession) with the period
-// choice above the table and the selected player's page below it (the two
-// charts, the records, the last matches). It reads the main window's state
+// choice above the table and the selected player's page below it (the
+// charts of frags, accuracy and skill, the last games with the chosen match's
+// scoreboard, the records, the maps). It reads the main window's state
 // when it opens and whenever the totals change, and closes with Escape.
 
 #include <windows.h>
@@ -27,6 +28,10 @@ enum PlayersId : int {
   kLastMatchesId = 8006,
   kPlayerHeadingId = 8007,  // the selected player's name and number of matches
   kPeriodLabelId = 8008,
+  kSkillChartId = 8030,
+  kMapsId = 8031,
+  kScoreboardId = 8032,
+  kScoreboardTitleId = 8033,
 };
 inline constexpr wchar_t kWindowIdProperty[] = L"Fragtally.Id";
 
@@ -57,10 +62,8 @@ class PlayersWindow {
   // What the head-to-head button (kHeadToHeadButtonId) does: opens that
   // window for the slot of the selected player (0: none).
   void SetHeadToHead(std::function<void(int slot)> open) { open_head_to_head_ = std::move(open); }
-  // The tooltips over the captions of the list `id` (the table, the records, the last matches).
-  HWND HeaderTooltips(int id) const {
-    return tooltips_[id == kPlayersTableId ? 0 : id == kRecordsId ? 1 : 2];
-  }
+  // The tooltips over the captions of the list `id` (the table or a list of the page).
+  HWND HeaderTooltips(int id) const;
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
@@ -72,6 +75,7 @@ class PlayersWindow {
   // The table after a change of rows or order, with the selection kept; then the page.
   void ShowTable();
   void ShowPage();
+  void ShowScoreboard(const PlayersPageView& view);
   void PlaceTooltips();
   // The table's columns sized to their captions and longest cells.
   void FitColumns();
@@ -88,10 +92,12 @@ class PlayersWindow {
   bool showing_ = false;  // the window changes the table's selection itself
   std::wstring cell_;     // the text of the last cell the table asked for
   HFONT bold_font_ = nullptr;  // the heading's
-  std::array<HWND, 3> tooltips_{};  // over the captions of the table, the records, the last matches
+  std::array<HWND, 5> tooltips_{};  // over the captions of the lists of kTooltipLists
+  bool showing_page_ = false;  // the window chooses the last games' row itself
   // The charts shown, in the session's page; null: the place stays blank.
   const Chart* frags_ = nullptr;
   const Chart* accuracy_ = nullptr;
+  const Chart* skill_ = nullptr;
 };
 
 }  // namespace fragtally::win32
