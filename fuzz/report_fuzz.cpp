@@ -98,8 +98,8 @@ void CheckCsv(const std::vector<std::string>& names, const std::vector<std::stri
     rows.push_back(std::move(row));
   }
   for (const CsvFormat& format : {CsvFormat{";", ","}, CsvFormat{",", "."}, CsvFormat{",", ","}}) {
-    // The place, the table's columns, the match columns, the period.
-    FRAGTALLY_CHECK(CsvHasShape(BuildPlayersCsv(rows, format), format.ListSeparator[0], kPlayersColumns.size() + kMatchColumnCount + 2,
+    // The place, the table's columns, the period.
+    FRAGTALLY_CHECK(CsvHasShape(BuildPlayersCsv(rows, format), format.ListSeparator[0], kPlayersColumns.size() + 2,
                                 rows.size() + 1),
                     "a CSV line without a field per column, under \"" + format.ListSeparator + "\"");
   }

@@ -180,87 +180,117 @@ TEST(MatchesCsv, NamesAndMapsStayTextAndAJournalWithoutMatchesGivesTheCaptionsOn
   EXPECT_EQ(CsvCells(old).size(), 1u);
 }
 
-TEST(PlayersCsv, AddsMatchesWinsAndTheSkillRatingOfThePeriod) {
+// The CSV table's cells of `rows` by name, from the column "Игр" up to
+// "Убийств": games, matches, wins, share of wins, skill.
+std::map<std::string, std::vector<std::string>> MatchCells(const std::vector<PlayerRow>& rows, const std::string& period) {
+  const std::vector<std::vector<std::string>> cells = CsvCells(BuildPlayersCsv(rows, {";", ","}, period));
+  EXPECT_EQ(std::vector<std::string>(cells[0].begin() + 2, cells[0].begin() + 8),
+            (std::vector<std::string>{"Игр", "Матчей", "Побед", "Доля побед", "Мастерство", "Убийств"}))
+      << "one set of match columns, after the games";
+  EXPECT_EQ(cells[0].back(), "Период");
+  std::map<std::string, std::vector<std::string>> by_name;
+  for (std::size_t line = 1; line < cells.size(); ++line) {
+    EXPECT_EQ(cells[line].size(), cells[0].size());
+    EXPECT_EQ(cells[line].back(), period);
+    by_name[cells[line][1]] = std::vector<std::string>(cells[line].begin() + 2, cells[line].begin() + 7);
+  }
+  return by_name;
+}
+
+std::string Skill(const SkillRatings& ratings, std::uint32_t person) {
+  return FixedText(ShownSkill(RatingOf(ratings, person)), 2, ",");
+}
+
+TEST(PlayersCsv, HoldsTheWindowsMatchesWinsShareAndSkillOfThePeriod) {
   std::unique_ptr<WindowState> state = NewWindowState();
   FillTable(state->Table);
   const auto snapshot = SnapshotMatches(ClubJournal());
   const MatchesBySlot by_slot = GroupMatchesBySlot(state->Table, snapshot->Journal);
-  const PeriodSpan all = ResolvePeriod(PlayersPeriod::AllTime, by_slot, DaysFromCivil(2026, 12, 8));
-  const std::vector<MatchFigures> figures = MatchFiguresBySlot(state->Table, *snapshot, all);
+  const DayNumber today = DaysFromCivil(2026, 12, 8);
+  const PeriodSpan all = ResolvePeriod(PlayersPeriod::AllTime, by_slot, today);
 
-  const std::vector<std::vector<std::string>> cells =
-      CsvCells(BuildPlayersCsv(BuildPlayerRows(state->Table, by_slot, all), {";", ","}, "За всё время", figures));
-  ASSERT_EQ(cells.size(), 5u);
-  const std::size_t matches_column = kPlayersColumns.size() + 1;
-  EXPECT_EQ(std::vector<std::string>(cells[0].begin() + static_cast<std::ptrdiff_t>(matches_column), cells[0].end()),
-            (std::vector<std::string>{"Матчей", "Побед", "Мастерство", "Период"}));
   // Ann: both matches won (the second shared); Bob second then shared first;
-  // Cid second, then alone; Dan no match, no rating.
+  // Cid second, then alone (a win); Dan's only game is an older line's: no
+  // match, no share, no rating. Games are the statistics file's 3 each.
   const std::vector<SkillRatings> engine = EngineRatings();
-  const std::map<std::string, std::vector<std::string>> expected = {
-      {"Ann", {"2", "2", FixedText(ShownSkill(RatingOf(engine[2], 0)), 2, ",")}},
-      {"Bob", {"2", "1", FixedText(ShownSkill(RatingOf(engine[2], 1)), 2, ",")}},
-      {"Cid", {"2", "1", FixedText(ShownSkill(RatingOf(engine[2], 2)), 2, ",")}},
-      {"Dan", {"0", "0", ""}},
+  const std::map<std::string, std::vector<std::string>> all_time = {
+      {"Ann", {"3", "2", "2", "100,00", Skill(engine[2], 0)}},
+      {"Bob", {"3", "2", "1", "50,00", Skill(engine[2], 1)}},
+      {"Cid", {"3", "2", "1", "50,00", Skill(engine[2], 2)}},
+      {"Dan", {"3", "0", "0", "", ""}},
   };
-  for (std::size_t line = 1; line < cells.size(); ++line) {
-    const std::string& name = cells[line][1];
-    SCOPED_TRACE(name);
-    EXPECT_EQ(std::vector<std::string>(cells[line].begin() + static_cast<std::ptrdiff_t>(matches_column),
-                                       cells[line].end() - 1),
-              expected.at(name));
-  }
+  const std::vector<PlayerRow> rows = BuildPlayerRows(state->Table, by_slot, all, snapshot.get());
+  EXPECT_EQ(MatchCells(rows, "За всё время"), all_time);
   EXPECT_GT(ShownSkill(RatingOf(engine[2], 0)), ShownSkill(RatingOf(engine[2], 1)));
+  // The same figures as the window's table.
+  PlayersWindowModel window;
+  window.Refresh(state->Table, snapshot, today);
+  for (const PlayerRow& row : window.Rows())
+    for (PlayersColumn column : {PlayersColumn::Matches, PlayersColumn::Wins, PlayersColumn::WinShare, PlayersColumn::Skill})
+      EXPECT_EQ(PlayerCellText(row, column, ","),
+                all_time.at(row.Name)[static_cast<std::size_t>(column) - static_cast<std::size_t>(PlayersColumn::Games)])
+          << row.Name;
 
-  // This week (from Monday 2026-12-07): Cid's lone match only; the rating is
-  // still the one after every match.
-  const PeriodSpan week = ResolvePeriod(PlayersPeriod::ThisWeek, by_slot, DaysFromCivil(2026, 12, 8));
-  const std::vector<MatchFigures> week_figures = MatchFiguresBySlot(state->Table, *snapshot, week);
-  EXPECT_EQ(week_figures[3].Matches, 1);
-  EXPECT_EQ(week_figures[3].Wins, 1);
-  EXPECT_EQ(week_figures[3].Skill, figures[3].Skill);
-  EXPECT_EQ(week_figures[1].Matches, 0);
+  // This week (from Monday 2026-12-07): Cid's lone match only, his rating
+  // after it; the others played no game in the week.
+  const PeriodSpan week = ResolvePeriod(PlayersPeriod::ThisWeek, by_slot, today);
+  const std::map<std::string, std::vector<std::string>> week_cells = {{"Cid", {"1", "1", "1", "100,00", Skill(engine[2], 2)}}};
+  EXPECT_EQ(MatchCells(BuildPlayerRows(state->Table, by_slot, week, snapshot.get()), PeriodText(week)), week_cells);
+
+  // Without the journal's matches (a table alone) the columns stay empty.
+  EXPECT_EQ(MatchCells(BuildPlayerRows(state->Table, by_slot, all), "За всё время").at("Ann"),
+            (std::vector<std::string>{"3", "0", "0", "", ""}));
 }
 
-TEST(PlayersCsv, ANameJoinedToAnotherCountsAsThatPerson) {
+TEST(PlayersCsv, ANameJoinedToAnotherCountsAsThatPersonOncePerMatch) {
   std::unique_ptr<WindowState> state = NewWindowState();
   FillTable(state->Table);
   JournalHistory history{ClubJournal(), {}};
   history.People.PersonOfName["Cid"] = "Bob";  // the organiser joined Cid to Bob
   const auto snapshot = SnapshotMatches(std::move(history));
   const MatchesBySlot by_slot = GroupMatchesBySlot(state->Table, snapshot->Journal);
-  const std::vector<MatchFigures> figures = MatchFiguresBySlot(
-      state->Table, *snapshot, ResolvePeriod(PlayersPeriod::AllTime, by_slot, DaysFromCivil(2026, 12, 8)));
-  // Bob: the first match (second place, with his other name beside him), the
-  // second (won), the lone one (won); his other name's slot has none.
-  EXPECT_EQ(figures[2].Matches, 3);
-  EXPECT_EQ(figures[2].Wins, 2);
-  EXPECT_TRUE(figures[2].Skill);
-  EXPECT_EQ(figures[3].Matches, 0);
-  EXPECT_FALSE(figures[3].Skill);
-  const std::vector<std::vector<std::string>> cells = CsvCells(BuildMatchesCsv(*snapshot, {";", ","}));
-  ASSERT_EQ(cells.size(), 7u);
-  EXPECT_EQ(cells[3][3], "Bob") << "the person's shown name";
-  EXPECT_EQ(cells[6][3], "Bob");
+  const std::vector<PlayerRow> rows = BuildPlayerRows(
+      state->Table, by_slot, ResolvePeriod(PlayersPeriod::AllTime, by_slot, DaysFromCivil(2026, 12, 8)), snapshot.get());
+  // Bob: the first match once, though both his names played it (second
+  // place), the second (won), the lone one under his other name (won): 3
+  // matches, 2 wins. Both names' rows show the person, as the window does.
+  const std::map<std::string, std::vector<std::string>> cells = MatchCells(rows, "За всё время");
+  EXPECT_EQ(std::vector<std::string>(cells.at("Bob").begin() + 1, cells.at("Bob").end() - 1),
+            (std::vector<std::string>{"3", "2", "66,67"}));
+  EXPECT_FALSE(cells.at("Bob").back().empty());
+  EXPECT_EQ(cells.at("Cid"), cells.at("Bob"));
+  EXPECT_EQ(std::vector<std::string>(cells.at("Ann").begin() + 1, cells.at("Ann").end() - 1),
+            (std::vector<std::string>{"2", "2", "100,00"}));
+
+  const std::vector<std::vector<std::string>> matches = CsvCells(BuildMatchesCsv(*snapshot, {";", ","}));
+  ASSERT_EQ(matches.size(), 7u);
+  EXPECT_EQ(matches[3][3], "Bob") << "the person's shown name";
+  EXPECT_EQ(matches[6][3], "Bob");
 }
 
-TEST(HtmlReport, ShowsMatchesWinsTheRatingAndEachPlayersLastMatchesWithPlaceAndMap) {
+TEST(HtmlReport, ShowsMatchesWinsTheRatingOnceAndEachPlayersLastMatchesWithPlaceAndMap) {
   std::unique_ptr<WindowState> state = NewWindowState();
   FillTable(state->Table);
   const auto snapshot = SnapshotMatches(ClubJournal());
   const std::string html = BuildHtmlReport(state->Table, *snapshot, ",", "2026-12-08 21:05:00");
-  for (const MatchColumnInfo& column : kMatchColumns)
-    EXPECT_NE(html.find("\">" + std::string(column.Caption) + "</th>"), std::string::npos) << column.Caption;
-  const std::string ann_skill = FixedText(ShownSkill(RatingOf(EngineRatings()[2], 0)), 2, ",");
-  // Beside the name.
-  EXPECT_NE(html.find("<a href=\"#p1\">Ann</a></td><td class=\"n\">2</td><td class=\"n\">2</td><td class=\"n\">" +
-                      ann_skill + "</td>"),
+  for (PlayersColumn column : {PlayersColumn::Matches, PlayersColumn::Wins, PlayersColumn::WinShare, PlayersColumn::Skill}) {
+    const std::string header = "\">" + std::string(kPlayersColumns[static_cast<std::size_t>(column)].Caption) + "</th>";
+    const std::size_t at = html.find(header);
+    EXPECT_NE(at, std::string::npos) << header;
+    EXPECT_EQ(html.find(header, at + 1), std::string::npos) << header << " twice";
+  }
+  const std::string ann_skill = Skill(EngineRatings()[2], 0);
+  // After the name and the games.
+  EXPECT_NE(html.find("<a href=\"#p1\">Ann</a></td><td class=\"n\">3</td><td class=\"n\">2</td><td class=\"n\">2</td>"
+                      "<td class=\"n\">100,00</td><td class=\"n\">" + ann_skill + "</td>"),
             std::string::npos);
-  EXPECT_NE(html.find("<a href=\"#p4\">Dan</a></td><td class=\"n\">0</td><td class=\"n\">0</td><td class=\"n\"></td>"),
+  EXPECT_NE(html.find("<a href=\"#p4\">Dan</a></td><td class=\"n\">3</td><td class=\"n\">0</td><td class=\"n\">0</td>"
+                      "<td class=\"n\"></td><td class=\"n\"></td>"),
             std::string::npos)
       << "Dan: no match, no rating";
-  EXPECT_NE(html.find(">Игрок</th><th title=\"" + std::string(kMatchColumns[0].Tooltip) + "\">Матчей</th>"),
+  EXPECT_NE(html.find(">Игр</th><th title=\"" + std::string(kPlayersColumns[2].Tooltip) + "\">Матчей</th>"),
             std::string::npos);
+  EXPECT_NE(html.find("<dt>Мастерство</dt>"), std::string::npos) << "the legend explains the rating";
 
   // Ann's section: her last matches newest first, with place and map; the
   // older line is no match of hers. Her most frags came in that older line:
@@ -313,6 +343,18 @@ TEST(ExportMatches, TheCommandLineWritesEveryJournaledMatch) {
   EXPECT_EQ(head(cells[1]), (std::vector<std::string>{kS1, "1", "krmdm6", "Bob", "1", "2", "5"}));
   EXPECT_EQ(head(cells[2]), (std::vector<std::string>{kS1, "1", "krmdm6", "Ann", "2", "2", "2"}));
   EXPECT_EQ(head(cells[3]), (std::vector<std::string>{kS1, "2", "krmdm6", "Ann", "1", "1", "1"}));
+
+  // The table from the same folder: Ann second then alone (a win), Bob first.
+  const std::string table = (dir.path() / "table.csv").string();
+  const auto table_exit = RunWithoutWindow({"--export-csv", table}, dir.str(), {";", ","});
+  ASSERT_TRUE(table_exit);
+  EXPECT_EQ(table_exit->ExitCode, kExportWritten) << table_exit->Err;
+  std::map<std::string, std::vector<std::string>> rows;
+  for (const std::vector<std::string>& row : CsvCells(ReadFile(dir.path() / "table.csv")))
+    rows[row[1]] = std::vector<std::string>(row.begin() + 2, row.begin() + 6);
+  EXPECT_EQ(rows["Игрок"], (std::vector<std::string>{"Игр", "Матчей", "Побед", "Доля побед"}));
+  EXPECT_EQ(rows["Ann"], (std::vector<std::string>{"2", "2", "1", "50,00"}));
+  EXPECT_EQ(rows["Bob"], (std::vector<std::string>{"1", "1", "1", "100,00"}));
 }
 
 TEST(UndoQuestion, NamesTheMatchesAndGamesTheImportBrought) {

@@ -65,12 +65,12 @@ ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const MatchS
     contents = BuildMatchesCsv(matches, format);
     what = "Матчи сохранены: " + platform::AbsolutePath(target) + " (" + JournalCounts(matches) + ").\n";
   } else {
-    std::vector<PlayerRow> rows = BuildPlayerRows(table, by_slot, span);
+    std::vector<PlayerRow> rows = BuildPlayerRows(table, by_slot, span, &matches);
     const std::size_t players = rows.size();
     if (kind == ExportKind::Html)
       contents = BuildHtmlReport(table, matches, format.DecimalSeparator, platform::LocalDateTime(), period, today);
     else
-      contents = BuildPlayersCsv(std::move(rows), format, PeriodText(span), MatchFiguresBySlot(table, matches, span));
+      contents = BuildPlayersCsv(std::move(rows), format, PeriodText(span));
     what = std::string(kind == ExportKind::Html ? "Отчёт сохранён: " : "Таблица сохранена: ") +
            platform::AbsolutePath(target) + " (" + (period == PlayersPeriod::AllTime ? "" : PeriodText(span) + "; ") +
            "игроков: " + NumberText(static_cast<long long>(players)) + ", " + JournalCounts(matches) + ").\n";

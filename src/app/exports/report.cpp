@@ -145,13 +145,13 @@ const PlayersColumnInfo& ColumnInfo(PlayersColumn column) {
 }
 
 // The columns the legend under the table explains.
-constexpr PlayersColumn kLegendColumns[] = {PlayersColumn::FragRating, PlayersColumn::DamageRating,
-                                            PlayersColumn::AccuracyRating, PlayersColumn::Accuracy};
-
-const MatchFigures& FiguresOf(const std::vector<MatchFigures>& figures, int slot) {
-  static const MatchFigures kNone;
-  return slot >= 0 && static_cast<std::size_t>(slot) < figures.size() ? figures[static_cast<std::size_t>(slot)] : kNone;
-}
+constexpr PlayersColumn kLegendColumns[] = {PlayersColumn::Skill, PlayersColumn::FragRating,
+                                            PlayersColumn::DamageRating, PlayersColumn::AccuracyRating,
+                                            PlayersColumn::Accuracy};
+// Under the legend: what the match columns leave out.
+constexpr std::string_view kOlderGamesNote =
+    "Игры, записанные в журнал до того, как программа стала различать матчи, входят в игры, фраги и "
+    "рейтинги, но не в матчи, победы и мастерство.";
 
 }  // namespace
 
@@ -194,55 +194,6 @@ void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPag
   out += "</div></section>\n";
 }
 
-const std::array<MatchColumnInfo, kMatchColumnCount> kMatchColumns{{
-    {"Матчей", "Сыгранных матчей: журнал знает каждый матч со всеми его игроками"},
-    {"Побед", "Первых мест в матчах: места по фрагам, у равных одно место"},
-    {"Мастерство",
-     "Рейтинг по всем матчам журнала в порядке игры (модель Weng–Lin): mu − 3·sigma, оценка силы с запасом на "
-     "неуверенность; растёт, когда игрок обходит сильных соперников"},
-}};
-
-std::string MatchFigureText(const MatchFigures& figures, std::size_t column, const std::string& decimal_separator) {
-  switch (column) {
-    case 0: return NumberText(figures.Matches);
-    case 1: return NumberText(figures.Wins);
-    default: return figures.Skill ? FixedText(*figures.Skill, 2, decimal_separator) : std::string();
-  }
-}
-
-namespace {
-
-// The person a name of the table or the journal counts as (its own, or the
-// one the organiser joined it to); false for a name of no match.
-bool PersonOfName(const MatchSnapshot& matches, const std::string& name, std::uint32_t& person) {
-  return matches.People.Find(matches.Who.PersonOf(name), person) && person < matches.Book.ByPerson.size();
-}
-
-}  // namespace
-
-std::vector<MatchFigures> MatchFiguresBySlot(const PlayerTable& table, const MatchSnapshot& matches,
-                                             const PeriodSpan& span) {
-  std::vector<MatchFigures> figures(static_cast<std::size_t>(table.PlayerCount) + 1);
-  std::vector<bool> taken(matches.Book.ByPerson.size());
-  for (int slot = 1; slot <= table.PlayerCount; ++slot) {
-    std::uint32_t person = 0;
-    if (!PersonOfName(matches, table.PlayerName[slot], person) || taken[person]) continue;
-    taken[person] = true;
-    const std::vector<PersonGame>& games = matches.Book.ByPerson[person];
-    if (games.empty()) continue;
-    std::vector<PersonGame> in_span;
-    in_span.reserve(games.size());
-    for (const PersonGame& game : games)
-      if (span.Holds(*matches.Book.GameOf(game).Block)) in_span.push_back(game);
-    const MatchTally tally = TallyGames(matches.Book, in_span);
-    MatchFigures& slot_figures = figures[static_cast<std::size_t>(slot)];
-    slot_figures.Matches = tally.Matches;
-    slot_figures.Wins = tally.Wins;
-    slot_figures.Skill = ShownSkill(RatingOf(matches.Ratings, person));
-  }
-  return figures;
-}
-
 std::vector<GameInMatch> LastGames(const MatchSnapshot& matches, std::string_view name, const PeriodSpan& span,
                                    std::size_t count) {
   std::vector<GameInMatch> last;
@@ -274,10 +225,9 @@ std::string BuildHtmlReport(const PlayerTable& table, const MatchSnapshot& snaps
   const bool all_time = period == PlayersPeriod::AllTime;
   const MatchesBySlot period_matches = all_time ? MatchesBySlot() : MatchesIn(all_matches, span);
   const MatchesBySlot& matches = all_time ? all_matches : period_matches;
-  std::vector<PlayerRow> rows = BuildPlayerRows(table, all_matches, span);
+  std::vector<PlayerRow> rows = BuildPlayerRows(table, all_matches, span, &snapshot);
   SortPlayerRows(rows, kDefaultSortColumn, true);
   const std::vector<int> places = PlayerPlaces(rows, kDefaultSortColumn);
-  const std::vector<MatchFigures> figures = MatchFiguresBySlot(table, snapshot, span);
 
   std::string out;
   // About what a player's section and a match's points take: the page is
@@ -303,19 +253,15 @@ std::string BuildHtmlReport(const PlayerTable& table, const MatchSnapshot& snaps
   out += "\">";
   AppendEscapedXml(out, PlacesCaption());
   out += "</th>";
-  // The match columns read best beside the name: on a narrow screen they
-  // stay in sight while the table scrolls sideways.
-  const auto header = [&out](std::string_view caption, std::string_view tooltip) {
-    out += "<th title=\"";
-    AppendEscapedXml(out, tooltip);
-    out += "\">";
-    AppendEscapedXml(out, caption);
-    out += "</th>";
-  };
+  // The window's columns in its order: the matches, wins and skill come
+  // right after the name and the games, in sight while a narrow screen
+  // scrolls the table sideways.
   for (const PlayersColumnInfo& column : kPlayersColumns) {
-    header(column.Caption, column.Tooltip);
-    if (column.Column == PlayersColumn::Name)
-      for (const MatchColumnInfo& match_column : kMatchColumns) header(match_column.Caption, match_column.Tooltip);
+    out += "<th title=\"";
+    AppendEscapedXml(out, column.Tooltip);
+    out += "\">";
+    AppendEscapedXml(out, column.Caption);
+    out += "</th>";
   }
   out += "</tr></thead><tbody>\n";
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -330,11 +276,6 @@ std::string BuildHtmlReport(const PlayerTable& table, const MatchSnapshot& snaps
         out += "\">";
         AppendBreakableName(out, row.Name);
         out += "</a></td>";
-        for (std::size_t c = 0; c < kMatchColumnCount; ++c) {
-          out += "<td class=\"n\">";
-          AppendEscapedXml(out, MatchFigureText(FiguresOf(figures, row.Slot), c, decimal_separator));
-          out += "</td>";
-        }
         continue;
       }
       out += column.Align == CellAlign::Right ? "<td class=\"n\">" : "<td class=\"t\">";
@@ -351,13 +292,9 @@ std::string BuildHtmlReport(const PlayerTable& table, const MatchSnapshot& snaps
     AppendEscapedXml(out, ColumnInfo(column).Tooltip);
     out += "</dd>";
   }
-  out += "<dt>";
-  AppendEscapedXml(out, kMatchColumns[2].Caption);
-  out += "</dt><dd>";
-  AppendEscapedXml(out, kMatchColumns[2].Tooltip);
-  out += ". Матчи журнала, записанные до того, как программа стала различать матчи, в местах, победах и "
-         "мастерстве не участвуют.</dd>";
-  out += "</dl>\n";
+  out += "</dl>\n<p>";
+  AppendEscapedXml(out, kOlderGamesNote);
+  out += "</p>\n";
   for (std::size_t i = 0; i < rows.size(); ++i)
     AppendPlayerSection(out, rows[i],
                         BuildPlayerPage(rows[i].Name, matches[static_cast<std::size_t>(rows[i].Slot - 1)],
@@ -395,18 +332,13 @@ std::string FormulaSafe(std::string text) {
 
 }  // namespace
 
-std::string BuildPlayersCsv(std::vector<PlayerRow> rows, const CsvFormat& format, const std::string& period,
-                            const std::vector<MatchFigures>& figures) {
+std::string BuildPlayersCsv(std::vector<PlayerRow> rows, const CsvFormat& format, const std::string& period) {
   SortPlayerRows(rows, kDefaultSortColumn, true);
   const std::vector<int> places = PlayerPlaces(rows, kDefaultSortColumn);
   std::string out = "\xEF\xBB\xBF";
   out.reserve(rows.size() * (140 + period.size()) + 256);
   AppendCsvField(out, PlacesCaption(), format);
   for (const PlayersColumnInfo& column : kPlayersColumns) {
-    out += format.ListSeparator;
-    AppendCsvField(out, std::string(column.Caption), format);
-  }
-  for (const MatchColumnInfo& column : kMatchColumns) {
     out += format.ListSeparator;
     AppendCsvField(out, std::string(column.Caption), format);
   }
@@ -420,10 +352,6 @@ std::string BuildPlayersCsv(std::vector<PlayerRow> rows, const CsvFormat& format
       if (column.Column == PlayersColumn::Name) text = FormulaSafe(std::move(text));
       out += format.ListSeparator;
       AppendCsvField(out, text, format);
-    }
-    for (std::size_t c = 0; c < kMatchColumnCount; ++c) {
-      out += format.ListSeparator;
-      AppendCsvField(out, MatchFigureText(FiguresOf(figures, rows[i].Slot), c, format.DecimalSeparator), format);
     }
     out += format.ListSeparator;
     AppendCsvField(out, period, format);

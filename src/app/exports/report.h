@@ -4,8 +4,6 @@
 // page (inline style and SVG, no script, nothing fetched from elsewhere) and
 // a CSV table for spreadsheets.
 
-#include <array>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,32 +24,6 @@ std::string TextForFile(std::string_view bytes);
 std::string PlacesCaption();
 std::string PlacesTooltip();
 
-// What the journal's matches say of a player in a period: the period's
-// matches and wins (first places, shared ones included), and the skill
-// rating ("Мастерство", mu - 3 sigma) after every match of the journal, none
-// for a player without a match. Blocks of older journal lines have no match
-// and count in none of these.
-struct MatchFigures {
-  std::int64_t Matches = 0, Wins = 0;
-  std::optional<double> Skill;
-};
-// The figures of every slot of `table` (index slot): a name counts as the
-// person the organiser joined it to, and a person's figures go to the first
-// slot with one of its names (the others have none).
-std::vector<MatchFigures> MatchFiguresBySlot(const PlayerTable& table, const MatchSnapshot& matches,
-                                             const PeriodSpan& span);
-
-// The columns the report adds after the name and the CSV after the table's
-// columns: "Матчей", "Побед", "Мастерство".
-struct MatchColumnInfo {
-  std::string_view Caption;  // UTF-8
-  std::string_view Tooltip;  // UTF-8
-};
-inline constexpr std::size_t kMatchColumnCount = 3;
-extern const std::array<MatchColumnInfo, kMatchColumnCount> kMatchColumns;
-// A cell of those columns: counts whole, the rating with two decimals.
-std::string MatchFigureText(const MatchFigures& figures, std::size_t column, const std::string& decimal_separator);
-
 // One of a player's games as the report lists the last ones: the match and
 // the player's game in it.
 struct GameInMatch {
@@ -66,9 +38,10 @@ std::vector<GameInMatch> LastGames(const MatchSnapshot& matches, std::string_vie
 
 // The HTML report of a period (`today` the last day of a period of days):
 // which period and when (`generated`, UTF-8), the players with a game in
-// it ranked, with their places and a legend of the ratings, then one
-// section per player in that order with the charts and records of the
-// period's matches.
+// it ranked, with their places, the Players window's columns (the period's
+// matches, wins, share of wins and skill from `matches`, as the window
+// shows them) and a legend of the ratings, then one section per player in
+// that order with the charts, records and last matches of the period.
 std::string BuildHtmlReport(const PlayerTable& table, const MatchSnapshot& matches,
                             const std::string& decimal_separator, const std::string& generated,
                             PlayersPeriod period = PlayersPeriod::AllTime, DayNumber today = 0);
@@ -99,11 +72,11 @@ std::string ListSeparatorFor(const std::string& decimal_separator);
 // break is quoted (quotes doubled); a name that a spreadsheet would take for
 // a formula (= + - @, a tab or CR first) gets a leading apostrophe and stays
 // text.
-// The match columns (kMatchColumns) follow the table's, from `figures` by
-// slot (MatchFiguresBySlot; a slot beyond them has no match).
+// The match columns ("Матчей", "Побед", "Доля побед", "Мастерство") are the
+// rows' own: built with the journal's matches they hold the window's
+// figures, without them they stay 0 and empty.
 std::string BuildPlayersCsv(std::vector<PlayerRow> rows, const CsvFormat& format,
-                            const std::string& period = std::string(PeriodCaption(PlayersPeriod::AllTime)),
-                            const std::vector<MatchFigures>& figures = {});
+                            const std::string& period = std::string(PeriodCaption(PlayersPeriod::AllTime)));
 
 // The journal's matches for a spreadsheet: the same byte-order mark,
 // separators, quoting and formula guard as the table, one line per player
