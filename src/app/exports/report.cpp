@@ -292,7 +292,7 @@ std::string BuildHtmlReport(const PlayerTable& table, const MatchSnapshot& snaps
     AppendEscapedXml(out, ColumnInfo(column).Tooltip);
     out += "</dd>";
   }
-  out += "</dl>\n<p>";
+  out += "</dl>\n<p class=\"legend\">";
   AppendEscapedXml(out, kOlderGamesNote);
   out += "</p>\n";
   for (std::size_t i = 0; i < rows.size(); ++i)
