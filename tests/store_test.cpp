@@ -4,6 +4,7 @@
 // (fuzz/history.h) add kills at every write.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -12,9 +13,11 @@
 #include "app/text/messages.h"
 #include "files/journal.h"
 #include "files/paths.h"
+#include "files/stats_file.h"
 #include "files/store.h"
 #include "import/log_import.h"
 #include "memory_file_system.h"
+#include "recording_sink.h"
 #include "test_support.h"
 
 namespace fragtally {
@@ -51,6 +54,8 @@ class Store : public ::testing::Test {
   // what an earlier press could not save).
   Result Import() {
     commit_ = CommitOutcome{};
+    check_ = CheckBeforeImport(*state_);
+    if (check_.Refused != ImportCheck::Problem::None) return Result::Failed;
     ImportOutcome outcome;
     try {
       outcome = ImportWithoutCommit();
@@ -87,6 +92,7 @@ class Store : public ::testing::Test {
   std::unique_ptr<FileState> state_;
   OpenOutcome opened_;
   CommitOutcome commit_;
+  ImportCheck check_;
   ImportToUndo undo_;
 };
 
@@ -598,6 +604,309 @@ TEST_F(Keys, BlocksWithoutAKeyAreLeftToTheRememberedLine) {
   ASSERT_TRUE(ParseCommit(line, older)) << line;
   EXPECT_EQ(older.Skipped, 0);
   EXPECT_EQ(older.Marker, kS1);
+}
+
+// A journal that is there but cannot be read at start-up (held without
+// sharing, not allowed) is no empty journal: no undo, and no commit until it
+// can be read, so that no import number is used twice and no earlier
+// import's matches are lost.
+TEST_F(Store, AJournalThatCannotBeReadAtStartUpIsNoEmptyJournal) {
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  ASSERT_EQ(Import(), Result::Completed);
+  const std::string files = Files();
+  files_.Hold(kJournalPath, false, false);
+  Start();
+  EXPECT_FALSE(opened_.JournalRead);
+  EXPECT_EQ(opened_.JournalFailure.Path, kJournalPath);
+  EXPECT_EQ(opened_.JournalFailure.Fault, platform::FileFault::InUse);
+  EXPECT_FALSE(CanUndoImport(*state_));
+  const std::string told = JournalUnreadableText(opened_.JournalFailure);
+  EXPECT_NE(told.find("отменить импорт нельзя"), std::string::npos) << told;
+
+  // Still unread at the import: nothing is imported, nothing written.
+  Play({"Bob"});
+  EXPECT_EQ(Import(), Result::Failed);
+  EXPECT_EQ(check_.Refused, ImportCheck::Problem::JournalUnreadable);
+  EXPECT_EQ(check_.Failure.Path, kJournalPath);
+  EXPECT_EQ(Files(), files);
+  EXPECT_EQ(Games("Bob"), 0);
+  CommitStore(*state_);  // closing
+  EXPECT_EQ(Files(), files);
+  files_.Release(kJournalPath);
+
+  // Readable again: the next number, every earlier import still in effect.
+  EXPECT_EQ(Import(), Result::Completed);
+  ASSERT_TRUE(commit_.Saved());
+  const JournalTail tail = ReadJournalTail(kJournalPath);
+  EXPECT_EQ(tail.Last->Import, 2);
+  EXPECT_EQ(tail.Last->InEffectBefore, 1);
+  EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 2u);
+  EXPECT_EQ(Read(kJournalPath).find("M\t1\t", 10), std::string::npos) << "number 1 used once";
+  Start();
+  EXPECT_TRUE(CanUndoImport(*state_));
+  Undo(true);
+  EXPECT_EQ(Games("Ann"), 1) << "the undo takes back Bob's import alone";
+  EXPECT_EQ(Games("Bob"), 0);
+}
+
+// Undo checks the journal's lines against the statistics file the import
+// found (its digest in the C line): lines deleted, changed or pasted twice
+// by hand refuse the undo, which says why and changes nothing.
+TEST_F(Store, AnUndoThatWouldNotGiveBackTheFileItsImportFoundIsRefused) {
+  const std::vector<std::pair<std::string, std::function<std::string(const std::string&)>>> edits = {
+      {"an M line deleted",  // of a player the import did not add
+       [](const std::string& journal) {
+         const std::size_t line = journal.rfind("M\t2\t");
+         return std::string(journal).erase(line, journal.find('\n', line) + 1 - line);
+       }},
+      {"its numbers changed",
+       [](const std::string& journal) {  // Ann's first counter
+         const std::size_t number = journal.find("\tAnn\t", journal.find("M\t2\t")) + 5;
+         return journal.substr(0, number) + "99" + journal.substr(journal.find('\t', number));
+       }},
+      {"the file pasted twice", [](const std::string& journal) { return journal + journal; }},
+  };
+  for (const auto& [what, edit] : edits) {
+    SCOPED_TRACE(what);
+    files_.Clear();
+    Play(kS1);
+    Play({"Ann"});
+    Start();
+    ASSERT_EQ(Import(), Result::Completed);
+    Play({"Bob", "Ann"});
+    ASSERT_EQ(Import(), Result::Completed);
+    files_.Write(kJournalPath, edit(Read(kJournalPath)));
+    const std::string files = Files();
+    Start();
+    ASSERT_TRUE(CanUndoImport(*state_));
+    const std::string table = FormatStatsFile(*state_);
+    const ImportToUndo undo = ReadImportToUndo(*state_);
+    EXPECT_EQ(undo.Refused, ImportToUndo::Problem::ResultDiffers);
+    EXPECT_EQ(FormatStatsFile(*state_), table) << "the table as it was";
+    const std::string text = UndoRefusedText(undo);
+    EXPECT_NE(text.find("Отмена не вернула бы файл статистики"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\n" + kJournalPath + "\r\n"), std::string::npos) << text;
+    // Called all the same, the undo refuses too.
+    const UndoOutcome outcome = UndoImport(*state_, undo);
+    EXPECT_FALSE(outcome.Undone);
+    EXPECT_EQ(outcome.Failed, UndoOutcome::Problem::TableDisagrees);
+    EXPECT_EQ(FormatStatsFile(*state_), table);
+    EXPECT_EQ(Files(), files);
+  }
+}
+
+// A statistics file edited by hand (Notepad's byte-order mark, a number
+// changed) keeps the history: the next import's C line finds the imports in
+// effect, and only undo past the edit stops.
+TEST_F(Store, AStatisticsFileEditedByHandKeepsTheHistory) {
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  ASSERT_EQ(Import(), Result::Completed);
+  Play({"Bob"});
+  ASSERT_EQ(Import(), Result::Completed);
+  for (const bool number_changed : {false, true}) {
+    SCOPED_TRACE(number_changed ? "a byte-order mark and a number changed" : "a byte-order mark");
+    std::string edited = "\xEF\xBB\xBF" + Read(kStatsPath);
+    if (number_changed) {  // Ann's damage given
+      const std::size_t number = edited.find("console: Dmggiven: ") + 19;
+      edited.replace(number, edited.find("\r\n", number) - number, "777");
+    }
+    files_.Write(kStatsPath, edited);
+    Start();
+    EXPECT_FALSE(CanUndoImport(*state_)) << "not before an import after the edit";
+    Play({"Cid"});
+    ASSERT_EQ(Import(), Result::Completed);
+    const JournalTail tail = ReadJournalTail(kJournalPath);
+    EXPECT_EQ(tail.Last->InEffectBefore, tail.Last->Import - 1);
+    std::set<std::string> names;
+    for (const JournalMatch& m : ReadJournalMatches(kJournalPath)) names.insert(m.Name);
+    EXPECT_EQ(names, (std::set<std::string>{"Ann", "Bob", "Cid"}));
+
+    // The import after the edit is undone back to the edited file, byte for byte.
+    ASSERT_TRUE(CanUndoImport(*state_));
+    EXPECT_TRUE(Undo(true).Undone);
+    EXPECT_EQ(Read(kStatsPath), edited);
+    // The one before: given back only when the edit changed no number.
+    ASSERT_TRUE(CanUndoImport(*state_));
+    const ImportToUndo undo = ReadImportToUndo(*state_);
+    EXPECT_EQ(undo.Refused, number_changed ? ImportToUndo::Problem::ResultDiffers : ImportToUndo::Problem::None);
+    if (!number_changed) {
+      ASSERT_TRUE(UndoImport(*state_, undo).Undone);
+      EXPECT_EQ(Games("Bob"), 0);
+      Start();
+      ASSERT_EQ(Import(), Result::Completed);  // Bob and Cid again, once each
+      EXPECT_EQ(Games("Bob"), 1);
+      EXPECT_EQ(Games("Cid"), 1);
+    }
+  }
+}
+
+// A settings file that is there but cannot be read at start-up, with no
+// journal: not a first start (that would count the whole log again). No
+// import until it can be read, or until the player chooses to start over.
+TEST_F(Store, ASettingsFileThatCannotBeReadStopsImportsUntilReadOrStartedOver) {
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  ASSERT_EQ(Import(), Result::Completed);
+  files_.Remove(kJournalPath);  // from before the journal
+  const std::string files = Files();
+  files_.Hold(kSettingsPath, false, false);
+  Start();
+  EXPECT_FALSE(opened_.SettingsRead);
+  EXPECT_EQ(opened_.SettingsFailure.Path, kSettingsPath);
+  EXPECT_EQ(opened_.SettingsFailure.Fault, platform::FileFault::InUse);
+  Play({"Bob"});
+  EXPECT_EQ(Import(), Result::Failed);
+  EXPECT_EQ(check_.Refused, ImportCheck::Problem::SettingsUnreadable);
+  EXPECT_FALSE(check_.PlaceFromJournal);
+  EXPECT_EQ(Games("Bob"), 0);
+  CommitStore(*state_);  // closing
+  EXPECT_EQ(Files(), files);
+
+  // Readable again: the next import counts Bob alone.
+  files_.Release(kSettingsPath);
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(Games("Ann"), 1);
+  EXPECT_EQ(Games("Bob"), 1);
+
+  // The player chooses to start over through the handlers: asked first, a
+  // No imports nothing, a Yes imports from the place the journal knows or,
+  // without a journal, the whole log again, as the question says.
+  const std::string journal = Read(kJournalPath);
+  for (const bool with_journal : {true, false}) {
+    SCOPED_TRACE(with_journal ? "with a journal" : "without one");
+    files_.Release(kSettingsPath);
+    if (with_journal)
+      files_.Write(kJournalPath, journal);
+    else
+      files_.Remove(kJournalPath);
+    files_.Hold(kSettingsPath, false, false);
+    auto state = NewForm1State("game");
+    testing::RecordingSink sink;
+    Form_Load(*state, sink);
+    ASSERT_FALSE(sink.messages.empty());
+    EXPECT_EQ(sink.messages[0].title, kSettingsUnreadableTitle);
+    sink.messages.clear();
+    const std::string stats = Read(kStatsPath);
+    Command1_Click(*state, sink);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_TRUE(sink.messages[0].asked);
+    EXPECT_NE(sink.messages[0].text.find(with_journal ? "из журнала матчей" : "Начать заново?"), std::string::npos)
+        << sink.messages[0].text;
+    EXPECT_EQ(Read(kStatsPath), stats) << "No: nothing imported";
+    sink.answer = true;
+    files_.Release(kSettingsPath);
+    files_.Hold(kSettingsPath, false, true);  // still unreadable, but a new one can replace it
+    Command1_Click(*state, sink);
+    const int bob = FindPlayer(state->Table, "Bob");
+    EXPECT_EQ(state->Table.GamesPlayed[bob], with_journal ? 1 : 2) << "the whole log again only without the journal";
+  }
+  files_.Release(kSettingsPath);
+}
+
+// A file that was there at start-up and is gone at a save (the game folder
+// on a removed disk): nothing is written, everything stays in memory, and
+// the next save goes through once the files are back.
+TEST_F(Store, AFileThatWentAwayIsNeverMadeAgain) {
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  ASSERT_EQ(Import(), Result::Completed);
+  Start();
+  const std::map<std::string, std::string> kept = {
+      {kStatsPath, Read(kStatsPath)}, {kSettingsPath, Read(kSettingsPath)}, {kJournalPath, Read(kJournalPath)}};
+  for (const auto& [path, bytes] : kept) files_.Remove(path);
+  Play({"Bob"});
+  EXPECT_EQ(Import(), Result::Failed);
+  EXPECT_TRUE(commit_.Vanished);
+  EXPECT_EQ(commit_.Failed, StoreFile::Journal);
+  for (const auto& [path, bytes] : kept) EXPECT_FALSE(files_.Read(path)) << path << " made again";
+  EXPECT_FALSE(files_.Exists(InBasekrm("")));
+  EXPECT_EQ(Games("Bob"), 1) << "kept in memory";
+  const std::string text = FileVanishedText(commit_.Failure.Path, SaveMoment::Import);
+  EXPECT_NE(text.find("пропал"), std::string::npos);
+  EXPECT_NE(text.find(kJournalPath), std::string::npos);
+  // The statistics file alone gone: the same.
+  for (const auto& [path, bytes] : kept)
+    if (path != kStatsPath) files_.Write(path, bytes);
+  EXPECT_EQ(Import(), Result::Failed);
+  EXPECT_EQ(commit_.Failed, StoreFile::Stats);
+  EXPECT_TRUE(commit_.Vanished);
+  EXPECT_FALSE(files_.Read(kStatsPath));
+  // Back: saved, each match once.
+  files_.Write(kStatsPath, kept.at(kStatsPath));
+  EXPECT_EQ(Import(), Result::LogUnchanged);
+  EXPECT_TRUE(commit_.Saved());
+  Start();
+  EXPECT_EQ(Games("Ann"), 1);
+  EXPECT_EQ(Games("Bob"), 1);
+  EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 2u);
+}
+
+// A statistics file held at start-up is read again before the first import;
+// while it cannot be read, nothing is imported, so no save can write a file
+// without its totals.
+TEST_F(Store, AStatisticsFileHeldAtStartUpIsReadBeforeTheFirstImport) {
+  Play(kS1);
+  Play({"Ann"});
+  Start();
+  ASSERT_EQ(Import(), Result::Completed);
+  const std::string files = Files();
+  files_.Hold(kStatsPath, false, false);
+  Start();
+  EXPECT_EQ(opened_.Stats, OpenOutcome::StatsFile::Unreadable);
+  Play({"Bob"});
+  EXPECT_EQ(Import(), Result::Failed);
+  EXPECT_EQ(check_.Refused, ImportCheck::Problem::StatsUnreadable);
+  EXPECT_EQ(check_.Failure.Path, kStatsPath);
+  CommitStore(*state_);  // closing
+  EXPECT_EQ(Files(), files);
+  files_.Release(kStatsPath);
+  ASSERT_EQ(Import(), Result::Completed);
+  EXPECT_EQ(Games("Ann"), 1);
+  EXPECT_EQ(Games("Bob"), 1);
+  EXPECT_TRUE(commit_.Backup.empty()) << "read whole: nothing to keep aside";
+  EXPECT_EQ(ReadJournalTail(kJournalPath).Last->InEffectBefore, 1);
+  EXPECT_EQ(ReadJournalMatches(kJournalPath).size(), 2u);
+  EXPECT_TRUE(CanUndoImport(*state_));
+}
+
+// What a kill before a rename left is removed at start; an undo refused
+// because the statistics file changed on disk names the file it wrote
+// beside it, with no system error.
+TEST_F(Store, LeftoversGoAtStartAndARefusedUndoNamesItsConflictFile) {
+  const std::vector<std::string> leftovers = {InBasekrm("Stats.krm.new-123456"), InBasekrm("mSetup.ini.new-7")};
+  const std::vector<std::string> others = {InBasekrm("Stats.krm.new-12345x"), InBasekrm("Stats.krm.new-1234567"),
+                                           InBasekrm("Stats.krm.bak.new-1")};
+  for (const std::string& path : leftovers) files_.Write(path, "cut");
+  for (const std::string& path : others) files_.Write(path, "mine");
+  Start();
+  for (const std::string& path : leftovers) EXPECT_FALSE(files_.Read(path)) << path;
+  for (const std::string& path : others) EXPECT_TRUE(files_.Read(path)) << path;
+
+  Play(kS1);
+  Play({"Ann"});
+  ASSERT_EQ(Import(), Result::Completed);
+  Play({"Bob"});
+  ASSERT_EQ(Import(), Result::Completed);
+  const std::string theirs = testing::StatsFileOf({{.name = "Zed", .kills = 9, .games = 4}});
+  files_.Write(kStatsPath, theirs);
+  const UndoOutcome outcome = Undo(true);
+  EXPECT_FALSE(outcome.Undone);
+  EXPECT_EQ(outcome.Failed, UndoOutcome::Problem::StatsChanged);
+  ASSERT_NE(outcome.KeptBeside.find("Stats-conflict-"), std::string::npos);
+  EXPECT_EQ(Read(kStatsPath), theirs);
+  const std::string beside = Read(outcome.KeptBeside);
+  EXPECT_NE(beside.find("Ann"), std::string::npos);
+  EXPECT_EQ(beside.find("Bob"), std::string::npos) << "as the undo would have left it";
+  const std::string text = UndoFailedText(outcome);
+  EXPECT_EQ(text.find("ошибка системы"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n" + outcome.KeptBeside), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n" + kStatsPath + "\r\n"), std::string::npos) << text;
 }
 
 TEST_F(Store, TheAboutBoxNamesTheVersionAndTheThreeFiles) {

@@ -21,6 +21,19 @@ struct FileState : ReadingState {
   // often the log is imported while the game plays on.
   std::optional<std::int64_t> BlocksAfterMarker;
 
+  // The settings file was there at start-up (or a save made it): a save
+  // never makes a new one where it went away (a game folder on a removed
+  // disk).
+  bool SettingsOnDisk = false;
+  // The settings file is there but could not be read (held by another
+  // program, not allowed): it is never written over, and imports wait until
+  // it can be read or the player chooses to start over.
+  bool SettingsUnread = false;
+  // The statistics file is there but could not be opened at start-up: the
+  // load is tried again before an import, which waits for it, so that no
+  // save drops the totals it holds.
+  bool StatsUnread = false;
+
   // Folder that holds the program; the statistics and settings files live below it.
   std::string ProgramFolder;
 

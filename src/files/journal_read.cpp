@@ -142,10 +142,17 @@ class JournalReplay {
 
 // Reads every whole line; a last line without its line end (a crash
 // part-way through an append that no start-up has closed yet) is left out.
+// A journal that is there but cannot be opened raises when `strict`, and
+// reads as none otherwise.
 template <class Replay>
-void ReadJournal(const std::string& path, Replay& replay) {
+void ReadJournal(const std::string& path, Replay& replay, bool strict) {
   LineReader file;
-  if (!file.Open(path)) return;
+  platform::FileFailure failure;
+  if (!file.Open(path, &failure)) {
+    if (strict && failure.Fault != platform::FileFault::NotFound && failure.Fault != platform::FileFault::None)
+      RaiseFileError(ErrorKind::ReadFailed, failure);
+    return;
+  }
   const long long size = file.File().Size();
   if (size > 0) replay.Expect(static_cast<std::uint64_t>(size));
   char last = '\n';
@@ -160,8 +167,15 @@ void ReadJournal(const std::string& path, Replay& replay) {
 
 JournalTail ReadJournalTail(const std::string& path) {
   JournalTail tail;
-  std::unique_ptr<platform::InputFile> file = platform::Files().OpenForReading(path);
-  if (file == nullptr) return tail;
+  platform::FileFailure failure;
+  std::unique_ptr<platform::InputFile> file = platform::Files().OpenForReading(path, &failure);
+  if (file == nullptr) {
+    // Only a missing journal is none: one that is there but held or not
+    // allowed must not read as empty (its numbers would be used again).
+    if (failure.Fault != platform::FileFault::NotFound && failure.Fault != platform::FileFault::None)
+      RaiseFileError(ErrorKind::ReadFailed, failure);
+    return tail;
+  }
   tail.Exists = true;
   const long long size_now = file->Size();
   if (size_now <= 0) return tail;
@@ -216,13 +230,13 @@ JournalTail ReadJournalTail(const std::string& path) {
 
 std::vector<JournalImport> ReadJournalImports(const std::string& path) {
   JournalReplay<JournalMatch> replay;
-  ReadJournal(path, replay);
+  ReadJournal(path, replay, true);
   return replay.Imports();
 }
 
 JournalHistory ReadJournalHistory(const std::string& path) {
   JournalReplay<JournalMatch> replay;
-  ReadJournal(path, replay);
+  ReadJournal(path, replay, false);
   JournalHistory history;
   history.Matches = replay.Matches();
   for (const PeopleChange& change : replay.People()) ApplyPeopleChange(history.People, change);
@@ -231,13 +245,13 @@ JournalHistory ReadJournalHistory(const std::string& path) {
 
 std::vector<JournalMatch> ReadJournalMatches(const std::string& path) {
   JournalReplay<JournalMatch> replay;
-  ReadJournal(path, replay);
+  ReadJournal(path, replay, false);
   return replay.Matches();
 }
 
 std::vector<JournalKey> ReadJournalKeys(const std::string& path) {
   JournalReplay<JournalKey> replay;
-  ReadJournal(path, replay);
+  ReadJournal(path, replay, true);
   return replay.Matches();
 }
 

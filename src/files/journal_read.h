@@ -13,7 +13,9 @@
 
 namespace fragtally {
 
-// The journal's end, as the start-up reads it: without reading the rest.
+// The journal's end, as the start-up reads it: without reading the rest. No
+// journal gives an empty tail; one that is there but cannot be read raises
+// ReadFailed with why.
 struct JournalTail {
   bool Exists = false;
   bool Torn = false;  // the last line has no line end: a crash part-way through an append
@@ -25,7 +27,7 @@ struct JournalTail {
 JournalTail ReadJournalTail(const std::string& path);
 
 // The imports still in effect, oldest first, each with its C line and its
-// blocks.
+// blocks. A journal that is there but cannot be opened raises ReadFailed.
 struct JournalImport {
   JournalCommit Commit;
   std::vector<JournalMatch> Matches;

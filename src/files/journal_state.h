@@ -163,6 +163,13 @@ struct JournalState {
   std::int64_t Skipped = 0;
   // The keys of the imports in effect and of Pending.
   BlockKeys Keys;
+  // The journal is there but its end could not be read (held by another
+  // program, not allowed): its numbers are unknown, so nothing is appended
+  // until a commit reads it.
+  bool Unread = false;
+  // The journal was there at start-up (or an append made it): an append
+  // never makes a new one where it went away.
+  bool OnDisk = false;
   // The people changes (P lines) this run appended: what the window reads
   // of the journal is read again after one.
   std::int64_t PeopleChanges = 0;

@@ -2,6 +2,7 @@
 
 #include "files/line_reader.h"
 #include "files/paths.h"
+#include "stats/error.h"
 #include "stats/numbers.h"
 
 namespace fragtally {
@@ -21,10 +22,23 @@ std::optional<std::int64_t> PlainCount(std::string_view text) {
 
 }  // namespace
 
-void LoadSettings(FileState& state) {
+bool LoadSettings(FileState& state, platform::FileFailure* failure) {
+  const std::string path = SettingsFilePath(state);
+  bool read = true, opened = false;
   try {
     LineReader file;
-    if (file.Open(SettingsFilePath(state))) {
+    platform::FileFailure why;
+    if (!file.Open(path, &why)) {
+      // Missing is a first start, and so is a folder or a device in its place
+      // (which no save replaces: the player is told then); a file held or not
+      // allowed is one this run could not read.
+      if (why.Fault != platform::FileFault::NotFound && why.Fault != platform::FileFault::None &&
+          why.Fault != platform::FileFault::Folder && why.Fault != platform::FileFault::NotRegular) {
+        read = false;
+        if (failure != nullptr) *failure = why;
+      }
+    } else {
+      opened = true;
       std::string line;
       if (file.ReadLine(line)) {
         if (line.starts_with(kUtf8ByteOrderMark)) line.erase(0, kUtf8ByteOrderMark.size());  // a text editor's
@@ -35,10 +49,14 @@ void LoadSettings(FileState& state) {
         if (file.ReadLine(line)) state.BlocksAfterMarker = PlainCount(line);
       }
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     // A settings file that cannot be read leaves what was read before.
+    read = false;
+    if (failure != nullptr) *failure = FailureOf(error, path);
   }
   if (state.LogPath.empty()) state.LogPath = kDefaultLogPath;
+  state.SettingsOnDisk = opened;
+  return read;
 }
 
 void SaveSettings(const FileState& state) {

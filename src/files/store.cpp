@@ -1,5 +1,6 @@
 #include "files/store.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "files/file_digest.h"
 #include "files/journal_format.h"
 #include "files/journal_writer.h"
+#include "files/line_reader.h"
 #include "files/paths.h"
 #include "files/settings_file.h"
 #include "files/stats_file.h"
@@ -53,60 +55,136 @@ void TakeBack(const FileState& state, const JournalCommit& line) {
   }
 }
 
+// Where the statistics file on disk stands against the journal's last C or U
+// line.
+enum class Side {
+  After,   // it holds the line
+  Before,  // it holds what the line found: the line never reached it
+  Neither  // edited by hand, or not read (whole)
+};
+
+// Takes the journal's numbers from its end, and the import in effect as the
+// statistics file on disk tells it (`after`: the last line is in effect). A
+// file on neither side of the last line (edited by hand: a byte-order mark, a
+// number changed) keeps the history as the journal tells it: the line is in
+// effect when the table has as many players as it left (where it added
+// some), or else when the settings, saved only after the statistics file,
+// hold it; no undo reaches past such a file (an undo must give back the file
+// its import found). A torn last line is closed.
+Side TakeJournalEnd(FileState& state, const JournalTail& tail, bool& after) {
+  JournalState& journal = state.Journal;
+  journal.LastNumber = std::max(journal.LastNumber, tail.LastNumber);
+  journal.OnDisk = tail.Exists;
+  after = false;
+  if (tail.Torn) {  // the rest of a cut append: closed, it is a line no reader takes
+    try {
+      AppendToJournal(JournalFilePath(state), kJournalLineCut);
+    } catch (const std::exception&) {
+    }
+  }
+  if (!tail.Last) {
+    journal.Matches = state.StatsOnDisk.Known;
+    return Side::Neither;
+  }
+  const JournalCommit& last = *tail.Last;
+  const std::optional<std::uint64_t> disk = KnownStatsDigest(state);
+  Side side = Side::Neither;
+  if (state.StatsOnDisk.Known) {
+    if (!tail.Cancelled && disk == last.DigestAfter)
+      side = Side::After;
+    else if (disk == last.DigestBefore)
+      side = Side::Before;
+  }
+  if (side == Side::Neither) {
+    // The table as this program writes it: an edit that changed no number (a
+    // byte-order mark, blank lines) still tells the side.
+    const std::optional<std::uint64_t> table =
+        state.StatsOnDisk.Known && state.Table.PlayerCount > 0 ? std::optional(DigestOf(FormatStatsFile(state)))
+                                                               : std::nullopt;
+    const bool told_by_table = table && (table == last.DigestAfter || table == last.DigestBefore);
+    const std::int64_t players = state.Table.PlayerCount;
+    const bool told_by_players = state.StatsOnDisk.Known && last.PlayersAfter != last.PlayersBefore &&
+                                 (players == last.PlayersAfter || players == last.PlayersBefore);
+    const bool settings_before = !state.SettingsUnread && state.StartupMarker == last.PreviousMarker &&
+                                 state.BlocksAfterMarker == last.PreviousCount;
+    const bool settings_after = state.StartupMarker == last.Marker && state.BlocksAfterMarker == last.Count;
+    after = !tail.Cancelled && (told_by_table     ? table == last.DigestAfter
+                                : told_by_players ? players == last.PlayersAfter
+                                                  : !(settings_before && !settings_after));
+    journal.InEffect = after ? last.InEffectAfter : last.InEffectBefore;
+    return side;
+  }
+  if (side == Side::Before && !tail.Cancelled) TakeBack(state, last);
+  after = side == Side::After;
+  journal.InEffect = after ? last.InEffectAfter : last.InEffectBefore;
+  journal.Matches = true;
+  return side;
+}
+
 // The journal's last commit against the statistics file on disk (loaded, or
 // found missing). A file that holds the commit has the settings rolled
 // forward to it; one that holds what the commit found has it taken back (the
 // next import reads those matches again) and the settings set to what it
 // found; a file that matches neither (edited by hand, or not read whole) is
-// trusted as it is, and no import can be undone. Only the journal's end is
-// read.
+// trusted as it is, and no import before it can be undone. Only the
+// journal's end is read. A journal that is there but cannot be read leaves
+// its numbers unknown: nothing is appended until a commit reads it.
 void RepairFromJournal(FileState& state, OpenOutcome& outcome) {
   JournalState& journal = state.Journal;
   journal = JournalState{};
   const std::string path = JournalFilePath(state);
   JournalTail tail;
+  bool read = true;
   try {
     tail = ReadJournalTail(path);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     outcome.JournalRead = false;
-    return;
+    outcome.JournalFailure = FailureOf(error, path);
+    journal.Unread = true;
+    journal.OnDisk = true;
+    read = false;
   }
-  journal.LastNumber = tail.LastNumber;
-  if (tail.Torn) {  // the rest of a cut append: closed, it is a line no reader takes
-    try {
-      AppendToJournal(path, kJournalLineCut);
-    } catch (const std::exception&) {
-    }
-  }
-  const std::optional<std::uint64_t> disk = KnownStatsDigest(state);
-  if (tail.Last && state.StatsOnDisk.Known) {
+  bool after = false;
+  if (read) TakeJournalEnd(state, tail, after);
+  if (read && tail.Last) {
+    // The settings go with the side the last line is on.
     const JournalCommit& last = *tail.Last;
-    // Which side of the last line the file is on: the settings go with it.
-    const bool after = !tail.Cancelled && disk == last.DigestAfter;
-    if (after || disk == last.DigestBefore) {
-      if (!after && !tail.Cancelled) TakeBack(state, last);
-      const std::string& marker = after ? last.Marker : last.PreviousMarker;
-      const std::optional<std::int64_t>& count = after ? last.Count : last.PreviousCount;
-      if (state.StartupMarker != marker || state.BlocksAfterMarker != count) {
-        state.StartupMarker = marker;
-        state.BlocksAfterMarker = count;
+    const std::string& marker = after ? last.Marker : last.PreviousMarker;
+    const std::optional<std::int64_t>& count = after ? last.Count : last.PreviousCount;
+    if (state.StartupMarker != marker || state.BlocksAfterMarker != count) {
+      state.StartupMarker = marker;
+      state.BlocksAfterMarker = count;
+      if (!state.SettingsUnread) {  // a file that could not be read is never written over
         outcome.SettingsRepaired = true;
         try {
           SaveSettings(state);
+          state.SettingsOnDisk = true;
         } catch (const std::exception&) {
           state.SavePending = true;  // the next import or closing saves them
         }
       }
-      journal.InEffect = after ? last.InEffectAfter : last.InEffectBefore;
-      journal.Matches = true;
     }
-  } else if (!tail.Last) {
-    journal.Matches = state.StatsOnDisk.Known;
   }
   journal.CommittedMarker = state.StartupMarker;
   journal.CommittedCount = state.BlocksAfterMarker;
   journal.CommittedPlayers = state.Table.PlayerCount;
-  journal.StatsDigest = disk;
+  journal.StatsDigest = KnownStatsDigest(state);
+}
+
+// A file that was on disk at start-up (or since this program wrote it) and
+// is gone: the game folder went away (a removed disk, a network drive
+// dropped). Nothing is written then: a new file in an empty mount point
+// would be silently lost, and the old one may come back.
+std::optional<std::pair<StoreFile, std::string>> VanishedFile(const FileState& state) {
+  platform::FileSystem& files = platform::Files();
+  const std::string journal = JournalFilePath(state);
+  if (state.Journal.OnDisk && !files.Exists(journal)) return std::pair{StoreFile::Journal, journal};
+  const std::string stats = StatsFilePath(state);
+  if (state.StatsOnDisk.Known && state.StatsOnDisk.Exists && !files.Exists(stats))
+    return std::pair{StoreFile::Stats, stats};
+  const std::string settings = SettingsFilePath(state);
+  if (state.SettingsOnDisk && !files.Exists(settings)) return std::pair{StoreFile::Settings, settings};
+  return std::nullopt;
 }
 
 // The journal's lines of one import, written while the log is read.
@@ -146,6 +224,8 @@ class WritingAhead final : public ImportWatcher {
     JournalState& journal = state_.Journal;
     const std::int64_t next = journal.LastNumber + 1;
     if (journal.AheadBlocks != pending_before_ || (journal.AheadBlocks > 0 && journal.AheadImport != next)) return;
+    // Not while its numbers are unknown, nor where it went away.
+    if (journal.Unread || (journal.OnDisk && !platform::Files().Exists(JournalFilePath(state_)))) return;
     journal.AheadImport = next;
     lines_.emplace(JournalFilePath(state_), next);
   }
@@ -158,6 +238,7 @@ class WritingAhead final : public ImportWatcher {
     try {
       action();
       state_.Journal.AheadBlocks = pending_before_ + lines_->Appended();
+      if (lines_->Appended() > 0) state_.Journal.OnDisk = true;
     } catch (const std::exception&) {
       Stop();
     }
@@ -198,23 +279,72 @@ void Keep(JournalState& journal, ImportedBlocks& read) {
 
 }  // namespace
 
-OpenOutcome OpenStore(FileState& state) {
-  OpenOutcome outcome;
-  LoadSettings(state);
+namespace {
+
+// The statistics file into the table (empty until then).
+void LoadStats(FileState& state, OpenOutcome& outcome) {
   try {
     LoadStatsFile(state);
+    state.StatsUnread = false;
   } catch (const std::exception& error) {
     const platform::FileFailure* failure = FileFailureOf(error);
     if (failure != nullptr && failure->Fault != platform::FileFault::NotFound && state.KeepOldStatsFile) {
       outcome.Stats = OpenOutcome::StatsFile::Unreadable;
       outcome.StatsFailure = *failure;
+      state.StatsUnread = state.Table.PlayerCount == 0;  // nothing of it read: imports wait for it
     } else {
       outcome.Stats = OpenOutcome::StatsFile::NotLoaded;
     }
   }
+}
+
+}  // namespace
+
+OpenOutcome OpenStore(FileState& state) {
+  OpenOutcome outcome;
+  // A save killed before its rename leaves its temporary file for good.
+  platform::Files().RemoveTemporaries(StatsFilePath(state));
+  platform::Files().RemoveTemporaries(SettingsFilePath(state));
+  outcome.SettingsRead = LoadSettings(state, &outcome.SettingsFailure);
+  state.SettingsUnread = !outcome.SettingsRead;
+  LoadStats(state, outcome);
   RepairFromJournal(state, outcome);
   return outcome;
 }
+
+ImportCheck CheckBeforeImport(FileState& state) {
+  ImportCheck check;
+  if (!state.StatsUnread && !state.SettingsUnread && !state.Journal.Unread) return check;
+  // Nothing was imported since the start-up: the table is as the load left
+  // it, and the journal's repair can be done again on what is read now.
+  OpenOutcome again;
+  if (state.SettingsUnread) {
+    FileState read;
+    read.ProgramFolder = state.ProgramFolder;
+    if (LoadSettings(read, &check.Failure)) {
+      state.LogPath = std::move(read.LogPath);
+      state.StartupMarker = std::move(read.StartupMarker);
+      state.BlocksAfterMarker = read.BlocksAfterMarker;
+      state.SettingsOnDisk = read.SettingsOnDisk;
+      state.SettingsUnread = false;
+    }
+  }
+  if (state.StatsUnread) LoadStats(state, again);
+  if (again.Stats == OpenOutcome::StatsFile::Unreadable) check.Failure = again.StatsFailure;
+  RepairFromJournal(state, again);
+  if (state.StatsUnread) {
+    check.Refused = ImportCheck::Problem::StatsUnreadable;
+  } else if (!again.JournalRead) {
+    check.Refused = ImportCheck::Problem::JournalUnreadable;
+    check.Failure = again.JournalFailure;
+  } else if (state.SettingsUnread) {
+    check.Refused = ImportCheck::Problem::SettingsUnreadable;
+    check.PlaceFromJournal = again.JournalRead && state.Journal.LastNumber > 0;
+  }
+  return check;
+}
+
+void StartOverWithoutSettings(FileState& state) { state.SettingsUnread = false; }
 
 void ImportIntoStore(FileState& state, const ReadLog& read) {
   JournalState& journal = state.Journal;
@@ -245,9 +375,32 @@ CommitOutcome CommitStore(FileState& state) {
   state.SavePending = true;
   JournalState& journal = state.Journal;
   const bool players = state.Table.PlayerCount > 0;
+  if (const auto vanished = VanishedFile(state)) {
+    outcome.Failed = vanished->first;
+    outcome.Failure = platform::FailureAt(platform::FileFault::NotFound, vanished->second);
+    outcome.Vanished = true;
+    return outcome;
+  }
+  const bool uncommitted = Uncommitted(state);
+  if (uncommitted && journal.Unread) {
+    // Its numbers were unknown since the start-up: none is used until they are.
+    const std::string path = JournalFilePath(state);
+    try {
+      const JournalTail tail = ReadJournalTail(path);
+      journal.Unread = false;
+      bool after = false;
+      TakeJournalEnd(state, tail, after);
+      journal.Matches = false;  // no undo before a start-up that reads it
+    } catch (const std::exception& error) {
+      outcome.Failed = StoreFile::Journal;
+      outcome.Failure = FailureOf(error, path);
+      outcome.JournalUnread = true;
+      return outcome;
+    }
+  }
   const std::string contents = players ? FormatStatsFile(state) : std::string();
   std::optional<JournalCommit> commit;
-  if (Uncommitted(state)) {
+  if (uncommitted) {
     JournalCommit& c = commit.emplace();
     c.Kind = 'C';
     c.Import = journal.LastNumber + 1;
@@ -275,6 +428,7 @@ CommitOutcome CommitStore(FileState& state) {
     try {
       AppendImportToJournal(JournalFilePath(state), journal, state.Table, c);
       outcome.Journaled = true;
+      journal.OnDisk = true;
     } catch (const std::exception& error) {
       outcome.Failed = StoreFile::Journal;
       outcome.Failure = FailureOf(error, JournalFilePath(state));
@@ -312,8 +466,13 @@ CommitOutcome CommitStore(FileState& state) {
     journal.Maps.clear();
     Committed(state, *commit);
   }
+  if (state.SettingsUnread) {  // never written over; no import changed the place in the log since
+    state.SavePending = false;
+    return outcome;
+  }
   try {
     SaveSettings(state);
+    state.SettingsOnDisk = true;
     state.SavePending = false;
   } catch (const std::exception& error) {
     outcome.Failed = StoreFile::Settings;
@@ -326,27 +485,6 @@ bool CanUndoImport(const FileState& state) {
   const JournalState& journal = state.Journal;
   return journal.Matches && journal.InEffect > 0 && !state.SavePending && !Uncommitted(state) &&
          state.StatsOnDisk.Known && KnownStatsDigest(state) == journal.StatsDigest;
-}
-
-ImportToUndo ReadImportToUndo(const FileState& state) {
-  ImportToUndo undo;
-  const std::string journal_path = JournalFilePath(state);
-  undo.Failure = platform::FailureAt(platform::FileFault::None, journal_path);
-  std::vector<JournalImport> imports;
-  try {
-    imports = ReadJournalImports(journal_path);
-  } catch (const std::exception& error) {
-    undo.Refused = ImportToUndo::Problem::JournalUnreadable;
-    undo.Failure = FailureOf(error, journal_path);
-    return undo;
-  }
-  if (imports.empty() || imports.back().Commit.Import != state.Journal.InEffect) {
-    undo.Refused = ImportToUndo::Problem::JournalDisagrees;
-    return undo;
-  }
-  undo.Import = std::move(imports.back());
-  undo.InEffectAfter = imports.size() >= 2 ? imports[imports.size() - 2].Commit.Import : 0;
-  return undo;
 }
 
 namespace {
@@ -392,7 +530,51 @@ void PutBack(PlayerTable& table, const Taken& taken) {
   PutPlayersBack(table, taken.Names);
 }
 
+// Whether `contents`, the statistics file an undo of `import` would write,
+// is the file the import found: the C line keeps its digest (none for no
+// file, which an undo that leaves no player gives back). A file that Notepad
+// saved with a byte-order mark is given back with it (`contents` gets it). A
+// journal line deleted, changed or doubled by hand, or a file edited by hand
+// in any other way before the import, fails this, and the undo is refused.
+bool GivesBack(const FileState& state, const JournalImport& import, std::string& contents) {
+  const std::optional<std::uint64_t>& before = import.Commit.DigestBefore;
+  if (!before) return state.Table.PlayerCount == 0;
+  if (DigestOf(contents) == *before) return true;
+  std::string marked = std::string(kUtf8ByteOrderMark) + contents;
+  if (DigestOf(marked) != *before) return false;
+  contents = std::move(marked);
+  return true;
+}
+
 }  // namespace
+
+ImportToUndo ReadImportToUndo(FileState& state) {
+  ImportToUndo undo;
+  const std::string journal_path = JournalFilePath(state);
+  undo.Failure = platform::FailureAt(platform::FileFault::None, journal_path);
+  std::vector<JournalImport> imports;
+  try {
+    imports = ReadJournalImports(journal_path);
+  } catch (const std::exception& error) {
+    undo.Refused = ImportToUndo::Problem::JournalUnreadable;
+    undo.Failure = FailureOf(error, journal_path);
+    return undo;
+  }
+  if (imports.empty() || imports.back().Commit.Import != state.Journal.InEffect) {
+    undo.Refused = ImportToUndo::Problem::JournalDisagrees;
+    return undo;
+  }
+  undo.Import = std::move(imports.back());
+  undo.InEffectAfter = imports.size() >= 2 ? imports[imports.size() - 2].Commit.Import : 0;
+  // What the undo would write, against the file the import found; the table
+  // is put back as it was.
+  const Taken taken = Take(state.Table, undo.Import);
+  std::string contents = taken.Holds ? FormatStatsFile(state) : std::string();
+  const bool gives_back = taken.Holds && GivesBack(state, undo.Import, contents);
+  PutBack(state.Table, taken);
+  if (!gives_back) undo.Refused = ImportToUndo::Problem::ResultDiffers;
+  return undo;
+}
 
 UndoOutcome UndoImport(FileState& state, const ImportToUndo& undo_import) {
   UndoOutcome outcome;
@@ -400,14 +582,19 @@ UndoOutcome UndoImport(FileState& state, const ImportToUndo& undo_import) {
   const std::string journal_path = JournalFilePath(state);
   const std::int16_t players_before = state.Table.PlayerCount;
   // What goes back when the undo cannot be saved: the slots it changes as they are.
+  if (const auto vanished = VanishedFile(state)) {
+    outcome.Failed = UndoOutcome::Problem::Vanished;
+    outcome.Failure = platform::FailureAt(platform::FileFault::NotFound, vanished->second);
+    return outcome;
+  }
   const Taken taken = Take(state.Table, last);
-  if (!taken.Holds) {
+  std::string contents = taken.Holds ? FormatStatsFile(state) : std::string();
+  if (!taken.Holds || !GivesBack(state, last, contents)) {
     PutBack(state.Table, taken);
     outcome.Failed = UndoOutcome::Problem::TableDisagrees;
     outcome.Failure = platform::FailureAt(platform::FileFault::None, journal_path);
     return outcome;
   }
-  const std::string contents = FormatStatsFile(state);
   JournalCommit undo;
   undo.Kind = 'U';
   undo.Import = last.Commit.Import;
@@ -440,6 +627,7 @@ UndoOutcome UndoImport(FileState& state, const ImportToUndo& undo_import) {
     if (file_error != nullptr && file_error->kind() == ErrorKind::ChangedOnDisk) {
       outcome.Failed = UndoOutcome::Problem::StatsChanged;
       outcome.Failure = platform::FailureAt(platform::FileFault::None, StatsFilePath(state));
+      outcome.KeptBeside = file_error->failure().Path;
     } else {
       outcome.Failed = UndoOutcome::Problem::StatsWrite;
       outcome.Failure = FailureOf(error, StatsFilePath(state));
@@ -451,8 +639,10 @@ UndoOutcome UndoImport(FileState& state, const ImportToUndo& undo_import) {
   Committed(state, undo);
   ReleaseKeysOf(state.Journal.Keys, last.Matches);  // the next import counts them again
   outcome.Undone = true;
+  if (state.SettingsUnread) return outcome;  // never written over
   try {
     SaveSettings(state);
+    state.SettingsOnDisk = true;
   } catch (const std::exception& error) {
     state.SavePending = true;
     outcome.Failed = UndoOutcome::Problem::SettingsWrite;
@@ -465,9 +655,15 @@ PeopleOutcome CommitPeopleChange(FileState& state, PeopleChange change) {
   PeopleOutcome outcome;
   change.Time = platform::LocalDateTime();
   const std::string path = JournalFilePath(state);
+  if (state.Journal.OnDisk && !platform::Files().Exists(path)) {  // gone with the game folder: not made again
+    outcome.Saved = false;
+    outcome.Failure = platform::FailureAt(platform::FileFault::NotFound, path);
+    return outcome;
+  }
   try {
     AppendToJournal(path, PeopleLineText(change));
     ++state.Journal.PeopleChanges;
+    state.Journal.OnDisk = true;
   } catch (const std::exception& error) {
     outcome.Saved = false;
     outcome.Failure = FailureOf(error, path);

@@ -42,9 +42,14 @@ struct OpenOutcome {
   };
   StatsFile Stats = StatsFile::Loaded;
   platform::FileFailure StatsFailure;
-  // The journal's end could be read. When it could not, imports go on and
-  // undo waits for a start that reads it.
+  // The journal's end could be read. When it could not (JournalFailure says
+  // why), imports wait until it can be (CheckBeforeImport), and so does undo.
   bool JournalRead = true;
+  platform::FileFailure JournalFailure;
+  // The settings file is there but could not be read (SettingsFailure says
+  // why): imports wait for it (CheckBeforeImport).
+  bool SettingsRead = true;
+  platform::FileFailure SettingsFailure;
   // The journal's last commit had not reached the settings file (a settings
   // file that was held, or a kill between the renames): the settings were
   // rolled to it, or back to what it found.
@@ -52,10 +57,34 @@ struct OpenOutcome {
 };
 
 // Before the window is shown: the settings, the statistics file and the
-// journal's repair.
+// journal's repair. What an earlier save that was killed before its rename
+// left beside the statistics and settings files is removed. Every file is
+// tried again for a while when another program holds it.
 OpenOutcome OpenStore(FileState& state);
 
 // --- importing -------------------------------------------------------------------------
+
+// Before an import: a statistics file, settings file or journal that was
+// there but could not be read at start-up is read again (and the journal's
+// repair done then). While the statistics file still cannot be read, no
+// import is done (a save would write a file without its totals); nor while
+// the journal cannot (its last commit may have to put the settings right,
+// and its numbers must not be used twice); while the settings file cannot,
+// none is done either (it holds the place in the log up to which matches are
+// counted) until the player chooses to start over (StartOverWithoutSettings).
+struct ImportCheck {
+  enum class Problem { None, StatsUnreadable, JournalUnreadable, SettingsUnreadable };
+  Problem Refused = Problem::None;
+  platform::FileFailure Failure;
+  // For SettingsUnreadable: the journal knows the place in the log, which a
+  // start over keeps; otherwise a start over imports the whole log again.
+  bool PlaceFromJournal = false;
+};
+ImportCheck CheckBeforeImport(FileState& state);
+// The player chose to import without the settings file: the default log
+// path, and the place in the log the journal knows (or none). The next save
+// writes a new settings file.
+void StartOverWithoutSettings(FileState& state);
 
 // Runs `read`: the log's import, which records each block it reads in the
 // ImportedBlocks it is given and tells the watcher of it. `counted` answers
@@ -89,6 +118,13 @@ struct CommitOutcome {
   std::string Backup;
   // The journal got the commit's lines (what was imported since the last commit).
   bool Journaled = false;
+  // Failed is the journal because it could not be read (it could not be at
+  // start-up, and still cannot): nothing was written.
+  bool JournalUnread = false;
+  // The failed file was on disk at start-up (or since a save) and is gone:
+  // the game folder went away (a removed disk). Nothing was written, and
+  // everything stays in memory for the next save.
+  bool Vanished = false;
 
   bool Saved() const { return Failed == StoreFile::None; }
 };
@@ -96,6 +132,9 @@ struct CommitOutcome {
 // Saves what the table holds: the journal's lines when there is anything
 // new since the last commit, the statistics file when there are players,
 // then the settings file. SavePending stays set until the settings are saved.
+// Nothing is written while a file that was there is gone, nor while the
+// journal could not be read; a settings file that could not be read is not
+// written over.
 CommitOutcome CommitStore(FileState& state);
 
 // --- undoing ---------------------------------------------------------------------------
@@ -111,19 +150,25 @@ struct ImportToUndo {
     None,
     JournalUnreadable,  // Failure says why
     JournalDisagrees,   // the journal's imports do not end with the one in effect
+    // Taking its journal lines out of the table would not give back the
+    // statistics file the import found (lines deleted, changed or doubled
+    // by hand, or a file edited by hand before it).
+    ResultDiffers,
   };
   Problem Refused = Problem::None;
   platform::FileFailure Failure;  // the journal, and why when it was unreadable
   JournalImport Import;
   std::int64_t InEffectAfter = 0;  // the import in effect once it is undone, 0 for none
 };
-// Call only when CanUndoImport.
-ImportToUndo ReadImportToUndo(const FileState& state);
+// Call only when CanUndoImport. The table is as it was when it returns.
+ImportToUndo ReadImportToUndo(FileState& state);
 
 struct UndoOutcome {
   enum class Problem {
     None,
-    TableDisagrees,  // the table does not hold the import (Failure: the journal)
+    TableDisagrees,  // the table does not hold the import, or the undo would not give back
+                     // the file the import found (Failure: the journal)
+    Vanished,        // a file that was on disk is gone (Failure: that file)
     JournalWrite,    // the U line could not be appended
     StatsWrite,      // the statistics file could not be written
     StatsChanged,    // another program changed it; it is left as it is (Failure: that file)
@@ -131,6 +176,8 @@ struct UndoOutcome {
   };
   Problem Failed = Problem::None;
   platform::FileFailure Failure;
+  // For StatsChanged: the statistics as the undo would have left them, beside the file.
+  std::string KeptBeside;
   // The import is out of the table and the statistics file (also when only
   // the settings failed); otherwise the table is as it was.
   bool Undone = false;

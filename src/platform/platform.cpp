@@ -89,4 +89,18 @@ bool FileSystem::AppendToFile(const std::string& path, std::string_view bytes, F
   return NativeFileSystem().AppendToFile(path, bytes, failure);
 }
 
+void FileSystem::RemoveTemporaries(const std::string& path) { NativeFileSystem().RemoveTemporaries(path); }
+
+bool IsTemporaryOf(std::string_view name, std::string_view base) {
+  constexpr std::string_view kMark = ".new-";
+  if (name.size() <= base.size() + kMark.size() || name.substr(0, base.size()) != base ||
+      name.substr(base.size(), kMark.size()) != kMark)
+    return false;
+  const std::string_view digits = name.substr(base.size() + kMark.size());
+  if (digits.size() > 6) return false;
+  for (char c : digits)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
 }  // namespace fragtally::platform

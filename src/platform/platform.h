@@ -109,7 +109,19 @@ class FileSystem {
   // may leave a part of `bytes` at the end. A file system that does not say
   // otherwise appends to the disk with the native one.
   virtual bool AppendToFile(const std::string& path, std::string_view bytes, FileFailure& failure);
+
+  // Removes what a ReplaceFile of `path` stopped before its rename (a kill,
+  // a power cut) left beside it: the files named `path`, ".new-" and digits.
+  // Nothing else is touched, and a file that cannot be removed stays. Only
+  // one copy of the program runs per game folder, so no save of another copy
+  // is under way. A file system that does not say otherwise removes them
+  // from the disk with the native one.
+  virtual void RemoveTemporaries(const std::string& path);
 };
+
+// Whether `name` is what ReplaceFile names the temporary file of a file
+// named `base`: `base`, ".new-" and one to six digits.
+bool IsTemporaryOf(std::string_view name, std::string_view base);
 
 // The native file system tries again, for about this long, when another
 // program holds a file it opens, replaces or copies (a virus scanner, an

@@ -8,7 +8,9 @@
 #include <new>
 #include <random>
 #include <system_error>
+#include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -295,6 +297,23 @@ class PosixFileSystem : public FileSystem {
     }
     FlushFolder(folder);
     return true;
+  }
+
+  void RemoveTemporaries(const std::string& path) override {
+    const std::size_t cut = path.rfind('/');
+    const std::string folder = cut == std::string::npos ? std::string(".") : path.substr(0, cut);
+    const std::string base = cut == std::string::npos ? path : path.substr(cut + 1);
+    DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
+    if (dir == nullptr) return;
+    std::vector<std::string> leftovers;
+    while (const dirent* entry = ::readdir(dir))
+      if (IsTemporaryOf(entry->d_name, base)) leftovers.emplace_back(entry->d_name);
+    ::closedir(dir);
+    for (const std::string& name : leftovers) {
+      const std::string leftover = (folder.empty() ? std::string() : folder) + "/" + name;
+      struct stat info {};
+      if (::lstat(leftover.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(leftover.c_str());
+    }
   }
 
   bool KeepCopy(const std::string& path, const std::string& copy, FileFailure& failure) override {

@@ -411,6 +411,23 @@ class Win32FileSystem : public FileSystem {
 
   bool Exists(const std::string& path) override { return AttributesOf(Decode(path)) != INVALID_FILE_ATTRIBUTES; }
 
+  void RemoveTemporaries(const std::string& path) override {
+    const std::wstring wide = Decode(path);
+    const std::wstring folder = WideFolderOf(wide);
+    const std::wstring base = wide.substr(folder.empty() ? 0 : folder.size() + 1);
+    const std::wstring prefix = folder.empty() ? std::wstring() : folder + L"\\";
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW(SystemForm(prefix + base + L".new-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    std::vector<std::wstring> leftovers;
+    do {
+      if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) continue;
+      if (IsTemporaryOf(Utf8(found.cFileName), Utf8(base))) leftovers.emplace_back(found.cFileName);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    for (const std::wstring& name : leftovers) ::DeleteFileW(SystemForm(prefix + name).c_str());
+  }
+
   bool ReplaceFile(const std::string& path, std::string_view contents, FileFailure& failure) override {
     // Nothing but a file is replaced; a link stays a link, its file is replaced.
     const std::wstring named = Decode(path);

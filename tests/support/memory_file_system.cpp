@@ -49,6 +49,17 @@ std::unique_ptr<platform::InputFile> MemoryFileSystem::OpenForReading(const std:
 
 bool MemoryFileSystem::Exists(const std::string& path) { return files_.count(path) > 0 || IsFolder(path); }
 
+void MemoryFileSystem::RemoveTemporaries(const std::string& path) {
+  const std::size_t cut = path.find_last_of("/\\");
+  const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+  const std::string base = path.substr(folder.size());
+  std::erase_if(files_, [&](const auto& file) {
+    const std::string& name = file.first;
+    return name.starts_with(folder) && name.find_first_of("/\\", folder.size()) == std::string::npos &&
+           platform::IsTemporaryOf(std::string_view(name).substr(folder.size()), base);
+  });
+}
+
 bool MemoryFileSystem::WriteRefused(const std::string& path, platform::FileFailure& failure) {
   if (OnWrite) OnWrite(path, false);
   if (IsFolder(path) || (RefuseWrite && RefuseWrite(path))) {

@@ -32,6 +32,7 @@ class MemoryFileSystem : public platform::FileSystem {
   // bytes reach the file: fewer than all is a crash part-way, which writes
   // that part and throws TornAppend.
   bool AppendToFile(const std::string& path, std::string_view bytes, platform::FileFailure& failure) override;
+  void RemoveTemporaries(const std::string& path) override;
 
   void Write(const std::string& path, std::string_view bytes) {
     files_[path] = std::make_shared<std::string>(bytes);

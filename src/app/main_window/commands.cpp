@@ -29,9 +29,17 @@ void SaveFiles(WindowState& state, MessageSink& messages, SaveMoment moment) {
   const CommitOutcome saved = CommitStore(state);
   if (!saved.Backup.empty())
     messages.ShowMessage(MessageIcon::Information, kStatsBackupTitle, StatsBackupText(saved.Backup));
+  if (saved.Vanished) {
+    messages.ShowMessage(MessageIcon::Error, kFileVanishedTitle, FileVanishedText(saved.Failure.Path, moment));
+    return;
+  }
   switch (saved.Failed) {
     case StoreFile::None: break;
     case StoreFile::Journal:
+      if (saved.JournalUnread) {
+        messages.ShowMessage(MessageIcon::Error, kJournalUnreadableTitle, JournalUnreadText(saved.Failure, moment));
+        break;
+      }
       messages.ShowMessage(MessageIcon::Error, kSaveFailedTitle, JournalWriteFailedText(saved.Failure, moment));
       break;
     case StoreFile::Stats:
@@ -65,6 +73,28 @@ void RefreshPanels(WindowState& state) {
   if (state.Combo2.ListIndex >= 0) Combo2_Click(state);
 }
 
+// Before an import: whether it may read the log. A statistics file that
+// still cannot be read stops it; a settings file that cannot be read stops
+// it unless the player chooses to import all the same.
+bool MayImport(WindowState& state, MessageSink& messages) {
+  const ImportCheck check = CheckBeforeImport(state);
+  switch (check.Refused) {
+    case ImportCheck::Problem::None: return true;
+    case ImportCheck::Problem::StatsUnreadable:
+      messages.ShowMessage(MessageIcon::Error, kStatsUnreadableTitle, StatsStillUnreadableText(check.Failure));
+      return false;
+    case ImportCheck::Problem::JournalUnreadable:
+      messages.ShowMessage(MessageIcon::Error, kJournalUnreadableTitle, JournalStillUnreadableText(check.Failure));
+      return false;
+    case ImportCheck::Problem::SettingsUnreadable:
+      if (!messages.AskYesNo(kSettingsUnreadableTitle, StartOverQuestionText(check.Failure, check.PlaceFromJournal)))
+        return false;
+      StartOverWithoutSettings(state);
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::unique_ptr<WindowState> NewForm1State(std::string program_folder) {
@@ -77,6 +107,10 @@ std::unique_ptr<WindowState> NewForm1State(std::string program_folder) {
 
 void Form_Load(WindowState& state, MessageSink& messages) {
   const OpenOutcome opened = OpenStore(state);
+  if (!opened.SettingsRead)
+    messages.ShowMessage(MessageIcon::Error, kSettingsUnreadableTitle, SettingsUnreadableText(opened.SettingsFailure));
+  if (!opened.JournalRead)
+    messages.ShowMessage(MessageIcon::Error, kJournalUnreadableTitle, JournalUnreadableText(opened.JournalFailure));
   if (opened.Stats == OpenOutcome::StatsFile::Unreadable) {
     // It is there, but another program holds it, or it may not be read.
     messages.ShowMessage(MessageIcon::Error, kStatsUnreadableTitle, StatsUnreadableText(opened.StatsFailure));
@@ -104,6 +138,7 @@ void Form_Activate(WindowState& state) { state.TraceCaret = state.Trace.size(); 
 void Form_Unload(WindowState& state, MessageSink& messages) { SaveFiles(state, messages, SaveMoment::Closing); }
 
 void Command1_Click(WindowState& state, MessageSink& messages) {
+  if (!MayImport(state, messages)) return;
   const ImportTally tally(state);  // the status line tells what this press entered
   try {
     ImportOutcome outcome = ImportOutcome::Completed;

@@ -61,8 +61,66 @@ std::string LogNotFoundText(const std::string& log_path, const platform::FileFai
 std::string StatsUnreadableText(const platform::FileFailure& failure) {
   return std::string("Файл статистики есть, но открыть его не удалось:") + kLineEnd + failure.Path + kLineEnd +
          Cause(failure) + kLineEnd +
-         "Статистика не загружена, а прежний файл не пропадёт: перед записью новой статистики он будет сохранён под "
-         "другим именем. Лучше закройте эту программу и ту, что держит файл, и запустите Fragtally снова.";
+         "Статистика не загружена. Программа попробует прочитать файл ещё раз при нажатии кнопки импорта; пока это не "
+         "удастся, новые матчи не заносятся и файл статистики не перезаписывается, так что прежние итоги не пропадут.";
+}
+
+std::string StatsStillUnreadableText(const platform::FileFailure& failure) {
+  return std::string("Файл статистики по-прежнему не удаётся прочитать:") + kLineEnd + failure.Path + kLineEnd +
+         Cause(failure) + kLineEnd +
+         "Новые матчи не занесены, файлы не изменены: иначе новый файл статистики остался бы без прежних итогов. "
+         "Закройте программу, которая держит файл, и нажмите кнопку снова - матчи останутся в ЛОГ файле.";
+}
+
+std::string SettingsUnreadableText(const platform::FileFailure& failure) {
+  return std::string("Файл настроек есть, но прочитать его не удалось:") + kLineEnd + failure.Path + kLineEnd +
+         Cause(failure) + kLineEnd +
+         "В нём записано, до какого места ЛОГ файла матчи уже занесены. Пока его не удастся прочитать, программа не "
+         "заносит новые матчи (иначе они могли бы быть посчитаны дважды) и не перезаписывает этот файл. Закройте "
+         "программу, которая его держит, и нажмите кнопку импорта.";
+}
+
+std::string StartOverQuestionText(const platform::FileFailure& failure, bool place_from_journal) {
+  return std::string("Файл настроек по-прежнему не удаётся прочитать:") + kLineEnd + failure.Path + kLineEnd +
+         Cause(failure) + kLineEnd +
+         (place_from_journal
+              ? "Занести новые матчи всё равно? Место в ЛОГ файле, до которого матчи уже занесены, программа возьмёт "
+                "из журнала матчей, а путь к ЛОГ файлу - обычный (basekrm\\LOG.txt); файл настроек будет записан заново."
+              : "Начать заново? Тогда весь ЛОГ файл будет занесён с начала, и матчи, которые уже есть в статистике, "
+                "будут посчитаны второй раз; путь к ЛОГ файлу - обычный (basekrm\\LOG.txt), файл настроек будет записан "
+                "заново.") +
+         kLineEnd + "Ответьте «Нет», чтобы ничего не заносить и попробовать позже.";
+}
+
+std::string JournalUnreadableText(const platform::FileFailure& failure) {
+  return std::string("Журнал матчей есть, но прочитать его не удалось:") + kLineEnd + failure.Path + kLineEnd +
+         Cause(failure) + kLineEnd +
+         "Пока его не удастся прочитать, новые матчи не заносятся (программа попробует ещё раз при нажатии кнопки "
+         "импорта), и отменить импорт нельзя. Закройте программу, которая держит журнал.";
+}
+
+std::string JournalStillUnreadableText(const platform::FileFailure& failure) {
+  return std::string("Журнал матчей по-прежнему не удаётся прочитать:") + kLineEnd + failure.Path + kLineEnd +
+         Cause(failure) + kLineEnd +
+         "Новые матчи не занесены, файлы не изменены: без журнала программа не знает номера импортов и не может "
+         "проверить, всё ли записано после прошлого раза. Матчи остались в ЛОГ файле: закройте программу, которая "
+         "держит журнал, и нажмите кнопку снова.";
+}
+
+std::string JournalUnreadText(const platform::FileFailure& failure, SaveMoment moment) {
+  return std::string("Журнал матчей по-прежнему не удаётся прочитать:") + kLineEnd + failure.Path + kLineEnd +
+         Cause(failure) + kLineEnd +
+         "Статистика заносится только вместе с журналом, поэтому файлы статистики и настроек остались без изменений. " +
+         KeptWhenNotSaved(moment);
+}
+
+std::string FileVanishedText(const std::string& path, SaveMoment moment) {
+  return std::string("Файл, который был на диске при запуске программы, пропал (например, вынута флешка или "
+                     "отключён сетевой диск с игрой):") +
+         kLineEnd + path + kLineEnd +
+         "Программа ничего не записала, чтобы не создать вместо него новый файл. Верните диск на место; если же вы "
+         "удалили файл нарочно, перезапустите программу - она начнёт новый. " +
+         KeptWhenNotSaved(moment);
 }
 
 std::string StatsSaveFailedText(const platform::FileFailure& failure, SaveMoment moment) {
@@ -151,24 +209,43 @@ std::string UndoQuestionText(const JournalImport& last) {
   return text;
 }
 
+namespace {
+
+constexpr const char* kUndoWouldDiffer =
+    "Отмена не вернула бы файл статистики таким, каким он был до этого импорта: строки импорта в журнале матчей "
+    "изменены, удалены или повторены, или файл статистики правили вручную. Журнал матчей:";
+
+// Why an undo was not done when no file error stands behind it: the journal's path and no cause.
+std::string UndoNotDoneNoCause(const std::string& what, const std::string& path) {
+  return what + kLineEnd + path + kLineEnd + "Импорт не отменён: статистика, файлы и журнал остались прежними.";
+}
+
+}  // namespace
+
 std::string UndoRefusedText(const ImportToUndo& undo) {
-  return UndoNotDoneText(undo.Refused == ImportToUndo::Problem::JournalUnreadable
-                             ? "Журнал матчей не прочитан:"
-                             : "Журнал матчей не совпадает со статистикой:",
-                         undo.Failure);
+  switch (undo.Refused) {
+    case ImportToUndo::Problem::JournalUnreadable: return UndoNotDoneText("Журнал матчей не прочитан:", undo.Failure);
+    case ImportToUndo::Problem::ResultDiffers: return UndoNotDoneNoCause(kUndoWouldDiffer, undo.Failure.Path);
+    default: return UndoNotDoneNoCause("Журнал матчей не совпадает со статистикой:", undo.Failure.Path);
+  }
 }
 
 std::string UndoFailedText(const UndoOutcome& outcome) {
-  const char* what = "Журнал матчей не совпадает со статистикой:";
   switch (outcome.Failed) {
-    case UndoOutcome::Problem::JournalWrite: what = "Журнал матчей не записан:"; break;
-    case UndoOutcome::Problem::StatsWrite: what = "Файл статистики не записан:"; break;
+    case UndoOutcome::Problem::JournalWrite: return UndoNotDoneText("Журнал матчей не записан:", outcome.Failure);
+    case UndoOutcome::Problem::StatsWrite: return UndoNotDoneText("Файл статистики не записан:", outcome.Failure);
     case UndoOutcome::Problem::StatsChanged:
-      what = "Файл статистики изменила другая программа; он оставлен как есть:";
-      break;
-    default: break;
+      return std::string("Файл статистики изменился на диске после того, как эта программа его прочитала или записала "
+                         "(его изменила другая программа или другая копия Fragtally); он оставлен как есть:") +
+             kLineEnd + outcome.Failure.Path + kLineEnd +
+             "Импорт не отменён. Статистика, какой она была бы после отмены, записана рядом:" + kLineEnd +
+             outcome.KeptBeside;
+    case UndoOutcome::Problem::Vanished:
+      return UndoNotDoneNoCause("Файл, который был на диске при запуске программы, пропал (например, вынута флешка с "
+                                "игрой):",
+                                outcome.Failure.Path);
+    default: return UndoNotDoneNoCause(kUndoWouldDiffer, outcome.Failure.Path);
   }
-  return UndoNotDoneText(what, outcome.Failure);
 }
 
 std::string UndoSettingsFailedText(const platform::FileFailure& failure) {

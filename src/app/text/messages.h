@@ -63,6 +63,14 @@ inline constexpr const char* kSaveFailedTitle = "Не удалось сохра�
 // The statistics file exists but could not be opened at start-up.
 inline constexpr const char* kStatsUnreadableTitle = "Программе не удалось открыть файл статистики";
 
+// The settings file or the match journal exists but could not be read at
+// start-up (or still cannot be, at an import).
+inline constexpr const char* kSettingsUnreadableTitle = "Программе не удалось прочитать файл настроек";
+inline constexpr const char* kJournalUnreadableTitle = "Программе не удалось прочитать журнал матчей";
+
+// A file of the game folder that was there is gone (a removed disk).
+inline constexpr const char* kFileVanishedTitle = "Файл программы пропал с диска";
+
 // The statistics file changed on disk since the program read or wrote it.
 inline constexpr const char* kStatsChangedTitle = "Файл статистики изменён другой программой";
 
@@ -94,6 +102,20 @@ enum class SaveMoment { Import, Closing };
 // code page rather than UTF-8.
 std::string LogNotFoundText(const std::string& log_path, const platform::FileFailure* failure);
 std::string StatsUnreadableText(const platform::FileFailure& failure);
+// At an import: the statistics file still cannot be read, so nothing was imported.
+std::string StatsStillUnreadableText(const platform::FileFailure& failure);
+std::string SettingsUnreadableText(const platform::FileFailure& failure);
+// At an import, while the settings file cannot be read: the question whether
+// to import all the same (Yes), with the place in the log the journal knows
+// or, without one, the whole log again.
+std::string StartOverQuestionText(const platform::FileFailure& failure, bool place_from_journal);
+std::string JournalUnreadableText(const platform::FileFailure& failure);
+// At an import: the journal still cannot be read, so nothing was imported.
+std::string JournalStillUnreadableText(const platform::FileFailure& failure);
+// A commit that waits for the journal to be read.
+std::string JournalUnreadText(const platform::FileFailure& failure, SaveMoment moment);
+// A file that was there at start-up is gone at a save.
+std::string FileVanishedText(const std::string& path, SaveMoment moment);
 std::string StatsSaveFailedText(const platform::FileFailure& failure, SaveMoment moment);
 std::string SettingsSaveFailedText(const platform::FileFailure& failure, SaveMoment moment);
 std::string StatsChangedText(const std::string& stats_path, const std::string& kept_beside, SaveMoment moment);
