@@ -3,12 +3,13 @@
 # dist/fragtally-windows/fragtally.exe in an empty game folder, then the
 # import of the demo log (demo/basekrm/LOG.txt), taken from the screen of a
 # private Xvfb display by the test driver (Russian locale, Wine's own fonts).
-# Then the Players window with the first player of the table selected (Home
-# in the table), as docs/players-windows.png. Then, started again after
-# demo/basekrm/LOG-more-evenings.txt was appended to the log: an import and
-# the head-to-head window of Nika and Tarn (the first and third entries of the
-# lists), as docs/head-to-head-windows.png; and
-# the main window with its "Игроки" menu open, as docs/menu-windows.png.
+# Then, started again after demo/basekrm/LOG-more-evenings.txt was appended
+# to the log: an import, the Players window at its opening size with the
+# first player of the table selected (Home in the table), as
+# docs/players-windows.png, closed with Escape; and the head-to-head window
+# of Nika and Tarn (the first and third entries of the lists), as
+# docs/head-to-head-windows.png. The main window with its "Игроки" menu open,
+# after the first import, as docs/menu-windows.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,13 +24,13 @@ export game
 scripts/wine-run.sh bash -c '
   w=$(winepath -w "$game")
   wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript.txt" \
-    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; open-menu и; menu-screenshot $w\\menu.png; menu 7001; players-key 8002 36; players-screenshot $w\\players.png; close" 2>/dev/null
+    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; open-menu и; menu-screenshot $w\\menu.png; close" 2>/dev/null
 '
 cat demo/basekrm/LOG-more-evenings.txt >> "$game/basekrm/LOG.txt"
 scripts/wine-run.sh bash -c '
   w=$(winepath -w "$game")
   wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript2.txt" \
-    "start; shown; click 3001; no-box; select 2001 0; select 2002 2; menu 7006; head-to-head-screenshot $w\\head-to-head.png; close" 2>/dev/null
+    "start; shown; click 3001; no-box; menu 7001; players-key 8002 36; players-screenshot $w\\players.png; players-key 8002 27; select 2001 0; select 2002 2; menu 7006; head-to-head-screenshot $w\\head-to-head.png; close" 2>/dev/null
 '
 cp "$game/window.png" docs/window-windows.png
 cp "$game/players.png" docs/players-windows.png

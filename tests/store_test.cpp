@@ -879,7 +879,8 @@ TEST_F(Store, AStatisticsFileHeldAtStartUpIsReadBeforeTheFirstImport) {
 // because the statistics file changed on disk names the file it wrote
 // beside it, with no system error.
 TEST_F(Store, LeftoversGoAtStartAndARefusedUndoNamesItsConflictFile) {
-  const std::vector<std::string> leftovers = {InBasekrm("Stats.krm.new-123456"), InBasekrm("mSetup.ini.new-7")};
+  const std::vector<std::string> leftovers = {InBasekrm("Stats.krm.new-123456"), InBasekrm("mSetup.ini.new-7"),
+                                              InBasekrm("window.ini.new-42")};
   const std::vector<std::string> others = {InBasekrm("Stats.krm.new-12345x"), InBasekrm("Stats.krm.new-1234567"),
                                            InBasekrm("Stats.krm.bak.new-1")};
   for (const std::string& path : leftovers) files_.Write(path, "cut");

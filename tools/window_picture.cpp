@@ -1,12 +1,13 @@
 // Renders the main window to a PNG file, the way a new user sees it after the
 // first import of a game log: start-up without files, then the import button.
-// With a third file, the Players window too, opened from the menu, sorted by
-// skill with the first player selected (the page shows the newest match's
-// scoreboard). With two more, the head-to-head window of the first and the
-// third player of the main window's lists, after the second log (more
-// evenings of the same players) is appended to the game's log and imported;
-// with one more after those, the main window with its "Игроки" menu open,
-// before the Players window.
+// With a third file, the Players window too, opened from the menu at its
+// opening size, sorted by skill with the first player selected (the page
+// shows the newest match's scoreboard). With two more, the second log (more
+// evenings of the same players) is appended to the game's log and imported
+// first, so that the Players window's charts have games to show, and the
+// head-to-head window of the first and the third player of the main
+// window's lists is rendered too. With one more after those, the main window
+// with its "Игроки" menu open, after the first import.
 //
 //   QT_QPA_PLATFORM=offscreen window_picture docs/window.png demo/basekrm/LOG.txt [docs/players.png
 //     [docs/head-to-head.png demo/basekrm/LOG-more-evenings.txt [docs/menu.png]]]
@@ -98,6 +99,17 @@ int main(int argc, char* argv[]) {
   }
   if (players_output.empty()) return 0;
 
+  // More evenings of the same players, appended to the log and imported.
+  if (!head_to_head_output.empty()) {
+    std::ifstream more(more_log, std::ios::binary);
+    std::ofstream log_file(base / "basekrm" / "LOG.txt", std::ios::binary | std::ios::app);
+    log_file << more.rdbuf();
+    if (!more || !log_file) {
+      std::fprintf(stderr, "cannot append %s\n", more_log.c_str());
+      return 1;
+    }
+    form.session().Import();
+  }
   form.RunMenuCommand(fragtally::MenuCommand::Players);
   fragtally::PlayersWindow& players = *form.Players();
   auto* table = players.findChild<QTableView*>(QStringLiteral("tblPlayers"));
@@ -107,18 +119,6 @@ int main(int argc, char* argv[]) {
   if (!save(players, players_output)) return 1;
   players.close();
   if (head_to_head_output.empty()) return 0;
-
-  // More evenings of the same players, appended to the log and imported.
-  {
-    std::ifstream more(more_log, std::ios::binary);
-    std::ofstream log_file(base / "basekrm" / "LOG.txt", std::ios::binary | std::ios::app);
-    log_file << more.rdbuf();
-    if (!more || !log_file) {
-      std::fprintf(stderr, "cannot append %s\n", more_log.c_str());
-      return 1;
-    }
-  }
-  form.session().Import();
   form.session().Select(fragtally::Panel::First, 0);
   form.session().Select(fragtally::Panel::Second, 2);
   form.RunMenuCommand(fragtally::MenuCommand::HeadToHead);

@@ -17,6 +17,8 @@ inline std::string ProgramFile(const FileState& state, const char* folder, const
 }
 inline std::string StatsFilePath(const FileState& state) { return ProgramFile(state, "basekrm", "Stats.krm"); }
 inline std::string SettingsFilePath(const FileState& state) { return ProgramFile(state, "basekrm", "mSetup.ini"); }
+// The windows' places and sizes between runs (window_file.h).
+inline std::string WindowFilePath(const FileState& state) { return ProgramFile(state, "basekrm", "window.ini"); }
 inline std::string JournalFilePath(const FileState& state) { return ProgramFile(state, "basekrm", "Matches.txt"); }
 inline std::string PanelPicturePath(const FileState& state) {
   constexpr char sep = platform::kPathSeparator;

@@ -305,6 +305,7 @@ OpenOutcome OpenStore(FileState& state) {
   // A save killed before its rename leaves its temporary file for good.
   platform::Files().RemoveTemporaries(StatsFilePath(state));
   platform::Files().RemoveTemporaries(SettingsFilePath(state));
+  platform::Files().RemoveTemporaries(WindowFilePath(state));
   outcome.SettingsRead = LoadSettings(state, &outcome.SettingsFailure);
   state.SettingsUnread = !outcome.SettingsRead;
   LoadStats(state, outcome);

@@ -9,14 +9,19 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
 
 #include "app/main_window/menus.h"
+#include "app/players_window/placement.h"
 #include "app/players_window/players_session.h"
 #include "blocks.h"
 #include "gui_support.h"
@@ -150,7 +155,8 @@ TEST_F(MenusAndPlayers, TabAndShiftTabWalkEveryControlAndEscapeClosesFromAnyOfTh
   QWidget* head_to_head = players.findChild<QPushButton*>("cmdHeadToHead");
   QWidget* scoreboard = players.findChild<QTreeWidget*>("lstScoreboard");
   QWidget* maps = players.findChild<QTreeWidget*>("lstMaps");
-  const std::vector<QWidget*> order{period, head_to_head, Table(), matches, scoreboard, records, maps};
+  QWidget* weapon = players.findChild<QComboBox*>("cboAccuracyWeapon");
+  const std::vector<QWidget*> order{period, head_to_head, Table(), weapon, matches, scoreboard, records, maps};
 
   // Tab from each control to the next (the table's cells do not hold it), round again; Shift+Tab back.
   for (std::size_t i = 0; i < order.size(); ++i) {
@@ -207,6 +213,76 @@ TEST_F(MenusAndPlayers, ThePresentersTextsAndColumnsAreShown) {
   EXPECT_EQ(heading->text(), Q(std::string(kPlayersWindowTexts.NoPlayer)));
   EXPECT_FALSE(players.findChild<ChartView*>("chtFrags")->HasChart());
   EXPECT_EQ(records->topLevelItemCount(), 0);
+}
+
+TEST_F(MenusAndPlayers, TheSplitterAndThePlaceComeBackFromTheWindowFile) {
+  form.session().Load();
+  ImportSession({{"Nika", 3}, {"Tarn", 5}});
+  PlayersWindow& players = OpenPlayers();
+  auto* splitter = players.findChild<QSplitter*>("splPlayers");
+  ASSERT_NE(splitter, nullptr);
+  ASSERT_EQ(splitter->count(), 2);
+  EXPECT_EQ(splitter->widget(0), Table()) << "the table above, the page below";
+  EXPECT_TRUE(splitter->widget(1)->isAncestorOf(players.findChild<ChartView*>("chtFrags")));
+  EXPECT_EQ(splitter->orientation(), Qt::Vertical);
+  const int shared = splitter->height() - splitter->handleWidth();
+  EXPECT_NEAR(splitter->sizes().value(0), shared * kPlayersWindowShape.TableShare, 2) << "the default share";
+
+  // Moved and closed: the window file has it (and mSetup.ini stays two lines of its own).
+  players.setGeometry(400, 300, 700, 580);
+  players.layout()->activate();
+  splitter->setSizes({200, splitter->height() - 200});
+  players.close();
+  const PlayersPlacement kept = LoadPlayersPlacement(form.session().state());
+  EXPECT_EQ(kept.TableHeight, 200);
+  ASSERT_TRUE(kept.Window.has_value());
+  EXPECT_EQ(kept.Window->Width, 700);
+
+  // A window made in the next run stands where it was left, kept on the screen.
+  PlayersWindow again(form.session().state());
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  const ScreenRect fitted = FitOnWorkArea(*kept.Window, {area.x(), area.y(), area.width(), area.height()});
+  EXPECT_EQ(again.pos(), QPoint(fitted.X, fitted.Y));
+  EXPECT_EQ(again.size(), QSize(fitted.Width, fitted.Height));
+  EXPECT_TRUE(area.contains(again.geometry()));
+  EXPECT_EQ(again.findChild<QSplitter*>("splPlayers")->sizes().value(0), 200);
+
+  // A garbled file: the defaults, no message.
+  const std::size_t messages = sink.messages.size();
+  WriteFile(Basekrm() / "window.ini", "Players.Width=wide\r\n\xFF\xFE");
+  PlayersWindow fresh(form.session().state());
+  EXPECT_EQ(fresh.size(), QSize(kPlayersWindowShape.Width, kPlayersWindowShape.Height));
+  EXPECT_EQ(sink.messages.size(), messages);
+}
+
+TEST_F(MenusAndPlayers, TheAccuracyChartShowsTheWeaponChosen) {
+  form.session().Load();
+  ImportSession({{"Nika", 3}, {"Tarn", 5}});
+  ImportSession({{"Nika", 2}});
+  PlayersWindow& players = OpenPlayers();
+  auto* weapon = players.findChild<QComboBox*>("cboAccuracyWeapon");
+  auto* chart = players.findChild<ChartView*>("chtAccuracy");
+  ASSERT_TRUE(weapon && chart);
+  const PlayersPageView view = players.session().PageView();
+  ASSERT_EQ(weapon->count(), static_cast<int>(view.WeaponChoices.size()));
+  ASSERT_GE(weapon->count(), 2);
+  for (int i = 0; i < weapon->count(); ++i) EXPECT_EQ(weapon->itemText(i), Q(view.WeaponChoices[static_cast<std::size_t>(i)]));
+  EXPECT_EQ(weapon->currentIndex(), 0);
+  EXPECT_EQ(chart->chart().Title, view.Accuracy->Title);
+
+  weapon->setCurrentIndex(1);
+  EXPECT_EQ(players.session().PageView().WeaponChoice, 1);
+  EXPECT_EQ(chart->chart().Title, players.session().PageView().Accuracy->Title);
+  EXPECT_NE(chart->chart().Title, view.Accuracy->Title);
+  Table()->selectRow(1);  // the other player fired the same weapon: it stays chosen
+  EXPECT_EQ(weapon->currentIndex(), 1);
+  EXPECT_EQ(chart->chart().Title, players.session().PageView().Accuracy->Title);
+
+  sink.answer = true;
+  form.MenuAction(MenuCommand::UndoImport)->trigger();
+  form.MenuAction(MenuCommand::UndoImport)->trigger();
+  EXPECT_EQ(weapon->count(), 0) << "no player: nothing to choose";
+  EXPECT_FALSE(weapon->isEnabled());
 }
 
 TEST_F(MenusAndPlayers, ChoosingALastGameShowsItsMatchsScoreboardBesideTheMapsAndTheSkillChart) {

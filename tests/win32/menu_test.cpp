@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "app/main_window/menus.h"
+#include "app/players_window/placement.h"
 #include "app/players_window/players_session.h"
 #include "blocks.h"
 #include "window/win32/players_window.h"
@@ -149,13 +150,103 @@ TEST_F(MenuTest, PlayersWindowOpensOnceWithItsControls) {
   EXPECT_TRUE(IsWindowVisible(players.hwnd())) << "the menu opens it again";
 }
 
+TEST_F(MenuTest, TheSplitterBarMovesTheTableAndThePageAndComesBackWithThePlace) {
+  ImportThreePlayers();
+  win32::PlayersWindow& players = OpenPlayers();
+  HWND bar = players.Control(8040);
+  ASSERT_NE(bar, nullptr);
+  // The page's first row: the heading and the accuracy chart's weapon.
+  const RECT table = RectInParent(players.Control(8002)), heading = RectInParent(players.Control(8041));
+  const RECT placed = RectInParent(bar);
+  EXPECT_EQ(placed.top, table.bottom) << "right under the table";
+  EXPECT_EQ(placed.bottom, heading.top) << "right over the page";
+  EXPECT_EQ(placed.right - placed.left, table.right - table.left);
+
+  // Dragged 60 pixels down: the table is taller, the page starts lower.
+  SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 2));
+  SendMessageW(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 62));
+  SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(20, 62));
+  const RECT taller = RectInParent(players.Control(8002));
+  EXPECT_EQ(taller.bottom - taller.top, table.bottom - table.top + 60);
+  EXPECT_EQ(RectInParent(players.Control(8041)).top, heading.top + 60);
+  EXPECT_EQ(RectInParent(bar).top, taller.bottom);
+  // Dragged far down, the page keeps its least height.
+  SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 2));
+  SendMessageW(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 3000));
+  SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(20, 3000));
+  RECT client;
+  GetClientRect(players.hwnd(), &client);
+  const int least_page = MulDiv(kPlayersWindowShape.LeastPageHeight, static_cast<int>(form_->dpi()), 96);
+  EXPECT_LE(RectInParent(players.Control(8002)).bottom, client.bottom - least_page);
+  SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 2));
+  SendMessageW(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 62 - (RectInParent(bar).top - table.bottom)));
+  SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(20, 62));
+  ASSERT_EQ(RectInParent(players.Control(8002)).bottom - table.top, table.bottom - table.top + 60);
+
+  // Closed far off the screen: the window file keeps the place and the
+  // splitter; opened again, the window is back on the screen, the table as tall.
+  SetWindowPos(players.hwnd(), nullptr, 30000, 20000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  DestroyWindow(players.hwnd());
+  const PlayersPlacement kept = LoadPlayersPlacement(form_->session().state());
+  EXPECT_EQ(kept.TableHeight, table.bottom - table.top + 60);
+  ASSERT_TRUE(kept.Window.has_value());
+  OpenPlayers();
+  RECT window;
+  GetWindowRect(players.hwnd(), &window);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(players.hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_LE(window.right, monitor.rcWork.right);
+  EXPECT_LE(window.bottom, monitor.rcWork.bottom);
+  EXPECT_GE(window.left, monitor.rcWork.left);
+  EXPECT_EQ(RectInParent(players.Control(8002)).bottom - RectInParent(players.Control(8002)).top,
+            table.bottom - table.top + 60);
+
+  // A garbled window file: the default size, and no message.
+  DestroyWindow(players.hwnd());
+  const std::size_t messages = sink_.messages.size();
+  WriteFile(Basekrm() / "window.ini", "Players.X=\xFF\r\nPlayers.TableHeight=abc\r\n");
+  OpenPlayers();
+  GetClientRect(players.hwnd(), &client);
+  EXPECT_NEAR(client.right, MulDiv(kPlayersWindowShape.Width, static_cast<int>(form_->dpi()), 96), 2);
+  EXPECT_EQ(RectInParent(players.Control(8002)).bottom - RectInParent(players.Control(8002)).top,
+            table.bottom - table.top);
+  EXPECT_EQ(sink_.messages.size(), messages);
+}
+
+TEST_F(MenuTest, TheAccuracyChartsWeaponIsChosenInItsComboBox) {
+  ImportThreePlayers();
+  win32::PlayersWindow& players = OpenPlayers();
+  HWND weapon = players.Control(8041);
+  ASSERT_NE(weapon, nullptr);
+  wchar_t name[64] = L"";
+  GetClassNameW(weapon, name, 64);
+  EXPECT_EQ(_wcsicmp(name, WC_COMBOBOXW), 0);
+  const PlayersPageView view = players.session().PageView();
+  ASSERT_GE(view.WeaponChoices.size(), 2u);
+  ASSERT_EQ(SendMessageW(weapon, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(view.WeaponChoices.size()));
+  EXPECT_EQ(TextOf(weapon), W(view.WeaponChoices[0]));
+  EXPECT_EQ(SendMessageW(weapon, CB_GETCURSEL, 0, 0), 0);
+
+  SendMessageW(weapon, CB_SETCURSEL, 1, 0);
+  SendMessageW(players.hwnd(), WM_COMMAND, MAKEWPARAM(8041, CBN_SELCHANGE), reinterpret_cast<LPARAM>(weapon));
+  EXPECT_EQ(players.session().PageView().WeaponChoice, 1);
+  EXPECT_EQ(TextOf(weapon), W(view.WeaponChoices[1]));
+  // The next player fired the same weapon: it stays chosen.
+  HWND table = players.Control(8002);
+  ListView_SetItemState(table, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(players.session().SelectedRow(), 1);
+  EXPECT_EQ(SendMessageW(weapon, CB_GETCURSEL, 0, 0), 1);
+}
+
 TEST_F(MenuTest, TabAndShiftTabWalkEveryControlAndEscapeClosesFromAnyOfThem) {
   ImportThreePlayers();
   ShowActive();
   win32::PlayersWindow& players = OpenPlayers();
   SetForegroundWindow(players.hwnd());
   Pump();
-  const std::vector<int> order{8001, 8060, 8002, 8006, 8032, 8005, 8031};  // 8060: the head-to-head button
+  // 8060: the head-to-head button; 8041: the accuracy chart's weapon
+  const std::vector<int> order{8001, 8060, 8002, 8041, 8006, 8032, 8005, 8031};
   const auto press = [&](int id, bool shift, WORD key) {
     SetFocus(players.Control(id));
     Pump(50);

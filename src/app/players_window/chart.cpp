@@ -55,6 +55,51 @@ double EstimatedTextWidth(std::string_view text, double size, bool bold) {
   return static_cast<double>(characters) * size * (bold ? 0.65 : 0.59);
 }
 
+std::vector<ChartPoint> SmoothedAccuracy(const std::vector<GameShots>& games, int average_over) {
+  std::vector<ChartPoint> points;
+  points.reserve(games.size());
+  const std::size_t window = static_cast<std::size_t>(std::max(average_over, 1));
+  std::int64_t hits = 0, shots = 0;
+  for (std::size_t i = 0; i < games.size(); ++i) {
+    hits += games[i].Hits;
+    shots += games[i].Shots;
+    if (i >= window) {
+      hits -= games[i - window].Hits;
+      shots -= games[i - window].Shots;
+    }
+    points.push_back({games[i].Game, shots > 0 ? 100.0 * static_cast<double>(hits) / static_cast<double>(shots) : 0});
+  }
+  return points;
+}
+
+Chart AccuracyChart(const std::vector<WeaponShots>& used, int chosen, std::size_t games, int average_over,
+                    const std::string& decimal_separator) {
+  Chart chart;
+  const std::string average = "Среднее за " + std::to_string(average_over) + " игр";
+  double high = 0;
+  const auto add = [&](ChartSeries series) {
+    for (const ChartPoint& point : series.Points) high = std::max(high, point.Y);
+    chart.Series.push_back(std::move(series));
+  };
+  if (chosen >= 0 && static_cast<std::size_t>(chosen) < used.size()) {
+    // One weapon: each game, and its average over it as the frags chart has it.
+    const WeaponShots& weapon = used[static_cast<std::size_t>(chosen)];
+    chart.Title = "Точность: " + weapon.Name + ", %";
+    ChartSeries each{"За игру", 0xA0A0A0, false, {}};
+    for (const GameShots& game : weapon.Games)
+      each.Points.push_back({game.Game, 100.0 * static_cast<double>(game.Hits) / static_cast<double>(game.Shots)});
+    add(std::move(each));
+    add({average, weapon.Color, true, SmoothedAccuracy(weapon.Games, average_over)});
+  } else {
+    chart.Title = "Точность по оружию, % (среднее за " + std::to_string(average_over) + " игр)";
+    for (const WeaponShots& weapon : used) add({weapon.Name, weapon.Color, false, SmoothedAccuracy(weapon.Games, average_over)});
+  }
+  chart.X = NiceAxis(1, static_cast<double>(std::max<std::size_t>(games, 1)), 6, true, decimal_separator, "Игра");
+  // From 0 to a little above the highest line: the lines use the height.
+  chart.Y = NiceAxis(0, std::max(high, 10.0), 5, true, decimal_separator, "%");
+  return chart;
+}
+
 namespace {
 
 constexpr std::uint32_t kGridColor = 0xE0E0E0, kAxisColor = 0x808080, kTextColor = 0x000000;

@@ -54,6 +54,32 @@ ChartAxis NiceAxis(double low, double high, int ticks, bool whole_numbers, const
 // The colours of the series, one for each of up to ten series.
 std::uint32_t SeriesColor(std::size_t index);
 
+// --- The accuracy chart ---------------------------------------------------
+
+// One weapon's hits and shots in a game it was fired in (Shots > 0); Game is
+// the game's number on the chart's X axis, from 1.
+struct GameShots {
+  double Game = 0;
+  std::int64_t Hits = 0, Shots = 0;
+};
+// A weapon a player fired: its name and its games, in order.
+struct WeaponShots {
+  std::string Name;       // UTF-8, for the legend and the weapon's choice
+  std::uint32_t Color = 0;  // the same for the weapon whichever are shown
+  std::vector<GameShots> Games;
+};
+// The accuracy chart's choice of all the weapons a player fired.
+inline constexpr int kAllWeapons = -1;
+// Each game's accuracy (%) of a weapon, smoothed: all hits over all shots of
+// the last `average_over` games it was fired in (each game weighs by its
+// shots, so a game of one shot does not swing the line).
+std::vector<ChartPoint> SmoothedAccuracy(const std::vector<GameShots>& games, int average_over);
+// The accuracy chart over `games` games: with kAllWeapons, one smoothed line
+// of each weapon of `used`; with an index of `used`, that weapon's accuracy
+// in each game and its smoothed line (dashed, as the frags chart's average).
+Chart AccuracyChart(const std::vector<WeaponShots>& used, int chosen, std::size_t games, int average_over,
+                    const std::string& decimal_separator);
+
 // --- The chart placed ---------------------------------------------------
 // Coordinates are in the chart's units (one unit is a pixel at 96 DPI; a
 // window scales them), from the top left corner, y downwards.

@@ -486,24 +486,18 @@ Chart FragsChart(const std::vector<const JournalMatch*>& matches, const std::str
   return chart;
 }
 
-Chart AccuracyChart(const std::vector<const JournalMatch*>& matches, const std::string& separator) {
-  Chart chart;
-  chart.Title = "Точность по оружию, %";
-  double high = 100;
+// The weapons fired in `matches`, each with the games it was fired in.
+std::vector<WeaponShots> UsedWeapons(const std::vector<const JournalMatch*>& matches) {
+  std::vector<WeaponShots> used;
   for (std::size_t w = 0; w < kWeapons.size(); ++w) {
     const std::size_t hits = CounterIndex(kWeapons[w].Hits), shots = CounterIndex(kWeapons[w].Shots);
-    ChartSeries series{std::string(WeaponName(kWeapons[w])), SeriesColor(w + 2), false, {}};
-    for (std::size_t i = 0; i < matches.size(); ++i) {
-      if (matches[i]->Added[shots] <= 0) continue;
-      const double percent = 100.0 * matches[i]->Added[hits] / matches[i]->Added[shots];
-      series.Points.push_back({static_cast<double>(i + 1), percent});
-      high = std::max(high, percent);
-    }
-    if (!series.Points.empty()) chart.Series.push_back(std::move(series));
+    WeaponShots weapon{std::string(WeaponName(kWeapons[w])), SeriesColor(w + 2), {}};
+    for (std::size_t i = 0; i < matches.size(); ++i)
+      if (matches[i]->Added[shots] > 0)
+        weapon.Games.push_back({static_cast<double>(i + 1), matches[i]->Added[hits], matches[i]->Added[shots]});
+    if (!weapon.Games.empty()) used.push_back(std::move(weapon));
   }
-  chart.X = NiceAxis(1, static_cast<double>(std::max<std::size_t>(matches.size(), 1)), 6, true, separator, "Игра");
-  chart.Y = NiceAxis(0, high, 6, true, separator, "%");
-  return chart;
+  return used;
 }
 
 // The match with the largest `value`, the earliest of equals; none without matches.
@@ -602,7 +596,8 @@ PlayerPage BuildPlayerPage(std::string_view name, const std::vector<const Journa
   page.Name = std::string(name);
   page.MatchCount = matches.size();
   page.Frags = FragsChart(matches, decimal_separator);
-  page.Accuracy = AccuracyChart(matches, decimal_separator);
+  page.Weapons = UsedWeapons(matches);
+  page.Accuracy = AccuracyChart(page.Weapons, kAllWeapons, matches.size(), kMovingAverageMatches, decimal_separator);
 
   page.Records.push_back(MostOf(matches, kFrags, "Больше всего фрагов за игру"));
   for (const Weapon& weapon : kWeapons) {

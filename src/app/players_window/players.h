@@ -236,8 +236,10 @@ struct PlayerPage {
   std::string Name;  // bytes
   std::size_t MatchCount = 0;
   // Frags per match with their moving average over the last ten matches;
-  // each weapon's accuracy (%) in the matches it was fired in.
+  // the accuracy (%) of each weapon fired, smoothed over as many of the
+  // matches it was fired in.
   Chart Frags, Accuracy;
+  std::vector<WeaponShots> Weapons;  // the weapons fired, in the order of kWeapons
   // Most frags in one match, the best accuracy with at least 20 shots of
   // each weapon, most damage given in one match.
   std::vector<PlayerRecord> Records;

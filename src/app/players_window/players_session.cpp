@@ -38,6 +38,23 @@ void PlayersSession::SelectRow(int row) {
   KeepSelection();
 }
 
+void PlayersSession::ChooseWeapon(int choice) {
+  chosen_weapon_ = page_ && choice > 0 && static_cast<std::size_t>(choice) <= page_->Weapons.size()
+                       ? page_->Weapons[static_cast<std::size_t>(choice - 1)].Name
+                       : std::string();
+  ShowWeapon();
+}
+
+void PlayersSession::ShowWeapon() {
+  weapon_choice_ = 0;
+  if (!page_ || chosen_weapon_.empty()) return;
+  const auto& used = page_->Weapons;
+  const auto weapon = std::find_if(used.begin(), used.end(), [&](const WeaponShots& shots) { return shots.Name == chosen_weapon_; });
+  if (weapon == used.end()) return;
+  weapon_choice_ = static_cast<int>(weapon - used.begin()) + 1;
+  weapon_chart_ = AccuracyChart(used, weapon_choice_ - 1, page_->MatchCount, kMovingAverageMatches, decimal_separator_);
+}
+
 void PlayersSession::SelectMatch(int row) {
   chosen_match_ = page_ && row >= 0 && row < static_cast<int>(page_->LastMatches.size()) ? row : -1;
 }
@@ -49,9 +66,11 @@ void PlayersSession::KeepSelection() {
     selected_slot_ = 0;
     page_.reset();
     chosen_match_ = -1;
+    weapon_choice_ = 0;
     return;
   }
   page_ = model_.Page(row, decimal_separator_);
+  ShowWeapon();
   const auto& played = page_->LastPlayed;
   const auto newest = std::find_if(played.begin(), played.end(), [](const PlayedMatch* match) { return match != nullptr; });
   chosen_match_ = newest != played.end() ? static_cast<int>(newest - played.begin()) : -1;
@@ -86,11 +105,22 @@ PlayersPageView PlayersSession::PageView() const {
   }
   const PlayerPage& page = *page_;
   view.HeadingName = page.Name;
-  view.HeadingText = page.MatchCount == 0 ? std::string(kPlayersWindowTexts.NoMatches)
-                                          : std::string(kPlayersWindowTexts.Matches) + std::to_string(page.MatchCount);
+  const PeriodSpan& span = model_.Span();
+  if (page.MatchCount == 0) {
+    view.HeadingText = kPlayersWindowTexts.NoMatches;
+  } else if (span.Period == PlayersPeriod::AllTime) {
+    view.HeadingText = std::string(kPlayersWindowTexts.Matches) + std::to_string(page.MatchCount);
+  } else {
+    // The page's figures are the period's: the heading says which.
+    view.HeadingText = std::string(kPlayersWindowTexts.PeriodMatches) + PeriodText(span) +
+                       std::string(kPlayersWindowTexts.PeriodMatchesEnd) + std::to_string(page.MatchCount);
+  }
   if (page.MatchCount > 0) {
     view.Frags = &page.Frags;
-    view.Accuracy = &page.Accuracy;
+    view.Accuracy = weapon_choice_ > 0 ? &weapon_chart_ : &page.Accuracy;
+    view.WeaponChoices.emplace_back(kPlayersWindowTexts.AllWeapons);
+    for (const WeaponShots& weapon : page.Weapons) view.WeaponChoices.push_back(weapon.Name);
+    view.WeaponChoice = weapon_choice_;
   }
   if (!page.Skill.Series.empty()) view.Skill = &page.Skill;
   for (const PlayerRecord& record : page.Records) {

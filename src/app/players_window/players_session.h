@@ -26,19 +26,26 @@ struct PlayersWindowTexts {
   std::string_view NoRecord;     // the value of a record that no match set
   std::string_view NoScoreboard;  // the scoreboard's title while no game is chosen
   std::string_view NoMatch;       // its title for a chosen game without a match
+  // After the chosen player's name for a period, before the period's text
+  // (PeriodText) and the number of matches in it.
+  std::string_view PeriodMatches;
+  std::string_view PeriodMatchesEnd;
+  std::string_view AllWeapons;  // the accuracy chart's first choice: every weapon fired
 };
 inline constexpr PlayersWindowTexts kPlayersWindowTexts{
     "Игроки", "&Период:", "Выберите игрока в таблице.", " — игр в журнале: ",
     " — в журнале нет игр этого игрока.", "—", "Выберите игру в списке последних игр.",
-    "Эта игра записана до того, как программа стала различать матчи: таблицы матча нет."};
+    "Эта игра записана до того, как программа стала различать матчи: таблицы матча нет.",
+    " — игр в журнале за период «", "»: ", "Всё оружие"};
 
 // Sizes in pixels at 96 DPI.
 struct PlayersWindowShape {
   int Width, Height;        // at its first opening
   int MinWidth, MinHeight;  // the least a player can make it
-  double TableShare;        // the table's share of the height below the period's choice
+  double TableShare;        // the table's share of the height below the period's choice, until the splitter moves
+  int LeastTableHeight, LeastPageHeight;  // what the splitter leaves each
 };
-inline constexpr PlayersWindowShape kPlayersWindowShape{1100, 820, 640, 560, 0.28};
+inline constexpr PlayersWindowShape kPlayersWindowShape{1100, 820, 640, 560, 0.28, 80, 300};
 
 // A column of the page's lists.
 struct PageListColumn {
@@ -97,6 +104,11 @@ struct PlayersPageView {
   const Chart* Frags = nullptr;
   const Chart* Accuracy = nullptr;
   const Chart* Skill = nullptr;  // null also while the player has no match with a number
+  // The accuracy chart's choices (UTF-8): kAllWeapons' text, then each
+  // weapon the player fired; empty while there is no chart. WeaponChoice is
+  // the one shown.
+  std::vector<std::string> WeaponChoices;
+  int WeaponChoice = 0;
   std::vector<std::vector<std::string>> Records;      // in kRecordColumns' order
   std::vector<std::vector<std::string>> LastMatches;  // in kLastMatchColumns' order
   std::vector<std::vector<std::string>> Maps;         // in kMapColumns' order
@@ -130,6 +142,9 @@ class PlayersSession {
   // A row of the page's last games chosen (-1: none): its match's scoreboard
   // is shown (none for a game without a match).
   void SelectMatch(int row);
+  // One of the page's WeaponChoices chosen for the accuracy chart (0: all).
+  // The weapon stays chosen for the next player who fired it.
+  void ChooseWeapon(int choice);
 
   const PlayersWindowModel& model() const { return model_; }
   int RowCount() const { return static_cast<int>(model_.Rows().size()); }
@@ -149,12 +164,17 @@ class PlayersSession {
 
  private:
   void KeepSelection();
+  // The accuracy chart of the chosen weapon, or of all when the page's player never fired it.
+  void ShowWeapon();
 
   std::string decimal_separator_;
   PlayersWindowModel model_;
   int selected_slot_ = 0;
   std::optional<PlayerPage> page_;
   int chosen_match_ = -1;
+  std::string chosen_weapon_;  // its name; empty: all
+  int weapon_choice_ = 0;      // in the page's WeaponChoices
+  Chart weapon_chart_;         // the accuracy chart of one weapon
 };
 
 }  // namespace fragtally

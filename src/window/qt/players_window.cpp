@@ -5,17 +5,22 @@
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QBoxLayout>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTableView>
 #include <QTreeWidget>
 
 #include "app/matches/head_to_head_session.h"
+#include "app/players_window/placement.h"
 #include "window/qt/chart_painter.h"
 #include "window/qt/shown_text.h"
 
@@ -100,6 +105,7 @@ PlayersWindow::PlayersWindow(const WindowState& state, QWidget* parent)
     : QWidget(parent, Qt::Window), state_(state), session_(QLocale::system().decimalPoint().toStdString()) {
   BuildWindow();
   Open();
+  RestorePlacement();
 }
 
 PlayersWindow::~PlayersWindow() = default;
@@ -166,6 +172,14 @@ void PlayersWindow::BuildWindow() {
   frags_->setObjectName(QStringLiteral("chtFrags"));
   accuracy_ = new ChartView(page);
   accuracy_->setObjectName(QStringLiteral("chtAccuracy"));
+  weapon_ = new QComboBox(page);
+  weapon_->setObjectName(QStringLiteral("cboAccuracyWeapon"));
+  weapon_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  connect(weapon_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (showing_page_ || index < 0) return;
+    session_.ChooseWeapon(index);
+    accuracy_->SetChart(session_.PageView().Accuracy);
+  });
   skill_ = new ChartView(page);
   skill_->setObjectName(QStringLiteral("chtSkill"));
   records_ = ListOf(kRecordColumns, "lstRecords", page);
@@ -183,10 +197,19 @@ void PlayersWindow::BuildWindow() {
 
   // The charts side by side; the last games with the chosen match's
   // scoreboard beside them; the records beside the maps.
-  auto* charts = new QHBoxLayout;
-  charts->addWidget(frags_);
-  charts->addWidget(accuracy_);
-  charts->addWidget(skill_);
+  // The heading over the charts side by side; the weapon's choice in the
+  // heading's row, over the accuracy chart's right edge.
+  auto* charts = new QGridLayout;
+  charts->setVerticalSpacing(2);
+  charts->addWidget(player_, 0, 0, 1, 2);
+  charts->addWidget(weapon_, 0, 1, Qt::AlignRight);
+  charts->addWidget(frags_, 1, 0);
+  charts->addWidget(accuracy_, 1, 1);
+  charts->addWidget(skill_, 1, 2);
+  for (int column = 0; column < 3; ++column) charts->setColumnStretch(column, 1);
+  charts->setRowStretch(1, 1);
+  // A long heading is cut rather than widening the window.
+  player_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   auto* scoreboard = new QVBoxLayout;
   scoreboard->setSpacing(2);
   scoreboard->addWidget(scoreboard_title_);
@@ -199,18 +222,18 @@ void PlayersWindow::BuildWindow() {
   lists->addWidget(maps_, 9);
   auto* page_layout = new QVBoxLayout(page);
   page_layout->setContentsMargins(0, 0, 0, 0);
-  page_layout->addWidget(player_);
   page_layout->addLayout(charts, 5);
   page_layout->addLayout(games, 4);
   page_layout->addLayout(lists, 3);
 
-  auto* splitter = new QSplitter(Qt::Vertical, this);
-  splitter->setChildrenCollapsible(false);
-  splitter->addWidget(table_);
-  splitter->addWidget(page);
-  const int shared = kPlayersWindowShape.Height - 40;
-  const int table = static_cast<int>(shared * kPlayersWindowShape.TableShare);
-  splitter->setSizes({table, shared - table});
+  splitter_ = new QSplitter(Qt::Vertical, this);
+  splitter_->setObjectName(QStringLiteral("splPlayers"));
+  splitter_->setChildrenCollapsible(false);
+  splitter_->addWidget(table_);
+  splitter_->addWidget(page);
+  splitter_->setStretchFactor(1, 1);  // a taller window gives the page the room
+  table_->setMinimumHeight(kPlayersWindowShape.LeastTableHeight);
+  page->setMinimumHeight(kPlayersWindowShape.LeastPageHeight);
 
   auto* head_to_head = new QPushButton(Utf8(kHeadToHeadTexts.OpenButton), this);
   head_to_head->setObjectName(QStringLiteral("cmdHeadToHead"));
@@ -226,15 +249,52 @@ void PlayersWindow::BuildWindow() {
   top->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
-  layout->addWidget(splitter, 1);
+  layout->addWidget(splitter_, 1);
 
   setTabOrder(period_, head_to_head);
   setTabOrder(head_to_head, table_);
-  setTabOrder(table_, matches_);
+  setTabOrder(table_, weapon_);
+  setTabOrder(weapon_, matches_);
   setTabOrder(matches_, scoreboard_);
   setTabOrder(scoreboard_, records_);
   setTabOrder(records_, maps_);
   period_->setFocus();
+}
+
+void PlayersWindow::RestorePlacement() {
+  const PlayersPlacement placement = LoadPlayersPlacement(state_);
+  if (placement.Window) {
+    const ScreenRect& window = *placement.Window;
+    const QRect remembered(window.X, window.Y, window.Width, window.Height);
+    const QScreen* screen = QGuiApplication::screenAt(remembered.center());
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+      const QRect area = screen->availableGeometry();
+      const ScreenRect fitted = FitOnWorkArea(window, {area.x(), area.y(), area.width(), area.height()});
+      // The frame's corner where it was: its title bar stays on the screen.
+      move(fitted.X, fitted.Y);
+      resize(std::max(fitted.Width, minimumWidth()), std::max(fitted.Height, minimumHeight()));
+    }
+  }
+  // The splitter's share from the height it has at this size.
+  layout()->activate();
+  const int shared = splitter_->height() - splitter_->handleWidth();
+  const int table = SplitTableHeight(placement.TableHeight, shared, kPlayersWindowShape.TableShare,
+                                     kPlayersWindowShape.LeastTableHeight, kPlayersWindowShape.LeastPageHeight);
+  splitter_->setSizes({table, shared - table});
+}
+
+void PlayersWindow::closeEvent(QCloseEvent* event) {
+  // The frame's corner (as move() takes it) and the size inside the frame.
+  const bool normal = !isMaximized() && !isMinimized();
+  const QPoint corner = normal ? pos() : normalGeometry().topLeft() - (geometry().topLeft() - pos());
+  const QSize size = normal ? this->size() : normalGeometry().size();
+  PlayersPlacement placement;
+  if (size.isValid() && !size.isEmpty())
+    placement.Window = ScreenRect{corner.x(), corner.y(), size.width(), size.height()};
+  placement.TableHeight = splitter_->sizes().value(0);
+  SavePlayersPlacement(state_, placement);  // a refusal only loses the place
+  QWidget::closeEvent(event);
 }
 
 void PlayersWindow::Open() {
@@ -280,7 +340,7 @@ void PlayersWindow::ShowPage() {
   const PlayersPageView view = session_.PageView();
   player_->setText(ShownText(view.HeadingName) + Utf8(view.HeadingText));
   frags_->SetChart(view.Frags);
-  accuracy_->SetChart(view.Accuracy);
+  ShowWeapons(view);
   skill_->SetChart(view.Skill);
   Fill(records_, kRecordColumns, view.Records);
   Fill(maps_, kMapColumns, view.Maps);
@@ -289,6 +349,16 @@ void PlayersWindow::ShowPage() {
   if (view.ChosenMatch >= 0) matches_->setCurrentItem(matches_->topLevelItem(view.ChosenMatch));
   showing_page_ = false;
   ShowScoreboard(view);
+}
+
+void PlayersWindow::ShowWeapons(const PlayersPageView& view) {
+  showing_page_ = true;
+  weapon_->clear();
+  for (const std::string& choice : view.WeaponChoices) weapon_->addItem(Utf8(choice));
+  weapon_->setCurrentIndex(view.WeaponChoices.empty() ? -1 : view.WeaponChoice);
+  weapon_->setEnabled(!view.WeaponChoices.empty());
+  showing_page_ = false;
+  accuracy_->SetChart(view.Accuracy);
 }
 
 void PlayersWindow::ShowScoreboard(const PlayersPageView& view) {

@@ -8,6 +8,7 @@
 
 class QComboBox;
 class QLabel;
+class QSplitter;
 class QTableView;
 class QTreeWidget;
 
@@ -21,9 +22,11 @@ class PlayersTableModel;
 // charts (frags, accuracy, skill), records, last games with their matches,
 // the chosen match's scoreboard and the maps. Modeless and one of its kind: the main
 // window makes it once, shows it again on its menu command, and refreshes it
-// after every load, import and undo. Escape closes it. Object names: frmPlayers, lblPeriod,
-// cboPeriod, cmdHeadToHead, tblPlayers, lblPlayer, chtFrags, chtAccuracy, chtSkill, lstRecords,
-// lstMatches, lblScoreboard, lstScoreboard, lstMaps.
+// after every load, import and undo. Escape closes it. The table and the page share the
+// height by a splitter; the window's place and the splitter's are kept in the game folder's
+// window file when it closes and come back when it is made. Object names: frmPlayers, lblPeriod,
+// cboPeriod, cmdHeadToHead, splPlayers, tblPlayers, lblPlayer, chtFrags, cboAccuracyWeapon,
+// chtAccuracy, chtSkill, lstRecords, lstMatches, lblScoreboard, lstScoreboard, lstMaps.
 class PlayersWindow : public QWidget {
   Q_OBJECT
 
@@ -45,7 +48,15 @@ class PlayersWindow : public QWidget {
   // the selected player (0: none).
   void SetHeadToHead(std::function<void(int slot)> open) { open_head_to_head_ = std::move(open); }
 
+ protected:
+  // Closing keeps the window's place and the splitter's for the next run.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  // The place the window file holds, on the screen it fits, and the splitter's.
+  void RestorePlacement();
+  // The accuracy chart's weapons, and its chart.
+  void ShowWeapons(const PlayersPageView& view);
   void BuildWindow();
   // The table's rows changed (refresh, period, sort): the model reset, the
   // header's sort indicator and the selected row put back.
@@ -63,6 +74,8 @@ class PlayersWindow : public QWidget {
   QLabel* player_ = nullptr;
   ChartView* frags_ = nullptr;
   ChartView* accuracy_ = nullptr;
+  QComboBox* weapon_ = nullptr;
+  QSplitter* splitter_ = nullptr;
   ChartView* skill_ = nullptr;
   QTreeWidget* records_ = nullptr;
   QTreeWidget* matches_ = nullptr;
@@ -71,7 +84,7 @@ class PlayersWindow : public QWidget {
   QTreeWidget* scoreboard_ = nullptr;
   QTreeWidget* maps_ = nullptr;
   bool showing_table_ = false;  // selections made while the rows are put back are no user's
-  bool showing_page_ = false;   // likewise for the last games' list
+  bool showing_page_ = false;   // likewise for the last games' list and the weapon's choice
 };
 
 }  // namespace fragtally

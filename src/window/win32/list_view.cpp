@@ -92,6 +92,17 @@ void SetSortArrow(HWND list, int column, bool descending) {
   }
 }
 
+int CaptionWidthWithArrow(HWND list, const std::wstring& caption) {
+  HWND header = ListView_GetHeader(list);
+  const int text = static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(caption.c_str())));
+  const int margin = std::max(static_cast<int>(SendMessageW(header, HDM_GETBITMAPMARGIN, 0, 0)), 1);
+  RECT bar{};
+  GetWindowRect(header, &bar);
+  const int arrow_height = std::max(static_cast<int>(bar.bottom - bar.top) / 3, 4);
+  // Margins either side of the text and of the arrow; a pressed caption moves 2 pixels; the divider's edge.
+  return text + 4 * margin + 2 * arrow_height + 2 + 2;
+}
+
 int SelectedItem(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
 
 HWND CreateHeaderTooltips(HWND list, const std::vector<std::wstring>& texts) {

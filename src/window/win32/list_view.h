@@ -29,6 +29,11 @@ void FitColumnsToTexts(HWND list, int padding);
 void SetRows(HWND list, const std::vector<std::vector<std::wstring>>& rows);
 // The header's sort arrow on `column` (none when -1), down when descending.
 void SetSortArrow(HWND list, int column, bool descending);
+// The width a column of `list` needs for `caption` with the sort arrow
+// beside it: the text, the header's margins around the text and the arrow,
+// the arrow (its height a third of the header's, twice as wide) and the
+// divider, so that the arrow never cuts the caption short.
+int CaptionWidthWithArrow(HWND list, const std::wstring& caption);
 // The selected row, or -1.
 int SelectedItem(HWND list);
 // A tooltip over each header caption of `list` whose text in `texts` (in

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/players_window/placement.h"
 #include "app/text/text_decoding.h"
 #include "window/win32/head_to_head_window.h"
 #include "window/win32/chart_paint.h"
 #include "window/win32/list_view.h"
+#include "window/win32/splitter.h"
 #include "window/win32/text.h"
 #include "window/win32/window_proc.h"
 
@@ -82,7 +84,8 @@ PlayersWindow::~PlayersWindow() {
 }
 
 bool PlayersWindow::Open(const WindowState& state) {
-  if (hwnd_ == nullptr && !Create()) return false;
+  files_ = &state;
+  if (hwnd_ == nullptr && !Create(state)) return false;
   session_.Open(state);
   ShowTable();
   FitColumns();
@@ -107,7 +110,7 @@ void PlayersWindow::FitColumns() {
     return static_cast<int>(SendMessageW(table, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
   };
   for (std::size_t c = 0; c < kPlayersColumns.size(); ++c) {
-    const int caption = width(FromUtf8(kPlayersColumns[c].Caption)) + Scaled(28);
+    const int caption = CaptionWidthWithArrow(table, FromUtf8(kPlayersColumns[c].Caption));
     const int cell = width(Display(longest[c])) + Scaled(14);
     ListView_SetColumnWidth(table, static_cast<int>(c), std::max(caption, cell));
   }
@@ -118,14 +121,28 @@ bool PlayersWindow::HandleDialogMessage(MSG& message) {
   return hwnd_ != nullptr && IsDialogMessageW(hwnd_, &message);
 }
 
-bool PlayersWindow::Create() {
+bool PlayersWindow::Create(const FileState& files) {
   if (!RegisterObjectWindowClass<PlayersWindow>(instance_, kWindowClass)) return false;
   // Resizable, owned by the main window, so it stays above it and goes with it.
   constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   RECT frame{0, 0, Scaled(kPlayersWindowShape.Width), Scaled(kPlayersWindowShape.Height)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  if (!CreateWindowExW(0, kWindowClass, FromUtf8(kPlayersWindowTexts.Title).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                       frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr, instance_, this)) {
+  ScreenRect place{CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top};
+  // Where it was left, on the screen nearest to that, within its work area.
+  const PlayersPlacement placement = LoadPlayersPlacement(files);
+  table_height_ = placement.TableHeight;
+  if (placement.Window) {
+    const ScreenRect& window = *placement.Window;
+    const RECT remembered{window.X, window.Y, window.X + window.Width, window.Y + window.Height};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromRect(&remembered, MONITOR_DEFAULTTONEAREST), &monitor)) {
+      const RECT& work = monitor.rcWork;
+      place = FitOnWorkArea(window, {work.left, work.top, work.right - work.left, work.bottom - work.top});
+    }
+  }
+  if (!CreateWindowExW(0, kWindowClass, FromUtf8(kPlayersWindowTexts.Title).c_str(), kStyle, place.X, place.Y,
+                       place.Width, place.Height, owner_, nullptr, instance_, this)) {
     return false;
   }
   SetPropW(hwnd_, kWindowIdProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(kPlayersWindowId)));
@@ -136,8 +153,8 @@ bool PlayersWindow::Create() {
 
 void PlayersWindow::CreateControls() {
   // Created in the tab order: period (its label just before it, so that
-  // Alt and the label's letter reach it), table, last games, scoreboard,
-  // records, maps.
+  // Alt and the label's letter reach it), table, the accuracy chart's
+  // weapon, last games, scoreboard, records, maps.
   const auto child = [&](const wchar_t* window_class, DWORD style, int id, const std::wstring& text = {}) {
     HWND control = CreateWindowExW(0, window_class, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
@@ -157,6 +174,8 @@ void PlayersWindow::CreateControls() {
     columns.push_back({FromUtf8(info.Caption), 0, info.Align == CellAlign::Right});
   SetColumns(table, columns);
   tooltips_[0] = CreateHeaderTooltips(table, TooltipsOf(kPlayersColumns));
+  CreateSplitter(hwnd_, kSplitterId);
+  child(WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, kAccuracyWeaponId);
 
   const auto list = [&](int id, const auto& list_columns) {
     HWND made = CreateListView(hwnd_, id, false);
@@ -211,17 +230,27 @@ void PlayersWindow::Layout() {
   place(kPeriodLabelId, margin, margin, label_width, combo.bottom - combo.top);
   place(kHeadToHeadButtonId, margin + label_width + gap + Scaled(180) + gap, margin, Scaled(130), combo.bottom - combo.top);
   const int table_top = margin + (combo.bottom - combo.top) + gap;
-  // The table takes the upper part; the page has the rest: the heading, the
-  // charts side by side, the last games beside the chosen match's
-  // scoreboard, the records beside the maps.
-  const int page_height = height - table_top - margin;
-  const int table_height = std::max(Scaled(80), static_cast<int>(page_height * kPlayersWindowShape.TableShare));
+  // The table takes the upper part as far as the splitter bar; the page has
+  // the rest: the heading, the charts side by side (the accuracy chart's
+  // weapon over it), the last games beside the chosen match's scoreboard,
+  // the records beside the maps.
+  const int shared = height - table_top - margin - gap;
+  const int table_height = SplitTableHeight(table_height_, shared, kPlayersWindowShape.TableShare,
+                                            Scaled(kPlayersWindowShape.LeastTableHeight),
+                                            Scaled(kPlayersWindowShape.LeastPageHeight));
   place(kPlayersTableId, margin, table_top, width, table_height);
+  place(kSplitterId, margin, table_top + table_height, width, gap);
+  // The heading's row holds the accuracy chart's weapon at the right edge
+  // of that chart's column; the heading has the room left of it.
   const int heading_top = table_top + table_height + gap, heading_height = Scaled(18);
-  place(kPlayerHeadingId, margin, heading_top, width, heading_height);
-  const int charts_top = heading_top + heading_height + gap / 2;
+  const int row_height = std::max(heading_height, static_cast<int>(combo.bottom - combo.top));
+  const int chart_width = (width - 2 * gap) / 3, weapon_width = std::min(Scaled(150), chart_width);
+  const int weapon_x = margin + 2 * chart_width + gap - weapon_width;
+  place(kPlayerHeadingId, margin, heading_top + (row_height - heading_height) / 2, weapon_x - gap - margin, heading_height);
+  place(kAccuracyWeaponId, weapon_x, heading_top, weapon_width, Scaled(200));
+  const int charts_top = heading_top + row_height + gap / 2;
   const int rest = height - margin - charts_top;
-  const int chart_height = rest * 5 / 12, chart_width = (width - 2 * gap) / 3;
+  const int chart_height = rest * 5 / 12;
   place(kFragsChartId, margin, charts_top, chart_width, chart_height);
   place(kAccuracyChartId, margin + chart_width + gap, charts_top, chart_width, chart_height);
   place(kSkillChartId, margin + 2 * (chart_width + gap), charts_top, width - 2 * (chart_width + gap), chart_height);
@@ -261,7 +290,7 @@ void PlayersWindow::ShowPage() {
   const PlayersPageView view = session_.PageView();
   SetWindowTextW(Control(kPlayerHeadingId), (Display(view.HeadingName) + FromUtf8(view.HeadingText)).c_str());
   frags_ = view.Frags;
-  accuracy_ = view.Accuracy;
+  ShowWeapons(view);
   skill_ = view.Skill;
   Fill(Control(kRecordsId), view.Records, Scaled(16));
   Fill(Control(kMapsId), view.Maps, Scaled(16));
@@ -273,6 +302,36 @@ void PlayersWindow::ShowPage() {
   showing_page_ = false;
   ShowScoreboard(view);
   for (int chart : {kFragsChartId, kAccuracyChartId, kSkillChartId}) InvalidateRect(Control(chart), nullptr, FALSE);
+}
+
+void PlayersWindow::ShowWeapons(const PlayersPageView& view) {
+  HWND weapon = Control(kAccuracyWeaponId);
+  SendMessageW(weapon, CB_RESETCONTENT, 0, 0);
+  for (const std::string& choice : view.WeaponChoices)
+    SendMessageW(weapon, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromUtf8(choice).c_str()));
+  SendMessageW(weapon, CB_SETCURSEL, view.WeaponChoices.empty() ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(view.WeaponChoice), 0);
+  EnableWindow(weapon, !view.WeaponChoices.empty());
+  accuracy_ = view.Accuracy;
+  InvalidateRect(Control(kAccuracyChartId), nullptr, FALSE);
+}
+
+void PlayersWindow::SavePlacement() {
+  if (files_ == nullptr) return;
+  PlayersPlacement placement;
+  WINDOWPLACEMENT shown{};
+  shown.length = sizeof shown;
+  RECT window{};
+  if (IsIconic(hwnd_) || IsZoomed(hwnd_)) {
+    if (GetWindowPlacement(hwnd_, &shown)) window = shown.rcNormalPosition;
+  } else {
+    GetWindowRect(hwnd_, &window);
+  }
+  if (window.right > window.left && window.bottom > window.top)
+    placement.Window = ScreenRect{window.left, window.top, window.right - window.left, window.bottom - window.top};
+  RECT table;
+  GetWindowRect(Control(kPlayersTableId), &table);
+  placement.TableHeight = table.bottom - table.top;
+  SavePlayersPlacement(*files_, placement);  // a refusal only loses the place
 }
 
 void PlayersWindow::ShowScoreboard(const PlayersPageView& view) {
@@ -353,6 +412,11 @@ LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
         const int row = session_.SelectedRow();
         if (open_head_to_head_)
           open_head_to_head_(row >= 0 ? session_.model().Rows()[static_cast<std::size_t>(row)].Slot : 0);
+      } else if (LOWORD(wparam) == kAccuracyWeaponId && HIWORD(wparam) == CBN_SELCHANGE) {
+        const LRESULT index = SendMessageW(Control(kAccuracyWeaponId), CB_GETCURSEL, 0, 0);
+        session_.ChooseWeapon(static_cast<int>(index));
+        accuracy_ = session_.PageView().Accuracy;
+        InvalidateRect(Control(kAccuracyChartId), nullptr, FALSE);
       } else if (LOWORD(wparam) == kPeriodId && HIWORD(wparam) == CBN_SELCHANGE) {
         const LRESULT index = SendMessageW(Control(kPeriodId), CB_GETCURSEL, 0, 0);
         if (index >= 0 && index < static_cast<LRESULT>(kPlayersPeriods.size())) {
@@ -376,6 +440,21 @@ LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_SIZE:
       if (wparam != SIZE_MINIMIZED) Layout();
       return 0;
+    case kSplitterDragged: {
+      // The table's height is what lies above the bar; Layout keeps both parts their room.
+      RECT table;
+      GetWindowRect(Control(kPlayersTableId), &table);
+      MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&table), 2);
+      table_height_ = static_cast<int>(lparam) - table.top;
+      Layout();
+      GetWindowRect(Control(kPlayersTableId), &table);
+      table_height_ = table.bottom - table.top;
+      PlaceTooltips();
+      return 0;
+    }
+    case WM_DESTROY:
+      SavePlacement();
+      break;
   }
   const SIZE least{Scaled(kPlayersWindowShape.MinWidth), Scaled(kPlayersWindowShape.MinHeight)};
   return ModelessWindowDefault(hwnd_, message, wparam, lparam, least, focus_, Control(kPlayersTableId));

@@ -6,11 +6,15 @@
 // charts of frags, accuracy and skill, the last games with the chosen match's
 // scoreboard, the records, the maps). It reads the main window's state
 // when it opens and whenever the totals change, and closes with Escape.
+// A splitter bar shares the height between the table and the page; the
+// window's place and the splitter's are kept in the game folder's window
+// file when it closes and come back when it opens.
 
 #include <windows.h>
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/players_window/players_session.h"
@@ -32,6 +36,8 @@ enum PlayersId : int {
   kMapsId = 8031,
   kScoreboardId = 8032,
   kScoreboardTitleId = 8033,
+  kSplitterId = 8040,        // between the table and the page
+  kAccuracyWeaponId = 8041,  // the accuracy chart's weapon
 };
 inline constexpr wchar_t kWindowIdProperty[] = L"Fragtally.Id";
 
@@ -68,7 +74,11 @@ class PlayersWindow {
  private:
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void Destroyed();
-  bool Create();
+  bool Create(const FileState& files);
+  // The window's place and the splitter's into the window file.
+  void SavePlacement();
+  // The accuracy chart's weapons and chart.
+  void ShowWeapons(const PlayersPageView& view);
   void CreateControls();
   void Layout();
   LRESULT OnNotify(const NMHDR& header);
@@ -98,6 +108,8 @@ class PlayersWindow {
   const Chart* frags_ = nullptr;
   const Chart* accuracy_ = nullptr;
   const Chart* skill_ = nullptr;
+  const FileState* files_ = nullptr;  // the main window's, for the window file
+  std::optional<int> table_height_;   // where the splitter was put; none: the default share
 };
 
 }  // namespace fragtally::win32
