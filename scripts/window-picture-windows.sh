@@ -8,7 +8,8 @@
 # first player of the table selected (Home in the table), as
 # docs/players-windows.png, closed with Escape; and the head-to-head window
 # of Nika and Tarn (the first and third entries of the lists), as
-# docs/head-to-head-windows.png.
+# docs/head-to-head-windows.png. The main window with its "Игроки" menu open,
+# after the first import, as docs/menu-windows.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,7 +24,7 @@ export game
 scripts/wine-run.sh bash -c '
   w=$(winepath -w "$game")
   wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript.txt" \
-    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; close" 2>/dev/null
+    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; open-menu и; menu-screenshot $w\\menu.png; close" 2>/dev/null
 '
 cat demo/basekrm/LOG-more-evenings.txt >> "$game/basekrm/LOG.txt"
 scripts/wine-run.sh bash -c '
@@ -34,4 +35,5 @@ scripts/wine-run.sh bash -c '
 cp "$game/window.png" docs/window-windows.png
 cp "$game/players.png" docs/players-windows.png
 cp "$game/head-to-head.png" docs/head-to-head-windows.png
-echo "wrote docs/window-windows.png, docs/players-windows.png and docs/head-to-head-windows.png"
+cp "$game/menu.png" docs/menu-windows.png
+echo "wrote docs/window-windows.png, docs/players-windows.png, docs/head-to-head-windows.png and docs/menu-windows.png"

@@ -3,7 +3,8 @@
 # game folder, then an import of the demo log (demo/basekrm/LOG.txt); and the
 # Players window opened from its menu after it, to docs/players.png; then
 # demo/basekrm/LOG-more-evenings.txt appended and imported, and the
-# head-to-head window of Nika and Tarn, to docs/head-to-head.png.
+# head-to-head window of Nika and Tarn, to docs/head-to-head.png; and the
+# window with its "Игроки" menu open, to docs/menu.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,5 +13,5 @@ cmake -S . -B build -DFRAGTALLY_BUILD_WINDOW=ON
 cmake --build build -j"$(nproc)" --target window_picture
 mkdir -p docs
 QT_QPA_PLATFORM=offscreen ./build/bin/window_picture docs/window.png demo/basekrm/LOG.txt docs/players.png \
-  docs/head-to-head.png demo/basekrm/LOG-more-evenings.txt 2> /dev/null
-echo "wrote docs/window.png, docs/players.png and docs/head-to-head.png"
+  docs/head-to-head.png demo/basekrm/LOG-more-evenings.txt docs/menu.png 2> /dev/null
+echo "wrote docs/window.png, docs/players.png, docs/head-to-head.png and docs/menu.png"

@@ -33,6 +33,11 @@ std::shared_ptr<const MatchSnapshot> SnapshotMatches(JournalHistory history, Per
 std::shared_ptr<const MatchSnapshot> SnapshotMatches(JournalHistory history);
 std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> journal);
 
+// The person a name of the statistics file or the journal counts as (its
+// own, or the one the organiser joined it to); false when the snapshot's
+// matches do not know it.
+bool PersonOfName(const MatchSnapshot& snapshot, const std::string& name, std::uint32_t& person);
+
 class MatchView {
  public:
   // The journal of `state` as it is now: the last snapshot while no import

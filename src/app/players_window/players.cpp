@@ -264,12 +264,6 @@ MatchesBySlot GroupMatchesBySlot(const PlayerTable& table, const std::vector<Jou
 
 namespace {
 
-// The person a name of the statistics file counts as (the organiser may have
-// joined it to others); false when the journal's matches do not know it.
-bool PersonOfName(const MatchSnapshot& snapshot, const std::string& name, std::uint32_t& person) {
-  return snapshot.People.Find(snapshot.Who.PersonOf(name), person) && person < snapshot.Book.ByPerson.size();
-}
-
 // The row's matches, wins and skill from the journal's matches (the person's, of every name joined to it).
 void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const PeriodSpan& span) {
   std::uint32_t person = 0;
@@ -277,7 +271,12 @@ void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const Period
   const MatchBook& book = snapshot.Book;
   const bool all_time = span.Period == PlayersPeriod::AllTime;
   std::uint32_t last = 0;  // the period's last match of the player, in the order played
-  for (const PersonGame& game : book.ByPerson[person]) {
+  const std::vector<PersonGame>& games = book.ByPerson[person];
+  for (std::size_t i = 0; i < games.size(); ++i) {
+    const PersonGame& game = games[i];
+    // A person with two names in one match played it once, at the better
+    // place: the first of its games there (as TallyGames counts).
+    if (i > 0 && games[i - 1].Match == game.Match) continue;
     const MatchGame& played = book.GameOf(game);
     if (!all_time && !span.Holds(*played.Block)) continue;
     ++row.MatchCount;
@@ -398,6 +397,10 @@ std::string PlayerCellText(const PlayerRow& row, PlayersColumn column, const std
   return number ? NumberText(static_cast<long long>(*number)) : std::string();
 }
 
+std::string RecordMatchText(const PlayerRecord& record) {
+  return record.Match > 0 ? NumberText(record.Match) : "игра " + NumberText(record.Position);
+}
+
 std::string MatchCellText(const JournalMatch& match, std::size_t column, const PlayedMatch* played) {
   static constexpr std::size_t kCounters[] = {kFrags, kKills, kDeaths, kSuicides, kDamageGiven, kDamageReceived};
   switch (column) {
@@ -449,15 +452,14 @@ std::string ScoreboardTitle(const PlayedMatch& match) {
   return title;
 }
 
-namespace {
-
-// "Machinegun" of "console: Machinegun:".
 std::string_view WeaponName(const Weapon& weapon) {
   std::string_view name = weapon.LinePrefix;
   name.remove_prefix(name.find(' ') + 1);
   name.remove_suffix(1);
   return name;
 }
+
+namespace {
 
 Chart FragsChart(const std::vector<const JournalMatch*>& matches, const std::string& separator) {
   Chart chart;
@@ -508,7 +510,7 @@ const JournalMatch* Best(const std::vector<const JournalMatch*>& matches, Better
 }
 
 PlayerRecord Record(std::string caption, const JournalMatch* match, std::string value) {
-  PlayerRecord record{std::move(caption), {}, {}, 0};
+  PlayerRecord record{std::move(caption), {}, {}, 0, 0};
   if (match != nullptr) {
     record.Value = std::move(value);
     record.Session = match->Session;
