@@ -8,10 +8,12 @@
 # first player of the table selected (Home in the table), as
 # docs/players-windows.png, closed with Escape; and the head-to-head window
 # of Nika and Tarn (the first and third entries of the lists), as
-# docs/head-to-head-windows.png. Then, with the organiser's lines
-# for Tarn and T4rn as one person and a minimum of 8 matches appended to the
-# journal, and demo/basekrm/LOG-names.txt (T4rn, a name in two encodings)
-# imported: the Players window with the merged person chosen, as
+# docs/head-to-head-windows.png. The main window with its "Игроки" menu open,
+# after the first import, as docs/menu-windows.png.
+# Then, with the organiser's lines for Tarn and T4rn as one person and a
+# minimum of 8 matches appended to the journal, and
+# demo/basekrm/LOG-names.txt (T4rn, a name in two encodings) imported: the
+# Players window with the merged person chosen, as
 # docs/players-people-windows.png, and the merge's list dialog for two rows,
 # as docs/merge-names-windows.png.
 set -euo pipefail
@@ -29,7 +31,7 @@ export PEOPLE_ROW=${PEOPLE_ROW:-0}
 scripts/wine-run.sh bash -c '
   w=$(winepath -w "$game")
   wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript.txt" \
-    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; close" 2>/dev/null
+    "start; box; shown; click 3001; no-box; screenshot $w\\window.png; open-menu и; menu-screenshot $w\\menu.png; close" 2>/dev/null
 '
 cat demo/basekrm/LOG-more-evenings.txt >> "$game/basekrm/LOG.txt"
 scripts/wine-run.sh bash -c '
@@ -49,5 +51,6 @@ cp "$game/merge.png" docs/merge-names-windows.png
 cp "$game/window.png" docs/window-windows.png
 cp "$game/players.png" docs/players-windows.png
 cp "$game/head-to-head.png" docs/head-to-head-windows.png
-echo "wrote docs/window-windows.png, docs/players-windows.png, docs/head-to-head-windows.png," \
+cp "$game/menu.png" docs/menu-windows.png
+echo "wrote docs/window-windows.png, docs/players-windows.png, docs/head-to-head-windows.png, docs/menu-windows.png," \
   "docs/players-people-windows.png and docs/merge-names-windows.png"

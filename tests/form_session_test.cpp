@@ -372,7 +372,8 @@ TEST_F(Presenter, TheStatusLineTellsWhatEachImportEnteredNothingNewAnUndoAndAFai
       Lines({{"--- Fs_startup : Mon Dec 07 23:50:00 2026"}, MatchBlock("Dan", 1), MatchBlock("Bob", 1)});
   WriteLog(Lines({first_session, second_session}));
   session.Import();
-  EXPECT_EQ(WithoutTime(view.status_line), "Импорт в TT:TT занёс 4 игры из 2 игровых сессий, новых игроков: 2.");
+  EXPECT_EQ(WithoutTime(view.status_line),
+            "Импорт в TT:TT занёс 2 матча (4 игры) из 2 игровых сессий, новых игроков: 2.");
   const int updates = view.status_updates;
   session.Refresh();
   EXPECT_EQ(view.status_updates, updates) << "an unchanged line is not sent again";
@@ -383,7 +384,8 @@ TEST_F(Presenter, TheStatusLineTellsWhatEachImportEnteredNothingNewAnUndoAndAFai
 
   WriteLog(Lines({first_session, second_session, MatchBlock("Ann", 3)}));
   session.Import();
-  EXPECT_EQ(WithoutTime(view.status_line), "Импорт в TT:TT занёс 1 игру из 1 игровой сессии, новых игроков нет.");
+  EXPECT_EQ(WithoutTime(view.status_line), "Импорт в TT:TT занёс 1 матч (1 игра) из 1 игровой сессии, новых игроков нет.")
+      << "Ann's block ends the second session's match";
 
   sink.answer = true;
   session.UndoImport();
@@ -503,7 +505,8 @@ TEST_F(Presenter, ThePlayersWindowOpensOnItsFirstRowAndHandsBothWindowsTheSamePa
   EXPECT_EQ(view.Records[0][0], "Больше всего фрагов за игру");
   EXPECT_EQ(view.Records[0][1], "5");
   EXPECT_EQ(view.Records[0][2], players.Page()->LastMatches[0]->Session) << "the session that set it";
-  EXPECT_EQ(view.Records[0][3], std::to_string(players.Page()->LastMatches[0]->Match)) << "its match";
+  EXPECT_EQ(view.Records[0][3], std::to_string(players.Page()->LastMatches[0]->Match)) << "its match in the session";
+  EXPECT_GT(players.Page()->LastMatches[0]->Match, 0);
   ASSERT_EQ(view.LastMatches.size(), 1u);
   ASSERT_EQ(view.LastMatches[0].size(), kLastMatchColumns.size());
   EXPECT_EQ(view.LastMatches[0][5], "5") << "Cid's kills";

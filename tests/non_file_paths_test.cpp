@@ -70,7 +70,7 @@ TEST(SpecialFiles, AnExportToANameThatIsNoFileIsRefusedAndSaysWhy) {
   auto state = StateIn(dir.path());
   for (const auto& [target, cause] : SpecialNames(dir)) {
     SCOPED_TRACE(target);
-    const ExportResult result = WriteExport(ExportKind::Csv, state->Table, {}, target, CsvFormat{});
+    const ExportResult result = WriteExport(ExportKind::Csv, state->Table, MatchSnapshot{}, target, CsvFormat{});
     EXPECT_EQ(result.ExitCode, kExportWriteFailed);
     // The cause in the export's own words: "(<cause>)." after the file's name.
     const std::string words = cause.substr(std::string("Причина: ").size());

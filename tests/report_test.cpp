@@ -71,7 +71,7 @@ class HostileNames : public ::testing::Test {
 };
 
 TEST_F(HostileNames, ShowAsTextInTheHtmlReport) {
-  const std::string html = BuildHtmlReport(state->Table, journal, ",", "2026-12-08 01:00:00");
+  const std::string html = BuildHtmlReport(state->Table, *SnapshotMatches(journal), ",", "2026-12-08 01:00:00");
   EXPECT_TRUE(IsUtf8(html));
   for (const char* markup : {"<script", "<img", "<b>", "<i>", "onerror=alert(1)>"})
     EXPECT_EQ(html.find(markup), std::string::npos) << markup;
@@ -161,7 +161,7 @@ TEST(HtmlReport, RanksThePeriodsPlayersAndSaysWhichPeriodAndWhen) {
   table.PlayerCount = static_cast<std::int16_t>(names.size());
 
   const std::string html =
-      BuildHtmlReport(table, journal, ",", "2026-12-08 21:05:00", PlayersPeriod::ThisWeek, DaysFromCivil(2026, 12, 8));
+      BuildHtmlReport(table, *SnapshotMatches(journal), ",", "2026-12-08 21:05:00", PlayersPeriod::ThisWeek, DaysFromCivil(2026, 12, 8));
   EXPECT_NE(html.find("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"), std::string::npos);
   EXPECT_NE(html.find("За эту неделю: 2026-12-07 — 2026-12-08"), std::string::npos);
   EXPECT_NE(html.find("Отчёт составлен 2026-12-08 21:05:00. Игроков: 3."), std::string::npos);
@@ -187,7 +187,7 @@ TEST(HtmlReport, RanksThePeriodsPlayersAndSaysWhichPeriodAndWhen) {
   // On paper: landscape A4, sections kept whole where they fit.
   EXPECT_NE(html.find("@page{size:A4 landscape"), std::string::npos);
   EXPECT_NE(html.find("section{break-inside:avoid"), std::string::npos);
-  EXPECT_NE(html.find("Матчей за период: 1"), std::string::npos);
+  EXPECT_NE(html.find("Игр за период: 1"), std::string::npos);
 }
 
 }  // namespace

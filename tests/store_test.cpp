@@ -225,7 +225,7 @@ TEST_F(Store, UndoTakesBackEachImportInTurnAndALaterImportCountsItsMatchesOnce) 
   // No changes nothing; the question says what would go.
   Undo(false);
   const std::string question = UndoQuestionText(undo_.Import);
-  EXPECT_NE(question.find("3 матча игры 2026-12-07 21:15:03"), std::string::npos) << question;
+  EXPECT_NE(question.find("игровая сессия 2026-12-07 21:15:03: 1 матч, 3 игры"), std::string::npos) << question;
   EXPECT_EQ(undo_.InEffectAfter, 1);
   EXPECT_EQ(Read(kStatsPath), stats_after_second);
 
@@ -239,7 +239,7 @@ TEST_F(Store, UndoTakesBackEachImportInTurnAndALaterImportCountsItsMatchesOnce) 
   EXPECT_EQ(Read(kStatsPath) + "|" + Read(kSettingsPath), after_first.substr(0, after_first.rfind('|')));
   EXPECT_TRUE(CanUndoImport(*state_)) << "the one before";
   Undo(true);
-  EXPECT_NE(UndoQuestionText(undo_.Import).find("1 матч игры 2026-12-06 20:00:00"), std::string::npos);
+  EXPECT_NE(UndoQuestionText(undo_.Import).find("игровая сессия 2026-12-06 20:00:00: 1 матч, 1 игра"), std::string::npos);
   EXPECT_EQ(undo_.InEffectAfter, 0);
   EXPECT_EQ(state_->Table.PlayerCount, 0);
   EXPECT_EQ(Read(kStatsPath), "") << "no player left";

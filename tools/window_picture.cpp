@@ -6,15 +6,16 @@
 // evenings of the same players) is appended to the game's log and imported
 // first, so that the Players window's charts have games to show, and the
 // head-to-head window of the first and the third player of the main
-// window's lists is rendered too.
-// With three more, a third log (an evening where Tarn played as T4rn and
-// Ostrov's name came in two encodings) appended and imported, the Players
-// window with Tarn and T4rn merged, the minimum of matches at 8 (greyed
-// rows) and the merged person chosen; and the merge's list dialog.
+// window's lists is rendered too. With one more after those, the main window
+// with its "Игроки" menu open, after the first import. With three more after
+// that, a third log (an evening where Tarn played as T4rn and Ostrov's name
+// came in two encodings) appended and imported, the Players window with Tarn
+// and T4rn merged, the minimum of matches at 8 (greyed rows) and the merged
+// person chosen; and the merge's list dialog.
 //
 //   QT_QPA_PLATFORM=offscreen window_picture docs/window.png demo/basekrm/LOG.txt [docs/players.png
-//     [docs/head-to-head.png demo/basekrm/LOG-more-evenings.txt
-//       [demo/basekrm/LOG-names.txt docs/players-people.png docs/merge-names.png]]]
+//     [docs/head-to-head.png demo/basekrm/LOG-more-evenings.txt [docs/menu.png
+//       [demo/basekrm/LOG-names.txt docs/players-people.png docs/merge-names.png]]]]
 //
 // Works in a fresh temporary folder (program folder and current folder); the
 // message boxes are printed instead of shown.
@@ -29,6 +30,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTableView>
@@ -42,8 +46,11 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  if (argc != 3 && argc != 4 && argc != 6 && argc != 9) {
-    std::fprintf(stderr, "usage: %s OUTPUT.png GAME_LOG.txt [PLAYERS.png [HEAD_TO_HEAD.png MORE_LOG.txt]]\n", argv[0]);
+  if (argc != 3 && argc != 4 && argc != 6 && argc != 7 && argc != 10) {
+    std::fprintf(stderr,
+                 "usage: %s OUTPUT.png GAME_LOG.txt [PLAYERS.png [HEAD_TO_HEAD.png MORE_LOG.txt [MENU.png "
+                 "[NAMES_LOG.txt PEOPLE.png MERGE_DIALOG.png]]]]\n",
+                 argv[0]);
     return 2;
   }
   const std::filesystem::path output = std::filesystem::absolute(argv[1]);
@@ -52,9 +59,10 @@ int main(int argc, char* argv[]) {
   const std::filesystem::path head_to_head_output =
       argc >= 6 ? std::filesystem::absolute(argv[4]) : std::filesystem::path();
   const std::filesystem::path more_log = argc >= 6 ? std::filesystem::absolute(argv[5]) : std::filesystem::path();
-  const std::filesystem::path names_log = argc == 9 ? std::filesystem::absolute(argv[6]) : std::filesystem::path();
-  const std::filesystem::path people_output = argc == 9 ? std::filesystem::absolute(argv[7]) : std::filesystem::path();
-  const std::filesystem::path dialog_output = argc == 9 ? std::filesystem::absolute(argv[8]) : std::filesystem::path();
+  const std::filesystem::path menu_output = argc >= 7 ? std::filesystem::absolute(argv[6]) : std::filesystem::path();
+  const std::filesystem::path names_log = argc == 10 ? std::filesystem::absolute(argv[7]) : std::filesystem::path();
+  const std::filesystem::path people_output = argc == 10 ? std::filesystem::absolute(argv[8]) : std::filesystem::path();
+  const std::filesystem::path dialog_output = argc == 10 ? std::filesystem::absolute(argv[9]) : std::filesystem::path();
 
   QTemporaryDir folder;
   if (!folder.isValid()) return 1;
@@ -82,6 +90,25 @@ int main(int argc, char* argv[]) {
     return false;
   };
   if (!save(form, output)) return 1;
+  if (!menu_output.empty()) {
+    // The menu is a window of its own: drawn over the main window under its title.
+    auto* bar = form.findChild<QMenuBar*>();
+    auto* menu = form.findChild<QMenu*>(QStringLiteral("mnuPlayersMenu"));
+    if (bar == nullptr || menu == nullptr) return 1;
+    const QPoint at = bar->mapTo(&form, bar->actionGeometry(menu->menuAction()).bottomLeft());
+    bar->setActiveAction(menu->menuAction());
+    menu->popup(form.mapToGlobal(at));
+    QApplication::processEvents();
+    const QPixmap window = form.grab(), popup = menu->grab();
+    QPixmap canvas(std::max(window.width(), at.x() + popup.width()), std::max(window.height(), at.y() + popup.height()));
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    painter.drawPixmap(0, 0, window);
+    painter.drawPixmap(at, popup);
+    painter.end();
+    menu->hide();
+    if (!canvas.save(QString::fromStdString(menu_output.string()), "PNG")) return 1;
+  }
   if (players_output.empty()) return 0;
 
   // More evenings of the same players, appended to the log and imported.
@@ -109,7 +136,7 @@ int main(int argc, char* argv[]) {
   form.RunMenuCommand(fragtally::MenuCommand::HeadToHead);
   QApplication::processEvents();
   if (!save(*form.HeadToHead(), head_to_head_output)) return 1;
-  if (argc != 9) return 0;
+  if (argc != 10) return 0;
 
   // The evening of other names; Tarn and T4rn merged as the organiser would.
   {

@@ -56,7 +56,7 @@ TEST_F(Export, TheCsvWithTheSeparatorsOfTheUsersLocale) {
   Outcome russian = Run({"--export-csv", "table.csv"}, "ru_RU.UTF-8");
   EXPECT_EQ(russian.code, 0) << russian.err;
   EXPECT_EQ(russian.out, "Таблица сохранена: " + (std::filesystem::canonical(dir.path()) / "table.csv").string() +
-                             " (игроков: 2, матчей в журнале: 0).\n");
+                             " (игроков: 2, игр в журнале: 0, матчей: 0).\n");
   EXPECT_EQ(russian.err, "");
   EXPECT_EQ(ReadFile(dir.path() / "table.csv"),
             "\xEF\xBB\xBFМесто;Игрок;Игр;Матчей;Побед;Доля побед;Мастерство;Убийств;Смертей;Самоубийств;Фрагов;Рейтинг фрагов;Рейтинг повреждений;"
@@ -92,10 +92,19 @@ TEST_F(Export, APeriodOfTheCommandLine) {
     EXPECT_EQ(outcome.code, 0) << outcome.err;
     EXPECT_EQ(outcome.out.rfind("Таблица сохранена: ", 0), 0u) << outcome.out;
     EXPECT_NE(outcome.out.find(" (За эту неделю: "), std::string::npos) << outcome.out;
-    EXPECT_NE(outcome.out.find("; игроков: 0, матчей в журнале: 0).\n"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("; игроков: 0, игр в журнале: 0, матчей: 0).\n"), std::string::npos) << outcome.out;
     const std::string csv = ReadFile(dir.path() / "week.csv");
     EXPECT_TRUE(csv.ends_with("Период\r\n") && csv.find("\r\n") == csv.size() - 2) << "the captions alone";
   }
+}
+
+TEST_F(Export, TheMatchesOfTheJournal) {
+  WriteFile(Stats(), kPlayers);  // no journal: the captions alone
+  Outcome outcome = Run({"--export-matches", "matches.csv"}, "ru_RU.UTF-8");
+  EXPECT_EQ(outcome.code, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "Матчи сохранены: " + (std::filesystem::canonical(dir.path()) / "matches.csv").string() +
+                             " (игр в журнале: 0, матчей: 0).\n");
+  EXPECT_EQ(ReadFile(dir.path() / "matches.csv").rfind("\xEF\xBB\xBFСессия;Матч;Карта;Игрок;Место;Игроков;", 0), 0u);
 }
 
 TEST_F(Export, FailuresAreToldAndLeaveNoFile) {

@@ -91,7 +91,7 @@ TEST_F(MenusAndPlayers, MenuBarHoldsTheTablesMenusAboveTheClientArea) {
       EXPECT_EQ(form.MenuAction(menu.Items[i].Command), action);
     }
   }
-  EXPECT_EQ(items, 6u);
+  EXPECT_EQ(items, 7u);
 }
 
 TEST_F(MenusAndPlayers, UndoItemIsGreyWhenThereIsNothingToUndo) {
@@ -485,9 +485,17 @@ TEST_F(MenusAndPlayers, ExportsWriteTheChosenFileAndCancelWritesNone) {
   form.MenuAction(MenuCommand::ExportCsv)->trigger();
   answer = QString::fromStdString((dir.path() / "Отчёт.html").string());
   form.MenuAction(MenuCommand::ExportHtml)->trigger();
-  EXPECT_EQ(asked, (std::vector<std::string>{"Игроки Fragtally.csv", "Игроки Fragtally.csv", "Отчёт Fragtally.html"}));
+  answer = QString::fromStdString((dir.path() / "Матчи.csv").string());
+  QAction* matches = form.findChild<QAction*>("mnuExportMatches");
+  ASSERT_EQ(matches, form.MenuAction(MenuCommand::ExportMatches));
+  matches->trigger();
+  EXPECT_EQ(asked, (std::vector<std::string>{"Игроки Fragtally.csv", "Игроки Fragtally.csv", "Отчёт Fragtally.html",
+                                             "Матчи Fragtally.csv"}));
   EXPECT_EQ(ReadFile(dir.path() / "Игроки.csv").rfind("\xEF\xBB\xBF", 0), 0u);
   EXPECT_NE(ReadFile(dir.path() / "Отчёт.html").find("Nika"), std::string::npos);
+  const std::string matches_csv = ReadFile(dir.path() / "Матчи.csv");
+  EXPECT_EQ(matches_csv.rfind("\xEF\xBB\xBFСессия", 0), 0u);
+  EXPECT_NE(matches_csv.find("Nika"), std::string::npos) << "the match of the import";
 }
 
 }  // namespace

@@ -27,10 +27,14 @@
 //   front            wait until the window (or its message box) is in front,
 //                    not minimised, and write down whether it came
 //   windows          write down how many windows of the program are on the screen
-//   menu ID          post the menu command ID (7001-7006) to the window
+//   menu ID          post the menu command ID (7001-7007) to the window
 //   players-key ID VK  post the key VK (a virtual-key code) to control ID of
 //                    the Players window, once that window is on the screen
 //   players-screenshot PATH  save the Players window as a PNG
+//   open-menu LETTER the main window's menu chosen by LETTER (UTF-8), as Alt
+//                    and that letter open it
+//   menu-screenshot PATH  save the main window with its open menu as a PNG,
+//                    then close the menu (Escape twice)
 //   head-to-head-screenshot PATH  save the head-to-head window as a PNG
 //   players-select ID ROW...  choose these rows (and no other) of the list
 //                    view ID of the Players window
@@ -152,6 +156,17 @@ class Driver {
       PostMessageW(GetDlgItem(players, id), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
       PostMessageW(GetDlgItem(players, id), WM_KEYUP, static_cast<WPARAM>(key), 0xC0000001);
       Sync();
+    } else if (verb == "open-menu") {
+      std::string letter;
+      words >> letter;
+      const std::wstring wide = FromUtf8(letter);
+      if (wide.empty()) return Fail("no letter");
+      PostMessageW(main_, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wide[0]));
+      Sync();
+    } else if (verb == "menu-screenshot") {
+      std::string path;
+      std::getline(words >> std::ws, path);
+      MenuScreenshot(FromUtf8(path));
     } else if (verb == "players-screenshot") {
       std::string path;
       std::getline(words >> std::ws, path);
@@ -459,6 +474,32 @@ class Driver {
     RECT r;
     GetWindowRect(window, &r);
     if (FAILED(fragtally::win32::SavePng(fragtally::win32::CaptureScreen(r), path))) Fail("cannot save the picture");
+  }
+
+  // The main window and the program's open menu (a "#32768" window) together.
+  void MenuScreenshot(const std::wstring& path) {
+    HWND popup = WaitFor(
+        [&]() -> HWND {
+          for (HWND w = FindWindowW(L"#32768", nullptr); w != nullptr; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == process_.dwProcessId && IsWindowVisible(w)) return w;
+          }
+          return nullptr;
+        },
+        10000);
+    if (popup == nullptr) return Fail("no open menu");
+    Sleep(300);  // the X server shows what was drawn
+    RECT window, menu, both;
+    GetWindowRect(main_, &window);
+    GetWindowRect(popup, &menu);
+    UnionRect(&both, &window, &menu);
+    if (FAILED(fragtally::win32::SavePng(fragtally::win32::CaptureScreen(both), path))) Fail("cannot save the picture");
+    for (int i = 0; i < 2; ++i) {
+      PostMessageW(main_, WM_KEYDOWN, VK_ESCAPE, 1);
+      PostMessageW(main_, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    }
+    Sync();
   }
 
   void Close() {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Windows program without its window: fragtally.exe --export-csv and
-# --export-html in a game folder write their files, say so on the redirected
+# The Windows program without its window: fragtally.exe --export-csv,
+# --export-matches and --export-html in a game folder write their files, say so on the redirected
 # output and end with status 0; a missing statistics file and a wrong option
 # end with 2 and 1 and a message on the error output (the usage after a wrong
 # option); --help and --version print and end with 0. The table, the usage and
@@ -36,13 +36,21 @@ cd "$work"
 status=0
 wine game/fragtally.exe --export-csv table.csv >out.txt 2>err.txt || status=$?
 check "the CSV's status" 0 "$status"
-check "the CSV's message" "Таблица сохранена: $(winepath -w "$work")\\table.csv (игроков: 40, матчей в журнале: 0)." \
+check "the CSV's message" "Таблица сохранена: $(winepath -w "$work")\\table.csv (игроков: 40, игр в журнале: 0, матчей: 0)." \
   "$(tr -d '\r' <out.txt)"
 LC_ALL=ru_RU.UTF-8 QT_QPA_PLATFORM=offscreen linux/fragtally --export-csv linux.csv >/dev/null
 if ! cmp -s table.csv linux.csv; then
   echo "export: the Windows table differs from the Linux one:"; diff <(od -c table.csv) <(od -c linux.csv) | head -20
   failed=1
 fi
+
+status=0
+wine game/fragtally.exe --export-matches matches.csv >out.txt 2>err.txt || status=$?
+check "the matches' status" 0 "$status"
+check "the matches' message" "Матчи сохранены: $(winepath -w "$work")\\matches.csv (игр в журнале: 0, матчей: 0)." \
+  "$(tr -d '\r' <out.txt)"
+LC_ALL=ru_RU.UTF-8 QT_QPA_PLATFORM=offscreen linux/fragtally --export-matches linux-matches.csv >/dev/null
+cmp -s matches.csv linux-matches.csv || { echo "export: the Windows matches differ from the Linux ones"; failed=1; }
 
 status=0
 wine game/fragtally.exe --export-html report.html >out.txt 2>err.txt || status=$?

@@ -108,6 +108,15 @@ TEST_F(MenuTest, AboutAndTheExportsGoThroughThePresenter) {
   EXPECT_EQ(sink_.messages.size(), before + 2) << "the player is told what was written";
   ASSERT_TRUE(std::filesystem::exists(target)) << "the file name with Cyrillic letters reaches the export whole";
   EXPECT_NE(ReadFile(target).find("Tarn"), std::string::npos);
+
+  const std::filesystem::path matches = dir_.path() / L"Матчи.csv";
+  save_answer_ = matches.wstring();
+  Choose(MenuCommand::ExportMatches);  // command 7007
+  ASSERT_EQ(save_requests_.size(), 3u);
+  EXPECT_EQ(save_requests_[2].DefaultName, L"Матчи Fragtally.csv");
+  EXPECT_EQ(sink_.messages.size(), before + 3);
+  EXPECT_EQ(ReadFile(matches).rfind("\xEF\xBB\xBFСессия", 0), 0u);
+  EXPECT_NE(ReadFile(matches).find("Tarn"), std::string::npos) << "the match of the import";
 }
 
 TEST_F(MenuTest, PlayersWindowOpensOnceWithItsControls) {

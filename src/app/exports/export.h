@@ -1,10 +1,11 @@
 #pragma once
 
-// The program without its window: "--export-html FILE" and "--export-csv
-// FILE" read the statistics file and the journal of the program's folder,
-// as the window would at start, write the file and end. "--period NAME"
-// (all, evening, week, month, year, 30days, 365days; all by default)
-// chooses the period, as the Players window's list does.
+// The program without its window: "--export-html FILE", "--export-csv
+// FILE" and "--export-matches FILE" read the statistics file and the
+// journal of the program's folder, as the window would at start, write the
+// file and end. "--period NAME" (all, evening, week, month, year, 30days,
+// 365days; all by default) chooses the period of the report and the table,
+// as the Players window's list does; the matches' file holds every match.
 
 #include <optional>
 #include <string>
@@ -28,7 +29,9 @@ struct ExportResult {
   std::string Message;  // UTF-8, one line and its LF: for stdout when written, stderr otherwise
 };
 
-enum class ExportKind { Html, Csv };
+// The HTML report, the players' CSV table, the matches' CSV (one line per
+// player per match).
+enum class ExportKind { Html, Csv, Matches };
 
 // The export of the command line (command_line.h): the statistics file and
 // the journal of `program_folder`, as the window would read them at start,
@@ -37,10 +40,9 @@ enum class ExportKind { Html, Csv };
 ExportResult RunExport(ExportKind kind, const std::string& target, const std::string& program_folder,
                        const CsvFormat& format, PlayersPeriod period = PlayersPeriod::AllTime);
 
-// Writes the HTML report or the CSV table of `table` and the journal's
-// matches in `period` (up to today) to `target` (atomically: the old file
-// stays when the write fails).
-ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const std::vector<JournalMatch>& journal,
+// Writes the export of `table` and the journal's matches in `period` (up to
+// today) to `target` (atomically: the old file stays when the write fails).
+ExportResult WriteExport(ExportKind kind, const PlayerTable& table, const MatchSnapshot& matches,
                          const std::string& target, const CsvFormat& format,
                          PlayersPeriod period = PlayersPeriod::AllTime);
 

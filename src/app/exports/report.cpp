@@ -1,6 +1,11 @@
 #include "app/exports/report.h"
 
+#include <iterator>
+
+#include "app/main_window/ratings.h"
 #include "app/text/html_escape.h"
+#include "app/text/number_format.h"
+#include "stats/weapons.h"
 #include "app/text/text_decoding.h"
 #include "stats/numbers.h"
 
@@ -74,6 +79,7 @@ constexpr std::string_view kStyle =
     ".legend dd{margin:0 0 0 1.5em}"
     ".page{display:flex;flex-wrap:wrap;align-items:flex-start;gap:8px 12px}"
     ".page svg{border:1px solid #ddd;max-width:100%;height:auto}.records td{white-space:normal}"
+    "table.last caption{text-align:left;font-weight:bold;padding:0 0 2px}"
     "@page{size:A4 landscape;margin:10mm}"
     "@media print{"
     "body{margin:0;font-size:9pt;-webkit-print-color-adjust:exact;print-color-adjust:exact}"
@@ -87,12 +93,47 @@ constexpr std::string_view kStyle =
     ".records td{white-space:nowrap}"
     "}";
 
+// Where a record was set: "2026-12-01 20:00:00, матч 3", or for a game of
+// an older journal line (no match) its place in the session, "…, игра 14".
 std::string MatchText(const PlayerRecord& record) {
   std::string text = TextForFile(record.Session);
   if (!text.empty()) text += ", ";
-  text += "матч ";
-  text += NumberText(record.Position);
+  text += record.Match > 0 ? "матч " : "игра ";
+  text += NumberText(record.Match > 0 ? record.Match : record.Position);
   return text;
+}
+
+// "2 из 8".
+std::string PlaceText(const GameInMatch& game) {
+  return NumberText(game.Game->Place) + " из " + NumberText(static_cast<long long>(game.Match->Games.size()));
+}
+
+// The columns of a section's last matches.
+constexpr std::string_view kLastMatchCaptions[] = {"Сессия", "Матч", "Карта", "Место", "Фрагов"};
+
+void AppendLastMatches(std::string& out, const std::vector<GameInMatch>& last) {
+  if (last.empty()) return;
+  out += "<table class=\"last\"><caption>Последние матчи</caption><tr>";
+  for (std::string_view caption : kLastMatchCaptions) {
+    out += "<th>";
+    AppendEscapedXml(out, caption);
+    out += "</th>";
+  }
+  out += "</tr>";
+  for (const GameInMatch& game : last) {
+    out += "<tr><td class=\"t\">";
+    AppendHtmlText(out, *game.Match->Session);
+    out += "</td><td class=\"n\">";
+    AppendNumber(out, game.Match->Number);
+    out += "</td><td class=\"t\">";
+    AppendHtmlText(out, *game.Match->Map);
+    out += "</td><td class=\"n\">";
+    AppendEscapedXml(out, PlaceText(game));
+    out += "</td><td class=\"n\">";
+    AppendNumber(out, game.Game->Block->Added[CounterIndex(&PlayerTable::Frags)]);
+    out += "</td></tr>";
+  }
+  out += "</table>";
 }
 
 void AppendPlace(std::string& out, int place) {
@@ -104,12 +145,18 @@ const PlayersColumnInfo& ColumnInfo(PlayersColumn column) {
 }
 
 // The columns the legend under the table explains.
-constexpr PlayersColumn kLegendColumns[] = {PlayersColumn::FragRating, PlayersColumn::DamageRating,
-                                            PlayersColumn::AccuracyRating, PlayersColumn::Accuracy};
+constexpr PlayersColumn kLegendColumns[] = {PlayersColumn::Skill, PlayersColumn::FragRating,
+                                            PlayersColumn::DamageRating, PlayersColumn::AccuracyRating,
+                                            PlayersColumn::Accuracy};
+// Under the legend: what the match columns leave out.
+constexpr std::string_view kOlderGamesNote =
+    "Игры, записанные в журнал до того, как программа стала различать матчи, входят в игры, фраги и "
+    "рейтинги, но не в матчи, победы и мастерство.";
 
 }  // namespace
 
-void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPage& page, int place, bool all_time) {
+void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPage& page, int place, bool all_time,
+                         const std::vector<GameInMatch>& last) {
   out += "<section id=\"p";
   AppendNumber(out, row.Slot);
   out += "\"><h2>";
@@ -120,10 +167,10 @@ void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPag
   AppendBreakableName(out, page.Name);
   out += "</h2>";
   if (page.MatchCount == 0) {
-    out += "<p>В журнале нет матчей этого игрока.</p></section>\n";
+    out += "<p>В журнале нет игр этого игрока.</p></section>\n";
     return;
   }
-  out += all_time ? "<p>Матчей в журнале: " : "<p>Матчей за период: ";
+  out += all_time ? "<p>Игр в журнале: " : "<p>Игр за период: ";
   AppendNumber(out, static_cast<long long>(page.MatchCount));
   out += "</p><div class=\"page\">";
   AppendChartSvg(out, page.Frags, 560, 240);
@@ -142,7 +189,24 @@ void AppendPlayerSection(std::string& out, const PlayerRow& row, const PlayerPag
     AppendEscapedXml(out, MatchText(record));
     out += "</td></tr>";
   }
-  out += "</table></div></section>\n";
+  out += "</table>";
+  AppendLastMatches(out, last);
+  out += "</div></section>\n";
+}
+
+std::vector<GameInMatch> LastGames(const MatchSnapshot& matches, std::string_view name, const PeriodSpan& span,
+                                   std::size_t count) {
+  std::vector<GameInMatch> last;
+  std::uint32_t person = 0;
+  if (!PersonOfName(matches, std::string(name), person)) return last;
+  const std::vector<PersonGame>& games = matches.Book.ByPerson[person];
+  for (auto game = games.rbegin(); game != games.rend() && last.size() < count; ++game) {
+    // A person with two names in one match: its better place, the first of its games there.
+    if (std::next(game) != games.rend() && std::next(game)->Match == game->Match) continue;
+    const MatchGame& played = matches.Book.GameOf(*game);
+    if (span.Holds(*played.Block)) last.push_back({&matches.Book.Matches[game->Match], &played});
+  }
+  return last;
 }
 
 std::string PlacesCaption() { return "Место"; }
@@ -152,15 +216,16 @@ std::string PlacesTooltip() {
          "», от большего к меньшему; у равных одно место";
 }
 
-std::string BuildHtmlReport(const PlayerTable& table, const std::vector<JournalMatch>& journal,
+std::string BuildHtmlReport(const PlayerTable& table, const MatchSnapshot& snapshot,
                             const std::string& decimal_separator, const std::string& generated, PlayersPeriod period,
                             DayNumber today) {
+  const std::vector<JournalMatch>& journal = snapshot.Journal;
   const MatchesBySlot all_matches = GroupMatchesBySlot(table, journal);
   const PeriodSpan span = ResolvePeriod(period, all_matches, today);
   const bool all_time = period == PlayersPeriod::AllTime;
   const MatchesBySlot period_matches = all_time ? MatchesBySlot() : MatchesIn(all_matches, span);
   const MatchesBySlot& matches = all_time ? all_matches : period_matches;
-  std::vector<PlayerRow> rows = BuildPlayerRows(table, all_matches, span);
+  std::vector<PlayerRow> rows = BuildPlayerRows(table, all_matches, span, &snapshot);
   SortPlayerRows(rows, kDefaultSortColumn, true);
   const std::vector<int> places = PlayerPlaces(rows, kDefaultSortColumn);
 
@@ -188,6 +253,9 @@ std::string BuildHtmlReport(const PlayerTable& table, const std::vector<JournalM
   out += "\">";
   AppendEscapedXml(out, PlacesCaption());
   out += "</th>";
+  // The window's columns in its order: the matches, wins and skill come
+  // right after the name and the games, in sight while a narrow screen
+  // scrolls the table sideways.
   for (const PlayersColumnInfo& column : kPlayersColumns) {
     out += "<th title=\"";
     AppendEscapedXml(out, column.Tooltip);
@@ -224,12 +292,13 @@ std::string BuildHtmlReport(const PlayerTable& table, const std::vector<JournalM
     AppendEscapedXml(out, ColumnInfo(column).Tooltip);
     out += "</dd>";
   }
-  out += "</dl>\n";
+  out += "</dl>\n<p class=\"legend\">";
+  AppendEscapedXml(out, kOlderGamesNote);
+  out += "</p>\n";
   for (std::size_t i = 0; i < rows.size(); ++i)
     AppendPlayerSection(out, rows[i],
-                        BuildPlayerPage(rows[i].Name, matches[static_cast<std::size_t>(rows[i].Slot - 1)],
-                                        decimal_separator),
-                        places[i], all_time);
+                        BuildPlayerPage(rows[i].Name, PersonBlocks(matches, rows[i]), decimal_separator),
+                        places[i], all_time, LastGames(snapshot, rows[i].Name, span));
   out += "</body></html>\n";
   return out;
 }
@@ -253,6 +322,13 @@ void AppendCsvField(std::string& out, const std::string& text, const CsvFormat& 
   out += '"';
 }
 
+// Text a spreadsheet would take for a formula (= + - @, a tab or CR first)
+// gets a leading apostrophe and stays text.
+std::string FormulaSafe(std::string text) {
+  if (!text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos) text.insert(0, 1, '\'');
+  return text;
+}
+
 }  // namespace
 
 std::string BuildPlayersCsv(std::vector<PlayerRow> rows, const CsvFormat& format, const std::string& period) {
@@ -272,15 +348,100 @@ std::string BuildPlayersCsv(std::vector<PlayerRow> rows, const CsvFormat& format
     if (places[i] > 0) AppendNumber(out, places[i]);
     for (const PlayersColumnInfo& column : kPlayersColumns) {
       std::string text = TextForFile(PlayerCellText(rows[i], column.Column, format.DecimalSeparator));
-      if (column.Column == PlayersColumn::Name && !text.empty() &&
-          std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos)
-        text.insert(0, 1, '\'');
+      if (column.Column == PlayersColumn::Name) text = FormulaSafe(std::move(text));
       out += format.ListSeparator;
       AppendCsvField(out, text, format);
     }
     out += format.ListSeparator;
     AppendCsvField(out, period, format);
     out += "\r\n";
+  }
+  return out;
+}
+
+namespace {
+
+// The counters of the matches' CSV after its first six columns, and their captions.
+struct CounterCaption {
+  Counter PlayerTable::*Member;
+  std::string_view Caption;
+};
+constexpr CounterCaption kMatchCounters[] = {
+    {&PlayerTable::Frags, "Фрагов"},
+    {&PlayerTable::Kills, "Убийств"},
+    {&PlayerTable::Deaths, "Смертей"},
+    {&PlayerTable::Suicides, "Самоубийств"},
+    {&PlayerTable::DamageGiven, "Урон нанесён"},
+    {&PlayerTable::DamageReceived, "Урон получен"},
+};
+constexpr std::string_view kMatchesCsvFirstCaptions[] = {"Сессия", "Матч", "Карта", "Игрок", "Место", "Игроков"};
+
+}  // namespace
+
+std::vector<std::string> MatchesCsvCaptions() {
+  std::vector<std::string> captions(std::begin(kMatchesCsvFirstCaptions), std::end(kMatchesCsvFirstCaptions));
+  for (const CounterCaption& counter : kMatchCounters) captions.emplace_back(counter.Caption);
+  for (const Weapon& weapon : kWeapons) {
+    captions.push_back(std::string(WeaponName(weapon)) + " попаданий");
+    captions.push_back(std::string(WeaponName(weapon)) + " выстрелов");
+  }
+  captions.emplace_back("mu");
+  captions.emplace_back("sigma");
+  return captions;
+}
+
+std::string BuildMatchesCsv(const MatchSnapshot& matches, const CsvFormat& format) {
+  std::string out = "\xEF\xBB\xBF";
+  std::size_t games = 0;
+  for (const PlayedMatch& match : matches.Book.Matches) games += match.Games.size();
+  out.reserve(256 + games * 180);
+  bool first = true;
+  for (const std::string& caption : MatchesCsvCaptions()) {
+    if (!first) out += format.ListSeparator;
+    first = false;
+    AppendCsvField(out, caption, format);
+  }
+  out += "\r\n";
+
+  // The ratings are replayed match by match (as the snapshot's were
+  // computed) to give each game the rating right after its match.
+  SkillRatings ratings;
+  ratings.People.resize(matches.People.Size());
+  for (const PlayedMatch& match : matches.Book.Matches) {
+    const MatchPlacings placings = match.Placings();
+    RateMatch(ratings, placings);
+    const std::string session = FormulaSafe(TextForFile(*match.Session));
+    const std::string map = FormulaSafe(TextForFile(*match.Map));
+    for (const MatchGame& game : match.Games) {
+      const JournalMatch& block = *game.Block;
+      AppendCsvField(out, session, format);
+      out += format.ListSeparator;
+      AppendNumber(out, match.Number);
+      out += format.ListSeparator;
+      AppendCsvField(out, map, format);
+      out += format.ListSeparator;
+      AppendCsvField(out, FormulaSafe(TextForFile(matches.People.NameOf(game.Person))), format);
+      out += format.ListSeparator;
+      AppendNumber(out, game.Place);
+      out += format.ListSeparator;
+      AppendNumber(out, static_cast<long long>(match.Games.size()));
+      for (const CounterCaption& counter : kMatchCounters) {
+        out += format.ListSeparator;
+        AppendNumber(out, block.Added[CounterIndex(counter.Member)]);
+      }
+      for (const Weapon& weapon : kWeapons) {
+        out += format.ListSeparator;
+        AppendNumber(out, block.Added[CounterIndex(weapon.Hits)]);
+        out += format.ListSeparator;
+        AppendNumber(out, block.Added[CounterIndex(weapon.Shots)]);
+      }
+      const SkillRating rating = RatingOf(ratings, game.Person);
+      out += format.ListSeparator;
+      AppendCsvField(out, FixedText(rating.Mu, 6, format.DecimalSeparator), format);
+      out += format.ListSeparator;
+      AppendCsvField(out, FixedText(rating.Sigma, 6, format.DecimalSeparator), format);
+      out += "\r\n";
+    }
   }
   return out;
 }

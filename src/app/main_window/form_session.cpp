@@ -144,9 +144,12 @@ void FormSession::Menu(MenuCommand command, MenuWindow& window) {
       window.ShowPlayers();
       break;
     case MenuCommand::ExportHtml:
-    case MenuCommand::ExportCsv: {
+    case MenuCommand::ExportCsv:
+    case MenuCommand::ExportMatches: {
       if (running_) return;  // no dialog while a handler's box is up
-      const ExportKind kind = command == MenuCommand::ExportHtml ? ExportKind::Html : ExportKind::Csv;
+      const ExportKind kind = command == MenuCommand::ExportHtml  ? ExportKind::Html
+                              : command == MenuCommand::ExportCsv ? ExportKind::Csv
+                                                                  : ExportKind::Matches;
       if (const std::optional<std::string> target = window.ChooseExportFile(ExportOfferFor(command)))
         Export(kind, *target, window.UserCsvFormat());
       break;

@@ -2,33 +2,20 @@
 
 #include <set>
 
+#include "app/text/messages.h"
 #include "platform/platform.h"
 
 namespace fragtally {
 
 namespace {
 
-// The word for `count` things: one, few (2-4) or many (5-20, 0), as Russian
-// chooses after a number.
-const char* WordFor(std::int64_t count, const char* one, const char* few, const char* many) {
-  const std::int64_t tens = count % 100, ones = count % 10;
-  if (tens >= 11 && tens <= 14) return many;
-  if (ones == 1) return one;
-  if (ones >= 2 && ones <= 4) return few;
-  return many;
-}
-
-std::string Counted(std::int64_t count, const char* one, const char* few, const char* many) {
-  return std::to_string(count) + " " + WordFor(count, one, few, many);
-}
-
 // "12 игр из 2 игровых сессий, новых игроков: 3" (what an import entered).
 std::string WhatWasEntered(const ImportReport& report) {
   std::string text;
   if (report.Matches)
-    text = Counted(*report.Matches, "матч", "матча", "матчей") + " (" + Counted(report.Games, "игра", "игры", "игр") + ")";
+    text = CountedText(*report.Matches, "матч", "матча", "матчей") + " (" + CountedText(report.Games, "игра", "игры", "игр") + ")";
   else
-    text = Counted(report.Games, "игру", "игры", "игр");
+    text = CountedText(report.Games, "игру", "игры", "игр");
   // After "из": one session, else many (the genitive has no form for a few).
   const std::int64_t tens = report.Sessions % 100;
   text += " из " + std::to_string(report.Sessions) +
@@ -48,7 +35,12 @@ ImportReport ImportTally::Report(const WindowState& state, ImportReport::Outcome
   report.Time = LocalClockTime();
   const auto& pending = state.Journal.Pending;
   std::set<std::int32_t> sessions;
-  for (std::size_t i = pending_before_; i < pending.size(); ++i) sessions.insert(pending[i].Session);
+  std::set<std::pair<std::int32_t, std::int32_t>> matches;  // (session, match): a match is numbered in its session
+  for (std::size_t i = pending_before_; i < pending.size(); ++i) {
+    sessions.insert(pending[i].Session);
+    if (pending[i].Match > 0) matches.emplace(pending[i].Session, pending[i].Match);
+  }
+  if (!matches.empty()) report.Matches = static_cast<std::int64_t>(matches.size());
   report.Games = pending.size() > pending_before_ ? static_cast<std::int64_t>(pending.size() - pending_before_) : 0;
   report.Sessions = static_cast<std::int64_t>(sessions.size());
   report.NewPlayers = state.Table.PlayerCount > players_before_ ? state.Table.PlayerCount - players_before_ : 0;

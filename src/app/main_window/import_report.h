@@ -24,8 +24,8 @@ struct ImportReport {
   std::int64_t Games = 0;       // blocks entered: one player's statistics of one match each
   std::int64_t Sessions = 0;    // the game sessions (start-ups of the game) they came from
   std::int64_t NewPlayers = 0;  // players the table did not have before
-  // Whole matches (all their players' blocks), once the journal groups
-  // blocks into matches; shown before the games when known.
+  // The matches those blocks belong to (a match another import began
+  // counts too); none when no block has a match.
   std::optional<std::int64_t> Matches;
 };
 

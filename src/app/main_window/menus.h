@@ -18,7 +18,10 @@ enum class MenuCommand {
   UndoImport = 7004,  // takes the last import back
   About = 7005,       // the version, and where the files are
   HeadToHead = 7006,  // the two players of the main window's lists against each other
+  ExportMatches = 7007,  // every journaled match as CSV, to a file the player chooses
 };
+// Whether a Win32 command ID is one of the menu's commands.
+bool IsMenuCommand(int id);
 
 struct MenuItem {
   MenuCommand Command;
@@ -41,7 +44,7 @@ struct ExportOffer {
 };
 // The dialog's second kind of file, after the export's own: every file.
 inline constexpr const char* kAllFilesFilterName = "Все файлы";
-// ExportHtml or ExportCsv.
+// ExportHtml, ExportCsv or ExportMatches.
 const ExportOffer& ExportOfferFor(MenuCommand command);
 
 // The menus in their order on the bar.

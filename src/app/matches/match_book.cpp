@@ -130,10 +130,11 @@ MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& 
 
 MatchTally TallyGames(const MatchBook& book, const std::vector<PersonGame>& games) {
   MatchTally tally;
-  std::uint32_t last = UINT32_MAX;
-  for (const PersonGame& game : games) {
-    if (game.Match == last) continue;  // two names of a person in one match: once, at the better place
-    last = game.Match;
+  for (std::size_t i = 0; i < games.size(); ++i) {
+    const PersonGame& game = games[i];
+    // A person with two names in one match played it once, at the better
+    // place: the first of its games there (a match's games go best first).
+    if (i > 0 && games[i - 1].Match == game.Match) continue;
     ++tally.Matches;
     if (book.GameOf(game).Place == 1) ++tally.Wins;
   }

@@ -75,6 +75,10 @@ std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> j
   return SnapshotMatches(JournalHistory{std::move(journal), {}});
 }
 
+bool PersonOfName(const MatchSnapshot& snapshot, const std::string& name, std::uint32_t& person) {
+  return snapshot.People.Find(snapshot.Who.PersonOf(name), person) && person < snapshot.Book.ByPerson.size();
+}
+
 std::shared_ptr<const MatchSnapshot> MatchView::Current(const FileState& state) {
   Key key{JournalFilePath(state), state.Journal.LastNumber, state.Journal.InEffect, state.Journal.PeopleChanges};
   if (snapshot_ != nullptr && key == key_) return snapshot_;

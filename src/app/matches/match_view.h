@@ -19,6 +19,8 @@ namespace fragtally {
 // live as long as anyone holds the snapshot. Snapshots that differ only in
 // people share the journal's blocks.
 struct MatchSnapshot {
+  // An empty journal's.
+  MatchSnapshot() : MatchSnapshot(std::make_shared<const std::vector<JournalMatch>>()) {}
   explicit MatchSnapshot(std::shared_ptr<const std::vector<JournalMatch>> blocks)
       : Blocks(std::move(blocks)), Journal(*Blocks) {}
   MatchSnapshot(const MatchSnapshot&) = delete;
@@ -45,6 +47,11 @@ std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> j
 // again (the cache takes up what did not change).
 std::shared_ptr<const MatchSnapshot> WithPeopleChange(const MatchSnapshot& before, const PeopleChange& change,
                                                       PersonIndex& people, SkillCache& skills);
+
+// The person a name of the statistics file or the journal counts as (its
+// own, or the one the organiser joined it to); false when the snapshot's
+// matches do not know it.
+bool PersonOfName(const MatchSnapshot& snapshot, const std::string& name, std::uint32_t& person);
 
 class MatchView {
  public:

@@ -265,22 +265,19 @@ MatchesBySlot GroupMatchesBySlot(const PlayerTable& table, const std::vector<Jou
 
 namespace {
 
-// The person a name of the statistics file counts as (the organiser may have
-// joined it to others); false when the journal's matches do not know it.
-bool PersonOfName(const MatchSnapshot& snapshot, const std::string& name, std::uint32_t& person) {
-  return snapshot.People.Find(snapshot.Who.PersonOf(name), person) && person < snapshot.Book.ByPerson.size();
-}
-
 // The row's matches, wins and skill from the journal's matches (the person's, of every name joined to it).
 void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const PeriodSpan& span) {
   std::uint32_t person = 0;
   if (!PersonOfName(snapshot, row.Name, person)) return;
   const MatchBook& book = snapshot.Book;
   const bool all_time = span.Period == PlayersPeriod::AllTime;
-  std::uint32_t last = UINT32_MAX;  // the period's last match of the player, in the order played
-  for (const PersonGame& game : book.ByPerson[person]) {
-    // Two names of the person in one match: one match, at the better place (its first game).
-    if (game.Match == last) continue;
+  std::uint32_t last = 0;  // the period's last match of the player, in the order played
+  const std::vector<PersonGame>& games = book.ByPerson[person];
+  for (std::size_t i = 0; i < games.size(); ++i) {
+    const PersonGame& game = games[i];
+    // A person with two names in one match played it once, at the better
+    // place: the first of its games there (as TallyGames counts).
+    if (i > 0 && games[i - 1].Match == game.Match) continue;
     const MatchGame& played = book.GameOf(game);
     if (!all_time && !span.Holds(*played.Block)) continue;
     ++row.MatchCount;
@@ -390,6 +387,18 @@ std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBy
   return BuildPlayerRows(table, matches, ResolvePeriod(period, matches, today), snapshot);
 }
 
+std::vector<const JournalMatch*> PersonBlocks(const MatchesBySlot& matches, const PlayerRow& row) {
+  std::vector<const JournalMatch*> blocks = matches.at(static_cast<std::size_t>(row.Slot - 1));
+  if (row.Slots.size() <= 1) return blocks;
+  for (int slot : row.Slots)
+    if (slot != row.Slot)
+      blocks.insert(blocks.end(), matches[static_cast<std::size_t>(slot - 1)].begin(),
+                    matches[static_cast<std::size_t>(slot - 1)].end());
+  // They all point into one journal: their addresses are its order.
+  std::sort(blocks.begin(), blocks.end(), std::less<const JournalMatch*>());
+  return blocks;
+}
+
 void SortPlayerRows(std::vector<PlayerRow>& rows, PlayersColumn column, bool descending) {
   const SortKind kind = kPlayersColumns[ColumnIndex(column)].Sort;
   // -1, 0 or 1 in ascending order; empty cells are told apart by the caller.
@@ -423,8 +432,7 @@ std::vector<int> PlayerPlaces(const std::vector<PlayerRow>& rows, PlayersColumn 
     return kind == SortKind::Text ? a.Name == b.Name : a.LastPlayed == b.LastPlayed;
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (!rows[i].Ranked ||
-        (kind == SortKind::Number ? !rows[i].Number(column) : kind == SortKind::Date && rows[i].LastPlayed.empty()))
+    if (kind == SortKind::Number ? !rows[i].Number(column) : kind == SortKind::Date && rows[i].LastPlayed.empty())
       continue;
     places[i] = i > 0 && places[i - 1] > 0 && same(rows[i], rows[i - 1]) ? places[i - 1] : static_cast<int>(i) + 1;
   }
@@ -455,6 +463,10 @@ std::string PlayerCellText(const PlayerRow& row, PlayersColumn column, const std
   }
   const std::optional<double> number = row.Number(column);  // whole numbers
   return number ? NumberText(static_cast<long long>(*number)) : std::string();
+}
+
+std::string RecordMatchText(const PlayerRecord& record) {
+  return record.Match > 0 ? NumberText(record.Match) : "игра " + NumberText(record.Position);
 }
 
 std::string MatchCellText(const JournalMatch& match, std::size_t column, const PlayedMatch* played) {
@@ -508,15 +520,14 @@ std::string ScoreboardTitle(const PlayedMatch& match) {
   return title;
 }
 
-namespace {
-
-// "Machinegun" of "console: Machinegun:".
 std::string_view WeaponName(const Weapon& weapon) {
   std::string_view name = weapon.LinePrefix;
   name.remove_prefix(name.find(' ') + 1);
   name.remove_suffix(1);
   return name;
 }
+
+namespace {
 
 Chart FragsChart(const std::vector<const JournalMatch*>& matches, const std::string& separator) {
   Chart chart;
@@ -567,7 +578,7 @@ const JournalMatch* Best(const std::vector<const JournalMatch*>& matches, Better
 }
 
 PlayerRecord Record(std::string caption, const JournalMatch* match, std::string value) {
-  PlayerRecord record{std::move(caption), {}, {}, 0};
+  PlayerRecord record{std::move(caption), {}, {}, 0, 0};
   if (match != nullptr) {
     record.Value = std::move(value);
     record.Session = match->Session;
@@ -749,16 +760,7 @@ std::string PlayersWindowModel::CellText(int row, PlayersColumn column, const st
 
 PlayerPage PlayersWindowModel::Page(int row, const std::string& decimal_separator) const {
   const PlayerRow& shown = rows_.at(static_cast<std::size_t>(row));
-  const MatchesBySlot& period = PeriodMatches();
-  std::vector<const JournalMatch*> blocks = period.at(static_cast<std::size_t>(shown.Slot - 1));
-  if (shown.Slots.size() > 1) {
-    // Every name's blocks in the journal's order (they all point into one journal).
-    for (int slot : shown.Slots)
-      if (slot != shown.Slot) blocks.insert(blocks.end(), period[static_cast<std::size_t>(slot - 1)].begin(),
-                                            period[static_cast<std::size_t>(slot - 1)].end());
-    std::sort(blocks.begin(), blocks.end(), std::less<const JournalMatch*>());
-  }
-  PlayerPage page = BuildPlayerPage(shown.Name, blocks, decimal_separator, snapshot_.get(), span_);
+  PlayerPage page = BuildPlayerPage(shown.Name, PersonBlocks(PeriodMatches(), shown), decimal_separator, snapshot_.get(), span_);
   // Each name with its first and last dated games, of all time; the shown name first.
   std::vector<int> slots = shown.Slots;
   std::stable_partition(slots.begin(), slots.end(), [&](int slot) { return slot == shown.Slot; });

@@ -185,11 +185,15 @@ std::vector<std::string> LastPlayedBySlot(const MatchesBySlot& matches);
 std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, PlayersPeriod period,
                                        DayNumber today, const MatchSnapshot* snapshot = nullptr);
 
+// The blocks of every name of a row's person among `matches` (one slot's
+// each), in the journal's order.
+std::vector<const JournalMatch*> PersonBlocks(const MatchesBySlot& matches, const PlayerRow& row);
+
 // Sorts by `column`, the ranked rows before the others; rows that tie stay
 // in slot order in both directions, empty cells go last in both directions.
 void SortPlayerRows(std::vector<PlayerRow>& rows, PlayersColumn column, bool descending);
 // The places of rows sorted by `column`, from 1: rows with the same value
-// share a place (the next is then skipped), a row without one or not ranked has 0.
+// share a place (the next is then skipped), a row without one has 0.
 std::vector<int> PlayerPlaces(const std::vector<PlayerRow>& rows, PlayersColumn column);
 
 // A cell as the table shows it: names and dates as bytes (a window decodes
@@ -198,14 +202,23 @@ std::vector<int> PlayerPlaces(const std::vector<PlayerRow>& rows, PlayersColumn 
 // zero, of the exact quotient) with the user's decimal separator.
 std::string PlayerCellText(const PlayerRow& row, PlayersColumn column, const std::string& decimal_separator);
 
+struct Weapon;
+// A weapon as the game names it in its statistics line: "Machinegun" of
+// "console: Machinegun:".
+std::string_view WeaponName(const Weapon& weapon);
+
 // One personal record: what it is, its value, and the match that set it.
 struct PlayerRecord {
   std::string Caption;  // UTF-8
   std::string Value;    // UTF-8; empty when no match qualifies
   std::string Session;  // bytes: the match's session
-  std::int64_t Position = 0;
-  std::int64_t Match = 0;  // the match's number in its session; 0 for a block journaled before matches
+  std::int64_t Position = 0;  // the game's place in its session
+  std::int64_t Match = 0;     // its match's number in the session; 0 for an older journal line
 };
+// The match that set a record as the window's list shows it: its number in
+// the session ("3"), or for a game of an older journal line (no match) the
+// game's place in the session ("игра 14").
+std::string RecordMatchText(const PlayerRecord& record);
 
 // The columns of the last matches' list.
 inline constexpr std::array<std::string_view, 10> kMatchColumnCaptions{

@@ -235,8 +235,7 @@ PlayersPageView PlayersSession::PageView() const {
   for (const PlayerRecord& record : page.Records) {
     const bool set = !record.Value.empty();
     view.Records.push_back({record.Caption, set ? record.Value : std::string(kPlayersWindowTexts.NoRecord),
-                            set ? record.Session : std::string(),
-                            set && record.Match > 0 ? std::to_string(record.Match) : std::string()});
+                            set ? record.Session : std::string(), set ? RecordMatchText(record) : std::string()});
   }
   for (std::size_t i = 0; i < page.LastMatches.size(); ++i) {
     std::vector<std::string>& cells = view.LastMatches.emplace_back();

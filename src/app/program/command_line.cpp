@@ -38,13 +38,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     line.What = CommandLine::Action::PrintHelp;
   } else if (first == "--version") {
     line.What = CommandLine::Action::PrintVersion;
-  } else if (first == "--export-html" || first == "--export-csv") {
+  } else if (first == "--export-html" || first == "--export-csv" || first == "--export-matches") {
     if (arguments.size() < 2 || arguments[1].empty()) return Refused("После " + first + " нужно имя файла.");
     line.What = CommandLine::Action::Export;
-    line.Kind = first == "--export-html" ? ExportKind::Html : ExportKind::Csv;
+    line.Kind = first == "--export-html"  ? ExportKind::Html
+                : first == "--export-csv" ? ExportKind::Csv
+                                          : ExportKind::Matches;
     line.Target = arguments[1];
     std::size_t next = 2;
-    if (next < arguments.size() && (arguments[next] == "--period" || arguments[next].rfind("--period=", 0) == 0)) {
+    if (line.Kind != ExportKind::Matches && next < arguments.size() &&
+        (arguments[next] == "--period" || arguments[next].rfind("--period=", 0) == 0)) {
       const bool joined = arguments[next] != "--period";
       if (!joined && next + 1 >= arguments.size()) return Refused("После --period нужен период.");
       const std::string name = joined ? arguments[next].substr(9) : arguments[next + 1];
@@ -69,8 +72,10 @@ std::string UsageText() {
          "рядом с программой.\n"
          "  --export-html ФАЙЛ  сохранить отчёт об игроках (HTML) в ФАЙЛ и закончить\n"
          "  --export-csv ФАЙЛ   сохранить таблицу игроков (CSV) в ФАЙЛ и закончить\n"
-         "    --period ПЕРИОД   после ФАЙЛА: за какой период (all, evening, week, month, year, 30days,\n"
-         "                      365days; без него - за всё время)\n"
+         "    --period ПЕРИОД   после ФАЙЛА отчёта или таблицы: за какой период (all, evening, week, month,\n"
+         "                      year, 30days, 365days; без него - за всё время)\n"
+         "  --export-matches ФАЙЛ  сохранить все матчи журнала (CSV: строка на игрока в матче, с местом\n"
+         "                      и рейтингом mu, sigma после матча) в ФАЙЛ и закончить\n"
          "  --help              показать эту справку и закончить\n"
          "  --version           показать версию программы и закончить\n"
          "Коды завершения: 0 - сделано, 1 - неверные параметры, 2 - не прочитан файл статистики,\n"

@@ -2,8 +2,9 @@
 
 // The program's command line, the same for both programs: with no argument
 // the window opens; "--help" and "--version" print and end; "--export-html
-// FILE" and "--export-csv FILE" write a file without a window (export.h),
-// of the period "--period NAME" after FILE names (all time without it);
+// FILE", "--export-csv FILE" and "--export-matches FILE" write a file
+// without a window (export.h), the first two of the period "--period NAME"
+// after FILE names (all time without it);
 // anything else is refused with the usage. Nothing here needs a display.
 
 #include <optional>
@@ -20,7 +21,7 @@ struct CommandLine {
     OpenWindow,    // no argument
     PrintHelp,     // --help, -h, /?
     PrintVersion,  // --version
-    Export,        // --export-html FILE, --export-csv FILE
+    Export,        // --export-html FILE, --export-csv FILE, --export-matches FILE
     Refuse,        // anything else: the usage on the error output, status 1
   };
   Action What = Action::OpenWindow;

@@ -1,5 +1,6 @@
 #include "app/text/messages.h"
 
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -13,10 +14,10 @@ std::string Cause(const platform::FileFailure& failure) { return std::string("П
 
 std::string KeptWhenNotSaved(SaveMoment moment) {
   return moment == SaveMoment::Import
-             ? "Новые матчи остались в памяти программы: она попробует записать их ещё раз при следующем нажатии кнопки "
-               "и при закрытии. Файл настроек не записан, поэтому, если записать так и не удастся, эти матчи будут "
+             ? "Новые игры остались в памяти программы: она попробует записать их ещё раз при следующем нажатии кнопки "
+               "и при закрытии. Файл настроек не записан, поэтому, если записать так и не удастся, эти игры будут "
                "занесены из ЛОГ файла при следующем запуске - ничего не будет посчитано дважды."
-             : "Файл настроек тоже не записан, поэтому матчи, которые не попали в файл статистики, будут занесены из ЛОГ "
+             : "Файл настроек тоже не записан, поэтому игры, которые не попали в файл статистики, будут занесены из ЛОГ "
                "файла при следующем запуске - ничего не потеряется и не будет посчитано дважды.";
 }
 
@@ -150,34 +151,61 @@ std::string UndoNotDoneText(const std::string& what, const platform::FileFailure
          "Импорт не отменён: статистика, файлы и журнал остались прежними.";
 }
 
+const char* WordForCount(std::int64_t count, const char* one, const char* few, const char* many) {
+  const std::int64_t tens = count % 100, ones = count % 10;
+  if (tens >= 11 && tens <= 14) return many;
+  if (ones == 1) return one;
+  if (ones >= 2 && ones <= 4) return few;
+  return many;
+}
+
+std::string CountedText(std::int64_t count, const char* one, const char* few, const char* many) {
+  return std::to_string(count) + " " + WordForCount(count, one, few, many);
+}
+
 namespace {
 
-// "1 матч", "2 матча", "5 матчей".
-std::string Matches(std::size_t count) {
-  const std::size_t tens = count % 100, ones = count % 10;
-  const char* word = (tens >= 11 && tens <= 14) || ones == 0 || ones >= 5 ? "матчей" : ones == 1 ? "матч" : "матча";
-  return std::to_string(count) + " " + word;
-}
+// What an import brought: "6 матчей, 36 игр", or "3 игры" when none of its
+// games has a match (older journal lines).
+struct MatchesAndGames {
+  std::set<std::int64_t> Matches;
+  std::int64_t Games = 0;
+  std::string Text() const {
+    const std::string games = CountedText(Games, "игра", "игры", "игр");
+    if (Matches.empty()) return games;
+    return CountedText(static_cast<std::int64_t>(Matches.size()), "матч", "матча", "матчей") + ", " + games;
+  }
+};
 
 }  // namespace
 
 std::string UndoQuestionText(const JournalImport& last) {
-  // Sessions in the order the import met them.
-  std::vector<std::pair<std::string, std::size_t>> sessions;
-  for (const JournalMatch& match : last.Matches) {
-    if (sessions.empty() || sessions.back().first != match.Session) sessions.emplace_back(match.Session, 0);
-    ++sessions.back().second;
+  // Sessions in the order the import met them; a match is numbered within its session.
+  std::vector<std::pair<std::string, MatchesAndGames>> sessions;
+  for (const JournalMatch& game : last.Matches) {
+    if (sessions.empty() || sessions.back().first != game.Session) sessions.emplace_back(game.Session, MatchesAndGames{});
+    MatchesAndGames& session = sessions.back().second;
+    ++session.Games;
+    if (game.Match > 0) session.Matches.insert(game.Match);
   }
-  std::string text = "Отменить импорт " + last.Commit.Time + "?\r\n";
+  std::int64_t matches = 0, games = 0;
+  for (const auto& [session, counts] : sessions) {
+    matches += static_cast<std::int64_t>(counts.Matches.size());
+    games += counts.Games;
+  }
+  std::string text = "Отменить последний импорт (" + last.Commit.Time + ")";
   if (sessions.empty()) {
-    text += "Он не занёс ни одного матча; будет отменено только то, докуда был прочитан ЛОГ файл.\r\n";
+    text += "?\r\nОн не занёс ни одной игры; будет отменено только то, докуда был прочитан ЛОГ файл.\r\n";
   } else {
-    text += "Из статистики будут убраны:\r\n";
-    for (const auto& [session, count] : sessions)
-      text += Matches(count) + (session.empty() ? " без даты игры" : " игры " + session) + "\r\n";
-    text += "(матч здесь - статистика одного игрока за одну игру).\r\n";
+    text += ": ";
+    if (matches > 0) text += CountedText(matches, "матч", "матча", "матчей") + ", ";
+    text += CountedText(games, "игра", "игры", "игр") + "?\r\nИз статистики будут убраны:\r\n";
+    for (const auto& [session, counts] : sessions)
+      text += (session.empty() ? std::string("без даты игровой сессии") : "игровая сессия " + session) + ": " +
+              counts.Text() + "\r\n";
+    text += "(игра - результат одного игрока в одном матче).\r\n";
   }
-  text += "Следующий импорт занесёт эти матчи снова, если они ещё есть в ЛОГ файле.";
+  text += "Следующий импорт занесёт эти игры снова, если они ещё есть в ЛОГ файле.";
   return text;
 }
 
@@ -232,7 +260,7 @@ std::string GameFolderNotLockedText(const std::string& folder) {
                      "блокировок), поэтому она не может проверить, не запущена ли в этой папке ещё одна копия Fragtally:") +
          kLineEnd + folder + kLineEnd +
          "Если другая копия запущена - здесь или на другом компьютере, - закройте одну из них: две копии занесли бы "
-         "одни и те же матчи дважды.";
+         "одни и те же игры дважды.";
 }
 
 std::string StatsChangedText(const std::string& stats_path, const std::string& kept_beside, SaveMoment moment) {
@@ -246,7 +274,7 @@ std::string StatsBackupText(const std::string& backup_path) {
   return std::string("Прежний файл статистики не удалось прочитать целиком, поэтому перед записью новой статистики он "
                      "сохранён под именем:") +
          kLineEnd + backup_path + kLineEnd +
-         "В новом файле - то, что программа смогла прочитать, и новые матчи.";
+         "В новом файле - то, что программа смогла прочитать, и новые игры.";
 }
 
 }  // namespace fragtally

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "files/store.h"
@@ -82,6 +83,7 @@ inline constexpr const char* kUndoFailedTitle = "Импорт не отменё�
 inline constexpr const char* kAboutTitle = "О программе";
 inline constexpr const char* kReportSavedTitle = "Отчёт сохранён";
 inline constexpr const char* kTableSavedTitle = "Таблица сохранена";
+inline constexpr const char* kMatchesSavedTitle = "Матчи сохранены";
 inline constexpr const char* kExportFailedTitle = "Файл не сохранён";
 
 // No lock could be made on the game folder at start-up: another copy in the
@@ -124,6 +126,11 @@ std::string UndoNotDoneText(const std::string& what, const platform::FileFailure
 std::string UndoSettingsFailedText(const platform::FileFailure& failure);
 // The undo's question: which matches of which game sessions `last` removes.
 std::string UndoQuestionText(const JournalImport& last);
+
+// The word for `count` things: one, few (2-4) or many (5-20, 0), as Russian
+// chooses after a number; and "5 матчей" with it.
+const char* WordForCount(std::int64_t count, const char* one, const char* few, const char* many);
+std::string CountedText(std::int64_t count, const char* one, const char* few, const char* many);
 // Why the journal gave no import to undo (UndoNotDoneText).
 std::string UndoRefusedText(const ImportToUndo& undo);
 // Why an undo was not done (any failure but SettingsWrite; UndoNotDoneText).

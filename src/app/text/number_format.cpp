@@ -49,4 +49,15 @@ std::string FormatRatingValue(double value, const std::string& decimal_separator
   return text;
 }
 
+std::string FixedText(double value, int decimals, const std::string& decimal_separator) {
+  if (!std::isfinite(value)) Raise(ErrorKind::Overflow);
+  char buffer[400];
+  const std::to_chars_result written =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  std::string text(buffer, written.ptr);
+  if (text.find_first_not_of("-0.") == std::string::npos && text[0] == '-') text.erase(0, 1);
+  if (const std::size_t point = text.find('.'); point != std::string::npos) text.replace(point, 1, decimal_separator);
+  return text;
+}
+
 }  // namespace fragtally

@@ -14,4 +14,9 @@ namespace fragtally {
 // Raises overflow for a value that is not finite.
 std::string FormatRatingValue(double value, const std::string& decimal_separator);
 
+// `decimals` digits after the separator, rounded to nearest ("-0,00" never:
+// a value that rounds to zero has no sign). Raises overflow for a value that
+// is not finite.
+std::string FixedText(double value, int decimals, const std::string& decimal_separator);
+
 }  // namespace fragtally

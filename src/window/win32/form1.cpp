@@ -316,7 +316,7 @@ void Form1::OnCommand(int id, int code) {
     session_.Import();
   } else if (id == kCommand2 && code == BN_CLICKED) {
     session_.Ratings(DecimalSeparator());
-  } else if (code == 0 && id >= static_cast<int>(MenuCommand::Players) && id <= static_cast<int>(MenuCommand::HeadToHead)) {
+  } else if (code == 0 && IsMenuCommand(id)) {
     session_.Menu(static_cast<MenuCommand>(id), *this);
   }
   if (close_pending_ && !session_.running()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
