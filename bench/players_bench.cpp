@@ -60,6 +60,40 @@ const MatchSnapshot& FullMatches() {
   return *snapshot;
 }
 
+// A merge of two names in the open window: what follows the journal's new
+// line (MatchView::PeopleChanged): the two names' games given to one person
+// and rated again (the names play from the journal's first day: every match
+// from there), then the rows and the chosen row's page rebuilt.
+struct MergeRun {
+  PersonIndex people;
+  SkillCache skills;
+  std::shared_ptr<const MatchSnapshot> before;
+  std::unique_ptr<PlayersSession> session;
+};
+MergeRun& Merging() {
+  static MergeRun run;
+  return run;
+}
+void PrepareMerge() {
+  static PersonIndex people;
+  static SkillCache skills;
+  static std::shared_ptr<const MatchSnapshot> before;
+  if (before == nullptr) before = SnapshotMatches(JournalHistory{InMatches().Journal, {}}, people, skills);
+  MergeRun& run = Merging();
+  run.people = people;
+  run.skills = skills;
+  run.before = before;
+  run.session = std::make_unique<PlayersSession>(",");
+  run.session->Show(InMatches().State->Table, before, kToday);
+  run.session->SelectRow(0);
+}
+void MergeTwoNames() {
+  MergeRun& run = Merging();
+  const PeopleChange join{PeopleAction::Join, "2026-12-08 20:00:00", sample::SampleName(10), sample::SampleName(9), 0};
+  run.session->Show(InMatches().State->Table, WithPeopleChange(*run.before, join, run.people, run.skills), kToday);
+  benchmark::DoNotOptimize(run.session->PageView());
+}
+
 // Opening the window as PlayersSession::Open does: the rows of the period
 // (matches, wins and skill included) and the first row's page.
 void OpenWindow(PlayersPeriod period) {
@@ -92,6 +126,7 @@ std::vector<Operation> Operations() {
       {"table: open, last evening", 150, [] { PlayersWindowModel m; OpenTable(m, PlayersPeriod::LastEvening); }},
       {"window: open, 100,000 matches of 8", 150, [] { OpenWindow(PlayersPeriod::AllTime); }},
       {"window: open, 8 x 100,000, 30 days", 150, [] { OpenWindow(PlayersPeriod::Last30Days); }},
+      {"window: merge two names, 8 x 100,000", 100, MergeTwoNames, PrepareMerge},
       {"window: sort 8 x 100,000 by skill", 50, [] { model.SortBy(PlayersColumn::Skill, true); },
        [] { model.Refresh(InMatches().State->Table, InMatchesSnapshot(), kToday); }},
       {"table: sort by name", 50, [] { model.SortBy(PlayersColumn::Name, false); },

@@ -10,6 +10,12 @@
 # of Nika and Tarn (the first and third entries of the lists), as
 # docs/head-to-head-windows.png. The main window with its "Игроки" menu open,
 # after the first import, as docs/menu-windows.png.
+# Then, with the organiser's lines for Tarn and T4rn as one person and a
+# minimum of 8 matches appended to the journal, and
+# demo/basekrm/LOG-names.txt (T4rn, a name in two encodings) imported: the
+# Players window with the merged person chosen, as
+# docs/players-people-windows.png, and the merge's list dialog for two rows,
+# as docs/merge-names-windows.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,6 +27,7 @@ cp demo/basekrm/LOG.txt "$game/basekrm/LOG.txt"
 cp dist/fragtally-windows/fragtally.exe "$game/fragtally.exe"
 
 export game
+export PEOPLE_ROW=${PEOPLE_ROW:-0}
 scripts/wine-run.sh bash -c '
   w=$(winepath -w "$game")
   wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript.txt" \
@@ -32,8 +39,18 @@ scripts/wine-run.sh bash -c '
   wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript2.txt" \
     "start; shown; click 3001; no-box; menu 7001; players-key 8002 36; players-screenshot $w\\players.png; players-key 8002 27; select 2001 0; select 2002 2; menu 7006; head-to-head-screenshot $w\\head-to-head.png; close" 2>/dev/null
 '
+printf 'P\t2026-03-19 21:00:00\tjoin\tT4rn\tTarn\r\nP\t2026-03-19 21:00:00\tminimum\t8\r\n' >> "$game/basekrm/Matches.txt"
+cat demo/basekrm/LOG-names.txt >> "$game/basekrm/LOG.txt"
+scripts/wine-run.sh bash -c '
+  w=$(winepath -w "$game")
+  wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript3.txt" \
+    "start; shown; click 3001; no-box; menu 7001; players-select 8002 ${PEOPLE_ROW:-0}; players-screenshot $w\\people.png; players-select 8002 0 1; players-click 8090; dialog-screenshot $w\\merge.png; close" 2>/dev/null
+'
+cp "$game/people.png" docs/players-people-windows.png
+cp "$game/merge.png" docs/merge-names-windows.png
 cp "$game/window.png" docs/window-windows.png
 cp "$game/players.png" docs/players-windows.png
 cp "$game/head-to-head.png" docs/head-to-head-windows.png
 cp "$game/menu.png" docs/menu-windows.png
-echo "wrote docs/window-windows.png, docs/players-windows.png, docs/head-to-head-windows.png and docs/menu-windows.png"
+echo "wrote docs/window-windows.png, docs/players-windows.png, docs/head-to-head-windows.png, docs/menu-windows.png," \
+  "docs/players-people-windows.png and docs/merge-names-windows.png"

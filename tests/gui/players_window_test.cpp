@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QListWidget>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
@@ -16,6 +18,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
@@ -155,8 +158,13 @@ TEST_F(MenusAndPlayers, TabAndShiftTabWalkEveryControlAndEscapeClosesFromAnyOfTh
   QWidget* head_to_head = players.findChild<QPushButton*>("cmdHeadToHead");
   QWidget* scoreboard = players.findChild<QTreeWidget*>("lstScoreboard");
   QWidget* maps = players.findChild<QTreeWidget*>("lstMaps");
+  QWidget* names = players.findChild<QTreeWidget*>("lstNames");
   QWidget* weapon = players.findChild<QComboBox*>("cboAccuracyWeapon");
-  const std::vector<QWidget*> order{period, head_to_head, Table(), weapon, matches, scoreboard, records, maps};
+  // The people's buttons that are enabled with one row chosen (merging and splitting need more).
+  QWidget* hide = players.findChild<QPushButton*>("cmdHide");
+  QWidget* minimum = players.findChild<QSpinBox*>("txtRankMinimum");
+  const std::vector<QWidget*> order{period, head_to_head, hide,    minimum, Table(), weapon,
+                                    matches, scoreboard,   records, maps,    names};
 
   // Tab from each control to the next (the table's cells do not hold it), round again; Shift+Tab back.
   for (std::size_t i = 0; i < order.size(); ++i) {
@@ -239,7 +247,7 @@ TEST_F(MenusAndPlayers, TheSplitterAndThePlaceComeBackFromTheWindowFile) {
   EXPECT_EQ(kept.Window->Width, 700);
 
   // A window made in the next run stands where it was left, kept on the screen.
-  PlayersWindow again(form.session().state());
+  PlayersWindow again(form.session().state(), sink);
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
   const ScreenRect fitted = FitOnWorkArea(*kept.Window, {area.x(), area.y(), area.width(), area.height()});
   EXPECT_EQ(again.pos(), QPoint(fitted.X, fitted.Y));
@@ -250,7 +258,7 @@ TEST_F(MenusAndPlayers, TheSplitterAndThePlaceComeBackFromTheWindowFile) {
   // A garbled file: the defaults, no message.
   const std::size_t messages = sink.messages.size();
   WriteFile(Basekrm() / "window.ini", "Players.Width=wide\r\n\xFF\xFE");
-  PlayersWindow fresh(form.session().state());
+  PlayersWindow fresh(form.session().state(), sink);
   EXPECT_EQ(fresh.size(), QSize(kPlayersWindowShape.Width, kPlayersWindowShape.Height));
   EXPECT_EQ(sink.messages.size(), messages);
 }
@@ -362,6 +370,82 @@ TEST_F(MenusAndPlayers, HeaderClickSortsAndSelectedRowShowsThePage) {
   EXPECT_EQ(Table()->model()->rowCount(), 3);
   EXPECT_EQ(Cell(Table()->currentIndex().row(), PlayersColumn::Name), "Tarn");
   EXPECT_EQ(matches->topLevelItemCount(), 2);
+}
+
+TEST_F(MenusAndPlayers, PeoplesControlsMergeSplitHideShowAndSetTheMinimum) {
+  form.session().Load();
+  ImportSession({{"Nika", 3}, {"Tarn", 5}, {"T4rn", 2}});
+  PlayersWindow& players = OpenPlayers();
+  const std::size_t messages_before = sink.messages.size();  // the import's
+  auto* merge = players.findChild<QPushButton*>("cmdMerge");
+  auto* split = players.findChild<QPushButton*>("cmdSplit");
+  auto* hide = players.findChild<QPushButton*>("cmdHide");
+  auto* hidden = players.findChild<QPushButton*>("cmdHiddenNames");
+  auto* minimum = players.findChild<QSpinBox*>("txtRankMinimum");
+  auto* legend = players.findChild<QLabel*>("lblRankLegend");
+  auto* names = players.findChild<QTreeWidget*>("lstNames");
+  ASSERT_TRUE(merge && split && hide && hidden && minimum && legend && names);
+  EXPECT_EQ(merge->text(), Q(std::string(kPeopleTexts.Merge)));
+  EXPECT_EQ(hidden->text(), Q(std::string(kPeopleTexts.HiddenNames)));
+  EXPECT_EQ(players.findChild<QLabel*>("lblRankMinimum")->buddy(), minimum);
+  EXPECT_EQ(minimum->value(), 10);
+  EXPECT_EQ(legend->text(), Q(RankLegendText(10)));
+
+  // Everyone has one match: greyed, the reason over the row.
+  const QModelIndex first = Table()->model()->index(0, 0);
+  EXPECT_FALSE(first.data(Qt::ToolTipRole).toString().isEmpty());
+  EXPECT_TRUE(first.data(Qt::ForegroundRole).isValid());
+  minimum->setValue(1);
+  EXPECT_EQ(form.Players()->session().RankMinimum(), 1);
+  EXPECT_TRUE(Table()->model()->index(0, 0).data(Qt::ToolTipRole).toString().isEmpty());
+  EXPECT_FALSE(Table()->model()->index(0, 0).data(Qt::ForegroundRole).isValid());
+
+  // Names ascending: Nika, T4rn, Tarn. Two chosen: the dialog offers both, Tarn is picked.
+  players.findChild<QTableView*>("tblPlayers")->horizontalHeader()->sectionClicked(0);
+  std::vector<std::string> offered;
+  players.SetNameChooser([&](std::string_view title, std::string_view, std::string_view,
+                             const std::vector<std::string>& choices) -> std::optional<int> {
+    offered = choices;
+    if (title == kPeopleTexts.HiddenTitle) return 0;
+    return static_cast<int>(std::find(choices.begin(), choices.end(), "Tarn") - choices.begin());
+  });
+  QItemSelectionModel* selection = Table()->selectionModel();
+  selection->select(Table()->model()->index(1, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  EXPECT_FALSE(merge->isEnabled());
+  selection->select(Table()->model()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  ASSERT_TRUE(merge->isEnabled());
+  merge->click();
+  EXPECT_EQ(offered, (std::vector<std::string>{"T4rn", "Tarn"}));
+  ASSERT_EQ(Table()->model()->rowCount(), 2);
+  EXPECT_EQ(Cell(1, PlayersColumn::Name), "Tarn");
+  EXPECT_EQ(Cell(1, PlayersColumn::Kills), "7");
+  Table()->selectRow(1);
+  EXPECT_EQ(names->topLevelItemCount(), 2);
+  ASSERT_TRUE(split->isEnabled());
+  split->click();
+  EXPECT_EQ(Table()->model()->rowCount(), 3);
+
+  // Nika hidden, then shown again from the hidden names' list.
+  EXPECT_FALSE(hidden->isEnabled());
+  Table()->selectRow(0);
+  hide->click();
+  ASSERT_EQ(Table()->model()->rowCount(), 2);
+  EXPECT_EQ(Cell(0, PlayersColumn::Name), "T4rn");
+  ASSERT_TRUE(hidden->isEnabled());
+  hidden->click();
+  EXPECT_EQ(offered, (std::vector<std::string>{"Nika"}));
+  EXPECT_EQ(Table()->model()->rowCount(), 3);
+  EXPECT_EQ(sink.messages.size(), messages_before);
+
+  // The dialog itself: the names and its button's caption.
+  QDialog* dialog = PlayersWindow::MakeNameDialog(&players, kPeopleTexts.MergeTitle, kPeopleTexts.MergePrompt,
+                                                  kPeopleTexts.Merge, {"T4rn", "Tarn"});
+  EXPECT_EQ(dialog->objectName(), "dlgChooseName");
+  auto* list = dialog->findChild<QListWidget*>("lstChoice");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->count(), 2);
+  EXPECT_EQ(list->currentRow(), 0);
+  delete dialog;
 }
 
 TEST_F(MenusAndPlayers, ImportAndUndoRefreshTheOpenWindow) {

@@ -36,6 +36,11 @@
 //   menu-screenshot PATH  save the main window with its open menu as a PNG,
 //                    then close the menu (Escape twice)
 //   head-to-head-screenshot PATH  save the head-to-head window as a PNG
+//   players-select ID ROW...  choose these rows (and no other) of the list
+//                    view ID of the Players window
+//   players-click ID post BM_CLICK to button ID of the Players window
+//   dialog-screenshot PATH  save the program's dialog in front (the Players
+//                    window's list dialog) as a PNG, then cancel it
 // Exit code 0 when every step could be done.
 
 #include <windows.h>
@@ -168,6 +173,28 @@ class Driver {
       HWND players = PlayersWindow();
       if (players == nullptr) return Fail("no Players window");
       Capture(players, FromUtf8(path));
+    } else if (verb == "players-select") {
+      int id = 0;
+      words >> id;
+      std::vector<int> rows;
+      for (int row = 0; words >> row;) rows.push_back(row);
+      HWND players = PlayersWindow();
+      if (players == nullptr) return Fail("no Players window");
+      SelectRows(GetDlgItem(players, id), rows);
+    } else if (verb == "players-click") {
+      int id = 0;
+      words >> id;
+      HWND players = PlayersWindow();
+      if (players == nullptr) return Fail("no Players window");
+      PostMessageW(GetDlgItem(players, id), BM_CLICK, 0, 0);
+    } else if (verb == "dialog-screenshot") {
+      std::string path;
+      std::getline(words >> std::ws, path);
+      HWND dialog = WaitFor([&] { return FindBox(); }, 10000);
+      if (dialog == nullptr) return Fail("no dialog");
+      Capture(dialog, FromUtf8(path));
+      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+      Sync();
     } else if (verb == "head-to-head-screenshot") {
       std::string path;
       std::getline(words >> std::ws, path);
@@ -367,6 +394,25 @@ class Driver {
           break;
       }
     }
+  }
+
+  // LVM_SETITEMSTATE with its LVITEM in the program's memory (a list view
+  // reads it there).
+  void SelectRows(HWND list, const std::vector<int>& rows) {
+    if (list == nullptr) return Fail("no list");
+    void* remote = VirtualAllocEx(process_.hProcess, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
+    if (remote == nullptr) return Fail("cannot reach the program's memory");
+    const auto set = [&](int row, UINT state) {
+      LVITEMW item{};
+      item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+      item.state = state;
+      WriteProcessMemory(process_.hProcess, remote, &item, sizeof item, nullptr);
+      SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+    };
+    set(-1, 0);
+    for (int row : rows) set(row, LVIS_SELECTED | LVIS_FOCUSED);
+    VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+    Sync();
   }
 
   void Click(int id) {

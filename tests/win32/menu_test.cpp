@@ -5,12 +5,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "app/main_window/menus.h"
 #include "app/players_window/placement.h"
 #include "app/players_window/players_session.h"
 #include "blocks.h"
+#include "window/win32/name_dialog.h"
 #include "window/win32/players_window.h"
 #include "window/win32/text.h"
 #include "window_support.h"
@@ -245,8 +248,9 @@ TEST_F(MenuTest, TabAndShiftTabWalkEveryControlAndEscapeClosesFromAnyOfThem) {
   win32::PlayersWindow& players = OpenPlayers();
   SetForegroundWindow(players.hwnd());
   Pump();
-  // 8060: the head-to-head button; 8041: the accuracy chart's weapon
-  const std::vector<int> order{8001, 8060, 8002, 8041, 8006, 8032, 8005, 8031};
+  // 8060: the head-to-head button; 8092 hide and 8095 the minimum (merge, split and the hidden names
+  // are disabled with one row chosen and nothing hidden); 8041: the accuracy chart's weapon; 8098 the names.
+  const std::vector<int> order{8001, 8060, 8092, 8095, 8002, 8041, 8006, 8032, 8005, 8031, 8098};
   const auto press = [&](int id, bool shift, WORD key) {
     SetFocus(players.Control(id));
     Pump(50);
@@ -413,6 +417,103 @@ TEST_F(MenuTest, ALastGameShowsItsMatchsScoreboardBesideTheMapsAndTheSkillChart)
   same_as_presenter();
   EXPECT_EQ(ListView_GetItemCount(scoreboard), 3);
   EXPECT_NE(players.HeaderTooltips(win32::kScoreboardId), nullptr);
+}
+
+TEST_F(MenuTest, PeoplesControlsMergeSplitHideShowAndSetTheMinimum) {
+  ImportThreePlayers();
+  win32::PlayersWindow& players = OpenPlayers();
+  const std::size_t messages_before = sink_.messages.size();  // the import's
+  const std::pair<int, const wchar_t*> controls[] = {
+      {8090, WC_BUTTONW}, {8091, WC_BUTTONW}, {8092, WC_BUTTONW}, {8093, WC_BUTTONW},   {8094, WC_STATICW},
+      {8095, WC_EDITW},   {8096, UPDOWN_CLASSW}, {8097, WC_STATICW}, {8098, WC_LISTVIEWW}};
+  for (const auto& [id, window_class] : controls) {
+    HWND control = players.Control(id);
+    ASSERT_NE(control, nullptr) << id;
+    wchar_t name[64] = L"";
+    GetClassNameW(control, name, 64);
+    EXPECT_EQ(_wcsicmp(name, window_class), 0) << id;
+  }
+  EXPECT_EQ(TextOf(players.Control(8090)), FromUtf8(kPeopleTexts.Merge));
+  EXPECT_EQ(TextOf(players.Control(8093)), FromUtf8(kPeopleTexts.HiddenNames));
+  EXPECT_EQ(TextOf(players.Control(8095)), L"10");
+  EXPECT_EQ(TextOf(players.Control(8097)), FromUtf8(RankLegendText(10)));
+
+  // A minimum typed in and left: everyone with one match is ranked.
+  HWND minimum = players.Control(8095);
+  SetWindowTextW(minimum, L"1");
+  SendMessageW(players.hwnd(), WM_COMMAND, MAKEWPARAM(8095, EN_KILLFOCUS), reinterpret_cast<LPARAM>(minimum));
+  EXPECT_EQ(players.session().RankMinimum(), 1);
+  EXPECT_TRUE(players.session().Ranked(0));
+
+  HWND table = players.Control(8002);
+  const auto row_of = [&](const std::wstring& name) {
+    for (int row = 0; row < ListView_GetItemCount(table); ++row)
+      if (CellOf(table, row, 0) == name) return row;
+    return -1;
+  };
+  const auto choose = [&](std::initializer_list<int> rows) {
+    ListView_SetItemState(table, -1, 0, LVIS_SELECTED);
+    for (int row : rows) ListView_SetItemState(table, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  };
+  const auto click = [&](int id) {
+    SendMessageW(players.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(players.Control(id)));
+  };
+  std::vector<std::string> offered;
+  players.SetNameChooser([&](std::string_view, std::string_view, std::string_view,
+                             const std::vector<std::string>& names) -> std::optional<int> {
+    offered = names;
+    const auto tarn = std::find(names.begin(), names.end(), "Tarn");
+    return tarn != names.end() ? static_cast<int>(tarn - names.begin()) : 0;
+  });
+
+  choose({row_of(L"Ode")});
+  EXPECT_FALSE(IsWindowEnabled(players.Control(8090)));
+  choose({row_of(L"Ode"), row_of(L"Tarn")});
+  ASSERT_TRUE(IsWindowEnabled(players.Control(8090)));
+  click(8090);
+  EXPECT_EQ(offered.size(), 2u);
+  ASSERT_EQ(ListView_GetItemCount(table), 2);
+  EXPECT_EQ(row_of(L"Ode"), -1);
+  EXPECT_EQ(CellOf(table, row_of(L"Tarn"), static_cast<int>(PlayersColumn::Kills)), L"11");
+  choose({row_of(L"Tarn")});
+  EXPECT_EQ(ListView_GetItemCount(players.Control(8098)), 2);  // the page's names
+  ASSERT_TRUE(IsWindowEnabled(players.Control(8091)));
+  click(8091);
+  EXPECT_EQ(ListView_GetItemCount(table), 3);
+
+  EXPECT_FALSE(IsWindowEnabled(players.Control(8093)));
+  choose({row_of(L"Nika")});
+  click(8092);
+  ASSERT_EQ(ListView_GetItemCount(table), 2);
+  ASSERT_TRUE(IsWindowEnabled(players.Control(8093)));
+  click(8093);
+  EXPECT_EQ(offered, (std::vector<std::string>{"Nika"}));
+  EXPECT_EQ(ListView_GetItemCount(table), 3);
+  EXPECT_EQ(sink_.messages.size(), messages_before);
+}
+
+// The list dialog answered by a timer while it is open: its controls, then the second name chosen.
+TEST_F(MenuTest, TheNameDialogListsTheNamesAndGivesTheChosenOne) {
+  static int listed = 0;
+  static std::wstring button;
+  listed = 0;
+  SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = GetActiveWindow();
+    if (dialog == nullptr || reinterpret_cast<INT_PTR>(GetPropW(dialog, L"Fragtally.Id")) != win32::kNameDialogId) return;
+    KillTimer(nullptr, timer);
+    HWND list = GetDlgItem(dialog, win32::kChoiceListId);
+    listed = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    button = TextOf(GetDlgItem(dialog, IDOK));
+    SendMessageW(list, LB_SETCURSEL, 1, 0);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  const std::optional<int> chosen =
+      win32::ChooseName(main_, 96, reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)),
+                        {L"title", L"prompt", FromUtf8(kPeopleTexts.Merge), FromUtf8(kPeopleTexts.Cancel)},
+                        {L"T4rn", L"Tarn"});
+  EXPECT_EQ(chosen, std::optional<int>(1));
+  EXPECT_EQ(listed, 2);
+  EXPECT_EQ(button, FromUtf8(kPeopleTexts.Merge));
 }
 
 TEST_F(MenuTest, AnImportOrUndoRefreshesAnOpenPlayersWindow) {

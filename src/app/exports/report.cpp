@@ -297,8 +297,7 @@ std::string BuildHtmlReport(const PlayerTable& table, const MatchSnapshot& snaps
   out += "</p>\n";
   for (std::size_t i = 0; i < rows.size(); ++i)
     AppendPlayerSection(out, rows[i],
-                        BuildPlayerPage(rows[i].Name, matches[static_cast<std::size_t>(rows[i].Slot - 1)],
-                                        decimal_separator),
+                        BuildPlayerPage(rows[i].Name, PersonBlocks(matches, rows[i]), decimal_separator),
                         places[i], all_time, LastGames(snapshot, rows[i].Name, span));
   out += "</body></html>\n";
   return out;

@@ -82,7 +82,8 @@ struct MatchBook {
 MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& people,
                          const PeopleBook* who = nullptr);
 
-// A person's figures over a set of their games.
+// A person's figures over a set of their games, in the order played (two
+// games of one match, of two of the person's names, count once at the better place).
 struct MatchTally {
   std::int64_t Matches = 0;
   std::int64_t Wins = 0;  // first places (shared ones included)

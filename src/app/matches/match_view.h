@@ -16,9 +16,18 @@
 namespace fragtally {
 
 // The journal as one reading found it. The book points into Journal; both
-// live as long as anyone holds the snapshot.
+// live as long as anyone holds the snapshot. Snapshots that differ only in
+// people share the journal's blocks.
 struct MatchSnapshot {
-  std::vector<JournalMatch> Journal;
+  // An empty journal's.
+  MatchSnapshot() : MatchSnapshot(std::make_shared<const std::vector<JournalMatch>>()) {}
+  explicit MatchSnapshot(std::shared_ptr<const std::vector<JournalMatch>> blocks)
+      : Blocks(std::move(blocks)), Journal(*Blocks) {}
+  MatchSnapshot(const MatchSnapshot&) = delete;
+  MatchSnapshot& operator=(const MatchSnapshot&) = delete;
+
+  std::shared_ptr<const std::vector<JournalMatch>> Blocks;
+  const std::vector<JournalMatch>& Journal;  // *Blocks
   PeopleBook Who;      // whose names are one person's, and which are hidden
   PersonIndex People;  // every person of the journal (and of earlier snapshots) by shown name
   MatchBook Book;
@@ -32,6 +41,12 @@ std::shared_ptr<const MatchSnapshot> SnapshotMatches(JournalHistory history, Per
 // The same from nothing before it (for a journal read once).
 std::shared_ptr<const MatchSnapshot> SnapshotMatches(JournalHistory history);
 std::shared_ptr<const MatchSnapshot> SnapshotMatches(std::vector<JournalMatch> journal);
+// The snapshot `before` (the last one `people` and `skills` made) with one
+// more change of people: its blocks shared, its book's places kept, the games
+// of the people a join or split touches given their new people and rated
+// again (the cache takes up what did not change).
+std::shared_ptr<const MatchSnapshot> WithPeopleChange(const MatchSnapshot& before, const PeopleChange& change,
+                                                      PersonIndex& people, SkillCache& skills);
 
 // The person a name of the statistics file or the journal counts as (its
 // own, or the one the organiser joined it to); false when the snapshot's
@@ -44,6 +59,10 @@ class MatchView {
   // or undo changed the journal since, else read afresh (the ratings rate
   // only what changed).
   std::shared_ptr<const MatchSnapshot> Current(const FileState& state);
+  // `change` was just written to the journal of `state` (its PeopleChanges
+  // counted it): the last snapshot, when it was of the journal just before,
+  // takes it without reading the journal again.
+  void PeopleChanged(const FileState& state, const PeopleChange& change);
 
   // People are numbered for every snapshot alike; their ratings' history
   // follows the newest snapshot.

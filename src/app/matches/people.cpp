@@ -11,7 +11,9 @@ namespace fragtally {
 namespace {
 
 bool Commit(WindowState& state, MessageSink& messages, PeopleChange change) {
-  const PeopleOutcome outcome = CommitPeopleChange(state, std::move(change));
+  const PeopleOutcome outcome = CommitPeopleChange(state, change);
+  // The journal's blocks did not change: the matches take the change without reading them again.
+  if (outcome.Saved && state.Matches != nullptr) state.Matches->PeopleChanged(state, change);
   if (!outcome.Saved)
     messages.ShowMessage(MessageIcon::Error, kPeopleFailedTitle,
                          "Изменение не записано в журнал матчей " + outcome.Failure.Path + ".\nПричина: " +

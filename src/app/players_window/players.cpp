@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "app/matches/people.h"
 #include "app/text/number_format.h"
 #include "app/text/text_decoding.h"
 #include "app/main_window/panels.h"
@@ -295,10 +296,48 @@ void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const Period
   if (after != points.rend()) row.Skill = ShownSkill(after->Rating);
 }
 
+// The name rows gathered into people: each person's names summed into the
+// row of the first of them, shown under the person's name; hidden people left out.
+std::vector<PlayerRow> GatherPeople(std::vector<PlayerRow> names, const PeopleBook& who) {
+  std::vector<PlayerRow> people;
+  people.reserve(names.size());
+  std::unordered_map<std::string, std::size_t> row_of_person;
+  row_of_person.reserve(names.size());
+  for (PlayerRow& name : names) {
+    const std::string& person = who.PersonOf(name.Name);
+    if (who.Hidden.contains(person)) continue;
+    const auto [at, added] = row_of_person.try_emplace(person, people.size());
+    if (added) {
+      people.push_back(std::move(name));
+      continue;
+    }
+    PlayerRow& row = people[at->second];
+    for (std::size_t i = 0; i < row.Counters.size(); ++i) row.Counters[i] += name.Counters[i];
+    row.LastPlayed = std::max(row.LastPlayed, name.LastPlayed);
+    row.Slots.push_back(name.Slot);
+    if (name.Name == person) row.Slot = name.Slot;
+  }
+  for (PlayerRow& row : people) {
+    if (row.Slots.size() == 1 && row.Name == who.PersonOf(row.Name)) continue;
+    row.Name = who.PersonOf(row.Name);
+    row.FragRating = row.DamageRating = row.AccuracyRating = row.Accuracy = row.KillsPerDeath = std::nullopt;
+    Rate(row);
+  }
+  return people;
+}
+
 }  // namespace
 
+std::vector<std::string> LastPlayedBySlot(const MatchesBySlot& matches) {
+  std::vector<std::string> last(matches.size());
+  for (std::size_t slot = 0; slot < matches.size(); ++slot)
+    for (const JournalMatch* match : matches[slot])
+      if (match->Session > last[slot] && SessionDay(match->Session)) last[slot] = match->Session;
+  return last;
+}
+
 std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span,
-                                       const MatchSnapshot* snapshot) {
+                                       const MatchSnapshot* snapshot, const std::vector<std::string>* last_played) {
   const int players = std::max<int>(table.PlayerCount, 0);
   const bool all_time = span.Period == PlayersPeriod::AllTime;
   std::vector<PlayerRow> rows;
@@ -312,24 +351,52 @@ std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBy
       std::copy(totals.begin(), totals.end(), row.Counters.begin());
     }
     bool played = all_time;
+    const bool known = last_played != nullptr && static_cast<std::size_t>(slot) <= last_played->size();
+    if (known) row.LastPlayed = (*last_played)[static_cast<std::size_t>(slot - 1)];
     for (const JournalMatch* match : static_cast<std::size_t>(slot) <= matches.size() ? matches[slot - 1] : none) {
-      if (SessionDay(match->Session) && match->Session > row.LastPlayed) row.LastPlayed = match->Session;
+      if (all_time && known) break;  // nothing more to learn from the blocks
+      if (!known && match->Session > row.LastPlayed && SessionDay(match->Session)) row.LastPlayed = match->Session;
       if (all_time || !span.Holds(*match)) continue;
       played = true;
       for (std::size_t i = 0; i < row.Counters.size(); ++i) row.Counters[i] += match->Added[i];
     }
     if (!played) continue;
     row.Name = table.PlayerName[slot];
+    row.Slots = {slot};
     Rate(row);
-    if (snapshot != nullptr) AddMatchFigures(row, *snapshot, span);
     rows.push_back(std::move(row));
   }
+  if (snapshot == nullptr) return rows;
+  rows = GatherPeople(std::move(rows), snapshot->Who);
+  std::vector<std::string> shown;
+  shown.reserve(rows.size());
+  for (PlayerRow& row : rows) {
+    AddMatchFigures(row, *snapshot, span);
+    row.Ranked = row.MatchCount >= snapshot->Who.RankMinimum;
+    shown.push_back(row.Name);
+  }
+  const std::unordered_map<std::string, std::string> alike = LookAlikeNames(shown);
+  if (!alike.empty())
+    for (PlayerRow& row : rows)
+      if (const auto found = alike.find(row.Name); found != alike.end()) row.LookAlike = found->second;
   return rows;
 }
 
 std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, PlayersPeriod period,
                                        DayNumber today, const MatchSnapshot* snapshot) {
   return BuildPlayerRows(table, matches, ResolvePeriod(period, matches, today), snapshot);
+}
+
+std::vector<const JournalMatch*> PersonBlocks(const MatchesBySlot& matches, const PlayerRow& row) {
+  std::vector<const JournalMatch*> blocks = matches.at(static_cast<std::size_t>(row.Slot - 1));
+  if (row.Slots.size() <= 1) return blocks;
+  for (int slot : row.Slots)
+    if (slot != row.Slot)
+      blocks.insert(blocks.end(), matches[static_cast<std::size_t>(slot - 1)].begin(),
+                    matches[static_cast<std::size_t>(slot - 1)].end());
+  // They all point into one journal: their addresses are its order.
+  std::sort(blocks.begin(), blocks.end(), std::less<const JournalMatch*>());
+  return blocks;
 }
 
 void SortPlayerRows(std::vector<PlayerRow>& rows, PlayersColumn column, bool descending) {
@@ -348,6 +415,7 @@ void SortPlayerRows(std::vector<PlayerRow>& rows, PlayersColumn column, bool des
     return kind == SortKind::Number ? !row.Number(column).has_value() : kind == SortKind::Date && row.LastPlayed.empty();
   };
   std::sort(rows.begin(), rows.end(), [&](const PlayerRow& a, const PlayerRow& b) {
+    if (a.Ranked != b.Ranked) return a.Ranked;
     const bool a_empty = empty(a), b_empty = empty(b);
     if (a_empty != b_empty) return b_empty;
     const int order = a_empty ? 0 : compare(a, b);
@@ -374,7 +442,7 @@ std::vector<int> PlayerPlaces(const std::vector<PlayerRow>& rows, PlayersColumn 
 std::string PlayerCellText(const PlayerRow& row, PlayersColumn column, const std::string& decimal_separator) {
   const auto& c = row.Counters;
   switch (column) {
-    case PlayersColumn::Name: return row.Name;
+    case PlayersColumn::Name: return row.LookAlike.empty() ? row.Name : row.Name + " (" + row.LookAlike + ")";
     case PlayersColumn::LastPlayed: return row.LastPlayed.substr(0, 16);  // to the minute
     case PlayersColumn::FragRating:
       return row.FragRating ? HundredthsText(c[kFrags] - c[kDeaths], c[kGames], decimal_separator) : std::string();
@@ -558,7 +626,10 @@ Chart SkillChart(const MatchSnapshot& snapshot, std::uint32_t person, const Peri
 std::vector<MapFigures> MapsOf(const MatchSnapshot& snapshot, std::uint32_t person, const PeriodSpan& span) {
   std::vector<MapFigures> maps;
   std::unordered_map<std::string_view, std::size_t> map_at;
+  std::uint32_t last = UINT32_MAX;
   for (const PersonGame& game : snapshot.Book.ByPerson[person]) {
+    if (game.Match == last) continue;  // a second name of the person in the match: its better game counts
+    last = game.Match;
     const MatchGame& played = snapshot.Book.GameOf(game);
     if (!span.Holds(*played.Block)) continue;
     const std::string& name = *snapshot.Book.Matches[game.Match].Map;
@@ -639,9 +710,20 @@ const MatchesBySlot& PlayersWindowModel::PeriodMatches() const {
 
 void PlayersWindowModel::Refresh(const PlayerTable& table, std::shared_ptr<const MatchSnapshot> matches,
                                  DayNumber today) {
+  // The same blocks and names as last time (a change of people, the window
+  // opened again): each slot's blocks stay as they were grouped.
+  const int players = std::max<int>(table.PlayerCount, 0);
+  bool same = snapshot_ != nullptr && matches != nullptr && snapshot_->Blocks == matches->Blocks && table_ == &table &&
+              grouped_names_.size() == static_cast<std::size_t>(players);
+  for (int slot = 1; same && slot <= players; ++slot) same = grouped_names_[static_cast<std::size_t>(slot - 1)] == table.PlayerName[slot];
   table_ = &table;
   snapshot_ = std::move(matches);
-  matches_ = GroupMatchesBySlot(table, snapshot_->Journal);
+  if (!same) {
+    matches_ = GroupMatchesBySlot(table, snapshot_->Journal);
+    last_played_ = LastPlayedBySlot(matches_);
+    grouped_names_.clear();
+    for (int slot = 1; slot <= players; ++slot) grouped_names_.push_back(table.PlayerName[slot]);
+  }
   today_ = today;
   Rebuild();
 }
@@ -667,6 +749,8 @@ void PlayersWindowModel::SortBy(PlayersColumn column, bool descending) {
 int PlayersWindowModel::RowOfSlot(int slot) const {
   for (std::size_t i = 0; i < rows_.size(); ++i)
     if (rows_[i].Slot == slot) return static_cast<int>(i);
+  for (std::size_t i = 0; i < rows_.size(); ++i)  // a name joined to another person since
+    if (std::find(rows_[i].Slots.begin(), rows_[i].Slots.end(), slot) != rows_[i].Slots.end()) return static_cast<int>(i);
   return -1;
 }
 
@@ -676,15 +760,27 @@ std::string PlayersWindowModel::CellText(int row, PlayersColumn column, const st
 
 PlayerPage PlayersWindowModel::Page(int row, const std::string& decimal_separator) const {
   const PlayerRow& shown = rows_.at(static_cast<std::size_t>(row));
-  return BuildPlayerPage(shown.Name, PeriodMatches().at(static_cast<std::size_t>(shown.Slot - 1)), decimal_separator,
-                         snapshot_.get(), span_);
+  PlayerPage page = BuildPlayerPage(shown.Name, PersonBlocks(PeriodMatches(), shown), decimal_separator, snapshot_.get(), span_);
+  // Each name with its first and last dated games, of all time; the shown name first.
+  std::vector<int> slots = shown.Slots;
+  std::stable_partition(slots.begin(), slots.end(), [&](int slot) { return slot == shown.Slot; });
+  for (int slot : slots) {
+    PersonName& name = page.Names.emplace_back();
+    name.Name = table_->PlayerName[slot];
+    for (const JournalMatch* block : matches_[static_cast<std::size_t>(slot - 1)]) {
+      if (!SessionDay(block->Session)) continue;
+      if (name.First.empty() || block->Session < name.First) name.First = block->Session;
+      name.Last = std::max(name.Last, block->Session);
+    }
+  }
+  return page;
 }
 
 void PlayersWindowModel::Rebuild() {
   if (table_ == nullptr) return;
   span_ = ResolvePeriod(period_, matches_, today_);
   period_matches_ = period_ == PlayersPeriod::AllTime ? MatchesBySlot() : MatchesIn(matches_, span_);
-  rows_ = BuildPlayerRows(*table_, matches_, span_, snapshot_.get());
+  rows_ = BuildPlayerRows(*table_, matches_, span_, snapshot_.get(), &last_played_);
   if (sort_column_) SortPlayerRows(rows_, *sort_column_, descending_);
 }
 

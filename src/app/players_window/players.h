@@ -134,10 +134,18 @@ inline constexpr std::array<PlayersColumnInfo, 16> kPlayersColumns{{
 // the frag rating, the highest first.
 inline constexpr PlayersColumn kDefaultSortColumn = PlayersColumn::FragRating;
 
-// One row of the table.
+// One row of the table: a person, that is one name of the statistics file
+// or several the organiser merged (journal_people.h).
 struct PlayerRow {
-  int Slot = 0;      // the player's slot in the statistics file, from 1
-  std::string Name;  // bytes, as the statistics file holds them
+  int Slot = 0;      // the slot of the person's shown name in the statistics file (else of its first name), from 1
+  std::string Name;  // bytes: the person's shown name
+  // The slots of every name of the person in the row (Slot among them), in slot order.
+  std::vector<int> Slots;
+  // Ranked: the person has the matches the organiser asks for (people
+  // below it are listed after the ranked ones). LookAlike: "UTF-8" or
+  // "Windows-1251" when another row's name shows as the same letters.
+  bool Ranked = true;
+  std::string LookAlike;
   // The period's counters in the order of kCounterColumns: the slot's totals
   // for all time, the sums of the period's journal matches otherwise.
   std::array<std::int64_t, kCounterColumns.size()> Counters{};
@@ -162,15 +170,27 @@ MatchesBySlot GroupMatchesBySlot(const PlayerTable& table, const std::vector<Jou
 // The rows in slot order: for all time every slot 1..PlayerCount with its
 // totals, for a period the players with a match in it (the sums of those
 // matches). `matches` are all of each slot's matches.
-// With `snapshot` (the journal's matches and ratings), each row's matches,
-// wins and skill; without it those stay empty.
+// With `snapshot` (the journal's matches, ratings and people), a row is a
+// person: the names joined to one are summed into the row of the first of
+// them, hidden people are left out, and each row has its matches, wins,
+// skill, rank and look-alike mark; without it each name is a row of its own
+// and those stay empty.
+// `last_played`, when given, is LastPlayedBySlot(matches) (a window keeps it
+// between refreshes).
 std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span,
-                                       const MatchSnapshot* snapshot = nullptr);
+                                       const MatchSnapshot* snapshot = nullptr,
+                                       const std::vector<std::string>* last_played = nullptr);
+// Each slot's latest dated session of `matches` (empty without one).
+std::vector<std::string> LastPlayedBySlot(const MatchesBySlot& matches);
 std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, PlayersPeriod period,
                                        DayNumber today, const MatchSnapshot* snapshot = nullptr);
 
-// Sorts by `column`; rows that tie stay in slot order in both directions,
-// empty cells go last in both directions.
+// The blocks of every name of a row's person among `matches` (one slot's
+// each), in the journal's order.
+std::vector<const JournalMatch*> PersonBlocks(const MatchesBySlot& matches, const PlayerRow& row);
+
+// Sorts by `column`, the ranked rows before the others; rows that tie stay
+// in slot order in both directions, empty cells go last in both directions.
 void SortPlayerRows(std::vector<PlayerRow>& rows, PlayersColumn column, bool descending);
 // The places of rows sorted by `column`, from 1: rows with the same value
 // share a place (the next is then skipped), a row without one has 0.
@@ -232,8 +252,16 @@ inline constexpr std::size_t kLastMatches = 20;
 inline constexpr int kMovingAverageMatches = 10;
 inline constexpr std::int32_t kRecordMinimumShots = 20;
 
+// One name of a person: its first and last games ("YYYY-MM-DD hh:mm:ss" of
+// their sessions; empty without a dated one).
+struct PersonName {
+  std::string Name;  // bytes
+  std::string First, Last;
+};
+
 struct PlayerPage {
   std::string Name;  // bytes
+  std::vector<PersonName> Names;  // the person's names, the shown one first
   std::size_t MatchCount = 0;
   // Frags per match with their moving average over the last ten matches;
   // the accuracy (%) of each weapon fired, smoothed over as many of the
@@ -284,7 +312,7 @@ class PlayersWindowModel {
   bool SortDescending() const { return descending_; }
 
   const std::vector<PlayerRow>& Rows() const { return rows_; }
-  // The row showing `slot`, or -1 (to keep the selection across a refresh or sort).
+  // The row showing `slot` (its person's), or -1 (to keep the selection across a refresh or sort).
   int RowOfSlot(int slot) const;
   std::string CellText(int row, PlayersColumn column, const std::string& decimal_separator) const;
   PlayerPage Page(int row, const std::string& decimal_separator) const;
@@ -296,6 +324,8 @@ class PlayersWindowModel {
   const PlayerTable* table_ = nullptr;
   std::shared_ptr<const MatchSnapshot> snapshot_;
   MatchesBySlot matches_, period_matches_;
+  std::vector<std::string> grouped_names_;  // the table's names matches_ was grouped by
+  std::vector<std::string> last_played_;    // LastPlayedBySlot(matches_)
   DayNumber today_ = 0;
   PlayersPeriod period_ = PlayersPeriod::AllTime;
   PeriodSpan span_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/matches/people.h"
 #include "files/journal.h"
 #include "files/paths.h"
 #include "platform/platform.h"
@@ -76,6 +77,114 @@ void PlayersSession::KeepSelection() {
   chosen_match_ = newest != played.end() ? static_cast<int>(newest - played.begin()) : -1;
 }
 
+std::string BelowMinimumText(std::int64_t minimum) {
+  // "меньше 1 матча", "меньше 21 матча", "меньше 10 матчей".
+  const bool one = minimum % 10 == 1 && minimum % 100 != 11;
+  return "меньше " + std::to_string(minimum) + (one ? " матча" : " матчей");
+}
+
+std::string RankLegendText(std::int64_t minimum) {
+  return "Серые строки: " + BelowMinimumText(minimum) + ", вне рейтинга";
+}
+
+std::vector<std::string> PlayersSession::MergeChoices(const std::vector<int>& rows) const {
+  std::vector<std::string> names;
+  for (int row : rows)
+    if (row >= 0 && row < RowCount()) names.push_back(model_.Rows()[static_cast<std::size_t>(row)].Name);
+  return names;
+}
+
+bool PlayersSession::Merge(WindowState& state, MessageSink& messages, const std::vector<int>& rows,
+                           const std::string& shown) {
+  const bool merged = MergeNames(state, messages, MergeChoices(rows), shown);
+  if (merged) {
+    // The merged person stays chosen.
+    for (int row : rows)
+      if (row >= 0 && row < RowCount() && model_.Rows()[static_cast<std::size_t>(row)].Name == shown)
+        selected_slot_ = model_.Rows()[static_cast<std::size_t>(row)].Slot;
+    Refresh(state);
+  }
+  return merged;
+}
+
+bool PlayersSession::MergeChosen(WindowState& state, MessageSink& messages, const std::vector<int>& rows,
+                                 const NameChooser& choose) {
+  const std::vector<std::string> names = MergeChoices(rows);
+  if (names.size() < 2) {
+    messages.ShowMessage(MessageIcon::Information, kPeopleFailedTitle, kMergeTooFewText);
+    return false;
+  }
+  const std::optional<int> shown = choose(kPeopleTexts.MergeTitle, kPeopleTexts.MergePrompt, kPeopleTexts.MergeButton, names);
+  if (!shown || *shown < 0 || *shown >= static_cast<int>(names.size())) return false;
+  return Merge(state, messages, rows, names[static_cast<std::size_t>(*shown)]);
+}
+
+bool PlayersSession::ShowHiddenChosen(WindowState& state, MessageSink& messages, const NameChooser& choose) {
+  const std::vector<std::string> names = HiddenNames();
+  if (names.empty()) {
+    messages.ShowMessage(MessageIcon::Information, std::string(kPeopleTexts.HiddenTitle), std::string(kPeopleTexts.NoHidden));
+    return false;
+  }
+  const std::optional<int> shown = choose(kPeopleTexts.HiddenTitle, kPeopleTexts.HiddenPrompt, kPeopleTexts.ShowButton, names);
+  if (!shown || *shown < 0 || *shown >= static_cast<int>(names.size())) return false;
+  return Show(state, messages, names[static_cast<std::size_t>(*shown)]);
+}
+
+bool PlayersSession::CanSplit(int row) const {
+  const MatchSnapshot* snapshot = model_.Matches();
+  if (row < 0 || row >= RowCount() || snapshot == nullptr) return false;
+  return !snapshot->Who.OtherNames(model_.Rows()[static_cast<std::size_t>(row)].Name).empty();
+}
+
+bool PlayersSession::Split(WindowState& state, MessageSink& messages, int row) {
+  if (!CanSplit(row)) return false;
+  const bool split = SplitPerson(state, messages, model_.Rows()[static_cast<std::size_t>(row)].Name);
+  if (split) Refresh(state);
+  return split;
+}
+
+bool PlayersSession::Hide(WindowState& state, MessageSink& messages, const std::vector<int>& rows) {
+  bool hidden = false;
+  for (const std::string& name : MergeChoices(rows)) {
+    if (!HideName(state, messages, name)) break;
+    hidden = true;
+  }
+  if (hidden) Refresh(state);
+  return hidden;
+}
+
+std::vector<std::string> PlayersSession::HiddenNames() const {
+  std::vector<std::string> names;
+  if (const MatchSnapshot* snapshot = model_.Matches()) names.assign(snapshot->Who.Hidden.begin(), snapshot->Who.Hidden.end());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool PlayersSession::Show(WindowState& state, MessageSink& messages, const std::string& name) {
+  const bool shown = ShowName(state, messages, name);
+  if (shown) Refresh(state);
+  return shown;
+}
+
+std::int64_t PlayersSession::RankMinimum() const {
+  const MatchSnapshot* snapshot = model_.Matches();
+  return snapshot != nullptr ? snapshot->Who.RankMinimum : kDefaultRankMinimum;
+}
+
+bool PlayersSession::SetRankMinimum(WindowState& state, MessageSink& messages, std::int64_t minimum) {
+  minimum = std::clamp<std::int64_t>(minimum, 0, kMaxRankMinimum);
+  if (minimum == RankMinimum()) return false;
+  const bool set = fragtally::SetRankMinimum(state, messages, minimum);
+  if (set) Refresh(state);
+  return set;
+}
+
+std::string PlayersSession::RowNote(int row) const {
+  if (row < 0 || row >= RowCount() || Ranked(row)) return {};
+  return "Не в рейтинге: " + BelowMinimumText(RankMinimum()) + " (матчей: " +
+         std::to_string(model_.Rows()[static_cast<std::size_t>(row)].MatchCount) + ")";
+}
+
 std::vector<std::string> PlayersSession::LongestCells() const {
   // Characters counted as UTF-8 lead bytes: exact for UTF-8, near enough for a one-byte code page.
   const auto characters = [](const std::string& text) {
@@ -133,6 +242,8 @@ PlayersPageView PlayersSession::PageView() const {
     for (std::size_t c = 0; c < kLastMatchColumns.size(); ++c)
       cells.push_back(MatchCellText(*page.LastMatches[i], c, page.LastPlayed[i]));
   }
+  for (const PersonName& name : page.Names)
+    view.Names.push_back({name.Name, name.First.substr(0, 16), name.Last.substr(0, 16)});
   for (const MapFigures& map : page.Maps) {
     std::vector<std::string>& cells = view.Maps.emplace_back();
     for (std::size_t c = 0; c < kMapColumns.size(); ++c) cells.push_back(MapCellText(map, c, decimal_separator_));

@@ -6,6 +6,8 @@
 // charts and lists to it and forwards its events here.
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +15,7 @@
 
 #include "app/players_window/players.h"
 #include "app/main_window/window_state.h"
+#include "app/text/messages.h"
 
 namespace fragtally {
 
@@ -37,6 +40,42 @@ inline constexpr PlayersWindowTexts kPlayersWindowTexts{
     " — в журнале нет игр этого игрока.", "—", "Выберите игру в списке последних игр.",
     "Эта игра записана до того, как программа стала различать матчи: таблицы матча нет.",
     " — игр в журнале за период «", "»: ", "Всё оружие"};
+
+// The people's controls and dialogs (UTF-8), the same in both windows.
+struct PeopleTexts {
+  std::string_view Merge;        // the button: merge the chosen rows
+  std::string_view Split;        // the button: a merged person's names their own again
+  std::string_view Hide;         // the button: the chosen rows out of the table and the report
+  std::string_view HiddenNames;  // the button: the hidden names' list
+  std::string_view MinimumLabel;  // before the matches needed to be ranked; "&" as in PeriodLabel
+  std::string_view MergeTitle, MergePrompt;    // the dialog asking which name is shown
+  std::string_view MergeButton;                // its button that merges
+  std::string_view HiddenTitle, HiddenPrompt;  // the hidden names' dialog
+  std::string_view ShowButton;   // its button: the chosen name back in the table
+  std::string_view Cancel;       // the list dialog's other button
+  std::string_view NoHidden;     // its text while no name is hidden
+  std::string_view NamesTitle;   // the page's list of the person's names
+};
+inline constexpr PeopleTexts kPeopleTexts{"Объединить…",
+                                          "Разделить",
+                                          "Скрыть",
+                                          "Скрытые имена…",
+                                          "&Матчей для рейтинга:",
+                                          "Объединить имена",
+                                          "Под каким именем показывать игрока?",
+                                          "Объединить",
+                                          "Скрытые имена",
+                                          "Выберите имя, чтобы снова показывать его в таблице и отчёте:",
+                                          "Показать",
+                                          "Отмена",
+                                          "Скрытых имён нет.",
+                                          "Имена игрока"};
+// The most matches the minimum can be set to.
+inline constexpr std::int64_t kMaxRankMinimum = 9999;
+// "меньше 10 матчей": why a row is listed after the ranked ones.
+std::string BelowMinimumText(std::int64_t minimum);
+// The text beside the minimum: what a greyed row means.
+std::string RankLegendText(std::int64_t minimum);
 
 // Sizes in pixels at 96 DPI.
 struct PlayersWindowShape {
@@ -72,6 +111,12 @@ inline constexpr std::array<PageListColumn, kMatchColumnCaptions.size()> kLastMa
     {kMatchColumnCaptions[7], CellAlign::Right},
     {kMatchColumnCaptions[8], CellAlign::Right},
     {kMatchColumnCaptions[9], CellAlign::Right},
+}};
+// The person's names, each with its first and last games.
+inline constexpr std::array<PageListColumn, 3> kNameColumns{{
+    {"Имя", CellAlign::Left, "Имена игрока в журнале; первое — то, под которым он показан"},
+    {"Первая игра", CellAlign::Left, "Начало игровой сессии первой игры под этим именем"},
+    {"Последняя игра", CellAlign::Left, "Начало игровой сессии последней игры под этим именем"},
 }};
 // The maps of the player's matches, most matches first.
 inline constexpr std::array<PageListColumn, kMapColumnCaptions.size()> kMapColumns{{
@@ -112,6 +157,7 @@ struct PlayersPageView {
   std::vector<std::vector<std::string>> Records;      // in kRecordColumns' order
   std::vector<std::vector<std::string>> LastMatches;  // in kLastMatchColumns' order
   std::vector<std::vector<std::string>> Maps;         // in kMapColumns' order
+  std::vector<std::vector<std::string>> Names;        // in kNameColumns' order
   int ChosenMatch = -1;  // the row of LastMatches whose scoreboard is shown, or -1
   std::string ScoreboardTitle;  // UTF-8
   std::vector<std::vector<std::string>> Scoreboard;  // in kScoreboardColumns' order
@@ -145,6 +191,33 @@ class PlayersSession {
   // One of the page's WeaponChoices chosen for the accuracy chart (0: all).
   // The weapon stays chosen for the next player who fired it.
   void ChooseWeapon(int choice);
+
+  // The organiser's commands on people (app/matches/people.h) for rows of
+  // the table; after each the players and journal are read afresh from
+  // `state`. False when nothing changed (`messages` told why).
+  // The names a merge of `rows` can be shown under: each row's shown name (bytes), in the rows' order.
+  std::vector<std::string> MergeChoices(const std::vector<int>& rows) const;
+  bool Merge(WindowState& state, MessageSink& messages, const std::vector<int>& rows, const std::string& shown);
+  // What a window's list dialog does: asks for one of `names` (bytes), with
+  // `button` to take it; its index, or none when cancelled.
+  using NameChooser = std::function<std::optional<int>(std::string_view title, std::string_view prompt,
+                                                       std::string_view button, const std::vector<std::string>& names)>;
+  // "Объединить…" on the chosen rows: fewer than two is told; else `choose` asks which name is shown.
+  bool MergeChosen(WindowState& state, MessageSink& messages, const std::vector<int>& rows, const NameChooser& choose);
+  // "Скрытые имена…": none hidden is told; else `choose` asks which one to show again.
+  bool ShowHiddenChosen(WindowState& state, MessageSink& messages, const NameChooser& choose);
+  // A row of a merged person (one that "Разделить" splits).
+  bool CanSplit(int row) const;
+  bool Split(WindowState& state, MessageSink& messages, int row);
+  bool Hide(WindowState& state, MessageSink& messages, const std::vector<int>& rows);
+  // The hidden names (bytes), sorted, and one shown again.
+  std::vector<std::string> HiddenNames() const;
+  bool Show(WindowState& state, MessageSink& messages, const std::string& name);
+  std::int64_t RankMinimum() const;
+  bool SetRankMinimum(WindowState& state, MessageSink& messages, std::int64_t minimum);
+  // Whether a row is ranked, and what a window says over an unranked one (UTF-8; empty for a ranked one).
+  bool Ranked(int row) const { return model_.Rows().at(static_cast<std::size_t>(row)).Ranked; }
+  std::string RowNote(int row) const;
 
   const PlayersWindowModel& model() const { return model_; }
   int RowCount() const { return static_cast<int>(model_.Rows().size()); }

@@ -60,6 +60,7 @@ const char* kBuiltInPicture = ":/fragtally/stats.jpg";
 
 Form1::Form1(MessageSink& messages, const QString& program_folder, QWidget* parent)
     : QWidget(parent),
+      messages_(messages),
       session_(*this, messages,
                program_folder.isEmpty() ? platform::ExecutableFolder() : program_folder.toStdString()) {
   BuildWindow();
@@ -213,8 +214,11 @@ void Form1::RunMenuCommand(MenuCommand command) { session_.Menu(command, *this);
 
 void Form1::ShowPlayers() {
   if (players_ == nullptr) {
-    players_ = new PlayersWindow(state(), this);
+    players_ = new PlayersWindow(state(), messages_, this);
     players_->SetHeadToHead([this](int slot) { MadeHeadToHead()->OpenFor(slot); });
+    players_->SetPeopleChanged([this] {
+      if (head_to_head_ != nullptr) head_to_head_->Refresh();
+    });
   } else if (players_->isHidden())
     players_->Open();  // closed windows are not kept up to date
   if (players_->isMinimized()) players_->showNormal();

@@ -97,6 +97,7 @@ class Form1 : public QWidget, private FormView, private MenuWindow {
   void SyncTrace();
   void PlaceTraceCaret();
 
+  MessageSink& messages_;  // the Players window's commands on people tell their failures here too
   FormSession session_;
   std::array<PanelWidgets, 2> panels_;
   QPlainTextEdit* text2_ = nullptr;

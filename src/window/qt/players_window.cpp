@@ -4,9 +4,15 @@
 
 #include <QAbstractTableModel>
 #include <QAction>
+#include <QApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QListWidget>
+#include <QPalette>
+#include <QSpinBox>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -20,6 +26,7 @@
 #include <QTreeWidget>
 
 #include "app/matches/head_to_head_session.h"
+#include "app/matches/people.h"
 #include "app/players_window/placement.h"
 #include "window/qt/chart_painter.h"
 #include "window/qt/shown_text.h"
@@ -81,6 +88,13 @@ class PlayersTableModel : public QAbstractTableModel {
     const PlayersColumnInfo& column = kPlayersColumns[static_cast<std::size_t>(index.column())];
     if (role == Qt::DisplayRole) return ShownText(session_.CellText(index.row(), column.Column));
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(AlignmentOf(column.Align));
+    // A row below the minimum of matches: greyed, and why over it.
+    if (role == Qt::ForegroundRole && !session_.Ranked(index.row()))
+      return QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+    if (role == Qt::ToolTipRole) {
+      const std::string note = session_.RowNote(index.row());
+      if (!note.empty()) return Utf8(note);
+    }
     return {};
   }
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
@@ -101,8 +115,11 @@ class PlayersTableModel : public QAbstractTableModel {
   const PlayersSession& session_;
 };
 
-PlayersWindow::PlayersWindow(const WindowState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window), state_(state), session_(QLocale::system().decimalPoint().toStdString()) {
+PlayersWindow::PlayersWindow(WindowState& state, MessageSink& messages, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      state_(state),
+      messages_(messages),
+      session_(QLocale::system().decimalPoint().toStdString()) {
   BuildWindow();
   Open();
   RestorePlacement();
@@ -139,7 +156,7 @@ void PlayersWindow::BuildWindow() {
   table_->setObjectName(QStringLiteral("tblPlayers"));
   table_->setModel(model_);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  table_->setSelectionMode(QAbstractItemView::ExtendedSelection);  // several rows to merge or hide
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setAlternatingRowColors(true);
   table_->setWordWrap(false);
@@ -159,6 +176,9 @@ void PlayersWindow::BuildWindow() {
     if (showing_table_) return;
     session_.SelectRow(current.isValid() ? current.row() : -1);
     ShowPage();
+  });
+  connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    if (!showing_table_) ShowPeopleControls();
   });
 
   auto* page = new QWidget;
@@ -189,20 +209,24 @@ void PlayersWindow::BuildWindow() {
   scoreboard_title_->setTextFormat(Qt::PlainText);
   scoreboard_ = ListOf(kScoreboardColumns, "lstScoreboard", page);
   maps_ = ListOf(kMapColumns, "lstMaps", page);
+  names_ = ListOf(kNameColumns, "lstNames", page);
   connect(matches_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
     if (showing_page_) return;
     session_.SelectMatch(current != nullptr ? matches_->indexOfTopLevelItem(current) : -1);
     ShowScoreboard(session_.PageView());
   });
 
-  // The charts side by side; the last games with the chosen match's
-  // scoreboard beside them; the records beside the maps.
   // The heading over the charts side by side; the weapon's choice in the
   // heading's row, over the accuracy chart's right edge.
   auto* charts = new QGridLayout;
   charts->setVerticalSpacing(2);
   charts->addWidget(player_, 0, 0, 1, 2);
   charts->addWidget(weapon_, 0, 1, Qt::AlignRight);
+  // What a greyed row means, over the skill chart.
+  legend_ = new QLabel(page);
+  legend_->setObjectName(QStringLiteral("lblRankLegend"));
+  legend_->setEnabled(false);  // greyed as the rows it speaks of
+  charts->addWidget(legend_, 0, 2, Qt::AlignRight);
   charts->addWidget(frags_, 1, 0);
   charts->addWidget(accuracy_, 1, 1);
   charts->addWidget(skill_, 1, 2);
@@ -220,6 +244,7 @@ void PlayersWindow::BuildWindow() {
   auto* lists = new QHBoxLayout;
   lists->addWidget(records_, 11);
   lists->addWidget(maps_, 9);
+  lists->addWidget(names_, 7);
   auto* page_layout = new QVBoxLayout(page);
   page_layout->setContentsMargins(0, 0, 0, 0);
   page_layout->addLayout(charts, 5);
@@ -242,22 +267,72 @@ void PlayersWindow::BuildWindow() {
     if (open_head_to_head_) open_head_to_head_(row >= 0 ? session_.model().Rows()[static_cast<std::size_t>(row)].Slot : 0);
   });
 
+  // The people's commands: on the chosen rows, the hidden names, the minimum of matches.
+  const auto button = [&](std::string_view caption, const char* name, auto handler) {
+    auto* made = new QPushButton(Utf8(caption), this);
+    made->setObjectName(QString::fromLatin1(name));
+    connect(made, &QPushButton::clicked, this, handler);
+    return made;
+  };
+  merge_ = button(kPeopleTexts.Merge, "cmdMerge", [this] {
+    session_.MergeChosen(state_, messages_, ChosenRows(), Chooser());
+    PeopleChanged();
+  });
+  split_ = button(kPeopleTexts.Split, "cmdSplit", [this] {
+    session_.Split(state_, messages_, session_.SelectedRow());
+    PeopleChanged();
+  });
+  hide_ = button(kPeopleTexts.Hide, "cmdHide", [this] {
+    session_.Hide(state_, messages_, ChosenRows());
+    PeopleChanged();
+  });
+  hidden_names_ = button(kPeopleTexts.HiddenNames, "cmdHiddenNames", [this] {
+    session_.ShowHiddenChosen(state_, messages_, Chooser());
+    PeopleChanged();
+  });
+  minimum_ = new QSpinBox(this);
+  minimum_->setObjectName(QStringLiteral("txtRankMinimum"));
+  minimum_->setRange(0, static_cast<int>(kMaxRankMinimum));
+  minimum_->setKeyboardTracking(false);  // a change when typing ends, not at every digit
+  connect(minimum_, &QSpinBox::valueChanged, this, [this](int value) {
+    if (value == session_.RankMinimum()) return;
+    session_.SetRankMinimum(state_, messages_, value);
+    PeopleChanged();
+  });
+  auto* minimum_label = new QLabel(Utf8(kPeopleTexts.MinimumLabel), this);
+  minimum_label->setObjectName(QStringLiteral("lblRankMinimum"));
+  minimum_label->setBuddy(minimum_);
+
   auto* top = new QHBoxLayout;
   top->addWidget(period_label);
   top->addWidget(period_);
   top->addWidget(head_to_head);
+  top->addSpacing(12);
+  top->addWidget(merge_);
+  top->addWidget(split_);
+  top->addWidget(hide_);
+  top->addWidget(hidden_names_);
+  top->addSpacing(12);
+  top->addWidget(minimum_label);
+  top->addWidget(minimum_);
   top->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(splitter_, 1);
 
   setTabOrder(period_, head_to_head);
-  setTabOrder(head_to_head, table_);
+  setTabOrder(head_to_head, merge_);
+  setTabOrder(merge_, split_);
+  setTabOrder(split_, hide_);
+  setTabOrder(hide_, hidden_names_);
+  setTabOrder(hidden_names_, minimum_);
+  setTabOrder(minimum_, table_);
   setTabOrder(table_, weapon_);
   setTabOrder(weapon_, matches_);
   setTabOrder(matches_, scoreboard_);
   setTabOrder(scoreboard_, records_);
   setTabOrder(records_, maps_);
+  setTabOrder(maps_, names_);
   period_->setFocus();
 }
 
@@ -333,7 +408,79 @@ void PlayersWindow::ShowTable() {
     table_->scrollTo(model_->index(row, 0));
   }
   showing_table_ = false;
+  ShowPeopleControls();
   ShowPage();
+}
+
+std::vector<int> PlayersWindow::ChosenRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex& index : table_->selectionModel()->selectedRows()) rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void PlayersWindow::ShowPeopleControls() {
+  const std::size_t chosen = ChosenRows().size();
+  merge_->setEnabled(chosen >= 2);
+  split_->setEnabled(chosen == 1 && session_.CanSplit(session_.SelectedRow()));
+  hide_->setEnabled(chosen >= 1);
+  hidden_names_->setEnabled(!session_.HiddenNames().empty());
+  {
+    const QSignalBlocker blocker(minimum_);
+    minimum_->setValue(static_cast<int>(session_.RankMinimum()));
+  }
+  legend_->setText(Utf8(RankLegendText(session_.RankMinimum())));
+}
+
+void PlayersWindow::PeopleChanged() {
+  ShowTable();
+  FitColumns();
+  if (people_changed_) people_changed_();
+}
+
+QDialog* PlayersWindow::MakeNameDialog(QWidget* parent, std::string_view title, std::string_view prompt,
+                                       std::string_view button, const std::vector<std::string>& names) {
+  auto* dialog = new QDialog(parent);
+  dialog->setObjectName(QStringLiteral("dlgChooseName"));
+  dialog->setWindowTitle(Utf8(title));
+  auto* label = new QLabel(Utf8(prompt), dialog);
+  label->setObjectName(QStringLiteral("lblChoice"));
+  auto* list = new QListWidget(dialog);
+  list->setObjectName(QStringLiteral("lstChoice"));
+  for (const std::string& name : names) list->addItem(ShownText(name));
+  list->setCurrentRow(0);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+  buttons->button(QDialogButtonBox::Ok)->setText(Utf8(button));
+  buttons->button(QDialogButtonBox::Cancel)->setText(Utf8(kPeopleTexts.Cancel));
+  connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  connect(list, &QListWidget::itemDoubleClicked, dialog, &QDialog::accept);
+  auto* layout = new QVBoxLayout(dialog);
+  layout->addWidget(label);
+  layout->addWidget(list, 1);
+  layout->addWidget(buttons);
+  dialog->resize(360, 260);
+  return dialog;
+}
+
+namespace {
+
+std::optional<int> AskName(QWidget* parent, std::string_view title, std::string_view prompt, std::string_view button,
+                           const std::vector<std::string>& names) {
+  QDialog* dialog = PlayersWindow::MakeNameDialog(parent, title, prompt, button, names);
+  const bool chosen = dialog->exec() == QDialog::Accepted;
+  const int row = dialog->findChild<QListWidget*>(QStringLiteral("lstChoice"))->currentRow();
+  delete dialog;
+  if (!chosen || row < 0) return std::nullopt;
+  return row;
+}
+
+}  // namespace
+
+PlayersSession::NameChooser PlayersWindow::Chooser() {
+  if (choose_name_) return choose_name_;
+  return [this](std::string_view title, std::string_view prompt, std::string_view button,
+                const std::vector<std::string>& names) { return AskName(this, title, prompt, button, names); };
 }
 
 void PlayersWindow::ShowPage() {
@@ -344,6 +491,7 @@ void PlayersWindow::ShowPage() {
   skill_->SetChart(view.Skill);
   Fill(records_, kRecordColumns, view.Records);
   Fill(maps_, kMapColumns, view.Maps);
+  Fill(names_, kNameColumns, view.Names);
   showing_page_ = true;
   Fill(matches_, kLastMatchColumns, view.LastMatches);
   if (view.ChosenMatch >= 0) matches_->setCurrentItem(matches_->topLevelItem(view.ChosenMatch));

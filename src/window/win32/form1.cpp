@@ -324,8 +324,11 @@ void Form1::OnCommand(int id, int code) {
 
 void Form1::ShowPlayers() {
   if (players_ == nullptr) {
-    players_ = std::make_unique<PlayersWindow>(instance_, hwnd_, dpi_, window_font_, DecimalSeparator());
+    players_ = std::make_unique<PlayersWindow>(instance_, hwnd_, dpi_, window_font_, DecimalSeparator(), messages_);
     players_->SetHeadToHead([this](int slot) { MadeHeadToHead().OpenFor(session_.state(), slot); });
+    players_->SetPeopleChanged([this] {
+      if (head_to_head_ != nullptr) head_to_head_->Refresh(session_.state());
+    });
   }
   players_->Open(session_.state());
 }

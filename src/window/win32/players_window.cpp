@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/matches/people.h"
 #include "app/players_window/placement.h"
 #include "app/text/text_decoding.h"
 #include "window/win32/head_to_head_window.h"
 #include "window/win32/chart_paint.h"
 #include "window/win32/list_view.h"
+#include "window/win32/name_dialog.h"
 #include "window/win32/splitter.h"
 #include "window/win32/text.h"
 #include "window/win32/window_proc.h"
@@ -20,7 +22,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"Fragtally.Players";
 // The lists with tooltips over their captions, in the order of tooltips_.
-constexpr int kTooltipLists[] = {kPlayersTableId, kRecordsId, kLastMatchesId, kMapsId, kScoreboardId};
+constexpr int kTooltipLists[] = {kPlayersTableId, kRecordsId, kLastMatchesId, kMapsId, kScoreboardId, kNamesId};
 
 std::wstring Display(std::string_view bytes) { return Wide(DisplayText(bytes)); }
 
@@ -70,8 +72,9 @@ void Fill(HWND list, const std::vector<std::vector<std::string>>& rows, int padd
 
 }  // namespace
 
-PlayersWindow::PlayersWindow(HINSTANCE instance, HWND owner, UINT dpi, HFONT font, std::string decimal_separator)
-    : instance_(instance), owner_(owner), dpi_(dpi), font_(font), session_(std::move(decimal_separator)) {}
+PlayersWindow::PlayersWindow(HINSTANCE instance, HWND owner, UINT dpi, HFONT font, std::string decimal_separator,
+                             MessageSink& messages)
+    : messages_(messages), instance_(instance), owner_(owner), dpi_(dpi), font_(font), session_(std::move(decimal_separator)) {}
 
 HWND PlayersWindow::HeaderTooltips(int id) const {
   for (std::size_t i = 0; i < tooltips_.size(); ++i)
@@ -83,8 +86,9 @@ PlayersWindow::~PlayersWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 
-bool PlayersWindow::Open(const WindowState& state) {
+bool PlayersWindow::Open(WindowState& state) {
   files_ = &state;
+  state_ = &state;
   if (hwnd_ == nullptr && !Create(state)) return false;
   session_.Open(state);
   ShowTable();
@@ -95,8 +99,9 @@ bool PlayersWindow::Open(const WindowState& state) {
   return true;
 }
 
-void PlayersWindow::Refresh(const WindowState& state) {
+void PlayersWindow::Refresh(WindowState& state) {
   if (hwnd_ == nullptr) return;
+  state_ = &state;
   session_.Refresh(state);
   ShowTable();
   FitColumns();
@@ -166,9 +171,26 @@ void PlayersWindow::CreateControls() {
   for (PlayersPeriod p : kPlayersPeriods)
     SendMessageW(period, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromUtf8(PeriodCaption(p)).c_str()));
   child(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kHeadToHeadButtonId, FromUtf8(kHeadToHeadTexts.OpenButton));
+  // The people's commands, then the minimum of matches (its label first, for Alt and its letter).
+  child(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kMergeButtonId, FromUtf8(kPeopleTexts.Merge));
+  child(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSplitButtonId, FromUtf8(kPeopleTexts.Split));
+  child(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kHideButtonId, FromUtf8(kPeopleTexts.Hide));
+  child(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kHiddenNamesButtonId, FromUtf8(kPeopleTexts.HiddenNames));
+  child(WC_STATICW, SS_LEFT | SS_CENTERIMAGE, kRankMinimumLabelId, FromUtf8(kPeopleTexts.MinimumLabel));
+  HWND minimum = CreateWindowExW(WS_EX_CLIENTEDGE, WC_EDITW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_NUMBER | ES_RIGHT,
+                                 0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRankMinimumId)),
+                                 instance_, nullptr);
+  SendMessageW(minimum, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  SendMessageW(minimum, EM_LIMITTEXT, 4, 0);
+  HWND spin = child(UPDOWN_CLASSW, UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_SETBUDDYINT, kRankMinimumSpinId);
+  SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(minimum), 0);
+  SendMessageW(spin, UDM_SETRANGE32, 0, static_cast<LPARAM>(kMaxRankMinimum));
 
   HWND table = CreateListView(hwnd_, kPlayersTableId, true);
   SendMessageW(table, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  // Several rows to merge or hide; the reason of a greyed row over it.
+  SetWindowLongPtrW(table, GWL_STYLE, GetWindowLongPtrW(table, GWL_STYLE) & ~static_cast<LONG_PTR>(LVS_SINGLESEL));
+  ListView_SetExtendedListViewStyleEx(table, LVS_EX_INFOTIP, LVS_EX_INFOTIP);
   std::vector<ListColumn> columns;
   for (const PlayersColumnInfo& info : kPlayersColumns)
     columns.push_back({FromUtf8(info.Caption), 0, info.Align == CellAlign::Right});
@@ -188,10 +210,12 @@ void PlayersWindow::CreateControls() {
   HWND scoreboard = list(kScoreboardId, kScoreboardColumns);
   HWND records = list(kRecordsId, kRecordColumns);
   HWND maps = list(kMapsId, kMapColumns);
+  HWND names = list(kNamesId, kNameColumns);
   tooltips_[1] = CreateHeaderTooltips(records, TooltipsOf(kRecordColumns));
   tooltips_[2] = CreateHeaderTooltips(matches, TooltipsOf(kLastMatchColumns));
   tooltips_[3] = CreateHeaderTooltips(maps, TooltipsOf(kMapColumns));
   tooltips_[4] = CreateHeaderTooltips(scoreboard, TooltipsOf(kScoreboardColumns));
+  tooltips_[5] = CreateHeaderTooltips(names, TooltipsOf(kNameColumns));
 
   // The page's heading (bold, as a heading) and charts: no tab stops.
   LOGFONTW logfont{};
@@ -200,6 +224,7 @@ void PlayersWindow::CreateControls() {
   bold_font_ = CreateFontIndirectW(&logfont);
   HWND heading = child(WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kPlayerHeadingId);
   SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(bold_font_), FALSE);
+  child(WC_STATICW, SS_RIGHT | SS_NOPREFIX | SS_ENDELLIPSIS, kRankLegendId);
   child(WC_STATICW, SS_OWNERDRAW, kFragsChartId);
   child(WC_STATICW, SS_OWNERDRAW, kAccuracyChartId);
   child(WC_STATICW, SS_OWNERDRAW, kSkillChartId);
@@ -228,7 +253,29 @@ void PlayersWindow::Layout() {
   RECT combo;
   GetWindowRect(Control(kPeriodId), &combo);
   place(kPeriodLabelId, margin, margin, label_width, combo.bottom - combo.top);
-  place(kHeadToHeadButtonId, margin + label_width + gap + Scaled(180) + gap, margin, Scaled(130), combo.bottom - combo.top);
+  const int top_height = combo.bottom - combo.top;
+  int x = margin + label_width + gap + Scaled(180) + gap;
+  const auto next = [&](int id, int w) {
+    place(id, x, margin, w, top_height);
+    x += w + gap;
+  };
+  next(kHeadToHeadButtonId, Scaled(130));
+  x += gap;
+  next(kMergeButtonId, Scaled(100));
+  next(kSplitButtonId, Scaled(90));
+  next(kHideButtonId, Scaled(80));
+  next(kHiddenNamesButtonId, Scaled(120));
+  x += gap;
+  HWND minimum_label = Control(kRankMinimumLabelId);
+  GetWindowTextW(minimum_label, label_text, 64);
+  dc = GetDC(minimum_label);
+  SelectObject(dc, font_);
+  text = RECT{0, 0, 0, 0};
+  DrawTextW(dc, label_text, -1, &text, DT_CALCRECT | DT_SINGLELINE);
+  ReleaseDC(minimum_label, dc);
+  next(kRankMinimumLabelId, text.right + Scaled(2));
+  next(kRankMinimumId, Scaled(60));
+  SendMessageW(Control(kRankMinimumSpinId), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(kRankMinimumId)), 0);
   const int table_top = margin + (combo.bottom - combo.top) + gap;
   // The table takes the upper part as far as the splitter bar; the page has
   // the rest: the heading, the charts side by side (the accuracy chart's
@@ -247,6 +294,9 @@ void PlayersWindow::Layout() {
   const int chart_width = (width - 2 * gap) / 3, weapon_width = std::min(Scaled(150), chart_width);
   const int weapon_x = margin + 2 * chart_width + gap - weapon_width;
   place(kPlayerHeadingId, margin, heading_top + (row_height - heading_height) / 2, weapon_x - gap - margin, heading_height);
+  // What a greyed row means, over the skill chart.
+  const int legend_x = margin + 2 * (chart_width + gap);
+  place(kRankLegendId, legend_x, heading_top + (row_height - heading_height) / 2, margin + width - legend_x, heading_height);
   place(kAccuracyWeaponId, weapon_x, heading_top, weapon_width, Scaled(200));
   const int charts_top = heading_top + row_height + gap / 2;
   const int rest = height - margin - charts_top;
@@ -262,7 +312,9 @@ void PlayersWindow::Layout() {
   place(kScoreboardId, right_x, games_top + heading_height, right_width, games_height - heading_height);
   const int lists_top = games_top + games_height + gap, lists_height = height - margin - lists_top;
   place(kRecordsId, margin, lists_top, left_width, lists_height);
-  place(kMapsId, right_x, lists_top, right_width, lists_height);
+  const int maps_width = (right_width - gap) * 9 / 16;
+  place(kMapsId, right_x, lists_top, maps_width, lists_height);
+  place(kNamesId, right_x + maps_width + gap, lists_top, right_width - maps_width - gap, lists_height);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -283,7 +335,67 @@ void PlayersWindow::ShowTable() {
   }
   showing_ = false;
   InvalidateRect(table, nullptr, FALSE);
+  ShowPeopleControls();
   ShowPage();
+}
+
+std::vector<int> PlayersWindow::ChosenRows() const {
+  std::vector<int> rows;
+  HWND table = Control(kPlayersTableId);
+  for (int row = ListView_GetNextItem(table, -1, LVNI_SELECTED); row >= 0;
+       row = ListView_GetNextItem(table, row, LVNI_SELECTED))
+    rows.push_back(row);
+  return rows;
+}
+
+void PlayersWindow::ShowPeopleControls() {
+  const std::size_t chosen = ChosenRows().size();
+  EnableWindow(Control(kMergeButtonId), chosen >= 2);
+  EnableWindow(Control(kSplitButtonId), chosen == 1 && session_.CanSplit(session_.SelectedRow()));
+  EnableWindow(Control(kHideButtonId), chosen >= 1);
+  EnableWindow(Control(kHiddenNamesButtonId), !session_.HiddenNames().empty());
+  // A disabled control cannot keep the focus: the table takes it.
+  HWND focus = GetFocus();
+  if (focus != nullptr && GetParent(focus) == hwnd_ && !IsWindowEnabled(focus)) SetFocus(Control(kPlayersTableId));
+  SendMessageW(Control(kRankMinimumSpinId), UDM_SETPOS32, 0, static_cast<LPARAM>(session_.RankMinimum()));
+  SetWindowTextW(Control(kRankLegendId), FromUtf8(RankLegendText(session_.RankMinimum())).c_str());
+}
+
+std::optional<int> PlayersWindow::AskName(std::string_view title, std::string_view prompt, std::string_view button,
+                                          const std::vector<std::string>& names) {
+  if (choose_name_) return choose_name_(title, prompt, button, names);
+  std::vector<std::wstring> shown;
+  for (const std::string& name : names) shown.push_back(Display(name));
+  return ChooseName(hwnd_, dpi_, font_,
+                    {FromUtf8(title), FromUtf8(prompt), FromUtf8(button), FromUtf8(kPeopleTexts.Cancel)}, shown);
+}
+
+void PlayersWindow::RunPeopleCommand(int id) {
+  if (state_ == nullptr || hwnd_ == nullptr || !IsWindowVisible(hwnd_)) return;
+  const PlayersSession::NameChooser chooser = [this](std::string_view title, std::string_view prompt,
+                                                     std::string_view button, const std::vector<std::string>& names) {
+    return AskName(title, prompt, button, names);
+  };
+  switch (id) {
+    case kMergeButtonId: session_.MergeChosen(*state_, messages_, ChosenRows(), chooser); break;
+    case kSplitButtonId: session_.Split(*state_, messages_, session_.SelectedRow()); break;
+    case kHideButtonId: session_.Hide(*state_, messages_, ChosenRows()); break;
+    case kHiddenNamesButtonId: session_.ShowHiddenChosen(*state_, messages_, chooser); break;
+    case kRankMinimumId: {
+      BOOL read = FALSE;
+      const UINT minimum = GetDlgItemInt(hwnd_, kRankMinimumId, &read, FALSE);
+      if (!read || static_cast<std::int64_t>(minimum) == session_.RankMinimum()) {
+        ShowPeopleControls();  // an empty edit shows the minimum again
+        return;
+      }
+      session_.SetRankMinimum(*state_, messages_, minimum);
+      break;
+    }
+    default: return;
+  }
+  ShowTable();
+  FitColumns();
+  if (people_changed_) people_changed_();
 }
 
 void PlayersWindow::ShowPage() {
@@ -294,6 +406,7 @@ void PlayersWindow::ShowPage() {
   skill_ = view.Skill;
   Fill(Control(kRecordsId), view.Records, Scaled(16));
   Fill(Control(kMapsId), view.Maps, Scaled(16));
+  Fill(Control(kNamesId), view.Names, Scaled(16));
   HWND matches = Control(kLastMatchesId);
   showing_page_ = true;
   Fill(matches, view.LastMatches, Scaled(16));
@@ -382,12 +495,40 @@ LRESULT PlayersWindow::OnNotify(const NMHDR& header) {
     }
     case LVN_ITEMCHANGED: {
       if (showing_) return 0;
-      const int row = SelectedItem(header.hwndFrom);
+      // The page follows the row last chosen (the focused one), of several.
+      const int focused = ListView_GetNextItem(header.hwndFrom, -1, LVNI_FOCUSED);
+      const int row = focused >= 0 && (ListView_GetItemState(header.hwndFrom, focused, LVIS_SELECTED) & LVIS_SELECTED) != 0
+                          ? focused
+                          : SelectedItem(header.hwndFrom);
       if (row != session_.SelectedRow()) {
         session_.SelectRow(row);
         ShowPage();
       }
+      ShowPeopleControls();
       return 0;
+    }
+    case LVN_ODSTATECHANGED:  // a range chosen with Shift
+      if (!showing_) ShowPeopleControls();
+      return 0;
+    case LVN_GETINFOTIPW: {
+      auto& tip = *reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header));
+      const std::wstring note = FromUtf8(session_.RowNote(tip.iItem));
+      if (!note.empty() && tip.cchTextMax > 0) {
+        const std::size_t length = std::min<std::size_t>(note.size(), static_cast<std::size_t>(tip.cchTextMax - 1));
+        std::copy_n(note.c_str(), length, tip.pszText);
+        tip.pszText[length] = L'\0';
+      }
+      return 0;
+    }
+    case NM_CUSTOMDRAW: {
+      // A row below the minimum of matches greyed.
+      auto& draw = *reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header));
+      if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+      if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        const int row = static_cast<int>(draw.nmcd.dwItemSpec);
+        if (row >= 0 && row < session_.RowCount() && !session_.Ranked(row)) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+      }
+      return CDRF_DODEFAULT;
     }
   }
   return 0;
@@ -412,6 +553,12 @@ LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
         const int row = session_.SelectedRow();
         if (open_head_to_head_)
           open_head_to_head_(row >= 0 ? session_.model().Rows()[static_cast<std::size_t>(row)].Slot : 0);
+      } else if (LOWORD(wparam) >= kMergeButtonId && LOWORD(wparam) <= kHiddenNamesButtonId &&
+                 HIWORD(wparam) == BN_CLICKED) {
+        RunPeopleCommand(LOWORD(wparam));
+      } else if ((LOWORD(wparam) == kRankMinimumId && HIWORD(wparam) == EN_KILLFOCUS) ||
+                 (LOWORD(wparam) == IDOK && GetFocus() == Control(kRankMinimumId))) {  // Enter in it
+        RunPeopleCommand(kRankMinimumId);
       } else if (LOWORD(wparam) == kAccuracyWeaponId && HIWORD(wparam) == CBN_SELCHANGE) {
         const LRESULT index = SendMessageW(Control(kAccuracyWeaponId), CB_GETCURSEL, 0, 0);
         session_.ChooseWeapon(static_cast<int>(index));
@@ -439,6 +586,10 @@ LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
     }
     case WM_SIZE:
       if (wparam != SIZE_MINIMIZED) Layout();
+      return 0;
+    case WM_VSCROLL:  // the minimum's arrows: the new value once they stop
+      if (reinterpret_cast<HWND>(lparam) == Control(kRankMinimumSpinId) && LOWORD(wparam) == SB_ENDSCROLL)
+        RunPeopleCommand(kRankMinimumId);
       return 0;
     case kSplitterDragged: {
       // The table's height is what lies above the bar; Layout keeps both parts their room.

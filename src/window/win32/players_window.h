@@ -16,6 +16,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/players_window/players_session.h"
 
@@ -38,6 +39,16 @@ enum PlayersId : int {
   kScoreboardTitleId = 8033,
   kSplitterId = 8040,        // between the table and the page
   kAccuracyWeaponId = 8041,  // the accuracy chart's weapon
+  // The people's controls (the list dialog's are in name_dialog.h).
+  kMergeButtonId = 8090,
+  kSplitButtonId = 8091,
+  kHideButtonId = 8092,
+  kHiddenNamesButtonId = 8093,
+  kRankMinimumLabelId = 8094,
+  kRankMinimumId = 8095,      // an edit of digits
+  kRankMinimumSpinId = 8096,  // its up-down arrows
+  kRankLegendId = 8097,
+  kNamesId = 8098,            // the page's list of the person's names
 };
 inline constexpr wchar_t kWindowIdProperty[] = L"Fragtally.Id";
 
@@ -47,17 +58,20 @@ class PlayersWindow {
   friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
  public:
-  // `font` (the main window's, at `dpi`) must outlive the window.
-  PlayersWindow(HINSTANCE instance, HWND owner, UINT dpi, HFONT font, std::string decimal_separator);
+  // `font` (the main window's, at `dpi`) must outlive the window; the
+  // commands on people tell their failures through `messages`.
+  PlayersWindow(HINSTANCE instance, HWND owner, UINT dpi, HFONT font, std::string decimal_separator,
+                MessageSink& messages);
   PlayersWindow(const PlayersWindow&) = delete;
   PlayersWindow& operator=(const PlayersWindow&) = delete;
   ~PlayersWindow();
 
   // Creates the window when it is not open, reads `state` and brings it to
-  // the front. False when the system refused to create it.
-  bool Open(const WindowState& state);
+  // the front. False when the system refused to create it. The commands on
+  // people change `state` until the next Open or Refresh.
+  bool Open(WindowState& state);
   // Reads `state` again when the window is open (the totals changed).
-  void Refresh(const WindowState& state);
+  void Refresh(WindowState& state);
   bool IsOpen() const { return hwnd_ != nullptr; }
   HWND hwnd() const { return hwnd_; }
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
@@ -68,6 +82,12 @@ class PlayersWindow {
   // What the head-to-head button (kHeadToHeadButtonId) does: opens that
   // window for the slot of the selected player (0: none).
   void SetHeadToHead(std::function<void(int slot)> open) { open_head_to_head_ = std::move(open); }
+  // Told after every change of people (the other windows that show them refresh).
+  void SetPeopleChanged(std::function<void()> changed) { people_changed_ = std::move(changed); }
+  // Asks for one of `names` (bytes): its index, or none when cancelled. The
+  // list dialog (name_dialog.h) unless replaced (a test, the picture tool).
+  using NameChooser = PlayersSession::NameChooser;
+  void SetNameChooser(NameChooser chooser) { choose_name_ = std::move(chooser); }
   // The tooltips over the captions of the list `id` (the table or a list of the page).
   HWND HeaderTooltips(int id) const;
 
@@ -89,9 +109,19 @@ class PlayersWindow {
   void PlaceTooltips();
   // The table's columns sized to their captions and longest cells.
   void FitColumns();
+  // The people's buttons enabled for the rows chosen; the minimum shown.
+  void ShowPeopleControls();
+  std::vector<int> ChosenRows() const;
+  void RunPeopleCommand(int id);
+  std::optional<int> AskName(std::string_view title, std::string_view prompt, std::string_view button,
+                             const std::vector<std::string>& names);
   int Scaled(int pixels_at_96) const { return MulDiv(pixels_at_96, static_cast<int>(dpi_), 96); }
 
   std::function<void(int slot)> open_head_to_head_;
+  std::function<void()> people_changed_;
+  NameChooser choose_name_;
+  MessageSink& messages_;
+  WindowState* state_ = nullptr;  // of the last Open or Refresh
   HINSTANCE instance_;
   HWND owner_;
   UINT dpi_;
@@ -102,7 +132,7 @@ class PlayersWindow {
   bool showing_ = false;  // the window changes the table's selection itself
   std::wstring cell_;     // the text of the last cell the table asked for
   HFONT bold_font_ = nullptr;  // the heading's
-  std::array<HWND, 5> tooltips_{};  // over the captions of the lists of kTooltipLists
+  std::array<HWND, 6> tooltips_{};  // over the captions of the lists of kTooltipLists
   bool showing_page_ = false;  // the window chooses the last games' row itself
   // The charts shown, in the session's page; null: the place stays blank.
   const Chart* frags_ = nullptr;
