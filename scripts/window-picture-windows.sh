@@ -46,6 +46,20 @@ scripts/wine-run.sh bash -c '
   wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript3.txt" \
     "start; shown; click 3001; no-box; menu 7001; players-select 8002 ${PEOPLE_ROW:-0}; players-screenshot $w\\people.png; players-select 8002 0 1; players-click 8090; dialog-screenshot $w\\merge.png; close" 2>/dev/null
 '
+# A club's 30 players (demo/basekrm/LOG-club.txt) before the demo's later
+# evenings, in a game folder of their own: docs/players-30-windows.png.
+club=$(mktemp -d /tmp/fragtally-club.XXXXXX)
+trap 'rm -rf "$game" "$club"' EXIT
+mkdir -p "$club/basekrm"
+cat demo/basekrm/LOG-club.txt demo/basekrm/LOG-more-evenings.txt > "$club/basekrm/LOG.txt"
+cp dist/fragtally-windows/fragtally.exe "$club/fragtally.exe"
+export club
+scripts/wine-run.sh bash -c '
+  w=$(winepath -w "$club")
+  wine build-windows/bin/driver.exe "$w\\fragtally.exe" "$w" "$w\\transcript.txt" \
+    "start; box; shown; click 3001; no-box; menu 7001; players-screenshot $w\\players.png; close" 2>/dev/null
+'
+cp "$club/players.png" docs/players-30-windows.png
 cp "$game/people.png" docs/players-people-windows.png
 cp "$game/merge.png" docs/merge-names-windows.png
 cp "$game/window.png" docs/window-windows.png
@@ -53,4 +67,4 @@ cp "$game/players.png" docs/players-windows.png
 cp "$game/head-to-head.png" docs/head-to-head-windows.png
 cp "$game/menu.png" docs/menu-windows.png
 echo "wrote docs/window-windows.png, docs/players-windows.png, docs/head-to-head-windows.png, docs/menu-windows.png," \
-  "docs/players-people-windows.png and docs/merge-names-windows.png"
+  "docs/players-people-windows.png, docs/merge-names-windows.png and docs/players-30-windows.png"

@@ -7,7 +7,8 @@
 # window with its "Игроки" menu open, to docs/menu.png; then
 # demo/basekrm/LOG-names.txt (Tarn as T4rn, a name in two encodings) and the
 # Players window with Tarn and T4rn merged, to docs/players-people.png, and
-# the merge's list dialog, to docs/merge-names.png.
+# the merge's list dialog, to docs/merge-names.png. Last, a club of 30
+# players, to docs/players-30.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,5 +19,12 @@ mkdir -p docs
 QT_QPA_PLATFORM=offscreen ./build/bin/window_picture docs/window.png demo/basekrm/LOG.txt docs/players.png \
   docs/head-to-head.png demo/basekrm/LOG-more-evenings.txt docs/menu.png \
   demo/basekrm/LOG-names.txt docs/players-people.png docs/merge-names.png 2> /dev/null
-echo "wrote docs/window.png, docs/players.png, docs/head-to-head.png, docs/menu.png, docs/players-people.png" \
-  "and docs/merge-names.png"
+# A club's 30 players (demo/basekrm/LOG-club.txt) before the demo's later
+# evenings: the Players window at its opening size, to docs/players-30.png.
+club=$(mktemp -d /tmp/fragtally-club.XXXXXX)
+trap 'rm -rf "$club"' EXIT
+QT_QPA_PLATFORM=offscreen ./build/bin/window_picture "$club/window.png" demo/basekrm/LOG-club.txt docs/players-30.png \
+  "$club/head-to-head.png" demo/basekrm/LOG-more-evenings.txt "$club/menu.png" \
+  demo/basekrm/LOG-names.txt "$club/people.png" "$club/merge.png" 2> /dev/null
+echo "wrote docs/window.png, docs/players.png, docs/head-to-head.png, docs/menu.png, docs/players-people.png," \
+  "docs/merge-names.png and docs/players-30.png"
