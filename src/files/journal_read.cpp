@@ -126,7 +126,7 @@ class JournalReplay {
     }
   }
 
-  std::vector<InEffect>::iterator Find(std::int64_t import) {
+  auto Find(std::int64_t import) {
     return std::find_if(in_effect_.begin(), in_effect_.end(), [&](const InEffect& e) { return e.import == import; });
   }
   void Remove(std::int64_t import) {
