@@ -14,28 +14,14 @@
 #include "files/journal_people.h"
 #include "files/journal_read.h"
 #include "recording_sink.h"
+#include "journal_games.h"
 #include "test_support.h"
 
 namespace fragtally::testing {
 namespace {
 
-constexpr std::size_t kFrags = CounterIndex(&PlayerTable::Frags);
 const std::string kMonday = "2026-03-02 21:00:00";
 const std::string kSunday = "2026-03-01 20:00:00";
-
-// One block of a match; `match` 0 is an older line without a match.
-JournalMatch Block(const std::string& session, std::int64_t match, const std::string& name, int frags,
-                   const std::string& map) {
-  JournalMatch block;
-  block.Import = 1;
-  block.Session = session;
-  block.Match = match;
-  block.Position = match;
-  block.Name = name;
-  block.Map = map;
-  block.Added[kFrags] = frags;
-  return block;
-}
 
 // "Игорь" as the game writes it: Windows-1251.
 const std::string kIgor = "\xC8\xE3\xEE\xF0\xFC";
@@ -47,11 +33,11 @@ class HeadToHeadTest : public ::testing::Test {
       table.PlayerName[++table.PlayerCount] = name;
     // The later session first in the journal: the order played goes by the session's date.
     for (int k = 1; k <= 9; ++k) {  // Ann k frags, Bob 5: Bob higher 4 times, a draw, Ann higher 4 times
-      journal.push_back(Block(kMonday, k, "Ann", k, "krmdm17"));
-      journal.push_back(Block(kMonday, k, "Bob", 5, "krmdm17"));
+      journal.push_back(JournalGame(kMonday, k, k, "krmdm17", "Ann", k, kFragsOnly));
+      journal.push_back(JournalGame(kMonday, k, k, "krmdm17", "Bob", 5, kFragsOnly));
     }
     const auto add = [&](std::int64_t match, const std::string& name, int frags) {
-      journal.push_back(Block(kSunday, match, name, frags, match == 0 ? "" : "krmdm6"));
+      journal.push_back(JournalGame(kSunday, match, match, match == 0 ? "" : "krmdm6", name, frags, kFragsOnly));
     };
     add(0, "Ann", 1), add(0, "Bob", 20);                      // older lines: no match
     add(1, "Ann", 10), add(1, "Bob", 5), add(1, "Cid", 7);    // Ann 1st, Bob 3rd
