@@ -331,8 +331,7 @@ class LogImport {
 
   // The block's digest: its header, then each of its lines as the reader goes.
   void StartDigest(ContentDigest& lines, std::string_view header) {
-    lines.Update(header);
-    lines.Update("\n");
+    lines.UpdateLine(header);
     log_.DigestLinesInto(&lines);
   }
 
