@@ -16,26 +16,20 @@ constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
 
 constexpr std::uint64_t RotateLeft(std::uint64_t x, int bits) { return (x << bits) | (x >> (64 - bits)); }
 
-std::uint64_t LoadWord(const char* bytes) {
-  // Little-endian on every system, so that a digest means the same everywhere.
-  std::uint64_t word = 0;
+// Little-endian on every system, so that a digest means the same everywhere.
+template <class Word>
+Word LoadLittleEndian(const char* bytes) {
+  Word word = 0;
   if constexpr (std::endian::native == std::endian::little) {
     std::memcpy(&word, bytes, sizeof word);
   } else {
-    for (int i = 7; i >= 0; --i) word = (word << 8) | static_cast<unsigned char>(bytes[i]);
+    for (int i = static_cast<int>(sizeof word) - 1; i >= 0; --i)
+      word = static_cast<Word>((word << 8) | static_cast<unsigned char>(bytes[i]));
   }
   return word;
 }
-
-std::uint32_t LoadHalf(const char* bytes) {
-  std::uint32_t half = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(&half, bytes, sizeof half);
-  } else {
-    for (int i = 3; i >= 0; --i) half = (half << 8) | static_cast<unsigned char>(bytes[i]);
-  }
-  return half;
-}
+std::uint64_t LoadWord(const char* bytes) { return LoadLittleEndian<std::uint64_t>(bytes); }
+std::uint32_t LoadHalf(const char* bytes) { return LoadLittleEndian<std::uint32_t>(bytes); }
 
 // The `n` bytes at `bytes` (n < 8) as the low bytes of a word, the first
 // lowest; the loads overlap rather than run a loop.
