@@ -52,8 +52,16 @@ void LoadBlockKeys(BlockKeys& keys, const std::string& journal_path, std::int64_
   ids.reserve(held.Sessions.size());
   for (const std::string& session : held.Sessions) ids.push_back(HeldSessionId(keys, session));
   keys.Places.Reserve(held.Keys.size());
-  for (const JournalKey& key : held.Keys)
+  constexpr std::size_t kAhead = 16;  // keys whose slots are fetched while one goes in
+  for (std::size_t i = 0; i < held.Keys.size(); ++i) {
+    if (i + kAhead < held.Keys.size()) {
+      const JournalKey& later = held.Keys[i + kAhead];
+      if (later.Position >= 1 && later.Position < kPositionLimit)
+        keys.Places.Prefetch(PlaceOf(ids[later.Session], later.Position));
+    }
+    const JournalKey& key = held.Keys[i];
     if (key.Import <= up_to) AddKey(keys, ids[key.Session], key.Position, key.Digest);
+  }
 }
 
 void AddBlockKey(BlockKeys& keys, std::string_view session, std::int64_t position, std::uint64_t digest) {
@@ -99,8 +107,10 @@ bool BlockKeysView::HoldsSession(std::string_view session) const {
 
 bool BlockKeysView::HoldsPlace(std::string_view session, std::int64_t position) const {
   const std::uint32_t* id = Id(session);
-  return id != nullptr && position >= 1 && position < kPositionLimit &&
-         keys_.Places.Holds(PlaceOf(*id, position));
+  if (id == nullptr || position < 1 || position >= kPositionLimit) return false;
+  // The import asks about the session's next block next.
+  if (position + 1 < kPositionLimit) keys_.Places.Prefetch(PlaceOf(*id, position + 1));
+  return keys_.Places.Holds(PlaceOf(*id, position));
 }
 
 CountedBlocks::Verdict BlockKeysView::Look(std::string_view session, std::int64_t position,
