@@ -4,7 +4,9 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <limits>
 #include <system_error>
+#include <type_traits>
 
 #include "platform/platform.h"
 #include "stats/numbers.h"
@@ -120,6 +122,20 @@ bool Unescape(std::string_view text, std::string& out) {
 template <class Int>
 bool ParseInt(std::string_view text, Int& value) {
   if (text.empty()) return false;
+  // Digits alone, too few to overflow: most of the journal's numbers.
+  if (text.size() <= std::numeric_limits<Int>::digits10) {
+    std::make_unsigned_t<Int> number = 0;
+    bool digits = true;
+    for (const char c : text) {
+      const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(c)) - unsigned{'0'};
+      digits = digits && digit <= 9;
+      number = static_cast<std::make_unsigned_t<Int>>(number * 10 + digit);
+    }
+    if (digits) {
+      value = static_cast<Int>(number);
+      return true;
+    }
+  }
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   return error == std::errc() && end == text.data() + text.size();
 }
