@@ -40,6 +40,8 @@ bool IsBlankLine(std::string_view line) {
 
 // The map a line "map: NAME" names, or none.
 constexpr std::string_view kMapPrefix = "map: ";
+// The reading tells lines apart by these first bytes.
+static_assert(kStatsHeaderPrefix[0] == 'c' && kStartupPrefix[0] == '-' && kMapPrefix[0] == 'm');
 std::optional<std::string_view> MapOf(std::string_view line) {
   if (!line.starts_with(kMapPrefix)) return std::nullopt;
   line.remove_prefix(kMapPrefix.size());
@@ -205,16 +207,19 @@ class LogImport {
       }
       // A block without its terminator yet is still being written: neither
       // it nor anything after it is read, and the next import reads it whole.
-      if (IsStatsHeader(line) && log_.Position() > unfinished_from_) break;
+      // (The lines are told apart by their first byte first: most are chatter.)
+      const char first = line.empty() ? '\0' : line[0];
+      const bool header = first == 'c' && IsStatsHeader(line);
+      if (header && log_.Position() > unfinished_from_) break;
       if (failure_) {  // only looking for the remembered line now: the state stays as the failure left it
-        if (IsStatsHeader(line)) SkipStatsBlock(log_);
+        if (header) SkipStatsBlock(log_);
         continue;
       }
-      if (IsStatsHeader(line)) {
+      if (header) {
         Block(line);
         continue;
       }
-      if (IsStartupLine(line)) {
+      if (first == '-' && IsStartupLine(line)) {
         NewSession(line);
         if (anchor_at_) continue;  // before the remembered line: only its blocks' keys count
         state_.StartupMarker.assign(line);
@@ -224,7 +229,8 @@ class LogImport {
         if (!session_held_) anything_new_ = true;  // a session the journal holds is not new
       } else if (!IsBlankLine(line)) {
         in_match_ = false;  // chat, a kill, "Fraglimit hit.", a map: the match is over
-        if (std::optional<std::string_view> map = MapOf(line)) SetMap(*map);
+        if (first == 'm')
+          if (std::optional<std::string_view> map = MapOf(line)) SetMap(*map);
       }
     }
     if (failure_) std::rethrow_exception(failure_);
