@@ -87,9 +87,9 @@ void ExpectSameAsFresh(const MatchSnapshot& kept, const MatchSnapshot& fresh) {
     std::uint32_t same = 0;
     ASSERT_TRUE(kept.People.Find(name, same)) << name;
     const auto games = [](const MatchSnapshot& snapshot, std::uint32_t p) {
-      std::vector<std::pair<std::uint32_t, std::uint32_t>> list;
+      std::vector<std::tuple<std::uint32_t, std::uint32_t, int>> list;
       if (p < snapshot.Book.ByPerson.size())
-        for (const PersonGame& game : snapshot.Book.ByPerson[p]) list.emplace_back(game.Match, game.Game);
+        for (const PersonGame& game : snapshot.Book.ByPerson[p]) list.emplace_back(game.Match, game.Game, game.Place);
       return list;
     };
     EXPECT_EQ(games(kept, same), games(fresh, person)) << name;

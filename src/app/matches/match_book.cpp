@@ -161,7 +161,7 @@ MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& 
     }
     for (std::size_t g = 0; g < games.size(); ++g) {
       games[g].Place = g > 0 && frags(games[g]) == frags(games[g - 1]) ? games[g - 1].Place : static_cast<int>(g) + 1;
-      book.ByPerson[games[g].Person].push_back({m, static_cast<std::uint32_t>(g)});
+      book.ByPerson[games[g].Person].push_back({m, static_cast<std::uint32_t>(g), games[g].Place});
     }
   }
   return book;

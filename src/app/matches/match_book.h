@@ -84,6 +84,7 @@ struct PlayedMatch {
 struct PersonGame {
   std::uint32_t Match = 0;
   std::uint32_t Game = 0;
+  int Place = 1;  // the game's place, as the match holds it (to count wins without going to the match)
 };
 
 struct MatchBook {

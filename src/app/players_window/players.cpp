@@ -293,10 +293,9 @@ void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const Period
     // A person with two names in one match played it once, at the better
     // place: the first of its games there (as TallyGames counts).
     if (i > 0 && games[i - 1].Match == game.Match) continue;
-    const MatchGame& played = book.GameOf(game);
-    if (!all_time && !held(*played.Block)) continue;
+    if (!all_time && !held(*book.GameOf(game).Block)) continue;
     ++row.MatchCount;
-    if (played.Place == 1) ++row.Wins;
+    if (game.Place == 1) ++row.Wins;
     last = game.Match;
   }
   if (row.MatchCount == 0) return;
