@@ -106,12 +106,12 @@ void Rate(SkillRatings& ratings, std::span<const Placing> match, Scratch& scratc
   }
 }
 
+
 // Makes room in the history for every point the matches will add.
-template <class Matches>
-void ReserveHistory(SkillHistory& history, std::size_t count, Matches match_at) {
+void ReserveHistory(SkillHistory& history, std::span<const MatchPlacings> matches) {
   std::vector<std::size_t> points(history.People.size());
-  for (std::size_t m = 0; m < count; ++m)
-    for (const Placing& placing : match_at(m)) {
+  for (const MatchPlacings& match : matches)
+    for (const Placing& placing : match) {
       if (placing.Person >= points.size()) points.resize(static_cast<std::size_t>(placing.Person) + 1);
       ++points[placing.Person];
     }
@@ -123,21 +123,13 @@ void ReserveHistory(SkillHistory& history, std::size_t count, Matches match_at) 
   }
 }
 
-// Rates the matches one after the other, `match_at(m)` the placings of the
-// m-th, and when `history` is given appends a point per player per match.
-template <class Matches>
-void RateAll(SkillRatings& ratings, std::size_t count, Matches match_at, SkillHistory* history) {
-  Scratch scratch;
-  for (std::size_t m = 0; m < count; ++m) {
-    const std::span<const Placing> match = match_at(m);
-    const std::size_t index = ratings.MatchesApplied;
-    Rate(ratings, match, scratch);
-    if (history == nullptr) continue;
-    for (const Placing& placing : match) {
-      if (placing.Person >= history->People.size()) history->People.resize(static_cast<std::size_t>(placing.Person) + 1);
-      history->People[placing.Person].push_back({index, RatingOf(ratings, placing.Person)});
-    }
-  }
+// Rates the next match of the sequence and adds its points to `history`, if given.
+void RateInto(SkillRatings& ratings, std::span<const Placing> match, Scratch& scratch, SkillHistory* history) {
+  const std::size_t index = ratings.MatchesApplied;
+  Rate(ratings, match, scratch);
+  if (history == nullptr) return;
+  for (const Placing& placing : match)
+    history->People[placing.Person].push_back({index, RatingOf(ratings, placing.Person)});
 }
 
 }  // namespace
@@ -148,16 +140,23 @@ void RateMatch(SkillRatings& ratings, std::span<const Placing> match) {
 }
 
 void RateMatches(SkillRatings& ratings, std::span<const MatchPlacings> matches, SkillHistory* history) {
-  const auto match_at = [&](std::size_t m) { return std::span<const Placing>(matches[m]); };
-  if (history != nullptr) ReserveHistory(*history, matches.size(), match_at);
-  RateAll(ratings, matches.size(), match_at, history);
+  if (history != nullptr) ReserveHistory(*history, matches);
+  Scratch scratch;
+  for (const MatchPlacings& match : matches) RateInto(ratings, match, scratch, history);
 }
 
 void RateMatches(SkillRatings& ratings, std::span<const Placing> placings, std::span<const std::size_t> bounds,
                  SkillHistory* history) {
   if (bounds.empty()) return;
-  const auto match_at = [&](std::size_t m) { return placings.subspan(bounds[m], bounds[m + 1] - bounds[m]); };
-  RateAll(ratings, bounds.size() - 1, match_at, history);
+  if (history != nullptr) {
+    std::size_t people = history->People.size();
+    for (const Placing& placing : placings.subspan(bounds.front(), bounds.back() - bounds.front()))
+      people = std::max(people, static_cast<std::size_t>(placing.Person) + 1);
+    history->People.resize(people);
+  }
+  Scratch scratch;
+  for (std::size_t m = 0; m + 1 < bounds.size(); ++m)
+    RateInto(ratings, placings.subspan(bounds[m], bounds[m + 1] - bounds[m]), scratch, history);
 }
 
 void TrimSkillHistory(SkillHistory& history, std::size_t matches) {

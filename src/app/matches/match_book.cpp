@@ -193,8 +193,8 @@ std::uint64_t Mix(std::uint64_t key, std::uint64_t word) {
 // What the rating learns from each match, as a key: its session, number and
 // its people with their places. A session's text is hashed once for the
 // matches of it that follow one another.
-std::vector<std::uint64_t> MatchKeys(const MatchBook& book) {
-  std::vector<std::uint64_t> keys;
+void MatchKeys(const MatchBook& book, std::vector<std::uint64_t>& keys) {
+  keys.clear();
   keys.reserve(book.Matches.size());
   const std::string* session = nullptr;
   std::uint64_t session_key = 0;
@@ -208,13 +208,14 @@ std::vector<std::uint64_t> MatchKeys(const MatchBook& book) {
       key = Mix(key, (std::uint64_t{game.Person} << 32) | static_cast<std::uint32_t>(game.Place));
     keys.push_back(Mix(key, match.Games.size()));
   }
-  return keys;
 }
 
 }  // namespace
 
 void SkillCache::Update(const MatchBook& book) {
-  std::vector<std::uint64_t> keys = MatchKeys(book);
+  // Into the room of the keys, placings and bounds of the Update before (no new memory to touch).
+  std::vector<std::uint64_t>& keys = scratch_keys_;
+  MatchKeys(book, keys);
   // The same matches at the start as last time, and the state to go on from.
   const std::size_t same =
       static_cast<std::size_t>(std::mismatch(keys_.begin(), keys_.end(), keys.begin(), keys.end()).first - keys_.begin());
@@ -242,8 +243,10 @@ void SkillCache::Update(const MatchBook& book) {
   }
   // What the rating learns from each match from there: each person once,
   // at their best place (as PlayedMatch::Placings), laid end to end.
-  std::vector<Placing> placings;
-  std::vector<std::size_t> bounds;
+  std::vector<Placing>& placings = placings_;
+  std::vector<std::size_t>& bounds = bounds_;
+  placings.clear();
+  bounds.clear();
   std::size_t games = 0;
   for (std::size_t m = from; m < keys.size(); ++m) games += book.Matches[m].Games.size();
   placings.reserve(games);
@@ -276,7 +279,7 @@ void SkillCache::Update(const MatchBook& book) {
     if (m % kSkillCheckpointEvery == 0 && checkpoint_count_ == m / kSkillCheckpointEvery) keep_checkpoint();
   }
   last_rated_ = keys.size() - from;
-  keys_ = std::move(keys);
+  keys_.swap(keys);
 }
 
 }  // namespace fragtally

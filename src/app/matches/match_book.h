@@ -140,6 +140,11 @@ class SkillCache {
   SkillRatings ratings_;
   std::shared_ptr<SkillHistory> history_ = std::make_shared<SkillHistory>();
   std::size_t last_rated_ = 0;
+  // Room kept for the next Update: the keys it works out, and the matches it
+  // rates laid end to end (each person once, at their best place).
+  std::vector<std::uint64_t> scratch_keys_;
+  std::vector<Placing> placings_;
+  std::vector<std::size_t> bounds_;
 };
 
 }  // namespace fragtally
