@@ -10,32 +10,19 @@
 
 #include "app/main_window/form_session.h"
 #include "app/main_window/ratings.h"
+#include "app/matches/head_to_head.h"
 #include "app/matches/head_to_head_session.h"
 #include "files/journal_people.h"
 #include "files/journal_read.h"
 #include "recording_sink.h"
+#include "journal_games.h"
 #include "test_support.h"
 
 namespace fragtally::testing {
 namespace {
 
-constexpr std::size_t kFrags = CounterIndex(&PlayerTable::Frags);
 const std::string kMonday = "2026-03-02 21:00:00";
 const std::string kSunday = "2026-03-01 20:00:00";
-
-// One block of a match; `match` 0 is an older line without a match.
-JournalMatch Block(const std::string& session, std::int64_t match, const std::string& name, int frags,
-                   const std::string& map) {
-  JournalMatch block;
-  block.Import = 1;
-  block.Session = session;
-  block.Match = match;
-  block.Position = match;
-  block.Name = name;
-  block.Map = map;
-  block.Added[kFrags] = frags;
-  return block;
-}
 
 // "Игорь" as the game writes it: Windows-1251.
 const std::string kIgor = "\xC8\xE3\xEE\xF0\xFC";
@@ -47,11 +34,11 @@ class HeadToHeadTest : public ::testing::Test {
       table.PlayerName[++table.PlayerCount] = name;
     // The later session first in the journal: the order played goes by the session's date.
     for (int k = 1; k <= 9; ++k) {  // Ann k frags, Bob 5: Bob higher 4 times, a draw, Ann higher 4 times
-      journal.push_back(Block(kMonday, k, "Ann", k, "krmdm17"));
-      journal.push_back(Block(kMonday, k, "Bob", 5, "krmdm17"));
+      journal.push_back(JournalGame(kMonday, k, k, "krmdm17", "Ann", k, kFragsOnly));
+      journal.push_back(JournalGame(kMonday, k, k, "krmdm17", "Bob", 5, kFragsOnly));
     }
     const auto add = [&](std::int64_t match, const std::string& name, int frags) {
-      journal.push_back(Block(kSunday, match, name, frags, match == 0 ? "" : "krmdm6"));
+      journal.push_back(JournalGame(kSunday, match, match, match == 0 ? "" : "krmdm6", name, frags, kFragsOnly));
     };
     add(0, "Ann", 1), add(0, "Bob", 20);                      // older lines: no match
     add(1, "Ann", 10), add(1, "Bob", 5), add(1, "Cid", 7);    // Ann 1st, Bob 3rd
@@ -190,6 +177,52 @@ TEST_F(HeadToHeadTest, AJoinedNameCountsAsItsPerson) {
   session.Choose(3, 4);
   EXPECT_EQ(session.View().Heading, "Выберите двух разных игроков.");
   EXPECT_TRUE(session.View().Figures.empty());
+}
+
+TEST_F(HeadToHeadTest, ANameWithoutGamesMeetsNobodyAndRatesAsANewcomer) {
+  // Dan is in the statistics file and in no match of the journal.
+  table.PlayerName[++table.PlayerCount] = "Dan";
+  session.Refresh(table, SnapshotMatches(journal));
+  session.Choose(1, 5);
+  const HeadToHeadView never_played = session.View();
+  EXPECT_EQ(never_played.Heading, "В журнале нет матчей, которые они сыграли вместе.");
+  EXPECT_EQ(Row(0), (std::array<std::string, 3>{"Место выше соперника", "0", "0"}));
+  EXPECT_EQ(Row(3), (std::array<std::string, 3>{"Фрагов за общий матч", "—", "—"}));
+  EXPECT_EQ(Row(4)[2], "0,00");
+  EXPECT_TRUE(never_played.Matches.empty());
+
+  // His games undone: the reading still numbers him (its numbers only grow), his matches are gone.
+  PersonIndex people;
+  SkillCache skills;
+  std::vector<JournalMatch> with_dan = journal;
+  with_dan.push_back(JournalGame(kSunday, 1, 1, "krmdm6", "Dan", 6, kFragsOnly));
+  with_dan.push_back(JournalGame(kSunday, 2, 2, "krmdm6", "Dan", 9, kFragsOnly));
+  session.Refresh(table, SnapshotMatches(JournalHistory{with_dan, {}}, people, skills));
+  session.Choose(1, 5);
+  EXPECT_EQ(session.View().Heading, "Общих матчей в журнале: 2");
+  session.Refresh(table, SnapshotMatches(JournalHistory{journal, {}}, people, skills));
+  session.Choose(1, 5);
+  EXPECT_EQ(session.View().Heading, never_played.Heading);
+  EXPECT_EQ(session.View().Figures, never_played.Figures);
+
+  // A number the snapshot's book does not hold (handed out after it was
+  // made) is nobody of its matches: no rating of that place is his.
+  MatchSnapshot snapshot(std::make_shared<const std::vector<JournalMatch>>(journal));
+  PersonIndex index;
+  snapshot.Book = BuildMatchBook(snapshot.Journal, index);
+  SkillCache rated;
+  rated.Update(snapshot.Book);
+  snapshot.Ratings = rated.Ratings();
+  snapshot.People = index;
+  const std::uint32_t dan = snapshot.People.PersonOf("Dan");
+  ASSERT_EQ(dan, snapshot.Book.ByPerson.size());
+  snapshot.Ratings.People.resize(dan + 1, SkillRating{40.0, 2.0});
+  const HeadToHead figures = BuildHeadToHead(snapshot, "Ann", "Dan");
+  EXPECT_EQ(figures.Shared, 0);
+  EXPECT_TRUE(figures.Last.empty());
+  EXPECT_EQ(figures.Ratings[1].Mu, SkillRating{}.Mu);
+  EXPECT_EQ(figures.Ratings[1].Sigma, SkillRating{}.Sigma);
+  EXPECT_EQ(figures.Ratings[0].Mu, BuildHeadToHead(snapshot, "Ann", "Bob").Ratings[0].Mu);
 }
 
 // The main window's menu command opens the window for its two lists' players, or says why not.

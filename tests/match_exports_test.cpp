@@ -15,6 +15,7 @@
 #include "files/journal_read.h"
 #include "files/paths.h"
 #include "files/settings_file.h"
+#include "journal_games.h"
 #include "test_support.h"
 
 namespace fragtally::testing {
@@ -22,26 +23,12 @@ namespace {
 
 const std::string kS1 = "2026-12-06 20:00:00", kS2 = "2026-12-07 21:15:03";
 
+// A game with a little of everything the exports show: suicides, the
+// railgun (a hit a frag, of 10 shots) and the BFG.
 JournalMatch Game(const std::string& session, std::int64_t position, std::int64_t match, const std::string& map,
                   const std::string& name, int frags) {
-  JournalMatch game;
-  game.Import = 1;
-  game.Session = session;
-  game.Position = position;
-  game.Match = match;
-  game.Map = map;
-  game.Name = name;
-  game.Added[CounterIndex(&PlayerTable::GamesPlayed)] = 1;
-  game.Added[CounterIndex(&PlayerTable::Frags)] = frags;
-  game.Added[CounterIndex(&PlayerTable::Kills)] = frags + 1;
-  game.Added[CounterIndex(&PlayerTable::Deaths)] = 2;
-  game.Added[CounterIndex(&PlayerTable::Suicides)] = 1;
-  game.Added[CounterIndex(&PlayerTable::DamageGiven)] = 100 * frags;
-  game.Added[CounterIndex(&PlayerTable::DamageReceived)] = 50;
-  game.Added[CounterIndex(&PlayerTable::RailgunShots)] = 10;
-  game.Added[CounterIndex(&PlayerTable::RailgunHits)] = frags;
-  game.Added[CounterIndex(&PlayerTable::BfgShots)] = 3;
-  return game;
+  return JournalGame(session, position, match, map, name, frags,
+                     {.Suicides = 1, .RailgunShots = 10, .RailgunHits = frags, .BfgShots = 3});
 }
 
 // Two evenings: on the first, match 1 on krmdm6 (Ann 5, Bob 3, Cid 3: Bob

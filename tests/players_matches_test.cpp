@@ -9,31 +9,11 @@
 
 #include "app/players_window/players.h"
 #include "app/players_window/players_session.h"
+#include "journal_games.h"
 #include "test_support.h"
 
 namespace fragtally::testing {
 namespace {
-
-constexpr std::size_t kFragsAt = CounterIndex(&PlayerTable::Frags);
-
-JournalMatch Block(const std::string& name, const std::string& session, std::int64_t match, const std::string& map,
-                   int frags, int hits = 0, int shots = 0) {
-  JournalMatch block;
-  block.Import = 1;
-  block.Name = name;
-  block.Session = session;
-  block.Match = match;
-  block.Map = map;
-  block.Added[kFragsAt] = frags;
-  block.Added[CounterIndex(&PlayerTable::Kills)] = frags + 1;
-  block.Added[CounterIndex(&PlayerTable::Deaths)] = 2;
-  block.Added[CounterIndex(&PlayerTable::DamageGiven)] = 100 * frags;
-  block.Added[CounterIndex(&PlayerTable::DamageReceived)] = 50;
-  block.Added[CounterIndex(&PlayerTable::RailgunHits)] = hits;
-  block.Added[CounterIndex(&PlayerTable::RailgunShots)] = shots;
-  block.Added[CounterIndex(&PlayerTable::GamesPlayed)] = 1;
-  return block;
-}
 
 const std::string kFirst = "2026-12-01 20:00:00", kSecond = "2026-12-08 20:00:00";
 
@@ -51,17 +31,17 @@ class PlayersMatches : public ::testing::Test {
       table_.GamesPlayed[slot] = 10 * slot;  // the games counter stays the table's own
     }
     table_.PlayerCount = 3;
-    JournalMatch old = Block("Alpha", "2026-11-01 20:00:00", 0, "", 50);
+    JournalMatch old = JournalGame("2026-11-01 20:00:00", 0, 0, "", "Alpha", 50);
     journal_ = {old,
-                Block("Alpha", kFirst, 1, "dm6", 10, 5, 10),
-                Block("Bravo", kFirst, 1, "dm6", 5),
-                Block("Charlie", kFirst, 1, "dm6", 5),
-                Block("Ghost", kFirst, 1, "dm6", 0),
-                Block("Bravo", kFirst, 2, "dm17", 8),
-                Block("Alpha", kFirst, 2, "dm17", 3, 1, 4),
-                Block("Alpha", kSecond, 1, "dm6", 7, 3, 6),
-                Block("Charlie", kSecond, 1, "dm6", 7),
-                Block("Bravo", kSecond, 1, "dm6", 1)};
+                JournalGame(kFirst, 0, 1, "dm6", "Alpha", 10, {.RailgunShots = 10, .RailgunHits = 5}),
+                JournalGame(kFirst, 0, 1, "dm6", "Bravo", 5),
+                JournalGame(kFirst, 0, 1, "dm6", "Charlie", 5),
+                JournalGame(kFirst, 0, 1, "dm6", "Ghost", 0),
+                JournalGame(kFirst, 0, 2, "dm17", "Bravo", 8),
+                JournalGame(kFirst, 0, 2, "dm17", "Alpha", 3, {.RailgunShots = 4, .RailgunHits = 1}),
+                JournalGame(kSecond, 0, 1, "dm6", "Alpha", 7, {.RailgunShots = 6, .RailgunHits = 3}),
+                JournalGame(kSecond, 0, 1, "dm6", "Charlie", 7),
+                JournalGame(kSecond, 0, 1, "dm6", "Bravo", 1)};
   }
 
   // The journal as an import or undo leaves it: a snapshot rated by the same cache.

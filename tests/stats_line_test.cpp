@@ -68,6 +68,16 @@ TEST(NumberText, PlainDecimalAtEveryLength) {
     EXPECT_EQ(NumberText(value), std::to_string(value));
   }
   for (long long value = -100000; value <= 100000; value += 7) ASSERT_EQ(NumberText(value), std::to_string(value));
+  // The counters' own writer, at every length and both ends of its range.
+  const auto counter_text = [](std::int32_t value) {
+    char text[kNumberTextMax];
+    return std::string(text, WriteCounter(text, value));
+  };
+  for (std::int32_t value : {0, 9, 10, 99, 100, 9999, 10000, 10001, 99999999, 100000000, 999999999, 1000000000,
+                             2147483647, -1, -10000, -2147483647 - 1})
+    EXPECT_EQ(counter_text(value), std::to_string(value));
+  for (std::int64_t value = -2147483648LL; value <= 2147483647LL; value += 999983)
+    ASSERT_EQ(counter_text(static_cast<std::int32_t>(value)), std::to_string(value));
 }
 
 TEST(Cuts, NegativeLengthsAreInvalidArguments) {

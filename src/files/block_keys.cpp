@@ -19,45 +19,63 @@ const std::uint32_t* SessionId(const BlockKeys& keys, std::string_view session) 
   return it == keys.SessionIds.end() ? nullptr : &it->second;
 }
 
+// The session's id, given one when it has none yet.
+std::uint32_t HeldSessionId(BlockKeys& keys, std::string_view session) {
+  if (const std::uint32_t* id = SessionId(keys, session)) return *id;
+  const auto id = static_cast<std::uint32_t>(keys.Sessions.size());
+  keys.SessionIds.emplace(std::string(session), id);
+  keys.Sessions.emplace_back();
+  return id;
+}
+
+void AddKey(BlockKeys& keys, std::uint32_t session, std::int64_t position, std::uint64_t digest) {
+  if (position < 1 || position >= kPositionLimit) return;  // no place a log can give
+  BlockKeys::Session& counts = keys.Sessions[session];
+  ++counts.Keys;
+  if (position == 1) ++counts.AtStart;
+  keys.Places.Add(PlaceOf(session, position), digest);
+}
+
 }  // namespace
 
 void LoadBlockKeys(BlockKeys& keys, const std::string& journal_path, std::int64_t up_to) {
   keys = BlockKeys{};
   keys.Loaded = true;
-  std::vector<JournalKey> held;
+  JournalKeys held;
   if (up_to <= 0) return;
   try {
     held = ReadJournalKeys(journal_path);
   } catch (const std::exception&) {
     return;
   }
-  keys.Places.reserve(held.size());
-  for (const JournalKey& key : held)
-    if (key.Import <= up_to) AddBlockKey(keys, key.Session, key.Position, key.Digest);
+  std::vector<std::uint32_t> ids;  // by the place of a session's name in held.Sessions
+  ids.reserve(held.Sessions.size());
+  for (const std::string& session : held.Sessions) ids.push_back(HeldSessionId(keys, session));
+  keys.Places.Reserve(held.Keys.size());
+  constexpr std::size_t kAhead = 16;  // keys whose slots are fetched while one goes in
+  for (std::size_t i = 0; i < held.Keys.size(); ++i) {
+    if (i + kAhead < held.Keys.size()) {
+      const JournalKey& later = held.Keys[i + kAhead];
+      if (later.Position >= 1 && later.Position < kPositionLimit)
+        keys.Places.Prefetch(PlaceOf(ids[later.Session], later.Position));
+    }
+    const JournalKey& key = held.Keys[i];
+    if (key.Import <= up_to) AddKey(keys, ids[key.Session], key.Position, key.Digest);
+  }
 }
 
 void AddBlockKey(BlockKeys& keys, std::string_view session, std::int64_t position, std::uint64_t digest) {
-  if (position < 1 || position >= kPositionLimit) return;  // no place a log can give
-  auto [it, added] = keys.SessionIds.try_emplace(std::string(session), static_cast<std::uint32_t>(keys.Sessions.size()));
-  if (added) keys.Sessions.emplace_back();
-  BlockKeys::Session& counts = keys.Sessions[it->second];
-  ++counts.Keys;
-  if (position == 1) ++counts.AtStart;
-  keys.Places.emplace(PlaceOf(it->second, position), digest);
+  if (position < 1 || position >= kPositionLimit) return;
+  AddKey(keys, HeldSessionId(keys, session), position, digest);
 }
 
 void RemoveBlockKey(BlockKeys& keys, std::string_view session, std::int64_t position, std::uint64_t digest) {
   const std::uint32_t* id = SessionId(keys, session);
   if (id == nullptr || position < 1 || position >= kPositionLimit) return;
-  auto [first, last] = keys.Places.equal_range(PlaceOf(*id, position));
-  for (auto it = first; it != last; ++it) {
-    if (it->second != digest) continue;
-    keys.Places.erase(it);
-    BlockKeys::Session& counts = keys.Sessions[*id];
-    --counts.Keys;
-    if (position == 1) --counts.AtStart;
-    return;
-  }
+  if (!keys.Places.Remove(PlaceOf(*id, position), digest)) return;
+  BlockKeys::Session& counts = keys.Sessions[*id];
+  --counts.Keys;
+  if (position == 1) --counts.AtStart;
 }
 
 void HoldKeysOf(BlockKeys& keys, const ImportedBlocks& read) {
@@ -73,31 +91,38 @@ void ReleaseKeysOf(BlockKeys& keys, const std::vector<JournalMatch>& matches) {
     if (match.Digest) RemoveBlockKey(keys, match.Session, match.Position, *match.Digest);
 }
 
+const std::uint32_t* BlockKeysView::Id(std::string_view session) const {
+  if (!asked_any_ || session != asked_) {
+    asked_id_ = SessionId(keys_, session);
+    asked_.assign(session);
+    asked_any_ = true;
+  }
+  return asked_id_;
+}
+
 bool BlockKeysView::HoldsSession(std::string_view session) const {
-  const std::uint32_t* id = SessionId(keys_, session);
+  const std::uint32_t* id = Id(session);
   return id != nullptr && keys_.Sessions[*id].Keys > 0;
 }
 
 bool BlockKeysView::HoldsPlace(std::string_view session, std::int64_t position) const {
-  const std::uint32_t* id = SessionId(keys_, session);
-  return id != nullptr && position >= 1 && position < kPositionLimit &&
-         keys_.Places.count(PlaceOf(*id, position)) > 0;
+  const std::uint32_t* id = Id(session);
+  if (id == nullptr || position < 1 || position >= kPositionLimit) return false;
+  // The import asks about the session's next block next.
+  if (position + 1 < kPositionLimit) keys_.Places.Prefetch(PlaceOf(*id, position + 1));
+  return keys_.Places.Holds(PlaceOf(*id, position));
 }
 
 CountedBlocks::Verdict BlockKeysView::Look(std::string_view session, std::int64_t position,
                                            std::uint64_t digest) const {
-  const std::uint32_t* id = SessionId(keys_, session);
+  const std::uint32_t* id = Id(session);
   if (id == nullptr || position < 1 || position >= kPositionLimit) return Verdict::Unknown;
-  bool other = false;
-  auto [first, last] = keys_.Places.equal_range(PlaceOf(*id, position));
-  for (auto it = first; it != last; ++it) {
-    if (it->second == digest) return Verdict::Counted;
-    other = true;
-  }
+  const PlaceDigests::Found found = keys_.Places.Look(PlaceOf(*id, position), digest);
+  if (found.Same) return Verdict::Counted;
   // Held from its first block on, the session's keys are all there is of it:
   // a block without one was never counted. Blocks from before keys (the
   // journal's older lines, or none) leave the first place without a key.
-  return other || keys_.Sessions[*id].AtStart > 0 ? Verdict::New : Verdict::Unknown;
+  return found.Other || keys_.Sessions[*id].AtStart > 0 ? Verdict::New : Verdict::Unknown;
 }
 
 }  // namespace fragtally

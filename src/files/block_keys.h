@@ -36,7 +36,13 @@ class BlockKeysView final : public CountedBlocks {
   Verdict Look(std::string_view session, std::int64_t position, std::uint64_t digest) const override;
 
  private:
+  // The id of the session asked about last: an import asks about each of a
+  // session's blocks in turn.
+  const std::uint32_t* Id(std::string_view session) const;
   const BlockKeys& keys_;
+  mutable std::string asked_;
+  mutable const std::uint32_t* asked_id_ = nullptr;
+  mutable bool asked_any_ = false;
 };
 
 }  // namespace fragtally

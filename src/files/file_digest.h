@@ -16,14 +16,18 @@ namespace fragtally {
 class ContentDigest {
  public:
   void Update(std::string_view bytes);
+  // Update(line), then one LF: a line as the block keys take it.
+  void UpdateLine(std::string_view line);
   std::uint64_t Value() const;
 
  private:
   void Word(std::uint64_t word);
   std::uint64_t state_ = 0x9E3779B97F4A7C15ull;
   std::uint64_t length_ = 0;
-  char pending_[8] = {};
-  std::size_t pending_size_ = 0;
+  // The bytes not yet in a word, the first in the lowest bits, and how many
+  // bits they take (0 to 56).
+  std::uint64_t pending_ = 0;
+  unsigned pending_bits_ = 0;
 };
 
 std::uint64_t DigestOf(std::string_view bytes);

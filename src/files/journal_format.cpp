@@ -1,9 +1,12 @@
 #include "files/journal_format.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
+#include <limits>
 #include <system_error>
+#include <type_traits>
 
 #include "platform/platform.h"
 #include "stats/numbers.h"
@@ -119,6 +122,20 @@ bool Unescape(std::string_view text, std::string& out) {
 template <class Int>
 bool ParseInt(std::string_view text, Int& value) {
   if (text.empty()) return false;
+  // Digits alone, too few to overflow: most of the journal's numbers.
+  if (text.size() <= std::numeric_limits<Int>::digits10) {
+    std::make_unsigned_t<Int> number = 0;
+    bool digits = true;
+    for (const char c : text) {
+      const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(c)) - unsigned{'0'};
+      digits = digits && digit <= 9;
+      number = static_cast<std::make_unsigned_t<Int>>(number * 10 + digit);
+    }
+    if (digits) {
+      value = static_cast<Int>(number);
+      return true;
+    }
+  }
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   return error == std::errc() && end == text.data() + text.size();
 }
@@ -139,12 +156,45 @@ bool ParseDigest(std::string_view text, std::optional<std::uint64_t>& digest) {
     digest.reset();
     return true;
   }
-  std::uint64_t value = 0;
+  // Sixteen hexadecimal digits, either case (a journal reads its keys once a
+  // run, a digest a line).
   if (text.size() != 16) return false;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + 16, value, 16);
-  if (error != std::errc() || end != text.data() + 16) return false;
+  static constexpr std::array<std::uint8_t, 256> kHexDigits = [] {
+    std::array<std::uint8_t, 256> digits{};
+    digits.fill(16);
+    for (int i = 0; i < 10; ++i) digits['0' + i] = static_cast<std::uint8_t>(i);
+    for (int i = 0; i < 6; ++i) digits['a' + i] = digits['A' + i] = static_cast<std::uint8_t>(10 + i);
+    return digits;
+  }();
+  std::uint64_t value = 0;
+  unsigned invalid = 0;
+  for (const char c : text) {
+    const unsigned digit = kHexDigits[static_cast<unsigned char>(c)];
+    invalid |= digit;
+    value = (value << 4) | (digit & 15);
+  }
+  if (invalid & 16) return false;
   digest = value;
   return true;
+}
+
+// The tabs in `text`, eight bytes at a time: a byte that is a tab becomes
+// 0x80 in `found`, every other byte 0 (no carry crosses a byte).
+std::ptrdiff_t CountTabs(std::string_view text) {
+  constexpr std::uint64_t kTabs = 0x0909090909090909ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  std::ptrdiff_t count = 0;
+  std::size_t at = 0;
+  for (; at + 8 <= text.size(); at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + at, sizeof word);
+    const std::uint64_t x = word ^ kTabs;  // a tab's byte is 0 now
+    const std::uint64_t found = ~(((x & kLow7) + kLow7) | x | kLow7);
+    // The top bits brought down to ones and added up in the highest byte
+    // (std::popcount would be a call without the processor's instruction).
+    count += static_cast<std::ptrdiff_t>(((found >> 7) * 0x0101010101010101ull) >> 56);
+  }
+  for (; at < text.size(); ++at) count += text[at] == '\t';
+  return count;
 }
 
 // The next tab-separated field of `rest`, which loses it and its tab; false
@@ -286,7 +336,7 @@ bool ParseMatchKey(std::string_view line, JournalKeyFields& key) {
   if (last) return false;
   // The name, the counters and, on a line with a key, the match, the map and
   // the digest: the digest is the last of 28 fields after the position.
-  const auto tabs = std::count(rest.begin(), rest.end(), '\t');
+  const std::ptrdiff_t tabs = CountTabs(rest);
   if (tabs == static_cast<std::ptrdiff_t>(kCounterColumns.size())) return true;  // written before blocks had keys
   if (tabs != static_cast<std::ptrdiff_t>(kCounterColumns.size()) + 3) return false;
   return ParseDigest(rest.substr(rest.rfind('\t') + 1), key.Digest);

@@ -16,29 +16,48 @@ namespace {
 // last commit is not in it.
 constexpr std::uint64_t kTailChunk = 64 * 1024;
 
-// An M line read whole, or only for its block's key (kept only when it has one).
-bool ReadMatchLine(std::string_view line, JournalMatch& m) { return ParseMatch(line, m); }
-bool ReadMatchLine(std::string_view line, JournalKey& key) {
-  JournalKeyFields fields;
-  if (!ParseMatchKey(line, fields) || !fields.Digest || !UnescapeField(fields.EscapedSession, key.Session))
-    return false;
-  key.Import = fields.Import;
-  key.Position = fields.Position;
-  key.Digest = *fields.Digest;
-  return true;
-}
+// An M line read whole.
+struct MatchLines {
+  bool Read(std::string_view line, JournalMatch& m) { return ParseMatch(line, m); }
+};
+
+// An M line read only for its block's key (kept only when it has one). The
+// lines of one game session follow each other: its name is read once a run.
+struct KeyLines {
+  std::vector<std::string> Sessions;
+  bool Read(std::string_view line, JournalKey& key) {
+    JournalKeyFields fields;
+    if (!ParseMatchKey(line, fields) || !fields.Digest) return false;
+    if (Sessions.empty() || fields.EscapedSession != escaped_) {
+      std::string session;
+      if (!UnescapeField(fields.EscapedSession, session)) return false;
+      escaped_.assign(fields.EscapedSession);
+      Sessions.push_back(std::move(session));
+    }
+    key.Import = fields.Import;
+    key.Session = static_cast<std::uint32_t>(Sessions.size() - 1);
+    key.Position = fields.Position;
+    key.Digest = *fields.Digest;
+    return true;
+  }
+
+ private:
+  std::string escaped_;  // the last session's name as the journal writes it
+};
 
 // The journal's state lines as the whole file gives them, and its blocks
-// (JournalMatch, or JournalKey for their keys alone).
-template <class Match>
+// (JournalMatch, or JournalKey for their keys alone), as `Lines` reads them.
+template <class Match, class Lines>
 class JournalReplay {
  public:
+  Lines lines;
+
   void Line(std::string_view line) {
     if (line.empty()) return;
     switch (line[0]) {
       case 'M': {
         Match& m = matches_.emplace_back();
-        if (!ReadMatchLine(line, m)) matches_.pop_back();
+        if (!lines.Read(line, m)) matches_.pop_back();
         break;
       }
       case 'C':
@@ -126,7 +145,7 @@ class JournalReplay {
     }
   }
 
-  std::vector<InEffect>::iterator Find(std::int64_t import) {
+  auto Find(std::int64_t import) {
     return std::find_if(in_effect_.begin(), in_effect_.end(), [&](const InEffect& e) { return e.import == import; });
   }
   void Remove(std::int64_t import) {
@@ -229,13 +248,13 @@ JournalTail ReadJournalTail(const std::string& path) {
 }
 
 std::vector<JournalImport> ReadJournalImports(const std::string& path) {
-  JournalReplay<JournalMatch> replay;
+  JournalReplay<JournalMatch, MatchLines> replay;
   ReadJournal(path, replay, true);
   return replay.Imports();
 }
 
 JournalHistory ReadJournalHistory(const std::string& path) {
-  JournalReplay<JournalMatch> replay;
+  JournalReplay<JournalMatch, MatchLines> replay;
   ReadJournal(path, replay, false);
   JournalHistory history;
   history.Matches = replay.Matches();
@@ -244,15 +263,18 @@ JournalHistory ReadJournalHistory(const std::string& path) {
 }
 
 std::vector<JournalMatch> ReadJournalMatches(const std::string& path) {
-  JournalReplay<JournalMatch> replay;
+  JournalReplay<JournalMatch, MatchLines> replay;
   ReadJournal(path, replay, false);
   return replay.Matches();
 }
 
-std::vector<JournalKey> ReadJournalKeys(const std::string& path) {
-  JournalReplay<JournalKey> replay;
+JournalKeys ReadJournalKeys(const std::string& path) {
+  JournalReplay<JournalKey, KeyLines> replay;
   ReadJournal(path, replay, true);
-  return replay.Matches();
+  JournalKeys keys;
+  keys.Keys = replay.Matches();
+  keys.Sessions = std::move(replay.lines.Sessions);
+  return keys;
 }
 
 }  // namespace fragtally

@@ -40,14 +40,20 @@ std::vector<JournalImport> ReadJournalImports(const std::string& path);
 std::vector<JournalMatch> ReadJournalMatches(const std::string& path);
 
 // The keys of the blocks of every import still in effect (those journaled
-// with a digest), oldest first: a quicker read than ReadJournalMatches.
+// with a digest), oldest first: a quicker read than ReadJournalMatches. A
+// key names its game session by its place in Sessions, where each run of the
+// journal's lines of one session adds it once.
 struct JournalKey {
   std::int64_t Import = 0;
-  std::string Session;
+  std::uint32_t Session = 0;
   std::int64_t Position = 0;
   std::uint64_t Digest = 0;
 };
-std::vector<JournalKey> ReadJournalKeys(const std::string& path);
+struct JournalKeys {
+  std::vector<std::string> Sessions;
+  std::vector<JournalKey> Keys;
+};
+JournalKeys ReadJournalKeys(const std::string& path);
 
 // The same matches, and the people as the journal's P lines leave them.
 struct JournalHistory {

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "files/place_digests.h"
 #include "stats/player_table.h"
 
 namespace fragtally {
@@ -117,7 +118,7 @@ struct BlockKeys {
   };
   std::vector<Session> Sessions;  // by id
   // The digests held at each place: (session id << 40) | position.
-  std::unordered_multimap<std::uint64_t, std::uint64_t> Places;
+  PlaceDigests Places;
 };
 
 // Told by an import as it reads, so that the journal's lines can be on their

@@ -116,8 +116,7 @@ bool LineReader::NextLine(std::string_view& line) {
 }
 
 void LineReader::DigestLine(std::string_view line) {
-  line_digest_->Update(line);
-  line_digest_->Update("\n");
+  line_digest_->UpdateLine(line);
 }
 
 bool LineReader::ReadLine(std::string& line) {

@@ -195,7 +195,7 @@ void AddToCounter(std::int32_t& counter, double number) {
   counter = RoundToInt32(static_cast<double>(counter) + number);
 }
 
-void AddField(std::int32_t& counter, std::string_view field) {
+void AddNumberField(std::int32_t& counter, std::string_view field) {
   // A whole number adds exactly in 64 bits, as it does in double.
   long long whole;
   bool negative;

@@ -1,5 +1,6 @@
 #include "stats/stats_line.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -28,29 +29,68 @@ constexpr std::array<Candidates, 256> kByFirstLetter = [] {
   return table;
 }();
 
-// Whether `line` starts with `prefix`, compared eight bytes at a time.
-bool StartsWith(std::string_view line, std::string_view prefix) {
-  if (line.size() < prefix.size()) return false;
-  std::size_t i = 0;
-  for (; i + 8 <= prefix.size(); i += 8) {
-    std::uint64_t a, b;
-    std::memcpy(&a, line.data() + i, 8);
-    std::memcpy(&b, prefix.data() + i, 8);
-    if (a != b) return false;
-  }
-  for (; i < prefix.size(); ++i)
-    if (line[i] != prefix[i]) return false;
-  return true;
+std::uint64_t WordAt(const char* at) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
 }
+
+// Whether `line`, which starts with "console: " as every prefix does, starts
+// with `prefix` (13 to 24 bytes): the eight bytes that end it and those from
+// the eighth on cover the rest.
+bool StartsWithPrefix(std::string_view line, std::string_view prefix) {
+  const std::size_t size = prefix.size();
+  return line.size() >= size && WordAt(line.data() + size - 8) == WordAt(prefix.data() + size - 8) &&
+         (size <= 16 || WordAt(line.data() + 8) == WordAt(prefix.data() + 8));
+}
+static_assert(std::all_of(kStatsLineKinds.begin(), kStatsLineKinds.end(), [](const StatsLineKind& kind) {
+  return kind.Prefix.size() >= 13 && kind.Prefix.size() <= 24 && kind.Prefix.starts_with(kConsole);
+}));
 
 const StatsLineKind* Recognise(std::string_view line) {
   if (line.size() < 13 || std::memcmp(line.data(), kConsole.data(), kConsole.size()) != 0) return nullptr;
   const Candidates& candidates = kByFirstLetter[static_cast<unsigned char>(line[kConsole.size()])];
   for (std::uint8_t i = 0; i < candidates.count; ++i) {
     const StatsLineKind& kind = kStatsLineKinds[candidates.kinds[i]];
-    if (StartsWith(line, kind.Prefix)) return &kind;
+    if (StartsWithPrefix(line, kind.Prefix)) return &kind;
   }
   return nullptr;
+}
+
+// The digits from `at` on, up to `stop`: true with their number when there
+// are one to nine of them and `stop` follows (the common weapon line).
+bool DigitsUpTo(std::string_view line, std::size_t& at, char stop, std::int32_t& number) {
+  std::uint32_t value = 0;
+  const std::size_t first = at;
+  for (; at < line.size() && at - first < 10; ++at) {
+    const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(line[at])) - unsigned{'0'};
+    if (digit > 9) break;
+    value = value * 10 + digit;
+  }
+  if (at == first || at - first > 9 || at == line.size() || line[at] != stop) return false;
+  number = static_cast<std::int32_t>(value);
+  return true;
+}
+
+// Adds a weapon line "<prefix><blanks>HITS/SHOTS <rest>" when it has that
+// shape and no "/" among the blanks; false, with nothing changed, for any
+// other line, which the general reading then cuts.
+bool AddUsualWeaponLine(std::string_view line, const StatsLineKind& kind, std::int32_t& hits, std::int32_t& shots) {
+  const std::size_t blanks = static_cast<std::size_t>(kind.Blanks);
+  if (line.size() < kind.Prefix.size() + blanks ||
+      std::memchr(line.data() + kind.Prefix.size(), '/', blanks) != nullptr)
+    return false;
+  std::size_t at = kind.Prefix.size() + blanks;
+  std::int32_t hit_count = 0, shot_count = 0;
+  if (!DigitsUpTo(line, at, '/', hit_count)) return false;
+  ++at;
+  if (!DigitsUpTo(line, at, ' ', shot_count)) return false;
+  const std::int64_t new_hits = std::int64_t{hits} + hit_count, new_shots = std::int64_t{shots} + shot_count;
+  if (new_hits > INT32_MAX) Raise(ErrorKind::Overflow);
+  hits = static_cast<std::int32_t>(new_hits);
+  if (new_shots > INT32_MAX) Raise(ErrorKind::Overflow);
+  shots = static_cast<std::int32_t>(new_shots);
+  return true;
 }
 
 // Positions are counted in characters from 1; a kills field that would start
@@ -99,7 +139,7 @@ class TraceLine {
     std::memcpy(end_, text.data(), text.size());
     end_ += text.size();
   }
-  void Number(std::int32_t value) { end_ = WriteNumber(end_, value); }
+  void Number(std::int32_t value) { end_ = WriteCounter(end_, value); }
   void Char(char c) { *end_++ = c; }
   void End() {
     end_[0] = '\r';
@@ -143,11 +183,13 @@ void ParseStatsLine(ReadingState& state, std::string_view line) {
     case LineRule::Weapon: {
       std::int32_t& hits = (t.*(kind->Arm->Hits))[p];
       std::int32_t& shots = (t.*(kind->Arm->Shots))[p];
-      // The first "/" of the line; the prefix has none.
-      long slash = FindChar(line, '/', static_cast<long>(kind->Prefix.size()) + 1);
-      AddField(hits, MidCut(line, start, slash - start));
-      long blank = FindBlank(line, slash + 1);
-      AddField(shots, MidCut(line, slash + 1, blank - slash - 1));
+      if (!AddUsualWeaponLine(line, *kind, hits, shots)) {
+        // The first "/" of the line; the prefix has none.
+        long slash = FindChar(line, '/', static_cast<long>(kind->Prefix.size()) + 1);
+        AddField(hits, MidCut(line, start, slash - start));
+        long blank = FindBlank(line, slash + 1);
+        AddField(shots, MidCut(line, slash + 1, blank - slash - 1));
+      }
       trace.Text(kind->TraceLabel);
       trace.Number(hits);
       trace.Char('/');

@@ -61,10 +61,11 @@ HeadToHead BuildHeadToHead(const MatchSnapshot& snapshot, std::uint32_t first, s
 }
 
 HeadToHead BuildHeadToHead(const MatchSnapshot& snapshot, std::string_view first, std::string_view second) {
-  // A name counts as the person it was joined to.
+  // A name counts as the person it was joined to; a name whose person the
+  // snapshot's matches do not number is nobody (a newcomer without matches).
   std::uint32_t a = kNobody, b = kNobody;
-  if (!snapshot.People.Find(snapshot.Who.PersonOf(std::string(first)), a)) a = kNobody;
-  if (!snapshot.People.Find(snapshot.Who.PersonOf(std::string(second)), b)) b = kNobody;
+  if (!PersonOfName(snapshot, std::string(first), a)) a = kNobody;
+  if (!PersonOfName(snapshot, std::string(second), b)) b = kNobody;
   return BuildHeadToHead(snapshot, a, b);
 }
 

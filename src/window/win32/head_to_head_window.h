@@ -8,7 +8,10 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "app/matches/head_to_head_session.h"
+#include "window/win32/owned_window.h"
 
 namespace fragtally::win32 {
 
@@ -28,16 +31,14 @@ enum HeadToHeadId : int {
   kHeadToHeadCloseId = 8070,
 };
 
-class HeadToHeadWindow {
+class HeadToHeadWindow : public OwnedWindow {
   template <class Window>
   friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
  public:
   // `font` (the main window's, at `dpi`) must outlive the window.
   HeadToHeadWindow(HINSTANCE instance, HWND owner, UINT dpi, HFONT font, std::string decimal_separator);
-  HeadToHeadWindow(const HeadToHeadWindow&) = delete;
-  HeadToHeadWindow& operator=(const HeadToHeadWindow&) = delete;
-  ~HeadToHeadWindow();
+  ~HeadToHeadWindow() { Close(); }
 
   // Creates the window when it is not open, reads `state`, chooses the
   // players of slots `first` and `second` (0: none; the chooser that needs
@@ -48,32 +49,20 @@ class HeadToHeadWindow {
   bool OpenFor(const WindowState& state, int slot);
   // Reads `state` again when the window is open (the totals changed).
   void Refresh(const WindowState& state);
-  bool IsOpen() const { return hwnd_ != nullptr; }
-  HWND hwnd() const { return hwnd_; }
-  HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
-  // Tab, Escape and the arrow keys for this window; true when it took `message`.
-  bool HandleDialogMessage(MSG& message);
 
   HeadToHeadSession& session() { return session_; }
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
-  void Destroyed();
+  void Destroyed() { Forget(); }
+  // Open and OpenFor: `choose` chooses the players once the session has read `state`.
+  bool OpenChoosing(const WindowState& state, const std::function<void()>& choose);
   bool Create();
   void CreateControls();
   void Layout();
   void Show(bool entries_changed);
-  void BringUp();
-  int Scaled(int pixels_at_96) const { return MulDiv(pixels_at_96, static_cast<int>(dpi_), 96); }
 
-  HINSTANCE instance_;
-  HWND owner_;
-  UINT dpi_;
-  HFONT font_;
   HeadToHeadSession session_;
-  HWND hwnd_ = nullptr;
-  HWND focus_ = nullptr;  // the control that had the focus when the window was deactivated
-  HFONT bold_font_ = nullptr;
 };
 
 }  // namespace fragtally::win32

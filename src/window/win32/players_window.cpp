@@ -14,7 +14,6 @@
 #include "window/win32/name_dialog.h"
 #include "window/win32/splitter.h"
 #include "window/win32/text.h"
-#include "window/win32/window_proc.h"
 
 namespace fragtally::win32 {
 
@@ -74,16 +73,12 @@ void Fill(HWND list, const std::vector<std::vector<std::string>>& rows, int padd
 
 PlayersWindow::PlayersWindow(HINSTANCE instance, HWND owner, UINT dpi, HFONT font, std::string decimal_separator,
                              MessageSink& messages)
-    : messages_(messages), instance_(instance), owner_(owner), dpi_(dpi), font_(font), session_(std::move(decimal_separator)) {}
+    : OwnedWindow(instance, owner, dpi, font), messages_(messages), session_(std::move(decimal_separator)) {}
 
 HWND PlayersWindow::HeaderTooltips(int id) const {
   for (std::size_t i = 0; i < tooltips_.size(); ++i)
     if (kTooltipLists[i] == id) return tooltips_[i];
   return nullptr;
-}
-
-PlayersWindow::~PlayersWindow() {
-  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 
 bool PlayersWindow::Open(WindowState& state) {
@@ -93,9 +88,7 @@ bool PlayersWindow::Open(WindowState& state) {
   session_.Open(state);
   ShowTable();
   FitColumns();
-  if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
-  ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
+  BringUp();
   return true;
 }
 
@@ -122,17 +115,8 @@ void PlayersWindow::FitColumns() {
   PlaceTooltips();
 }
 
-bool PlayersWindow::HandleDialogMessage(MSG& message) {
-  return hwnd_ != nullptr && IsDialogMessageW(hwnd_, &message);
-}
-
 bool PlayersWindow::Create(const FileState& files) {
-  if (!RegisterObjectWindowClass<PlayersWindow>(instance_, kWindowClass)) return false;
-  // Resizable, owned by the main window, so it stays above it and goes with it.
-  constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  RECT frame{0, 0, Scaled(kPlayersWindowShape.Width), Scaled(kPlayersWindowShape.Height)};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  ScreenRect place{CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top};
+  ScreenRect place = DefaultPlace(kPlayersWindowShape.Width, kPlayersWindowShape.Height);
   // Where it was left, on the screen nearest to that, within its work area.
   const PlayersPlacement placement = LoadPlayersPlacement(files);
   table_height_ = placement.TableHeight;
@@ -146,11 +130,7 @@ bool PlayersWindow::Create(const FileState& files) {
       place = FitOnWorkArea(window, {work.left, work.top, work.right - work.left, work.bottom - work.top});
     }
   }
-  if (!CreateWindowExW(0, kWindowClass, FromUtf8(kPlayersWindowTexts.Title).c_str(), kStyle, place.X, place.Y,
-                       place.Width, place.Height, owner_, nullptr, instance_, this)) {
-    return false;
-  }
-  SetPropW(hwnd_, kWindowIdProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(kPlayersWindowId)));
+  if (!CreateWindowOf(*this, kWindowClass, 0, kPlayersWindowTexts.Title, place, kPlayersWindowId)) return false;
   CreateControls();
   Layout();
   return true;
@@ -160,34 +140,24 @@ void PlayersWindow::CreateControls() {
   // Created in the tab order: period (its label just before it, so that
   // Alt and the label's letter reach it), table, the accuracy chart's
   // weapon, last games, scoreboard, records, maps.
-  const auto child = [&](const wchar_t* window_class, DWORD style, int id, const std::wstring& text = {}) {
-    HWND control = CreateWindowExW(0, window_class, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    return control;
-  };
-  child(WC_STATICW, SS_LEFT | SS_CENTERIMAGE, kPeriodLabelId, FromUtf8(kPlayersWindowTexts.PeriodLabel));
-  HWND period = child(WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, kPeriodId);
+  AddControl(WC_STATICW, SS_LEFT | SS_CENTERIMAGE, kPeriodLabelId, FromUtf8(kPlayersWindowTexts.PeriodLabel));
+  HWND period = AddControl(WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, kPeriodId);
   for (PlayersPeriod p : kPlayersPeriods)
     SendMessageW(period, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromUtf8(PeriodCaption(p)).c_str()));
-  child(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kHeadToHeadButtonId, FromUtf8(kHeadToHeadTexts.OpenButton));
+  AddControl(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kHeadToHeadButtonId, FromUtf8(kHeadToHeadTexts.OpenButton));
   // The people's commands, then the minimum of matches (its label first, for Alt and its letter).
-  child(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kMergeButtonId, FromUtf8(kPeopleTexts.Merge));
-  child(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSplitButtonId, FromUtf8(kPeopleTexts.Split));
-  child(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kHideButtonId, FromUtf8(kPeopleTexts.Hide));
-  child(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kHiddenNamesButtonId, FromUtf8(kPeopleTexts.HiddenNames));
-  child(WC_STATICW, SS_LEFT | SS_CENTERIMAGE, kRankMinimumLabelId, FromUtf8(kPeopleTexts.MinimumLabel));
-  HWND minimum = CreateWindowExW(WS_EX_CLIENTEDGE, WC_EDITW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_NUMBER | ES_RIGHT,
-                                 0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRankMinimumId)),
-                                 instance_, nullptr);
-  SendMessageW(minimum, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  AddControl(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kMergeButtonId, FromUtf8(kPeopleTexts.Merge));
+  AddControl(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSplitButtonId, FromUtf8(kPeopleTexts.Split));
+  AddControl(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kHideButtonId, FromUtf8(kPeopleTexts.Hide));
+  AddControl(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kHiddenNamesButtonId, FromUtf8(kPeopleTexts.HiddenNames));
+  AddControl(WC_STATICW, SS_LEFT | SS_CENTERIMAGE, kRankMinimumLabelId, FromUtf8(kPeopleTexts.MinimumLabel));
+  HWND minimum = AddControl(WC_EDITW, WS_TABSTOP | ES_NUMBER | ES_RIGHT, kRankMinimumId, {}, WS_EX_CLIENTEDGE);
   SendMessageW(minimum, EM_LIMITTEXT, 4, 0);
-  HWND spin = child(UPDOWN_CLASSW, UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_SETBUDDYINT, kRankMinimumSpinId);
+  HWND spin = AddControl(UPDOWN_CLASSW, UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_SETBUDDYINT, kRankMinimumSpinId);
   SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(minimum), 0);
   SendMessageW(spin, UDM_SETRANGE32, 0, static_cast<LPARAM>(kMaxRankMinimum));
 
-  HWND table = CreateListView(hwnd_, kPlayersTableId, true);
-  SendMessageW(table, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  HWND table = AddList(kPlayersTableId, true);
   // Several rows to merge or hide; the reason of a greyed row over it.
   SetWindowLongPtrW(table, GWL_STYLE, GetWindowLongPtrW(table, GWL_STYLE) & ~static_cast<LONG_PTR>(LVS_SINGLESEL));
   ListView_SetExtendedListViewStyleEx(table, LVS_EX_INFOTIP, LVS_EX_INFOTIP);
@@ -197,16 +167,15 @@ void PlayersWindow::CreateControls() {
   SetColumns(table, columns);
   tooltips_[0] = CreateHeaderTooltips(table, TooltipsOf(kPlayersColumns));
   CreateSplitter(hwnd_, kSplitterId);
-  child(WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, kAccuracyWeaponId);
+  AddControl(WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, kAccuracyWeaponId);
 
   const auto list = [&](int id, const auto& list_columns) {
-    HWND made = CreateListView(hwnd_, id, false);
-    SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    HWND made = AddList(id, false);
     SetColumns(made, ColumnsOf(list_columns));
     return made;
   };
   HWND matches = list(kLastMatchesId, kLastMatchColumns);
-  child(WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS | SS_CENTERIMAGE, kScoreboardTitleId);
+  AddControl(WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS | SS_CENTERIMAGE, kScoreboardTitleId);
   HWND scoreboard = list(kScoreboardId, kScoreboardColumns);
   HWND records = list(kRecordsId, kRecordColumns);
   HWND maps = list(kMapsId, kMapColumns);
@@ -218,16 +187,11 @@ void PlayersWindow::CreateControls() {
   tooltips_[5] = CreateHeaderTooltips(names, TooltipsOf(kNameColumns));
 
   // The page's heading (bold, as a heading) and charts: no tab stops.
-  LOGFONTW logfont{};
-  GetObjectW(font_, sizeof logfont, &logfont);
-  logfont.lfWeight = FW_BOLD;
-  bold_font_ = CreateFontIndirectW(&logfont);
-  HWND heading = child(WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kPlayerHeadingId);
-  SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(bold_font_), FALSE);
-  child(WC_STATICW, SS_RIGHT | SS_NOPREFIX | SS_ENDELLIPSIS, kRankLegendId);
-  child(WC_STATICW, SS_OWNERDRAW, kFragsChartId);
-  child(WC_STATICW, SS_OWNERDRAW, kAccuracyChartId);
-  child(WC_STATICW, SS_OWNERDRAW, kSkillChartId);
+  AddHeading(kPlayerHeadingId, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS);
+  AddControl(WC_STATICW, SS_RIGHT | SS_NOPREFIX | SS_ENDELLIPSIS, kRankLegendId);
+  AddControl(WC_STATICW, SS_OWNERDRAW, kFragsChartId);
+  AddControl(WC_STATICW, SS_OWNERDRAW, kAccuracyChartId);
+  AddControl(WC_STATICW, SS_OWNERDRAW, kSkillChartId);
 }
 
 void PlayersWindow::Layout() {
@@ -235,28 +199,17 @@ void PlayersWindow::Layout() {
   GetClientRect(hwnd_, &client);
   const int margin = Scaled(8), gap = Scaled(6);
   const int width = client.right - 2 * margin, height = client.bottom;
-  const auto place = [&](int id, int x, int y, int w, int h) {
-    SetWindowPos(Control(id), nullptr, x, y, std::max(w, 0), std::max(h, 0), SWP_NOZORDER | SWP_NOACTIVATE);
-  };
   // The period's label as wide as its text; the combo box's height holds
   // its drop-down list.
-  HWND label = Control(kPeriodLabelId);
-  wchar_t label_text[64] = L"";
-  GetWindowTextW(label, label_text, 64);
-  HDC dc = GetDC(label);
-  SelectObject(dc, font_);
-  RECT text{0, 0, 0, 0};
-  DrawTextW(dc, label_text, -1, &text, DT_CALCRECT | DT_SINGLELINE);
-  ReleaseDC(label, dc);
-  const int label_width = text.right + Scaled(2);
-  place(kPeriodId, margin + label_width + gap, margin, Scaled(180), Scaled(160));
+  const int label_width = TextWidth(kPeriodLabelId);
+  Place(kPeriodId, margin + label_width + gap, margin, Scaled(180), Scaled(160));
   RECT combo;
   GetWindowRect(Control(kPeriodId), &combo);
-  place(kPeriodLabelId, margin, margin, label_width, combo.bottom - combo.top);
+  Place(kPeriodLabelId, margin, margin, label_width, combo.bottom - combo.top);
   const int top_height = combo.bottom - combo.top;
   int x = margin + label_width + gap + Scaled(180) + gap;
   const auto next = [&](int id, int w) {
-    place(id, x, margin, w, top_height);
+    Place(id, x, margin, w, top_height);
     x += w + gap;
   };
   next(kHeadToHeadButtonId, Scaled(130));
@@ -266,14 +219,7 @@ void PlayersWindow::Layout() {
   next(kHideButtonId, Scaled(80));
   next(kHiddenNamesButtonId, Scaled(120));
   x += gap;
-  HWND minimum_label = Control(kRankMinimumLabelId);
-  GetWindowTextW(minimum_label, label_text, 64);
-  dc = GetDC(minimum_label);
-  SelectObject(dc, font_);
-  text = RECT{0, 0, 0, 0};
-  DrawTextW(dc, label_text, -1, &text, DT_CALCRECT | DT_SINGLELINE);
-  ReleaseDC(minimum_label, dc);
-  next(kRankMinimumLabelId, text.right + Scaled(2));
+  next(kRankMinimumLabelId, TextWidth(kRankMinimumLabelId));
   next(kRankMinimumId, Scaled(60));
   SendMessageW(Control(kRankMinimumSpinId), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(kRankMinimumId)), 0);
   const int table_top = margin + (combo.bottom - combo.top) + gap;
@@ -285,36 +231,36 @@ void PlayersWindow::Layout() {
   const int table_height = SplitTableHeight(table_height_, shared, kPlayersWindowShape.TableShare,
                                             Scaled(kPlayersWindowShape.LeastTableHeight),
                                             Scaled(kPlayersWindowShape.LeastPageHeight));
-  place(kPlayersTableId, margin, table_top, width, table_height);
-  place(kSplitterId, margin, table_top + table_height, width, gap);
+  Place(kPlayersTableId, margin, table_top, width, table_height);
+  Place(kSplitterId, margin, table_top + table_height, width, gap);
   // The heading's row holds the accuracy chart's weapon at the right edge
   // of that chart's column; the heading has the room left of it.
   const int heading_top = table_top + table_height + gap, heading_height = Scaled(18);
   const int row_height = std::max(heading_height, static_cast<int>(combo.bottom - combo.top));
   const int chart_width = (width - 2 * gap) / 3, weapon_width = std::min(Scaled(150), chart_width);
   const int weapon_x = margin + 2 * chart_width + gap - weapon_width;
-  place(kPlayerHeadingId, margin, heading_top + (row_height - heading_height) / 2, weapon_x - gap - margin, heading_height);
+  Place(kPlayerHeadingId, margin, heading_top + (row_height - heading_height) / 2, weapon_x - gap - margin, heading_height);
   // What a greyed row means, over the skill chart.
   const int legend_x = margin + 2 * (chart_width + gap);
-  place(kRankLegendId, legend_x, heading_top + (row_height - heading_height) / 2, margin + width - legend_x, heading_height);
-  place(kAccuracyWeaponId, weapon_x, heading_top, weapon_width, Scaled(200));
+  Place(kRankLegendId, legend_x, heading_top + (row_height - heading_height) / 2, margin + width - legend_x, heading_height);
+  Place(kAccuracyWeaponId, weapon_x, heading_top, weapon_width, Scaled(200));
   const int charts_top = heading_top + row_height + gap / 2;
   const int rest = height - margin - charts_top;
   const int chart_height = rest * 5 / 12;
-  place(kFragsChartId, margin, charts_top, chart_width, chart_height);
-  place(kAccuracyChartId, margin + chart_width + gap, charts_top, chart_width, chart_height);
-  place(kSkillChartId, margin + 2 * (chart_width + gap), charts_top, width - 2 * (chart_width + gap), chart_height);
+  Place(kFragsChartId, margin, charts_top, chart_width, chart_height);
+  Place(kAccuracyChartId, margin + chart_width + gap, charts_top, chart_width, chart_height);
+  Place(kSkillChartId, margin + 2 * (chart_width + gap), charts_top, width - 2 * (chart_width + gap), chart_height);
   const int games_top = charts_top + chart_height + gap;
   const int games_height = (height - margin - games_top - gap) * 4 / 7;
   const int left_width = (width - gap) * 11 / 20, right_x = margin + left_width + gap, right_width = width - left_width - gap;
-  place(kLastMatchesId, margin, games_top, left_width, games_height);
-  place(kScoreboardTitleId, right_x, games_top, right_width, heading_height);
-  place(kScoreboardId, right_x, games_top + heading_height, right_width, games_height - heading_height);
+  Place(kLastMatchesId, margin, games_top, left_width, games_height);
+  Place(kScoreboardTitleId, right_x, games_top, right_width, heading_height);
+  Place(kScoreboardId, right_x, games_top + heading_height, right_width, games_height - heading_height);
   const int lists_top = games_top + games_height + gap, lists_height = height - margin - lists_top;
-  place(kRecordsId, margin, lists_top, left_width, lists_height);
+  Place(kRecordsId, margin, lists_top, left_width, lists_height);
   const int maps_width = (right_width - gap) * 9 / 16;
-  place(kMapsId, right_x, lists_top, maps_width, lists_height);
-  place(kNamesId, right_x + maps_width + gap, lists_top, right_width - maps_width - gap, lists_height);
+  Place(kMapsId, right_x, lists_top, maps_width, lists_height);
+  Place(kNamesId, right_x + maps_width + gap, lists_top, right_width - maps_width - gap, lists_height);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -535,13 +481,9 @@ LRESULT PlayersWindow::OnNotify(const NMHDR& header) {
 }
 
 void PlayersWindow::Destroyed() {
-  RemovePropW(hwnd_, kWindowIdProperty);
-  hwnd_ = nullptr;
-  focus_ = nullptr;
+  Forget();
   frags_ = accuracy_ = skill_ = nullptr;
   tooltips_ = {};
-  if (bold_font_ != nullptr) DeleteObject(bold_font_);
-  bold_font_ = nullptr;
 }
 
 LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -607,8 +549,8 @@ LRESULT PlayersWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
       SavePlacement();
       break;
   }
-  const SIZE least{Scaled(kPlayersWindowShape.MinWidth), Scaled(kPlayersWindowShape.MinHeight)};
-  return ModelessWindowDefault(hwnd_, message, wparam, lparam, least, focus_, Control(kPlayersTableId));
+  return DefaultMessage(message, wparam, lparam, kPlayersWindowShape.MinWidth, kPlayersWindowShape.MinHeight,
+                        kPlayersTableId);
 }
 
 }  // namespace fragtally::win32

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/players_window/players_session.h"
+#include "window/win32/owned_window.h"
 
 namespace fragtally::win32 {
 
@@ -50,9 +51,8 @@ enum PlayersId : int {
   kRankLegendId = 8097,
   kNamesId = 8098,            // the page's list of the person's names
 };
-inline constexpr wchar_t kWindowIdProperty[] = L"Fragtally.Id";
 
-class PlayersWindow {
+class PlayersWindow : public OwnedWindow {
   // Its window procedure reaches HandleMessage, Destroyed and hwnd_.
   template <class Window>
   friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
@@ -62,9 +62,7 @@ class PlayersWindow {
   // commands on people tell their failures through `messages`.
   PlayersWindow(HINSTANCE instance, HWND owner, UINT dpi, HFONT font, std::string decimal_separator,
                 MessageSink& messages);
-  PlayersWindow(const PlayersWindow&) = delete;
-  PlayersWindow& operator=(const PlayersWindow&) = delete;
-  ~PlayersWindow();
+  ~PlayersWindow() { Close(); }
 
   // Creates the window when it is not open, reads `state` and brings it to
   // the front. False when the system refused to create it. The commands on
@@ -72,11 +70,6 @@ class PlayersWindow {
   bool Open(WindowState& state);
   // Reads `state` again when the window is open (the totals changed).
   void Refresh(WindowState& state);
-  bool IsOpen() const { return hwnd_ != nullptr; }
-  HWND hwnd() const { return hwnd_; }
-  HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
-  // Tab, Escape and the arrow keys for this window; true when it took `message`.
-  bool HandleDialogMessage(MSG& message);
 
   PlayersSession& session() { return session_; }
   // What the head-to-head button (kHeadToHeadButtonId) does: opens that
@@ -115,23 +108,15 @@ class PlayersWindow {
   void RunPeopleCommand(int id);
   std::optional<int> AskName(std::string_view title, std::string_view prompt, std::string_view button,
                              const std::vector<std::string>& names);
-  int Scaled(int pixels_at_96) const { return MulDiv(pixels_at_96, static_cast<int>(dpi_), 96); }
 
   std::function<void(int slot)> open_head_to_head_;
   std::function<void()> people_changed_;
   NameChooser choose_name_;
   MessageSink& messages_;
   WindowState* state_ = nullptr;  // of the last Open or Refresh
-  HINSTANCE instance_;
-  HWND owner_;
-  UINT dpi_;
-  HFONT font_;
   PlayersSession session_;
-  HWND hwnd_ = nullptr;
-  HWND focus_ = nullptr;  // the control that had the focus when the window was deactivated
   bool showing_ = false;  // the window changes the table's selection itself
   std::wstring cell_;     // the text of the last cell the table asked for
-  HFONT bold_font_ = nullptr;  // the heading's
   std::array<HWND, 6> tooltips_{};  // over the captions of the lists of kTooltipLists
   bool showing_page_ = false;  // the window chooses the last games' row itself
   // The charts shown, in the session's page; null: the place stays blank.

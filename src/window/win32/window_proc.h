@@ -52,35 +52,4 @@ bool RegisterObjectWindowClass(HINSTANCE instance, const wchar_t* name) {
   return RegisterClassExW(&window_class) != 0;
 }
 
-// What the modeless windows beside the main one (Players, head-to-head)
-// answer alike, and DefWindowProc for everything else: the least size of the
-// client area (`least_client`, in pixels at the window's DPI), the keyboard
-// focus given back to the control that had it (kept in `focus`; `first` when
-// none) whenever the window is active again, as in a dialog box, and Close.
-inline LRESULT ModelessWindowDefault(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, SIZE least_client,
-                                     HWND& focus, HWND first) {
-  switch (message) {
-    case WM_GETMINMAXINFO: {
-      auto& limits = *reinterpret_cast<MINMAXINFO*>(lparam);
-      RECT least{0, 0, least_client.cx, least_client.cy};
-      AdjustWindowRectEx(&least, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE, 0);
-      limits.ptMinTrackSize = POINT{least.right - least.left, least.bottom - least.top};
-      return 0;
-    }
-    case WM_ACTIVATE:
-      if (LOWORD(wparam) == WA_INACTIVE) {
-        HWND had = GetFocus();
-        if (had != nullptr && IsChild(hwnd, had)) focus = had;
-      } else if (HIWORD(wparam) == 0) {
-        SetFocus(focus != nullptr && IsWindow(focus) ? focus : first);
-        return 0;
-      }
-      break;
-    case WM_CLOSE:
-      DestroyWindow(hwnd);
-      return 0;
-  }
-  return DefWindowProcW(hwnd, message, wparam, lparam);
-}
-
 }  // namespace fragtally::win32
