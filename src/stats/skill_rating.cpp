@@ -123,6 +123,15 @@ void ReserveHistory(SkillHistory& history, std::span<const MatchPlacings> matche
   }
 }
 
+// Rates the next match of the sequence and adds its points to `history`, if given.
+void RateInto(SkillRatings& ratings, std::span<const Placing> match, Scratch& scratch, SkillHistory* history) {
+  const std::size_t index = ratings.MatchesApplied;
+  Rate(ratings, match, scratch);
+  if (history == nullptr) return;
+  for (const Placing& placing : match)
+    history->People[placing.Person].push_back({index, RatingOf(ratings, placing.Person)});
+}
+
 }  // namespace
 
 void RateMatch(SkillRatings& ratings, std::span<const Placing> match) {
@@ -133,18 +142,29 @@ void RateMatch(SkillRatings& ratings, std::span<const Placing> match) {
 void RateMatches(SkillRatings& ratings, std::span<const MatchPlacings> matches, SkillHistory* history) {
   if (history != nullptr) ReserveHistory(*history, matches);
   Scratch scratch;
-  for (const MatchPlacings& match : matches) {
-    const std::size_t index = ratings.MatchesApplied;
-    Rate(ratings, match, scratch);
-    if (history == nullptr) continue;
-    for (const Placing& placing : match)
-      history->People[placing.Person].push_back({index, RatingOf(ratings, placing.Person)});
+  for (const MatchPlacings& match : matches) RateInto(ratings, match, scratch, history);
+}
+
+void RateMatches(SkillRatings& ratings, std::span<const Placing> placings, std::span<const std::size_t> bounds,
+                 SkillHistory* history) {
+  if (bounds.empty()) return;
+  if (history != nullptr) {
+    std::size_t people = history->People.size();
+    for (const Placing& placing : placings.subspan(bounds.front(), bounds.back() - bounds.front()))
+      people = std::max(people, static_cast<std::size_t>(placing.Person) + 1);
+    history->People.resize(people);
   }
+  Scratch scratch;
+  for (std::size_t m = 0; m + 1 < bounds.size(); ++m)
+    RateInto(ratings, placings.subspan(bounds[m], bounds[m + 1] - bounds[m]), scratch, history);
 }
 
 void TrimSkillHistory(SkillHistory& history, std::size_t matches) {
+  // Each person's points go in the order of the matches.
   for (std::vector<SkillPoint>& points : history.People)
-    while (!points.empty() && points.back().Match >= matches) points.pop_back();
+    points.erase(std::partition_point(points.begin(), points.end(),
+                                      [&](const SkillPoint& point) { return point.Match < matches; }),
+                 points.end());
 }
 
 HeadToHeadChance ChanceToPlaceHigher(const SkillRating& first, const SkillRating& second) {

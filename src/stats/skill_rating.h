@@ -74,6 +74,13 @@ void RateMatch(SkillRatings& ratings, std::span<const Placing> match);
 // `history` is given appends a point per player per match to it.
 void RateMatches(SkillRatings& ratings, std::span<const MatchPlacings> matches, SkillHistory* history = nullptr);
 
+// The same over matches laid end to end, without a vector per match: match
+// i is placings[bounds[i] .. bounds[i + 1]) (bounds holds one more than the
+// matches). It makes no room in `history` beforehand: a caller rating in
+// pieces reserves for them all at once.
+void RateMatches(SkillRatings& ratings, std::span<const Placing> placings, std::span<const std::size_t> bounds,
+                 SkillHistory* history = nullptr);
+
 // Keeps the points of the first `matches` matches of the sequence and drops
 // the rest: with a state saved after those matches, what an undo of the
 // newer ones goes back to.

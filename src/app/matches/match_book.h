@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -45,6 +46,23 @@ class PersonIndex {
   std::vector<std::string> names_;
 };
 
+// Each block's name and game session as numbers, worked out once per
+// reading of the journal: the windows look up every block by them instead
+// of by its texts. The views point into the journal, which must outlive
+// the index.
+struct JournalIndex {
+  std::vector<std::uint32_t> NameOf;     // each block's name, an index into Names
+  std::vector<std::uint32_t> SessionOf;  // each block's session, an index into Sessions
+  std::vector<std::string_view> Names;     // each name once, in the order the journal first holds it
+  std::vector<std::string_view> Sessions;  // likewise each session
+
+  // The number of a name of the journal; false when no block has it.
+  bool FindName(std::string_view name, std::uint32_t& number) const;
+
+  std::unordered_map<std::string_view, std::uint32_t> NameNumbers;
+};
+JournalIndex IndexJournal(const std::vector<JournalMatch>& journal);
+
 // One player's game in a match: its block, its person and its place.
 struct MatchGame {
   const JournalMatch* Block = nullptr;
@@ -66,6 +84,7 @@ struct PlayedMatch {
 struct PersonGame {
   std::uint32_t Match = 0;
   std::uint32_t Game = 0;
+  int Place = 1;  // the game's place, as the match holds it (to count wins without going to the match)
 };
 
 struct MatchBook {
@@ -79,8 +98,9 @@ struct MatchBook {
 // it), people numbered by `people`, which learns the names it did not know.
 // With `who`, each name counts as its person (numbered by the person's shown
 // name); a person twice in one match is rated once, at the better place.
+// With `index` (of `journal`), each name is looked up once rather than once a block.
 MatchBook BuildMatchBook(const std::vector<JournalMatch>& journal, PersonIndex& people,
-                         const PeopleBook* who = nullptr);
+                         const PeopleBook* who = nullptr, const JournalIndex* index = nullptr);
 
 // A person's figures over a set of their games, in the order played (two
 // games of one match, of two of the person's names, count once at the better place).
@@ -103,17 +123,28 @@ class SkillCache {
   void Update(const MatchBook& book);
 
   const SkillRatings& Ratings() const { return ratings_; }
-  const SkillHistory& History() const { return history_; }
+  const SkillHistory& History() const { return *history_; }
+  // The history as it is now, for a snapshot to keep: the cache changes a
+  // shared history only in a copy of its own.
+  std::shared_ptr<const SkillHistory> SharedHistory() const { return history_; }
   SkillRating RatingOf(std::uint32_t person) const { return fragtally::RatingOf(ratings_, person); }
   // How many matches the last Update rated afresh (for tests and figures).
   std::size_t LastRated() const { return last_rated_; }
 
  private:
   std::vector<std::uint64_t> keys_;  // a digest of each rated match, in order
-  std::vector<SkillRatings> checkpoints_;  // after 0, kSkillCheckpointEvery, 2 * kSkillCheckpointEvery, ... matches
+  // After 0, kSkillCheckpointEvery, 2 * kSkillCheckpointEvery, ... matches:
+  // the first checkpoint_count_ of them (the others' room is used again).
+  std::vector<SkillRatings> checkpoints_;
+  std::size_t checkpoint_count_ = 0;
   SkillRatings ratings_;
-  SkillHistory history_;
+  std::shared_ptr<SkillHistory> history_ = std::make_shared<SkillHistory>();
   std::size_t last_rated_ = 0;
+  // Room kept for the next Update: the keys it works out, and the matches it
+  // rates laid end to end (each person once, at their best place).
+  std::vector<std::uint64_t> scratch_keys_;
+  std::vector<Placing> placings_;
+  std::vector<std::size_t> bounds_;
 };
 
 }  // namespace fragtally

@@ -1,5 +1,7 @@
 #include "app/matches/match_view.h"
 
+#include <algorithm>
+
 #include "files/journal.h"
 #include "files/paths.h"
 
@@ -11,12 +13,52 @@ std::shared_ptr<const MatchSnapshot> Snapshot(std::shared_ptr<const std::vector<
                                               PersonIndex& people, SkillCache& skills) {
   auto snapshot = std::make_shared<MatchSnapshot>(std::move(blocks));
   snapshot->Who = std::move(who);
-  snapshot->Book = BuildMatchBook(snapshot->Journal, people, &snapshot->Who);
+  snapshot->Index = std::make_shared<const JournalIndex>(IndexJournal(snapshot->Journal));
+  snapshot->Book = BuildMatchBook(snapshot->Journal, people, &snapshot->Who, snapshot->Index.get());
   snapshot->People = people;
   skills.Update(snapshot->Book);
   snapshot->Ratings = skills.Ratings();
-  snapshot->History = skills.History();
+  snapshot->History = skills.SharedHistory();
   return snapshot;
+}
+
+// The games of the people a join or split touches given their new people:
+// only theirs can go to another person, the others keep their numbers and
+// their lists of games.
+void GivePeopleAgain(const MatchSnapshot& before, const PeopleChange& change, MatchSnapshot& after, PersonIndex& people) {
+  std::vector<std::uint32_t> touched;
+  const auto touch = [&](const std::string& name) {
+    std::uint32_t person = 0;
+    if (people.Find(before.Who.PersonOf(name), person) && person < before.Book.ByPerson.size() &&
+        std::find(touched.begin(), touched.end(), person) == touched.end())
+      touched.push_back(person);
+  };
+  touch(change.Name);
+  if (change.Action == PeopleAction::Join) touch(change.Person);
+  MatchBook& book = after.Book;
+  book.Matches = before.Book.Matches;  // its places stand: they are by frags
+  book.ByPerson = before.Book.ByPerson;
+  // The touched games, each given its person now.
+  std::vector<std::pair<std::uint32_t, PersonGame>> moved;
+  for (const std::uint32_t person : touched) {
+    for (const PersonGame& game : before.Book.ByPerson[person]) {
+      MatchGame& played = book.Matches[game.Match].Games[game.Game];
+      played.Person = people.PersonOf(after.Who.PersonOf(played.Block->Name));
+      moved.emplace_back(played.Person, game);
+    }
+    book.ByPerson[person].clear();
+  }
+  book.ByPerson.resize(people.Size());
+  // Each person who gained games: their list in the order played, as a full rebuild has it.
+  std::sort(moved.begin(), moved.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t i = 0; i < moved.size();) {
+    const std::uint32_t person = moved[i].first;
+    std::vector<PersonGame>& games = book.ByPerson[person];
+    for (; i < moved.size() && moved[i].first == person; ++i) games.push_back(moved[i].second);
+    std::sort(games.begin(), games.end(), [](const PersonGame& a, const PersonGame& b) {
+      return a.Match != b.Match ? a.Match < b.Match : a.Game < b.Game;
+    });
+  }
 }
 
 }  // namespace
@@ -29,35 +71,16 @@ std::shared_ptr<const MatchSnapshot> SnapshotMatches(JournalHistory history, Per
 std::shared_ptr<const MatchSnapshot> WithPeopleChange(const MatchSnapshot& before, const PeopleChange& change,
                                                       PersonIndex& people, SkillCache& skills) {
   auto snapshot = std::make_shared<MatchSnapshot>(before.Blocks);
+  snapshot->Index = before.Index;
   snapshot->Who = before.Who;
   ApplyPeopleChange(snapshot->Who, change);
-  snapshot->Book = before.Book;  // its places stand: they are by frags
   if (change.Action == PeopleAction::Join || change.Action == PeopleAction::Split) {
-    // Only the games of the people the change touches can go to another
-    // person: theirs are looked up again, the others keep their numbers.
-    std::vector<bool> touched(people.Size(), false);
-    const auto touch = [&](const std::string& name) {
-      std::uint32_t person = 0;
-      if (people.Find(before.Who.PersonOf(name), person)) touched[person] = true;
-    };
-    touch(change.Name);
-    if (change.Action == PeopleAction::Join) touch(change.Person);
-    MatchBook& book = snapshot->Book;
-    for (PlayedMatch& match : book.Matches)
-      for (MatchGame& game : match.Games)
-        if (touched[game.Person]) game.Person = people.PersonOf(snapshot->Who.PersonOf(game.Block->Name));
-    std::vector<std::uint32_t> games_of(people.Size(), 0);
-    for (const PlayedMatch& match : book.Matches)
-      for (const MatchGame& game : match.Games) ++games_of[game.Person];
-    book.ByPerson.assign(people.Size(), {});
-    for (std::size_t person = 0; person < people.Size(); ++person) book.ByPerson[person].reserve(games_of[person]);
-    for (std::uint32_t m = 0; m < book.Matches.size(); ++m)
-      for (std::uint32_t g = 0; g < book.Matches[m].Games.size(); ++g)
-        book.ByPerson[book.Matches[m].Games[g].Person].push_back({m, g});
-    skills.Update(book);
+    GivePeopleAgain(before, change, *snapshot, people);
+    skills.Update(snapshot->Book);
     snapshot->Ratings = skills.Ratings();
-    snapshot->History = skills.History();
+    snapshot->History = skills.SharedHistory();
   } else {  // hidden, shown, the minimum: the same matches and ratings
+    snapshot->Book = before.Book;
     snapshot->Ratings = before.Ratings;
     snapshot->History = before.History;
   }

@@ -29,10 +29,15 @@ struct MatchSnapshot {
   std::shared_ptr<const std::vector<JournalMatch>> Blocks;
   const std::vector<JournalMatch>& Journal;  // *Blocks
   PeopleBook Who;      // whose names are one person's, and which are hidden
+  // Each block's name and session by number (shared like the blocks); null
+  // for a snapshot made by hand, whose users index the journal themselves.
+  std::shared_ptr<const JournalIndex> Index;
   PersonIndex People;  // every person of the journal (and of earlier snapshots) by shown name
   MatchBook Book;
   SkillRatings Ratings;  // after every match of the book
-  SkillHistory History;  // each person's rating after each of their matches (indices into Book.Matches)
+  // Each person's rating after each of their matches (indices into Book.Matches);
+  // shared with the skill cache until it rates again.
+  std::shared_ptr<const SkillHistory> History = std::make_shared<const SkillHistory>();
 };
 
 // A snapshot of `journal`: people numbered by `people`, ratings by `skills`

@@ -87,30 +87,26 @@ std::string_view PeriodCaption(PlayersPeriod period) {
   return "За всё время";
 }
 
-bool PeriodSpan::Holds(const JournalMatch& match) const {
+bool PeriodSpan::HoldsSession(std::string_view session) const {
   if (Period == PlayersPeriod::AllTime) return true;
   if (Empty) return false;
-  const std::optional<DayNumber> day = SessionDay(match.Session);
+  const std::optional<DayNumber> day = SessionDay(session);
   if (!day || *day > Last) return false;
-  if (Period == PlayersPeriod::LastEvening) return SessionEvening(match.Session) == First;
+  if (Period == PlayersPeriod::LastEvening) return SessionEvening(session) == First;
   return *day >= First;
 }
 
-PeriodSpan ResolvePeriod(PlayersPeriod period, const MatchesBySlot& matches, DayNumber today) {
+namespace {
+
+// `period` on `today`; `latest_evening` is asked only for the last evening.
+template <class Latest>
+PeriodSpan SpanOn(PlayersPeriod period, DayNumber today, Latest latest_evening) {
   PeriodSpan span{period, today, today, false};
   const CivilDate date = CivilFromDays(today);
   switch (period) {
     case PlayersPeriod::AllTime: break;
     case PlayersPeriod::LastEvening: {
-      std::optional<DayNumber> latest;
-      for (const std::vector<const JournalMatch*>& slot : matches) {
-        for (const JournalMatch* match : slot) {
-          const std::optional<DayNumber> day = SessionDay(match->Session);
-          if (!day || *day > today) continue;
-          const DayNumber evening = *SessionEvening(match->Session);
-          if (!latest || evening > *latest) latest = evening;
-        }
-      }
+      const std::optional<DayNumber> latest = latest_evening();
       span.Empty = !latest;
       if (latest) span.First = *latest;
       break;
@@ -122,6 +118,23 @@ PeriodSpan ResolvePeriod(PlayersPeriod period, const MatchesBySlot& matches, Day
     case PlayersPeriod::Last365Days: span.First = today - 364; break;
   }
   return span;
+}
+
+}  // namespace
+
+PeriodSpan ResolvePeriod(PlayersPeriod period, const MatchesBySlot& matches, DayNumber today) {
+  return SpanOn(period, today, [&] {
+    std::optional<DayNumber> latest;
+    for (const std::vector<const JournalMatch*>& slot : matches) {
+      for (const JournalMatch* match : slot) {
+        const std::optional<DayNumber> day = SessionDay(match->Session);
+        if (!day || *day > today) continue;
+        const DayNumber evening = *SessionEvening(match->Session);
+        if (!latest || evening > *latest) latest = evening;
+      }
+    }
+    return latest;
+  });
 }
 
 std::string PeriodText(const PeriodSpan& span) {
@@ -265,8 +278,10 @@ MatchesBySlot GroupMatchesBySlot(const PlayerTable& table, const std::vector<Jou
 
 namespace {
 
-// The row's matches, wins and skill from the journal's matches (the person's, of every name joined to it).
-void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const PeriodSpan& span) {
+// The row's matches, wins and skill from the journal's matches (the person's,
+// of every name joined to it); `held(block)` tells a block of the period.
+template <class Held>
+void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const PeriodSpan& span, Held held) {
   std::uint32_t person = 0;
   if (!PersonOfName(snapshot, row.Name, person)) return;
   const MatchBook& book = snapshot.Book;
@@ -278,10 +293,9 @@ void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const Period
     // A person with two names in one match played it once, at the better
     // place: the first of its games there (as TallyGames counts).
     if (i > 0 && games[i - 1].Match == game.Match) continue;
-    const MatchGame& played = book.GameOf(game);
-    if (!all_time && !span.Holds(*played.Block)) continue;
+    if (!all_time && !held(*book.GameOf(game).Block)) continue;
     ++row.MatchCount;
-    if (played.Place == 1) ++row.Wins;
+    if (game.Place == 1) ++row.Wins;
     last = game.Match;
   }
   if (row.MatchCount == 0) return;
@@ -290,8 +304,8 @@ void AddMatchFigures(PlayerRow& row, const MatchSnapshot& snapshot, const Period
     row.Skill = ShownSkill(RatingOf(snapshot.Ratings, person));
     return;
   }
-  if (person >= snapshot.History.People.size()) return;
-  const std::vector<SkillPoint>& points = snapshot.History.People[person];
+  if (person >= snapshot.History->People.size()) return;
+  const std::vector<SkillPoint>& points = snapshot.History->People[person];
   const auto after = std::find_if(points.rbegin(), points.rend(), [&](const SkillPoint& point) { return point.Match == last; });
   if (after != points.rend()) row.Skill = ShownSkill(after->Rating);
 }
@@ -336,8 +350,13 @@ std::vector<std::string> LastPlayedBySlot(const MatchesBySlot& matches) {
   return last;
 }
 
-std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span,
-                                       const MatchSnapshot* snapshot, const std::vector<std::string>* last_played) {
+namespace {
+
+// BuildPlayerRows with `held(block)` telling the blocks of the period.
+template <class Held>
+std::vector<PlayerRow> BuildRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span,
+                                 const MatchSnapshot* snapshot, const std::vector<std::string>* last_played, Held held,
+                                 std::vector<RatedCounters>* rated = nullptr) {
   const int players = std::max<int>(table.PlayerCount, 0);
   const bool all_time = span.Period == PlayersPeriod::AllTime;
   std::vector<PlayerRow> rows;
@@ -356,14 +375,29 @@ std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBy
     for (const JournalMatch* match : static_cast<std::size_t>(slot) <= matches.size() ? matches[slot - 1] : none) {
       if (all_time && known) break;  // nothing more to learn from the blocks
       if (!known && match->Session > row.LastPlayed && SessionDay(match->Session)) row.LastPlayed = match->Session;
-      if (all_time || !span.Holds(*match)) continue;
+      if (all_time || !held(*match)) continue;
       played = true;
       for (std::size_t i = 0; i < row.Counters.size(); ++i) row.Counters[i] += match->Added[i];
     }
     if (!played) continue;
     row.Name = table.PlayerName[slot];
     row.Slots = {slot};
-    Rate(row);
+    if (rated == nullptr) {
+      Rate(row);
+    } else {
+      if (rated->size() < static_cast<std::size_t>(slot)) rated->resize(static_cast<std::size_t>(slot));
+      RatedCounters& memo = (*rated)[static_cast<std::size_t>(slot - 1)];
+      if (!memo.Known || memo.Counters != row.Counters) {
+        Rate(row);
+        memo = {true, row.Counters, row.FragRating, row.DamageRating, row.AccuracyRating, row.Accuracy, row.KillsPerDeath};
+      } else {
+        row.FragRating = memo.FragRating;
+        row.DamageRating = memo.DamageRating;
+        row.AccuracyRating = memo.AccuracyRating;
+        row.Accuracy = memo.Accuracy;
+        row.KillsPerDeath = memo.KillsPerDeath;
+      }
+    }
     rows.push_back(std::move(row));
   }
   if (snapshot == nullptr) return rows;
@@ -371,7 +405,7 @@ std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBy
   std::vector<std::string> shown;
   shown.reserve(rows.size());
   for (PlayerRow& row : rows) {
-    AddMatchFigures(row, *snapshot, span);
+    AddMatchFigures(row, *snapshot, span, held);
     row.Ranked = row.MatchCount >= snapshot->Who.RankMinimum;
     shown.push_back(row.Name);
   }
@@ -380,6 +414,13 @@ std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBy
     for (PlayerRow& row : rows)
       if (const auto found = alike.find(row.Name); found != alike.end()) row.LookAlike = found->second;
   return rows;
+}
+
+}  // namespace
+
+std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, const PeriodSpan& span,
+                                       const MatchSnapshot* snapshot, const std::vector<std::string>* last_played) {
+  return BuildRows(table, matches, span, snapshot, last_played, [&](const JournalMatch& block) { return span.Holds(block); });
 }
 
 std::vector<PlayerRow> BuildPlayerRows(const PlayerTable& table, const MatchesBySlot& matches, PlayersPeriod period,
@@ -606,8 +647,8 @@ Chart SkillChart(const MatchSnapshot& snapshot, std::uint32_t person, const Peri
   chart.Title = "Мастерство после каждого матча";
   ChartSeries skill{"Мастерство (mu - 3 sigma)", SeriesColor(0), false, {}};
   double low = 0, high = 0;
-  if (person < snapshot.History.People.size()) {
-    for (const SkillPoint& point : snapshot.History.People[person]) {
+  if (person < snapshot.History->People.size()) {
+    for (const SkillPoint& point : snapshot.History->People[person]) {
       const PlayedMatch& match = snapshot.Book.Matches[point.Match];
       if (match.Games.empty() || !span.Holds(*match.Games.front().Block)) continue;
       const double value = ShownSkill(point.Rating);
@@ -719,13 +760,60 @@ void PlayersWindowModel::Refresh(const PlayerTable& table, std::shared_ptr<const
   table_ = &table;
   snapshot_ = std::move(matches);
   if (!same) {
-    matches_ = GroupMatchesBySlot(table, snapshot_->Journal);
-    last_played_ = LastPlayedBySlot(matches_);
+    Group(table);
     grouped_names_.clear();
     for (int slot = 1; slot <= players; ++slot) grouped_names_.push_back(table.PlayerName[slot]);
   }
   today_ = today;
   Rebuild();
+}
+
+// What GroupMatchesBySlot and LastPlayedBySlot give, by the journal's
+// index: each name and session looked up once, not once a block.
+void PlayersWindowModel::Group(const PlayerTable& table) {
+  const std::vector<JournalMatch>& journal = snapshot_->Journal;
+  if (snapshot_->Index != nullptr && snapshot_->Index->NameOf.size() == journal.size())
+    index_ = snapshot_->Index;
+  else
+    index_ = std::make_shared<const JournalIndex>(IndexJournal(journal));
+  const JournalIndex& index = *index_;
+  const int players = std::max<int>(table.PlayerCount, 0);
+  // A name's blocks go to the first slot with that name.
+  std::vector<int> slot_of_name(index.Names.size(), 0);
+  for (int slot = 1; slot <= players; ++slot) {
+    std::uint32_t name = 0;
+    if (index.FindName(table.PlayerName[slot], name) && slot_of_name[name] == 0) slot_of_name[name] = slot;
+  }
+  // The dated sessions in the order of their texts: a slot's last played is its latest of them.
+  sessions_.assign(index.Sessions.size(), {});
+  std::vector<std::uint32_t> dated;
+  for (std::uint32_t s = 0; s < index.Sessions.size(); ++s) {
+    SessionFacts& facts = sessions_[s];
+    facts.Day = SessionDay(index.Sessions[s]);
+    facts.Evening = SessionEvening(index.Sessions[s]);
+    if (facts.Day) dated.push_back(s);
+  }
+  std::sort(dated.begin(), dated.end(), [&](std::uint32_t a, std::uint32_t b) { return index.Sessions[a] < index.Sessions[b]; });
+  std::vector<std::int32_t> order(index.Sessions.size(), -1);
+  for (std::size_t i = 0; i < dated.size(); ++i) order[dated[i]] = static_cast<std::int32_t>(i);
+
+  std::vector<std::size_t> count(static_cast<std::size_t>(players), 0);
+  for (std::size_t b = 0; b < journal.size(); ++b)
+    if (const int slot = slot_of_name[index.NameOf[b]]; slot > 0) ++count[static_cast<std::size_t>(slot - 1)];
+  matches_.assign(static_cast<std::size_t>(players), {});
+  for (std::size_t slot = 0; slot < count.size(); ++slot) matches_[slot].reserve(count[slot]);
+  std::vector<std::int32_t> latest(static_cast<std::size_t>(players), -1);
+  for (std::size_t b = 0; b < journal.size(); ++b) {
+    const int slot = slot_of_name[index.NameOf[b]];
+    if (slot == 0) continue;
+    const std::uint32_t session = index.SessionOf[b];
+    matches_[static_cast<std::size_t>(slot - 1)].push_back(&journal[b]);
+    sessions_[session].OfSlot = true;
+    latest[static_cast<std::size_t>(slot - 1)] = std::max(latest[static_cast<std::size_t>(slot - 1)], order[session]);
+  }
+  last_played_.assign(static_cast<std::size_t>(players), std::string());
+  for (std::size_t slot = 0; slot < latest.size(); ++slot)
+    if (latest[slot] >= 0) last_played_[slot] = index.Sessions[dated[static_cast<std::size_t>(latest[slot])]];
 }
 
 void PlayersWindowModel::SetPeriod(PlayersPeriod period) {
@@ -778,9 +866,30 @@ PlayerPage PlayersWindowModel::Page(int row, const std::string& decimal_separato
 
 void PlayersWindowModel::Rebuild() {
   if (table_ == nullptr) return;
-  span_ = ResolvePeriod(period_, matches_, today_);
-  period_matches_ = period_ == PlayersPeriod::AllTime ? MatchesBySlot() : MatchesIn(matches_, span_);
-  rows_ = BuildPlayerRows(*table_, matches_, span_, snapshot_.get(), &last_played_);
+  // The period by the sessions' facts (what ResolvePeriod and MatchesIn
+  // find block by block).
+  span_ = SpanOn(period_, today_, [&] {
+    std::optional<DayNumber> latest;
+    for (const SessionFacts& session : sessions_)
+      if (session.OfSlot && session.Day && *session.Day <= today_ && (!latest || *session.Evening > *latest))
+        latest = session.Evening;
+    return latest;
+  });
+  held_.assign(sessions_.size(), 1);
+  if (period_ != PlayersPeriod::AllTime)
+    for (std::size_t s = 0; s < sessions_.size(); ++s) held_[s] = span_.HoldsSession(index_->Sessions[s]);
+  const JournalMatch* const first = snapshot_->Journal.data();
+  const auto held = [&](const JournalMatch& block) { return held_[index_->SessionOf[&block - first]] != 0; };
+  period_matches_.clear();
+  if (period_ != PlayersPeriod::AllTime) {
+    period_matches_.resize(matches_.size());
+    for (std::size_t slot = 0; slot < matches_.size(); ++slot)
+      for (const JournalMatch* block : matches_[slot])
+        if (held(*block)) period_matches_[slot].push_back(block);
+  }
+  // Each slot's blocks of the period are all held.
+  rows_ = BuildRows(*table_, PeriodMatches(), span_, snapshot_.get(), &last_played_,
+                    [&](const JournalMatch& block) { return period_ == PlayersPeriod::AllTime || held(block); }, &rated_);
   if (sort_column_) SortPlayerRows(rows_, *sort_column_, descending_);
 }
 

@@ -62,7 +62,8 @@ struct PeriodSpan {
   // evening (SessionEvening) up to today: First is its day, Last today.
   DayNumber First = 0, Last = 0;
   bool Empty = false;  // the last evening of a journal without a dated session
-  bool Holds(const JournalMatch& match) const;
+  bool Holds(const JournalMatch& match) const { return HoldsSession(match.Session); }
+  bool HoldsSession(std::string_view session) const;
 };
 // Weeks start on Monday; the periods of days end with `today` (sessions the
 // clock dated later are in none of them, as are undated ones).
@@ -166,6 +167,15 @@ struct PlayerRow {
 };
 
 MatchesBySlot GroupMatchesBySlot(const PlayerTable& table, const std::vector<JournalMatch>& journal);
+
+// The ratings of rows' counters as last worked out, by slot (they depend on
+// the counters alone): a window rebuilding its rows takes them from here
+// when a slot's counters are the same.
+struct RatedCounters {
+  bool Known = false;
+  std::array<std::int64_t, kCounterColumns.size()> Counters{};
+  std::optional<double> FragRating, DamageRating, AccuracyRating, Accuracy, KillsPerDeath;
+};
 
 // The rows in slot order: for all time every slot 1..PlayerCount with its
 // totals, for a period the players with a match in it (the sums of those
@@ -319,10 +329,20 @@ class PlayersWindowModel {
 
  private:
   void Rebuild();
+  void Group(const PlayerTable& table);
   const MatchesBySlot& PeriodMatches() const;
 
   const PlayerTable* table_ = nullptr;
   std::shared_ptr<const MatchSnapshot> snapshot_;
+  // The snapshot's journal by number (its own index, else one of the model's).
+  std::shared_ptr<const JournalIndex> index_;
+  // What the periods ask of each of the journal's sessions.
+  struct SessionFacts {
+    std::optional<DayNumber> Day, Evening;
+    bool OfSlot = false;  // a block of a name of the table is of it
+  };
+  std::vector<SessionFacts> sessions_;
+  std::vector<char> held_;  // each session: in the period
   MatchesBySlot matches_, period_matches_;
   std::vector<std::string> grouped_names_;  // the table's names matches_ was grouped by
   std::vector<std::string> last_played_;    // LastPlayedBySlot(matches_)
@@ -332,6 +352,7 @@ class PlayersWindowModel {
   std::optional<PlayersColumn> sort_column_ = kDefaultSortColumn;
   bool descending_ = true;
   std::vector<PlayerRow> rows_;
+  std::vector<RatedCounters> rated_;  // by slot - 1
 };
 
 }  // namespace fragtally
