@@ -42,7 +42,9 @@ TEST(PlaceDigests, AgreesWithAMultimapThroughAddsAndRemovals) {
       ASSERT_EQ(table.Holds(asked), first != last) << "step " << step;
       const PlaceDigests::Found found = table.Look(asked, asked_digest);
       ASSERT_EQ(found.Same, same) << "step " << step;
-      if (!same) ASSERT_EQ(found.Other, other) << "step " << step;
+      if (!same) {
+        ASSERT_EQ(found.Other, other) << "step " << step;
+      }
     }
   }
 }
