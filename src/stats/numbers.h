@@ -55,7 +55,6 @@ inline constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 inline char* WriteNumber(char* out, long long value) {
-  const char* const kPairs = kDigitPairs;
   unsigned long long rest = static_cast<unsigned long long>(value);
   if (value < 0) {
     *out++ = '-';
@@ -68,12 +67,12 @@ inline char* WriteNumber(char* out, long long value) {
   while (rest >= 100) {
     const unsigned pair = static_cast<unsigned>(rest % 100) * 2;
     rest /= 100;
-    *--at = kPairs[pair + 1];
-    *--at = kPairs[pair];
+    *--at = kDigitPairs[pair + 1];
+    *--at = kDigitPairs[pair];
   }
   if (rest >= 10) {
-    *--at = kPairs[rest * 2 + 1];
-    *--at = kPairs[rest * 2];
+    *--at = kDigitPairs[rest * 2 + 1];
+    *--at = kDigitPairs[rest * 2];
   } else {
     *--at = static_cast<char>('0' + rest);
   }
