@@ -65,7 +65,7 @@ void LoadBlockKeys(BlockKeys& keys, const std::string& journal_path, std::int64_
 }
 
 void AddBlockKey(BlockKeys& keys, std::string_view session, std::int64_t position, std::uint64_t digest) {
-  if (position < 1 || position >= kPositionLimit) return;
+  if (position < 1 || position >= kPositionLimit) return;  // before the session is given an id for nothing
   AddKey(keys, HeldSessionId(keys, session), position, digest);
 }
 
