@@ -1,8 +1,14 @@
 #include "files/line_reader.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "stats/error.h"
 
@@ -13,6 +19,146 @@ namespace {
 constexpr std::size_t kChunk = 1 << 20;
 constexpr std::size_t kSmallest = 4096;
 }
+
+// The helper that reads ahead. It reads the file a chunk at a time into one
+// of a few slots and finds the chunk's line ends; a chunk holds whole lines
+// (the part of a line at its end goes on into the next one), except that the
+// file's last line may lack its LF. The reader takes the chunks in turn and
+// gives each back for the next bytes when it takes the one after it.
+class LineReader::Ahead {
+ public:
+  struct Chunk {
+    std::unique_ptr<char[]> bytes;
+    std::size_t capacity = 0;
+    std::size_t size = 0;        // whole lines, and the file's last line
+    std::uint64_t offset = 0;    // where bytes[0] is in the file
+    std::vector<std::size_t> ends;  // each line's end: its LF, or `size` for a last line without one
+    bool last = false;
+    std::exception_ptr failure;  // raised once its lines are used: the reading failed after them
+  };
+
+  Ahead(platform::InputFile& file, std::uint64_t offset, std::size_t chunk)
+      : file_(file), offset_(offset), chunk_(chunk), thread_([this] { Run(); }) {}
+
+  ~Ahead() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  // Lets go of the chunk taken before (raising its failure, if it had one)
+  // and waits for the next; nullptr after the last.
+  const Chunk* Next() {
+    std::unique_lock lock(mutex_);
+    if (holding_) {
+      holding_ = false;
+      Chunk& done = slots_[taken_ % kSlots];
+      ++taken_;
+      std::exception_ptr failure = std::exchange(done.failure, nullptr);
+      changed_.notify_all();
+      if (failure) std::rethrow_exception(failure);
+    }
+    changed_.wait(lock, [&] { return made_ > taken_ || finished_; });
+    if (made_ == taken_) return nullptr;
+    holding_ = true;
+    return &slots_[taken_ % kSlots];
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 3;
+
+  void Run() {
+    std::string carry;  // the start of a line the chunk before ended in
+    for (;;) {
+      {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return stop_ || made_ - taken_ < kSlots; });
+        if (stop_) return;
+      }
+      Chunk& chunk = slots_[made_ % kSlots];  // the reader is done with it
+      try {
+        Fill(chunk, carry);
+      } catch (...) {
+        chunk.size = 0;
+        chunk.ends.clear();
+        chunk.last = true;
+        chunk.failure = std::current_exception();
+      }
+      std::lock_guard lock(mutex_);
+      ++made_;
+      finished_ = chunk.last;
+      changed_.notify_all();
+      if (finished_) return;
+    }
+  }
+
+  void Fill(Chunk& chunk, std::string& carry) {
+    const std::size_t wanted = std::max(chunk_, carry.size() * 2);
+    if (chunk.capacity < wanted) {
+      chunk.bytes.reset(new char[wanted]);
+      chunk.capacity = wanted;
+    }
+    chunk.offset = offset_ - carry.size();
+    std::memcpy(chunk.bytes.get(), carry.data(), carry.size());
+    std::size_t size = carry.size();
+    std::size_t searched = 0;
+    chunk.ends.clear();
+    for (;;) {
+      long long got = 0;
+      while (size < chunk.capacity && (got = file_.ReadAt(offset_, chunk.bytes.get() + size, chunk.capacity - size)) > 0) {
+        size += static_cast<std::size_t>(got);
+        offset_ += static_cast<std::uint64_t>(got);
+      }
+      const char* bytes = chunk.bytes.get();
+      while (const void* lf = searched < size ? std::memchr(bytes + searched, '\n', size - searched) : nullptr) {
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(lf) - bytes);
+        chunk.ends.push_back(at);
+        searched = at + 1;
+      }
+      if (got < 0) {  // the lines read whole count; the part of one after them is lost with the failure
+        try {
+          Raise(ErrorKind::ReadFailed);
+        } catch (...) {
+          chunk.failure = std::current_exception();
+        }
+        chunk.size = searched;
+        chunk.last = true;
+        return;
+      }
+      if (size < chunk.capacity) {  // the end of the file
+        if (searched < size) chunk.ends.push_back(size);
+        chunk.size = size;
+        chunk.last = true;
+        return;
+      }
+      if (!chunk.ends.empty()) break;
+      // A line longer than the chunk: room for more of it.
+      std::unique_ptr<char[]> larger(new char[chunk.capacity * 2]);
+      std::memcpy(larger.get(), chunk.bytes.get(), size);
+      chunk.bytes = std::move(larger);
+      chunk.capacity *= 2;
+    }
+    chunk.size = searched;
+    carry.assign(chunk.bytes.get() + searched, size - searched);
+  }
+
+  platform::InputFile& file_;
+  std::uint64_t offset_;  // the helper's: where its next read starts
+  const std::size_t chunk_;
+  Chunk slots_[kSlots];
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::uint64_t made_ = 0, taken_ = 0;  // chunks made by the helper, and given back
+  bool holding_ = false;                // the reader holds slots_[taken_ % kSlots]
+  bool finished_ = false, stop_ = false;
+  std::thread thread_;  // last: it starts once the rest is made
+};
+
+LineReader::LineReader() = default;
+LineReader::~LineReader() = default;
 
 bool LineReader::Open(const std::string& path, platform::FileFailure* failure) {
   std::unique_ptr<platform::InputFile> file = platform::Files().OpenForReading(path, failure);
@@ -41,6 +187,7 @@ void LineReader::Open(std::unique_ptr<platform::InputFile> file) {
 }
 
 void LineReader::Close() {
+  StopAhead();
   file_.reset();
   digest_ = nullptr;
   eof_ = true;
@@ -49,6 +196,24 @@ void LineReader::Close() {
 }
 
 void LineReader::StartAt(std::uint64_t offset) {
+  if (ahead_ != nullptr) {
+    // Within the chunk being read (a block read again): among its lines;
+    // anywhere else the helper starts over there.
+    const std::uint64_t chunk_start = file_offset_ - end_;
+    if (chunk_bytes_ != nullptr && offset >= chunk_start && offset <= file_offset_) {
+      begin_ = static_cast<std::size_t>(offset - chunk_start);
+      next_end_ = begin_ == end_ ? chunk_lines_
+                                 : static_cast<std::size_t>(std::lower_bound(chunk_ends_, chunk_ends_ + chunk_lines_, begin_) -
+                                                            chunk_ends_);
+      return;
+    }
+    const std::size_t chunk = chunk_size_;
+    StopAhead();
+    file_offset_ = offset;
+    begin_ = end_ = 0;
+    StartAhead(chunk);
+    return;
+  }
   begin_ = end_ = 0;
   file_offset_ = offset;
   eof_ = file_ == nullptr;
@@ -82,10 +247,87 @@ bool LineReader::Fill() {
 
 bool LineReader::AtEnd() {
   if (begin_ < end_) return false;
+  if (ahead_ != nullptr) {
+    while (begin_ == end_)  // (a chunk may hold no line: the end of the file)
+      if (!NextChunk()) return true;
+    return false;
+  }
   return !Fill();
 }
 
-bool LineReader::NextLine(std::string_view& line) {
+void LineReader::ReadAhead(std::size_t chunk) {
+  if (ahead_ != nullptr || file_ == nullptr || digest_ != nullptr || chunk == 0) return;
+  // A file of a few chunks is read sooner than a helper starts.
+  const long long size = file_->Size();
+  if (size >= 0 && static_cast<unsigned long long>(size) < Position() + 4 * chunk) return;
+  file_offset_ = Position();
+  begin_ = end_ = 0;
+  StartAhead(chunk);
+}
+
+void LineReader::StartAhead(std::size_t chunk) {
+  try {
+    ahead_ = std::make_unique<Ahead>(*file_, file_offset_, chunk);
+    chunk_size_ = chunk;
+  } catch (const std::system_error&) {  // no thread: read here
+    eof_ = false;
+  }
+}
+
+void LineReader::StopAhead() {
+  if (ahead_ == nullptr) return;
+  ahead_.reset();
+  chunk_bytes_ = nullptr;
+  chunk_ends_ = nullptr;
+  chunk_lines_ = next_end_ = 0;
+  begin_ = end_ = 0;
+  eof_ = false;
+}
+
+// The helper's next chunk, once the one before is used up; false at the end.
+bool LineReader::NextChunk() {
+  const Ahead::Chunk* chunk = nullptr;
+  try {
+    chunk = ahead_->Next();
+  } catch (...) {  // the reading failed: nothing more comes
+    chunk_lines_ = next_end_ = 0;
+    begin_ = end_;
+    throw;
+  }
+  if (chunk == nullptr) {
+    chunk_lines_ = next_end_ = 0;
+    begin_ = end_;
+    return false;
+  }
+  chunk_bytes_ = chunk->bytes.get();
+  chunk_ends_ = chunk->ends.data();
+  chunk_lines_ = chunk->ends.size();
+  next_end_ = 0;
+  begin_ = 0;
+  end_ = chunk->size;
+  file_offset_ = chunk->offset + chunk->size;
+  return true;
+}
+
+bool LineReader::NextAheadLine(std::string_view& line) {
+  while (next_end_ == chunk_lines_)
+    if (!NextChunk()) {
+      line = {};
+      return false;
+    }
+  const std::size_t end = chunk_ends_[next_end_++];
+  // The helper's bytes and line ends come from its core's cache: asked for
+  // a little ahead.
+  __builtin_prefetch(chunk_bytes_ + end + 1024);
+  __builtin_prefetch(chunk_ends_ + next_end_ + 32);
+  const std::size_t stop = end > begin_ && chunk_bytes_[end - 1] == '\r' ? end - 1 : end;
+  line = std::string_view(chunk_bytes_ + begin_, stop - begin_);
+  begin_ = end < end_ ? end + 1 : end;
+  if (line_digest_ != nullptr) DigestLine(line);
+  return true;
+}
+
+bool LineReader::NextReadLine(std::string_view& line) {
   std::size_t searched = begin_;
   for (;;) {
     const char* start = buffer_.get();

@@ -19,13 +19,26 @@ inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 // A read error part-way raises ReadFailed. The file is closed with the reader.
 class LineReader {
  public:
+  LineReader();
+  ~LineReader();
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
   // Opens a file for reading; false when it cannot be opened or is a folder
   // (`failure`, when given, says why).
   bool Open(const std::string& path, platform::FileFailure* failure = nullptr);
   // Reads `file`, which the reader then owns.
   void Open(std::unique_ptr<platform::InputFile> file);
   void Close();
+  // The file; not to be read while a helper reads ahead (see ReadAhead).
   platform::InputFile& File() { return *file_; }
+
+  // From here on, a helper thread reads the file ahead, `chunk` bytes at a
+  // time, and finds its line ends while the lines before are used: for a
+  // large file whose every line is wanted. The lines, positions and failures
+  // are those of reading without it. Without a thread (the system would not
+  // start one) the file is read as before. Not with DigestInto.
+  void ReadAhead(std::size_t chunk = std::size_t{1} << 20);
 
   // Where the next line starts, in bytes from the start of the file.
   std::uint64_t Position() const { return file_offset_ - (end_ - begin_); }
@@ -36,7 +49,10 @@ class LineReader {
   bool AtEnd();
   // The next line as a view into the reader's buffer, valid until the next
   // call; false (and an empty view) at the end.
-  bool NextLine(std::string_view& line);
+  bool NextLine(std::string_view& line) {
+    if (ahead_ != nullptr) return NextAheadLine(line);
+    return NextReadLine(line);
+  }
   // The same, copied into `line`.
   bool ReadLine(std::string& line);
 
@@ -48,7 +64,13 @@ class LineReader {
   void DigestLinesInto(ContentDigest* digest) { line_digest_ = digest; }
 
  private:
+  class Ahead;
   bool Fill();
+  bool NextReadLine(std::string_view& line);
+  bool NextAheadLine(std::string_view& line);
+  bool NextChunk();
+  void StartAhead(std::size_t chunk);
+  void StopAhead();
   void DigestLine(std::string_view line);
 
   std::unique_ptr<platform::InputFile> file_;
@@ -60,6 +82,13 @@ class LineReader {
   bool eof_ = true;
   ContentDigest* digest_ = nullptr;
   ContentDigest* line_digest_ = nullptr;
+  // While a helper reads ahead: it, and the chunk the lines come from (the
+  // buffer's bytes are then the chunk's; next_end_ indexes its line ends).
+  std::unique_ptr<Ahead> ahead_;
+  const char* chunk_bytes_ = nullptr;
+  const std::size_t* chunk_ends_ = nullptr;
+  std::size_t chunk_lines_ = 0, next_end_ = 0;
+  std::size_t chunk_size_ = 0;
 };
 
 }  // namespace fragtally

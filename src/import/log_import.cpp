@@ -1,11 +1,17 @@
 #include "import/log_import.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <mutex>
 #include <optional>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "files/journal_format.h"
@@ -152,10 +158,69 @@ class WrittenPart : public platform::InputFile {
   std::uint64_t end_ = 0;
 };
 
+// The trace's room for a large import, made ready by a helper thread a few
+// megabytes ahead of the writing: the system zeroes a fresh page at its
+// first write, which would otherwise be the reading's own time.
+std::atomic<std::size_t> read_ahead{kLogReadAhead};
+
+constexpr std::size_t kReadiedRoom = std::size_t{16} << 20;  // smaller room is made as written
+
+class TraceRoomReadier {
+ public:
+  explicit TraceRoomReadier(TraceText& trace)
+      : room_(trace.RoomStart()), size_(trace.RoomSize()), text_start_(trace.size()) {
+    try {
+      thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {  // no helper: the pages are made as written
+    }
+  }
+  ~TraceRoomReadier() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+  }
+
+  // The trace has `size` bytes now.
+  void Written(std::size_t size) { written_.store(size - text_start_, std::memory_order_relaxed); }
+
+ private:
+  static constexpr std::size_t kAhead = std::size_t{8} << 20;
+  static constexpr std::size_t kStep = std::size_t{2} << 20;
+
+  void Run() {
+    std::size_t ready = 0;
+    std::unique_lock lock(mutex_);
+    while (!stop_ && ready < size_) {
+      const std::size_t wanted = std::min(size_, written_.load(std::memory_order_relaxed) + kAhead);
+      if (ready < wanted) {
+        lock.unlock();
+        const std::size_t step = std::min(kStep, wanted - ready);
+        platform::PrepareLarge(room_ + ready, step);
+        ready += step;
+        lock.lock();
+      } else {
+        wake_.wait_for(lock, std::chrono::milliseconds(1));
+      }
+    }
+  }
+
+  char* const room_;
+  const std::size_t size_;
+  const std::size_t text_start_;
+  std::atomic<std::size_t> written_{0};
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
 class LogImport {
  public:
   LogImport(FileState& state, LineReader& log, std::uint64_t tail_searched, ImportedBlocks& read,
-            ImportWatcher* watcher, const CountedBlocks* counted)
+            ImportWatcher* watcher, const CountedBlocks* counted, TraceRoomReadier* readier)
       : state_(state),
         log_(log),
         marker_(state.StartupMarker),
@@ -164,7 +229,8 @@ class LogImport {
         unfinished_from_(UnfinishedBlocksFrom(log.File())),
         read_(read),
         watcher_(watcher),
-        counted_(counted) {}
+        counted_(counted),
+        readier_(readier) {}
 
   ImportOutcome Run() {
     session_held_ = counted_ != nullptr && counted_->HoldsSession({});
@@ -193,6 +259,8 @@ class LogImport {
         watching_ = true;
       }
     }
+    // The rest is read line by line: a helper reads ahead meanwhile.
+    log_.ReadAhead(read_ahead.load(std::memory_order_relaxed));
     std::string_view line;
     while (log_.NextLine(line)) {
       if ((watching_ && line == marker_) || (anchor_at_ && log_.Position() == *anchor_at_)) {
@@ -362,6 +430,7 @@ class LogImport {
       block.Added[i] = static_cast<std::int32_t>(static_cast<std::uint32_t>((state_.Table.*kCounterColumns[i].Member)[start.Slot]) -
                                                  static_cast<std::uint32_t>(start.Counters[i]));
     if (watcher_ != nullptr) watcher_->BlockRead(read_, state_.Table);
+    if (readier_ != nullptr) readier_->Written(state_.Trace.size());
   }
 
   void NewSession(std::string_view startup_line) {
@@ -412,6 +481,7 @@ class LogImport {
   ImportedBlocks& read_;
   ImportWatcher* const watcher_;
   const CountedBlocks* const counted_;
+  TraceRoomReadier* const readier_;
 };
 
 }  // namespace
@@ -432,8 +502,12 @@ ImportOutcome ImportLog(FileState& state, ImportedBlocks& read, std::uint64_t ta
     state.Trace.Reserve(static_cast<std::size_t>(size / 5));
     read.Blocks.reserve(read.Blocks.size() + static_cast<std::size_t>(size / 1024));
   }
-  return LogImport(state, log, tail_searched, read, watcher, counted).Run();
+  std::optional<TraceRoomReadier> readier;
+  if (state.Trace.RoomSize() >= kReadiedRoom) readier.emplace(state.Trace);
+  return LogImport(state, log, tail_searched, read, watcher, counted, readier ? &*readier : nullptr).Run();
 }
+
+void SetLogReadAhead(std::size_t chunk) { read_ahead.store(chunk, std::memory_order_relaxed); }
 
 ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched) {
   ImportedBlocks read;

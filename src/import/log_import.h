@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "files/file_state.h"
@@ -50,5 +51,11 @@ ImportOutcome ImportLog(FileState& state, ImportedBlocks& read, std::uint64_t ta
                         ImportWatcher* watcher = nullptr, const CountedBlocks* counted = nullptr);
 // The same for a caller that keeps no journal.
 ImportOutcome ImportLog(FileState& state, std::uint64_t tail_searched = kTailSearched);
+
+// A helper thread reads a large log ahead while its lines are used, in
+// chunks of this many bytes, from logs of four chunks on; 0: none. Tests set
+// it small, so that small logs are read that way too.
+inline constexpr std::size_t kLogReadAhead = std::size_t{1} << 20;
+void SetLogReadAhead(std::size_t chunk);
 
 }  // namespace fragtally

@@ -140,6 +140,11 @@ FileSystem& NativeFileSystem();
 // few page faults. Raises std::bad_alloc when there is none.
 void* AllocateLarge(std::size_t bytes);
 void FreeLarge(void* block, std::size_t bytes);
+// Makes the pages of part of such a block ready to be written, as the first
+// write to each would (the system zeroes them now, not then), leaving what is
+// in them as it is: a helper thread may do this ahead of the writing. Advice
+// only: where the system cannot, nothing happens.
+void PrepareLarge(void* part, std::size_t bytes);
 
 // The folder of the running program, without a trailing separator.
 std::string ExecutableFolder();

@@ -1,6 +1,7 @@
 // The platform layer on POSIX systems.
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -416,6 +417,18 @@ void* AllocateLarge(std::size_t bytes) {
 }
 
 void FreeLarge(void* block, std::size_t bytes) { ::munmap(block, bytes); }
+
+void PrepareLarge(void* part, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+  // (Linux 5.14 and later; before, the pages are made at the first write.)
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(part) / page * page;
+  ::madvise(reinterpret_cast<void*>(start), reinterpret_cast<std::uintptr_t>(part) + bytes - start, MADV_POPULATE_WRITE);
+#else
+  (void)part;
+  (void)bytes;
+#endif
+}
 
 std::string ExecutableFolder() {
   std::error_code ec;

@@ -574,6 +574,10 @@ void* AllocateLarge(std::size_t bytes) {
 
 void FreeLarge(void* block, std::size_t) { ::VirtualFree(block, 0, MEM_RELEASE); }
 
+// Windows makes committed pages at their first write, and has no call that
+// makes them sooner without writing them.
+void PrepareLarge(void*, std::size_t) {}
+
 std::string ExecutableFolder() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {

@@ -37,6 +37,10 @@ class TraceText {
     if (capacity_ - size_ < count) Grow(count);
   }
 
+  // The room after the text (Reserve makes it): where the next bytes go.
+  char* RoomStart() { return data_ + size_; }
+  std::size_t RoomSize() const { return capacity_ - size_; }
+
   void append(std::string_view text) {
     char* at = Extend(text.size());
     std::memcpy(at, text.data(), text.size());

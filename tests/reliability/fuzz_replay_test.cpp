@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "import/log_import.h"
 #include "reliability_support.h"
 #include "fuzz_targets.h"
 #include "test_support.h"
@@ -94,6 +95,14 @@ TEST(FuzzReplay, StatsFile) { Replay("stats_file", &fuzz::FuzzStatsFile, 40); }
 TEST(FuzzReplay, LogImport) { Replay("log_import", &fuzz::FuzzLogImport, 40); }
 TEST(FuzzReplay, Numbers) { Replay("numbers", &fuzz::FuzzNumbers, 100); }
 TEST(FuzzReplay, ImportHistory) { Replay("import_history", &fuzz::FuzzImportHistory, 20); }
+
+// The same logs read ahead by a helper thread, a few bytes at a time.
+TEST(FuzzReplay, LogImportAndHistoryReadAhead) {
+  SetLogReadAhead(5);
+  Replay("log_import", &fuzz::FuzzLogImport, 10);
+  Replay("import_history", &fuzz::FuzzImportHistory, 5);
+  SetLogReadAhead(kLogReadAhead);
+}
 TEST(FuzzReplay, Report) { Replay("report", &fuzz::FuzzReport, 40); }
 
 }  // namespace
