@@ -1,6 +1,8 @@
 #include "files/block_keys.h"
 
+#include <cstdint>
 #include <exception>
+#include <vector>
 
 namespace fragtally {
 
@@ -79,10 +81,27 @@ void RemoveBlockKey(BlockKeys& keys, std::string_view session, std::int64_t posi
 }
 
 void HoldKeysOf(BlockKeys& keys, const ImportedBlocks& read) {
-  for (const PendingBlock& block : read.Blocks) {
-    const std::string_view session =
-        block.Session >= 0 ? std::string_view(read.Sessions[static_cast<std::size_t>(block.Session)]) : std::string_view();
-    AddBlockKey(keys, session, block.Position, block.Digest);
+  // Each game session's id is looked up once, the table takes its room at
+  // once, and the slots of later blocks are fetched while one goes in.
+  constexpr std::uint32_t kNone = UINT32_MAX;
+  std::vector<std::uint32_t> ids(read.Sessions.size() + 1, kNone);  // [0]: blocks of no session
+  const auto id_of = [&](const PendingBlock& block) -> std::uint32_t& { return ids[static_cast<std::size_t>(block.Session + 1)]; };
+  keys.Places.Reserve(keys.Places.size() + read.Blocks.size());
+  constexpr std::size_t kAhead = 16;
+  for (std::size_t i = 0; i < read.Blocks.size(); ++i) {
+    if (i + kAhead < read.Blocks.size()) {
+      const PendingBlock& later = read.Blocks[i + kAhead];
+      const std::uint32_t id = id_of(later);
+      if (id != kNone && later.Position >= 1 && later.Position < kPositionLimit)
+        keys.Places.Prefetch(PlaceOf(id, later.Position));
+    }
+    const PendingBlock& block = read.Blocks[i];
+    if (block.Position < 1 || block.Position >= kPositionLimit) continue;  // no place a log can give
+    std::uint32_t& id = id_of(block);
+    if (id == kNone)
+      id = HeldSessionId(keys, block.Session >= 0 ? std::string_view(read.Sessions[static_cast<std::size_t>(block.Session)])
+                                                  : std::string_view());
+    AddKey(keys, id, block.Position, block.Digest);
   }
 }
 

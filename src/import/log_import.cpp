@@ -191,6 +191,7 @@ class TraceRoomReadier {
   static constexpr std::size_t kStep = std::size_t{2} << 20;
 
   void Run() {
+    platform::YieldToOthers();  // the reading comes first: this is worth only a processor's idle time
     std::size_t ready = 0;
     std::unique_lock lock(mutex_);
     while (!stop_ && ready < size_) {

@@ -578,6 +578,8 @@ void FreeLarge(void* block, std::size_t) { ::VirtualFree(block, 0, MEM_RELEASE);
 // makes them sooner without writing them.
 void PrepareLarge(void*, std::size_t) {}
 
+void YieldToOthers() { ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_IDLE); }
+
 std::string ExecutableFolder() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
