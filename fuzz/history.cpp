@@ -323,6 +323,12 @@ class History {
       // Settings read only now give the same log path as at a start: the
       // saved one is relative to the folder the program was started in.
       state_->LogPath = Here().log;
+      // Every other import has its log read ahead by a helper thread, a few
+      // bytes at a time (the keys it takes meet those taken in place).
+      struct ReadAhead {
+        explicit ReadAhead(long imports) { SetLogReadAhead(imports % 2 == 0 ? 1 + imports % 37 : kLogReadAhead); }
+        ~ReadAhead() { SetLogReadAhead(kLogReadAhead); }
+      } read_ahead(tally_.imports);
       try {
         ImportIntoStore(*state_, [&](ImportedBlocks& read, ImportWatcher& watcher, const CountedBlocks& counted) {
           outcome = ImportLog(*state_, read, kTailSearched, &watcher, &counted);

@@ -138,3 +138,62 @@ TEST(LineReaderAhead, StopsHalfWayWithoutWaitingForTheRest) {
 
 }  // namespace
 }  // namespace fragtally
+
+namespace fragtally {
+namespace {
+
+bool StartsBlock(std::string_view line) { return line.starts_with("H"); }
+bool EndsBlock(std::string_view line) { return line == "T"; }
+
+// Each block's digest as the import takes it: where its first line ends,
+// and the digest of its lines to its end (the end of the file, or the
+// failure); `ahead`: from the helper, otherwise digested in place.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> BlockDigests(const std::string& text, std::uint64_t fails_at,
+                                                                  std::size_t ahead) {
+  LineReader reader;
+  reader.Open(std::make_unique<TextFile>(text, SIZE_MAX, fails_at));
+  if (ahead > 0) reader.ReadAhead(ahead, {&StartsBlock, &EndsBlock});
+  EXPECT_EQ(reader.DigestsBlocks(), ahead > 0 && text.size() >= 4 * ahead);
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> digests;
+  std::string_view line;
+  try {
+    while (reader.NextLine(line)) {
+      if (!StartsBlock(line)) continue;
+      const std::uint64_t start_end = reader.Position();
+      ContentDigest digest;
+      if (!reader.DigestsBlocks()) {
+        digest.UpdateLine(line);
+        reader.DigestLinesInto(&digest);
+      }
+      try {
+        while (!EndsBlock(line) && reader.NextLine(line)) {
+        }
+      } catch (const Error&) {
+        reader.DigestLinesInto(nullptr);
+        digests.emplace_back(start_end, reader.DigestsBlocks() ? reader.BlockDigest(start_end) : digest.Value());
+        throw;
+      }
+      reader.DigestLinesInto(nullptr);
+      digests.emplace_back(start_end, reader.DigestsBlocks() ? reader.BlockDigest(start_end) : digest.Value());
+    }
+  } catch (const Error&) {
+  }
+  return digests;
+}
+
+TEST(LineReaderAhead, DigestsEachBlockAsTheLinesWouldBeDigestedInPlace) {
+  std::mt19937 random(11);
+  static const char* const kLines[] = {"H1", "H2\r", "a", "b\r", "", "T", "T\r", "x H", "HT"};
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    for (int i = random() % 120; i > 0; --i) text += std::string(kLines[random() % std::size(kLines)]) + "\n";
+    if (random() % 2 == 0) text += "H3";  // a block cut by the end of the file
+    const std::uint64_t fails_at = random() % 3 == 0 ? random() % (text.size() + 1) : UINT64_MAX;
+    const std::size_t chunk = 1 + random() % 40;
+    const auto in_place = BlockDigests(text, fails_at, 0);
+    EXPECT_EQ(BlockDigests(text, fails_at, chunk), in_place) << "round " << round << ", chunk " << chunk;
+  }
+}
+
+}  // namespace
+}  // namespace fragtally

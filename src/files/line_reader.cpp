@@ -33,12 +33,15 @@ class LineReader::Ahead {
     std::size_t size = 0;        // whole lines, and the file's last line
     std::uint64_t offset = 0;    // where bytes[0] is in the file
     std::vector<std::size_t> ends;  // each line's end: its LF, or `size` for a last line without one
+    // The blocks that ended in it (the last one part-way, at the end or a
+    // failure): where each one's first line ends, and its digest.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> digests;
     bool last = false;
     std::exception_ptr failure;  // raised once its lines are used: the reading failed after them
   };
 
-  Ahead(platform::InputFile& file, std::uint64_t offset, std::size_t chunk)
-      : file_(file), offset_(offset), chunk_(chunk), thread_([this] { Run(); }) {}
+  Ahead(platform::InputFile& file, std::uint64_t offset, std::size_t chunk, std::optional<Blocks> blocks)
+      : file_(file), offset_(offset), chunk_(chunk), blocks_(blocks), thread_([this] { Run(); }) {}
 
   ~Ahead() {
     {
@@ -81,11 +84,17 @@ class LineReader::Ahead {
       Chunk& chunk = slots_[made_ % kSlots];  // the reader is done with it
       try {
         Fill(chunk, carry);
-      } catch (...) {
+        if (blocks_) Digest(chunk);
+      } catch (...) {  // (before Digest: nothing in it raises)
         chunk.size = 0;
         chunk.ends.clear();
+        chunk.digests.clear();
         chunk.last = true;
         chunk.failure = std::current_exception();
+        try {  // the block's lines read before the failure
+          if (blocks_ && in_block_) chunk.digests.emplace_back(block_start_end_, block_.Value());
+        } catch (...) {
+        }
       }
       std::lock_guard lock(mutex_);
       ++made_;
@@ -145,9 +154,38 @@ class LineReader::Ahead {
     carry.assign(chunk.bytes.get() + searched, size - searched);
   }
 
+  // The chunk's lines through the blocks: those that end in it are digested.
+  void Digest(Chunk& chunk) {
+    chunk.digests.clear();
+    chunk.digests.reserve(chunk.ends.size() + 1);  // nothing raises from here on
+    const char* bytes = chunk.bytes.get();
+    std::size_t begin = 0;
+    for (const std::size_t end : chunk.ends) {
+      const std::size_t stop = end > begin && bytes[end - 1] == '\r' ? end - 1 : end;
+      const std::string_view line(bytes + begin, stop - begin);
+      begin = end < chunk.size ? end + 1 : end;
+      if (!in_block_) {
+        if (!blocks_->Starts(line)) continue;
+        in_block_ = true;
+        block_start_end_ = chunk.offset + begin;
+        block_ = ContentDigest();
+      }
+      block_.UpdateLine(line);
+      if (blocks_->Ends(line)) {
+        in_block_ = false;
+        chunk.digests.emplace_back(block_start_end_, block_.Value());
+      }
+    }
+    if (chunk.last && in_block_) chunk.digests.emplace_back(block_start_end_, block_.Value());
+  }
+
   platform::InputFile& file_;
   std::uint64_t offset_;  // the helper's: where its next read starts
   const std::size_t chunk_;
+  const std::optional<Blocks> blocks_;
+  bool in_block_ = false;             // a block has begun and not ended
+  std::uint64_t block_start_end_ = 0;  // where its first line ends
+  ContentDigest block_;               // its lines so far
   Chunk slots_[kSlots];
   std::mutex mutex_;
   std::condition_variable changed_;
@@ -255,6 +293,11 @@ bool LineReader::AtEnd() {
   return !Fill();
 }
 
+void LineReader::ReadAhead(std::size_t chunk, Blocks blocks) {
+  blocks_ = blocks;
+  ReadAhead(chunk);
+}
+
 void LineReader::ReadAhead(std::size_t chunk) {
   if (ahead_ != nullptr || file_ == nullptr || digest_ != nullptr || chunk == 0) return;
   // A file of a few chunks is read sooner than a helper starts.
@@ -267,8 +310,9 @@ void LineReader::ReadAhead(std::size_t chunk) {
 
 void LineReader::StartAhead(std::size_t chunk) {
   try {
-    ahead_ = std::make_unique<Ahead>(*file_, file_offset_, chunk);
+    ahead_ = std::make_unique<Ahead>(*file_, file_offset_, chunk, blocks_);
     chunk_size_ = chunk;
+    digests_blocks_ = blocks_.has_value();
   } catch (const std::system_error&) {  // no thread: read here
     eof_ = false;
   }
@@ -282,6 +326,8 @@ void LineReader::StopAhead() {
   chunk_lines_ = next_end_ = 0;
   begin_ = end_ = 0;
   eof_ = false;
+  digests_.clear();
+  next_digest_ = 0;
 }
 
 // The helper's next chunk, once the one before is used up; false at the end.
@@ -299,6 +345,10 @@ bool LineReader::NextChunk() {
     begin_ = end_;
     return false;
   }
+  // A block's digest is asked for once its last line is read, before the
+  // next chunk is taken (or, at the end of the file, the chunk after none).
+  digests_.assign(chunk->digests.begin(), chunk->digests.end());
+  next_digest_ = 0;
   chunk_bytes_ = chunk->bytes.get();
   chunk_ends_ = chunk->ends.data();
   chunk_lines_ = chunk->ends.size();
@@ -307,6 +357,13 @@ bool LineReader::NextChunk() {
   end_ = chunk->size;
   file_offset_ = chunk->offset + chunk->size;
   return true;
+}
+
+std::uint64_t LineReader::BlockDigest(std::uint64_t start_end) {
+  // Asked in the order the blocks come: the ones before are passed over.
+  while (next_digest_ < digests_.size() && digests_[next_digest_].first < start_end) ++next_digest_;
+  if (next_digest_ < digests_.size() && digests_[next_digest_].first == start_end) return digests_[next_digest_].second;
+  return 0;
 }
 
 bool LineReader::NextAheadLine(std::string_view& line) {

@@ -2,8 +2,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "files/file_digest.h"
 #include "platform/platform.h"
@@ -40,6 +43,23 @@ class LineReader {
   // start one) the file is read as before. Not with DigestInto.
   void ReadAhead(std::size_t chunk = std::size_t{1} << 20);
 
+  // Blocks of lines: a line `Starts` opens one outside a block, and a line
+  // that `Ends` closes it (itself in it).
+  struct Blocks {
+    bool (*Starts)(std::string_view line);
+    bool (*Ends)(std::string_view line);
+  };
+  // The same, and the helper digests each block of `blocks` as it goes (its
+  // lines as DigestLinesInto would, to its end, the file's end or a failed
+  // read); BlockDigest then tells them.
+  void ReadAhead(std::size_t chunk, Blocks blocks);
+  // Whether the helper digests blocks.
+  bool DigestsBlocks() const { return ahead_ != nullptr && digests_blocks_; }
+  // The digest of the block whose first line ended at `start_end` (where
+  // Position was right after it), once its last line is read; 0 when the
+  // helper digested no such block.
+  std::uint64_t BlockDigest(std::uint64_t start_end);
+
   // Where the next line starts, in bytes from the start of the file.
   std::uint64_t Position() const { return file_offset_ - (end_ - begin_); }
   // Goes on reading at `offset`, which is where a line starts.
@@ -70,6 +90,7 @@ class LineReader {
   bool NextAheadLine(std::string_view& line);
   bool NextChunk();
   void StartAhead(std::size_t chunk);
+  void TakeBlockDigests();
   void StopAhead();
   void DigestLine(std::string_view line);
 
@@ -89,6 +110,12 @@ class LineReader {
   const std::size_t* chunk_ends_ = nullptr;
   std::size_t chunk_lines_ = 0, next_end_ = 0;
   std::size_t chunk_size_ = 0;
+  std::optional<Blocks> blocks_;
+  bool digests_blocks_ = false;
+  // The digests of the blocks that ended in the chunks taken: where each
+  // block's first line ends, and its digest; from `next_digest_` on unasked.
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> digests_;
+  std::size_t next_digest_ = 0;
 };
 
 }  // namespace fragtally

@@ -261,7 +261,7 @@ class LogImport {
       }
     }
     // The rest is read line by line: a helper reads ahead meanwhile.
-    log_.ReadAhead(read_ahead.load(std::memory_order_relaxed));
+    log_.ReadAhead(read_ahead.load(std::memory_order_relaxed), {&IsStatsHeader, &IsStatsTerminator});
     std::string_view line;
     while (log_.NextLine(line)) {
       if ((watching_ && line == marker_) || (anchor_at_ && log_.Position() == *anchor_at_)) {
@@ -345,6 +345,7 @@ class LogImport {
   // remembered line decides: the blocks before it, and of its own session
   // as many as were counted.
   void Block(std::string_view header) {
+    header_end_ = log_.Position();
     if (!in_match_) ++match_;
     in_match_ = true;
     const std::int64_t position = ++position_;
@@ -362,7 +363,7 @@ class LogImport {
         StartDigest(lines, header);
         SkipStatsBlock(log_);
         log_.DigestLinesInto(nullptr);
-        digest = lines.Value();
+        digest = DigestOf(lines);
         verdict = counted_->Look(session, position, *digest);
         if (verdict == Verdict::New || (verdict == Verdict::Unknown && !counted_by_line)) log_.StartAt(body);
       } else {
@@ -397,20 +398,27 @@ class LogImport {
         }
       }
       log_.DigestLinesInto(nullptr);
-      Journal(start, position, digest.value_or(lines.Value()));
+      Journal(start, position, digest ? *digest : DigestOf(lines));
       // A failure is final only if the remembered line does not come later.
       if (!watching_) std::rethrow_exception(failure);
       failure_ = failure;
       return;
     }
     log_.DigestLinesInto(nullptr);
-    Journal(start, position, digest.value_or(lines.Value()));
+    Journal(start, position, digest ? *digest : DigestOf(lines));
   }
 
-  // The block's digest: its header, then each of its lines as the reader goes.
+  // The block's digest: its header, then each of its lines as the reader
+  // goes; or the reader's helper digests it.
   void StartDigest(ContentDigest& lines, std::string_view header) {
+    helper_digests_ = log_.DigestsBlocks();
+    if (helper_digests_) return;
     lines.UpdateLine(header);
     log_.DigestLinesInto(&lines);
+  }
+  // Once the block is read to its end.
+  std::uint64_t DigestOf(const ContentDigest& lines) {
+    return helper_digests_ ? log_.BlockDigest(header_end_) : lines.Value();
   }
 
   void CountedUpTo(std::int64_t position) {
@@ -470,6 +478,8 @@ class LogImport {
   bool anything_new_ = false;
   bool counted_by_key_ = false;  // a block was left out because its key is counted
   std::exception_ptr failure_;
+  std::uint64_t header_end_ = 0;  // where the block being read has its first line end
+  bool helper_digests_ = false;   // its digest comes from the reader's helper
   std::int32_t session_ = -1;   // the game session being read (read_.Sessions), for the journal
   bool session_held_ = false;   // the journal holds keys of it
   std::int64_t position_ = 0;   // the last block's place in it

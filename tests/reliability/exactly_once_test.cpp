@@ -14,7 +14,6 @@
 #include <random>
 
 #include "history.h"
-#include "import/log_import.h"
 #include "reliability_support.h"
 
 namespace fragtally {
@@ -25,15 +24,12 @@ TEST(ExactlyOnce, RandomHistoriesOfGamesImportsClosesAndKills) {
   fuzz::HistoryTally tally;
   for (unsigned seed = 1; seed <= 500; ++seed) {
     std::mt19937 random(seed);
-    // Every other history has its logs read ahead by a helper, a few bytes at a time.
-    SetLogReadAhead(seed % 2 == 1 ? 1 + seed % 61 : kLogReadAhead);
     try {
       fuzz::PlayHistory([&](unsigned n, bool&) { return static_cast<unsigned>(random() % n); }, 40, tally);
     } catch (const testing::CheckFailed& failed) {
       FAIL() << "history " << seed << ": " << failed.message;
     }
   }
-  SetLogReadAhead(kLogReadAhead);
   std::printf("%ld histories, %ld matches, %ld imports, %ld closes, %ld undos asked for, %ld kills; %ld of the kills "
               "fell between the two renames of a save, %ld cut the journal's append part-way, and %ld times a held "
               "settings file failed after the statistics were saved\n",
