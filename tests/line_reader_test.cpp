@@ -14,6 +14,7 @@
 
 #include "files/line_reader.h"
 #include "stats/error.h"
+#include "stats/stats_line.h"
 
 namespace fragtally {
 namespace {
@@ -142,8 +143,8 @@ TEST(LineReaderAhead, StopsHalfWayWithoutWaitingForTheRest) {
 namespace fragtally {
 namespace {
 
-bool StartsBlock(std::string_view line) { return line.starts_with("H"); }
-bool EndsBlock(std::string_view line) { return line == "T"; }
+bool StartsBlock(std::string_view line) { return IsStatsHeader(line); }
+bool EndsBlock(std::string_view line) { return IsStatsTerminator(line); }
 
 // Each block's digest as the import takes it: where its first line ends,
 // and the digest of its lines to its end (the end of the file, or the
@@ -152,7 +153,7 @@ std::vector<std::pair<std::uint64_t, std::uint64_t>> BlockDigests(const std::str
                                                                   std::size_t ahead) {
   LineReader reader;
   reader.Open(std::make_unique<TextFile>(text, SIZE_MAX, fails_at));
-  if (ahead > 0) reader.ReadAhead(ahead, {&StartsBlock, &EndsBlock});
+  if (ahead > 0) reader.ReadAhead(ahead, true);
   EXPECT_EQ(reader.DigestsBlocks(), ahead > 0 && text.size() >= 4 * ahead);
   std::vector<std::pair<std::uint64_t, std::uint64_t>> digests;
   std::string_view line;
@@ -183,11 +184,12 @@ std::vector<std::pair<std::uint64_t, std::uint64_t>> BlockDigests(const std::str
 
 TEST(LineReaderAhead, DigestsEachBlockAsTheLinesWouldBeDigestedInPlace) {
   std::mt19937 random(11);
-  static const char* const kLines[] = {"H1", "H2\r", "a", "b\r", "", "T", "T\r", "x H", "HT"};
+  static const char* const kLines[] = {"console: Stats for: A", "console: Stats for: B\r", "Kills: 3", "b\r", "",
+                                       "console:  ",           "console:  \r",            "x console: Stats for: C"};
   for (int round = 0; round < 300; ++round) {
     std::string text;
     for (int i = random() % 120; i > 0; --i) text += std::string(kLines[random() % std::size(kLines)]) + "\n";
-    if (random() % 2 == 0) text += "H3";  // a block cut by the end of the file
+    if (random() % 2 == 0) text += "console: Stats for: D";  // a block cut by the end of the file
     const std::uint64_t fails_at = random() % 3 == 0 ? random() % (text.size() + 1) : UINT64_MAX;
     const std::size_t chunk = 1 + random() % 40;
     const auto in_place = BlockDigests(text, fails_at, 0);

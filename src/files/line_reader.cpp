@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "stats/error.h"
+#include "stats/stats_line.h"
 
 namespace fragtally {
 
@@ -40,8 +41,8 @@ class LineReader::Ahead {
     std::exception_ptr failure;  // raised once its lines are used: the reading failed after them
   };
 
-  Ahead(platform::InputFile& file, std::uint64_t offset, std::size_t chunk, std::optional<Blocks> blocks)
-      : file_(file), offset_(offset), chunk_(chunk), blocks_(blocks), thread_([this] { Run(); }) {}
+  Ahead(platform::InputFile& file, std::uint64_t offset, std::size_t chunk, bool digest_blocks)
+      : file_(file), offset_(offset), chunk_(chunk), digest_blocks_(digest_blocks), thread_([this] { Run(); }) {}
 
   ~Ahead() {
     {
@@ -82,17 +83,22 @@ class LineReader::Ahead {
         if (stop_) return;
       }
       Chunk& chunk = slots_[made_ % kSlots];  // the reader is done with it
+      const bool in_block = in_block_;  // as the lines before the chunk left it
+      const std::uint64_t block_start_end = block_start_end_;
+      const ContentDigest block = block_;
       try {
         Fill(chunk, carry);
-        if (blocks_) Digest(chunk);
-      } catch (...) {  // (before Digest: nothing in it raises)
+      } catch (...) {  // none of the chunk's lines is read
         chunk.size = 0;
         chunk.ends.clear();
         chunk.digests.clear();
         chunk.last = true;
         chunk.failure = std::current_exception();
+        in_block_ = in_block;
+        block_start_end_ = block_start_end;
+        block_ = block;
         try {  // the block's lines read before the failure
-          if (blocks_ && in_block_) chunk.digests.emplace_back(block_start_end_, block_.Value());
+          if (digest_blocks_ && in_block_) chunk.digests.emplace_back(block_start_end_, block_.Value());
         } catch (...) {
         }
       }
@@ -115,6 +121,7 @@ class LineReader::Ahead {
     std::size_t size = carry.size();
     std::size_t searched = 0;
     chunk.ends.clear();
+    chunk.digests.clear();
     for (;;) {
       long long got = 0;
       while (size < chunk.capacity && (got = file_.ReadAt(offset_, chunk.bytes.get() + size, chunk.capacity - size)) > 0) {
@@ -125,6 +132,7 @@ class LineReader::Ahead {
       while (const void* lf = searched < size ? std::memchr(bytes + searched, '\n', size - searched) : nullptr) {
         const auto at = static_cast<std::size_t>(static_cast<const char*>(lf) - bytes);
         chunk.ends.push_back(at);
+        if (digest_blocks_) DigestLine(chunk, searched, at, at + 1);
         searched = at + 1;
       }
       if (got < 0) {  // the lines read whole count; the part of one after them is lost with the failure
@@ -135,12 +143,17 @@ class LineReader::Ahead {
         }
         chunk.size = searched;
         chunk.last = true;
+        if (digest_blocks_ && in_block_) chunk.digests.emplace_back(block_start_end_, block_.Value());
         return;
       }
       if (size < chunk.capacity) {  // the end of the file
-        if (searched < size) chunk.ends.push_back(size);
+        if (searched < size) {
+          chunk.ends.push_back(size);
+          if (digest_blocks_) DigestLine(chunk, searched, size, size);
+        }
         chunk.size = size;
         chunk.last = true;
+        if (digest_blocks_ && in_block_) chunk.digests.emplace_back(block_start_end_, block_.Value());
         return;
       }
       if (!chunk.ends.empty()) break;
@@ -154,35 +167,30 @@ class LineReader::Ahead {
     carry.assign(chunk.bytes.get() + searched, size - searched);
   }
 
-  // The chunk's lines through the blocks: those that end in it are digested.
-  void Digest(Chunk& chunk) {
-    chunk.digests.clear();
-    chunk.digests.reserve(chunk.ends.size() + 1);  // nothing raises from here on
+  // The line [begin, end) of the chunk, the next starting at `next`,
+  // through the statistics blocks: a block's digest goes with the chunk its
+  // last line is in.
+  void DigestLine(Chunk& chunk, std::size_t begin, std::size_t end, std::size_t next) {
     const char* bytes = chunk.bytes.get();
-    std::size_t begin = 0;
-    for (const std::size_t end : chunk.ends) {
-      const std::size_t stop = end > begin && bytes[end - 1] == '\r' ? end - 1 : end;
-      const std::string_view line(bytes + begin, stop - begin);
-      begin = end < chunk.size ? end + 1 : end;
-      if (!in_block_) {
-        if (!blocks_->Starts(line)) continue;
-        in_block_ = true;
-        block_start_end_ = chunk.offset + begin;
-        block_ = ContentDigest();
-      }
-      block_.UpdateLine(line);
-      if (blocks_->Ends(line)) {
-        in_block_ = false;
-        chunk.digests.emplace_back(block_start_end_, block_.Value());
-      }
+    const std::size_t stop = end > begin && bytes[end - 1] == '\r' ? end - 1 : end;
+    const std::string_view line(bytes + begin, stop - begin);
+    if (!in_block_) {
+      if (line.empty() || line[0] != kStatsHeaderPrefix[0] || !IsStatsHeader(line)) return;
+      in_block_ = true;
+      block_start_end_ = chunk.offset + next;
+      block_ = ContentDigest();
     }
-    if (chunk.last && in_block_) chunk.digests.emplace_back(block_start_end_, block_.Value());
+    block_.UpdateLine(line);
+    if (IsStatsTerminator(line)) {
+      in_block_ = false;
+      chunk.digests.emplace_back(block_start_end_, block_.Value());
+    }
   }
 
   platform::InputFile& file_;
   std::uint64_t offset_;  // the helper's: where its next read starts
   const std::size_t chunk_;
-  const std::optional<Blocks> blocks_;
+  const bool digest_blocks_;
   bool in_block_ = false;             // a block has begun and not ended
   std::uint64_t block_start_end_ = 0;  // where its first line ends
   ContentDigest block_;               // its lines so far
@@ -293,12 +301,8 @@ bool LineReader::AtEnd() {
   return !Fill();
 }
 
-void LineReader::ReadAhead(std::size_t chunk, Blocks blocks) {
-  blocks_ = blocks;
-  ReadAhead(chunk);
-}
-
-void LineReader::ReadAhead(std::size_t chunk) {
+void LineReader::ReadAhead(std::size_t chunk, bool digest_blocks) {
+  digest_blocks_ = digest_blocks;
   if (ahead_ != nullptr || file_ == nullptr || digest_ != nullptr || chunk == 0) return;
   // A file of a few chunks is read sooner than a helper starts.
   const long long size = file_->Size();
@@ -310,9 +314,8 @@ void LineReader::ReadAhead(std::size_t chunk) {
 
 void LineReader::StartAhead(std::size_t chunk) {
   try {
-    ahead_ = std::make_unique<Ahead>(*file_, file_offset_, chunk, blocks_);
+    ahead_ = std::make_unique<Ahead>(*file_, file_offset_, chunk, digest_blocks_);
     chunk_size_ = chunk;
-    digests_blocks_ = blocks_.has_value();
   } catch (const std::system_error&) {  // no thread: read here
     eof_ = false;
   }

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -41,21 +40,13 @@ class LineReader {
   // large file whose every line is wanted. The lines, positions and failures
   // are those of reading without it. Without a thread (the system would not
   // start one) the file is read as before. Not with DigestInto.
-  void ReadAhead(std::size_t chunk = std::size_t{1} << 20);
-
-  // Blocks of lines: a line `Starts` opens one outside a block, and a line
-  // that `Ends` closes it (itself in it).
-  struct Blocks {
-    bool (*Starts)(std::string_view line);
-    bool (*Ends)(std::string_view line);
-  };
-  // The same, and the helper digests each block of `blocks` as it goes (its
-  // lines as DigestLinesInto would, to its end, the file's end or a failed
-  // read); BlockDigest then tells them.
-  void ReadAhead(std::size_t chunk, Blocks blocks);
+  // `digest_blocks`: the helper digests each statistics block too, from its
+  // header to its terminator (or the file's end, or a failed read), as
+  // DigestLinesInto would; BlockDigest then tells them.
+  void ReadAhead(std::size_t chunk = std::size_t{1} << 20, bool digest_blocks = false);
   // Whether the helper digests blocks.
-  bool DigestsBlocks() const { return ahead_ != nullptr && digests_blocks_; }
-  // The digest of the block whose first line ended at `start_end` (where
+  bool DigestsBlocks() const { return ahead_ != nullptr && digest_blocks_; }
+  // The digest of the block whose header ended at `start_end` (where
   // Position was right after it), once its last line is read; 0 when the
   // helper digested no such block.
   std::uint64_t BlockDigest(std::uint64_t start_end);
@@ -110,8 +101,7 @@ class LineReader {
   const std::size_t* chunk_ends_ = nullptr;
   std::size_t chunk_lines_ = 0, next_end_ = 0;
   std::size_t chunk_size_ = 0;
-  std::optional<Blocks> blocks_;
-  bool digests_blocks_ = false;
+  bool digest_blocks_ = false;
   // The digests of the blocks that ended in the chunks taken: where each
   // block's first line ends, and its digest; from `next_digest_` on unasked.
   std::vector<std::pair<std::uint64_t, std::uint64_t>> digests_;

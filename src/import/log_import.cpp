@@ -187,7 +187,7 @@ class TraceRoomReadier {
   void Written(std::size_t size) { written_.store(size - text_start_, std::memory_order_relaxed); }
 
  private:
-  static constexpr std::size_t kAhead = std::size_t{8} << 20;
+  static constexpr std::size_t kAhead = std::size_t{4} << 20;
   static constexpr std::size_t kStep = std::size_t{2} << 20;
 
   void Run() {
@@ -261,7 +261,7 @@ class LogImport {
       }
     }
     // The rest is read line by line: a helper reads ahead meanwhile.
-    log_.ReadAhead(read_ahead.load(std::memory_order_relaxed), {&IsStatsHeader, &IsStatsTerminator});
+    log_.ReadAhead(read_ahead.load(std::memory_order_relaxed), true);
     std::string_view line;
     while (log_.NextLine(line)) {
       if ((watching_ && line == marker_) || (anchor_at_ && log_.Position() == *anchor_at_)) {
