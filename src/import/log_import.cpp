@@ -514,7 +514,7 @@ ImportOutcome ImportLog(FileState& state, ImportedBlocks& read, std::uint64_t ta
     read.Blocks.reserve(read.Blocks.size() + static_cast<std::size_t>(size / 1024));
   }
   std::optional<TraceRoomReadier> readier;
-  if (state.Trace.RoomSize() >= kReadiedRoom) readier.emplace(state.Trace);
+  if (state.Trace.RoomSize() >= kReadiedRoom && platform::PreparesLarge()) readier.emplace(state.Trace);
   return LogImport(state, log, tail_searched, read, watcher, counted, readier ? &*readier : nullptr).Run();
 }
 

@@ -145,6 +145,8 @@ void FreeLarge(void* block, std::size_t bytes);
 // in them as it is: a helper thread may do this ahead of the writing. Advice
 // only: where the system cannot, nothing happens.
 void PrepareLarge(void* part, std::size_t bytes);
+// Whether PrepareLarge does anything on this system.
+bool PreparesLarge();
 // Gives the calling thread the lowest priority, for a helper whose work is
 // only worth doing on an idle processor. Advice only.
 void YieldToOthers();

@@ -432,6 +432,14 @@ void PrepareLarge(void* part, std::size_t bytes) {
 #endif
 }
 
+bool PreparesLarge() {
+#ifdef MADV_POPULATE_WRITE
+  return true;
+#else
+  return false;
+#endif
+}
+
 void YieldToOthers() {
 #ifdef __linux__
   // (On Linux a thread has a niceness of its own, set through its id.)

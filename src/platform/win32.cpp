@@ -577,6 +577,7 @@ void FreeLarge(void* block, std::size_t) { ::VirtualFree(block, 0, MEM_RELEASE);
 // Windows makes committed pages at their first write, and has no call that
 // makes them sooner without writing them.
 void PrepareLarge(void*, std::size_t) {}
+bool PreparesLarge() { return false; }
 
 void YieldToOthers() { ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_IDLE); }
 
