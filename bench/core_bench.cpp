@@ -32,7 +32,6 @@
 #include "files/stats_file.h"
 #include "files/store.h"
 #include "import/log_import.h"
-#include "platform/platform.h"
 #include "app/main_window/window_state.h"
 #include "app/main_window/panels.h"
 #include "app/main_window/ratings.h"
@@ -74,21 +73,6 @@ std::unique_ptr<WindowState> StateIn(const std::string& folder) {
 
 // ---------------------------------------------------------------- the benchmarks
 
-// The median time to write the first byte of every page of `bytes` of fresh
-// memory, taken as the trace takes it.
-double FreshMemorySeconds(std::size_t bytes) {
-  std::vector<double> times;
-  for (int i = 0; i < 3; ++i) {
-    char* block = static_cast<char*>(platform::AllocateLarge(bytes));
-    const auto start = std::chrono::steady_clock::now();
-    for (std::size_t at = 0; at < bytes; at += 4096) block[at] = 1;
-    benchmark::DoNotOptimize(block);
-    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    platform::FreeLarge(block, bytes);
-  }
-  std::sort(times.begin(), times.end());
-  return times[1];
-}
 
 std::size_t CountLines(const std::string& path) {
   LineReader reader;
@@ -699,15 +683,7 @@ int main(int argc, char** argv) {
         within("ImportCountedAlreadyFirst/" + log.label, floor, 2.0));
     row("ImportCountedAlready/" + log.label, log.bytes, floor, within("ImportCountedAlready/" + log.label, floor, 2.0));
     auto trace = reporter.extra.find("ImportLog/" + log.label);
-    if (trace != reporter.extra.end()) {
-      std::printf("%-34s %12.1f MiB of trace after the import\n", "", trace->second);
-      // What the host charges for the trace's fresh pages, which the
-      // import writes and the floor does not: a virtual machine whose
-      // host takes back freed memory charges many times what a PC does.
-      const auto bytes = static_cast<std::size_t>(trace->second * 1024 * 1024);
-      std::printf("%-34s %12s to write as many fresh bytes (host's price of new memory)\n", "",
-                  TimeText(FreshMemorySeconds(bytes)).c_str());
-    }
+    if (trace != reporter.extra.end()) std::printf("%-34s %12.1f MiB of trace after the import\n", "", trace->second);
   }
   {
     const double without = reporter.Median("StartUp/no-journal"), with = reporter.Median("StartUp/journal-100000");
