@@ -412,9 +412,9 @@ FileSystem& NativeFileSystem() {
 void* AllocateLarge(std::size_t bytes) {
   void* block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (block == MAP_FAILED) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-  ::madvise(block, bytes, MADV_HUGEPAGE);  // advice only: without huge pages it works all the same
-#endif
+  // No huge pages: where the host of a virtual machine takes back the
+  // memory a guest frees by the huge page, each fresh one costs it a
+  // hundred times what the ordinary pages cost.
   return block;
 }
 
