@@ -82,7 +82,8 @@ Read ReadAll(const std::string& text, std::size_t most, std::uint64_t fails_at, 
 }
 
 std::string RandomText(std::mt19937& random, std::size_t lines) {
-  static const char* const kPieces[] = {"", "a", "console: x", "\r", "Kills: 12", "\r\r", "map: krmdm1", " "};
+  // (Bytes next to LF's value, and with the top bit set, among them.)
+  static const char* const kPieces[] = {"", "a", "console: x", "\r", "Kills: 12", "\r\r", "map: krmdm1", " ", "\x0b\x8a\xff\x09\x01"};
   std::string text;
   for (std::size_t i = 0; i < lines; ++i) {
     const std::size_t length = random() % 5 == 0 ? random() % 300 : random() % 4;
