@@ -136,8 +136,8 @@ void UseFileSystem(FileSystem* files);
 FileSystem& NativeFileSystem();
 
 // Memory for large, growing buffers (the trace): whole pages straight from
-// the system, given back to it when freed. Raises std::bad_alloc when there
-// is none.
+// the system (as huge pages, where it may, up to a size), given back to it
+// when freed. Raises std::bad_alloc when there is none.
 void* AllocateLarge(std::size_t bytes);
 void FreeLarge(void* block, std::size_t bytes);
 // Makes the pages of part of such a block ready to be written, as the first
