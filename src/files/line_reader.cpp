@@ -253,11 +253,10 @@ void LineReader::StartAt(std::uint64_t offset) {
                                                             chunk_ends_);
       return;
     }
-    const std::size_t chunk = chunk_size_;
     StopAhead();
     file_offset_ = offset;
     begin_ = end_ = 0;
-    StartAhead(chunk);
+    StartAhead(chunk_size_);
     return;
   }
   begin_ = end_ = 0;
