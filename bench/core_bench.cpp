@@ -73,7 +73,6 @@ std::unique_ptr<WindowState> StateIn(const std::string& folder) {
 
 // ---------------------------------------------------------------- the benchmarks
 
-
 std::size_t CountLines(const std::string& path) {
   LineReader reader;
   if (!reader.Open(path)) return 0;

@@ -11,6 +11,9 @@ namespace {
 constexpr int kPositionBits = 40;
 constexpr std::int64_t kPositionLimit = std::int64_t{1} << kPositionBits;
 
+// Whether a block's place in its game session is one a key can hold.
+bool HasPlace(std::int64_t position) { return position >= 1 && position < kPositionLimit; }
+
 std::uint64_t PlaceOf(std::uint32_t session, std::int64_t position) {
   return (static_cast<std::uint64_t>(session) << kPositionBits) | static_cast<std::uint64_t>(position);
 }
@@ -31,7 +34,7 @@ std::uint32_t HeldSessionId(BlockKeys& keys, std::string_view session) {
 }
 
 void AddKey(BlockKeys& keys, std::uint32_t session, std::int64_t position, std::uint64_t digest) {
-  if (position < 1 || position >= kPositionLimit) return;  // no place a log can give
+  if (!HasPlace(position)) return;  // no place a log can give
   BlockKeys::Session& counts = keys.Sessions[session];
   ++counts.Keys;
   if (position == 1) ++counts.AtStart;
@@ -58,7 +61,7 @@ void LoadBlockKeys(BlockKeys& keys, const std::string& journal_path, std::int64_
   for (std::size_t i = 0; i < held.Keys.size(); ++i) {
     if (i + kAhead < held.Keys.size()) {
       const JournalKey& later = held.Keys[i + kAhead];
-      if (later.Position >= 1 && later.Position < kPositionLimit)
+      if (HasPlace(later.Position))
         keys.Places.Prefetch(PlaceOf(ids[later.Session], later.Position));
     }
     const JournalKey& key = held.Keys[i];
@@ -67,13 +70,13 @@ void LoadBlockKeys(BlockKeys& keys, const std::string& journal_path, std::int64_
 }
 
 void AddBlockKey(BlockKeys& keys, std::string_view session, std::int64_t position, std::uint64_t digest) {
-  if (position < 1 || position >= kPositionLimit) return;  // before the session is given an id for nothing
+  if (!HasPlace(position)) return;  // before the session is given an id for nothing
   AddKey(keys, HeldSessionId(keys, session), position, digest);
 }
 
 void RemoveBlockKey(BlockKeys& keys, std::string_view session, std::int64_t position, std::uint64_t digest) {
   const std::uint32_t* id = SessionId(keys, session);
-  if (id == nullptr || position < 1 || position >= kPositionLimit) return;
+  if (id == nullptr || !HasPlace(position)) return;
   if (!keys.Places.Remove(PlaceOf(*id, position), digest)) return;
   BlockKeys::Session& counts = keys.Sessions[*id];
   --counts.Keys;
@@ -92,11 +95,11 @@ void HoldKeysOf(BlockKeys& keys, const ImportedBlocks& read) {
     if (i + kAhead < read.Blocks.size()) {
       const PendingBlock& later = read.Blocks[i + kAhead];
       const std::uint32_t id = id_of(later);
-      if (id != kNone && later.Position >= 1 && later.Position < kPositionLimit)
+      if (id != kNone && HasPlace(later.Position))
         keys.Places.Prefetch(PlaceOf(id, later.Position));
     }
     const PendingBlock& block = read.Blocks[i];
-    if (block.Position < 1 || block.Position >= kPositionLimit) continue;  // no place a log can give
+    if (!HasPlace(block.Position)) continue;  // no place a log can give
     std::uint32_t& id = id_of(block);
     if (id == kNone)
       id = HeldSessionId(keys, block.Session >= 0 ? std::string_view(read.Sessions[static_cast<std::size_t>(block.Session)])
@@ -126,7 +129,7 @@ bool BlockKeysView::HoldsSession(std::string_view session) const {
 
 bool BlockKeysView::HoldsPlace(std::string_view session, std::int64_t position) const {
   const std::uint32_t* id = Id(session);
-  if (id == nullptr || position < 1 || position >= kPositionLimit) return false;
+  if (id == nullptr || !HasPlace(position)) return false;
   // The import asks about the session's next block next.
   if (position + 1 < kPositionLimit) keys_.Places.Prefetch(PlaceOf(*id, position + 1));
   return keys_.Places.Holds(PlaceOf(*id, position));
@@ -135,7 +138,7 @@ bool BlockKeysView::HoldsPlace(std::string_view session, std::int64_t position) 
 CountedBlocks::Verdict BlockKeysView::Look(std::string_view session, std::int64_t position,
                                            std::uint64_t digest) const {
   const std::uint32_t* id = Id(session);
-  if (id == nullptr || position < 1 || position >= kPositionLimit) return Verdict::Unknown;
+  if (id == nullptr || !HasPlace(position)) return Verdict::Unknown;
   const PlaceDigests::Found found = keys_.Places.Look(PlaceOf(*id, position), digest);
   if (found.Same) return Verdict::Counted;
   // Held from its first block on, the session's keys are all there is of it:

@@ -98,7 +98,7 @@ class LineReader::Ahead {
         block_start_end_ = block_start_end;
         block_ = block;
         try {  // the block's lines read before the failure
-          if (digest_blocks_ && in_block_) chunk.digests.emplace_back(block_start_end_, block_.Value());
+          EndBlockPart(chunk);
         } catch (...) {
         }
       }
@@ -143,7 +143,7 @@ class LineReader::Ahead {
         }
         chunk.size = searched;
         chunk.last = true;
-        if (digest_blocks_ && in_block_) chunk.digests.emplace_back(block_start_end_, block_.Value());
+        EndBlockPart(chunk);
         return;
       }
       if (size < chunk.capacity) {  // the end of the file
@@ -153,7 +153,7 @@ class LineReader::Ahead {
         }
         chunk.size = size;
         chunk.last = true;
-        if (digest_blocks_ && in_block_) chunk.digests.emplace_back(block_start_end_, block_.Value());
+        EndBlockPart(chunk);
         return;
       }
       if (!chunk.ends.empty()) break;
@@ -185,6 +185,12 @@ class LineReader::Ahead {
       in_block_ = false;
       chunk.digests.emplace_back(block_start_end_, block_.Value());
     }
+  }
+
+  // The reading stops with the chunk: the block begun, if any, is digested
+  // as far as its lines were read.
+  void EndBlockPart(Chunk& chunk) {
+    if (digest_blocks_ && in_block_) chunk.digests.emplace_back(block_start_end_, block_.Value());
   }
 
   platform::InputFile& file_;

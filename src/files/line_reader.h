@@ -43,7 +43,7 @@ class LineReader {
   // `digest_blocks`: the helper digests each statistics block too, from its
   // header to its terminator (or the file's end, or a failed read), as
   // DigestLinesInto would; BlockDigest then tells them.
-  void ReadAhead(std::size_t chunk = std::size_t{1} << 20, bool digest_blocks = false);
+  void ReadAhead(std::size_t chunk, bool digest_blocks = false);
   // Whether the helper digests blocks.
   bool DigestsBlocks() const { return ahead_ != nullptr && digest_blocks_; }
   // The digest of the block whose header ended at `start_end` (where
@@ -81,7 +81,6 @@ class LineReader {
   bool NextAheadLine(std::string_view& line);
   bool NextChunk();
   void StartAhead(std::size_t chunk);
-  void TakeBlockDigests();
   void StopAhead();
   void DigestLine(std::string_view line);
 

@@ -158,13 +158,14 @@ class WrittenPart : public platform::InputFile {
   std::uint64_t end_ = 0;
 };
 
-// The trace's room for a large import, made ready by a helper thread a few
-// megabytes ahead of the writing: the system zeroes a fresh page at its
-// first write, which would otherwise be the reading's own time.
+// The chunk a large log is read ahead in (SetLogReadAhead).
 std::atomic<std::size_t> read_ahead{kLogReadAhead};
 
 constexpr std::size_t kReadiedRoom = std::size_t{16} << 20;  // smaller room is made as written
 
+// The trace's room for a large import, made ready by a helper thread a few
+// megabytes ahead of the writing: the system zeroes a fresh page at its
+// first write, which would otherwise be the reading's own time.
 class TraceRoomReadier {
  public:
   explicit TraceRoomReadier(TraceText& trace)
